@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+// Every text of a template is held as UTF-16 code units exactly as read or typed.
+using Text = std::u16string;
+using TextView = std::u16string_view;
+
+// Keywords of the template language compare without regard to the case of A-Z only;
+// every other character must match exactly.
+bool KeywordEquals(TextView a, TextView b);
+
+bool IsBlank(char16_t c);  // blank, tab, LF, VT, FF, CR
+TextView TrimBlanks(TextView s);
+
+// A format string of the program's own: only compile-time constants convert to it, so user
+// data can never become a format.
+class MessageFormat {
+public:
+    consteval MessageFormat(const char16_t* text) : m_text(text) {}
+    const char16_t* text() const { return m_text; }
+
+private:
+    const char16_t* m_text;
+};
+
+// One printf argument: a text or an integer.
+struct FormatArg {
+    FormatArg(TextView s) : isText(true), text(s) {}
+    FormatArg(const Text& s) : isText(true), text(s) {}
+    FormatArg(const char16_t* s) : isText(true), text(s) {}
+    FormatArg(int n) : number(n) {}
+    FormatArg(long n) : number(n) {}
+    FormatArg(long long n) : number(n) {}
+
+    bool isText = false;
+    TextView text;
+    long long number = 0;
+};
+
+// printf-style formatting of %s, %.Ns, %d, %ld, %i, %u and %%; a placeholder without an
+// argument expands to nothing.
+Text FormatText(TextView format, std::initializer_list<FormatArg> args);
+
+std::string ToUtf8(TextView text);
+Text FromUtf8(std::string_view utf8);
+Text FromLatin1(std::string_view bytes);
+
+// Reads a leading decimal integer with optional sign, as strtol does; 0 when there is none.
+long ParseLeadingInt(TextView text, bool* ok = nullptr);

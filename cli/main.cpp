@@ -1,0 +1,109 @@
+// tessary-cli: the editor's read and save steps without a window.
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/document.h"
+#include "app/messages.h"
+
+namespace {
+
+const char kUsage[] =
+    "Usage:\n"
+    "  tessary-cli check FILE\n"
+    "      Reads FILE as the editor's Open does, without a window.\n"
+    "  tessary-cli convert [--format unicode|ascii] IN OUT\n"
+    "      Reads IN as Open does and, when that succeeds, saves it to OUT as Save does:\n"
+    "      in the given format, or else in the one IN was read in. OUT is replaced only\n"
+    "      once the whole template was written.\n"
+    "  tessary-cli --help\n"
+    "\n"
+    "Every message is printed to standard error as 'FILE: TEXT'.\n"
+    "Exit status: 0 success, 1 the read or the save failed, 2 wrong usage.\n";
+
+// Prints every message as "FILE: TEXT", one line each.
+class cStderrSink : public cMessageSink {
+public:
+    void Show(int, const Text& text) override {
+        std::string line = m_file + ": " + ToUtf8(text) + "\n";
+        std::fwrite(line.data(), 1, line.size(), stderr);
+    }
+    void SetFile(std::string file) { m_file = std::move(file); }
+
+private:
+    std::string m_file;
+};
+
+int Usage(const char* problem) {
+    if (problem)
+        std::fprintf(stderr, "tessary-cli: %s\n\n", problem);
+    std::fputs(kUsage, problem ? stderr : stdout);
+    return problem ? 2 : 0;
+}
+
+bool ReadTemplateFile(CPelwinDoc& doc, const std::string& path) {
+    // Without a window, the document's own tree stands in for the views.
+    doc.SetFrame(&doc);
+    doc.SetTreeView(&doc.Tree());
+    return doc.ReadFile(FromUtf8(path));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty())
+        return Usage("no command given");
+    if (args[0] == "--help" || args[0] == "-h" || args[0] == "help")
+        return Usage(nullptr);
+
+    cStderrSink sink;
+    SetMessageSink(&sink);
+
+    if (args[0] == "check") {
+        if (args.size() != 2)
+            return Usage("check takes exactly one FILE");
+        sink.SetFile(args[1]);
+        CPelwinDoc doc;
+        return ReadTemplateFile(doc, args[1]) ? 0 : 1;
+    }
+
+    if (args[0] == "convert") {
+        int format = -1;
+        std::vector<std::string> files;
+        for (size_t i = 1; i < args.size(); ++i) {
+            const std::string& a = args[i];
+            std::string value;
+            if (a == "--format") {
+                if (i + 1 >= args.size())
+                    return Usage("--format needs unicode or ascii");
+                value = args[++i];
+            } else if (a.rfind("--format=", 0) == 0) {
+                value = a.substr(std::strlen("--format="));
+            } else {
+                files.push_back(a);
+                continue;
+            }
+            if (value == "unicode")
+                format = 1;
+            else if (value == "ascii")
+                format = 0;
+            else
+                return Usage("--format takes unicode or ascii");
+        }
+        if (files.size() != 2)
+            return Usage("convert takes IN and OUT");
+        sink.SetFile(files[0]);
+        CPelwinDoc doc;
+        if (!ReadTemplateFile(doc, files[0]))
+            return 1;
+        if (format >= 0)
+            doc.SetUtf16(format);
+        sink.SetFile(files[1]);
+        return doc.WriteFile(FromUtf8(files[1])) ? 0 : 1;
+    }
+
+    return Usage("unknown command");
+}

@@ -1,0 +1,202 @@
+#pragma once
+
+#include <memory>
+
+#include "app/text.h"
+#include "model/records.h"
+
+class cTemplateTree;
+class cObjPolPart;
+class cPropertySheetSeam;
+struct cTreeItem;
+
+// Node kind codes.
+enum : int {
+    kKindClass = 1,
+    kKindCategory = 2,
+    kKindPolicy = 3,
+    kKindPart = 4,
+    kKindVersion = 5,
+};
+
+// The data side of every node. Only node objects (nodeobjects.h) are ever created; they
+// implement the operations that need the tree.
+class cData {
+public:
+    explicit cData(int kind) : kind(kind) {}
+    // A copy takes the kind only; it is not in a tree until attached.
+    cData(const cData& other) : kind(other.kind) {}
+    cData& operator=(const cData&) = delete;
+    virtual ~cData();
+
+    virtual std::unique_ptr<cData> Clone() const = 0;
+    virtual cObjPolPart* GetPartObject() { return nullptr; }
+    // Hands this node to the property sheet; answers as the sheet does.
+    virtual int ShowProperties(cPropertySheetSeam* sheet);
+    virtual Text GetInheritedKey() const = 0;
+    virtual Text GetEffectiveKey() const = 0;
+    // Shows the node's current name where it is displayed.
+    virtual void UpdateDisplay() {}
+
+    void Attach(cTemplateTree* view, cTreeItem* item);
+    // Sets the template's modified flag; does nothing on a node outside a template.
+    void MarkModified(int flag);
+    // The node of the parent tree item, or none.
+    cData* ParentObject() const;
+
+    const int kind;
+    cTreeItem* treeItem = nullptr;       // Not owned.
+    cTemplateTree* treeView = nullptr;   // Not owned.
+    cTemplateTree* ownerView = nullptr;  // Not owned.
+};
+
+class cPolClass : public cData {
+public:
+    cPolClass() : cData(kKindClass) {}
+    cPolClass(const cPolClass&) = default;
+
+    Text className;
+};
+
+class cCategory : public cData {
+public:
+    cCategory() : cData(kKindCategory) {}
+    cCategory(const cCategory&) = default;
+
+    Text name = u"<new>";
+    Text keyName;
+    int useDefaultKey = 1;
+};
+
+class cPolicy : public cData {
+public:
+    cPolicy() : cData(kKindPolicy) {}
+    cPolicy(const cPolicy&) = default;
+
+    Text name = u"<new>";
+    Text keyName;
+    Text explainText;
+    Text clientExt;
+    Text valueName;
+    int useDefaultKey = 1;
+    int valueNameFlag = 0;
+    int explainFlag = 0;
+    int clientExtFlag = 0;
+    cActionList actionListOn;
+    cActionList actionListOff;
+    cOptionalValue valueOff;
+    cOptionalValue valueOn;
+};
+
+class cPolVersion : public cData {
+public:
+    cPolVersion() : cData(kKindVersion) {}
+    cPolVersion(const cPolVersion&) = default;
+
+    // "If Version " + operator + " " + number.
+    void RebuildLabel();
+
+    Text label = u"If Version >= 1";
+    Text op = u">=";
+    Text number = u"1";
+};
+
+// ---- Policy parts ---------------------------------------------------------------------
+
+class cPolicyPart : public cData {
+public:
+    cPolicyPart() : cData(kKindPart) {}
+    cPolicyPart(const cPolicyPart&) = default;
+
+    Text name = u"<new>";
+    Text keyName;
+    Text valueName;
+    Text typeKeyword;
+    int useDefaultKey = 1;
+};
+
+class cPolPartCheckBox : public virtual cPolicyPart {
+public:
+    cPolPartCheckBox() { typeKeyword = u"CHECKBOX"; }
+    cPolPartCheckBox(const cPolPartCheckBox&) = default;
+
+    cActionList actionListOn;
+    cActionList actionListOff;
+    int defChecked = 0;
+    cOptionalValue valueOff;  // none: the default value 0
+    cOptionalValue valueOn;   // none: the default value 1
+};
+
+class cPolPartCombo : public virtual cPolicyPart {
+public:
+    cPolPartCombo() { typeKeyword = u"COMBOBOX"; }
+    cPolPartCombo(const cPolPartCombo&) = default;
+
+    int defaultFlag = 0;
+    Text defaultText;
+    int maxLenFlag = 0;
+    Text maxLen;
+    int oemConvert = 0;
+    int required = 0;
+    int expandableText = 0;
+    int noSort = 0;
+    cSuggestionList suggestions;
+};
+
+class cPolPartDropDown : public virtual cPolicyPart {
+public:
+    cPolPartDropDown() { typeKeyword = u"DROPDOWNLIST"; }
+    cPolPartDropDown(const cPolPartDropDown&) = default;
+
+    cItemListChain itemList;
+    int required = 0;
+    int noSort = 0;
+};
+
+class cPolPartEditText : public virtual cPolicyPart {
+public:
+    cPolPartEditText() { typeKeyword = u"EDITTEXT"; }
+    cPolPartEditText(const cPolPartEditText&) = default;
+
+    int defaultFlag = 0;
+    Text defaultText;
+    int maxLenFlag = 0;
+    Text maxLen;
+    int oemConvert = 0;
+    int required = 0;
+    int expandableText = 0;
+};
+
+class cPolPartListBox : public virtual cPolicyPart {
+public:
+    cPolPartListBox() { typeKeyword = u"LISTBOX"; }
+    cPolPartListBox(const cPolPartListBox&) = default;
+
+    int additive = 0;
+    int explicitValue = 0;
+    int valuePrefixFlag = 0;
+    Text valuePrefix;
+};
+
+class cPolPartNum : public virtual cPolicyPart {
+public:
+    cPolPartNum() { typeKeyword = u"NUMERIC"; }
+    cPolPartNum(const cPolPartNum&) = default;
+
+    int defaultFlag = 0;
+    Text defaultValue;
+    int maxFlag = 0;
+    Text max = u"9999";
+    int minFlag = 0;
+    Text min = u"0";
+    int required = 0;
+    int spinFlag = 0;
+    Text spin = u"1";
+    int txtConvert = 0;
+};
+
+class cPolPartText : public virtual cPolicyPart {
+public:
+    cPolPartText() { typeKeyword = u"TEXT"; }
+    cPolPartText(const cPolPartText&) = default;
+};

@@ -1,0 +1,6 @@
+#include "model/seams.h"
+
+cSharedState& SharedState() {
+    static cSharedState state;
+    return state;
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "app/text.h"
+
+// A template's string table: name (without the leading "!!") to display text. Names compare
+// with case distinguished. The table remembers the order in which names first appeared, so
+// that writing an unchanged template does not reorder its strings.
+class cStringMap {
+public:
+    using Entry = std::pair<Text, Text>;
+
+    // Stores text under name: a new name is appended, an existing one keeps its place and
+    // takes the new text.
+    void Set(Text name, Text text);
+    bool Remove(TextView name);
+    const Text* Find(TextView name) const;
+    bool Contains(TextView name) const { return Find(name) != nullptr; }
+    size_t Size() const { return m_entries.size(); }
+    bool Empty() const { return m_entries.empty(); }
+    void Clear();
+    // In remembered order.
+    const std::vector<Entry>& Entries() const { return m_entries; }
+
+private:
+    std::vector<Entry> m_entries;
+    std::unordered_map<Text, size_t> m_index;
+};
+
+// Fills map from the section headed [strings] (any case) of a template's decoded text. The
+// section is read whole, whatever its size. Returns false only when the table cannot be
+// built; a missing or empty section leaves the map empty and succeeds.
+bool LoadStrings(TextView text, cStringMap& map);
+
+// A text of at least two characters that begins with "!!" and names an entry shows that
+// entry's text; every other text shows unchanged.
+Text ResolveText(const cStringMap& map, TextView text);
+
+// Copies every entry of `source` into `target`, replacing the text of names both hold; new
+// names are appended in the source's order.
+void MergeStrings(cStringMap& target, const cStringMap& source);

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string_view>
+
+#include "app/text.h"
+
+// The encoding decision: a file that begins with FF FE is UTF-16 little-endian (1);
+// anything else is 8-bit text (0).
+int DecideEncoding(std::string_view bytes);
+
+// The file's characters. UTF-16: the units after FF FE, low byte first; an odd last byte
+// is dropped. 8-bit: each byte is the character of the same number, a CR LF pair reads as
+// LF (text mode) and a byte 0x1A ends the text.
+Text DecodeTemplate(std::string_view bytes, int utf16);

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <vector>
+
+#include "app/text.h"
+
+// Hands out a template's tokens, line by line, front to back.
+class cTokenizer {
+public:
+    // text: the decoded file (lines end at LF). The text must outlive the tokenizer.
+    explicit cTokenizer(TextView text);
+
+    // The next token with #IFDEF blocks removed; false at the end of the file (token is
+    // then left unchanged).
+    bool NextToken(Text& token);
+    // The next token as it stands in the file.
+    bool NextRawToken(Text& token);
+
+private:
+    // What one look at the line buffer finds.
+    enum class cScan {
+        End,      // the file has ended
+        Token,    // a complete token: m_scanned
+        Comment,  // the rest of the line was a comment; the next token is wanted
+        Join,     // m_scanned is followed by a joining slash; the next token is wanted
+    };
+
+    // One pending token request of the #IFDEF layer. A comment or a joining slash asks for
+    // the following token through that layer, so requests nest; they are kept here rather
+    // than on the call stack, which a file of many comments or joined words would exhaust.
+    struct cRequest {
+        bool inBlock = false;  // inside #IFDEF ... #ENDIF
+        Text last;             // the block's last token, handed out if the file ends in it
+        bool joined = false;   // the result is prefix + the token found
+        Text prefix;
+    };
+
+    bool NextLine();
+    cScan Scan();
+    // Serves the requests on m_requests (the caller pushed the first), starting with the
+    // result of a scan already made.
+    bool Serve(cScan scan, Text& token);
+
+    TextView m_text;
+    size_t m_pos = 0;  // start of the next unread line in m_text
+    TextView m_line;   // the not yet consumed rest of the current line
+    TextView m_scanned;
+    std::vector<cRequest> m_requests;
+};

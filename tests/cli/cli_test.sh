@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# Runs tessary-cli as a whole process: exit codes, messages on standard error, and every
+# real-world template beside the project (skipped when that folder is absent).
+set -u
+cli=$1
+corpus=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+
+expect_status() {  # expected-status description command...
+    local want=$1 what=$2
+    shift 2
+    "$@" >"$work/out" 2>"$work/err"
+    local got=$?
+    [ "$got" -eq "$want" ] || fail "$what: exit $got, expected $want ($(cat "$work/err"))"
+}
+
+expect_status 2 "no command" "$cli"
+expect_status 2 "unknown command" "$cli" frobnicate x
+expect_status 2 "check without file" "$cli" check
+expect_status 2 "bad format" "$cli" convert --format utf8 a b
+expect_status 0 "help" "$cli" --help
+grep -q "tessary-cli check FILE" "$work/out" || fail "help does not explain check"
+
+expect_status 1 "missing file" "$cli" check "$work/missing.adm"
+grep -qx "$work/missing.adm:  Error \"No such file or directory\" on file $work/missing.adm." "$work/err" ||
+    fail "missing file message: $(cat "$work/err")"
+
+: >"$work/empty.adm"
+expect_status 1 "empty file" "$cli" check "$work/empty.adm"
+grep -qx "$work/empty.adm: Error reading file $work/empty.adm" "$work/err" ||
+    fail "empty file message: $(cat "$work/err")"
+
+printf 'CLASS MACHINE\r\n  CATEGORY "Cat"\r\n' >"$work/open.adm"
+expect_status 0 "category left open" "$cli" check "$work/open.adm"
+grep -qx "$work/open.adm: Unexpected end of template file while reading category Cat" "$work/err" ||
+    fail "open category message: $(cat "$work/err")"
+
+# A refused save leaves the target as it was.
+printf 'CLASS MACHINE\r\n CATEGORY "\xe9"\r\n END CATEGORY\r\n' >"$work/latin.adm"
+echo "precious" >"$work/target.adm"
+expect_status 0 "8-bit to unicode" "$cli" convert --format unicode "$work/latin.adm" "$work/u.adm"
+printf 'CLASS MACHINE\r\n CATEGORY "\xe2\x82\xac"\r\n END CATEGORY\r\n' | iconv -f UTF-8 -t UTF-16LE >"$work/wide.body"
+{ printf '\xff\xfe'; cat "$work/wide.body"; } >"$work/wide.adm"
+expect_status 1 "unicode-only text to ascii" "$cli" convert --format ascii "$work/wide.adm" "$work/target.adm"
+[ "$(cat "$work/target.adm")" = "precious" ] || fail "refused save changed the target"
+
+if [ -d "$corpus" ]; then
+    for f in "$corpus"/*.adm; do
+        expect_status 0 "check $(basename "$f")" "$cli" check "$f"
+        [ -s "$work/err" ] && fail "check $(basename "$f") printed: $(head -3 "$work/err")"
+        expect_status 0 "convert $(basename "$f")" "$cli" convert "$f" "$work/a.adm"
+        expect_status 0 "convert again $(basename "$f")" "$cli" convert "$work/a.adm" "$work/b.adm"
+        cmp -s "$work/a.adm" "$work/b.adm" || fail "round trip of $(basename "$f") is not a fixed point"
+    done
+else
+    echo "corpus folder absent: real-world templates skipped"
+fi
+
+if [ "$failures" -eq 0 ]; then
+    echo "cli: all checks passed"
+    exit 0
+fi
+exit 1

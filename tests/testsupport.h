@@ -1,0 +1,56 @@
+#pragma once
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/messages.h"
+
+// Records every message shown while it is alive.
+class cMessageRecorder : public cMessageSink {
+public:
+    cMessageRecorder() : m_previous(SetMessageSink(this)) {}
+    ~cMessageRecorder() override { SetMessageSink(m_previous); }
+
+    void Show(int severity, const Text& text) override {
+        severities.push_back(severity);
+        texts.push_back(text);
+    }
+    // The texts as UTF-8, for readable assertions.
+    std::vector<std::string> Utf8() const {
+        std::vector<std::string> out;
+        for (const Text& t : texts)
+            out.push_back(ToUtf8(t));
+        return out;
+    }
+    void Clear() {
+        severities.clear();
+        texts.clear();
+    }
+
+    std::vector<int> severities;
+    std::vector<Text> texts;
+
+private:
+    cMessageSink* m_previous;
+};
+
+// The folder of real-world templates beside the project, or empty when it is absent.
+inline std::filesystem::path CorpusDir() {
+    std::filesystem::path dir(TESSARY_CORPUS_DIR);
+    std::error_code ec;
+    return std::filesystem::is_directory(dir, ec) ? dir : std::filesystem::path();
+}
+
+inline std::vector<std::filesystem::path> CorpusFiles() {
+    std::vector<std::filesystem::path> files;
+    std::filesystem::path dir = CorpusDir();
+    if (dir.empty())
+        return files;
+    for (const auto& entry : std::filesystem::directory_iterator(dir))
+        if (entry.path().extension() == ".adm")
+            files.push_back(entry.path());
+    std::sort(files.begin(), files.end());
+    return files;
+}
