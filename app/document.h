@@ -1,0 +1,74 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/text.h"
+#include "model/templatetree.h"
+#include "reader/stringtable.h"
+
+// One open template: its file-level state, its string table and its tree, carried through
+// New, Open, Save, Save As and Close.
+class CPelwinDoc : public cTreeOwner {
+public:
+    CPelwinDoc();
+    ~CPelwinDoc() override;
+    CPelwinDoc(const CPelwinDoc&) = delete;
+    CPelwinDoc& operator=(const CPelwinDoc&) = delete;
+
+    const Text& Path() const { return m_path; }
+    void SetPath(Text path) { m_path = std::move(path); }
+    const Text& Title() const { return m_title; }
+    void SetTitle(Text title) { m_title = std::move(title); }
+
+    bool IsModified() const { return m_modified; }
+    void SetModifiedFlag(int flag) override;
+    // Called whenever the modified flag changes (the window shows it in its caption).
+    void SetModifiedCallback(std::function<void(bool)> callback) {
+        m_modifiedCallback = std::move(callback);
+    }
+
+    // 1: stored as UTF-16 ("UNICODE format"); 0: as 8-bit text ("ASCII format").
+    int Utf16() const { return m_utf16; }
+    void SetUtf16(int flag) { m_utf16 = flag; }
+
+    cStringMap& Strings() { return m_strings; }
+    const cStringMap& Strings() const { return m_strings; }
+    Text ResolveText(TextView text) const override;
+    void MergeStrings(const cStringMap& other);
+    // Re-shows every node's label and every part's panel after the string table changed.
+    void RefreshAllNodes();
+
+    // The window the template is shown in; reading refuses to run without one. Opaque here.
+    void SetFrame(void* frame) { m_frame = frame; }
+    void* Frame() const { return m_frame; }
+    // The view holding the nodes; reading refuses to run without one.
+    void SetTreeView(cTemplateTree* tree) { m_treeView = tree; }
+    cTemplateTree* TreeView() const { return m_treeView; }
+    // The template's nodes.
+    cTemplateTree& Tree() { return m_tree; }
+    const cTemplateTree& Tree() const { return m_tree; }
+
+    // The read steps: string table, encoding, tokens, tree. Every failure has been reported
+    // when this returns false.
+    bool ReadFile(const Text& path);
+    // Writes the template to path in the current format, replacing the file only once all
+    // of it was written. Every failure has been reported when this returns false, and the
+    // file on disk is then as it was.
+    bool WriteFile(const Text& path);
+
+private:
+    Text m_path;
+    Text m_title;
+    bool m_modified = false;
+    int m_utf16 = 1;
+    cStringMap m_strings;
+    void* m_frame = nullptr;              // Not owned.
+    cTemplateTree* m_treeView = nullptr;  // Not owned.
+    cTemplateTree m_tree;
+    std::function<void(bool)> m_modifiedCallback;
+};
+
+// Reads a whole file; false with errno set when it cannot be opened or read.
+bool ReadWholeFile(const std::string& path, std::string& bytes, int& err);
