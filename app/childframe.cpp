@@ -1,0 +1,119 @@
+#include "app/childframe.h"
+
+#include <QCloseEvent>
+#include <QSplitter>
+#include <algorithm>
+
+#include "app/document.h"
+
+namespace {
+
+// Stands in for a view until the real one is put in its place.
+QWidget* CreatePlaceholder(const QColor& background, QWidget* parent) {
+    auto* pane = new QWidget(parent);
+    pane->setAutoFillBackground(true);
+    QPalette palette = pane->palette();
+    palette.setColor(QPalette::Window, background);
+    pane->setPalette(palette);
+    pane->setFocusPolicy(Qt::StrongFocus);
+    return pane;
+}
+
+}  // namespace
+
+CChildFrame::CChildFrame(CPelwinDoc& doc, QSize initialSize, QWidget* parent)
+    : QMdiSubWindow(parent), m_doc(&doc), m_splitter(new QSplitter(Qt::Horizontal, this)) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowIcon(QIcon(QStringLiteral(":/icons/template.png")));
+    m_splitter->setChildrenCollapsible(false);
+    m_splitter->addWidget(CreatePlaceholder(palette().color(QPalette::Base), m_splitter));
+    m_splitter->addWidget(CreatePlaceholder(QColor(192, 192, 192), m_splitter));
+    setWidget(m_splitter);
+
+    resize(initialSize);
+    auto [left, right] = InitialPaneWidths(initialSize.width());
+    m_splitter->setSizes({left, right});
+
+    // The frame stands for the window and the document's own tree holds the nodes until a
+    // tree view takes that role.
+    doc.SetFrame(this);
+    doc.SetTreeView(&doc.Tree());
+    doc.SetModifiedCallback([this](bool modified) { setWindowModified(modified); });
+    UpdateTitle();
+}
+
+CChildFrame::~CChildFrame() {
+    if (m_doc)
+        m_doc->SetModifiedCallback(nullptr);
+}
+
+QSize CChildFrame::InitialSize(QSize area) {
+    return QSize(std::max(area.width() * 3 / 4, 480), std::max(area.height() * 3 / 4, 320));
+}
+
+std::pair<int, int> CChildFrame::InitialPaneWidths(int frameWidth) {
+    return {frameWidth / 3, frameWidth * 2 / 3};
+}
+
+QWidget* CChildFrame::TreePane() const {
+    return m_splitter->widget(0);
+}
+
+QWidget* CChildFrame::PreviewPane() const {
+    return m_splitter->widget(1);
+}
+
+void CChildFrame::SetTreePane(QWidget* pane) {
+    ReplacePane(0, pane);
+}
+
+void CChildFrame::SetPreviewPane(QWidget* pane) {
+    ReplacePane(1, pane);
+}
+
+void CChildFrame::ReplacePane(int index, QWidget* pane) {
+    QWidget* old = m_splitter->replaceWidget(index, pane);
+    delete old;
+}
+
+void CChildFrame::UpdateTitle() {
+    if (!m_doc)
+        return;
+    QString title = QString::fromStdU16String(m_doc->Title());
+    // A literal "[*]" in a file name must not become the modified mark.
+    title.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+    setWindowTitle(title + QStringLiteral("[*]"));
+    setWindowModified(m_doc->IsModified());
+}
+
+void CChildFrame::FocusNextPane() {
+    QWidget* tree = TreePane();
+    QWidget* preview = PreviewPane();
+    bool inTree = tree && (tree == focusWidget() || tree->isAncestorOf(focusWidget()));
+    QWidget* target = inTree ? preview : tree;
+    if (target)
+        target->setFocus(Qt::OtherFocusReason);
+}
+
+void CChildFrame::Detach() {
+    if (!m_doc)
+        return;
+    m_doc->SetModifiedCallback(nullptr);
+    m_doc->SetTreeView(nullptr);
+    m_doc->SetFrame(nullptr);
+    m_doc = nullptr;
+    QWidget* tree = TreePane();
+    QWidget* preview = PreviewPane();
+    delete tree;
+    delete preview;
+}
+
+void CChildFrame::closeEvent(QCloseEvent* event) {
+    // Closing runs the document's close, which asks about unsaved changes and, when it goes
+    // on, detaches this frame before the document is destroyed.
+    if (m_doc && m_closeHandler && !m_closeHandler(*m_doc)) {
+        event->ignore();
+        return;
+    }
+    QMdiSubWindow::closeEvent(event);
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QMdiSubWindow>
+#include <functional>
+#include <utility>
+
+class CPelwinDoc;
+class QSplitter;
+
+// The window of one template: a splitter with the template's tree on the left and its
+// preview on the right. It lives as long as its document.
+class CChildFrame : public QMdiSubWindow {
+    Q_OBJECT
+public:
+    // Returns false when the document must stay open (the user cancelled, or saving failed).
+    using CloseHandler = std::function<bool(CPelwinDoc&)>;
+
+    // The frame starts with initialSize; the panes share its width one third to two thirds.
+    CChildFrame(CPelwinDoc& doc, QSize initialSize, QWidget* parent = nullptr);
+    ~CChildFrame() override;
+
+    // The size a new template window gets in an area of the given size.
+    static QSize InitialSize(QSize area);
+    // Initial widths of the tree and the preview pane for a frame of the given width.
+    static std::pair<int, int> InitialPaneWidths(int frameWidth);
+
+    CPelwinDoc* Document() const { return m_doc; }
+    QSplitter* Splitter() const { return m_splitter; }
+    QWidget* TreePane() const;
+    QWidget* PreviewPane() const;
+    // Put the real views in place of the placeholders; the splitter keeps the pane sizes and
+    // takes ownership. The previous pane is deleted.
+    void SetTreePane(QWidget* pane);
+    void SetPreviewPane(QWidget* pane);
+
+    void SetCloseHandler(CloseHandler handler) { m_closeHandler = std::move(handler); }
+    void UpdateTitle();
+    // Moves the focus from one pane to the other (F6, Shift+F6).
+    void FocusNextPane();
+
+    // The document is being destroyed: drop its views now, since they belong to it, and
+    // forget it. The frame itself goes when it is closed.
+    void Detach();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void ReplacePane(int index, QWidget* pane);
+
+    CPelwinDoc* m_doc;  // Not owned.
+    QSplitter* m_splitter;
+    CloseHandler m_closeHandler;
+};

@@ -1,0 +1,601 @@
+#include "app/mainframe.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+#include <algorithm>
+
+#include "app/childframe.h"
+#include "app/messages.h"
+#include "app/pelwinapp.h"
+#include "model/seams.h"
+
+namespace {
+
+// Menu texts carry the shortcut after a tab; the shortcut itself is set on the action and
+// shown by the menu.
+QString MenuText(const char* text) {
+    return QString::fromUtf8(text).section(QLatin1Char('\t'), 0, 0);
+}
+
+// X11 modifier state bits of the lock keys.
+constexpr Qt::KeyboardModifiers::Int kX11CapsLock = 0x02;
+constexpr Qt::KeyboardModifiers::Int kX11NumLock = 0x10;
+
+}  // namespace
+
+CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent), m_mdi(new QMdiArea(this)) {
+    EnsureResources();
+    setWindowIcon(AppIcon());
+    m_mdi->setViewMode(QMdiArea::SubWindowView);
+    m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(m_mdi);
+
+    CreateCommands();
+    CreateMenus();
+    CreateToolBar();
+    CreateStatusBar();
+
+    connect(m_mdi, &QMdiArea::subWindowActivated, this, [this] { OnActiveWindowChanged(); });
+    qApp->installEventFilter(this);
+    OnActiveWindowChanged();
+    resize(1000, 700);
+}
+
+CMainFrame::~CMainFrame() = default;
+
+QAction* CMainFrame::AddCommand(cCommand id, const QString& text, const QString& prompt,
+                                const char* icon) {
+    auto* action = new QAction(text, this);
+    if (!prompt.isEmpty())
+        action->setStatusTip(prompt);
+    if (icon)
+        action->setIcon(QIcon(QStringLiteral(":/icons/%1.png").arg(QLatin1String(icon))));
+    m_commands[id] = action;
+    return action;
+}
+
+void CMainFrame::CreateCommands() {
+    struct Entry {
+        cCommand id;
+        const char* text;
+        const char* prompt;
+        const char* icon;
+        const char* toolTip;
+    };
+    static const Entry kEntries[] = {
+        {cCommand::FileNew, "&New\tCtrl+N", "Create a new template", "new", "New"},
+        {cCommand::FileOpen, "&Open...\tCtrl+O", "Open an existing template", "open", "Open"},
+        {cCommand::FileClose, "&Close", "Close the active template", nullptr, nullptr},
+        {cCommand::FileSave, "&Save\tCtrl+S", "Save the active template", "save", "Save"},
+        {cCommand::FileSaveAs, "Save &As...", "Save the active template under a new name", nullptr,
+         nullptr},
+        {cCommand::FilePrint, "&Print...\tCtrl+P", "Print the active template", "print", "Print"},
+        {cCommand::FilePrintSetup, "P&rint Setup...", "Change the printer and printing options",
+         nullptr, nullptr},
+        {cCommand::FileExit, "E&xit", "Quit the application; asks to save changed templates",
+         nullptr, nullptr},
+        {cCommand::EditCut, "Cu&t\tCtrl+X", "Cut the selected entry", "cut", "Cut"},
+        {cCommand::EditCopy, "&Copy\tCtrl+C", "Copy the selected entry", "copy", "Copy"},
+        {cCommand::EditPaste, "&Paste \tCtrl+V", "Paste the copied entry", "paste", "Paste"},
+        {cCommand::EditPasteNext, "Paste as &next \tCtrl+shift+V",
+         "Paste the copied entry after the selected entry", nullptr, nullptr},
+        {cCommand::EditDelete, "&Delete\tDel", "Delete the selected entry", nullptr, nullptr},
+        {cCommand::EditProperties, "P&roperties...", "Show the property sheet", nullptr, nullptr},
+        {cCommand::NewVersion, "New Version", "", nullptr, nullptr},
+        {cCommand::NewChildVersion, "New Child Version", "", nullptr, nullptr},
+        {cCommand::NewClassMachine, "Machine", "Create a new \"MACHINE\" entry in current template",
+         nullptr, nullptr},
+        {cCommand::NewClassUser, "User", "Create a new \"USER\" entry in current template", nullptr,
+         nullptr},
+        {cCommand::NewCategory, "New C&ategory",
+         "Create a new category below selected entry in template.", nullptr, nullptr},
+        {cCommand::NewChildCategory, "New C&hild Category",
+         "Create a new child category  below selected entry in template.", nullptr, nullptr},
+        {cCommand::NewPolicy, "New P&olicy",
+         "Create a new policy below selected entry in template.", nullptr, nullptr},
+        {cCommand::NewPartCheckBox, "CheckBox",
+         "Create a new checkbox policy part  below selected entry in template.", nullptr, nullptr},
+        {cCommand::NewPartComboBox, "ComboBox",
+         "Create a new \"combobox\" policy part  below selected entry in template.", nullptr,
+         nullptr},
+        {cCommand::NewPartDropDownList, "DropDownList",
+         "Create a new \"dropdownlist\" policy part  below selected entry in template.", nullptr,
+         nullptr},
+        {cCommand::NewPartEditText, "Edittext",
+         "Create a new \"edittext\" policy part  below selected entry in template.", nullptr,
+         nullptr},
+        {cCommand::NewPartListBox, "Listbox",
+         "Create a new \"listbox\" policy part  below selected entry in template.", nullptr,
+         nullptr},
+        {cCommand::NewPartNumeric, "Numeric",
+         "Create a new \"numeric\" policy part  below selected entry in template.", nullptr,
+         nullptr},
+        {cCommand::NewPartText, "Text",
+         "Create a new \"text\" policy part  below selected entry in template.", nullptr, nullptr},
+        {cCommand::StringTable, "&String table ...", "", nullptr, nullptr},
+        {cCommand::ViewToolbar, "&Toolbar", "Show or hide the toolbar", nullptr, nullptr},
+        {cCommand::ViewStatusBar, "&Status Bar", "Show or hide the status bar", nullptr, nullptr},
+        {cCommand::WindowCascade, "&Cascade", "Arrange the windows so that they overlap", nullptr,
+         nullptr},
+        {cCommand::WindowTile, "&Tile", "Arrange the windows side by side", nullptr, nullptr},
+        {cCommand::WindowArrangeIcons, "&Arrange Icons",
+         "Arrange the minimized windows along the bottom", nullptr, nullptr},
+        {cCommand::Help, "Help", "Show the help", nullptr, nullptr},
+        {cCommand::HelpTopics, "&Help Topics", "List the help topics", nullptr, nullptr},
+        {cCommand::HelpInfo, "&Info", "Show the help", nullptr, nullptr},
+        {cCommand::About, "&About Tessary", "Show the program's name and version", "about",
+         "About"},
+        {cCommand::ContextHelp, "Help", "Show help for the next item clicked", "contexthelp",
+         "Help"},
+        {cCommand::NextPane, "Next Pane", "", nullptr, nullptr},
+        {cCommand::PreviousPane, "Previous Pane", "", nullptr, nullptr},
+    };
+    for (const Entry& entry : kEntries) {
+        QAction* action =
+            AddCommand(entry.id, MenuText(entry.text), QString::fromUtf8(entry.prompt), entry.icon);
+        if (entry.toolTip)
+            action->setToolTip(QString::fromUtf8(entry.toolTip));
+    }
+
+    const std::pair<cCommand, QList<QKeySequence>> kShortcuts[] = {
+        {cCommand::FileNew, {QKeySequence(Qt::CTRL | Qt::Key_N)}},
+        {cCommand::FileOpen, {QKeySequence(Qt::CTRL | Qt::Key_O)}},
+        {cCommand::FileSave, {QKeySequence(Qt::CTRL | Qt::Key_S)}},
+        {cCommand::FilePrint, {QKeySequence(Qt::CTRL | Qt::Key_P)}},
+        {cCommand::EditCopy,
+         {QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)}},
+        {cCommand::EditPaste,
+         {QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)}},
+        // The menu promises this key for Paste as next, so it runs it.
+        {cCommand::EditPasteNext, {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V)}},
+        {cCommand::EditCut,
+         {QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::SHIFT | Qt::Key_Delete)}},
+        {cCommand::EditDelete, {QKeySequence(Qt::Key_Delete)}},
+        {cCommand::Help, {QKeySequence(Qt::Key_F1)}},
+        {cCommand::ContextHelp, {QKeySequence(Qt::SHIFT | Qt::Key_F1)}},
+        {cCommand::NextPane, {QKeySequence(Qt::Key_F6)}},
+        {cCommand::PreviousPane, {QKeySequence(Qt::SHIFT | Qt::Key_F6)}},
+    };
+    for (const auto& [id, keys] : kShortcuts)
+        Command(id)->setShortcuts(keys);
+    // These have no menu item, so the window itself carries their shortcuts.
+    for (cCommand id : {cCommand::Help, cCommand::NextPane, cCommand::PreviousPane})
+        addAction(Command(id));
+
+    for (cCommand id : {cCommand::ViewToolbar, cCommand::ViewStatusBar}) {
+        Command(id)->setCheckable(true);
+        Command(id)->setChecked(true);
+    }
+
+    auto docs = []() -> cDocManager* {
+        CPelwinApp* app = CPelwinApp::Instance();
+        return app ? &app->Docs() : nullptr;
+    };
+    connect(Command(cCommand::FileNew), &QAction::triggered, this, [docs] {
+        if (cDocManager* manager = docs())
+            manager->New();
+    });
+    connect(Command(cCommand::FileOpen), &QAction::triggered, this, [this] { OpenFile(); });
+    connect(Command(cCommand::FileClose), &QAction::triggered, this, [this] {
+        if (CChildFrame* child = ActiveChild())
+            child->close();
+    });
+    connect(Command(cCommand::FileSave), &QAction::triggered, this, [this, docs] {
+        if (CPelwinDoc* doc = ActiveDocument(); doc && docs())
+            docs()->Save(*doc);
+    });
+    connect(Command(cCommand::FileSaveAs), &QAction::triggered, this, [this, docs] {
+        if (CPelwinDoc* doc = ActiveDocument(); doc && docs())
+            docs()->SaveAs(*doc);
+    });
+    connect(Command(cCommand::FileExit), &QAction::triggered, this, &QWidget::close);
+    connect(Command(cCommand::EditProperties), &QAction::triggered, this, [] {
+        if (cPropertySheetSeam* sheet = SharedState().sheet)
+            sheet->ShowWindow(true);
+    });
+    connect(Command(cCommand::ViewToolbar), &QAction::triggered, this,
+            [this](bool on) { m_toolBar->setVisible(on); });
+    connect(Command(cCommand::ViewStatusBar), &QAction::triggered, this,
+            [this](bool on) { statusBar()->setVisible(on); });
+    connect(Command(cCommand::WindowCascade), &QAction::triggered, m_mdi,
+            &QMdiArea::cascadeSubWindows);
+    connect(Command(cCommand::WindowTile), &QAction::triggered, m_mdi, &QMdiArea::tileSubWindows);
+    connect(Command(cCommand::WindowArrangeIcons), &QAction::triggered, this,
+            [this] { ArrangeIcons(); });
+    connect(Command(cCommand::About), &QAction::triggered, this, [] {
+        if (CPelwinApp* app = CPelwinApp::Instance())
+            app->ShowAbout();
+    });
+    for (cCommand id : {cCommand::NextPane, cCommand::PreviousPane})
+        connect(Command(id), &QAction::triggered, this, [this] {
+            if (CChildFrame* child = ActiveChild())
+                child->FocusNextPane();
+        });
+
+    m_recentPlaceholder = new QAction(QStringLiteral("Recent File"), this);
+    m_recentPlaceholder->setEnabled(false);
+    for (size_t i = 0; i < m_recentActions.size(); ++i) {
+        m_recentActions[i] = new QAction(this);
+        m_recentActions[i]->setVisible(false);
+        connect(m_recentActions[i], &QAction::triggered, this, [this, i] { OpenRecentFile(i); });
+    }
+}
+
+void CMainFrame::CreateMenus() {
+    auto command = [this](cCommand id) { return Command(id); };
+    auto addRecent = [this](QMenu* menu) {
+        menu->addAction(m_recentPlaceholder);
+        for (QAction* action : m_recentActions)
+            menu->addAction(action);
+    };
+
+    auto* file128 = new QMenu(QStringLiteral("&File"), this);
+    file128->addAction(command(cCommand::FileNew));
+    file128->addAction(command(cCommand::FileOpen));
+    file128->addSeparator();
+    file128->addAction(command(cCommand::FilePrintSetup));
+    file128->addSeparator();
+    addRecent(file128);
+    file128->addSeparator();
+    file128->addAction(command(cCommand::FileExit));
+
+    auto* view = new QMenu(QStringLiteral("&View"), this);
+    view->addAction(command(cCommand::ViewToolbar));
+    view->addAction(command(cCommand::ViewStatusBar));
+    connect(view, &QMenu::aboutToShow, this, [this] {
+        Command(cCommand::ViewToolbar)->setChecked(!m_toolBar->isHidden());
+        Command(cCommand::ViewStatusBar)->setChecked(!statusBar()->isHidden());
+    });
+
+    auto* help128 = new QMenu(QStringLiteral("&Help"), this);
+    help128->addAction(command(cCommand::HelpTopics));
+    help128->addSeparator();
+    help128->addAction(command(cCommand::About));
+
+    auto* file129 = new QMenu(QStringLiteral("&File"), this);
+    for (cCommand id : {cCommand::FileNew, cCommand::FileOpen, cCommand::FileClose,
+                        cCommand::FileSave, cCommand::FileSaveAs})
+        file129->addAction(command(id));
+    file129->addSeparator();
+    file129->addAction(command(cCommand::FilePrint));
+    file129->addAction(command(cCommand::FilePrintSetup));
+    file129->addSeparator();
+    addRecent(file129);
+    file129->addSeparator();
+    file129->addAction(command(cCommand::FileExit));
+
+    auto* edit = new QMenu(QStringLiteral("&Edit"), this);
+    for (cCommand id : {cCommand::EditCut, cCommand::EditCopy, cCommand::EditPaste,
+                        cCommand::EditPasteNext, cCommand::EditDelete})
+        edit->addAction(command(id));
+    edit->addSeparator();
+    edit->addAction(command(cCommand::EditProperties));
+
+    auto* policy = new QMenu(QStringLiteral("&Policy"), this);
+    policy->addAction(command(cCommand::NewVersion));
+    policy->addAction(command(cCommand::NewChildVersion));
+    QMenu* newClass = policy->addMenu(QStringLiteral("New &Class"));
+    newClass->addAction(command(cCommand::NewClassMachine));
+    newClass->addAction(command(cCommand::NewClassUser));
+    policy->addAction(command(cCommand::NewCategory));
+    policy->addAction(command(cCommand::NewChildCategory));
+    policy->addAction(command(cCommand::NewPolicy));
+    QMenu* newPart = policy->addMenu(QStringLiteral("New Policy &Part"));
+    for (cCommand id : {cCommand::NewPartCheckBox, cCommand::NewPartComboBox,
+                        cCommand::NewPartDropDownList, cCommand::NewPartEditText,
+                        cCommand::NewPartListBox, cCommand::NewPartNumeric, cCommand::NewPartText})
+        newPart->addAction(command(id));
+    policy->addSeparator();
+    policy->addAction(command(cCommand::StringTable));
+
+    auto* window = new QMenu(QStringLiteral("&Window"), this);
+    window->addAction(command(cCommand::WindowCascade));
+    window->addAction(command(cCommand::WindowTile));
+    window->addAction(command(cCommand::WindowArrangeIcons));
+
+    auto* help129 = new QMenu(QStringLiteral("&Help"), this);
+    help129->addAction(command(cCommand::HelpInfo));
+    help129->addSeparator();
+    help129->addAction(command(cCommand::About));
+
+    m_menusNoDocument = {file128, view, help128};
+    m_menusDocument = {file129, edit, view, policy, window, help129};
+    for (QMenu* menu : m_menusDocument + m_menusNoDocument)
+        connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommands);
+}
+
+void CMainFrame::CreateToolBar() {
+    m_toolBar = new QToolBar(QStringLiteral("Toolbar"), this);
+    m_toolBar->setObjectName(QStringLiteral("toolbar"));
+    m_toolBar->setIconSize(QSize(16, 15));
+    m_toolBar->setAllowedAreas(Qt::AllToolBarAreas);
+    m_toolBar->setFloatable(true);
+    m_toolBar->setMovable(true);
+    for (cCommand id : {cCommand::FileNew, cCommand::FileOpen, cCommand::FileSave})
+        m_toolBar->addAction(Command(id));
+    m_toolBar->addSeparator();
+    for (cCommand id : {cCommand::EditCut, cCommand::EditCopy, cCommand::EditPaste})
+        m_toolBar->addAction(Command(id));
+    m_toolBar->addSeparator();
+    for (cCommand id : {cCommand::FilePrint, cCommand::About, cCommand::ContextHelp})
+        m_toolBar->addAction(Command(id));
+    addToolBar(Qt::TopToolBarArea, m_toolBar);
+}
+
+void CMainFrame::CreateStatusBar() {
+    QStatusBar* bar = statusBar();
+    m_idleMessage = new QLabel(QStringLiteral("For Help, press F1"), bar);
+    bar->addWidget(m_idleMessage, 1);
+    auto indicator = [bar](const QString& longest) {
+        auto* label = new QLabel(bar);
+        label->setAlignment(Qt::AlignCenter);
+        label->setFrameShape(QFrame::Panel);
+        label->setFrameShadow(QFrame::Sunken);
+        label->setMinimumWidth(label->fontMetrics().horizontalAdvance(longest) + 10);
+        bar->addPermanentWidget(label);
+        return label;
+    };
+    m_capsIndicator = indicator(QStringLiteral("CAP"));
+    m_numIndicator = indicator(QStringLiteral("NUM"));
+    m_scrollIndicator = indicator(QStringLiteral("SCRL"));
+}
+
+QList<QMenu*> CMainFrame::Menus() const {
+    return m_menuId == kMenuDocument ? m_menusDocument : m_menusNoDocument;
+}
+
+CChildFrame* CMainFrame::ActiveChild() const {
+    // The current window stays current while another top-level window (a dialog, the
+    // property sheet) is active, so the menus do not flip when the focus leaves the area.
+    auto* child = qobject_cast<CChildFrame*>(m_mdi->currentSubWindow());
+    return child && child->Document() ? child : nullptr;
+}
+
+CPelwinDoc* CMainFrame::ActiveDocument() const {
+    CChildFrame* child = ActiveChild();
+    return child ? child->Document() : nullptr;
+}
+
+CChildFrame* CMainFrame::ChildOf(const CPelwinDoc& doc) const {
+    for (QMdiSubWindow* window : m_mdi->subWindowList()) {
+        auto* child = qobject_cast<CChildFrame*>(window);
+        if (child && child->Document() == &doc)
+            return child;
+    }
+    return nullptr;
+}
+
+void CMainFrame::UpdateCommands() {
+    bool hasDocument = ActiveDocument() != nullptr;
+    for (cCommand id : {cCommand::FileClose, cCommand::FileSave, cCommand::FileSaveAs,
+                        cCommand::EditProperties, cCommand::WindowCascade, cCommand::WindowTile,
+                        cCommand::WindowArrangeIcons, cCommand::NextPane, cCommand::PreviousPane})
+        Command(id)->setEnabled(hasDocument);
+    // Nothing handles these yet: no printing, no help file, and the editing commands come
+    // with the tree and the preview.
+    for (cCommand id : {cCommand::FilePrint,
+                        cCommand::FilePrintSetup,
+                        cCommand::EditCut,
+                        cCommand::EditCopy,
+                        cCommand::EditPaste,
+                        cCommand::EditPasteNext,
+                        cCommand::EditDelete,
+                        cCommand::NewVersion,
+                        cCommand::NewChildVersion,
+                        cCommand::NewClassMachine,
+                        cCommand::NewClassUser,
+                        cCommand::NewCategory,
+                        cCommand::NewChildCategory,
+                        cCommand::NewPolicy,
+                        cCommand::NewPartCheckBox,
+                        cCommand::NewPartComboBox,
+                        cCommand::NewPartDropDownList,
+                        cCommand::NewPartEditText,
+                        cCommand::NewPartListBox,
+                        cCommand::NewPartNumeric,
+                        cCommand::NewPartText,
+                        cCommand::StringTable,
+                        cCommand::Help,
+                        cCommand::HelpTopics,
+                        cCommand::HelpInfo,
+                        cCommand::ContextHelp})
+        Command(id)->setEnabled(false);
+}
+
+void CMainFrame::ShowMenuSet(int menuId) {
+    if (menuId == m_menuId)
+        return;
+    m_menuId = menuId;
+    menuBar()->clear();
+    for (QMenu* menu : Menus())
+        menuBar()->addMenu(menu);
+}
+
+void CMainFrame::OnActiveWindowChanged() {
+    ShowMenuSet(ActiveChild() ? kMenuDocument : kMenuNoDocument);
+    UpdateCaption();
+    UpdateCommands();
+}
+
+void CMainFrame::UpdateCaption() {
+    m_caption = QString::fromStdU16String(kAppTitle);
+    CChildFrame* child = ActiveChild();
+    if (child) {
+        QString title = QString::fromStdU16String(child->Document()->Title());
+        title.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+        m_caption += QStringLiteral(" - ") + title;
+    }
+    // A maximized window has no title bar of its own, so the caption shows its mark.
+    m_caption += QStringLiteral("[*]");
+    setWindowTitle(m_caption);
+    setWindowModified(child && child->isMaximized() && child->Document()->IsModified());
+}
+
+void CMainFrame::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    // A maximized template window writes its own title into the caption and later restores
+    // a stale one; the caption stays ours.
+    if (event->type() == QEvent::WindowTitleChange && !m_caption.isEmpty() &&
+        windowTitle() != m_caption)
+        setWindowTitle(m_caption);
+}
+
+QPoint CMainFrame::CascadePosition(QSize size) const {
+    // Each new window steps down and right by a title bar from the last one, starting over
+    // at the top left when it would leave the area.
+    int step = style()->pixelMetric(QStyle::PM_TitleBarHeight) + 4;
+    int shown = 0;
+    for (QMdiSubWindow* window : m_mdi->subWindowList())
+        if (window->isVisible() && !window->isMinimized())
+            ++shown;
+    QSize area = m_mdi->viewport()->size();
+    int fitting = std::max(
+        1,
+        std::min((area.width() - size.width()) / step, (area.height() - size.height()) / step) + 1);
+    int slot = shown % fitting;
+    return QPoint(slot * step, slot * step);
+}
+
+bool CMainFrame::CreateViews(CPelwinDoc& doc) {
+    auto* child = new CChildFrame(doc, CChildFrame::InitialSize(m_mdi->viewport()->size()));
+    child->SetCloseHandler([](CPelwinDoc& closing) {
+        CPelwinApp* app = CPelwinApp::Instance();
+        return !app || app->Docs().Close(closing);
+    });
+    m_mdi->addSubWindow(child);
+    child->hide();
+    connect(child, &QMdiSubWindow::windowStateChanged, this, [this] { UpdateCaption(); });
+    return true;
+}
+
+void CMainFrame::ShowViews(CPelwinDoc& doc) {
+    CChildFrame* child = ChildOf(doc);
+    if (!child)
+        return;
+    // In maximized mode this is where the window goes when it is restored.
+    child->move(CascadePosition(child->size()));
+    child->show();
+    m_mdi->setActiveSubWindow(child);
+    if (QWidget* tree = child->TreePane())
+        tree->setFocus(Qt::OtherFocusReason);
+    OnActiveWindowChanged();
+}
+
+void CMainFrame::ActivateViews(CPelwinDoc& doc) {
+    CChildFrame* child = ChildOf(doc);
+    if (!child)
+        return;
+    if (child->isMinimized())
+        child->showNormal();
+    m_mdi->setActiveSubWindow(child);
+    OnActiveWindowChanged();
+}
+
+void CMainFrame::DestroyViews(CPelwinDoc& doc) {
+    CChildFrame* child = ChildOf(doc);
+    if (!child)
+        return;
+    child->Detach();
+    // Inside the frame's own close this does nothing more; the close under way finishes it.
+    child->close();
+    OnActiveWindowChanged();
+}
+
+void CMainFrame::TitleChanged(CPelwinDoc& doc) {
+    if (CChildFrame* child = ChildOf(doc))
+        child->UpdateTitle();
+    UpdateCaption();
+}
+
+void CMainFrame::RecentFilesChanged() {
+    CPelwinApp* app = CPelwinApp::Instance();
+    static const std::vector<Text> kNone;
+    const std::vector<Text>& files = app ? app->Docs().RecentFiles() : kNone;
+    m_recentPlaceholder->setVisible(files.empty());
+    for (size_t i = 0; i < m_recentActions.size(); ++i) {
+        QAction* action = m_recentActions[i];
+        if (i >= files.size()) {
+            action->setVisible(false);
+            continue;
+        }
+        QString path = QDir::toNativeSeparators(QString::fromStdU16String(files[i]));
+        QString shown = fontMetrics().elidedText(path, Qt::ElideMiddle, 420);
+        shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        action->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(shown));
+        action->setStatusTip(QStringLiteral("Open %1").arg(path));
+        action->setVisible(true);
+    }
+    emit recentFilesChanged();
+}
+
+void CMainFrame::OpenFile() {
+    CPelwinApp* app = CPelwinApp::Instance();
+    if (!app)
+        return;
+    Text path;
+    if (app->Prompts().AskOpenPath(path) && !path.empty())
+        app->Docs().Open(path);
+}
+
+void CMainFrame::OpenRecentFile(size_t index) {
+    if (CPelwinApp* app = CPelwinApp::Instance())
+        app->Docs().OpenRecent(index);
+}
+
+void CMainFrame::ArrangeIcons() {
+    int x = 0;
+    int bottom = m_mdi->viewport()->height();
+    for (QMdiSubWindow* window : m_mdi->subWindowList()) {
+        if (!window->isMinimized())
+            continue;
+        window->move(x, bottom - window->height());
+        x += window->width();
+    }
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    CPelwinApp* app = CPelwinApp::Instance();
+    if (app && !app->Docs().CloseAll()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)
+        UpdateKeyIndicators(*static_cast<QKeyEvent*>(event));
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void CMainFrame::UpdateKeyIndicators(const QKeyEvent& event) {
+    if (event.type() == QEvent::KeyPress && event.key() == Qt::Key_ScrollLock &&
+        !event.isAutoRepeat())
+        m_scrollLock = !m_scrollLock;
+    m_scrollIndicator->setText(m_scrollLock ? QStringLiteral("SCRL") : QString());
+    // Only X11 reports the lock states with every key; elsewhere the panes stay blank.
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return;
+    auto state = Qt::KeyboardModifiers::Int(event.nativeModifiers());
+    bool caps = state & kX11CapsLock;
+    bool num = state & kX11NumLock;
+    // A key press reports the state from before the key; the lock key itself flips it.
+    if (event.type() == QEvent::KeyPress && event.key() == Qt::Key_CapsLock)
+        caps = !caps;
+    if (event.type() == QEvent::KeyPress && event.key() == Qt::Key_NumLock)
+        num = !num;
+    m_capsIndicator->setText(caps ? QStringLiteral("CAP") : QString());
+    m_numIndicator->setText(num ? QStringLiteral("NUM") : QString());
+}

@@ -1,0 +1,139 @@
+#pragma once
+
+#include <QList>
+#include <QMainWindow>
+#include <array>
+#include <map>
+
+#include "app/docmanager.h"
+
+class CChildFrame;
+class QAction;
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QToolBar;
+
+// Every command of the menus, the toolbar and the shortcut table.
+enum class cCommand {
+    FileNew,
+    FileOpen,
+    FileClose,
+    FileSave,
+    FileSaveAs,
+    FilePrint,
+    FilePrintSetup,
+    FileExit,
+    EditCut,
+    EditCopy,
+    EditPaste,
+    EditPasteNext,
+    EditDelete,
+    EditProperties,
+    NewVersion,
+    NewChildVersion,
+    NewClassMachine,
+    NewClassUser,
+    NewCategory,
+    NewChildCategory,
+    NewPolicy,
+    NewPartCheckBox,
+    NewPartComboBox,
+    NewPartDropDownList,
+    NewPartEditText,
+    NewPartListBox,
+    NewPartNumeric,
+    NewPartText,
+    StringTable,
+    ViewToolbar,
+    ViewStatusBar,
+    WindowCascade,
+    WindowTile,
+    WindowArrangeIcons,
+    Help,
+    HelpTopics,
+    HelpInfo,
+    About,
+    ContextHelp,
+    NextPane,
+    PreviousPane,
+};
+
+// The main window: menus, toolbar, status bar and the area the template windows open in.
+// It is the documents' window factory for the document manager.
+class CMainFrame : public QMainWindow, public cDocViews {
+    Q_OBJECT
+public:
+    // Menu sets: without a template window, and while one is active.
+    static constexpr int kMenuNoDocument = 128;
+    static constexpr int kMenuDocument = 129;
+
+    explicit CMainFrame(QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    QAction* Command(cCommand id) const { return m_commands.at(id); }
+    QMdiArea* MdiArea() const { return m_mdi; }
+    QToolBar* ToolBar() const { return m_toolBar; }
+    int MenuId() const { return m_menuId; }
+    // The menus of the current menu set, in menu bar order.
+    QList<QMenu*> Menus() const;
+    // The template window the commands act on; null when none is open.
+    CChildFrame* ActiveChild() const;
+    CPelwinDoc* ActiveDocument() const;
+    CChildFrame* ChildOf(const CPelwinDoc& doc) const;
+    // The recent-file entries of the File menu (hidden when unused).
+    const std::array<QAction*, cDocManager::kRecentFileCount>& RecentFileActions() const {
+        return m_recentActions;
+    }
+    QLabel* IdleMessage() const { return m_idleMessage; }
+
+    // Enables every command as the active window allows.
+    void UpdateCommands();
+
+    bool CreateViews(CPelwinDoc& doc) override;
+    void ShowViews(CPelwinDoc& doc) override;
+    void ActivateViews(CPelwinDoc& doc) override;
+    void DestroyViews(CPelwinDoc& doc) override;
+    void TitleChanged(CPelwinDoc& doc) override;
+    void RecentFilesChanged() override;
+
+signals:
+    void recentFilesChanged();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateCommands();
+    void CreateMenus();
+    void CreateToolBar();
+    void CreateStatusBar();
+    QAction* AddCommand(cCommand id, const QString& text, const QString& prompt,
+                        const char* icon = nullptr);
+    void ShowMenuSet(int menuId);
+    void OnActiveWindowChanged();
+    void UpdateCaption();
+    void UpdateKeyIndicators(const QKeyEvent& event);
+    void OpenFile();
+    void OpenRecentFile(size_t index);
+    void ArrangeIcons();
+    QPoint CascadePosition(QSize size) const;
+
+    QMdiArea* m_mdi;
+    QToolBar* m_toolBar = nullptr;
+    QLabel* m_idleMessage = nullptr;
+    QLabel* m_capsIndicator = nullptr;
+    QLabel* m_numIndicator = nullptr;
+    QLabel* m_scrollIndicator = nullptr;
+    bool m_scrollLock = false;
+    std::map<cCommand, QAction*> m_commands;
+    std::array<QAction*, cDocManager::kRecentFileCount> m_recentActions{};
+    QAction* m_recentPlaceholder = nullptr;
+    QList<QMenu*> m_menusNoDocument;
+    QList<QMenu*> m_menusDocument;
+    int m_menuId = 0;
+    QString m_caption;
+};
