@@ -1,0 +1,104 @@
+#include "reader/stringtable.h"
+
+namespace {
+
+// The name of a section header line ("[name]", blanks allowed around the name), or false
+// for every other line.
+bool SectionName(TextView line, TextView& name) {
+    if (line.empty() || line[0] != u'[')
+        return false;
+    size_t close = line.find(u']');
+    if (close == TextView::npos)
+        return false;
+    name = TrimBlanks(line.substr(1, close - 1));
+    return true;
+}
+
+void StoreLine(TextView line, cStringMap& map) {
+    TextView name;
+    TextView text = line;
+    size_t equals = line.find(u'=');
+    if (equals != TextView::npos) {
+        name = line.substr(0, equals);
+        text = line.substr(equals + 1);
+    }
+    name = TrimBlanks(name);
+    text = TrimBlanks(text);
+    // Whatever the last character is, it is taken for the closing quote.
+    if (!text.empty() && text[0] == u'"')
+        text = text.size() >= 2 ? text.substr(1, text.size() - 2) : TextView();
+    map.Set(Text(name), Text(text));
+}
+
+}  // namespace
+
+void cStringMap::Set(Text name, Text text) {
+    auto found = m_index.find(name);
+    if (found != m_index.end()) {
+        m_entries[found->second].second = std::move(text);
+        return;
+    }
+    m_index.emplace(name, m_entries.size());
+    m_entries.emplace_back(std::move(name), std::move(text));
+}
+
+bool cStringMap::Remove(TextView name) {
+    auto found = m_index.find(Text(name));
+    if (found == m_index.end())
+        return false;
+    size_t position = found->second;
+    m_index.erase(found);
+    m_entries.erase(m_entries.begin() + std::ptrdiff_t(position));
+    for (size_t i = position; i < m_entries.size(); ++i)
+        m_index[m_entries[i].first] = i;
+    return true;
+}
+
+const Text* cStringMap::Find(TextView name) const {
+    auto found = m_index.find(Text(name));
+    return found == m_index.end() ? nullptr : &m_entries[found->second].second;
+}
+
+void cStringMap::Clear() {
+    m_entries.clear();
+    m_index.clear();
+}
+
+bool LoadStrings(TextView text, cStringMap& map) {
+    bool inSection = false;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t end = text.find(u'\n', pos);
+        if (end == TextView::npos)
+            end = text.size();
+        TextView line = TrimBlanks(text.substr(pos, end - pos));
+        pos = end + 1;
+
+        TextView name;
+        if (SectionName(line, name)) {
+            // Only the first strings section counts, as with the section reader of an
+            // initialization file.
+            if (inSection)
+                break;
+            inSection = KeywordEquals(name, u"strings");
+            continue;
+        }
+        if (!inSection || line.empty() || line[0] == u';')
+            continue;
+        StoreLine(line, map);
+    }
+    return true;
+}
+
+Text ResolveText(const cStringMap& map, TextView text) {
+    if (text.size() >= 2 && text[0] == u'!' && text[1] == u'!') {
+        if (const Text* display = map.Find(text.substr(2)))
+            return *display;
+    }
+    return Text(text);
+}
+
+void MergeStrings(cStringMap& target, const cStringMap& source) {
+    for (const auto& [name, text] : source.Entries())
+        target.Set(name, text);
+}

@@ -1,0 +1,709 @@
+#include "reader/templatereader.h"
+
+#include <memory>
+#include <utility>
+
+#include "app/document.h"
+#include "app/messages.h"
+#include "model/nodeobjects.h"
+#include "model/templatetree.h"
+#include "reader/tokenizer.h"
+
+namespace {
+
+bool Is(TextView token, TextView keyword) {
+    return KeywordEquals(token, keyword);
+}
+
+// Reads the token stream into the tree. Every reader returns true while the read may go on
+// and false once it has failed; the first failure has shown its message.
+class cTemplateReader {
+public:
+    cTemplateReader(CPelwinDoc& doc, cTokenizer& tokens) : m_doc(doc), m_tokens(tokens) {}
+
+    bool ReadTemplate();
+
+private:
+    // Counts the structure readers in progress so that a hostile nesting depth ends the read
+    // with a message rather than overflowing the stack.
+    class cNestingGuard {
+    public:
+        explicit cNestingGuard(int& depth) : m_depth(depth) { ++m_depth; }
+        ~cNestingGuard() { --m_depth; }
+        cNestingGuard(const cNestingGuard&) = delete;
+        cNestingGuard& operator=(const cNestingGuard&) = delete;
+        bool Allowed() const;
+
+    private:
+        int& m_depth;
+    };
+
+    bool Next(Text& token) { return m_tokens.NextToken(token); }
+    cTreeItem* Insert(cTreeItem* parent, Text label, int image, std::unique_ptr<cData> node) {
+        return m_tree->InsertLast(parent, std::move(label), image, std::move(node));
+    }
+
+    bool ReadPolClass(cTreeItem* parent, Text& token);
+    bool ReadCategory(cTreeItem* parent);
+    bool ReadVersion(cTreeItem* parent);
+    bool ReadPolicy(cTreeItem* parent);
+
+    bool ReadPolicyPart(cObjPolicy& policy);
+    bool SkipPart();
+    template <typename F>
+    bool ReadPartBody(cObjPolPart& part, bool keyName, bool valueName, F&& ownKeyword);
+    bool ReadPartCheckBox(cObjPolPartCheckBox& part);
+    bool ReadPartText(cObjPolPartText& part);
+    bool ReadPartEditText(cObjPolPartEditText& part);
+    bool ReadPartCombo(cObjPolPartCombo& part);
+    bool ReadPartNum(cObjPolPartNum& part);
+    bool ReadPartDropDown(cObjPolPartDropDown& part);
+    bool ReadPartListBox(cObjPolPartListBox& part);
+    template <typename P>
+    bool ReadEditKeyword(P& part, const Text& token);
+
+    bool ReadValue(cDescVal& value);
+    bool ReadValueOn(cOptionalValue& record, const Text& owner);
+    bool ReadValueOff(cOptionalValue& record, const Text& owner);
+    bool ReadActionList(cActionList& list, Text key);
+    bool ReadItemList(cItemListChain& list, const Text& key);
+    bool ReadSuggestions(cSuggestionList& list);
+
+    CPelwinDoc& m_doc;
+    cTokenizer& m_tokens;
+    cTemplateTree* m_tree = nullptr;  // Not owned.
+    int m_depth = 0;
+};
+
+bool cTemplateReader::cNestingGuard::Allowed() const {
+    if (m_depth <= kMaxNestingDepth)
+        return true;
+    ShowMessage(kSeverityError, u"Error: the template is nested more than %d levels deep.",
+                {kMaxNestingDepth});
+    return false;
+}
+
+// ---- Structure -------------------------------------------------------------------------
+
+bool cTemplateReader::ReadTemplate() {
+    if (!m_doc.Frame()) {
+        ShowMessage(kSeverityInternal, u"Unable to retrieve framewindow.");
+        return false;
+    }
+    m_tree = m_doc.TreeView();
+    if (!m_tree) {
+        ShowMessage(kSeverityInternal, u"Unable to retrieve document view.");
+        return false;
+    }
+    Text token;
+    if (!Next(token))
+        return true;
+    for (;;) {
+        if (Is(token, u"CLASS")) {
+            Text classToken = token;
+            if (!ReadPolClass(nullptr, classToken))
+                return false;
+        } else if (Is(token, u"#if") && Next(token)) {
+            if (!Is(token, u"version")) {
+                ShowMessage(kSeverityError,
+                            u"Your input template file contains an #if statement that is not "
+                            u"followed by a version keyword this is not valid. Please corret "
+                            u"your template file");
+                return false;
+            }
+            if (!ReadVersion(nullptr))
+                return false;
+        }
+        if (!Next(token))
+            return true;
+    }
+}
+
+// A class has no end keyword: the next CLASS starts a sibling, which this reader reads as
+// well, one after the other; `token` is left at the token the last class stopped at.
+bool cTemplateReader::ReadPolClass(cTreeItem* parent, Text& token) {
+    cNestingGuard guard(m_depth);
+    if (!guard.Allowed())
+        return false;
+    for (;;) {
+        auto node = std::make_unique<cObjClass>();
+        if (!Next(node->className)) {
+            ShowMessage(kSeverityError, u"Error reading name of \"CLASS\"");
+            return false;
+        }
+        Text label = m_doc.ResolveText(node->className);
+        cTreeItem* item = Insert(parent, std::move(label), kImageClosedBook, std::move(node));
+        if (!Next(token))
+            return true;
+        for (;;) {
+            if (Is(token, u"CATEGORY")) {
+                if (!ReadCategory(item))
+                    return false;
+            } else if (Is(token, u"CLASS")) {
+                break;
+            } else if (Is(token, u"#if") && Next(token)) {
+                if (!Is(token, u"version")) {
+                    ShowMessage(kSeverityError,
+                                u"Your input template file contains an #if statement that is "
+                                u"not followed by a version keyword this is not valid. Please "
+                                u"correct your template file manually");
+                    return false;
+                }
+                if (!ReadVersion(item))
+                    return false;
+            }
+            if (Is(token, u"#endif"))
+                return true;
+            if (!Next(token))
+                return true;
+        }
+    }
+}
+
+bool cTemplateReader::ReadCategory(cTreeItem* parent) {
+    cNestingGuard guard(m_depth);
+    if (!guard.Allowed())
+        return false;
+    auto node = std::make_unique<cObjCategory>();
+    cObjCategory& category = *node;
+    if (!Next(category.name)) {
+        ShowMessage(kSeverityError, u"Error reading name of \"CATEGORY\"");
+        return false;
+    }
+    Text label = m_doc.ResolveText(category.name);
+    cTreeItem* item = Insert(parent, std::move(label), kImageClosedBook, std::move(node));
+
+    Text token;
+    bool more = Next(token);
+    while (more) {
+        if (Is(token, u"CATEGORY")) {
+            if (!ReadCategory(item))
+                return false;
+        } else {
+            if (Is(token, u"END")) {
+                if (!Next(token))
+                    return false;
+                if (Is(token, u"CATEGORY"))
+                    return true;
+            }
+            if (Is(token, u"POLICY")) {
+                if (!ReadPolicy(item))
+                    return false;
+            } else if (Is(token, u"#if")) {
+                if (Next(token)) {
+                    if (!Is(token, u"version")) {
+                        ShowMessage(kSeverityError,
+                                    u"Your input template file contains an #if statement that "
+                                    u"is not followed by a version keyword this is not valid. "
+                                    u"Please correct your template file manually");
+                        return false;
+                    }
+                    if (!ReadVersion(item))
+                        return false;
+                }
+            } else if (Is(token, u"KEYNAME")) {
+                if (!Next(category.keyName)) {
+                    ShowMessage(kSeverityError, u"Error reading value of \"KEYNAME\"");
+                    return false;
+                }
+                category.useDefaultKey = 0;
+            }
+        }
+        more = Next(token);
+    }
+    ShowMessage(kSeverityError, u"Unexpected end of template file while reading category %s",
+                {category.name});
+    return true;
+}
+
+bool cTemplateReader::ReadVersion(cTreeItem* parent) {
+    cNestingGuard guard(m_depth);
+    if (!guard.Allowed())
+        return false;
+    auto node = std::make_unique<cObjVersion>();
+    cObjVersion& version = *node;
+    if (!Next(version.op)) {
+        ShowMessage(kSeverityError, u"Error reading Operand of version");
+        return false;
+    }
+    if (!Next(version.number)) {
+        ShowMessage(kSeverityError, u"Error reading number of version of #if version");
+        return false;
+    }
+    version.RebuildLabel();
+    cTreeItem* item = Insert(parent, version.label, kImageClosedBook, std::move(node));
+
+    Text token;
+    while (Next(token)) {
+        if (Is(token, u"#if")) {
+            if (Next(token)) {
+                if (!Is(token, u"version")) {
+                    ShowMessage(kSeverityError,
+                                u"Your input template file contains an #if statement that is "
+                                u"not followed by a version keyword this is not valid. Please "
+                                u"corret your template file");
+                    return false;
+                }
+                if (!ReadVersion(item))
+                    return false;
+            }
+        } else if (Is(token, u"#endif")) {
+            return true;
+        } else if (Is(token, u"CLASS")) {
+            Text classToken = token;
+            if (!ReadPolClass(item, classToken))
+                return false;
+            // The #endif that ended the class closes this block.
+            if (Is(classToken, u"#endif"))
+                return true;
+        } else if (Is(token, u"CATEGORY")) {
+            if (!ReadCategory(item))
+                return false;
+        } else if (Is(token, u"POLICY")) {
+            if (!ReadPolicy(item))
+                return false;
+        }
+    }
+    ShowMessage(kSeverityError, u"Unexpected end of template file while reading #if %s %s %s",
+                {version.label, version.op, version.number});
+    return true;
+}
+
+// ---- Policies --------------------------------------------------------------------------
+
+bool cTemplateReader::ReadPolicy(cTreeItem* parent) {
+    auto node = std::make_unique<cObjPolicy>();
+    cObjPolicy& policy = *node;
+    Text token;
+    if (!Next(token)) {
+        ShowMessage(kSeverityError, u"Error reading name of \"POLICY\"");
+        token.clear();
+    }
+    policy.name = std::move(token);
+    // In the tree before its body is read, so that its key can be inherited.
+    Insert(parent, m_doc.ResolveText(policy.name), kImagePage, std::move(node));
+
+    for (bool more = Next(token); more; more = Next(token)) {
+        if (Is(token, u"END")) {
+            if (!Next(token))
+                return false;
+            if (Is(token, u"POLICY"))
+                return true;
+        }
+        if (Is(token, u"PART")) {
+            if (!ReadPolicyPart(policy)) {
+                ShowMessage(kSeverityError, u"Error reading a policy part of %s", {policy.name});
+                return false;
+            }
+        } else if (Is(token, u"KEYNAME")) {
+            if (!Next(policy.keyName)) {
+                ShowMessage(kSeverityError, u"Error reading value of \"KEYNAME\"");
+                return false;
+            }
+            policy.useDefaultKey = 0;
+        } else if (Is(token, u"VALUENAME")) {
+            if (!Next(policy.valueName)) {
+                ShowMessage(kSeverityError, u"Error Reading Parameter \"VALUENAME\" of %.50s.",
+                            {policy.name});
+                return false;
+            }
+            policy.valueNameFlag = 1;
+        } else if (Is(token, u"EXPLAIN")) {
+            policy.explainFlag = 1;
+            if (!Next(policy.explainText))
+                ShowMessage(kSeverityError, u"Error Reading Parameter \"EXPLAIN\" of %.50s.",
+                            {policy.name});
+        } else if (Is(token, u"CLIENTEXT")) {
+            policy.clientExtFlag = 1;
+            if (!Next(policy.clientExt))
+                ShowMessage(kSeverityError, u"Error Reading Parameter \"CLIENTEXT\" of %.50s.",
+                            {policy.name});
+        } else if (Is(token, u"VALUEOFF")) {
+            if (!ReadValueOff(policy.valueOff, policy.name))
+                return false;
+        } else if (Is(token, u"VALUEON")) {
+            if (!ReadValueOn(policy.valueOn, policy.name))
+                return false;
+        } else if (Is(token, u"ACTIONLISTOFF")) {
+            if (!ReadActionList(policy.actionListOff, policy.GetEffectiveKey()))
+                return false;
+        } else if (Is(token, u"ACTIONLISTON")) {
+            if (!ReadActionList(policy.actionListOn, policy.GetEffectiveKey()))
+                return false;
+        }
+    }
+    ShowMessage(kSeverityError, u"Unexpected end of template file while reading policy %s.",
+                {policy.name});
+    return false;
+}
+
+bool cTemplateReader::ReadPolicyPart(cObjPolicy& policy) {
+    Text name;
+    if (!Next(name)) {
+        ShowMessage(kSeverityError, u"Error reading name of \"PART\"");
+        return false;
+    }
+    Text type;
+    if (!Next(type)) {
+        ShowMessage(kSeverityError, u"Error reading type of \"PART\"");
+        return false;
+    }
+    std::unique_ptr<cObjPolPart> created = CreatePartFromKeyword(type, &policy, true);
+    if (!created)
+        return SkipPart();
+    created->name = std::move(name);
+    // Linked in before its keywords are read: the part's key is inherited from the policy.
+    cObjPolPart* part = policy.AppendPart(std::move(created));
+    if (auto* checkBox = dynamic_cast<cObjPolPartCheckBox*>(part))
+        return ReadPartCheckBox(*checkBox);
+    if (auto* text = dynamic_cast<cObjPolPartText*>(part))
+        return ReadPartText(*text);
+    if (auto* editText = dynamic_cast<cObjPolPartEditText*>(part))
+        return ReadPartEditText(*editText);
+    if (auto* combo = dynamic_cast<cObjPolPartCombo*>(part))
+        return ReadPartCombo(*combo);
+    if (auto* numeric = dynamic_cast<cObjPolPartNum*>(part))
+        return ReadPartNum(*numeric);
+    if (auto* dropDown = dynamic_cast<cObjPolPartDropDown*>(part))
+        return ReadPartDropDown(*dropDown);
+    if (auto* listBox = dynamic_cast<cObjPolPartListBox*>(part))
+        return ReadPartListBox(*listBox);
+    return SkipPart();
+}
+
+// A part of a type this editor does not know is passed over whole.
+bool cTemplateReader::SkipPart() {
+    Text token;
+    for (;;) {
+        if (!Next(token)) {
+            ShowMessage(kSeverityError,
+                        u"Unexpected end of template file while reading policyPart");
+            return false;
+        }
+        if (Is(token, u"END")) {
+            if (!Next(token))
+                return false;
+            if (Is(token, u"PART"))
+                return true;
+        }
+    }
+}
+
+// The loop every part kind shares: END PART, KEYNAME and VALUENAME where the kind has
+// them, and the end of the file; ownKeyword handles the kind's own keywords and passes over
+// the rest, returning false when the read has failed.
+template <typename F>
+bool cTemplateReader::ReadPartBody(cObjPolPart& part, bool keyName, bool valueName,
+                                   F&& ownKeyword) {
+    Text token;
+    for (bool more = Next(token); more; more = Next(token)) {
+        if (Is(token, u"END")) {
+            if (!Next(token))
+                return false;
+            if (Is(token, u"PART"))
+                return true;
+        }
+        if (keyName && Is(token, u"KEYNAME")) {
+            if (!Next(part.keyName)) {
+                ShowMessage(kSeverityError, u"Error reading value of \"KEYNAME\"");
+                return false;
+            }
+            part.useDefaultKey = 0;
+        } else if (valueName && Is(token, u"VALUENAME")) {
+            if (!Next(part.valueName))
+                ShowMessage(kSeverityError, u"Error Reading Parameter \"VALUENAME\" of %.50s.",
+                            {part.name});
+        } else if (!ownKeyword(token)) {
+            return false;
+        }
+    }
+    ShowMessage(kSeverityError, u"Unexpected end of template file while reading policyPart %s.",
+                {part.name});
+    return false;
+}
+
+bool cTemplateReader::ReadPartCheckBox(cObjPolPartCheckBox& part) {
+    return ReadPartBody(part, true, true, [&](const Text& token) {
+        if (Is(token, u"DEFCHECKED"))
+            part.defChecked = 1;
+        else if (Is(token, u"VALUEON"))
+            return ReadValueOn(part.valueOn, part.name);
+        else if (Is(token, u"VALUEOFF"))
+            return ReadValueOff(part.valueOff, part.name);
+        else if (Is(token, u"ACTIONLISTON"))
+            return ReadActionList(part.actionListOn, part.GetEffectiveKey());
+        else if (Is(token, u"ACTIONLISTOFF"))
+            return ReadActionList(part.actionListOff, part.GetEffectiveKey());
+        return true;
+    });
+}
+
+bool cTemplateReader::ReadPartText(cObjPolPartText& part) {
+    part.keyName.clear();
+    part.useDefaultKey = 0;
+    return ReadPartBody(part, false, false, [](const Text&) { return true; });
+}
+
+template <typename P>
+bool cTemplateReader::ReadEditKeyword(P& part, const Text& token) {
+    if (Is(token, u"MAXLEN")) {
+        part.maxLenFlag = 1;
+        if (!Next(part.maxLen))
+            ShowMessage(kSeverityError, u"Error Reading Parameter \"MAXLEN\" of %.50s.",
+                        {part.name});
+    } else if (Is(token, u"DEFAULT")) {
+        part.defaultFlag = 1;
+        if (!Next(part.defaultText))
+            ShowMessage(kSeverityError, u"Error Reading Parameter \"DEFAULT\" of %.50s.",
+                        {part.name});
+    } else if (Is(token, u"REQUIRED")) {
+        part.required = 1;
+    } else if (Is(token, u"OEMCONVERT")) {
+        part.oemConvert = 1;
+    } else if (Is(token, u"EXPANDABLETEXT")) {
+        part.expandableText = 1;
+    }
+    return true;
+}
+
+bool cTemplateReader::ReadPartEditText(cObjPolPartEditText& part) {
+    return ReadPartBody(part, true, true,
+                        [&](const Text& token) { return ReadEditKeyword(part, token); });
+}
+
+bool cTemplateReader::ReadPartCombo(cObjPolPartCombo& part) {
+    return ReadPartBody(part, true, true, [&](const Text& token) {
+        if (Is(token, u"NOSORT")) {
+            part.noSort = 1;
+        } else if (Is(token, u"SUGGESTIONS")) {
+            if (!ReadSuggestions(part.suggestions)) {
+                ShowMessage(kSeverityError, u"Error Reading Parameter \"SUGGESTIONS\" of %.50s.",
+                            {part.name});
+                return false;
+            }
+        } else {
+            return ReadEditKeyword(part, token);
+        }
+        return true;
+    });
+}
+
+bool cTemplateReader::ReadPartNum(cObjPolPartNum& part) {
+    return ReadPartBody(part, true, true, [&](const Text& token) {
+        if (Is(token, u"MAX")) {
+            if (!Next(part.max))
+                ShowMessage(kSeverityError, u"Error Reading Parameter \"MAX\" of %.50s.",
+                            {part.name});
+            part.maxFlag = 1;
+        } else if (Is(token, u"MIN")) {
+            if (!Next(part.min))
+                ShowMessage(kSeverityError, u"Error Reading Parameter \"MIN\" of %.50s.",
+                            {part.name});
+            part.minFlag = 1;
+        } else if (Is(token, u"SPIN")) {
+            if (!Next(part.spin))
+                ShowMessage(kSeverityError, u"Error Reading Parameter \"SPIN\" of %.50s.",
+                            {part.name});
+            part.spinFlag = 1;
+        } else if (Is(token, u"DEFAULT")) {
+            part.defaultFlag = 1;
+            if (!Next(part.defaultValue))
+                ShowMessage(kSeverityError, u"Error Reading Parameter \"DEFAULT\" of %.50s.",
+                            {part.name});
+        } else if (Is(token, u"REQUIRED")) {
+            part.required = 1;
+        } else if (Is(token, u"TXTCONVERT")) {
+            part.txtConvert = 1;
+        }
+        return true;
+    });
+}
+
+bool cTemplateReader::ReadPartDropDown(cObjPolPartDropDown& part) {
+    return ReadPartBody(part, true, true, [&](const Text& token) {
+        if (Is(token, u"REQUIRED")) {
+            part.required = 1;
+        } else if (Is(token, u"NOSORT")) {
+            part.noSort = 1;
+        } else if (Is(token, u"ITEMLIST")) {
+            if (!ReadItemList(part.itemList, part.GetEffectiveKey())) {
+                ShowMessage(kSeverityError, u"Error Reading Parameter \"ITEMLIST\" of %.50s.",
+                            {part.name});
+                return false;
+            }
+        }
+        return true;
+    });
+}
+
+bool cTemplateReader::ReadPartListBox(cObjPolPartListBox& part) {
+    return ReadPartBody(part, true, false, [&](const Text& token) {
+        if (Is(token, u"ADDITIVE")) {
+            part.additive = 1;
+        } else if (Is(token, u"EXPLICITVALUE")) {
+            part.explicitValue = 1;
+        } else if (Is(token, u"VALUEPREFIX")) {
+            if (!Next(part.valuePrefix)) {
+                ShowMessage(kSeverityError, u"Error reading value of \"VALUEPREFIX\"");
+                return false;
+            }
+            part.valuePrefixFlag = 1;
+        }
+        return true;
+    });
+}
+
+// ---- Values and lists ------------------------------------------------------------------
+
+// DELETE, NUMERIC followed by the number, or the text itself. A value read again replaces
+// the earlier one whole. False when the value or the number is missing.
+bool cTemplateReader::ReadValue(cDescVal& value) {
+    Text token;
+    if (!Next(token))
+        return false;
+    value.del = 0;
+    value.numeric = 0;
+    value.valueText.clear();
+    if (Is(token, u"DELETE")) {
+        value.del = 1;
+        return true;
+    }
+    if (Is(token, u"NUMERIC")) {
+        value.numeric = 1;
+        return Next(value.valueText);
+    }
+    value.valueText = std::move(token);
+    return true;
+}
+
+bool cTemplateReader::ReadValueOn(cOptionalValue& record, const Text& owner) {
+    if (record) {
+        ShowMessage(kSeverityError,
+                    u"Error: parameter \"VALUEON\" is specified more than once whithin Policy "
+                    u"Part %.50s.",
+                    {owner});
+        return false;
+    }
+    if (!ReadValue(record.emplace())) {
+        ShowMessage(kSeverityError, u"Error reading parameter \"VALUEON\".");
+        return false;
+    }
+    return true;
+}
+
+bool cTemplateReader::ReadValueOff(cOptionalValue& record, const Text& owner) {
+    if (record) {
+        ShowMessage(kSeverityError,
+                    u"Error: parameter \"VALUEOFF\" is specified more than once whithin Policy "
+                    u"Part %.50s.",
+                    {owner});
+        return false;
+    }
+    if (!ReadValue(record.emplace())) {
+        ShowMessage(kSeverityError, u"Error reading parameter \"VALUEOFF\".");
+        return false;
+    }
+    return true;
+}
+
+// Any of END ACTIONLISTON, END ACTIONLISTOFF and END ACTIONLIST closes any action list.
+bool cTemplateReader::ReadActionList(cActionList& list, Text key) {
+    list.clear();
+    list.push_back(cActionKey{std::move(key), {}});
+    Text token;
+    for (bool more = Next(token); more; more = Next(token)) {
+        if (Is(token, u"END")) {
+            if (!Next(token))
+                return false;
+            if (Is(token, u"ACTIONLISTON") || Is(token, u"ACTIONLISTOFF") ||
+                Is(token, u"ACTIONLIST"))
+                return true;
+        }
+        if (Is(token, u"KEYNAME")) {
+            // A KEYNAME before the first entry names the inherited group itself.
+            if (!list.back().entries.empty())
+                list.emplace_back();
+            if (!Next(list.back().keyName)) {
+                ShowMessage(kSeverityError, u"Error reading value of \"KEYNAME\"");
+                return false;
+            }
+        } else if (Is(token, u"VALUENAME")) {
+            cActionValue& entry = list.back().entries.emplace_back();
+            if (!Next(entry.valueName))
+                ShowMessage(kSeverityError,
+                            u"Error Reading Parameter \"VALUENAME\" of ACTIONLIST.");
+        } else if (Is(token, u"VALUE")) {
+            if (list.back().entries.empty()) {
+                ShowMessage(kSeverityError, u"Error Reading Parameter \"VALUE\" of ACTIONLIST.");
+                return false;
+            }
+            if (!ReadValue(list.back().entries.back())) {
+                ShowMessage(kSeverityError, u"Error reading parameter \"VALUE\" of ACTIONLIST.");
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+bool cTemplateReader::ReadItemList(cItemListChain& list, const Text& key) {
+    if (!list.empty())
+        return false;
+    Text token;
+    for (bool more = Next(token); more; more = Next(token)) {
+        if (Is(token, u"END")) {
+            if (!Next(token))
+                return false;
+            if (Is(token, u"ITEMLIST"))
+                return true;
+        }
+        if (Is(token, u"NAME")) {
+            cItemList& item = list.emplace_back();
+            if (!Next(item.name)) {
+                ShowMessage(kSeverityError, u"Error reading value of \"NAME\" of Itemlist");
+                return false;
+            }
+        } else if (Is(token, u"VALUE")) {
+            if (list.empty()) {
+                ShowMessage(kSeverityError, u"Error Reading Parameter \"VALUE\" of ITEMLIST.");
+                return false;
+            }
+            if (!ReadValue(list.back().value)) {
+                ShowMessage(kSeverityError, u"Error reading parameter \"VALUE\" of ITEMLIST.");
+                return false;
+            }
+        } else if (Is(token, u"ACTIONLIST")) {
+            if (list.empty()) {
+                ShowMessage(kSeverityError, u"Error Reading Parameter \"VALUE\" of ITEMLIST.");
+                return false;
+            }
+            if (!ReadActionList(list.back().actionList, key))
+                return false;
+        }
+    }
+    return true;
+}
+
+// Every word is a suggestion; END is one too unless SUGGESTIONS follows it.
+bool cTemplateReader::ReadSuggestions(cSuggestionList& list) {
+    if (!list.empty())
+        return false;
+    Text token;
+    for (bool more = Next(token); more; more = Next(token)) {
+        while (Is(token, u"END")) {
+            if (!Next(token))
+                return false;
+            if (Is(token, u"SUGGESTIONS"))
+                return true;
+            list.push_back(cSuggestion{u"END"});
+        }
+        list.push_back(cSuggestion{token});
+    }
+    return true;
+}
+
+}  // namespace
+
+bool ReadTemplate(CPelwinDoc& doc, cTokenizer& tokens) {
+    return cTemplateReader(doc, tokens).ReadTemplate();
+}

@@ -1,0 +1,42 @@
+#include "reader/textsource.h"
+
+namespace {
+
+bool StartsWithUtf16Mark(std::string_view bytes) {
+    return bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+           static_cast<unsigned char>(bytes[1]) == 0xFE;
+}
+
+}  // namespace
+
+int DecideEncoding(std::string_view bytes) {
+    return StartsWithUtf16Mark(bytes) ? 1 : 0;
+}
+
+Text DecodeTemplate(std::string_view bytes, int utf16) {
+    Text out;
+    if (utf16) {
+        if (StartsWithUtf16Mark(bytes))
+            bytes.remove_prefix(2);
+        // A truncated file may end in half a unit; that byte carries no character.
+        size_t units = bytes.size() / 2;
+        out.resize(units);
+        for (size_t i = 0; i < units; ++i) {
+            auto low = static_cast<unsigned char>(bytes[2 * i]);
+            auto high = static_cast<unsigned char>(bytes[2 * i + 1]);
+            out[i] = char16_t(low | (high << 8));
+        }
+        return out;
+    }
+    // Text mode of the 8-bit stream: CR LF is one line end and Ctrl-Z marks the end.
+    out.reserve(bytes.size());
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        auto c = static_cast<unsigned char>(bytes[i]);
+        if (c == 0x1A)
+            break;
+        if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
+            continue;
+        out.push_back(char16_t(c));
+    }
+    return out;
+}

@@ -1,0 +1,179 @@
+#include "reader/tokenizer.h"
+
+#include <utility>
+
+namespace {
+
+constexpr TextView kIfdef = u"#IFDEF";
+constexpr TextView kEndif = u"#ENDIF";
+
+// Characters that end an unquoted token.
+bool IsDelimiter(char16_t c) {
+    return c == u' ' || c == u'\n' || c == u'\r' || c == u'\t' || c == u'"' || c == u';' ||
+           c == u'/';
+}
+
+void SkipBlanks(TextView& line) {
+    size_t i = 0;
+    while (i < line.size() && IsBlank(line[i]))
+        ++i;
+    line.remove_prefix(i);
+}
+
+}  // namespace
+
+cTokenizer::cTokenizer(TextView text) : m_text(text) {}
+
+bool cTokenizer::NextLine() {
+    if (m_pos >= m_text.size())
+        return false;
+    size_t end = m_text.find(u'\n', m_pos);
+    if (end == TextView::npos) {
+        m_line = m_text.substr(m_pos);
+        m_pos = m_text.size();
+    } else {
+        m_line = m_text.substr(m_pos, end - m_pos);
+        m_pos = end + 1;
+    }
+    return true;
+}
+
+cTokenizer::cScan cTokenizer::Scan() {
+    SkipBlanks(m_line);
+    while (m_line.empty()) {
+        if (!NextLine())
+            return cScan::End;
+        SkipBlanks(m_line);
+    }
+    char16_t first = m_line[0];
+    if (first == u'"') {
+        m_line.remove_prefix(1);
+        size_t close = m_line.find(u'"');
+        if (close == TextView::npos) {
+            m_scanned = m_line;
+            m_line = TextView();
+        } else {
+            m_scanned = m_line.substr(0, close);
+            m_line.remove_prefix(close + 1);
+        }
+        return cScan::Token;
+    }
+    if (first == u';' || (first == u'/' && m_line.size() >= 2 && m_line[1] == u'/')) {
+        m_line = TextView();
+        return cScan::Comment;
+    }
+    if (first == u'/' && m_line.size() == 1) {
+        // A slash with nothing after it joins nothing; it would otherwise stay in the line
+        // and be cut as an empty token for ever.
+        m_scanned = m_line;
+        m_line = TextView();
+        return cScan::Token;
+    }
+    size_t length = 0;
+    while (length < m_line.size() && !IsDelimiter(m_line[length]))
+        ++length;
+    m_scanned = m_line.substr(0, length);
+    m_line.remove_prefix(length);
+    if (m_line.size() >= 2 && m_line[0] == u'/' && m_line[1] != u'/') {
+        m_line.remove_prefix(1);
+        return cScan::Join;
+    }
+    return cScan::Token;
+}
+
+bool cTokenizer::NextToken(Text& token) {
+    cScan scan = Scan();
+    if (scan == cScan::End)
+        return false;
+    if (scan == cScan::Token && !KeywordEquals(m_scanned, kIfdef)) {
+        token.assign(m_scanned);
+        return true;
+    }
+    m_requests.clear();
+    m_requests.emplace_back();
+    return Serve(scan, token);
+}
+
+bool cTokenizer::NextRawToken(Text& token) {
+    switch (Scan()) {
+        case cScan::End:
+            return false;
+        case cScan::Token:
+            token.assign(m_scanned);
+            return true;
+        case cScan::Comment:
+            return NextToken(token);
+        case cScan::Join:
+            break;
+    }
+    m_requests.clear();
+    cRequest& join = m_requests.emplace_back();
+    join.joined = true;
+    join.prefix.assign(m_scanned);
+    join.prefix.push_back(u'/');
+    return Serve(Scan(), token);
+}
+
+bool cTokenizer::Serve(cScan scan, Text& token) {
+    for (;; scan = Scan()) {
+        cRequest& top = m_requests.back();
+        if (scan == cScan::Comment) {
+            // Outside a block the token after a comment is simply the next one; inside a
+            // block it comes through a fresh #IFDEF layer of its own.
+            if (top.inBlock)
+                m_requests.emplace_back();
+            continue;
+        }
+        if (scan == cScan::Join) {
+            // A token holding a slash never opens or closes a block, so outside a block the
+            // joined token is this request's answer as it stands and its parts are collected
+            // in place; inside a block it is only a token to pass over.
+            if (top.inBlock) {
+                cRequest& join = m_requests.emplace_back();
+                join.joined = true;
+                join.prefix.assign(m_scanned);
+            } else {
+                top.joined = true;
+                top.prefix.append(m_scanned);
+            }
+            m_requests.back().prefix.push_back(u'/');
+            continue;
+        }
+        bool ok = scan == cScan::Token;
+        Text found;
+        if (ok)
+            found.assign(m_scanned);
+        // Hand the token to the innermost request; an answered request hands its answer on
+        // to the one below it.
+        for (;;) {
+            cRequest& request = m_requests.back();
+            if (!request.inBlock) {
+                if (ok && KeywordEquals(found, kIfdef)) {
+                    request.inBlock = true;
+                    request.last = std::move(found);
+                    break;
+                }
+            } else if (ok) {
+                if (KeywordEquals(found, kEndif))
+                    request.inBlock = false;
+                request.last = std::move(found);
+                break;
+            } else {
+                ok = true;
+                found = std::move(request.last);
+            }
+            if (request.joined) {
+                if (ok)
+                    request.prefix.append(found);
+                found = std::move(request.prefix);
+                ok = true;
+            }
+            m_requests.pop_back();
+            if (m_requests.empty()) {
+                if (ok)
+                    token = std::move(found);
+                return ok;
+            }
+        }
+    }
+}

@@ -1,0 +1,235 @@
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "app/document.h"
+#include "reader/textsource.h"
+#include "reader/tokenizer.h"
+#include "tests/testsupport.h"
+
+namespace {
+
+// All tokens of a text, joined with '|' so that empty tokens stay visible.
+std::string Tokens(const Text& text, bool raw = false) {
+    cTokenizer tokens(text);
+    std::string out;
+    Text token;
+    bool first = true;
+    while (raw ? tokens.NextRawToken(token) : tokens.NextToken(token)) {
+        if (!first)
+            out += '|';
+        out += ToUtf8(token);
+        first = false;
+    }
+    return out;
+}
+
+std::string Tokens(const char* utf8) {
+    return Tokens(FromUtf8(utf8));
+}
+
+// Readable test names from the cases' descriptions.
+template <typename Case>
+std::string CaseName(const ::testing::TestParamInfo<Case>& info) {
+    std::string out;
+    for (char c : std::string(info.param.name))
+        out += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+    return out;
+}
+
+// ---- Encoding --------------------------------------------------------------------------
+
+TEST(TextSource, DecidesUtf16OnlyOnLittleEndianMark) {
+    EXPECT_EQ(DecideEncoding(std::string("\xFF\xFE", 2)), 1);
+    EXPECT_EQ(DecideEncoding(std::string("\xFF\xFE;\0", 4)), 1);
+    EXPECT_EQ(DecideEncoding(std::string("\xFE\xFF", 2)), 0);
+    EXPECT_EQ(DecideEncoding(std::string("\xEF\xBB\xBF", 3)), 0);
+    EXPECT_EQ(DecideEncoding(std::string("\xFF", 1)), 0);
+    EXPECT_EQ(DecideEncoding(""), 0);
+}
+
+TEST(TextSource, Utf16UnitsAreReadLowByteFirstAndAnOddLastByteIsDropped) {
+    EXPECT_EQ(DecodeTemplate(std::string("\xFF\xFE"
+                                         "A\0\x3D\xD8\x00\xDE\r\0\n\0",
+                                         12),
+                             1),
+              Text(u"A\xD83D\xDE00\r\n"));
+    EXPECT_EQ(DecodeTemplate(std::string("\xFF\xFE"
+                                         "A\0B",
+                                         5),
+                             1),
+              u"A");
+    EXPECT_EQ(DecodeTemplate(std::string("\xFF\xFE"
+                                         "\x1A\0",
+                                         4),
+                             1),
+              Text(u"\x1A"));
+    EXPECT_EQ(DecodeTemplate(std::string("\xFF\xFE", 2), 1), u"");
+    EXPECT_EQ(DecodeTemplate(std::string("\xFF\xFE\xFF", 3), 1), u"");
+}
+
+TEST(TextSource, EightBitBytesKeepTheirNumbersInTextMode) {
+    EXPECT_EQ(DecodeTemplate(std::string("a\r\nb\rc\xE9\0d", 9), 0), Text(u"a\nb\rc\u00E9\0d", 8));
+    EXPECT_EQ(DecodeTemplate("x\r\r\ny\r", 0), u"x\r\ny\r");
+    EXPECT_EQ(DecodeTemplate("abc\x1A"
+                             "def",
+                             0),
+              u"abc");
+    EXPECT_EQ(DecodeTemplate("\xFF\xFF", 0), u"\u00FF\u00FF");
+}
+
+// ---- Tokens ----------------------------------------------------------------------------
+
+struct TokenCase {
+    const char* name;
+    const char* input;
+    const char* expected;
+};
+
+void PrintTo(const TokenCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class TokenizerCases : public ::testing::TestWithParam<TokenCase> {};
+
+TEST_P(TokenizerCases, GivesTheExpectedTokens) {
+    EXPECT_EQ(Tokens(GetParam().input), GetParam().expected) << GetParam().name;
+}
+
+const TokenCase kTokenCases[] = {
+    {"backslashes are ordinary", "KEYNAME \"Software\\Policies\\x y\"",
+     "KEYNAME|Software\\Policies\\x y"},
+    {"delimiters", "a b\tc\r\nd", "a|b|c|d"},
+    {"vertical tab and form feed only lead", "\v\fa\vb\fc", "a\vb\fc"},
+    {"blank lines skipped", "\n\n   \n\t\r\nX\n\n", "X"},
+    {"empty text", "", ""},
+    {"semicolon quoted and not", "\"a;b\" a;b\nc", "a;b|a|c"},
+    {"quote ends a word", "abc\"def\"ghi", "abc|def|ghi"},
+    {"semicolon ends a word", "abc;xyz\nq", "abc|q"},
+    {"unclosed quote takes the line", "\"rest of line\nnext", "rest of line|next"},
+    {"unclosed quote keeps blanks", "\"  a  ", "  a  "},
+    {"adjacent quotes", "\"\" x \"\"", "|x|"},
+    {"quote cannot span lines", "\"a\nb\"", "a|b|"},
+    {"comments", "   \n; comment\n// other\nCLASS \"MACHINE\" // tail", "CLASS|MACHINE"},
+    {"slash joins words", "a/b/c d", "a/b/c|d"},
+    {"leading slash stays", "/x y", "/x|y"},
+    {"double slash is a comment", "a//b c\nd", "a|d"},
+    {"slash joins a quoted text", "a/\"b c\" d", "a/b c|d"},
+    {"joins across a line end", "a/ \nb c", "a/b|c"},
+    {"joins past comments", "a/ ; note\n\n// more\nb", "a/b"},
+    {"join at the end of the file", "a/ ", "a/"},
+    {"join of a quote-ended word", "\"a\"/b", "a|/b"},
+    {"lone trailing slash is a token", "a/", "a|/"},
+    {"lone slash then next line", "a/\nb", "a|/|b"},
+    {"lone slash line", "/\n/", "/|/"},
+    {"ifdef block removed", "a #IFDEF X b c #ENDIF d", "a|d"},
+    {"ifdef case disregarded", "#ifdef x #Endif y", "y"},
+    {"ifdef blocks in a row", "#IFDEF a #ENDIF #IFDEF b #ENDIF c", "c"},
+    {"ifdef blocks do not nest", "#IFDEF A\n#IFDEF B\nx\n#ENDIF\ny\n#ENDIF\nz", "y|#ENDIF|z"},
+    {"ifdef alone", "#IFDEF", "#IFDEF"},
+    {"ifdef unclosed gives last", "x #IFDEF a b", "x|b"},
+    {"ifdef closed at the end", "x #IFDEF a #ENDIF", "x"},
+    {"quoted ifdef counts", "\"#IFDEF\" x \"#ENDIF\" y", "y"},
+    {"ifdef after a comment", "; c\n#IFDEF x #ENDIF y", "y"},
+    {"endif outside a block is a token", "#ENDIF x", "#ENDIF|x"},
+    {"joined word is skipped in a block", "#IFDEF a/#ENDIF #ENDIF z", "z"},
+    {"join skips a block", "a/ \n#IFDEF q #ENDIF b", "a/b"},
+    {"join into an unclosed block", "a/ #IFDEF q r", "a/r"},
+    // Inside a block, a comment hands over to a fresh #IFDEF layer, so the next #IFDEF
+    // opens a block of its own whose #ENDIF does not close the outer one.
+    {"comment then ifdef inside a block", "#IFDEF A\n;c\n#IFDEF B x #ENDIF y #ENDIF z", "z"},
+    {"comment inside a block at the end", "#IFDEF A\n;c\n#IFDEF B x", "x"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Tokens, TokenizerCases, ::testing::ValuesIn(kTokenCases),
+                         CaseName<TokenizerCases::ParamType>);
+
+TEST(Tokenizer, CarriageReturnsOfUtf16LinesAreBlanks) {
+    std::string bytes("\xFF\xFE", 2);
+    for (char c : std::string("a/\r\nb \"q\"\r\nc\r\n"))
+        bytes += {c, '\0'};
+    EXPECT_EQ(Tokens(DecodeTemplate(bytes, 1)), "a/b|q|c");
+}
+
+TEST(Tokenizer, RawTokensKeepIfdefBlocksButCommentsStillSkipThem) {
+    EXPECT_EQ(Tokens(u"#IFDEF x #ENDIF y", true), "#IFDEF|x|#ENDIF|y");
+    EXPECT_EQ(Tokens(u"; c\n#IFDEF x #ENDIF y", true), "y");
+    EXPECT_EQ(Tokens(u"a/ \n#IFDEF x #ENDIF b", true), "a/b");
+}
+
+TEST(Tokenizer, EndOfFileLeavesTheTokenUnchanged) {
+    Text text = u"only";
+    cTokenizer tokens(text);
+    Text token;
+    ASSERT_TRUE(tokens.NextToken(token));
+    EXPECT_FALSE(tokens.NextToken(token));
+    EXPECT_FALSE(tokens.NextRawToken(token));
+    EXPECT_EQ(token, u"only");
+}
+
+// Comments and joining slashes each ask for the next token; a long run of them must not
+// cost stack or repeated copying.
+TEST(Tokenizer, LongRunsOfCommentsAndJoinsStayCheap) {
+    Text comments;
+    for (int i = 0; i < 200000; ++i)
+        comments += u";c\n";
+    EXPECT_EQ(Tokens(comments + u"X"), "X");
+
+    Text blocks = u"#IFDEF A\n";
+    for (int i = 0; i < 100000; ++i)
+        blocks += u";c\n#IFDEF B\n";
+    EXPECT_EQ(Tokens(blocks + u"#ENDIF z"), "z");
+
+    Text joined = u"a";
+    for (int i = 0; i < 200000; ++i)
+        joined += u"/a";
+    std::string expected = ToUtf8(joined);
+    joined += u" \"\"";
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Tokens(joined), expected + "|");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+}
+
+// Every prefix of a template is a possible truncated file: none may hang or crash.
+TEST(Tokenizer, EveryTruncationEnds) {
+    const std::string sample =
+        "; x\r\n#IFDEF A\r\nq\r\n#ENDIF\r\nCLASS MACHINE /\r\n\"quoted ; text\" a/b/ \r\n"
+        "c// d\r\n#ifdef\r\n/";
+    std::string utf16("\xFF\xFE", 2);
+    for (char c : sample)
+        utf16 += {c, '\0'};
+    for (const std::string& bytes : {sample, utf16}) {
+        for (size_t length = 0; length <= bytes.size(); ++length) {
+            std::string_view prefix(bytes.data(), length);
+            Text text = DecodeTemplate(prefix, DecideEncoding(prefix));
+            cTokenizer tokens(text);
+            Text token;
+            size_t count = 0;
+            while (tokens.NextToken(token))
+                ASSERT_LT(++count, text.size() + 1) << "length " << length;
+        }
+    }
+}
+
+TEST(Tokenizer, CorpusTemplatesTokenizeQuickly) {
+    for (const auto& path : CorpusFiles()) {
+        std::string bytes;
+        int err = 0;
+        ASSERT_TRUE(ReadWholeFile(path.string(), bytes, err)) << path;
+        Text text = DecodeTemplate(bytes, DecideEncoding(bytes));
+        cTokenizer tokens(text);
+        Text token;
+        size_t count = 0;
+        auto start = std::chrono::steady_clock::now();
+        while (tokens.NextToken(token))
+            ++count;
+        auto took = std::chrono::steady_clock::now() - start;
+        EXPECT_GT(count, 10000u) << path;
+        EXPECT_LT(took, std::chrono::milliseconds(250)) << path;
+    }
+}
+
+}  // namespace
