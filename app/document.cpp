@@ -1,6 +1,7 @@
 #include "app/document.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -36,6 +37,48 @@ mode_t CurrentUmask() {
     ::umask(mask);
     return mask;
 }
+
+// The bytes of a file being read: mapped where the file allows it, otherwise read into
+// memory. Mapping spares a copy of every byte and the memory to hold it.
+class cFileBytes {
+public:
+    cFileBytes() = default;
+    cFileBytes(const cFileBytes&) = delete;
+    cFileBytes& operator=(const cFileBytes&) = delete;
+    ~cFileBytes() {
+        if (m_map)
+            ::munmap(m_map, m_size);
+    }
+
+    bool Load(const std::string& path, int& err) {
+        int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) {
+            err = errno;
+            return false;
+        }
+        struct stat st {};
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+            void* map = ::mmap(nullptr, size_t(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+            if (map != MAP_FAILED) {
+                m_map = map;
+                m_size = size_t(st.st_size);
+                ::close(fd);
+                return true;
+            }
+        }
+        ::close(fd);
+        return ReadWholeFile(path, m_copy, err);
+    }
+
+    std::string_view View() const {
+        return m_map ? std::string_view(static_cast<const char*>(m_map), m_size) : m_copy;
+    }
+
+private:
+    void* m_map = nullptr;
+    size_t m_size = 0;
+    std::string m_copy;
+};
 
 }  // namespace
 
@@ -105,19 +148,20 @@ void CPelwinDoc::RefreshAllNodes() {
 }
 
 bool CPelwinDoc::ReadFile(const Text& path) {
-    std::string bytes;
+    cFileBytes file;
     int err = 0;
-    if (!ReadWholeFile(ToUtf8(path), bytes, err)) {
+    if (!file.Load(ToUtf8(path), err)) {
         ReportFileError(FileErrorFromErrno(err), path);
         return false;
     }
+    std::string_view bytes = file.View();
     if (bytes.empty()) {
         ShowMessage(kSeverityError, u"Error reading file %s", {path});
         return false;
     }
     m_utf16 = DecideEncoding(bytes);
-    Text text = DecodeTemplate(bytes, m_utf16);
-    bytes = std::string();
+    Text storage;
+    TextView text = TemplateText(bytes, m_utf16, storage);
     if (!LoadStrings(text, m_strings))
         return false;
     cTokenizer tokens(text);

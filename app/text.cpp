@@ -18,10 +18,6 @@ bool KeywordEquals(TextView a, TextView b) {
     return true;
 }
 
-bool IsBlank(char16_t c) {
-    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\v' || c == u'\f' || c == u'\r';
-}
-
 TextView TrimBlanks(TextView s) {
     size_t b = 0;
     size_t e = s.size();

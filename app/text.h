@@ -13,7 +13,10 @@ using TextView = std::u16string_view;
 // every other character must match exactly.
 bool KeywordEquals(TextView a, TextView b);
 
-bool IsBlank(char16_t c);  // blank, tab, LF, VT, FF, CR
+// Blank, tab, LF, vertical tab, form feed, CR.
+inline bool IsBlank(char16_t c) {
+    return c == u' ' || (c >= u'\t' && c <= u'\r');
+}
 TextView TrimBlanks(TextView s);
 
 // A format string of the program's own: only compile-time constants convert to it, so user

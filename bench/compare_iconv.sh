@@ -12,7 +12,7 @@
 set -euo pipefail
 
 build=${1:-build}
-corpus=${2:-/work/shared/corpus}
+corpus=${2:-$(dirname "$0")/../../shared/corpus}
 runs=${3:-21}
 cli=$build/cli/tessary-cli
 bench=$build/bench/tessary-bench

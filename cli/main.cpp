@@ -1,6 +1,7 @@
 // tessary-cli: the editor's read and save steps without a window.
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -43,6 +44,14 @@ int Usage(const char* problem) {
     return problem ? 2 : 0;
 }
 
+// The process ends right after its one job: tearing down a large template's tree node by
+// node would only cost time, so the memory is left to the system.
+[[noreturn]] void Finish(bool ok) {
+    std::fflush(stdout);
+    std::fflush(stderr);
+    std::_Exit(ok ? 0 : 1);
+}
+
 bool ReadTemplateFile(CPelwinDoc& doc, const std::string& path) {
     // Without a window, the document's own tree stands in for the views.
     doc.SetFrame(&doc);
@@ -66,8 +75,8 @@ int main(int argc, char** argv) {
         if (args.size() != 2)
             return Usage("check takes exactly one FILE");
         sink.SetFile(args[1]);
-        CPelwinDoc doc;
-        return ReadTemplateFile(doc, args[1]) ? 0 : 1;
+        auto* doc = new CPelwinDoc;
+        Finish(ReadTemplateFile(*doc, args[1]));
     }
 
     if (args[0] == "convert") {
@@ -96,13 +105,13 @@ int main(int argc, char** argv) {
         if (files.size() != 2)
             return Usage("convert takes IN and OUT");
         sink.SetFile(files[0]);
-        CPelwinDoc doc;
-        if (!ReadTemplateFile(doc, files[0]))
-            return 1;
+        auto* doc = new CPelwinDoc;
+        if (!ReadTemplateFile(*doc, files[0]))
+            Finish(false);
         if (format >= 0)
-            doc.SetUtf16(format);
+            doc->SetUtf16(format);
         sink.SetFile(files[1]);
-        return doc.WriteFile(FromUtf8(files[1])) ? 0 : 1;
+        Finish(doc->WriteFile(FromUtf8(files[1])));
     }
 
     return Usage("unknown command");

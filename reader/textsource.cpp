@@ -1,5 +1,8 @@
 #include "reader/textsource.h"
 
+#include <bit>
+#include <cstdint>
+
 namespace {
 
 bool StartsWithUtf16Mark(std::string_view bytes) {
@@ -39,4 +42,16 @@ Text DecodeTemplate(std::string_view bytes, int utf16) {
         out.push_back(char16_t(c));
     }
     return out;
+}
+
+TextView TemplateText(std::string_view bytes, int utf16, Text& storage) {
+    if (utf16 && std::endian::native == std::endian::little) {
+        std::string_view units = bytes;
+        if (StartsWithUtf16Mark(units))
+            units.remove_prefix(2);
+        if (reinterpret_cast<std::uintptr_t>(units.data()) % alignof(char16_t) == 0)
+            return TextView(reinterpret_cast<const char16_t*>(units.data()), units.size() / 2);
+    }
+    storage = DecodeTemplate(bytes, utf16);
+    return storage;
 }

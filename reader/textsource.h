@@ -12,3 +12,8 @@ int DecideEncoding(std::string_view bytes);
 // is dropped. 8-bit: each byte is the character of the same number, a CR LF pair reads as
 // LF (text mode) and a byte 0x1A ends the text.
 Text DecodeTemplate(std::string_view bytes, int utf16);
+
+// The file's characters, viewed in place where the bytes already are them (UTF-16 on a
+// little-endian machine), otherwise decoded into storage. The view lives as long as bytes
+// and storage do.
+TextView TemplateText(std::string_view bytes, int utf16, Text& storage);
