@@ -19,6 +19,9 @@
 #include "app/messages.h"
 #include "app/pelwinapp.h"
 #include "model/seams.h"
+#include "preview/polleaveview.h"
+#include "properties/placeholdersheet.h"
+#include "tree/poltreeview.h"
 
 namespace {
 
@@ -34,7 +37,11 @@ constexpr Qt::KeyboardModifiers::Int kX11NumLock = 0x10;
 
 }  // namespace
 
-CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent), m_mdi(new QMdiArea(this)) {
+CMainFrame::CMainFrame(QWidget* parent)
+    : QMainWindow(parent),
+      m_mdi(new QMdiArea(this)),
+      m_sheet(std::make_unique<cPlaceholderSheet>()) {
+    SharedState().sheet = m_sheet.get();
     EnsureResources();
     setWindowIcon(AppIcon());
     m_mdi->setViewMode(QMdiArea::SubWindowView);
@@ -53,7 +60,10 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent), m_mdi(new QMdiAre
     resize(1000, 700);
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame() {
+    if (SharedState().sheet == m_sheet.get())
+        SharedState().sheet = nullptr;
+}
 
 QAction* CMainFrame::AddCommand(cCommand id, const QString& text, const QString& prompt,
                                 const char* icon) {
@@ -470,6 +480,8 @@ QPoint CMainFrame::CascadePosition(QSize size) const {
 
 bool CMainFrame::CreateViews(CPelwinDoc& doc) {
     auto* child = new CChildFrame(doc, CChildFrame::InitialSize(m_mdi->viewport()->size()));
+    child->SetTreePane(new cPolTreeView(doc, child));
+    child->SetPreviewPane(new cPolLeaveView(&doc));
     child->SetCloseHandler([](CPelwinDoc& closing) {
         CPelwinApp* app = CPelwinApp::Instance();
         return !app || app->Docs().Close(closing);

@@ -4,10 +4,12 @@
 #include <QMainWindow>
 #include <array>
 #include <map>
+#include <memory>
 
 #include "app/docmanager.h"
 
 class CChildFrame;
+class cPlaceholderSheet;
 class QAction;
 class QLabel;
 class QMdiArea;
@@ -136,4 +138,6 @@ private:
     QList<QMenu*> m_menusDocument;
     int m_menuId = 0;
     QString m_caption;
+    // The property sheet every template window hands its nodes to.
+    std::unique_ptr<cPlaceholderSheet> m_sheet;
 };
