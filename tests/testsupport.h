@@ -1,7 +1,11 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -53,4 +57,24 @@ inline std::vector<std::filesystem::path> CorpusFiles() {
             files.push_back(entry.path());
     std::sort(files.begin(), files.end());
     return files;
+}
+
+// One row of a data-driven table: a description, an input and the expected result.
+struct cTextCase {
+    const char* name;
+    const char* input;
+    const char* expected;
+};
+
+inline void PrintTo(const cTextCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+// Readable test names from the cases' descriptions.
+template <typename Case>
+std::string CaseName(const ::testing::TestParamInfo<Case>& info) {
+    std::string out;
+    for (char c : std::string(info.param.name))
+        out += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+    return out;
 }

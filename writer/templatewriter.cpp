@@ -79,6 +79,8 @@ private:
     void Quoted(const Text& text, const char16_t* field);
     void Bare(const Text& text, const char16_t* field);
     void Value(const cDescVal& value, bool valueOn, const char16_t* field);
+    // The VALUEON and VALUEOFF lines of a policy or check box, where they exist.
+    void OnOffValues(const cOptionalValue& on, const cOptionalValue& off, int level);
     // Keyword, blank and quoted text on one line.
     void QuotedLine(int level, TextView keyword, const Text& text, const char16_t* field) {
         Indent(level);
@@ -294,18 +296,7 @@ bool cWriter::Policy(const cData* node, int level) {
     }
     if (policy->valueNameFlag == 1)
         QuotedLine(body, u"VALUENAME ", policy->valueName, u"value name");
-    if (policy->valueOn) {
-        Indent(body);
-        Put(u"VALUEON ");
-        Value(*policy->valueOn, true, u"VALUEON value");
-        EndLine();
-    }
-    if (policy->valueOff) {
-        Indent(body);
-        Put(u"VALUEOFF ");
-        Value(*policy->valueOff, false, u"VALUEOFF value");
-        EndLine();
-    }
+    OnOffValues(policy->valueOn, policy->valueOff, body);
     if (policy->clientExtFlag == 1) {
         Line(body, u"#if VERSION >= 3");
         BareLine(body, u"CLIENTEXT ", policy->clientExt, u"client extension");
@@ -323,6 +314,21 @@ bool cWriter::Policy(const cData* node, int level) {
     Put(policy->name);
     EndLine();
     return true;
+}
+
+void cWriter::OnOffValues(const cOptionalValue& on, const cOptionalValue& off, int level) {
+    if (on) {
+        Indent(level);
+        Put(u"VALUEON ");
+        Value(*on, true, u"VALUEON value");
+        EndLine();
+    }
+    if (off) {
+        Indent(level);
+        Put(u"VALUEOFF ");
+        Value(*off, false, u"VALUEOFF value");
+        EndLine();
+    }
 }
 
 void cWriter::Part(const cObjPolPart& part, int level) {
@@ -346,18 +352,7 @@ void cWriter::Part(const cObjPolPart& part, int level) {
     if (auto* box = dynamic_cast<const cPolPartCheckBox*>(&part)) {
         if (box->defChecked == 1)
             Line(m, u"DEFCHECKED");
-        if (box->valueOn) {
-            Indent(m);
-            Put(u"VALUEON ");
-            Value(*box->valueOn, true, u"VALUEON value");
-            EndLine();
-        }
-        if (box->valueOff) {
-            Indent(m);
-            Put(u"VALUEOFF ");
-            Value(*box->valueOff, false, u"VALUEOFF value");
-            EndLine();
-        }
+        OnOffValues(box->valueOn, box->valueOff, m);
         if (!box->actionListOn.empty())
             ActionList(box->actionListOn, kListOn, m + 1);
         if (!box->actionListOff.empty())

@@ -4,17 +4,9 @@
 #include <string>
 
 #include "reader/stringtable.h"
+#include "tests/testsupport.h"
 
 namespace {
-
-// Readable test names from the cases' descriptions.
-template <typename Case>
-std::string CaseName(const ::testing::TestParamInfo<Case>& info) {
-    std::string out;
-    for (char c : std::string(info.param.name))
-        out += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-    return out;
-}
 
 // The table as "name=text" lines in its order.
 std::string Dump(const cStringMap& map) {
@@ -30,15 +22,7 @@ std::string Load(const char* utf8) {
     return Dump(map);
 }
 
-struct StringsCase {
-    const char* name;
-    const char* input;
-    const char* expected;
-};
-
-void PrintTo(const StringsCase& c, std::ostream* os) {
-    *os << c.name;
-}
+using StringsCase = cTextCase;
 
 class StringsSection : public ::testing::TestWithParam<StringsCase> {};
 

@@ -14,15 +14,6 @@
 
 namespace {
 
-// Readable test names from the cases' descriptions.
-template <typename Case>
-std::string CaseName(const ::testing::TestParamInfo<Case>& info) {
-    std::string out;
-    for (char c : std::string(info.param.name))
-        out += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-    return out;
-}
-
 // ---- A compact dump of a read template -------------------------------------------------
 
 std::string U8(const Text& text) {

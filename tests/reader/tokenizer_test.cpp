@@ -31,15 +31,6 @@ std::string Tokens(const char* utf8) {
     return Tokens(FromUtf8(utf8));
 }
 
-// Readable test names from the cases' descriptions.
-template <typename Case>
-std::string CaseName(const ::testing::TestParamInfo<Case>& info) {
-    std::string out;
-    for (char c : std::string(info.param.name))
-        out += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-    return out;
-}
-
 // ---- Encoding --------------------------------------------------------------------------
 
 TEST(TextSource, DecidesUtf16OnlyOnLittleEndianMark) {
@@ -83,15 +74,7 @@ TEST(TextSource, EightBitBytesKeepTheirNumbersInTextMode) {
 
 // ---- Tokens ----------------------------------------------------------------------------
 
-struct TokenCase {
-    const char* name;
-    const char* input;
-    const char* expected;
-};
-
-void PrintTo(const TokenCase& c, std::ostream* os) {
-    *os << c.name;
-}
+using TokenCase = cTextCase;
 
 class TokenizerCases : public ::testing::TestWithParam<TokenCase> {};
 
