@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "app/messages.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -87,7 +89,12 @@ CPelwinDoc* cDocManager::Open(const Text& path) {
     CPelwinDoc* doc = CreateDocument();
     if (!doc)
         return nullptr;
+    size_t shownBefore = MessagesShown();
     if (!doc->ReadFile(path)) {
+        // A few malformed endings make the read fail without a word; the user who chose
+        // the file must still learn why no window opens.
+        if (MessagesShown() == shownBefore)
+            ShowMessage(kSeverityError, u"Error reading file %s", {path});
         Discard(*doc);
         return nullptr;
     }

@@ -4,7 +4,8 @@
 
 namespace {
 cMessageSink* g_sink = nullptr;
-}
+size_t g_shown = 0;
+}  // namespace
 
 cMessageSink* SetMessageSink(cMessageSink* sink) {
     cMessageSink* previous = g_sink;
@@ -16,10 +17,15 @@ cMessageSink* MessageSink() {
     return g_sink;
 }
 
+size_t MessagesShown() {
+    return g_shown;
+}
+
 void ShowMessage(int severity, MessageFormat format, std::initializer_list<FormatArg> args) {
     Text text = FormatText(format.text(), args);
     if (text.size() > kMessageLimit)
         text.resize(kMessageLimit);
+    ++g_shown;
     if (g_sink)
         g_sink->Show(severity, text);
 }

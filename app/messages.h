@@ -23,6 +23,8 @@ public:
 // Returns the previous sink. Without a sink, messages are dropped.
 cMessageSink* SetMessageSink(cMessageSink* sink);
 cMessageSink* MessageSink();
+// How many messages have been shown since the program started.
+size_t MessagesShown();
 
 inline constexpr size_t kMessageLimit = 1023;
 inline constexpr char16_t kAppTitle[] = u"Tessary 2.0.2";

@@ -175,6 +175,13 @@ TEST_F(DocFlows, BadFilesGiveTheirMessageAndNoDocument) {
               (std::vector<std::string>{" Error \"No such file or directory\" on file " +
                                         ToUtf8(PathOf("missing.adm")) + "."}));
 
+    // A read that fails without a word of its own still says why no window opens.
+    messages.Clear();
+    WriteBytes("end.adm", "CLASS USER CATEGORY c END");
+    EXPECT_EQ(manager.Open(PathOf("end.adm")), nullptr);
+    EXPECT_EQ(messages.Utf8(),
+              (std::vector<std::string>{"Error reading file " + ToUtf8(PathOf("end.adm"))}));
+
     // A big-endian mark is not recognised: the file is 8-bit text.
     WriteBytes("be.adm", std::string("\xFE\xFF", 2) + "CLASS USER\r\n");
     CPelwinDoc* doc = manager.Open(PathOf("be.adm"));
