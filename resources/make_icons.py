@@ -203,13 +203,13 @@ CHILD = """
 """
 
 
-def parse(art):
+def parse(art, palette=PALETTE):
     rows = [row for row in art.strip("\n").split("\n")]
     width = len(rows[0])
     for row in rows:
         if len(row) != width:
             raise ValueError("ragged picture row: %r" % row)
-    return [[PALETTE[ch] for ch in row] for row in rows]
+    return [[palette[ch] for ch in row] for row in rows]
 
 
 def write_png(path, pixels):

@@ -6,8 +6,8 @@ run the script again after changing one.
 """
 
 import os
-import struct
-import zlib
+
+from make_icons import parse, write_png
 
 PALETTE = {
     ".": (0, 0, 0, 0),
@@ -78,30 +78,13 @@ kkkBBBkkkkBBBkkk
 }
 
 
-def chunk(kind, data):
-    body = kind + data
-    return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body))
-
-
-def write_png(path, rows):
-    height = len(rows)
-    width = len(rows[0])
-    raw = b"".join(
-        b"\x00" + b"".join(bytes(PALETTE[c]) for c in row) for row in rows)
-    png = b"\x89PNG\r\n\x1a\n"
-    png += chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0))
-    png += chunk(b"IDAT", zlib.compress(raw, 9))
-    png += chunk(b"IEND", b"")
-    with open(path, "wb") as f:
-        f.write(png)
-
-
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     for name, art in PICTURES.items():
-        rows = art.strip("\n").split("\n")
-        assert len(rows) == 16 and all(len(r) == 16 for r in rows), name
-        write_png(os.path.join(here, name + ".png"), rows)
+        pixels = parse(art, PALETTE)
+        if len(pixels) != 16 or len(pixels[0]) != 16:
+            raise ValueError("tree picture %s is not 16 by 16" % name)
+        write_png(os.path.join(here, name + ".png"), pixels)
 
 
 if __name__ == "__main__":
