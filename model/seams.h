@@ -40,6 +40,9 @@ public:
     // The node is being destroyed: remove its pages and forget it. Must not touch the node.
     virtual void DropNode(cData* node) = 0;
     virtual cData* CurrentNode() const = 0;
+    // The node's data was changed outside the sheet (an undo): refill the pages if they
+    // show it.
+    virtual void NodeChanged(cData* node) { (void)node; }
     // Shows the sheet window, activating it or not.
     virtual void ShowWindow(bool activate) = 0;
 };
