@@ -4,6 +4,7 @@
 //   tessary-bench [CORPUS_DIR]           every .adm file of the folder, plus a generated
 //                                        template ten times the size of the largest
 //   tessary-bench --make-tenfold IN OUT  writes only that generated template
+//   tessary-bench --make-copies N IN OUT a generated template N times the size of IN
 //   tessary-bench --one FILE             measures one file in this process (used by the
 //                                        first form, so that each file gets its own peak)
 
@@ -112,9 +113,9 @@ Text RenameStrings(TextView lines, const Text& suffix) {
     return out;
 }
 
-// A valid template ten times the size of `in`: its classes and its strings repeated, each
-// copy with its own string names.
-bool MakeTenfold(const fs::path& in, const fs::path& out) {
+// A valid template `copies` times the size of `in`: its classes and its strings repeated,
+// each copy with its own string names.
+bool MakeCopies(const fs::path& in, const fs::path& out, int copies = kCopies) {
     std::string bytes;
     if (!ReadBytes(in, bytes))
         return false;
@@ -137,11 +138,11 @@ bool MakeTenfold(const fs::path& in, const fs::path& out) {
         strings = afterHeader == Text::npos ? TextView() : TextView(text).substr(afterHeader + 1);
     }
     Text result;
-    result.reserve(text.size() * kCopies + text.size());
-    for (int i = 0; i < kCopies; ++i)
+    result.reserve(text.size() * size_t(copies) + text.size());
+    for (int i = 0; i < copies; ++i)
         result += RenameReferences(body, FromUtf8("_c" + std::to_string(i)));
     result += u"\r\n[Strings]\r\n";
-    for (int i = 0; i < kCopies; ++i)
+    for (int i = 0; i < copies; ++i)
         result += RenameStrings(strings, FromUtf8("_c" + std::to_string(i)));
     return WriteBytes(out, EncodeTemplate(result, 1));
 }
@@ -243,11 +244,14 @@ int main(int argc, char** argv) {
     if (args.size() == 2 && args[0] == "--one")
         return MeasureOne(args[1]);
     if (args.size() == 3 && args[0] == "--make-tenfold")
-        return MakeTenfold(args[1], args[2]) ? 0 : 1;
+        return MakeCopies(args[1], args[2]) ? 0 : 1;
+    if (args.size() == 4 && args[0] == "--make-copies" && std::atoi(args[1].c_str()) > 0)
+        return MakeCopies(args[2], args[3], std::atoi(args[1].c_str())) ? 0 : 1;
     if (args.size() > 1 || (args.size() == 1 && args[0].rfind("--", 0) == 0)) {
         std::fprintf(stderr,
                      "usage: tessary-bench [CORPUS_DIR]\n"
                      "       tessary-bench --make-tenfold IN OUT\n"
+                     "       tessary-bench --make-copies N IN OUT\n"
                      "       tessary-bench --one FILE\n");
         return 2;
     }
@@ -273,7 +277,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     fs::path tenfold = fs::path(folder) / ("tenfold-" + largest.filename().string());
-    if (!MakeTenfold(largest, tenfold)) {
+    if (!MakeCopies(largest, tenfold)) {
         std::fprintf(stderr, "cannot generate %s\n", tenfold.c_str());
         return 1;
     }
