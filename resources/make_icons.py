@@ -252,6 +252,26 @@ def app_icon(size):
     return px
 
 
+def app_icon_svg():
+    """The application icon as a scalable picture: the same rectangles on a 32 unit grid."""
+    def hexa(name):
+        r, g, b, _ = PALETTE[name]
+        return "#%02x%02x%02x" % (r, g, b)
+
+    rects = [(3, 2, 29, 30, "k"), (4, 3, 28, 29, "b"), (7, 3, 28, 27, "k"), (8, 3, 27, 26, "w"),
+             (4, 3, 6, 29, "B")]
+    rects += [(10, top, 25, top + 1, "g") for top in (14, 17, 20, 23)]
+    rects += [(10, 5, 25, 8, "R"), (16, 8, 19, 13, "R")]
+    body = "".join('  <rect x="%d" y="%d" width="%d" height="%d" fill="%s"/>\n'
+                   % (x0, y0, x1 - x0, y1 - y0, hexa(c)) for x0, y0, x1, y1, c in rects)
+    return ('<svg xmlns="http://www.w3.org/2000/svg" width="32" height="32" '
+            'viewBox="0 0 32 32" shape-rendering="crispEdges">\n' + body + '</svg>\n')
+
+
+# Sizes of the installed application icon, beside the scalable one.
+ICON_SIZES = (16, 32, 48, 64, 128, 256)
+
+
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     for name, art in TOOLBAR.items():
@@ -262,6 +282,12 @@ def main():
     write_png(os.path.join(here, "template.png"), parse(CHILD))
     write_png(os.path.join(here, "tessary.png"), app_icon(32))
     write_png(os.path.join(here, "tessary48.png"), app_icon(48))
+    icons = os.path.join(here, "icons")
+    os.makedirs(icons, exist_ok=True)
+    for size in ICON_SIZES:
+        write_png(os.path.join(icons, "tessary-%d.png" % size), app_icon(size))
+    with open(os.path.join(icons, "tessary.svg"), "w") as f:
+        f.write(app_icon_svg())
 
 
 if __name__ == "__main__":
