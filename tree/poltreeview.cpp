@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSplitter>
+#include <QTimer>
 
 #include "app/document.h"
 #include "model/seams.h"
@@ -106,9 +107,11 @@ cPolTreeView::cPolTreeView(CPelwinDoc& doc, QWidget* frame, QWidget* parent)
     setPalette(colours);
 
     setModel(m_model);
-    // Long labels are scrolled to rather than cut short.
+    // Long labels are scrolled to rather than cut short. The column is fitted to its labels
+    // once after a batch of changes: fitted on every change, expanding a large tree would
+    // measure every row once per expanded item.
     header()->setStretchLastSection(false);
-    header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    header()->setSectionResizeMode(0, QHeaderView::Fixed);
     QItemSelectionModel* standard = selectionModel();
     m_selection = new cTreeSelectionModel(
         m_model,
@@ -118,12 +121,19 @@ cPolTreeView::cPolTreeView(CPelwinDoc& doc, QWidget* frame, QWidget* parent)
     delete standard;
 
     connect(m_model, &cTreeModel::itemAboutToBeRemoved, this, &cPolTreeView::ItemAboutToBeRemoved);
-    connect(this, &QTreeView::expanded, this, [this](const QModelIndex& index) {
-        m_doc->Tree().SetStateImage(m_model->ItemFromIndex(index), kImageOpenBook);
-    });
-    connect(this, &QTreeView::collapsed, this, [this](const QModelIndex& index) {
-        m_doc->Tree().SetStateImage(m_model->ItemFromIndex(index), kImageClosedBook);
-    });
+    // Only containers change their book; a policy keeps its page, whatever expanding all
+    // announces for it.
+    connect(this, &QTreeView::expanded, this,
+            [this](const QModelIndex& index) { SetBook(index, kImageOpenBook); });
+    connect(this, &QTreeView::collapsed, this,
+            [this](const QModelIndex& index) { SetBook(index, kImageClosedBook); });
+    for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(m_model, signal, this, &cPolTreeView::FitColumnLater);
+    connect(m_model, &QAbstractItemModel::dataChanged, this, &cPolTreeView::FitColumnLater);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &cPolTreeView::FitColumnLater);
+    connect(this, &QTreeView::expanded, this, &cPolTreeView::FitColumnLater);
+    connect(this, &QTreeView::collapsed, this, &cPolTreeView::FitColumnLater);
+    FitColumnLater();
     // The sheet comes up where it was, and the tree keeps the focus.
     connect(this, &QAbstractItemView::doubleClicked, this, [] {
         if (cPropertySheetSeam* sheet = SharedState().sheet)
@@ -132,6 +142,26 @@ cPolTreeView::cPolTreeView(CPelwinDoc& doc, QWidget* frame, QWidget* parent)
 }
 
 cPolTreeView::~cPolTreeView() = default;
+
+void cPolTreeView::SetBook(const QModelIndex& index, int image) {
+    cTreeItem* item = m_model->ItemFromIndex(index);
+    if (item && !item->children.empty())
+        m_doc->Tree().SetStateImage(item, image);
+}
+
+void cPolTreeView::FitColumnLater() {
+    if (m_fitPending)
+        return;
+    m_fitPending = true;
+    QTimer::singleShot(0, this, [this] { FitColumn(); });
+}
+
+void cPolTreeView::FitColumn() {
+    m_fitPending = false;
+    const int width = sizeHintForColumn(0);
+    if (width > 0 && header()->sectionSize(0) != width)
+        header()->resizeSection(0, width);
+}
 
 cTreeItem* cPolTreeView::SelectedItem() const {
     return m_model->ItemFromIndex(m_selection->Selected());

@@ -80,8 +80,14 @@ protected:
 private:
     bool AllowMove(const QModelIndex& from, const QModelIndex& to);
     void ItemAboutToBeRemoved(cTreeItem* item);
+    // Gives a container item the book of its state; items without children keep theirs.
+    void SetBook(const QModelIndex& index, int image);
+    // Fits the column to the labels once the current batch of changes is done.
+    void FitColumnLater();
+    void FitColumn();
 
     CPelwinDoc* m_doc;  // Not owned.
     cTreeModel* m_model;
     cTreeSelectionModel* m_selection;
+    bool m_fitPending = false;
 };

@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 #include <QAbstractItemModelTester>
 #include <QApplication>
+#include <QHeaderView>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QTest>
+#include <filesystem>
 
 #include "app/document.h"
 #include "app/pelwinapp.h"
@@ -218,6 +221,54 @@ TEST_F(TreeViewTest, ActivationHandsTheSelectionToTheSheet) {
     QFocusEvent fromMenu(QEvent::FocusIn, Qt::PopupFocusReason);
     QApplication::sendEvent(view, &fromMenu);
     EXPECT_EQ(sheet.given.size(), 1u);
+}
+
+// Expanding everything opens only the books of containers: every policy keeps its page, and
+// a container without children its closed book.
+void ExpectBooksAfterExpandingAll(cTemplateTree& tree, bool expanded) {
+    int policies = 0;
+    tree.ForEachPreOrder([&](cTreeItem* item) {
+        if (dynamic_cast<cObjPolicy*>(item->node.get())) {
+            ++policies;
+            EXPECT_EQ(item->stateImage, kImagePage) << ToUtf8(item->label);
+        } else {
+            int book = expanded && !item->children.empty() ? kImageOpenBook : kImageClosedBook;
+            EXPECT_EQ(item->stateImage, book) << ToUtf8(item->label);
+        }
+    });
+    EXPECT_GT(policies, 0);
+}
+
+TEST_F(TreeViewTest, ExpandingAllKeepsEveryPolicysOwnImage) {
+    splitter->show();
+    view->expandAll();
+    ExpectBooksAfterExpandingAll(doc.Tree(), true);
+    view->collapseAll();
+    ExpectBooksAfterExpandingAll(doc.Tree(), false);
+
+    // The column takes the width of the widest label once the changes are done.
+    doc.Tree().SetItemText(policyB, Text(200, u'W'));
+    view->expandAll();
+    QApplication::processEvents();
+    EXPECT_GE(view->header()->sectionSize(0), view->visualRect(IndexOf(policyB)).right());
+    EXPECT_GT(view->horizontalScrollBar()->maximum(), 0);
+}
+
+TEST(TreeViewCorpus, ExpandingARealTemplateKeepsEveryPolicysOwnImage) {
+    const std::string path = std::string(TESSARY_CORPUS_DIR) + "/chrome-de-DE.adm";
+    if (!std::filesystem::exists(path))
+        GTEST_SKIP() << "corpus absent";
+    EnsureResources();
+    cFakeSheet sheet;
+    cMessageRecorder messages;
+    CPelwinDoc doc;
+    QSplitter splitter;
+    auto* view = new cPolTreeView(doc, &splitter, &splitter);
+    ASSERT_TRUE(doc.ReadFile(FromUtf8(path)));
+    splitter.resize(750, 500);
+    splitter.show();
+    view->expandAll();
+    ExpectBooksAfterExpandingAll(doc.Tree(), true);
 }
 
 }  // namespace
