@@ -80,6 +80,27 @@ private:
     std::string m_copy;
 };
 
+// Passes every message on and notes it, with the line the tokenizer stands on, in a log.
+class cLoggingSink : public cMessageSink {
+public:
+    cLoggingSink(cReadLog& log, const cTokenizer& tokens)
+        : m_log(log), m_tokens(tokens), m_next(SetMessageSink(this)) {}
+    ~cLoggingSink() override { SetMessageSink(m_next); }
+    cLoggingSink(const cLoggingSink&) = delete;
+    cLoggingSink& operator=(const cLoggingSink&) = delete;
+
+    void Show(int severity, const Text& text) override {
+        m_log.messages.push_back({m_tokens.CurrentLine(), severity, text});
+        if (m_next)
+            m_next->Show(severity, text);
+    }
+
+private:
+    cReadLog& m_log;
+    const cTokenizer& m_tokens;
+    cMessageSink* m_next;  // Not owned.
+};
+
 }  // namespace
 
 bool ReadWholeFile(const std::string& path, std::string& bytes, int& err) {
@@ -147,7 +168,7 @@ void CPelwinDoc::RefreshAllNodes() {
     });
 }
 
-bool CPelwinDoc::ReadFile(const Text& path) {
+bool CPelwinDoc::ReadFile(const Text& path, cReadLog* log) {
     cFileBytes file;
     int err = 0;
     if (!file.Load(ToUtf8(path), err)) {
@@ -162,9 +183,13 @@ bool CPelwinDoc::ReadFile(const Text& path) {
     m_utf16 = DecideEncoding(bytes);
     Text storage;
     TextView text = TemplateText(bytes, m_utf16, storage);
-    if (!LoadStrings(text, m_strings))
+    if (!LoadStrings(text, m_strings, log))
         return false;
     cTokenizer tokens(text);
+    if (!log)
+        return ReadTemplate(*this, tokens);
+    tokens.SetReferenceLog(&log->references);
+    cLoggingSink sink(*log, tokens);
     return ReadTemplate(*this, tokens);
 }
 

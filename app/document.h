@@ -6,6 +6,7 @@
 
 #include "app/text.h"
 #include "model/templatetree.h"
+#include "reader/readlog.h"
 #include "reader/stringtable.h"
 
 // One open template: its file-level state, its string table and its tree, carried through
@@ -51,8 +52,9 @@ public:
     const cTemplateTree& Tree() const { return m_tree; }
 
     // The read steps: string table, encoding, tokens, tree. Every failure has been reported
-    // when this returns false.
-    bool ReadFile(const Text& path);
+    // when this returns false. With a log, the read also notes there the lines of the
+    // strings, the references and the messages it showed.
+    bool ReadFile(const Text& path, cReadLog* log = nullptr);
     // Writes the template to path in the current format, replacing the file only once all
     // of it was written. Every failure has been reported when this returns false, and the
     // file on disk is then as it was.

@@ -45,6 +45,9 @@ public:
     cData* ParentObject() const;
 
     const int kind;
+    // The line of the template file the node began on; 0 for a node made in the editor.
+    // Copies start without one.
+    int line = 0;
     cTreeItem* treeItem = nullptr;       // Not owned.
     cTemplateTree* treeView = nullptr;   // Not owned.
     cTemplateTree* ownerView = nullptr;  // Not owned.

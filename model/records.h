@@ -1,12 +1,20 @@
 #pragma once
 
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "app/text.h"
 
 // Registry value records. Lists are held by value: a copy is deep by construction, keeps
 // every order and shares nothing with its source. An empty list means "none".
+
+// The line of the template file a record began on (0: made in the editor). Only a pointer
+// back into the file: two records that differ in it alone are equal.
+struct cSourceLine {
+    int number = 0;
+    bool operator==(const cSourceLine&) const { return true; }
+};
 
 // One registry value setting: a string, a number, or the removal of the value.
 struct cDescVal {
@@ -42,9 +50,14 @@ using cActionList = std::vector<cActionKey>;
 
 // One item of a drop-down list.
 struct cItemList {
+    cItemList() = default;
+    cItemList(Text name, cDescVal value, cActionList actionList = {})
+        : name(std::move(name)), value(std::move(value)), actionList(std::move(actionList)) {}
+
     Text name;
     cDescVal value;  // its value name plays no part
     cActionList actionList;
+    cSourceLine line;
     bool operator==(const cItemList&) const = default;
 };
 

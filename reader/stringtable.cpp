@@ -14,7 +14,8 @@ bool SectionName(TextView line, TextView& name) {
     return true;
 }
 
-void StoreLine(TextView line, cStringMap& map) {
+// Stores the line's definition; returns the name it was stored under.
+TextView StoreLine(TextView line, cStringMap& map) {
     TextView name;
     TextView text = line;
     size_t equals = line.find(u'=');
@@ -28,6 +29,7 @@ void StoreLine(TextView line, cStringMap& map) {
     if (!text.empty() && text[0] == u'"')
         text = text.size() >= 2 ? text.substr(1, text.size() - 2) : TextView();
     map.Set(Text(name), Text(text));
+    return name;
 }
 
 }  // namespace
@@ -64,10 +66,12 @@ void cStringMap::Clear() {
     m_index.clear();
 }
 
-bool LoadStrings(TextView text, cStringMap& map) {
+bool LoadStrings(TextView text, cStringMap& map, cReadLog* log) {
     bool inSection = false;
     size_t pos = 0;
+    int lineNumber = 0;
     while (pos < text.size()) {
+        ++lineNumber;
         size_t end = text.find(u'\n', pos);
         if (end == TextView::npos)
             end = text.size();
@@ -81,11 +85,19 @@ bool LoadStrings(TextView text, cStringMap& map) {
             if (inSection)
                 break;
             inSection = KeywordEquals(name, u"strings");
+            if (inSection && log)
+                log->stringsFirstLine = log->stringsLastLine = lineNumber;
             continue;
         }
-        if (!inSection || line.empty() || line[0] == u';')
+        if (!inSection)
             continue;
-        StoreLine(line, map);
+        if (log)
+            log->stringsLastLine = lineNumber;
+        if (line.empty() || line[0] == u';')
+            continue;
+        TextView stored = StoreLine(line, map);
+        if (log)
+            log->strings.push_back({Text(stored), lineNumber});
     }
     return true;
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/text.h"
+#include "reader/readlog.h"
 
 // A template's string table: name (without the leading "!!") to display text. Names compare
 // with case distinguished. The table remembers the order in which names first appeared, so
@@ -33,8 +34,9 @@ private:
 
 // Fills map from the section headed [strings] (any case) of a template's decoded text. The
 // section is read whole, whatever its size. Returns false only when the table cannot be
-// built; a missing or empty section leaves the map empty and succeeds.
-bool LoadStrings(TextView text, cStringMap& map);
+// built; a missing or empty section leaves the map empty and succeeds. With a log, the lines
+// of the section and of every definition in it are noted there.
+bool LoadStrings(TextView text, cStringMap& map, cReadLog* log = nullptr);
 
 // A text of at least two characters that begins with "!!" and names an entry shows that
 // entry's text; every other text shows unchanged.

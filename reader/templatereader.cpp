@@ -127,6 +127,7 @@ bool cTemplateReader::ReadPolClass(cTreeItem* parent, Text& token) {
         return false;
     for (;;) {
         auto node = std::make_unique<cObjClass>();
+        node->line = m_tokens.TokenLine();
         if (!Next(node->className)) {
             ShowMessage(kSeverityError, u"Error reading name of \"CLASS\"");
             return false;
@@ -166,6 +167,7 @@ bool cTemplateReader::ReadCategory(cTreeItem* parent) {
         return false;
     auto node = std::make_unique<cObjCategory>();
     cObjCategory& category = *node;
+    category.line = m_tokens.TokenLine();
     if (!Next(category.name)) {
         ShowMessage(kSeverityError, u"Error reading name of \"CATEGORY\"");
         return false;
@@ -222,6 +224,7 @@ bool cTemplateReader::ReadVersion(cTreeItem* parent) {
         return false;
     auto node = std::make_unique<cObjVersion>();
     cObjVersion& version = *node;
+    version.line = m_tokens.TokenLine();
     if (!Next(version.op)) {
         ShowMessage(kSeverityError, u"Error reading Operand of version");
         return false;
@@ -274,6 +277,7 @@ bool cTemplateReader::ReadVersion(cTreeItem* parent) {
 bool cTemplateReader::ReadPolicy(cTreeItem* parent) {
     auto node = std::make_unique<cObjPolicy>();
     cObjPolicy& policy = *node;
+    policy.line = m_tokens.TokenLine();
     Text token;
     if (!Next(token)) {
         ShowMessage(kSeverityError, u"Error reading name of \"POLICY\"");
@@ -338,6 +342,7 @@ bool cTemplateReader::ReadPolicy(cTreeItem* parent) {
 }
 
 bool cTemplateReader::ReadPolicyPart(cObjPolicy& policy) {
+    int line = m_tokens.TokenLine();
     Text name;
     if (!Next(name)) {
         ShowMessage(kSeverityError, u"Error reading name of \"PART\"");
@@ -352,6 +357,7 @@ bool cTemplateReader::ReadPolicyPart(cObjPolicy& policy) {
     if (!created)
         return SkipPart();
     created->name = std::move(name);
+    created->line = line;
     // Linked in before its keywords are read: the part's key is inherited from the policy.
     cObjPolPart* part = policy.AppendPart(std::move(created));
     if (auto* checkBox = dynamic_cast<cObjPolPartCheckBox*>(part))
@@ -659,6 +665,7 @@ bool cTemplateReader::ReadItemList(cItemListChain& list, const Text& key) {
         }
         if (Is(token, u"NAME")) {
             cItemList& item = list.emplace_back();
+            item.line.number = m_tokens.TokenLine();
             if (!Next(item.name)) {
                 ShowMessage(kSeverityError, u"Error reading value of \"NAME\" of Itemlist");
                 return false;

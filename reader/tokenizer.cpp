@@ -35,6 +35,7 @@ bool cTokenizer::NextLine() {
         m_line = m_text.substr(m_pos, end - m_pos);
         m_pos = end + 1;
     }
+    ++m_lineNumber;
     return true;
 }
 
@@ -46,6 +47,7 @@ cTokenizer::cScan cTokenizer::Scan() {
         SkipBlanks(m_line);
     }
     char16_t first = m_line[0];
+    m_scanLine = m_lineNumber;
     if (first == u'"') {
         m_line.remove_prefix(1);
         size_t close = m_line.find(u'"');
@@ -82,11 +84,20 @@ cTokenizer::cScan cTokenizer::Scan() {
 }
 
 bool cTokenizer::NextToken(Text& token) {
+    if (!NextUnnoted(token))
+        return false;
+    if (m_references && token.size() >= 2 && token[0] == u'!' && token[1] == u'!')
+        m_references->push_back({token.substr(2), m_tokenLine});
+    return true;
+}
+
+bool cTokenizer::NextUnnoted(Text& token) {
     cScan scan = Scan();
     if (scan == cScan::End)
         return false;
     if (scan == cScan::Token && !KeywordEquals(m_scanned, kIfdef)) {
         token.assign(m_scanned);
+        m_tokenLine = m_scanLine;
         return true;
     }
     m_requests.clear();
@@ -100,6 +111,7 @@ bool cTokenizer::NextRawToken(Text& token) {
             return false;
         case cScan::Token:
             token.assign(m_scanned);
+            m_tokenLine = m_scanLine;
             return true;
         case cScan::Comment:
             return NextToken(token);
@@ -111,6 +123,7 @@ bool cTokenizer::NextRawToken(Text& token) {
     join.joined = true;
     join.prefix.assign(m_scanned);
     join.prefix.push_back(u'/');
+    join.prefixLine = m_scanLine;
     return Serve(Scan(), token);
 }
 
@@ -132,7 +145,10 @@ bool cTokenizer::Serve(cScan scan, Text& token) {
                 cRequest& join = m_requests.emplace_back();
                 join.joined = true;
                 join.prefix.assign(m_scanned);
+                join.prefixLine = m_scanLine;
             } else {
+                if (!top.joined)
+                    top.prefixLine = m_scanLine;
                 top.joined = true;
                 top.prefix.append(m_scanned);
             }
@@ -141,6 +157,7 @@ bool cTokenizer::Serve(cScan scan, Text& token) {
         }
         bool ok = scan == cScan::Token;
         Text found;
+        int foundLine = m_scanLine;
         if (ok)
             found.assign(m_scanned);
         // Hand the token to the innermost request; an answered request hands its answer on
@@ -151,27 +168,33 @@ bool cTokenizer::Serve(cScan scan, Text& token) {
                 if (ok && KeywordEquals(found, kIfdef)) {
                     request.inBlock = true;
                     request.last = std::move(found);
+                    request.lastLine = foundLine;
                     break;
                 }
             } else if (ok) {
                 if (KeywordEquals(found, kEndif))
                     request.inBlock = false;
                 request.last = std::move(found);
+                request.lastLine = foundLine;
                 break;
             } else {
                 ok = true;
                 found = std::move(request.last);
+                foundLine = request.lastLine;
             }
             if (request.joined) {
                 if (ok)
                     request.prefix.append(found);
                 found = std::move(request.prefix);
+                foundLine = request.prefixLine;
                 ok = true;
             }
             m_requests.pop_back();
             if (m_requests.empty()) {
-                if (ok)
+                if (ok) {
                     token = std::move(found);
+                    m_tokenLine = foundLine;
+                }
                 return ok;
             }
         }

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "app/text.h"
+#include "reader/readlog.h"
 
 // Hands out a template's tokens, line by line, front to back.
 class cTokenizer {
@@ -13,8 +14,16 @@ public:
     // The next token with #IFDEF blocks removed; false at the end of the file (token is
     // then left unchanged).
     bool NextToken(Text& token);
+    // From now on every "!!" token that NextToken hands out is noted in references.
+    void SetReferenceLog(std::vector<cReadLog::cReference>* references) {
+        m_references = references;
+    }
     // The next token as it stands in the file.
     bool NextRawToken(Text& token);
+    // The line (counted from 1) on which the token last handed out began; 0 before any.
+    int TokenLine() const { return m_tokenLine; }
+    // The line the tokenizer stands on: the last one it has read.
+    int CurrentLine() const { return m_lineNumber; }
 
 private:
     // What one look at the line buffer finds.
@@ -31,10 +40,13 @@ private:
     struct cRequest {
         bool inBlock = false;  // inside #IFDEF ... #ENDIF
         Text last;             // the block's last token, handed out if the file ends in it
-        bool joined = false;   // the result is prefix + the token found
+        int lastLine = 0;
+        bool joined = false;  // the result is prefix + the token found
         Text prefix;
+        int prefixLine = 0;  // where the joined token began
     };
 
+    bool NextUnnoted(Text& token);
     bool NextLine();
     cScan Scan();
     // Serves the requests on m_requests (the caller pushed the first), starting with the
@@ -45,5 +57,9 @@ private:
     size_t m_pos = 0;  // start of the next unread line in m_text
     TextView m_line;   // the not yet consumed rest of the current line
     TextView m_scanned;
+    int m_lineNumber = 0;  // of m_line
+    int m_scanLine = 0;    // where m_scanned stands
+    int m_tokenLine = 0;
     std::vector<cRequest> m_requests;
+    std::vector<cReadLog::cReference>* m_references = nullptr;  // Not owned.
 };

@@ -5,9 +5,12 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <fstream>
 #include <ostream>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 #include "app/messages.h"
 
@@ -78,3 +81,25 @@ std::string CaseName(const ::testing::TestParamInfo<Case>& info) {
         out += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
     return out;
 }
+
+// A file written for one test and removed when the test is done.
+class cTempFile {
+public:
+    explicit cTempFile(const std::string& bytes, const std::string& name = "test.adm") {
+        static int counter = 0;
+        path =
+            std::filesystem::temp_directory_path() / ("tessary-" + std::to_string(::getpid()) +
+                                                      "-" + std::to_string(++counter) + "-" + name);
+        std::ofstream(path, std::ios::binary) << bytes;
+    }
+    ~cTempFile() {
+        std::error_code ec;
+        std::filesystem::remove(path, ec);
+    }
+    cTempFile(const cTempFile&) = delete;
+    cTempFile& operator=(const cTempFile&) = delete;
+
+    Text PathText() const { return FromUtf8(path.string()); }
+
+    std::filesystem::path path;
+};
