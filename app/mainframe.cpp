@@ -10,6 +10,7 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
+#include <QShowEvent>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
@@ -20,7 +21,7 @@
 #include "app/pelwinapp.h"
 #include "model/seams.h"
 #include "preview/polleaveview.h"
-#include "properties/placeholdersheet.h"
+#include "properties/propsheet.h"
 #include "tree/poltreeview.h"
 
 namespace {
@@ -37,11 +38,7 @@ constexpr Qt::KeyboardModifiers::Int kX11NumLock = 0x10;
 
 }  // namespace
 
-CMainFrame::CMainFrame(QWidget* parent)
-    : QMainWindow(parent),
-      m_mdi(new QMdiArea(this)),
-      m_sheet(std::make_unique<cPlaceholderSheet>()) {
-    SharedState().sheet = m_sheet.get();
+CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent), m_mdi(new QMdiArea(this)) {
     EnsureResources();
     setWindowIcon(AppIcon());
     m_mdi->setViewMode(QMdiArea::SubWindowView);
@@ -53,6 +50,8 @@ CMainFrame::CMainFrame(QWidget* parent)
     CreateMenus();
     CreateToolBar();
     CreateStatusBar();
+    m_sheet = new cPropSheet(this);
+    SharedState().sheet = m_sheet;
 
     connect(m_mdi, &QMdiArea::subWindowActivated, this, [this] { OnActiveWindowChanged(); });
     qApp->installEventFilter(this);
@@ -61,8 +60,20 @@ CMainFrame::CMainFrame(QWidget* parent)
 }
 
 CMainFrame::~CMainFrame() {
-    if (SharedState().sheet == m_sheet.get())
+    if (SharedState().sheet == m_sheet)
         SharedState().sheet = nullptr;
+    delete m_sheet;
+}
+
+void CMainFrame::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (m_sheetPlaced || !m_sheet)
+        return;
+    // The sheet comes up beside the frame's top right corner, without taking the focus.
+    m_sheetPlaced = true;
+    QRect frame = geometry();
+    m_sheet->move(frame.right() - m_sheet->width() - 20, frame.top() + 80);
+    m_sheet->ShowWindow(false);
 }
 
 QAction* CMainFrame::AddCommand(cCommand id, const QString& text, const QString& prompt,

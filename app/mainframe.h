@@ -9,7 +9,7 @@
 #include "app/docmanager.h"
 
 class CChildFrame;
-class cPlaceholderSheet;
+class cPropSheet;
 class QAction;
 class QLabel;
 class QMdiArea;
@@ -89,6 +89,7 @@ public:
         return m_recentActions;
     }
     QLabel* IdleMessage() const { return m_idleMessage; }
+    cPropSheet* Sheet() const { return m_sheet; }
 
     // Enables every command as the active window allows.
     void UpdateCommands();
@@ -106,6 +107,7 @@ signals:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -138,6 +140,8 @@ private:
     QList<QMenu*> m_menusDocument;
     int m_menuId = 0;
     QString m_caption;
-    // The property sheet every template window hands its nodes to.
-    std::unique_ptr<cPlaceholderSheet> m_sheet;
+    // The property sheet every template window hands its nodes to; a window of its own
+    // owned by this frame.
+    cPropSheet* m_sheet = nullptr;
+    bool m_sheetPlaced = false;
 };

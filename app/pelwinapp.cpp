@@ -77,8 +77,10 @@ void cMessageBoxSink::Show(int severity, const Text& text) {
     box.exec();
 }
 
-cAnswer cDialogPrompts::AskYesNoCancel(const Text& question) {
-    QMessageBox box(QMessageBox::Question, ToQString(kAppTitle), ToQString(question),
+namespace {
+
+cAnswer AskWithIcon(QMessageBox::Icon icon, const Text& question) {
+    QMessageBox box(icon, ToQString(kAppTitle), ToQString(question),
                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, DialogParent());
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(QMessageBox::Yes);
@@ -91,6 +93,16 @@ cAnswer cDialogPrompts::AskYesNoCancel(const Text& question) {
         default:
             return cAnswer::Cancel;
     }
+}
+
+}  // namespace
+
+cAnswer cDialogPrompts::AskYesNoCancel(const Text& question) {
+    return AskWithIcon(QMessageBox::Question, question);
+}
+
+cAnswer cDialogPrompts::AskApplyChanges(const Text& question) {
+    return AskWithIcon(QMessageBox::Warning, question);
 }
 
 bool cDialogPrompts::AskFormat(int& utf16) {

@@ -20,6 +20,9 @@ class cAppPrompts : public cDocPrompts {
 public:
     // The open dialog; false when cancelled.
     virtual bool AskOpenPath(Text& path) = 0;
+    // The property sheet's question about edits not yet applied: Yes, No and Cancel with
+    // the warning icon.
+    virtual cAnswer AskApplyChanges(const Text& question) { return AskYesNoCancel(question); }
 };
 
 // The questions asked with the editor's own dialogs.
@@ -29,6 +32,7 @@ public:
     bool AskFormat(int& utf16) override;
     bool AskSavePath(const CPelwinDoc& doc, Text& path) override;
     bool AskOpenPath(Text& path) override;
+    cAnswer AskApplyChanges(const Text& question) override;
 };
 
 // Shows every message in a modal box captioned with the application title.

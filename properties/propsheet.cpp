@@ -1,0 +1,298 @@
+#include "properties/propsheet.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "app/messages.h"
+#include "app/pelwinapp.h"
+#include "model/nodeobjects.h"
+#include "properties/applystep.h"
+#include "properties/pagevalues.h"
+#include "properties/proppages.h"
+
+namespace {
+
+// Set while the question about unapplied edits is open: activation and selection events
+// that arrive meanwhile must not ask again.
+bool g_questionOpen = false;
+// Set while "Keep on top" is checked on a page's behalf around a modal editor.
+bool g_holding = false;
+
+cAnswer AskQuestion(const Text& question) {
+    if (CPelwinApp* app = CPelwinApp::Instance())
+        return app->Prompts().AskApplyChanges(question);
+    cDialogPrompts dialogs;
+    return dialogs.AskApplyChanges(question);
+}
+
+void ShowError(const Text& text) {
+    ShowMessage(kSeverityError, u"%s", {text});
+}
+
+}  // namespace
+
+cPropSheet::cPropSheet(QWidget* owner) : QWidget(owner, Qt::Tool) {
+    setWindowTitle(QStringLiteral("Properties"));
+    setFont(CPelwinApp::SharedFont());
+
+    m_null = new cPPNull(this);
+    m_version = new cPPVersion(this);
+    m_class = new cPPClass1(this);
+    m_category = new cPPCategory1(this);
+    m_policy2 = new cPPPolicy2(this);
+    m_policy1 = new cPPPolicy1(m_policy2, this);
+    for (cPropPage* page : std::initializer_list<cPropPage*>{m_null, m_version, m_class, m_category,
+                                                             m_policy1, m_policy2})
+        page->hide();
+
+    // "Keep on top" sits above the tabs, "Apply now" below them at the left edge.
+    m_keepOnTop = new QCheckBox(QStringLiteral("Keep on top"), this);
+    m_keepOnTop->setFixedSize(120, 25);
+    m_tabs = new QTabWidget(this);
+    m_apply = new QPushButton(QStringLiteral("Apply now"), this);
+    m_apply->setFixedSize(70, 20);
+    for (QWidget* control : {static_cast<QWidget*>(m_keepOnTop), static_cast<QWidget*>(m_apply)})
+        control->setFont(CPelwinApp::SharedFont());
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 10);
+    layout->setSpacing(0);
+    layout->addWidget(m_keepOnTop, 0, Qt::AlignLeft);
+    layout->addWidget(m_tabs, 1);
+    layout->addSpacing(10);
+    auto* bottom = new QHBoxLayout;
+    bottom->setContentsMargins(10, 0, 0, 0);
+    bottom->addWidget(m_apply);
+    bottom->addStretch();
+    layout->addLayout(bottom);
+
+    connect(m_apply, &QPushButton::clicked, this, [this] { ApplyNow(); });
+
+    AddPage(m_null);
+    m_tabs->setCurrentIndex(0);
+    resize(460, 520);
+    m_firstShow = true;
+}
+
+cPropSheet::~cPropSheet() {
+    if (SharedState().sheet == this)
+        SharedState().sheet = nullptr;
+}
+
+void cPropSheet::AddPage(cPropPage* page) {
+    m_tabs->addTab(page, page->Caption());
+    m_shown.push_back(page);
+}
+
+void cPropSheet::RemovePages() {
+    while (!m_shown.empty()) {
+        cPropPage* page = m_shown.back();
+        m_tabs->removeTab(m_tabs->indexOf(page));
+        page->hide();
+        page->Removed();
+        m_shown.pop_back();
+    }
+}
+
+void cPropSheet::ShowPagesOf(cData* node) {
+    QString title = QStringLiteral("Properties");
+    switch (node ? node->kind : 0) {
+        case kKindClass:
+            AddPage(m_class);
+            title = QStringLiteral("Class Properties");
+            break;
+        case kKindCategory:
+            AddPage(m_category);
+            title = QStringLiteral("Category Properties");
+            break;
+        case kKindPolicy:
+            AddPage(m_policy1);
+            AddPage(m_policy2);
+            title = QStringLiteral("Policy Properties");
+            break;
+        case kKindVersion:
+            AddPage(m_version);
+            title = QStringLiteral("Version");
+            break;
+        default:
+            // Parts without pages of their own show that there is nothing to edit.
+            AddPage(m_null);
+            break;
+    }
+    m_tabs->setCurrentIndex(0);
+    if (node)
+        FillPages(*node);
+    setWindowTitle(title);
+}
+
+void cPropSheet::FillPages(cData& node) {
+    for (cPropPage* page : m_shown)
+        page->Fill(node);
+}
+
+int cPropSheet::SetObject(cData* node) {
+    if (m_firstShow) {
+        m_keepOnTop->setChecked(true);
+        m_firstShow = false;
+    }
+    if (node == m_current)
+        return kSheetAlreadyShown;
+    switch (AskApply()) {
+        case cAnswer::Yes:
+            ApplyNow();
+            break;
+        case cAnswer::No:
+            break;
+        case cAnswer::Cancel:
+            return kSheetCancelled;
+    }
+    if (m_current)
+        if (cObjPolPart* part = m_current->GetPartObject())
+            part->ShowSelection(0);
+    RemovePages();
+    m_current = nullptr;
+
+    m_current = node;
+    ShowPagesOf(node);
+    if (node)
+        if (cObjPolPart* part = node->GetPartObject())
+            part->ShowSelection(1);
+    ClearModified();
+    return kSheetShown;
+}
+
+cAnswer cPropSheet::AskApply() {
+    if (g_questionOpen)
+        return cAnswer::Cancel;
+    if (!m_current || !AnyPageModified())
+        return cAnswer::No;
+    g_questionOpen = true;
+    cAnswer answer = AskQuestion(ApplyQuestionFor(m_current));
+    if (answer == cAnswer::Yes) {
+        if (std::optional<Text> error = Validate()) {
+            ShowError(*error);
+            answer = cAnswer::Cancel;
+        }
+    }
+    g_questionOpen = false;
+    return answer;
+}
+
+std::optional<Text> cPropSheet::Validate() const {
+    // The first page of the node in this order checks; the others have no rules.
+    for (cPropPage* page : std::initializer_list<cPropPage*>{m_version, m_category, m_policy1})
+        if (std::find(m_shown.begin(), m_shown.end(), page) != m_shown.end())
+            return page->Validate();
+    return std::nullopt;
+}
+
+void cPropSheet::ApplyNow() {
+    if (std::optional<Text> error = Validate()) {
+        ShowError(*error);
+        return;
+    }
+    Apply();
+}
+
+void cPropSheet::Apply() {
+    if (!m_current)
+        return;
+    std::unique_ptr<cApplyPropertiesStep> step;
+    if (cNodeDataSnapshot::Supports(*m_current) && m_current->treeView)
+        step = std::make_unique<cApplyPropertiesStep>(*m_current);
+    switch (m_current->kind) {
+        case kKindCategory:
+            m_category->Apply(*m_current);
+            break;
+        case kKindPolicy:
+            m_policy1->Apply(*m_current);
+            break;
+        case kKindVersion:
+            m_version->Apply(*m_current);
+            break;
+        default:
+            break;
+    }
+    ClearModified();
+    m_current->UpdateDisplay();
+    m_current->MarkModified(1);
+    if (step) {
+        step->Finish(*m_current);
+        if (m_stepSink)
+            m_stepSink(std::move(step));
+    }
+}
+
+void cPropSheet::DropNode(cData* node) {
+    if (!node || node != m_current)
+        return;
+    // The node is on its way out: forget it without touching it.
+    RemovePages();
+    m_current = nullptr;
+}
+
+void cPropSheet::NodeChanged(cData* node) {
+    if (!node || node != m_current)
+        return;
+    int tab = m_tabs->currentIndex();
+    RemovePages();
+    ShowPagesOf(node);
+    ClearModified();
+    m_tabs->setCurrentIndex(tab);
+}
+
+bool cPropSheet::AnyPageModified() const {
+    for (cPropPage* page : std::initializer_list<cPropPage*>{m_null, m_version, m_class, m_category,
+                                                             m_policy1, m_policy2})
+        if (page->IsModified())
+            return true;
+    return false;
+}
+
+void cPropSheet::ClearModified() {
+    for (cPropPage* page : std::initializer_list<cPropPage*>{m_null, m_version, m_class, m_category,
+                                                             m_policy1, m_policy2})
+        page->SetModified(false);
+}
+
+void cPropSheet::ShowWindow(bool activate) {
+    if (activate) {
+        show();
+        raise();
+        activateWindow();
+        return;
+    }
+    setAttribute(Qt::WA_ShowWithoutActivating, true);
+    show();
+    raise();
+    setAttribute(Qt::WA_ShowWithoutActivating, false);
+}
+
+void cPropSheet::HoldVisible() {
+    if (g_holding) {
+        m_keepOnTop->setChecked(false);
+        g_holding = false;
+    } else if (!m_keepOnTop->isChecked()) {
+        m_keepOnTop->setChecked(true);
+        g_holding = true;
+    }
+}
+
+void cPropSheet::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() != QEvent::ActivationChange || isActiveWindow())
+        return;
+    // Looked at once the activation has settled: a message box of the sheet's own (a
+    // validation error, the question) takes the activation only for a moment.
+    QTimer::singleShot(0, this, [this] {
+        if (isVisible() && !isActiveWindow() && !m_keepOnTop->isChecked() &&
+            !QApplication::activeModalWidget())
+            hide();
+    });
+}
