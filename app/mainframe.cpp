@@ -10,6 +10,7 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QShowEvent>
 #include <QStatusBar>
 #include <QStyle>
@@ -17,6 +18,7 @@
 #include <algorithm>
 
 #include "app/childframe.h"
+#include "app/helpwindow.h"
 #include "app/messages.h"
 #include "app/pelwinapp.h"
 #include "model/seams.h"
@@ -71,9 +73,27 @@ void CMainFrame::showEvent(QShowEvent* event) {
         return;
     // The sheet comes up beside the frame's top right corner, without taking the focus.
     m_sheetPlaced = true;
-    QRect frame = geometry();
-    m_sheet->move(frame.right() - m_sheet->width() - 20, frame.top() + 80);
+    QRect frame = frameGeometry();
+    int x = frame.right() + 8;
+    if (QScreen* shown = screen()) {
+        // Beside the frame when the screen has room, else over its right edge.
+        QRect area = shown->availableGeometry();
+        if (x + m_sheet->frameGeometry().width() > area.right())
+            x = std::max(area.left(), area.right() - m_sheet->frameGeometry().width() - 20);
+    }
+    m_sheet->move(x, frame.top() + 80);
     m_sheet->ShowWindow(false);
+}
+
+void CMainFrame::ShowHelp() {
+    // The page is chosen by where the user was before the help window takes the focus.
+    QWidget* focus = QApplication::focusWidget();
+    if (!focus || !focus->isVisible())
+        focus = QApplication::activeWindow();
+    bool inHelp = m_help && focus && (focus == m_help || m_help->isAncestorOf(focus));
+    if (!m_help)
+        m_help = new cHelpWindow(this);
+    m_help->ShowTopic(inHelp ? m_help->CurrentTopic() : cHelpWindow::TopicFor(focus));
 }
 
 QAction* CMainFrame::AddCommand(cCommand id, const QString& text, const QString& prompt,
@@ -114,6 +134,7 @@ void CMainFrame::CreateCommands() {
          "Paste the copied entry after the selected entry", nullptr, nullptr},
         {cCommand::EditDelete, "&Delete\tDel", "Delete the selected entry", nullptr, nullptr},
         {cCommand::EditProperties, "P&roperties...", "Show the property sheet", nullptr, nullptr},
+        {cCommand::EditUndo, "Undo", "Undo the last change", nullptr, nullptr},
         {cCommand::NewVersion, "New Version", "", nullptr, nullptr},
         {cCommand::NewChildVersion, "New Child Version", "", nullptr, nullptr},
         {cCommand::NewClassMachine, "Machine", "Create a new \"MACHINE\" entry in current template",
@@ -184,6 +205,8 @@ void CMainFrame::CreateCommands() {
         {cCommand::EditCut,
          {QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::SHIFT | Qt::Key_Delete)}},
         {cCommand::EditDelete, {QKeySequence(Qt::Key_Delete)}},
+        {cCommand::EditUndo,
+         {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)}},
         {cCommand::Help, {QKeySequence(Qt::Key_F1)}},
         {cCommand::ContextHelp, {QKeySequence(Qt::SHIFT | Qt::Key_F1)}},
         {cCommand::NextPane, {QKeySequence(Qt::Key_F6)}},
@@ -192,7 +215,8 @@ void CMainFrame::CreateCommands() {
     for (const auto& [id, keys] : kShortcuts)
         Command(id)->setShortcuts(keys);
     // These have no menu item, so the window itself carries their shortcuts.
-    for (cCommand id : {cCommand::Help, cCommand::NextPane, cCommand::PreviousPane})
+    for (cCommand id :
+         {cCommand::Help, cCommand::EditUndo, cCommand::NextPane, cCommand::PreviousPane})
         addAction(Command(id));
 
     for (cCommand id : {cCommand::ViewToolbar, cCommand::ViewStatusBar}) {
@@ -235,6 +259,8 @@ void CMainFrame::CreateCommands() {
     connect(Command(cCommand::WindowTile), &QAction::triggered, m_mdi, &QMdiArea::tileSubWindows);
     connect(Command(cCommand::WindowArrangeIcons), &QAction::triggered, this,
             [this] { ArrangeIcons(); });
+    for (cCommand id : {cCommand::Help, cCommand::HelpTopics, cCommand::HelpInfo})
+        connect(Command(id), &QAction::triggered, this, [this] { ShowHelp(); });
     connect(Command(cCommand::About), &QAction::triggered, this, [] {
         if (CPelwinApp* app = CPelwinApp::Instance())
             app->ShowAbout();
@@ -404,8 +430,8 @@ void CMainFrame::UpdateCommands() {
                         cCommand::EditProperties, cCommand::WindowCascade, cCommand::WindowTile,
                         cCommand::WindowArrangeIcons, cCommand::NextPane, cCommand::PreviousPane})
         Command(id)->setEnabled(hasDocument);
-    // Nothing handles these yet: no printing, no help file, and the editing commands come
-    // with the tree and the preview.
+    // Nothing handles these yet: printing, undo, and the editing commands that come with the
+    // tree and the preview.
     for (cCommand id : {cCommand::FilePrint,
                         cCommand::FilePrintSetup,
                         cCommand::EditCut,
@@ -428,9 +454,7 @@ void CMainFrame::UpdateCommands() {
                         cCommand::NewPartNumeric,
                         cCommand::NewPartText,
                         cCommand::StringTable,
-                        cCommand::Help,
-                        cCommand::HelpTopics,
-                        cCommand::HelpInfo,
+                        cCommand::EditUndo,
                         cCommand::ContextHelp})
         Command(id)->setEnabled(false);
 }

@@ -9,6 +9,7 @@
 #include "app/docmanager.h"
 
 class CChildFrame;
+class cHelpWindow;
 class cPropSheet;
 class QAction;
 class QLabel;
@@ -33,6 +34,7 @@ enum class cCommand {
     EditPasteNext,
     EditDelete,
     EditProperties,
+    EditUndo,
     NewVersion,
     NewChildVersion,
     NewClassMachine,
@@ -90,6 +92,10 @@ public:
     }
     QLabel* IdleMessage() const { return m_idleMessage; }
     cPropSheet* Sheet() const { return m_sheet; }
+    // The help window, opened at the page of the window that has the focus. Null until
+    // the help is first asked for.
+    void ShowHelp();
+    cHelpWindow* HelpWindow() const { return m_help; }
 
     // Enables every command as the active window allows.
     void UpdateCommands();
@@ -144,4 +150,5 @@ private:
     // owned by this frame.
     cPropSheet* m_sheet = nullptr;
     bool m_sheetPlaced = false;
+    cHelpWindow* m_help = nullptr;
 };
