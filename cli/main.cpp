@@ -8,6 +8,7 @@
 
 #include "app/document.h"
 #include "app/messages.h"
+#include "cli/exportcommand.h"
 
 namespace {
 
@@ -18,7 +19,9 @@ const char kUsage[] =
     "  tessary-cli convert [--format unicode|ascii] IN OUT\n"
     "      Reads IN as Open does and, when that succeeds, saves it to OUT as Save does:\n"
     "      in the given format, or else in the one IN was read in. OUT is replaced only\n"
-    "      once the whole template was written.\n"
+    "      once the whole template was written.\n";
+
+const char kUsageTail[] =
     "  tessary-cli --help\n"
     "\n"
     "Every message is printed to standard error as 'FILE: TEXT'.\n"
@@ -40,7 +43,8 @@ private:
 int Usage(const char* problem) {
     if (problem)
         std::fprintf(stderr, "tessary-cli: %s\n\n", problem);
-    std::fputs(kUsage, problem ? stderr : stdout);
+    for (const char* text : {kUsage, kExportUsage, kUsageTail})
+        std::fputs(text, problem ? stderr : stdout);
     return problem ? 2 : 0;
 }
 
@@ -112,6 +116,15 @@ int main(int argc, char** argv) {
             doc->SetUtf16(format);
         sink.SetFile(files[1]);
         Finish(doc->WriteFile(FromUtf8(files[1])));
+    }
+
+    if (args[0] == "export") {
+        int status =
+            RunExport(std::vector<std::string>(args.begin() + 1, args.end()), ReadTemplateFile,
+                      [&sink](const std::string& file) { sink.SetFile(file); });
+        if (status == 2)
+            return status;
+        Finish(status == 0);
     }
 
     return Usage("unknown command");

@@ -51,6 +51,27 @@ printf 'CLASS MACHINE\r\n CATEGORY "\xe2\x82\xac"\r\n END CATEGORY\r\n' | iconv 
 expect_status 1 "unicode-only text to ascii" "$cli" convert --format ascii "$work/wide.adm" "$work/target.adm"
 [ "$(cat "$work/target.adm")" = "precious" ] || fail "refused save changed the target"
 
+# export: usage, the mapping report, --strict, and a failed export that replaces nothing.
+expect_status 2 "export without OUTDIR" "$cli" export "$work/latin.adm"
+expect_status 2 "export with a bad language" "$cli" export --lang ../x "$work/latin.adm" "$work/x"
+expect_status 2 "export with an unknown option" "$cli" export --frob "$work/latin.adm" "$work/x"
+expect_status 1 "export of a missing file" "$cli" export "$work/missing.adm" "$work/x"
+[ -e "$work/x" ] && fail "export of a missing file made OUTDIR"
+printf 'CLASS MACHINE\n#if version >= 3\nCATEGORY !!Cat\n POLICY "Pol" KEYNAME "K" VALUENAME "v" END POLICY\nEND CATEGORY\n#endif\n[strings]\nCat="A & B"\n' >"$work/ver.adm"
+expect_status 0 "export" "$cli" export --lang de-DE "$work/ver.adm" "$work/exp"
+[ -s "$work/exp/ver.admx" ] && [ -s "$work/exp/de-DE/ver.adml" ] || fail "export did not write both files"
+grep -qx "$work/ver.adm:2: warning: not exported: #if version >= 3 (what it holds is exported without the condition)" "$work/err" ||
+    fail "export report: $(cat "$work/err")"
+grep -q '<string id="Cat">A &amp; B</string>' "$work/exp/de-DE/ver.adml" || fail "export strings"
+cp "$work/exp/ver.admx" "$work/ver.before"
+expect_status 1 "export --strict" "$cli" export --strict --lang de-DE "$work/ver.adm" "$work/exp"
+cmp -s "$work/exp/ver.admx" "$work/ver.before" || fail "a refused export changed OUTDIR"
+printf 'CLASS MACHINE\nCATEGORY "C"\n POLICY "P" KEYNAME "K" VALUENAME "v" VALUEON NUMERIC x END POLICY\nEND CATEGORY\n' >"$work/bad.adm"
+expect_status 1 "export of a value ADMX cannot hold" "$cli" export "$work/bad.adm" "$work/exp"
+grep -qx "$work/bad.adm:3: error: cannot export NUMERIC x of POLICY P is not a 32-bit number" "$work/err" ||
+    fail "export error: $(cat "$work/err")"
+[ -e "$work/exp/bad.admx" ] && fail "a failed export wrote a file"
+
 if [ -d "$corpus" ]; then
     for f in "$corpus"/*.adm; do
         expect_status 0 "check $(basename "$f")" "$cli" check "$f"
@@ -58,7 +79,21 @@ if [ -d "$corpus" ]; then
         expect_status 0 "convert $(basename "$f")" "$cli" convert "$f" "$work/a.adm"
         expect_status 0 "convert again $(basename "$f")" "$cli" convert "$work/a.adm" "$work/b.adm"
         cmp -s "$work/a.adm" "$work/b.adm" || fail "round trip of $(basename "$f") is not a fixed point"
+        name=$(basename "$f" .adm)
+        expect_status 0 "export $name" "$cli" export "$f" "$work/admx"
+        [ -s "$work/err" ] && fail "export $name printed: $(head -3 "$work/err")"
+        if command -v xmllint >/dev/null; then
+            xmllint --noout "$work/admx/$name.admx" "$work/admx/en-US/$name.adml" ||
+                fail "xmllint refuses the export of $name"
+        fi
     done
+    compare=$corpus/../tools/admx-compare
+    if [ -x "$compare" ] && [ -f "$corpus/admx/chrome.admx" ]; then
+        result=$("$compare" "$corpus/admx/chrome.admx" "$corpus/admx/en-US/chrome.adml" \
+            "$work/admx/chrome-en-US.admx" "$work/admx/en-US/chrome-en-US.adml" | tail -1)
+        matched=$(echo "$result" | awk '{print $2}')
+        [ "${matched:-0}" -ge 530 ] || fail "export against the vendor's ADMX: $result"
+    fi
 else
     echo "corpus folder absent: real-world templates skipped"
 fi

@@ -1,0 +1,85 @@
+#include "cli/exportcommand.h"
+
+#include <cstdio>
+#include <filesystem>
+
+#include "admx/admxexport.h"
+#include "app/document.h"
+
+const char kExportUsage[] =
+    "  tessary-cli export [--lang LL-CC] [--namespace NS] [--prefix P] [--strict] IN OUTDIR\n"
+    "      Reads IN as check does and writes OUTDIR/NAME.admx and OUTDIR/LL-CC/NAME.adml\n"
+    "      (NAME: IN's name without its extension; LL-CC: en-US unless given). Both files\n"
+    "      are read back and their registry bindings compared with the template's before\n"
+    "      they replace anything. What ADMX cannot hold is reported as\n"
+    "      'IN:LINE: warning: not exported: WHAT'; --strict makes that a failure.\n";
+
+namespace {
+
+int ExportUsage(const char* problem) {
+    std::fprintf(stderr, "tessary-cli: %s\n\nUsage:\n%s", problem, kExportUsage);
+    return 2;
+}
+
+void PrintNote(const std::string& file, const cAdmxNote& note, const char* kind) {
+    std::string line = file;
+    if (note.line > 0)
+        line += ":" + std::to_string(note.line);
+    line += std::string(": ") + kind + note.what + "\n";
+    std::fwrite(line.data(), 1, line.size(), stderr);
+}
+
+}  // namespace
+
+int RunExport(const std::vector<std::string>& args,
+              const std::function<bool(CPelwinDoc&, const std::string&)>& read,
+              const std::function<void(const std::string&)>& setFile) {
+    cAdmxOptions options;
+    std::vector<std::string> files;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        std::string* value = nullptr;
+        std::string option = a.substr(0, a.find('='));
+        if (option == "--lang")
+            value = &options.language;
+        else if (option == "--namespace")
+            value = &options.nameSpace;
+        else if (option == "--prefix")
+            value = &options.prefix;
+        if (a == "--strict") {
+            options.strict = true;
+        } else if (value) {
+            if (a.find('=') != std::string::npos)
+                *value = a.substr(a.find('=') + 1);
+            else if (i + 1 < args.size())
+                *value = args[++i];
+            else
+                return ExportUsage((option + " needs a value").c_str());
+            if (value->empty())
+                return ExportUsage((option + " needs a value").c_str());
+        } else if (a.size() > 1 && a[0] == '-') {
+            return ExportUsage(("unknown option " + a).c_str());
+        } else {
+            files.push_back(a);
+        }
+    }
+    if (files.size() != 2)
+        return ExportUsage("export takes IN and OUTDIR");
+    if (!IsValidLanguage(options.language))
+        return ExportUsage(
+            ("--lang takes a language such as en-US, not " + options.language).c_str());
+
+    const std::string& in = files[0];
+    setFile(in);
+    auto* doc = new CPelwinDoc;  // left to the system at exit, as check does
+    if (!read(*doc, in))
+        return 1;
+    std::string name = std::filesystem::path(in).stem().string();
+    cAdmxReport report;
+    bool ok = ExportAdmx(*doc, files[1], name, options, report);
+    for (const cAdmxNote& note : report.notExported)
+        PrintNote(in, note, "warning: not exported: ");
+    for (const cAdmxNote& error : report.errors)
+        PrintNote(in, error, "error: ");
+    return ok ? 0 : 1;
+}
