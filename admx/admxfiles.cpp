@@ -58,6 +58,12 @@ public:
             error = m_target + ": not a regular file";
             return false;
         }
+        // A file nobody may write to stays as it is, also where the system would let root
+        // past.
+        if (exists && (existing.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+            error = m_target + ": " + SystemError(EACCES);
+            return false;
+        }
         fs::path target(m_target);
         std::string pattern =
             target.parent_path().string() + "/." + target.filename().string() + ".XXXXXX";
@@ -101,8 +107,26 @@ private:
     std::string m_temporary;  // empty once renamed
 };
 
+// A folder nobody may write to is refused, also where the system would let root past.
+bool Writable(const fs::path& folder, std::string& error) {
+    struct stat info {};
+    int err = 0;
+    if (::stat(folder.c_str(), &info) != 0 || ::access(folder.c_str(), W_OK) != 0)
+        err = errno;
+    else if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        err = EACCES;
+    if (err)
+        error = folder.string() + ": " + SystemError(err);
+    return err == 0;
+}
+
 bool MakeFolder(const fs::path& folder, std::string& error) {
     std::error_code ec;
+    fs::path existing = fs::absolute(folder, ec);
+    while (!existing.empty() && !fs::exists(existing, ec) && existing != existing.parent_path())
+        existing = existing.parent_path();
+    if (existing != fs::absolute(folder, ec) && !Writable(existing, error))
+        return false;
     fs::create_directories(folder, ec);
     if (ec) {
         error = folder.string() + ": " + ec.message();
@@ -112,7 +136,7 @@ bool MakeFolder(const fs::path& folder, std::string& error) {
         error = folder.string() + ": not a folder";
         return false;
     }
-    return true;
+    return Writable(folder, error);
 }
 
 }  // namespace
@@ -165,4 +189,19 @@ bool ExportAdmx(const CPelwinDoc& doc, const std::string& outDir, const std::str
     report.admxPath = (folder / (name + ".admx")).string();
     report.admlPath = (languageFolder / (name + ".adml")).string();
     return true;
+}
+
+std::vector<std::string> ReportLines(const cAdmxReport& report, const std::string& file) {
+    std::vector<std::string> lines;
+    auto add = [&](const cAdmxNote& note, const char* kind) {
+        std::string line = file;
+        if (note.line > 0)
+            line += ":" + std::to_string(note.line);
+        lines.push_back(line + ": " + kind + note.what);
+    };
+    for (const cAdmxNote& note : report.notExported)
+        add(note, "warning: not exported: ");
+    for (const cAdmxNote& error : report.errors)
+        add(error, "error: ");
+    return lines;
 }

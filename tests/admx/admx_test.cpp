@@ -559,6 +559,28 @@ END CATEGORY
     EXPECT_NE(out.Read("bad.admx"), "precious");
 }
 
+TEST(AdmxFiles, AFolderOrFileNobodyMayWriteIsLeftAlone) {
+    cReadTemplate t("CLASS MACHINE\nCATEGORY \"C\"\nEND CATEGORY\n");
+    ASSERT_TRUE(t.ok);
+    cOutDir out;
+    fs::create_directories(out.path / "locked");
+    fs::permissions(out.path / "locked", fs::perms::owner_read | fs::perms::owner_exec);
+    cAdmxReport report;
+    EXPECT_FALSE(ExportAdmx(t.doc, (out.path / "locked").string(), "t", cAdmxOptions(), report));
+    EXPECT_FALSE(
+        ExportAdmx(t.doc, (out.path / "locked" / "below").string(), "t", cAdmxOptions(), report));
+    ASSERT_EQ(report.errors.size(), 1u);
+    EXPECT_EQ(report.errors[0].what, (out.path / "locked").string() + ": Permission denied");
+    EXPECT_TRUE(fs::is_empty(out.path / "locked"));
+    fs::permissions(out.path / "locked", fs::perms::owner_all);
+
+    std::ofstream(out.path / "t.admx") << "kept";
+    fs::permissions(out.path / "t.admx", fs::perms::owner_read);
+    EXPECT_FALSE(ExportAdmx(t.doc, out.path.string(), "t", cAdmxOptions(), report));
+    EXPECT_EQ(out.Read("t.admx"), "kept");
+    EXPECT_FALSE(fs::exists(out.path / "en-US" / "t.adml"));
+}
+
 TEST(AdmxMapping, NumbersAndLanguages) {
     uint32_t n = 0;
     EXPECT_TRUE(ParseDword(u"-2147483648", n));
