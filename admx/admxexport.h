@@ -63,3 +63,8 @@ struct cAdmxReport {
 // `errors` says why.
 bool ExportAdmx(const CPelwinDoc& doc, const std::string& outDir, const std::string& name,
                 const cAdmxOptions& options, cAdmxReport& report);
+
+// The report one line each, as the command line prints it and the editor shows it:
+// "FILE:LINE: warning: not exported: WHAT", then "FILE:LINE: error: WHAT" (without ":LINE"
+// where there is none).
+std::vector<std::string> ReportLines(const cAdmxReport& report, const std::string& file);

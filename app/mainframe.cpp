@@ -17,6 +17,7 @@
 #include <QToolBar>
 #include <algorithm>
 
+#include "admx/admxdialog.h"
 #include "app/childframe.h"
 #include "app/helpwindow.h"
 #include "app/messages.h"
@@ -122,6 +123,8 @@ void CMainFrame::CreateCommands() {
         {cCommand::FileSave, "&Save\tCtrl+S", "Save the active template", "save", "Save"},
         {cCommand::FileSaveAs, "Save &As...", "Save the active template under a new name", nullptr,
          nullptr},
+        {cCommand::FileExportAdmx, "&Export as ADMX...",
+         "Write the active template as ADMX and ADML files", nullptr, nullptr},
         {cCommand::FilePrint, "&Print...\tCtrl+P", "Print the active template", "print", "Print"},
         {cCommand::FilePrintSetup, "P&rint Setup...", "Change the printer and printing options",
          nullptr, nullptr},
@@ -245,6 +248,11 @@ void CMainFrame::CreateCommands() {
         if (CPelwinDoc* doc = ActiveDocument(); doc && docs())
             docs()->SaveAs(*doc);
     });
+    connect(Command(cCommand::FileExportAdmx), &QAction::triggered, this, [this] {
+        CPelwinApp* app = CPelwinApp::Instance();
+        if (CPelwinDoc* doc = ActiveDocument(); doc && app)
+            ExportAsAdmx(*doc, app->Prompts());
+    });
     connect(Command(cCommand::FileExit), &QAction::triggered, this, &QWidget::close);
     connect(Command(cCommand::EditProperties), &QAction::triggered, this, [] {
         if (cPropertySheetSeam* sheet = SharedState().sheet)
@@ -315,6 +323,8 @@ void CMainFrame::CreateMenus() {
     for (cCommand id : {cCommand::FileNew, cCommand::FileOpen, cCommand::FileClose,
                         cCommand::FileSave, cCommand::FileSaveAs})
         file129->addAction(command(id));
+    file129->addSeparator();
+    file129->addAction(command(cCommand::FileExportAdmx));
     file129->addSeparator();
     file129->addAction(command(cCommand::FilePrint));
     file129->addAction(command(cCommand::FilePrintSetup));
@@ -426,9 +436,10 @@ CChildFrame* CMainFrame::ChildOf(const CPelwinDoc& doc) const {
 
 void CMainFrame::UpdateCommands() {
     bool hasDocument = ActiveDocument() != nullptr;
-    for (cCommand id : {cCommand::FileClose, cCommand::FileSave, cCommand::FileSaveAs,
-                        cCommand::EditProperties, cCommand::WindowCascade, cCommand::WindowTile,
-                        cCommand::WindowArrangeIcons, cCommand::NextPane, cCommand::PreviousPane})
+    for (cCommand id :
+         {cCommand::FileClose, cCommand::FileSave, cCommand::FileSaveAs, cCommand::FileExportAdmx,
+          cCommand::EditProperties, cCommand::WindowCascade, cCommand::WindowTile,
+          cCommand::WindowArrangeIcons, cCommand::NextPane, cCommand::PreviousPane})
         Command(id)->setEnabled(hasDocument);
     // Nothing handles these yet: printing, undo, and the editing commands that come with the
     // tree and the preview.

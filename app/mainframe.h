@@ -25,6 +25,7 @@ enum class cCommand {
     FileClose,
     FileSave,
     FileSaveAs,
+    FileExportAdmx,
     FilePrint,
     FilePrintSetup,
     FileExit,

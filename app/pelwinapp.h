@@ -23,6 +23,16 @@ public:
     // The property sheet's question about edits not yet applied: Yes, No and Cancel with
     // the warning icon.
     virtual cAnswer AskApplyChanges(const Text& question) { return AskYesNoCancel(question); }
+    // File > Export as ADMX: the folder and the language, offered as given; false when
+    // cancelled.
+    virtual bool AskAdmxExport(const CPelwinDoc& doc, Text& folder, Text& language) {
+        (void)doc, (void)folder, (void)language;
+        return false;
+    }
+    // What the export did: a summary and the mapping report, one line each.
+    virtual void ShowAdmxReport(const Text& summary, const std::vector<Text>& lines) {
+        (void)summary, (void)lines;
+    }
 };
 
 // The questions asked with the editor's own dialogs.
@@ -33,6 +43,8 @@ public:
     bool AskSavePath(const CPelwinDoc& doc, Text& path) override;
     bool AskOpenPath(Text& path) override;
     cAnswer AskApplyChanges(const Text& question) override;
+    bool AskAdmxExport(const CPelwinDoc& doc, Text& folder, Text& language) override;
+    void ShowAdmxReport(const Text& summary, const std::vector<Text>& lines) override;
 };
 
 // Shows every message in a modal box captioned with the application title.

@@ -21,14 +21,6 @@ int ExportUsage(const char* problem) {
     return 2;
 }
 
-void PrintNote(const std::string& file, const cAdmxNote& note, const char* kind) {
-    std::string line = file;
-    if (note.line > 0)
-        line += ":" + std::to_string(note.line);
-    line += std::string(": ") + kind + note.what + "\n";
-    std::fwrite(line.data(), 1, line.size(), stderr);
-}
-
 }  // namespace
 
 int RunExport(const std::vector<std::string>& args,
@@ -77,9 +69,9 @@ int RunExport(const std::vector<std::string>& args,
     std::string name = std::filesystem::path(in).stem().string();
     cAdmxReport report;
     bool ok = ExportAdmx(*doc, files[1], name, options, report);
-    for (const cAdmxNote& note : report.notExported)
-        PrintNote(in, note, "warning: not exported: ");
-    for (const cAdmxNote& error : report.errors)
-        PrintNote(in, error, "error: ");
+    for (std::string line : ReportLines(report, in)) {
+        line += '\n';
+        std::fwrite(line.data(), 1, line.size(), stderr);
+    }
     return ok ? 0 : 1;
 }

@@ -115,8 +115,8 @@ TEST_F(UiApp, MenusFollowTheActiveTemplateWindow) {
     QList<QMenu*> menus = frame->Menus();
     EXPECT_EQ(Items(menus[0]),
               QStringList({"&New|Ctrl+N", "&Open...|Ctrl+O", "&Close|", "&Save|Ctrl+S",
-                           "Save &As...|", "-", "&Print...|Ctrl+P", "P&rint Setup...|", "-",
-                           "Recent File|", "-", "E&xit|"}));
+                           "Save &As...|", "-", "&Export as ADMX...|", "-", "&Print...|Ctrl+P",
+                           "P&rint Setup...|", "-", "Recent File|", "-", "E&xit|"}));
     EXPECT_EQ(Items(menus[1]),
               QStringList({"Cu&t|Ctrl+X, Shift+Del", "&Copy|Ctrl+C, Ctrl+Ins",
                            "&Paste |Ctrl+V, Shift+Ins", "Paste as &next |Ctrl+Shift+V",
