@@ -27,8 +27,7 @@ Text FileNameOf(const Text& path) {
 bool NeedsNewName(const Text& path) {
     if (path.empty())
         return true;
-    std::string p = ToUtf8(path);
-    return ::access(p.c_str(), F_OK) != 0 || ::access(p.c_str(), W_OK) != 0;
+    return !IsWritableFile(path);
 }
 
 }  // namespace

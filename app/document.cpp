@@ -3,10 +3,12 @@
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <filesystem>
+#include <cstring>
+#include <new>
 
 #include "app/messages.h"
 #include "model/nodeobjects.h"
@@ -38,8 +40,23 @@ mode_t CurrentUmask() {
     return mask;
 }
 
+// Larger files are refused rather than read: no template comes near this, and an endless
+// or enormous file must not take the machine's memory.
+constexpr off_t kMaxTemplateBytes = off_t(1) << 30;
+
+cFileError NotRegularFile() {
+    return cFileError{EINVAL, "Not a regular file"};
+}
+
+// The error of a path that exists but is no regular file: a folder says so, anything else
+// (a pipe, a device, a socket) is named for what it is not.
+cFileError NotRegularError(const struct stat& st) {
+    return S_ISDIR(st.st_mode) ? FileErrorFromErrno(EISDIR) : NotRegularFile();
+}
+
 // The bytes of a file being read: mapped where the file allows it, otherwise read into
-// memory. Mapping spares a copy of every byte and the memory to hold it.
+// memory. Mapping spares a copy of every byte and the memory to hold it. The file is opened
+// once: what is opened is what is read.
 class cFileBytes {
 public:
     cFileBytes() = default;
@@ -50,24 +67,16 @@ public:
             ::munmap(m_map, m_size);
     }
 
-    bool Load(const std::string& path, int& err) {
-        int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    bool Load(const std::string& path, cFileError& error) {
+        // Not blocking: opening a pipe would otherwise wait for a writer for ever.
+        int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
         if (fd < 0) {
-            err = errno;
+            error = FileErrorFromErrno(errno);
             return false;
         }
-        struct stat st {};
-        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
-            void* map = ::mmap(nullptr, size_t(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
-            if (map != MAP_FAILED) {
-                m_map = map;
-                m_size = size_t(st.st_size);
-                ::close(fd);
-                return true;
-            }
-        }
+        bool ok = LoadFrom(fd, error);
         ::close(fd);
-        return ReadWholeFile(path, m_copy, err);
+        return ok;
     }
 
     std::string_view View() const {
@@ -75,6 +84,51 @@ public:
     }
 
 private:
+    bool LoadFrom(int fd, cFileError& error) {
+        struct stat st {};
+        if (::fstat(fd, &st) != 0) {
+            error = FileErrorFromErrno(errno);
+            return false;
+        }
+        if (!S_ISREG(st.st_mode)) {
+            error = NotRegularError(st);
+            return false;
+        }
+        if (st.st_size > kMaxTemplateBytes) {
+            error = cFileError{EFBIG, "File larger than 1 GiB"};
+            return false;
+        }
+        if (st.st_size == 0)
+            return true;
+        void* map = ::mmap(nullptr, size_t(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+        if (map != MAP_FAILED) {
+            m_map = map;
+            m_size = size_t(st.st_size);
+            return true;
+        }
+        int flags = ::fcntl(fd, F_GETFL);
+        if (flags >= 0)
+            ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+        m_copy.reserve(size_t(st.st_size));
+        char buffer[1 << 16];
+        for (;;) {
+            ssize_t n = ::read(fd, buffer, sizeof buffer);
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                error = FileErrorFromErrno(errno);
+                return false;
+            }
+            if (n == 0)
+                return true;
+            if (m_copy.size() + size_t(n) > size_t(kMaxTemplateBytes)) {
+                error = cFileError{EFBIG, "File larger than 1 GiB"};
+                return false;
+            }
+            m_copy.append(buffer, size_t(n));
+        }
+    }
+
     void* m_map = nullptr;
     size_t m_size = 0;
     std::string m_copy;
@@ -101,19 +155,218 @@ private:
     cMessageSink* m_next;  // Not owned.
 };
 
+// Whether the text holds a comment line (";" or "//" after blanks).
+bool HoldsCommentLine(TextView text) {
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t end = text.find(u'\n', pos);
+        if (end == TextView::npos)
+            end = text.size();
+        TextView line = TrimBlanks(text.substr(pos, end - pos));
+        if (!line.empty() && (line[0] == u';' || (line.size() >= 2 && line.substr(0, 2) == u"//")))
+            return true;
+        pos = end + 1;
+    }
+    return false;
+}
+
+// Follows symbolic links from target to the path they end at, which need not exist: saving
+// through a link writes the file it points to. False with errno's code for a loop.
+bool FollowLinks(std::string& target, int& err) {
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (::lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return true;
+        std::string link(size_t(st.st_size > 0 ? st.st_size : 0) + 256, '\0');
+        ssize_t n = ::readlink(target.c_str(), link.data(), link.size());
+        if (n < 0) {
+            err = errno;
+            return false;
+        }
+        link.resize(size_t(n));
+        if (link.empty() || link[0] != '/') {
+            size_t slash = target.rfind('/');
+            link =
+                (slash == std::string::npos ? std::string() : target.substr(0, slash + 1)) + link;
+        }
+        target = std::move(link);
+    }
+    err = ELOOP;
+    return false;
+}
+
+std::string FolderOf(const std::string& target) {
+    size_t slash = target.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : target.substr(0, slash);
+}
+
+void SyncFolder(const std::string& folder) {
+    int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        ::fsync(dirFd);
+        ::close(dirFd);
+    }
+}
+
+// A new file beside target, for the text about to replace it or for the old text kept
+// aside; -1 with the failure reported, naming the folder that refused it.
+int CreateBeside(const std::string& target, std::string& name, const Text& shownPath) {
+    std::string folder = FolderOf(target);
+    size_t slash = target.rfind('/');
+    std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+    name = folder + "/." + base + ".XXXXXX";
+    int fd = ::mkstemp(name.data());
+    if (fd < 0) {
+        Text description = FromUtf8(std::strerror(errno));
+        ShowMessage(kSeverityError,
+                    u" Error \"%s\" on file %s: the folder %s does not let a new file be "
+                    u"created in it.",
+                    {description, shownPath, FromUtf8(folder)});
+    }
+    return fd;
+}
+
+// Gives the new file the old one's owner, group, permissions and extended attributes, as
+// far as the system lets this user.
+void CopyIdentity(int from, int to, const struct stat& old) {
+    if (::fchown(to, old.st_uid, old.st_gid) != 0)
+        (void)::fchown(to, uid_t(-1), old.st_gid);
+    ::fchmod(to, old.st_mode & 07777);
+    ssize_t size = ::flistxattr(from, nullptr, 0);
+    if (size <= 0)
+        return;
+    std::string names(size_t(size), '\0');
+    size = ::flistxattr(from, names.data(), names.size());
+    for (size_t pos = 0; size > 0 && pos < size_t(size);) {
+        const char* name = names.c_str() + pos;
+        pos += std::strlen(name) + 1;
+        ssize_t length = ::fgetxattr(from, name, nullptr, 0);
+        if (length < 0)
+            continue;
+        std::string value(size_t(length), '\0');
+        length = ::fgetxattr(from, name, value.data(), value.size());
+        if (length >= 0)
+            ::fsetxattr(to, name, value.data(), size_t(length), 0);
+    }
+}
+
+bool WriteAt(int fd, const std::string& data) {
+    return ::lseek(fd, 0, SEEK_SET) == 0 && WriteAll(fd, data) &&
+           ::ftruncate(fd, off_t(data.size())) == 0 && ::fsync(fd) == 0;
+}
+
+// The usual save: the text goes to a new file beside the target, which then takes the
+// target's name in one step, so that a failure anywhere leaves the old file as it was.
+bool ReplaceThroughNewFile(const std::string& target, const struct stat* old,
+                           const std::string& bytes, const Text& shownPath) {
+    std::string temporary;
+    int fd = CreateBeside(target, temporary, shownPath);
+    if (fd < 0)
+        return false;
+    bool ok = true;
+    if (old) {
+        int oldFd = ::open(target.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        if (oldFd >= 0) {
+            CopyIdentity(oldFd, fd, *old);
+            ::close(oldFd);
+        } else {
+            ::fchmod(fd, old->st_mode & 07777);
+        }
+    } else {
+        ok = ::fchmod(fd, 0666 & ~CurrentUmask()) == 0;
+    }
+    ok = ok && WriteAll(fd, bytes) && ::fsync(fd) == 0;
+    int err = ok ? 0 : errno;
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        err = errno;
+    }
+    if (ok && ::rename(temporary.c_str(), target.c_str()) != 0) {
+        ok = false;
+        err = errno;
+    }
+    if (!ok) {
+        ::unlink(temporary.c_str());
+        ReportFileError(FileErrorFromErrno(err), shownPath);
+        return false;
+    }
+    SyncFolder(FolderOf(target));
+    return true;
+}
+
+// A file with more than one name is written in place, so that every name keeps showing the
+// same file. Its old text is first copied aside and put back should the write fail; the
+// copy goes only once the new text is safely stored.
+bool RewriteInPlace(const std::string& target, const std::string& bytes, const Text& shownPath) {
+    int fd = ::open(target.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        ReportFileError(FileErrorFromErrno(errno), shownPath);
+        return false;
+    }
+    std::string old;
+    int err = 0;
+    if (!ReadWholeFile(target, old, err)) {
+        ::close(fd);
+        ReportFileError(FileErrorFromErrno(err), shownPath);
+        return false;
+    }
+    std::string aside;
+    int asideFd = CreateBeside(target, aside, shownPath);
+    if (asideFd < 0) {
+        ::close(fd);
+        return false;
+    }
+    bool kept = WriteAll(asideFd, old) && ::fsync(asideFd) == 0;
+    err = kept ? 0 : errno;
+    if (::close(asideFd) != 0 && kept) {
+        kept = false;
+        err = errno;
+    }
+    if (!kept) {
+        ::unlink(aside.c_str());
+        ::close(fd);
+        ReportFileError(FileErrorFromErrno(err), shownPath);
+        return false;
+    }
+    bool ok = WriteAt(fd, bytes);
+    err = ok ? 0 : errno;
+    bool restored = ok || WriteAt(fd, old);
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        err = errno;
+        restored = false;
+    }
+    if (ok || restored)
+        ::unlink(aside.c_str());
+    if (!ok) {
+        ReportFileError(FileErrorFromErrno(err), shownPath);
+        if (!restored)
+            ShowMessage(kSeverityError, u"The former text of %s is kept in %s.",
+                        {shownPath, FromUtf8(aside)});
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 bool ReadWholeFile(const std::string& path, std::string& bytes, int& err) {
     bytes.clear();
     err = 0;
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         err = errno;
         return false;
     }
     struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
-        bytes.reserve(size_t(st.st_size));
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        err = !S_ISREG(st.st_mode) ? (S_ISDIR(st.st_mode) ? EISDIR : EINVAL) : errno;
+        ::close(fd);
+        return false;
+    }
+    bytes.reserve(size_t(st.st_size));
     char buffer[1 << 16];
     for (;;) {
         ssize_t n = ::read(fd, buffer, sizeof buffer);
@@ -169,10 +422,11 @@ void CPelwinDoc::RefreshAllNodes() {
 }
 
 bool CPelwinDoc::ReadFile(const Text& path, cReadLog* log) {
+    m_readNothing = false;
     cFileBytes file;
-    int err = 0;
-    if (!file.Load(ToUtf8(path), err)) {
-        ReportFileError(FileErrorFromErrno(err), path);
+    cFileError error;
+    if (!file.Load(ToUtf8(path), error)) {
+        ReportFileError(error, path);
         return false;
     }
     std::string_view bytes = file.View();
@@ -180,74 +434,79 @@ bool CPelwinDoc::ReadFile(const Text& path, cReadLog* log) {
         ShowMessage(kSeverityError, u"Error reading file %s", {path});
         return false;
     }
-    m_utf16 = DecideEncoding(bytes);
-    Text storage;
-    TextView text = TemplateText(bytes, m_utf16, storage);
-    if (!LoadStrings(text, m_strings, log))
+    // Running out of memory ends this read, not the program.
+    try {
+        m_utf16 = DecideEncoding(bytes);
+        Text storage;
+        TextView text = TemplateText(bytes, m_utf16, storage);
+        if (!LoadStrings(text, m_strings, log))
+            return false;
+        cTokenizer tokens(text);
+        bool read;
+        if (log) {
+            tokens.SetReferenceLog(&log->references);
+            cLoggingSink sink(*log, tokens);
+            read = ReadTemplate(*this, tokens);
+        } else {
+            read = ReadTemplate(*this, tokens);
+        }
+        if (!read)
+            return false;
+        m_readNothing = m_tree.IsEmpty() && m_strings.Empty() && !HoldsCommentLine(text);
+        return true;
+    } catch (const std::bad_alloc&) {
+        ShowMessage(kSeverityError, u"Error reading file %s: not enough memory", {path});
         return false;
-    cTokenizer tokens(text);
-    if (!log)
-        return ReadTemplate(*this, tokens);
-    tokens.SetReferenceLog(&log->references);
-    cLoggingSink sink(*log, tokens);
-    return ReadTemplate(*this, tokens);
+    }
+}
+
+bool IsWritableFile(const Text& path) {
+    std::string p = ToUtf8(path);
+    int err = 0;
+    if (!FollowLinks(p, err))
+        return false;
+    struct stat st {};
+    // Write permission is asked of the file's mode as well: the superuser passes every
+    // access test, yet a file that nobody may write is not to be replaced.
+    return ::stat(p.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 0222) != 0 &&
+           ::access(p.c_str(), W_OK) == 0;
 }
 
 bool CPelwinDoc::WriteFile(const Text& path) {
-    Text problem;
-    if (!CheckWritable(*this, m_utf16, problem)) {
-        ShowMessage(kSeverityError, u"%s", {problem});
+    std::string bytes;
+    try {
+        Text problem;
+        if (!CheckWritable(*this, m_utf16, problem)) {
+            ShowMessage(kSeverityError, u"%s", {problem});
+            return false;
+        }
+        Text text;
+        if (!SaveTemplate(*this, text))
+            return false;
+        bytes = EncodeTemplate(text, m_utf16);
+    } catch (const std::bad_alloc&) {
+        ShowMessage(kSeverityError, u"Error writing file %s: not enough memory", {path});
         return false;
     }
-    Text text;
-    if (!SaveTemplate(*this, text))
-        return false;
-    std::string bytes = EncodeTemplate(text, m_utf16);
 
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    fs::path target(ToUtf8(path));
-    // Saving through a link writes the file it points to, not a new file in its place.
-    if (fs::is_symlink(target, ec)) {
-        fs::path resolved = fs::canonical(target, ec);
-        if (!ec)
-            target = resolved;
+    std::string target = ToUtf8(path);
+    int err = 0;
+    if (!FollowLinks(target, err)) {
+        ReportFileError(FileErrorFromErrno(err), path);
+        return false;
     }
     struct stat existing {};
-    bool exists = ::stat(target.c_str(), &existing) == 0;
-    if (exists && (!S_ISREG(existing.st_mode) || ::access(target.c_str(), W_OK) != 0)) {
-        ReportFileError(FileErrorFromErrno(S_ISREG(existing.st_mode) ? EACCES : EISDIR), path);
+    if (::stat(target.c_str(), &existing) != 0)
+        return ReplaceThroughNewFile(target, nullptr, bytes, path);
+    if (!S_ISREG(existing.st_mode)) {
+        ReportFileError(NotRegularError(existing), path);
         return false;
     }
-
-    fs::path folder = target.parent_path();
-    std::string pattern = (folder.empty() ? fs::path(".") : folder).string() + "/." +
-                          target.filename().string() + ".XXXXXX";
-    int fd = ::mkstemp(pattern.data());
-    if (fd < 0) {
-        ReportFileError(FileErrorFromErrno(errno), path);
+    if (!IsWritableFile(FromUtf8(target))) {
+        ReportFileError(FileErrorFromErrno(EACCES), path);
         return false;
     }
-    mode_t mode = exists ? (existing.st_mode & 07777) : (0666 & ~CurrentUmask());
-    bool ok = ::fchmod(fd, mode) == 0 && WriteAll(fd, bytes) && ::fsync(fd) == 0;
-    int writeErr = ok ? 0 : errno;
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        writeErr = errno;
-    }
-    if (ok && ::rename(pattern.c_str(), target.c_str()) != 0) {
-        ok = false;
-        writeErr = errno;
-    }
-    if (!ok) {
-        ::unlink(pattern.c_str());
-        ReportFileError(FileErrorFromErrno(writeErr), path);
-        return false;
-    }
-    int dirFd = ::open(pattern.substr(0, pattern.rfind('/')).c_str(), O_RDONLY | O_DIRECTORY);
-    if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
-    }
-    return true;
+    if (existing.st_nlink > 1)
+        return RewriteInPlace(target, bytes, path);
+    return ReplaceThroughNewFile(target, &existing, bytes, path);
 }

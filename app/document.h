@@ -55,6 +55,9 @@ public:
     // when this returns false. With a log, the read also notes there the lines of the
     // strings, the references and the messages it showed.
     bool ReadFile(const Text& path, cReadLog* log = nullptr);
+    // After a successful read: the file was not empty, yet gave neither a node, nor a
+    // string, nor a comment line (random bytes, a lone byte-order mark).
+    bool ReadNothing() const { return m_readNothing; }
     // Writes the template to path in the current format, replacing the file only once all
     // of it was written. Every failure has been reported when this returns false, and the
     // file on disk is then as it was.
@@ -65,6 +68,7 @@ private:
     Text m_title;
     bool m_modified = false;
     int m_utf16 = 1;
+    bool m_readNothing = false;
     cStringMap m_strings;
     void* m_frame = nullptr;              // Not owned.
     cTemplateTree* m_treeView = nullptr;  // Not owned.
@@ -72,5 +76,10 @@ private:
     std::function<void(bool)> m_modifiedCallback;
 };
 
-// Reads a whole file; false with errno set when it cannot be opened or read.
+// Whether path (after its symbolic links) is a regular file that may be written: by this
+// user, and by anyone at all, which the superuser's access test does not tell.
+bool IsWritableFile(const Text& path);
+
+// Reads a whole regular file; false with err set when it cannot be opened or read (EINVAL
+// for what is not a regular file).
 bool ReadWholeFile(const std::string& path, std::string& bytes, int& err);

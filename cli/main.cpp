@@ -19,7 +19,8 @@ const char kUsage[] =
     "  tessary-cli convert [--format unicode|ascii] IN OUT\n"
     "      Reads IN as Open does and, when that succeeds, saves it to OUT as Save does:\n"
     "      in the given format, or else in the one IN was read in. OUT is replaced only\n"
-    "      once the whole template was written.\n";
+    "      once the whole template was written. An IN that holds no template (no node,\n"
+    "      no string, no comment line) is refused and OUT left as it was.\n";
 
 const char kUsageTail[] =
     "  tessary-cli --help\n"
@@ -112,6 +113,11 @@ int main(int argc, char** argv) {
         auto* doc = new CPelwinDoc;
         if (!ReadTemplateFile(*doc, files[0]))
             Finish(false);
+        // Saving what was no template would only empty OUT.
+        if (doc->ReadNothing()) {
+            ShowMessage(kSeverityError, u"nothing in this file was read as a template");
+            Finish(false);
+        }
         if (format >= 0)
             doc->SetUtf16(format);
         sink.SetFile(files[1]);

@@ -2,7 +2,8 @@
 # Installs the Debian packages Tessary needs to build, test and run, when any is missing.
 set -euo pipefail
 packages=(cmake g++ make pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev libgtest-dev
-          googletest fonts-dejavu-core dpkg-dev libpugixml-dev libxml2-utils)
+          googletest fonts-dejavu-core dpkg-dev libpugixml-dev libxml2-utils
+          attr)
 missing=()
 for p in "${packages[@]}"; do
     [ -n "$p" ] || continue

@@ -679,6 +679,55 @@ bool SaveNode(const cTemplateTree& tree, const cTreeItem* item, int kind, int le
     return cWriter(tree, &out, 1).Node(item, kind, level);
 }
 
+Text Describe(const cData* node) {
+    switch (node->kind) {
+        case kKindClass:
+            return FormatText(u"class \"%.50s\"",
+                              {dynamic_cast<const cPolClass*>(node)->className});
+        case kKindCategory:
+            return FormatText(u"category \"%.50s\"", {dynamic_cast<const cCategory*>(node)->name});
+        case kKindVersion:
+            return FormatText(u"version condition \"%.50s\"",
+                              {dynamic_cast<const cPolVersion*>(node)->label});
+        case kKindPolicy:
+            return FormatText(u"policy \"%.50s\"", {dynamic_cast<const cPolicy*>(node)->name});
+        default:
+            return Text();
+    }
+}
+
+// A class has no closing line: whatever is written after it among its parent's children
+// reads back inside it, and the tree would change on every save. Only another class may
+// follow a class.
+Text ClassOrderProblem(const cTemplateTree& tree) {
+    Text problem;
+    auto check = [&](const cTreeItem* first) {
+        const cData* lastClass = nullptr;
+        for (const cTreeItem* item = first; item && problem.empty();
+             item = tree.NextSiblingOf(item)) {
+            const cData* node = tree.NodeOf(item);
+            if (!node)
+                continue;
+            if (node->kind == kKindClass) {
+                lastClass = node;
+            } else if (lastClass && (node->kind == kKindVersion || node->kind == kKindCategory ||
+                                     node->kind == kKindPolicy)) {
+                problem = FormatText(
+                    u"Save refused: the %s follows the %s among the nodes of "
+                    u"one parent and would be read back inside that class. "
+                    u"Move it before the class or into it.",
+                    {Describe(node), Describe(lastClass)});
+            }
+        }
+    };
+    check(tree.FirstRootItem());
+    tree.ForEachPreOrder([&](cTreeItem* item) {
+        if (problem.empty() && !item->children.empty())
+            check(tree.FirstChildOf(item));
+    });
+    return problem;
+}
+
 }  // namespace
 
 bool SaveTemplate(const CPelwinDoc& doc, Text& out) {
@@ -688,7 +737,8 @@ bool SaveTemplate(const CPelwinDoc& doc, Text& out) {
         ShowMessage(kSeverityInternal, u"Unable to retrieve document view.");
         return false;
     }
-    if (tree->IsEmpty())
+    // A template of strings alone keeps its strings.
+    if (tree->IsEmpty() && doc.Strings().Empty())
         return true;
     // Most items with their parts take a few hundred characters; growing past this is cheap.
     size_t estimate = tree->ItemCount() * 512;
@@ -717,9 +767,13 @@ bool SavePolicy(const cTemplateTree& tree, const cTreeItem* item, int level, Tex
 bool CheckWritable(const CPelwinDoc& doc, int utf16, Text& message) {
     message.clear();
     const cTemplateTree* tree = doc.TreeView();
-    // Without a view or nodes nothing is written, so nothing can fail to read back.
-    if (!tree || tree->IsEmpty())
+    // Without a view, or with neither nodes nor strings, nothing is written, so nothing can
+    // fail to read back.
+    if (!tree || (tree->IsEmpty() && doc.Strings().Empty()))
         return true;
+    message = ClassOrderProblem(*tree);
+    if (!message.empty())
+        return false;
     cWriter checker(*tree, nullptr, utf16);
     checker.Template(doc.Strings());
     message = checker.Problem();

@@ -256,12 +256,73 @@ TEST(CheckWritable, ReportsTheFirstProblemInTreeOrder) {
     EXPECT_EQ(message.find(u"The name of category"), 0u) << ToUtf8(message);
 }
 
-TEST(CheckWritable, AnEmptyTreeWritesNothingSoNothingIsRefused) {
+TEST(CheckWritable, AnEmptyTreeWritesOnlyItsStrings) {
     cTestDoc t;
-    t.doc.Strings().Set(u"bad=name", u"\n");
     Text message;
     EXPECT_TRUE(CheckWritable(t.doc, 0, message));
     EXPECT_EQ(message, u"");
+    // The strings of a template without nodes are written, and so checked.
+    t.doc.Strings().Set(u"bad=name", u"\n");
+    EXPECT_FALSE(CheckWritable(t.doc, 0, message));
+    EXPECT_EQ(message.find(u"The name of string"), 0u) << ToUtf8(message);
+}
+
+// A class has no closing line, so a node after it among one parent's children would be
+// read back inside the class.
+TEST(CheckWritable, RefusesANodeThatFollowsAClass) {
+    struct cOrder {
+        const char* what;
+        std::function<void(cTestDoc&)> build;
+        const char16_t* message;  // null: the order can be written
+    };
+    const cOrder orders[] = {
+        {"version after a top-level class",
+         [](cTestDoc& t) {
+             t.Class(nullptr, u"MACHINE");
+             t.Version(nullptr, u">=", u"2");
+         },
+         u"Save refused: the version condition \"If Version >= 2\" follows the class "
+         u"\"MACHINE\" among the nodes of one parent and would be read back inside that "
+         u"class. Move it before the class or into it."},
+        {"category after a class inside a version",
+         [](cTestDoc& t) {
+             cTreeItem* v = t.Version(nullptr, u">=", u"3");
+             t.Class(v, u"USER");
+             t.Category(v, u"Late");
+         },
+         u"Save refused: the category \"Late\" follows the class \"USER\""},
+        {"policy after a class inside a version, past another class",
+         [](cTestDoc& t) {
+             cTreeItem* v = t.Version(nullptr, u">=", u"3");
+             t.Class(v, u"USER");
+             t.Class(v, u"MACHINE");
+             t.Policy(v, u"Pol");
+         },
+         u"Save refused: the policy \"Pol\" follows the class \"MACHINE\""},
+        {"version before a class",
+         [](cTestDoc& t) {
+             t.Version(nullptr, u">=", u"2");
+             t.Class(nullptr, u"MACHINE");
+         },
+         nullptr},
+        {"classes one after the other, a version inside one",
+         [](cTestDoc& t) {
+             cTreeItem* machine = t.Class(nullptr, u"MACHINE");
+             t.Version(machine, u">=", u"2");
+             t.Class(nullptr, u"USER");
+         },
+         nullptr},
+    };
+    for (const cOrder& order : orders) {
+        cTestDoc t;
+        order.build(t);
+        Text message;
+        bool writable = CheckWritable(t.doc, 1, message);
+        EXPECT_EQ(writable, order.message == nullptr) << order.what;
+        if (order.message) {
+            EXPECT_EQ(message.find(order.message), 0u) << order.what << ": " << ToUtf8(message);
+        }
+    }
 }
 
 TEST(CheckWritable, ARefusedSaveLeavesTheFileAsItWas) {

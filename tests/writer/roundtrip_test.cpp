@@ -165,4 +165,12 @@ TEST(RoundTrip, StringsThatResembleKeywordsReadBackAsStrings) {
     EXPECT_TRUE(messages.texts.empty()) << messages.Utf8()[0];
 }
 
+TEST(RoundTrip, AStringsOnlyTemplateKeepsItsStrings) {
+    cTestDoc t;
+    t.doc.Strings().Set(u"hello", u"Hallo");
+    t.doc.Strings().Set(u"world", u"Welt");
+    for (int utf16 : {0, 1})
+        ExpectFixedPoint(t.doc, utf16);
+}
+
 }  // namespace

@@ -52,10 +52,12 @@ TEST(TemplateWriter, WritesAClassWithACategoryAndAPolicy) {
                               })));
 }
 
-TEST(TemplateWriter, EmptyTreeWritesNothingAndAnEmptyTableStillGetsItsHeader) {
+TEST(TemplateWriter, EmptyTreeWritesOnlyItsStringsAndAnEmptyTableStillGetsItsHeader) {
     cTestDoc t;
-    t.doc.Strings().Set(u"Unused", u"x");
     EXPECT_EQ(Written(t.doc), "");
+    // A template of strings alone keeps them.
+    t.doc.Strings().Set(u"Unused", u"x");
+    EXPECT_EQ(Written(t.doc), "\r\n[STRINGS]\r\nUnused =\"x\"\r\n");
     EXPECT_EQ(EncodeTemplate(Text(), 1), std::string("\xFF\xFE"));
     EXPECT_EQ(EncodeTemplate(Text(), 0), std::string());
 
