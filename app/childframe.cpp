@@ -30,8 +30,13 @@ CChildFrame::CChildFrame(CPelwinDoc& doc, QSize initialSize, QWidget* parent)
     m_splitter->addWidget(CreatePlaceholder(QColor(192, 192, 192), m_splitter));
     setWidget(m_splitter);
 
-    resize(initialSize);
+    // The panes take a third and two thirds of the frame's width; the frame grows by its
+    // borders and the splitter's bar so that both get their whole share.
+    ensurePolished();
+    const QMargins margins = contentsMargins();
+    const int extra = margins.left() + margins.right() + m_splitter->handleWidth();
     auto [left, right] = InitialPaneWidths(initialSize.width());
+    resize(initialSize.width() + extra, initialSize.height());
     m_splitter->setSizes({left, right});
 
     // The frame stands for the window and the document's own tree holds the nodes until a

@@ -417,6 +417,11 @@ CChildFrame* CMainFrame::ActiveChild() const {
     // The current window stays current while another top-level window (a dialog, the
     // property sheet) is active, so the menus do not flip when the focus leaves the area.
     auto* child = qobject_cast<CChildFrame*>(m_mdi->currentSubWindow());
+    // While the application is inactive the area may report no window at all; the one last
+    // active is still the user's.
+    if (!child && !isActiveWindow() && m_lastActive &&
+        m_mdi->subWindowList().contains(m_lastActive.data()))
+        child = m_lastActive.data();
     return child && child->Document() ? child : nullptr;
 }
 
@@ -431,6 +436,10 @@ CChildFrame* CMainFrame::ChildOf(const CPelwinDoc& doc) const {
         if (child && child->Document() == &doc)
             return child;
     }
+    // A window whose document is still being read is not in the area yet.
+    for (CChildFrame* child : findChildren<CChildFrame*>(Qt::FindDirectChildrenOnly))
+        if (child->Document() == &doc)
+            return child;
     return nullptr;
 }
 
@@ -480,6 +489,8 @@ void CMainFrame::ShowMenuSet(int menuId) {
 }
 
 void CMainFrame::OnActiveWindowChanged() {
+    if (auto* current = qobject_cast<CChildFrame*>(m_mdi->currentSubWindow()))
+        m_lastActive = current;
     ShowMenuSet(ActiveChild() ? kMenuDocument : kMenuNoDocument);
     UpdateCaption();
     UpdateCommands();
@@ -525,14 +536,15 @@ QPoint CMainFrame::CascadePosition(QSize size) const {
 }
 
 bool CMainFrame::CreateViews(CPelwinDoc& doc) {
-    auto* child = new CChildFrame(doc, CChildFrame::InitialSize(m_mdi->viewport()->size()));
+    // The window joins the area only when it is shown: a read that fails must change nothing
+    // that is on screen, not even which window is active.
+    auto* child = new CChildFrame(doc, CChildFrame::InitialSize(m_mdi->viewport()->size()), this);
     child->SetTreePane(new cPolTreeView(doc, child));
     child->SetPreviewPane(new cPolLeaveView(&doc));
     child->SetCloseHandler([](CPelwinDoc& closing) {
         CPelwinApp* app = CPelwinApp::Instance();
         return !app || app->Docs().Close(closing);
     });
-    m_mdi->addSubWindow(child);
     child->hide();
     connect(child, &QMdiSubWindow::windowStateChanged, this, [this] { UpdateCaption(); });
     return true;
@@ -542,6 +554,8 @@ void CMainFrame::ShowViews(CPelwinDoc& doc) {
     CChildFrame* child = ChildOf(doc);
     if (!child)
         return;
+    if (!m_mdi->subWindowList().contains(child))
+        m_mdi->addSubWindow(child);
     // In maximized mode this is where the window goes when it is restored.
     child->move(CascadePosition(child->size()));
     child->show();
@@ -566,6 +580,11 @@ void CMainFrame::DestroyViews(CPelwinDoc& doc) {
     if (!child)
         return;
     child->Detach();
+    if (!m_mdi->subWindowList().contains(child)) {
+        // Never shown: it goes without touching the area.
+        child->deleteLater();
+        return;
+    }
     // Inside the frame's own close this does nothing more; the close under way finishes it.
     child->close();
     OnActiveWindowChanged();

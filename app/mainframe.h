@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QPointer>
+
 #include <QList>
 #include <QMainWindow>
 #include <array>
@@ -134,6 +136,7 @@ private:
     QPoint CascadePosition(QSize size) const;
 
     QMdiArea* m_mdi;
+    QPointer<CChildFrame> m_lastActive;  // the template window last active
     QToolBar* m_toolBar = nullptr;
     QLabel* m_idleMessage = nullptr;
     QLabel* m_capsIndicator = nullptr;

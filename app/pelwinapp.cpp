@@ -133,10 +133,9 @@ bool cDialogPrompts::AskOpenPath(Text& path) {
                                      kTemplateFilter + QStringLiteral(";;All Files (*.*)"));
     if (chosen.isEmpty())
         return false;
-    // One window per file, however the file was reached.
-    QFileInfo info(chosen);
-    QString canonical = info.canonicalFilePath();
-    path = (canonical.isEmpty() ? info.absoluteFilePath() : canonical).toStdU16String();
+    // The name the user chose is the one shown; the document manager still finds a file
+    // that is open under another name.
+    path = QFileInfo(chosen).absoluteFilePath().toStdU16String();
     return true;
 }
 

@@ -188,15 +188,15 @@ long ParseLeadingInt(TextView text, bool* ok) {
         ++i;
     }
     size_t start = i;
-    long long value = 0;
+    // A number too large for a long saturates at the largest one of its sign; the digits
+    // that do not fit are still read, so that none of them is taken for what follows.
+    long value = 0;
     while (i < text.size() && text[i] >= u'0' && text[i] <= u'9') {
-        if (value < LONG_MAX)
-            value = value * 10 + (text[i] - u'0');
+        long digit = text[i] - u'0';
+        value = value > (LONG_MAX - digit) / 10 ? LONG_MAX : value * 10 + digit;
         ++i;
     }
     if (ok)
         *ok = i > start;
-    if (value > LONG_MAX)
-        value = LONG_MAX;
-    return long(negative ? -value : value);
+    return negative ? -value : value;
 }

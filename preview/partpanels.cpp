@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QStyleOptionButton>
+#include <QValidator>
 #include <algorithm>
 #include <functional>
 #include <vector>
@@ -239,6 +240,7 @@ public:
         m_combo->setObjectName(QStringLiteral("combo"));
         m_combo->setEditable(true);
         m_combo->setInsertPolicy(QComboBox::NoInsert);
+        m_combo->lineEdit()->setValidator(m_limit);
         m_combo->setGeometry(DialogRect(90, 10, 165, 12));
         AddSelectionFrame(DialogRect(1, 0, 260, 40));
         HandOverOnFocus(m_combo);
@@ -253,15 +255,38 @@ public:
             m_combo->addItems(SortedTexts(*content.list));
         }
         if (content.textLimit)
-            m_combo->lineEdit()->setMaxLength(int(std::min<long>(*content.textLimit, 32767)));
+            m_limit->SetLimit(int(std::min<long>(*content.textLimit, 32767)));
         // Filling the list picks its first entry; the edit text is the part's default only.
         m_combo->setCurrentIndex(-1);
-        m_combo->setEditText(content.editText ? ToQString(*content.editText) : text);
+        QString shown = content.editText ? ToQString(*content.editText) : text;
+        m_limit->Allow(int(shown.size()));
+        m_combo->setEditText(shown);
     }
 
 private:
+    // The length limit restrains typing only: a field's own maximum length would cut a
+    // longer default short, and the preview shows the default as the part holds it. A text
+    // already longer than the limit may be shortened but not lengthened.
+    class cLengthLimit : public QValidator {
+    public:
+        explicit cLengthLimit(QObject* parent) : QValidator(parent) {}
+        void SetLimit(int limit) { m_limit = limit; }
+        void Allow(int length) { m_allowed = std::max(m_limit, length); }
+        State validate(QString& input, int&) const override {
+            if (input.size() > m_allowed)
+                return Invalid;
+            m_allowed = std::max(m_limit, int(input.size()));
+            return Acceptable;
+        }
+
+    private:
+        int m_limit = 32767;
+        mutable int m_allowed = 32767;
+    };
+
     QLabel* m_label;
     QComboBox* m_combo;
+    cLengthLimit* m_limit = new cLengthLimit(this);
 };
 
 class cDropDownPanel : public cPanelWidget {
@@ -366,7 +391,12 @@ private:
 
 namespace {
 
-enum class cWatch { FocusHandOver, DoubleClickShows, DoubleClickHandsOverAndShows };
+// What a panel watches on one of its controls; a control may be watched for several.
+enum cWatch : int {
+    kWatchFocusHandOver = 1,
+    kWatchDoubleClickShows = 2,
+    kWatchDoubleClickHandsOverAndShows = 4,
+};
 
 const char* const kWatchProperty = "tessaryPanelWatch";
 const char* const kActivateProperty = "tessaryPanelActivate";
@@ -409,14 +439,21 @@ void cPanelWidget::AddSelectionFrame(const QRect& rect) {
     m_frame->hide();
 }
 
+namespace {
+
+void AddWatch(QWidget* control, int watch) {
+    control->setProperty(kWatchProperty, control->property(kWatchProperty).toInt() | watch);
+}
+
+}  // namespace
+
 void cPanelWidget::HandOverOnFocus(QWidget* control) {
-    control->setProperty(kWatchProperty, int(cWatch::FocusHandOver));
+    AddWatch(control, kWatchFocusHandOver);
     control->installEventFilter(this);
 }
 
 void cPanelWidget::ShowSheetOnDoubleClick(QWidget* control, bool activate, bool handOverFirst) {
-    control->setProperty(kWatchProperty, int(handOverFirst ? cWatch::DoubleClickHandsOverAndShows
-                                                           : cWatch::DoubleClickShows));
+    AddWatch(control, handOverFirst ? kWatchDoubleClickHandsOverAndShows : kWatchDoubleClickShows);
     control->setProperty(kActivateProperty, activate);
     control->installEventFilter(this);
 }
@@ -426,24 +463,19 @@ bool cPanelWidget::eventFilter(QObject* watched, QEvent* event) {
     if (!watch.isValid())
         return QWidget::eventFilter(watched, event);
     auto* control = static_cast<QWidget*>(watched);
-    switch (cWatch(watch.toInt())) {
-        case cWatch::FocusHandOver:
-            if (event->type() == QEvent::FocusIn) {
-                // The sheet may ask a question first and take the focus away with it.
-                if (HandToSheet() == kSheetShown && !control->hasFocus())
-                    control->setFocus(Qt::OtherFocusReason);
-            }
-            break;
-        case cWatch::DoubleClickHandsOverAndShows:
-            if (event->type() == QEvent::MouseButtonDblClick) {
-                HandToSheet();
-                ShowSheet(true);
-            }
-            break;
-        case cWatch::DoubleClickShows:
-            if (event->type() == QEvent::MouseButtonDblClick)
-                ShowSheet(watched->property(kActivateProperty).toBool());
-            break;
+    const int watches = watch.toInt();
+    if ((watches & kWatchFocusHandOver) && event->type() == QEvent::FocusIn) {
+        // The sheet may ask a question first and take the focus away with it.
+        if (HandToSheet() == kSheetShown && !control->hasFocus())
+            control->setFocus(Qt::OtherFocusReason);
+    }
+    if (event->type() == QEvent::MouseButtonDblClick) {
+        if (watches & kWatchDoubleClickHandsOverAndShows) {
+            HandToSheet();
+            ShowSheet(true);
+        } else if (watches & kWatchDoubleClickShows) {
+            ShowSheet(watched->property(kActivateProperty).toBool());
+        }
     }
     return QWidget::eventFilter(watched, event);
 }

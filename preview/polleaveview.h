@@ -45,5 +45,5 @@ private:
 
     CPelwinDoc* m_doc;  // Not owned.
     QWidget* m_canvas;
-    QSize m_total;
+    QSize m_total{0, 0};
 };

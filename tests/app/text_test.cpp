@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "app/messages.h"
 #include "tests/testsupport.h"
 
@@ -59,6 +61,19 @@ TEST(Text, Utf8RoundTripsAndParsesLeadingIntegers) {
     EXPECT_EQ(ParseLeadingInt(u"-7"), -7);
     EXPECT_EQ(ParseLeadingInt(u"abc", &ok), 0);
     EXPECT_FALSE(ok);
+}
+
+// Numbers past the range of a long saturate instead of overflowing (the sanitizer build
+// reports an overflow as an error).
+TEST(Text, ParseLeadingIntSaturatesLongNumbers) {
+    EXPECT_EQ(ParseLeadingInt(u"9223372036854775807"), LONG_MAX);
+    EXPECT_EQ(ParseLeadingInt(u"9223372036854775808"), LONG_MAX);
+    EXPECT_EQ(ParseLeadingInt(u"9999999999999999999"), LONG_MAX);
+    bool ok = false;
+    EXPECT_EQ(ParseLeadingInt(u" 12345678901234567890123456789012345678901 x", &ok), LONG_MAX);
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(ParseLeadingInt(u"-99999999999999999999"), -LONG_MAX);
+    EXPECT_EQ(ParseLeadingInt(u"922337203685477580"), 922337203685477580L);
 }
 
 }  // namespace

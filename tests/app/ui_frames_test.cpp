@@ -13,6 +13,9 @@
 #include <memory>
 
 #include <gtest/gtest.h>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMdiSubWindow>
 
 #include "app/childframe.h"
 #include "app/mainframe.h"
@@ -188,10 +191,11 @@ TEST_F(UiApp, NewWindowIsSplitOneThirdToTwoThirds) {
 
     QList<int> sizes = child->Splitter()->sizes();
     ASSERT_EQ(sizes.size(), 2);
-    int total = sizes[0] + sizes[1];
-    EXPECT_GT(total, 300);
-    EXPECT_NEAR(sizes[0], total / 3, 2);
-    EXPECT_NEAR(sizes[1], total * 2 / 3, 2);
+    // The panes take a third and two thirds of the frame's initial width.
+    const int width = CChildFrame::InitialSize(frame->MdiArea()->viewport()->size()).width();
+    EXPECT_GT(width, 300);
+    EXPECT_EQ(sizes[0], width / 3);
+    EXPECT_EQ(sizes[1], width * 2 / 3);
     EXPECT_EQ(child->PreviewPane()->palette().color(QPalette::Window), QColor(192, 192, 192));
 
     for (auto [width, left, right] :
@@ -304,6 +308,59 @@ TEST_F(UiApp, FailedOpenLeavesNoWindow) {
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(frame->MdiArea()->subWindowList().size(), 0);
     EXPECT_EQ(frame->MenuId(), CMainFrame::kMenuNoDocument);
+}
+
+TEST_F(UiApp, FailedOpenChangesNothingOnScreen) {
+    CPelwinDoc* first = app->Docs().New();
+    CPelwinDoc* second = app->Docs().New();
+    app->Docs().New();
+    // The second window is the active one, the others behind it.
+    frame->MdiArea()->setActiveSubWindow(frame->ChildOf(*second));
+    QApplication::processEvents();
+    const QList<QMdiSubWindow*> stacking = frame->MdiArea()->subWindowList(QMdiArea::StackingOrder);
+    ASSERT_EQ(frame->ActiveDocument(), second);
+
+    QString empty = dir.filePath("empty.adm");
+    QFile(empty).open(QIODevice::WriteOnly);
+    EXPECT_EQ(app->Docs().Open(empty.toStdU16String()), nullptr);
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QApplication::processEvents();
+    EXPECT_EQ(frame->ActiveDocument(), second);
+    EXPECT_EQ(frame->MdiArea()->subWindowList(QMdiArea::StackingOrder), stacking);
+    EXPECT_EQ(Caption(*frame), "Tessary 2.0.2 - New2");
+    (void)first;
+}
+
+TEST_F(UiApp, CaptionKeepsTheActiveTitleWhileTheApplicationIsInactive) {
+    QApplication::setActiveWindow(frame);
+    app->Docs().New();
+    QApplication::processEvents();
+    ASSERT_EQ(Caption(*frame), "Tessary 2.0.2 - New1");
+    ASSERT_TRUE(frame->isActiveWindow());
+    QApplication::setActiveWindow(nullptr);
+    QApplication::processEvents();
+    EXPECT_EQ(Caption(*frame), "Tessary 2.0.2 - New1");
+    EXPECT_EQ(frame->MenuId(), CMainFrame::kMenuDocument);
+}
+
+TEST_F(UiApp, OpeningThroughALinkShowsTheNameTheUserOpened) {
+    QString path = WriteTemplate("target.adm");
+    QString link = dir.filePath("shown.adm");
+    ASSERT_TRUE(QFile::link(path, link));
+    OnNextModal([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        dialog->selectFile(link);
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    Text chosen;
+    cDialogPrompts dialogs;
+    ASSERT_TRUE(dialogs.AskOpenPath(chosen));
+    EXPECT_EQ(QString::fromStdU16String(chosen), QFileInfo(link).absoluteFilePath());
+    CPelwinDoc* doc = app->Docs().Open(chosen);
+    ASSERT_NE(doc, nullptr);
+    EXPECT_EQ(doc->Title(), u"shown.adm");
+    EXPECT_EQ(app->Docs().RecentFiles().front(), chosen);
 }
 
 TEST_F(UiApp, RecentFileThatFailsToOpenLeavesTheList) {

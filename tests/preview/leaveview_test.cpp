@@ -196,6 +196,32 @@ TEST_F(LeaveViewTest, ListsAreSortedAndTheComboBoxTakesAtMostItsMaximumLength) {
     EXPECT_FALSE(dropDown->isEditable());
     EXPECT_EQ(items(dropDown), (QStringList{"alpha", "Beta", "zeta"}));
     EXPECT_EQ(dropDown->currentIndex(), -1);
+
+    // A default longer than the maximum length shows whole; typing cannot lengthen it.
+    combo->maxLen = u"3";
+    combo->defaultText = u"abcdef";
+    combo->UpdateDisplay();
+    EXPECT_EQ(box->currentText(), QStringLiteral("abcdef"));
+    QTest::keyClick(box->lineEdit(), Qt::Key_End);
+    QTest::keyClicks(box->lineEdit(), QStringLiteral("g"));
+    EXPECT_EQ(box->currentText(), QStringLiteral("abcdef"));
+    QTest::keyClick(box->lineEdit(), Qt::Key_Backspace);
+    EXPECT_EQ(box->currentText(), QStringLiteral("abcde"));
+}
+
+TEST_F(LeaveViewTest, FocusingADropDownListHandsItsPartToTheSheet) {
+    EXPECT_EQ(pane->TotalSize(), QSize(0, 0));
+    Add(u"CHECKBOX");
+    auto* list = Add(u"DROPDOWNLIST");
+    Show();
+    pane->show();
+    QFocusEvent focusIn(QEvent::FocusIn, Qt::TabFocusReason);
+    QApplication::sendEvent(Control<QComboBox>(1, "list"), &focusIn);
+    EXPECT_EQ(sheet.current, list);
+    EXPECT_EQ(pane->SelectedPart(), list);
+    // Its double click still shows the sheet, activated.
+    QTest::mouseDClick(Control<QComboBox>(1, "list"), Qt::LeftButton);
+    EXPECT_EQ(sheet.windowShows, std::vector<bool>{true});
 }
 
 TEST_F(LeaveViewTest, RefreshingAnEditFieldWithoutDefaultEmptiesIt) {
