@@ -14,9 +14,9 @@ fail() {
 cmake --install "$build" --prefix "$work/usr" >"$work/log" 2>&1 || { cat "$work/log"; exit 1; }
 (cd "$work/usr" && find . -type f | sort)
 
-want=(bin/tessary-cli share/icons/hicolor/scalable/apps/tessary.svg)
+want=(bin/tessary-cli)
 if [ -f "$build/tessary" ]; then
-    want+=(bin/tessary share/applications/tessary.desktop)
+    want+=(bin/tessary share/applications/tessary.desktop share/icons/hicolor/scalable/apps/tessary.svg)
     for size in 16 32 48 64 128 256; do
         want+=("share/icons/hicolor/${size}x${size}/apps/tessary.png")
     done
