@@ -72,10 +72,15 @@ public:
     bool Run();
 
 private:
+    struct cReference {
+        std::string id;
+        bool written = false;
+    };
+
     void Collect(const cTreeItem* parent, int cls, int category);
     int CategoryIndex(const cCategory& category, int parent);
     void MergeClasses();
-    void Reserve(const Text& text);
+    cReference* Reserve(const Text& text);
     void ReserveTexts(const cObjPolicy& policy);
     // The string id for a display text: a reference keeps its name, any other text gets
     // `fallback` made unique. The string enters the table at its first use.
@@ -110,8 +115,8 @@ private:
     std::vector<cPolicyOut> m_policies;
 
     cIdSet m_stringIds;
-    std::unordered_map<Text, std::string> m_referenceIds;  // reference name -> string id
-    std::unordered_set<std::string> m_stringsWritten;
+    // By the name after "!!", viewing the nodes' own texts.
+    std::unordered_map<TextView, cReference> m_references;
     std::unordered_set<Text> m_undefinedNoted;
     pugi::xml_node m_stringTable;
 };
@@ -280,13 +285,13 @@ void cBuilder::MergeClasses() {
     m_policies.swap(kept);
 }
 
-void cBuilder::Reserve(const Text& text) {
+cBuilder::cReference* cBuilder::Reserve(const Text& text) {
     if (!IsReference(text))
-        return;
-    Text name = text.substr(2);
-    if (m_referenceIds.count(name))
-        return;
-    m_referenceIds.emplace(name, m_stringIds.Unique(MakeId(name, "String")));
+        return nullptr;
+    auto [it, added] = m_references.try_emplace(TextView(text).substr(2));
+    if (added)
+        it->second.id = m_stringIds.Unique(MakeId(it->first, "String"));
+    return &it->second;
 }
 
 void cBuilder::ReserveTexts(const cObjPolicy& policy) {
@@ -318,17 +323,14 @@ std::string cBuilder::Shown(const Text& text, int line) {
 }
 
 std::string cBuilder::StringRef(const Text& text, const std::string& fallback, int line) {
-    std::string id;
-    if (IsReference(text)) {
-        Reserve(text);
-        id = m_referenceIds[text.substr(2)];
-    } else {
-        id = m_stringIds.Unique(fallback);
-    }
-    if (m_stringsWritten.insert(id).second) {
+    cReference* reference = Reserve(text);
+    std::string id = reference ? reference->id : m_stringIds.Unique(fallback);
+    if (!reference || !reference->written) {
         auto string = m_stringTable.append_child("string");
         string.append_attribute("id") = id.c_str();
         string.text() = Shown(text, line).c_str();
+        if (reference)
+            reference->written = true;
     }
     return "$(string." + id + ")";
 }

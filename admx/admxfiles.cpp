@@ -47,6 +47,8 @@ public:
     cPendingFile(const cPendingFile&) = delete;
     cPendingFile& operator=(const cPendingFile&) = delete;
     ~cPendingFile() {
+        if (m_fd >= 0)
+            ::close(m_fd);
         if (!m_temporary.empty())
             ::unlink(m_temporary.c_str());
     }
@@ -73,13 +75,24 @@ public:
             return false;
         }
         m_temporary = pattern;
+        m_fd = fd;
         mode_t mode = exists ? (existing.st_mode & 07777) : (0666 & ~CurrentUmask());
-        bool ok = ::fchmod(fd, mode) == 0 && WriteAll(fd, bytes) && ::fsync(fd) == 0;
+        if (::fchmod(fd, mode) == 0 && WriteAll(fd, bytes))
+            return true;
+        error = m_target + ": " + SystemError(errno);
+        return false;
+    }
+
+    // Waits until the file is on the disk. Called after the check, so that the disk works
+    // while the processor compares.
+    bool Sync(std::string& error) {
+        bool ok = ::fsync(m_fd) == 0;
         int err = errno;
-        if (::close(fd) != 0 && ok) {
+        if (::close(m_fd) != 0 && ok) {
             ok = false;
             err = errno;
         }
+        m_fd = -1;
         if (!ok)
             error = m_target + ": " + SystemError(err);
         return ok;
@@ -105,6 +118,7 @@ public:
 private:
     std::string m_target;
     std::string m_temporary;  // empty once renamed
+    int m_fd = -1;            // open until synced
 };
 
 // A folder nobody may write to is refused, also where the system would let root past.
@@ -182,7 +196,7 @@ bool ExportAdmx(const CPelwinDoc& doc, const std::string& outDir, const std::str
             report.errors.push_back({0, "re-read check: " + difference});
         return false;
     }
-    if (!admx.Commit(error) || !adml.Commit(error)) {
+    if (!admx.Sync(error) || !adml.Sync(error) || !admx.Commit(error) || !adml.Commit(error)) {
         report.errors.push_back({0, error});
         return false;
     }

@@ -10,11 +10,16 @@ void AppendXmlUtf8(std::string& out, TextView text, bool lineBreaks, bool* dropp
     char* p = out.data() + start;
     for (size_t i = 0; i < text.size(); ++i) {
         char32_t c = text[i];
+        if (c >= 0x20 && c < 0x80 && c != u'\\') {
+            *p++ = char(c);
+            continue;
+        }
         if (c < 0x80) {
-            if (c == u'\\' && lineBreaks && i + 1 < text.size() && text[i + 1] == u'n') {
-                *p++ = '\n';
-                ++i;
-            } else if (c >= 0x20 || c == 9 || c == 10 || c == 13) {
+            if (c == u'\\') {
+                bool lineBreak = lineBreaks && i + 1 < text.size() && text[i + 1] == u'n';
+                *p++ = lineBreak ? '\n' : '\\';
+                i += lineBreak;
+            } else if (c == 9 || c == 10 || c == 13) {
                 *p++ = char(c);
             } else if (dropped) {
                 *dropped = true;
