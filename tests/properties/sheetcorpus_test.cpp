@@ -139,4 +139,29 @@ TEST_F(SheetCorpusTest, UndoOfAnApplyRestoresTheWrittenBytes) {
     EXPECT_EQ(Saved(), applied);
 }
 
+TEST_F(SheetCorpusTest, SavingAsksAboutPendingEditsAndCancelWritesNothing) {
+    cTreeItem* item = Find(u"!!ScreenCaptureAllowed_Policy");
+    ASSERT_NE(item, nullptr);
+    ASSERT_TRUE(view->Select(item));
+    QByteArray before = Saved();
+    Type(sheet->PolicyPage()->name, "Pending name");
+    doc->SetModifiedFlag(1);
+
+    prompts.answers = {cAnswer::Cancel};
+    EXPECT_FALSE(app->Docs().Save(*doc));
+    EXPECT_EQ(prompts.questions.back(), u"Apply changes to the current policy?");
+    EXPECT_TRUE(doc->IsModified());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before);
+    EXPECT_EQ(sheet->PolicyPage()->name->text(), "Pending name");
+
+    // Yes applies first, so the file holds the new name.
+    prompts.answers = {cAnswer::Yes};
+    EXPECT_TRUE(app->Docs().Save(*doc));
+    EXPECT_FALSE(doc->IsModified());
+    EXPECT_EQ(item->label, u"Pending name");
+    EXPECT_EQ(steps.size(), 1u);
+}
+
 }  // namespace
