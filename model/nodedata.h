@@ -69,6 +69,9 @@ public:
     Text name = u"<new>";
     Text keyName;
     int useDefaultKey = 1;
+    // EXPLAIN: what the category is about, held as read.
+    Text explainText;
+    int explainFlag = 0;
 };
 
 class cPolicy : public cData {
@@ -81,10 +84,13 @@ public:
     Text explainText;
     Text clientExt;
     Text valueName;
+    // SUPPORTED: on which systems the policy applies, held as read (often a !! reference).
+    Text supportedText;
     int useDefaultKey = 1;
     int valueNameFlag = 0;
     int explainFlag = 0;
     int clientExtFlag = 0;
+    int supportedFlag = 0;
     cActionList actionListOn;
     cActionList actionListOff;
     cOptionalValue valueOff;

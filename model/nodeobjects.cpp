@@ -301,8 +301,11 @@ cPanelContent cObjPolPartDropDown::PanelContent(bool refresh) const {
     cPanelContent content = cObjPolPart::PanelContent(refresh);
     std::vector<Text> list;
     list.reserve(itemList.size());
-    for (const cItemList& item : itemList)
+    for (const cItemList& item : itemList) {
         list.push_back(Resolve(item.name));
+        if (item.defaultFlag == 1)
+            content.selected = list.back();
+    }
     content.list = std::move(list);
     return content;
 }

@@ -57,6 +57,7 @@ struct cItemList {
     Text name;
     cDescVal value;  // its value name plays no part
     cActionList actionList;
+    int defaultFlag = 0;  // 1: DEFAULT, the item the list starts with (at most one per list)
     cSourceLine line;
     bool operator==(const cItemList&) const = default;
 };

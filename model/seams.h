@@ -84,6 +84,7 @@ struct cPanelContent {
     std::optional<Text> editText;           // set the edit text (an empty text clears it)
     std::optional<long> textLimit;          // length limit of the edit field or combo box
     std::optional<std::vector<Text>> list;  // empty the list and add these, in this order
+    std::optional<Text> selected;           // the entry of the new list shown selected
 };
 
 // A panel that the host created; destroying it removes the panel window.

@@ -307,7 +307,10 @@ public:
         if (content.list) {
             m_list->clear();
             m_list->addItems(SortedTexts(*content.list));
-            m_list->setCurrentIndex(-1);
+            // The list's default item shows selected; without one nothing is.
+            m_list->setCurrentIndex(
+                content.selected ? m_list->findText(ToQString(*content.selected), Qt::MatchExactly)
+                                 : -1);
         }
     }
 

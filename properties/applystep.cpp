@@ -21,6 +21,8 @@ void cNodeDataSnapshot::RestoreInto(cData& node) const {
         to->name = from.name;
         to->keyName = from.keyName;
         to->useDefaultKey = from.useDefaultKey;
+        to->explainText = from.explainText;
+        to->explainFlag = from.explainFlag;
     } else if (auto* to = dynamic_cast<cPolicy*>(&node)) {
         const auto& from = dynamic_cast<const cPolicy&>(*m_copy);
         to->name = from.name;
@@ -32,6 +34,8 @@ void cNodeDataSnapshot::RestoreInto(cData& node) const {
         to->valueNameFlag = from.valueNameFlag;
         to->explainFlag = from.explainFlag;
         to->clientExtFlag = from.clientExtFlag;
+        to->supportedText = from.supportedText;
+        to->supportedFlag = from.supportedFlag;
         to->actionListOn = from.actionListOn;
         to->actionListOff = from.actionListOff;
         to->valueOff = from.valueOff;

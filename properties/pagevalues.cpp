@@ -57,6 +57,8 @@ cCategoryPageValues cCategoryPageValues::Load(const cCategory& node) {
     const cData* parent = node.ParentObject();
     values.key.defaultEnabled =
         parent && parent->kind == kKindCategory && !values.key.inheritedKey.empty();
+    values.explainChecked = node.explainFlag == 1;
+    values.explainText = node.explainText;
     return values;
 }
 
@@ -71,10 +73,14 @@ void cCategoryPageValues::ApplyTo(cCategory& node) const {
     node.useDefaultKey = key.useDefault ? 1 : 0;
     if (!key.useDefault)
         node.keyName = key.ownKey;
+    // Like a policy's explanation, the text stays stored while the box is clear.
+    node.explainFlag = explainChecked ? 1 : 0;
+    node.explainText = explainText;
 }
 
 cPolicyPage2Values cPolicyPage2Values::Load(const cPolicy& node) {
-    return {node.explainFlag, node.explainText, node.clientExtFlag, node.clientExt};
+    return {node.explainFlag, node.explainText,   node.clientExtFlag,
+            node.clientExt,   node.supportedFlag, node.supportedText};
 }
 
 void cPolicyPage2Values::ApplyTo(cPolicy& node) const {
@@ -82,6 +88,8 @@ void cPolicyPage2Values::ApplyTo(cPolicy& node) const {
     node.explainText = explainText;
     node.clientExtFlag = clientExtFlag;
     node.clientExt = clientExt;
+    node.supportedFlag = supportedFlag;
+    node.supportedText = supportedText;
 }
 
 cPolicyPage1Values cPolicyPage1Values::Load(const cPolicy& node) {

@@ -47,6 +47,8 @@ struct cClassPageValues {
 struct cCategoryPageValues {
     Text name;
     cKeyGroupValues key;
+    bool explainChecked = false;
+    Text explainText;
 
     static cCategoryPageValues Load(const cCategory& node);
     std::optional<Text> Validate() const;
@@ -61,6 +63,8 @@ struct cPolicyPage2Values {
     Text explainText;
     int clientExtFlag = 0;
     Text clientExt;
+    int supportedFlag = 0;
+    Text supportedText;
 
     static cPolicyPage2Values Load(const cPolicy& node);
     void ApplyTo(cPolicy& node) const;

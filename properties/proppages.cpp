@@ -184,9 +184,20 @@ cPPCategory1::cPPCategory1(QWidget* parent) : cPropPage(QStringLiteral("General"
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(key);
+    explain = new QCheckBox(QStringLiteral("Explain"), this);
+    explainText = new QLineEdit(this);
+    auto* explainRow = new QHBoxLayout;
+    explainRow->addWidget(explain);
+    explainRow->addWidget(explainText, 1);
+    layout->addLayout(explainRow);
     layout->addStretch();
     connect(name, &QLineEdit::textChanged, this, [this] { MarkChanged(); });
     connect(key, &cKeyGroup::changed, this, [this] { MarkChanged(); });
+    connect(explain, &QCheckBox::clicked, this, [this] {
+        explainText->setEnabled(explain->isChecked());
+        MarkChanged();
+    });
+    connect(explainText, &QLineEdit::textChanged, this, [this] { MarkChanged(); });
 }
 
 void cPPCategory1::Fill(cData& node) {
@@ -197,10 +208,14 @@ void cPPCategory1::Fill(cData& node) {
     QSignalBlocker blockName(name);
     name->setText(ToQ(values.name));
     key->Set(values.key, false);
+    QSignalBlocker blockExplain(explainText);
+    explain->setChecked(values.explainChecked);
+    explainText->setText(ToQ(values.explainText));
+    explainText->setEnabled(values.explainChecked);
 }
 
 cCategoryPageValues cPPCategory1::Values() const {
-    return {FromQ(name->text()), key->Values()};
+    return {FromQ(name->text()), key->Values(), explain->isChecked(), FromQ(explainText->text())};
 }
 
 std::optional<Text> cPPCategory1::Validate() const {
@@ -331,6 +346,8 @@ void cPPPolicy2::CreateWindow() {
     m_content = new QWidget(this);
     explain = new QCheckBox(QStringLiteral("Explain"), m_content);
     explainText = new QLineEdit(m_content);
+    supported = new QCheckBox(QStringLiteral("Supported on"), m_content);
+    supportedText = new QLineEdit(m_content);
     clientExt = new QCheckBox(QStringLiteral("Clientext GUID"), m_content);
     clientExtText = new QLineEdit(m_content);
     auto* grid = new QGridLayout(m_content);
@@ -340,28 +357,33 @@ void cPPPolicy2::CreateWindow() {
                     0, 0, 1, 2);
     grid->addWidget(explain, 1, 0);
     grid->addWidget(explainText, 1, 1);
+    grid->addWidget(supported, 2, 0);
+    grid->addWidget(supportedText, 2, 1);
     grid->addWidget(
         WrappedText(QStringLiteral("Check the Clientext checkbox to specifify the GUID of the  "
                                    "Client-side extension to the Group Policy snap-in  that has "
                                    "to 'process'  the policy settings, after it has been read "
                                    "into the registry  (Windows 2000 only) "),
                     m_content),
-        2, 0, 1, 2);
-    grid->addWidget(clientExt, 3, 0);
-    grid->addWidget(clientExtText, 3, 1);
-    grid->setRowStretch(4, 1);
+        3, 0, 1, 2);
+    grid->addWidget(clientExt, 4, 0);
+    grid->addWidget(clientExtText, 4, 1);
+    grid->setRowStretch(5, 1);
     layout()->addWidget(m_content);
 
     explain->setChecked(m_values.explainFlag == 1);
     explainText->setText(ToQ(m_values.explainText));
     explainText->setEnabled(m_values.explainFlag == 1);
+    supported->setChecked(m_values.supportedFlag == 1);
+    supportedText->setText(ToQ(m_values.supportedText));
+    supportedText->setEnabled(m_values.supportedFlag == 1);
     clientExt->setChecked(m_values.clientExtFlag == 1);
     clientExtText->setText(ToQ(m_values.clientExt));
     clientExtText->setEnabled(m_values.clientExtFlag == 1);
     SetModified(false);
 
-    for (auto [box, edit] :
-         {std::pair{explain, explainText}, std::pair{clientExt, clientExtText}}) {
+    for (auto [box, edit] : {std::pair{explain, explainText}, std::pair{supported, supportedText},
+                             std::pair{clientExt, clientExtText}}) {
         connect(box, &QCheckBox::clicked, this, [this, box, edit] {
             edit->setEnabled(box->isChecked());
             MarkChanged();
@@ -376,6 +398,8 @@ cPolicyPage2Values cPPPolicy2::TakeValues() {
         m_values.explainText = FromQ(explainText->text());
         m_values.clientExtFlag = clientExt->isChecked() ? 1 : 0;
         m_values.clientExt = FromQ(clientExtText->text());
+        m_values.supportedFlag = supported->isChecked() ? 1 : 0;
+        m_values.supportedText = FromQ(supportedText->text());
     }
     return m_values;
 }
@@ -385,6 +409,8 @@ void cPPPolicy2::Removed() {
     m_content = nullptr;
     explain = nullptr;
     explainText = nullptr;
+    supported = nullptr;
+    supportedText = nullptr;
     clientExt = nullptr;
     clientExtText = nullptr;
 }

@@ -120,6 +120,8 @@ public:
 
     QLineEdit* name;
     cKeyGroup* key;
+    QCheckBox* explain;
+    QLineEdit* explainText;
 };
 
 class cPPPolicy2;
@@ -165,6 +167,8 @@ public:
 
     QCheckBox* explain = nullptr;
     QLineEdit* explainText = nullptr;
+    QCheckBox* supported = nullptr;
+    QLineEdit* supportedText = nullptr;
     QCheckBox* clientExt = nullptr;
     QLineEdit* clientExtText = nullptr;
 

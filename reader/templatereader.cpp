@@ -209,6 +209,11 @@ bool cTemplateReader::ReadCategory(cTreeItem* parent) {
                     return false;
                 }
                 category.useDefaultKey = 0;
+            } else if (Is(token, u"EXPLAIN")) {
+                category.explainFlag = 1;
+                if (!Next(category.explainText))
+                    ShowMessage(kSeverityError, u"Error Reading Parameter \"EXPLAIN\" of %.50s.",
+                                {category.name});
             }
         }
         more = Next(token);
@@ -316,6 +321,11 @@ bool cTemplateReader::ReadPolicy(cTreeItem* parent) {
             policy.explainFlag = 1;
             if (!Next(policy.explainText))
                 ShowMessage(kSeverityError, u"Error Reading Parameter \"EXPLAIN\" of %.50s.",
+                            {policy.name});
+        } else if (Is(token, u"SUPPORTED")) {
+            policy.supportedFlag = 1;
+            if (!Next(policy.supportedText))
+                ShowMessage(kSeverityError, u"Error Reading Parameter \"SUPPORTED\" of %.50s.",
                             {policy.name});
         } else if (Is(token, u"CLIENTEXT")) {
             policy.clientExtFlag = 1;
@@ -678,6 +688,13 @@ bool cTemplateReader::ReadItemList(cItemListChain& list, const Text& key) {
             if (!ReadValue(list.back().value)) {
                 ShowMessage(kSeverityError, u"Error reading parameter \"VALUE\" of ITEMLIST.");
                 return false;
+            }
+        } else if (Is(token, u"DEFAULT")) {
+            // Marks the item read last, wherever in its lines it stands; the last mark wins.
+            if (!list.empty()) {
+                for (cItemList& other : list)
+                    other.defaultFlag = 0;
+                list.back().defaultFlag = 1;
             }
         } else if (Is(token, u"ACTIONLIST")) {
             if (list.empty()) {

@@ -244,6 +244,10 @@ bool cWriter::Head(const cData* node, int level) {
             QuotedLine(level, u"CATEGORY ", category->name, u"name");
             if (category->useDefaultKey == 0)
                 QuotedLine(level + 1, u"KEYNAME ", category->keyName, u"key name");
+            // Without the version lines a policy's explanation has: inside a category they
+            // would open a version condition.
+            if (category->explainFlag == 1)
+                QuotedLine(level + 1, u"EXPLAIN ", category->explainText, u"explain text");
             return true;
         }
         case kKindVersion: {
@@ -289,6 +293,12 @@ bool cWriter::Policy(const cData* node, int level) {
     QuotedLine(level, u"POLICY ", policy->name, u"name");
     if (policy->useDefaultKey == 0)
         QuotedLine(body, u"KEYNAME ", policy->keyName, u"key name");
+    // Where vendors put it, guarded for policy editors that do not know it.
+    if (policy->supportedFlag == 1) {
+        Line(body, u"#if VERSION >= 4");
+        BareLine(body, u"SUPPORTED ", policy->supportedText, u"supported-on text");
+        Line(body, u"#endif");
+    }
     if (policy->explainFlag == 1) {
         Line(body, u"#if VERSION >= 3");
         QuotedLine(body, u"EXPLAIN ", policy->explainText, u"explain text");
@@ -459,6 +469,8 @@ void cWriter::Item(const cItemList& item, int level) {
     Put(u"VALUE ");
     Value(item.value, false, u"value");
     EndLine();
+    if (item.defaultFlag == 1)
+        Line(level, u"DEFAULT");
     if (!item.actionList.empty())
         ActionList(item.actionList, kListPlain, level);
 }

@@ -196,6 +196,10 @@ TEST_F(LeaveViewTest, ListsAreSortedAndTheComboBoxTakesAtMostItsMaximumLength) {
     EXPECT_FALSE(dropDown->isEditable());
     EXPECT_EQ(items(dropDown), (QStringList{"alpha", "Beta", "zeta"}));
     EXPECT_EQ(dropDown->currentIndex(), -1);
+    // The list's default item shows selected, wherever sorting put it.
+    list->itemList[0].defaultFlag = 1;
+    list->UpdateDisplay();
+    EXPECT_EQ(dropDown->currentText(), QStringLiteral("zeta"));
 
     // A default longer than the maximum length shows whole; typing cannot lengthen it.
     combo->maxLen = u"3";

@@ -79,6 +79,22 @@ TEST(CategoryPage, KeyIsCheckedAndStoredOnlyUnderUseKey) {
     EXPECT_EQ(category.GetEffectiveKey(), u"Own");
 }
 
+TEST(CategoryPage, ExplainIsKeptWhileItsBoxIsClear) {
+    Tree t;
+    auto& category = Node<cObjCategory>(t.Category(t.cls));
+    category.explainText = u"!!Help";
+    cCategoryPageValues values = cCategoryPageValues::Load(category);
+    EXPECT_FALSE(values.explainChecked);
+    EXPECT_EQ(values.explainText, u"!!Help");
+    values.explainChecked = true;
+    values.ApplyTo(category);
+    EXPECT_EQ(category.explainFlag, 1);
+    values.explainChecked = false;
+    values.ApplyTo(category);
+    EXPECT_EQ(category.explainFlag, 0);
+    EXPECT_EQ(category.explainText, u"!!Help");
+}
+
 TEST(PolicyPage, InheritedEmptyKeyOpensWithUseKey) {
     Tree t;
     auto& policy = Node<cObjPolicy>(t.Policy(t.Category(t.cls)));

@@ -283,6 +283,14 @@ TEST_F(SheetTest, SecondPolicyPageIsMadeWhenFirstShown) {
     EXPECT_EQ(policy.explainFlag, 1);
     EXPECT_EQ(policy.explainText, u"Because");
 
+    // "Supported on" works like "Explain" and keeps a reference as typed.
+    EXPECT_FALSE(second->supportedText->isEnabled());
+    second->supported->click();
+    Type(second->supportedText, "!!SUPPORTED_WIN7");
+    sheet.ApplyButton()->click();
+    EXPECT_EQ(policy.supportedFlag, 1);
+    EXPECT_EQ(policy.supportedText, u"!!SUPPORTED_WIN7");
+
     // Another node takes the page's window away.
     ASSERT_TRUE(view->Select(policyB));
     EXPECT_FALSE(second->HasWindow());

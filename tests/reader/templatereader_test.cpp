@@ -109,7 +109,8 @@ std::string Part(const cObjPolPart& part) {
         Flag(attrs, p->noSort, "nosort");
         std::vector<std::string> items;
         for (const cItemList& item : p->itemList)
-            items.push_back(U8(item.name) + ":" + Value(item.value) +
+            items.push_back(U8(item.name) + (item.defaultFlag ? "*" : "") + ":" +
+                            Value(item.value) +
                             (item.actionList.empty() ? "" : Actions(item.actionList)));
         if (!items.empty())
             attrs.push_back("items=" + Join(items, "|"));
@@ -135,6 +136,8 @@ std::string Item(const cTreeItem& item) {
         out = "K:" + Label(item, k->name);
         if (!k->useDefaultKey)
             out += "(key=" + U8(k->keyName) + ")";
+        if (k->explainFlag)
+            out += "(ex=" + U8(k->explainText) + ")";
     } else if (auto* v = dynamic_cast<cObjVersion*>(node)) {
         out = "V:" + Label(item, v->label);
     } else if (auto* p = dynamic_cast<cObjPolicy*>(node)) {
@@ -143,6 +146,7 @@ std::string Item(const cTreeItem& item) {
         Field(attrs, p->valueNameFlag, "vn", p->valueName);
         Field(attrs, p->explainFlag, "ex", p->explainText);
         Field(attrs, p->clientExtFlag, "ce", p->clientExt);
+        Field(attrs, p->supportedFlag, "sup", p->supportedText);
         OnOff(attrs, *p);
         out = "P:" + Label(item, p->name) + Attrs(attrs);
         for (const auto& part : p->Parts())
@@ -268,6 +272,11 @@ const ReadCase kReadCases[] = {
      false, "C:M", {"Error reading name of \"CATEGORY\""}},
     {"category key missing", "CLASS M CATEGORY c KEYNAME",
      false, "C:M{K:c}", {"Error reading value of \"KEYNAME\""}},
+    {"category EXPLAIN", "CLASS M CATEGORY c EXPLAIN !!CatHelp KEYNAME k END CATEGORY",
+     true, "C:M{K:c(key=k)(ex=!!CatHelp)}", {}},
+    {"category EXPLAIN missing", "CLASS M CATEGORY c EXPLAIN", true, "C:M{K:c(ex=)}",
+     {"Error Reading Parameter \"EXPLAIN\" of c.",
+      "Unexpected end of template file while reading category c"}},
     {"category END at the end of the file", "CLASS M CATEGORY c END", false, "C:M{K:c}", {}},
     {"version operator missing", "#if version",
      false, "", {"Error reading Operand of version"}},
@@ -302,6 +311,13 @@ const ReadCase kReadCases[] = {
     {"policy without end", POL "POLICY p", false, TREE "P:p" END_TREE,
      {"Unexpected end of template file while reading policy p."}},
     {"policy END at the end of the file", POL "POLICY p END", false, TREE "P:p" END_TREE, {}},
+    {"SUPPORTED before and after EXPLAIN, guards passed over",
+     POL "POLICY p\n#if version >= 4\nSUPPORTED !!SUPPORTED_WIN7\n#endif\nEXPLAIN e\n"
+     "END POLICY POLICY q EXPLAIN e SUPPORTED \"Windows 7\" END POLICY END CATEGORY",
+     true, TREE "P:p(ex=e,sup=!!SUPPORTED_WIN7), P:q(ex=e,sup=Windows 7)" END_TREE, {}},
+    {"SUPPORTED missing", POL "POLICY p SUPPORTED", false, TREE "P:p(sup=)" END_TREE,
+     {"Error Reading Parameter \"SUPPORTED\" of p.",
+      "Unexpected end of template file while reading policy p."}},
     {"EXPLAIN missing", POL "POLICY p EXPLAIN", false, TREE "P:p(ex=)" END_TREE,
      {"Error Reading Parameter \"EXPLAIN\" of p.",
       "Unexpected end of template file while reading policy p."}},
@@ -427,6 +443,13 @@ const ReadCase kReadCases[] = {
      "VALUENAME y VALUE 0 END ACTIONLIST END ITEMLIST END PART END POLICY END CATEGORY",
      true, TREE "P:p[DROPDOWNLIST d(key=dk,req,nosort,items=a:'1'|b:#2{dk:x='3'}|c:'4')]"
      "[DROPDOWNLIST e(items=z:''{K:y='0'})]" END_TREE, {}},
+    {"DEFAULT after an item's value or its action list; the last mark wins",
+     POL "POLICY p PART d DROPDOWNLIST ITEMLIST DEFAULT NAME a VALUE 1 DEFAULT NAME b VALUE 2 "
+     "END ITEMLIST END PART PART e DROPDOWNLIST ITEMLIST NAME a VALUE 1 DEFAULT NAME b VALUE 2 "
+     "ACTIONLIST VALUENAME x VALUE 3 END ACTIONLIST DEFAULT NAME c VALUE 3 END ITEMLIST END PART "
+     "END POLICY END CATEGORY",
+     true, TREE "P:p[DROPDOWNLIST d(items=a*:'1'|b:'2')]"
+     "[DROPDOWNLIST e(items=a:'1'|b*:'2'{K:x='3'}|c:'3')]" END_TREE, {}},
     {"item list VALUE before NAME", POL "POLICY p PART d DROPDOWNLIST ITEMLIST VALUE 1",
      false, TREE "P:p[DROPDOWNLIST d]" END_TREE,
      {"Error Reading Parameter \"VALUE\" of ITEMLIST.",

@@ -81,12 +81,16 @@ TEST(RoundTrip, EveryKindAndAwkwardTextReadsBackTheSame) {
     cTreeItem* category = t.Category(version, u"!!Cat");
     cTestDoc::Node<cObjCategory>(category).useDefaultKey = 0;
     cTestDoc::Node<cObjCategory>(category).keyName = u"Software\\Policies\\X; y / z";
+    cTestDoc::Node<cObjCategory>(category).explainFlag = 1;
+    cTestDoc::Node<cObjCategory>(category).explainText = u"Why: #if version >= 2";
     cTreeItem* item = t.Policy(category, u"!!Pol");
     auto& p = cTestDoc::Node<cObjPolicy>(item);
     p.explainFlag = 1;
     p.explainText = u"  leading and trailing blanks, a ; and // and a tab\t ";
     p.clientExtFlag = 1;
     p.clientExt = u"a b/c";
+    p.supportedFlag = 1;
+    p.supportedText = u"!!SUPPORTED_WIN7";
     p.valueNameFlag = 1;
     p.valueName = u"";
     p.valueOn = NumericValue(u"");
@@ -105,6 +109,7 @@ TEST(RoundTrip, EveryKindAndAwkwardTextReadsBackTheSame) {
     auto& drop = cTestDoc::AddPart<cObjPolPartDropDown>(item, u"Drop");
     drop.itemList = {{u"One", NumericValue(u"1"), {{u"K", {Entry(u"n", StringValue(u"v"))}}}},
                      {u"", DeleteValue(), {}}};
+    drop.itemList[1].defaultFlag = 1;
     auto& num = cTestDoc::AddPart<cObjPolPartNum>(item, u"Num");
     num.maxFlag = num.minFlag = num.spinFlag = num.defaultFlag = 1;
     num.min = u"-1";
@@ -132,6 +137,9 @@ TEST(RoundTrip, EveryKindAndAwkwardTextReadsBackTheSame) {
         auto& q = cTestDoc::Node<cObjPolicy>(readPolicy);
         EXPECT_EQ(q.explainText, p.explainText);
         EXPECT_EQ(q.clientExt, p.clientExt);
+        EXPECT_EQ(q.supportedText, p.supportedText);
+        auto& readCategory = cTestDoc::Node<cObjCategory>(back.Tree().ParentOf(readPolicy));
+        EXPECT_EQ(readCategory.explainText, u"Why: #if version >= 2");
         EXPECT_EQ(q.valueOn, p.valueOn);
         EXPECT_EQ(q.valueOff, p.valueOff);
         EXPECT_EQ(q.actionListOn, p.actionListOn);

@@ -52,6 +52,28 @@ TEST(TemplateWriter, WritesAClassWithACategoryAndAPolicy) {
                               })));
 }
 
+TEST(TemplateWriter, WritesACategorysExplainAfterItsKeyWithoutVersionLines) {
+    cTestDoc t;
+    cTreeItem* category = t.Category(t.Class(nullptr, u"USER"), u"Cat");
+    auto& c = cTestDoc::Node<cObjCategory>(category);
+    c.useDefaultKey = 0;
+    c.keyName = u"Software\\X";
+    c.explainFlag = 1;
+    c.explainText = u"!!CatHelp";
+    t.Policy(category, u"Pol");
+    EXPECT_EQ(Written(t.doc), ToUtf8(Lines({
+                                  u"CLASS USER",
+                                  u"   CATEGORY \"Cat\"",
+                                  u"      KEYNAME \"Software\\X\"",
+                                  u"      EXPLAIN \"!!CatHelp\"",
+                                  u"      POLICY \"Pol\"",
+                                  u"      END POLICY ; Pol",
+                                  u"   END CATEGORY ; Cat",
+                                  u"",
+                                  u"[STRINGS]",
+                              })));
+}
+
 TEST(TemplateWriter, EmptyTreeWritesOnlyItsStringsAndAnEmptyTableStillGetsItsHeader) {
     cTestDoc t;
     EXPECT_EQ(Written(t.doc), "");
@@ -90,6 +112,8 @@ TEST(TemplateWriter, WritesEveryLineOfAPolicy) {
     p.valueOff = DeleteValue();
     p.clientExtFlag = 1;
     p.clientExt = u"{D02B1F73-3407-48AE-BA88-E8213C6761F1}";
+    p.supportedFlag = 1;
+    p.supportedText = u"!!SUPPORTED_WIN7";
     p.actionListOn = {{u"A", {Entry(u"x", NumericValue(u"1")), Entry(u"y", StringValue(u"s"))}},
                       {u"B", {Entry(u"z", DeleteValue())}}};
     p.actionListOff = {{u"C", {Entry(u"w", StringValue(u"t"))}}};
@@ -97,6 +121,9 @@ TEST(TemplateWriter, WritesEveryLineOfAPolicy) {
     EXPECT_EQ(WrittenPolicy(t, item), ToUtf8(Lines({
                                           u"POLICY \"P\"",
                                           u"   KEYNAME \"K\"",
+                                          u"   #if VERSION >= 4",
+                                          u"   SUPPORTED !!SUPPORTED_WIN7",
+                                          u"   #endif",
                                           u"   #if VERSION >= 3",
                                           u"   EXPLAIN \"!!Explain\"",
                                           u"   #endif",
@@ -126,13 +153,21 @@ TEST(TemplateWriter, WritesEveryLineOfAPolicy) {
 
     // Texts whose flag is clear stay in the node but are not written.
     p.useDefaultKey = 1;
-    p.explainFlag = p.valueNameFlag = p.clientExtFlag = 0;
+    p.explainFlag = p.valueNameFlag = p.clientExtFlag = p.supportedFlag = 0;
     p.valueOn = StringValue(u"on");
     p.valueOff.reset();
     p.actionListOn.clear();
     p.actionListOff.clear();
     EXPECT_EQ(WrittenPolicy(t, item),
               ToUtf8(Lines({u"POLICY \"P\"", u"   VALUEON \"on\"", u"END POLICY ; P"})));
+
+    // A supported-on text that would not read back as one token is quoted.
+    p.supportedFlag = 1;
+    p.supportedText = u"Windows 7 and later";
+    p.valueOn.reset();
+    EXPECT_EQ(WrittenPolicy(t, item), ToUtf8(Lines({u"POLICY \"P\"", u"   #if VERSION >= 4",
+                                                    u"   SUPPORTED \"Windows 7 and later\"",
+                                                    u"   #endif", u"END POLICY ; P"})));
 }
 
 struct cPartCase {
@@ -226,6 +261,7 @@ TEST(TemplateWriter, WritesEveryPartKind) {
                  {u"One", NumericValue(u"1"), {}},
                  {u"Two", StringValue(u"2"), {{u"K", {Entry(u"n", StringValue(u"v"))}}}},
                  {u"Three", DeleteValue(), {}}};
+             drop.itemList[1].defaultFlag = 1;
          },
          {
              u"   PART \"D\" DROPDOWNLIST",
@@ -237,6 +273,7 @@ TEST(TemplateWriter, WritesEveryPartKind) {
              u"         VALUE NUMERIC 1",
              u"         NAME \"Two\"",
              u"         VALUE \"2\"",
+             u"         DEFAULT",
              u"         ACTIONLIST ",
              u"            KEYNAME \"K\"",
              u"               VALUENAME \"n\"",
