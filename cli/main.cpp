@@ -8,6 +8,7 @@
 
 #include "app/document.h"
 #include "app/messages.h"
+#include "cli/checkcommands.h"
 #include "cli/exportcommand.h"
 
 namespace {
@@ -44,7 +45,7 @@ private:
 int Usage(const char* problem) {
     if (problem)
         std::fprintf(stderr, "tessary-cli: %s\n\n", problem);
-    for (const char* text : {kUsage, kExportUsage, kUsageTail})
+    for (const char* text : {kUsage, kLintUsage, kFindUsage, kExportUsage, kUsageTail})
         std::fputs(text, problem ? stderr : stdout);
     return problem ? 2 : 0;
 }
@@ -57,11 +58,11 @@ int Usage(const char* problem) {
     std::_Exit(ok ? 0 : 1);
 }
 
-bool ReadTemplateFile(CPelwinDoc& doc, const std::string& path) {
+bool ReadTemplateFile(CPelwinDoc& doc, const std::string& path, cReadLog* log = nullptr) {
     // Without a window, the document's own tree stands in for the views.
     doc.SetFrame(&doc);
     doc.SetTreeView(&doc.Tree());
-    return doc.ReadFile(FromUtf8(path));
+    return doc.ReadFile(FromUtf8(path), log);
 }
 
 }  // namespace
@@ -125,11 +126,23 @@ int main(int argc, char** argv) {
     }
 
     if (args[0] == "export") {
-        int status =
-            RunExport(std::vector<std::string>(args.begin() + 1, args.end()), ReadTemplateFile,
-                      [&sink](const std::string& file) { sink.SetFile(file); });
+        int status = RunExport(
+            std::vector<std::string>(args.begin() + 1, args.end()),
+            [](CPelwinDoc& doc, const std::string& path) { return ReadTemplateFile(doc, path); },
+            [&sink](const std::string& file) { sink.SetFile(file); });
         if (status == 2)
             return status;
+        Finish(status == 0);
+    }
+
+    if (args[0] == "lint" || args[0] == "find") {
+        std::vector<std::string> rest(args.begin() + 1, args.end());
+        auto setFile = [&sink](const std::string& file) { sink.SetFile(file); };
+        int status = args[0] == "lint" ? RunLint(rest, ReadTemplateFile, setFile)
+                                       : RunFind(rest, ReadTemplateFile, setFile);
+        if (status == 2)
+            return Usage(args[0] == "lint" ? "lint takes [--werror] FILE..."
+                                           : "find takes [--key] PATTERN FILE...");
         Finish(status == 0);
     }
 

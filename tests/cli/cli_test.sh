@@ -72,8 +72,34 @@ grep -qx "$work/bad.adm:3: error: cannot export NUMERIC x of POLICY P is not a 3
     fail "export error: $(cat "$work/err")"
 [ -e "$work/exp/bad.admx" ] && fail "a failed export wrote a file"
 
+
+# lint: findings on standard output, the counts on standard error, warnings alone pass.
+printf 'CLASS MACHINE\r\n CATEGORY Cat\r\n  KEYNAME K\r\n  POLICY P\r\n  END POLICY\r\n END CATEGORY\r\n' >"$work/warn.adm"
+expect_status 0 "lint with a warning" "$cli" lint "$work/warn.adm"
+grep -qx "$work/warn.adm:4: warning: policy \"P\" writes nothing: it has no value name, no part and no action list \[empty-policy\]" "$work/out" ||
+    fail "lint finding: $(cat "$work/out")"
+grep -qx "0 errors, 1 warnings" "$work/err" || fail "lint counts: $(cat "$work/err")"
+cp "$work/out" "$work/lint-plain"
+expect_status 1 "lint --werror with a warning" "$cli" lint --werror "$work/warn.adm"
+cmp -s "$work/out" "$work/lint-plain" || fail "--werror changed the findings"
+expect_status 1 "lint of a missing file" "$cli" lint "$work/missing.adm"
+grep -q "No such file or directory" "$work/err" || fail "lint read failure: $(cat "$work/err")"
+expect_status 1 "lint of a template left open" "$cli" lint "$work/open.adm"
+grep -q "open.adm:2: error: Unexpected end of template file while reading category Cat \[read-message\]" "$work/out" ||
+    fail "lint read message: $(cat "$work/out")"
+expect_status 2 "lint without file" "$cli" lint
+expect_status 2 "find without file" "$cli" find pattern
+expect_status 1 "find without a match" "$cli" find nosuchthing "$work/warn.adm"
+expect_status 0 "find a policy" "$cli" find p "$work/warn.adm"
+grep -qx "$work/warn.adm:4: MACHINE > Cat > P: K" "$work/out" || fail "find output: $(cat "$work/out")"
+
 if [ -d "$corpus" ]; then
+    expect_status 0 "find --key in the corpus" "$cli" find --key DefaultClipboardSetting "$corpus/chrome-en-US.adm"
+    grep -qxF "$corpus/chrome-en-US.adm:147: MACHINE > Google > Google Chrome > Content settings > Default clipboard setting > Default clipboard setting: Software\\Policies\\Google\\Chrome\\DefaultClipboardSetting" "$work/out" ||
+        fail "find --key in the corpus: $(head -3 "$work/out")"
+
     for f in "$corpus"/*.adm; do
+        expect_status 0 "lint $(basename "$f")" "$cli" lint "$f"
         expect_status 0 "check $(basename "$f")" "$cli" check "$f"
         [ -s "$work/err" ] && fail "check $(basename "$f") printed: $(head -3 "$work/err")"
         expect_status 0 "convert $(basename "$f")" "$cli" convert "$f" "$work/a.adm"
