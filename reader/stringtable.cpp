@@ -1,5 +1,7 @@
 #include "reader/stringtable.h"
 
+#include <algorithm>
+
 namespace {
 
 // The name of a section header line ("[name]", blanks allowed around the name), or false
@@ -35,17 +37,17 @@ TextView StoreLine(TextView line, cStringMap& map) {
 }  // namespace
 
 void cStringMap::Set(Text name, Text text) {
-    auto found = m_index.find(name);
-    if (found != m_index.end()) {
+    // One hash and one probe whether the name is new or not.
+    auto [found, inserted] = m_index.try_emplace(name, m_entries.size());
+    if (!inserted) {
         m_entries[found->second].second = std::move(text);
         return;
     }
-    m_index.emplace(name, m_entries.size());
     m_entries.emplace_back(std::move(name), std::move(text));
 }
 
 bool cStringMap::Remove(TextView name) {
-    auto found = m_index.find(Text(name));
+    auto found = m_index.find(name);
     if (found == m_index.end())
         return false;
     size_t position = found->second;
@@ -57,7 +59,7 @@ bool cStringMap::Remove(TextView name) {
 }
 
 const Text* cStringMap::Find(TextView name) const {
-    auto found = m_index.find(Text(name));
+    auto found = m_index.find(name);
     return found == m_index.end() ? nullptr : &m_entries[found->second].second;
 }
 
@@ -71,6 +73,30 @@ bool LoadStrings(TextView text, cStringMap& map, cReadLog* log) {
     size_t pos = 0;
     int lineNumber = 0;
     while (pos < text.size()) {
+        if (!inSection) {
+            // Outside the section only a header line matters: go straight to the next "["
+            // that begins a line (after blanks), without cutting the lines in between.
+            size_t bracket = text.find(u'[', pos);
+            if (bracket == TextView::npos)
+                break;
+            size_t lineStart = bracket;
+            while (lineStart > pos && text[lineStart - 1] != u'\n' && IsBlank(text[lineStart - 1]))
+                --lineStart;
+            if (lineStart > pos && text[lineStart - 1] != u'\n') {
+                size_t next = text.find(u'\n', bracket);
+                if (next == TextView::npos)
+                    break;
+                if (log)
+                    lineNumber += int(std::count(text.begin() + std::ptrdiff_t(pos),
+                                                 text.begin() + std::ptrdiff_t(next + 1), u'\n'));
+                pos = next + 1;
+                continue;
+            }
+            if (log)
+                lineNumber += int(std::count(text.begin() + std::ptrdiff_t(pos),
+                                             text.begin() + std::ptrdiff_t(lineStart), u'\n'));
+            pos = lineStart;
+        }
         ++lineNumber;
         size_t end = text.find(u'\n', pos);
         if (end == TextView::npos)

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <functional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -29,7 +31,12 @@ public:
 
 private:
     std::vector<Entry> m_entries;
-    std::unordered_map<Text, size_t> m_index;
+    // Looked up by views as well as by texts, so that a lookup builds no temporary text.
+    struct cHash {
+        using is_transparent = void;
+        size_t operator()(TextView text) const { return std::hash<TextView>()(text); }
+    };
+    std::unordered_map<Text, size_t, cHash, std::equal_to<>> m_index;
 };
 
 // Fills map from the section headed [strings] (any case) of a template's decoded text. The

@@ -1,5 +1,6 @@
 #include "reader/tokenizer.h"
 
+#include <array>
 #include <utility>
 
 namespace {
@@ -7,10 +8,16 @@ namespace {
 constexpr TextView kIfdef = u"#IFDEF";
 constexpr TextView kEndif = u"#ENDIF";
 
-// Characters that end an unquoted token.
+// Characters that end an unquoted token, looked up in one step.
+constexpr auto kDelimiters = [] {
+    std::array<bool, 128> table{};
+    for (char c : {' ', '\n', '\r', '\t', '"', ';', '/'})
+        table[size_t(c)] = true;
+    return table;
+}();
+
 bool IsDelimiter(char16_t c) {
-    return c == u' ' || c == u'\n' || c == u'\r' || c == u'\t' || c == u'"' || c == u';' ||
-           c == u'/';
+    return c < 128 && kDelimiters[c];
 }
 
 void SkipBlanks(TextView& line) {

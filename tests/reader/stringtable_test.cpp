@@ -62,6 +62,22 @@ TEST(StringsSection, AnySizeIsReadWhole) {
     EXPECT_EQ(*map.Find(u"name29999"), Text(40, u'x'));
 }
 
+// Only a "[" that begins a line (after blanks) can open the section, and the lines logged
+// keep their numbers however much text before the section is passed over.
+TEST(StringsSection, FindsTheHeaderOnlyAtTheStartOfALine) {
+    cStringMap map;
+    cReadLog log;
+    ASSERT_TRUE(
+        LoadStrings(u"CLASS [strings]\r\nx=\"no\"\r\n\r\n  [other]\r\ny=1\r\n"
+                    u"POLICY \"[strings]\"\r\n\t[Strings]\r\na=\"A\"\r\n  b = B\r\n",
+                    map, &log));
+    EXPECT_EQ(map.Entries(), (std::vector<cStringMap::Entry>{{u"a", u"A"}, {u"b", u"B"}}));
+    EXPECT_EQ(log.stringsFirstLine, 7);
+    EXPECT_EQ(log.stringsLastLine, 9);
+    ASSERT_EQ(log.strings.size(), 2u);
+    EXPECT_EQ(log.strings[1].line, 9);
+}
+
 TEST(StringMap, KeepsOrderAndIndexThroughRemoval) {
     cStringMap map;
     map.Set(u"a", u"1");
