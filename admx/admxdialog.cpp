@@ -140,17 +140,8 @@ void cDialogPrompts::ShowAdmxReport(const Text& summary, const std::vector<Text>
 }
 
 bool ExportAsAdmx(CPelwinDoc& doc, cAppPrompts& prompts) {
-    if (cPropertySheetSeam* sheet = SharedState().sheet) {
-        switch (sheet->AskApply()) {
-            case cAnswer::Yes:
-                sheet->ApplyNow();
-                break;
-            case cAnswer::No:
-                break;
-            case cAnswer::Cancel:
-                return false;
-        }
-    }
+    if (!SettleSheetEdits())
+        return false;
 
     namespace fs = std::filesystem;
     fs::path source(ToUtf8(doc.Path().empty() ? doc.Title() : doc.Path()));

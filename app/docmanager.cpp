@@ -140,18 +140,9 @@ bool cDocManager::DoSave(CPelwinDoc& doc, bool askName) {
         if (!m_prompts.AskSavePath(doc, path) || path.empty())
             return false;
     }
-    if (cPropertySheetSeam* sheet = SharedState().sheet) {
-        switch (sheet->AskApply()) {
-            case cAnswer::Yes:
-                sheet->ApplyNow();
-                break;
-            case cAnswer::No:
-                break;
-            case cAnswer::Cancel:
-                // Nothing is written and the document stays exactly as it was.
-                return false;
-        }
-    }
+    // On Cancel nothing is written and the document stays exactly as it was.
+    if (!SettleSheetEdits())
+        return false;
     // The chosen format holds from the first successful write on.
     int previousFormat = doc.Utf16();
     doc.SetUtf16(format);

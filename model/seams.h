@@ -63,6 +63,10 @@ struct cSharedState {
 
 cSharedState& SharedState();
 
+// Before a template is written out (saved or exported): asks the sheet, if any, about edits
+// not yet applied and applies them on Yes. False when the user cancelled: write nothing.
+bool SettleSheetEdits();
+
 // ---- Preview panels ------------------------------------------------------------------
 
 struct cRect {
