@@ -126,7 +126,9 @@ public:
 
 class cPolPartCheckBox : public virtual cPolicyPart {
 public:
-    cPolPartCheckBox() { typeKeyword = u"CHECKBOX"; }
+    static constexpr TextView kKeyword = u"CHECKBOX";
+
+    cPolPartCheckBox() { typeKeyword = kKeyword; }
     cPolPartCheckBox(const cPolPartCheckBox&) = default;
 
     cActionList actionListOn;
@@ -138,7 +140,9 @@ public:
 
 class cPolPartCombo : public virtual cPolicyPart {
 public:
-    cPolPartCombo() { typeKeyword = u"COMBOBOX"; }
+    static constexpr TextView kKeyword = u"COMBOBOX";
+
+    cPolPartCombo() { typeKeyword = kKeyword; }
     cPolPartCombo(const cPolPartCombo&) = default;
 
     int defaultFlag = 0;
@@ -154,7 +158,9 @@ public:
 
 class cPolPartDropDown : public virtual cPolicyPart {
 public:
-    cPolPartDropDown() { typeKeyword = u"DROPDOWNLIST"; }
+    static constexpr TextView kKeyword = u"DROPDOWNLIST";
+
+    cPolPartDropDown() { typeKeyword = kKeyword; }
     cPolPartDropDown(const cPolPartDropDown&) = default;
 
     cItemListChain itemList;
@@ -164,7 +170,9 @@ public:
 
 class cPolPartEditText : public virtual cPolicyPart {
 public:
-    cPolPartEditText() { typeKeyword = u"EDITTEXT"; }
+    static constexpr TextView kKeyword = u"EDITTEXT";
+
+    cPolPartEditText() { typeKeyword = kKeyword; }
     cPolPartEditText(const cPolPartEditText&) = default;
 
     int defaultFlag = 0;
@@ -178,7 +186,9 @@ public:
 
 class cPolPartListBox : public virtual cPolicyPart {
 public:
-    cPolPartListBox() { typeKeyword = u"LISTBOX"; }
+    static constexpr TextView kKeyword = u"LISTBOX";
+
+    cPolPartListBox() { typeKeyword = kKeyword; }
     cPolPartListBox(const cPolPartListBox&) = default;
 
     int additive = 0;
@@ -189,7 +199,9 @@ public:
 
 class cPolPartNum : public virtual cPolicyPart {
 public:
-    cPolPartNum() { typeKeyword = u"NUMERIC"; }
+    static constexpr TextView kKeyword = u"NUMERIC";
+
+    cPolPartNum() { typeKeyword = kKeyword; }
     cPolPartNum(const cPolPartNum&) = default;
 
     int defaultFlag = 0;
@@ -206,6 +218,8 @@ public:
 
 class cPolPartText : public virtual cPolicyPart {
 public:
-    cPolPartText() { typeKeyword = u"TEXT"; }
+    static constexpr TextView kKeyword = u"TEXT";
+
+    cPolPartText() { typeKeyword = kKeyword; }
     cPolPartText(const cPolPartText&) = default;
 };

@@ -155,7 +155,8 @@ public:
     cObjPolPartCheckBox(const cObjPolPartCheckBox& other, cObjPolicy* policy)
         : cPolicyPart(other), cObjPolPart(policy), cPolPartCheckBox(other) {}
     std::unique_ptr<cObjPolPart> ClonePart(cObjPolicy* policy) const override;
-    cPanelKind PanelKind() const override { return cPanelKind::CheckBox; }
+    static constexpr cPanelKind kKind = cPanelKind::CheckBox;
+    cPanelKind PanelKind() const override { return kKind; }
 };
 
 class cObjPolPartCombo : public cObjPolPart, public cPolPartCombo {
@@ -164,7 +165,8 @@ public:
     cObjPolPartCombo(const cObjPolPartCombo& other, cObjPolicy* policy)
         : cPolicyPart(other), cObjPolPart(policy), cPolPartCombo(other) {}
     std::unique_ptr<cObjPolPart> ClonePart(cObjPolicy* policy) const override;
-    cPanelKind PanelKind() const override { return cPanelKind::Combo; }
+    static constexpr cPanelKind kKind = cPanelKind::Combo;
+    cPanelKind PanelKind() const override { return kKind; }
     cPanelContent PanelContent(bool refresh) const override;
 };
 
@@ -174,7 +176,8 @@ public:
     cObjPolPartDropDown(const cObjPolPartDropDown& other, cObjPolicy* policy)
         : cPolicyPart(other), cObjPolPart(policy), cPolPartDropDown(other) {}
     std::unique_ptr<cObjPolPart> ClonePart(cObjPolicy* policy) const override;
-    cPanelKind PanelKind() const override { return cPanelKind::DropDown; }
+    static constexpr cPanelKind kKind = cPanelKind::DropDown;
+    cPanelKind PanelKind() const override { return kKind; }
     cPanelContent PanelContent(bool refresh) const override;
 };
 
@@ -184,7 +187,8 @@ public:
     cObjPolPartEditText(const cObjPolPartEditText& other, cObjPolicy* policy)
         : cPolicyPart(other), cObjPolPart(policy), cPolPartEditText(other) {}
     std::unique_ptr<cObjPolPart> ClonePart(cObjPolicy* policy) const override;
-    cPanelKind PanelKind() const override { return cPanelKind::EditText; }
+    static constexpr cPanelKind kKind = cPanelKind::EditText;
+    cPanelKind PanelKind() const override { return kKind; }
     cPanelContent PanelContent(bool refresh) const override;
 };
 
@@ -194,7 +198,8 @@ public:
     cObjPolPartListBox(const cObjPolPartListBox& other, cObjPolicy* policy)
         : cPolicyPart(other), cObjPolPart(policy), cPolPartListBox(other) {}
     std::unique_ptr<cObjPolPart> ClonePart(cObjPolicy* policy) const override;
-    cPanelKind PanelKind() const override { return cPanelKind::ListBox; }
+    static constexpr cPanelKind kKind = cPanelKind::ListBox;
+    cPanelKind PanelKind() const override { return kKind; }
 };
 
 class cObjPolPartNum : public cObjPolPart, public cPolPartNum {
@@ -203,7 +208,8 @@ public:
     cObjPolPartNum(const cObjPolPartNum& other, cObjPolicy* policy)
         : cPolicyPart(other), cObjPolPart(policy), cPolPartNum(other) {}
     std::unique_ptr<cObjPolPart> ClonePart(cObjPolicy* policy) const override;
-    cPanelKind PanelKind() const override { return cPanelKind::Numeric; }
+    static constexpr cPanelKind kKind = cPanelKind::Numeric;
+    cPanelKind PanelKind() const override { return kKind; }
     cPanelContent PanelContent(bool refresh) const override;
 };
 
@@ -213,7 +219,8 @@ public:
     cObjPolPartText(const cObjPolPartText& other, cObjPolicy* policy)
         : cPolicyPart(other), cObjPolPart(policy), cPolPartText(other) {}
     std::unique_ptr<cObjPolPart> ClonePart(cObjPolicy* policy) const override;
-    cPanelKind PanelKind() const override { return cPanelKind::Text; }
+    static constexpr cPanelKind kKind = cPanelKind::Text;
+    cPanelKind PanelKind() const override { return kKind; }
 };
 
 // A fresh part of the kind named by a type keyword, or none for any other keyword.

@@ -14,17 +14,19 @@ cNodeDataSnapshot::cNodeDataSnapshot(const cData& node) : m_copy(node.Clone()) {
 void cNodeDataSnapshot::RestoreInto(cData& node) const {
     if (!m_copy || m_copy->kind != node.kind)
         return;
-    if (auto* to = dynamic_cast<cPolClass*>(&node)) {
-        to->className = dynamic_cast<const cPolClass&>(*m_copy).className;
-    } else if (auto* to = dynamic_cast<cCategory*>(&node)) {
-        const auto& from = dynamic_cast<const cCategory&>(*m_copy);
+    if (node.kind == kKindClass) {
+        static_cast<cPolClass&>(node).className = static_cast<const cPolClass&>(*m_copy).className;
+    } else if (node.kind == kKindCategory) {
+        auto* to = static_cast<cCategory*>(&node);
+        const auto& from = static_cast<const cCategory&>(*m_copy);
         to->name = from.name;
         to->keyName = from.keyName;
         to->useDefaultKey = from.useDefaultKey;
         to->explainText = from.explainText;
         to->explainFlag = from.explainFlag;
-    } else if (auto* to = dynamic_cast<cPolicy*>(&node)) {
-        const auto& from = dynamic_cast<const cPolicy&>(*m_copy);
+    } else if (node.kind == kKindPolicy) {
+        auto* to = static_cast<cPolicy*>(&node);
+        const auto& from = static_cast<const cPolicy&>(*m_copy);
         to->name = from.name;
         to->keyName = from.keyName;
         to->explainText = from.explainText;
@@ -40,8 +42,9 @@ void cNodeDataSnapshot::RestoreInto(cData& node) const {
         to->actionListOff = from.actionListOff;
         to->valueOff = from.valueOff;
         to->valueOn = from.valueOn;
-    } else if (auto* to = dynamic_cast<cPolVersion*>(&node)) {
-        const auto& from = dynamic_cast<const cPolVersion&>(*m_copy);
+    } else if (node.kind == kKindVersion) {
+        auto* to = static_cast<cPolVersion*>(&node);
+        const auto& from = static_cast<const cPolVersion&>(*m_copy);
         to->label = from.label;
         to->op = from.op;
         to->number = from.number;
@@ -88,16 +91,23 @@ void cApplyPropertiesStep::Restore(const cNodeDataSnapshot& data) {
 
 Text ApplyStepText(const cData& node) {
     Text name;
-    if (auto* cls = dynamic_cast<const cPolClass*>(&node))
-        name = cls->className;
-    else if (auto* category = dynamic_cast<const cCategory*>(&node))
-        name = category->name;
-    else if (auto* policy = dynamic_cast<const cPolicy*>(&node))
-        name = policy->name;
-    else if (auto* version = dynamic_cast<const cPolVersion*>(&node))
-        name = version->label;
-    else if (auto* part = dynamic_cast<const cPolicyPart*>(&node))
-        name = part->name;
+    switch (node.kind) {
+        case kKindClass:
+            name = static_cast<const cPolClass&>(node).className;
+            break;
+        case kKindCategory:
+            name = static_cast<const cCategory&>(node).name;
+            break;
+        case kKindPolicy:
+            name = static_cast<const cPolicy&>(node).name;
+            break;
+        case kKindVersion:
+            name = static_cast<const cPolVersion&>(node).label;
+            break;
+        case kKindPart:
+            name = static_cast<const cPolicyPart&>(node).name;
+            break;
+    }
     if (node.treeView)
         name = node.treeView->DisplayLabel(name);
     return u"Apply properties of " + name;
