@@ -350,6 +350,7 @@ TEST_F(LeaveViewTest, BorderMarksTheActiveViewAndPanelsTakeNoFocus) {
 // painted; a frame of the screen is about 16 ms. The real templates have policies of one
 // part at most, so the policy is added to one of them, its labels from its string table.
 TEST(LeaveViewTiming, RebuildingAPolicyOfManyPartsFitsInAFrame) {
+    SKIP_WITHOUT_CORPUS();
     cFakeSheet sheet;
     CPelwinDoc doc;
     doc.SetFrame(&doc);
