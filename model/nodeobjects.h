@@ -48,6 +48,7 @@ public:
     cObjClass(const cObjClass& other) : cEmptyPanelNode(), cPolClass(other) {}
 
     std::unique_ptr<cData> Clone() const override;
+    bool AssignData(const cData& from) override;
     Text GetInheritedKey() const override { return Text(); }
     Text GetEffectiveKey() const override { return Text(); }
     cData* GetData() override { return this; }
@@ -59,6 +60,7 @@ public:
     cObjCategory(const cObjCategory& other) : cEmptyPanelNode(), cCategory(other) {}
 
     std::unique_ptr<cData> Clone() const override;
+    bool AssignData(const cData& from) override;
     Text GetInheritedKey() const override;
     Text GetEffectiveKey() const override;
     void UpdateDisplay() override;
@@ -71,6 +73,7 @@ public:
     cObjVersion(const cObjVersion& other) : cEmptyPanelNode(), cPolVersion(other) {}
 
     std::unique_ptr<cData> Clone() const override;
+    bool AssignData(const cData& from) override;
     Text GetInheritedKey() const override;
     Text GetEffectiveKey() const override { return GetInheritedKey(); }
     void UpdateDisplay() override;
@@ -87,6 +90,7 @@ public:
     ~cObjPolicy() override;
 
     std::unique_ptr<cData> Clone() const override;
+    bool AssignData(const cData& from) override;
     Text GetInheritedKey() const override;
     Text GetEffectiveKey() const override;
     void UpdateDisplay() override;
@@ -104,6 +108,15 @@ public:
     bool DeletePart(const cObjPolPart* part);
     // The part following `part`, or none.
     cObjPolPart* NextPart(const cObjPolPart* part) const;
+    // Where part stands in the list; the list's size when it is not one of this policy's.
+    size_t IndexOfPart(const cObjPolPart* part) const;
+    // Unlinks the part at index and hands it over; null for an index past the end.
+    std::unique_ptr<cObjPolPart> TakePart(size_t index);
+    // Puts part at index (clamped to the end) and makes this its policy.
+    cObjPolPart* InsertPart(size_t index, std::unique_ptr<cObjPolPart> part);
+    // Puts parts in place of the whole list and hands the old list over.
+    std::vector<std::unique_ptr<cObjPolPart>> ReplaceParts(
+        std::vector<std::unique_ptr<cObjPolPart>> parts);
 
 private:
     std::vector<std::unique_ptr<cObjPolPart>> m_parts;
@@ -155,8 +168,13 @@ public:
     cObjPolPartCheckBox(const cObjPolPartCheckBox& other, cObjPolicy* policy)
         : cPolicyPart(other), cObjPolPart(policy), cPolPartCheckBox(other) {}
     std::unique_ptr<cObjPolPart> ClonePart(cObjPolicy* policy) const override;
+<<<<<<< HEAD
+    bool AssignData(const cData& from) override;
+    cPanelKind PanelKind() const override { return cPanelKind::CheckBox; }
+=======
     static constexpr cPanelKind kKind = cPanelKind::CheckBox;
     cPanelKind PanelKind() const override { return kKind; }
+>>>>>>> hd
 };
 
 class cObjPolPartCombo : public cObjPolPart, public cPolPartCombo {
@@ -165,8 +183,13 @@ public:
     cObjPolPartCombo(const cObjPolPartCombo& other, cObjPolicy* policy)
         : cPolicyPart(other), cObjPolPart(policy), cPolPartCombo(other) {}
     std::unique_ptr<cObjPolPart> ClonePart(cObjPolicy* policy) const override;
+<<<<<<< HEAD
+    bool AssignData(const cData& from) override;
+    cPanelKind PanelKind() const override { return cPanelKind::Combo; }
+=======
     static constexpr cPanelKind kKind = cPanelKind::Combo;
     cPanelKind PanelKind() const override { return kKind; }
+>>>>>>> hd
     cPanelContent PanelContent(bool refresh) const override;
 };
 
@@ -176,8 +199,13 @@ public:
     cObjPolPartDropDown(const cObjPolPartDropDown& other, cObjPolicy* policy)
         : cPolicyPart(other), cObjPolPart(policy), cPolPartDropDown(other) {}
     std::unique_ptr<cObjPolPart> ClonePart(cObjPolicy* policy) const override;
+<<<<<<< HEAD
+    bool AssignData(const cData& from) override;
+    cPanelKind PanelKind() const override { return cPanelKind::DropDown; }
+=======
     static constexpr cPanelKind kKind = cPanelKind::DropDown;
     cPanelKind PanelKind() const override { return kKind; }
+>>>>>>> hd
     cPanelContent PanelContent(bool refresh) const override;
 };
 
@@ -187,8 +215,13 @@ public:
     cObjPolPartEditText(const cObjPolPartEditText& other, cObjPolicy* policy)
         : cPolicyPart(other), cObjPolPart(policy), cPolPartEditText(other) {}
     std::unique_ptr<cObjPolPart> ClonePart(cObjPolicy* policy) const override;
+<<<<<<< HEAD
+    bool AssignData(const cData& from) override;
+    cPanelKind PanelKind() const override { return cPanelKind::EditText; }
+=======
     static constexpr cPanelKind kKind = cPanelKind::EditText;
     cPanelKind PanelKind() const override { return kKind; }
+>>>>>>> hd
     cPanelContent PanelContent(bool refresh) const override;
 };
 
@@ -198,8 +231,13 @@ public:
     cObjPolPartListBox(const cObjPolPartListBox& other, cObjPolicy* policy)
         : cPolicyPart(other), cObjPolPart(policy), cPolPartListBox(other) {}
     std::unique_ptr<cObjPolPart> ClonePart(cObjPolicy* policy) const override;
+<<<<<<< HEAD
+    bool AssignData(const cData& from) override;
+    cPanelKind PanelKind() const override { return cPanelKind::ListBox; }
+=======
     static constexpr cPanelKind kKind = cPanelKind::ListBox;
     cPanelKind PanelKind() const override { return kKind; }
+>>>>>>> hd
 };
 
 class cObjPolPartNum : public cObjPolPart, public cPolPartNum {
@@ -208,8 +246,13 @@ public:
     cObjPolPartNum(const cObjPolPartNum& other, cObjPolicy* policy)
         : cPolicyPart(other), cObjPolPart(policy), cPolPartNum(other) {}
     std::unique_ptr<cObjPolPart> ClonePart(cObjPolicy* policy) const override;
+<<<<<<< HEAD
+    bool AssignData(const cData& from) override;
+    cPanelKind PanelKind() const override { return cPanelKind::Numeric; }
+=======
     static constexpr cPanelKind kKind = cPanelKind::Numeric;
     cPanelKind PanelKind() const override { return kKind; }
+>>>>>>> hd
     cPanelContent PanelContent(bool refresh) const override;
 };
 
@@ -219,8 +262,13 @@ public:
     cObjPolPartText(const cObjPolPartText& other, cObjPolicy* policy)
         : cPolicyPart(other), cObjPolPart(policy), cPolPartText(other) {}
     std::unique_ptr<cObjPolPart> ClonePart(cObjPolicy* policy) const override;
+<<<<<<< HEAD
+    bool AssignData(const cData& from) override;
+    cPanelKind PanelKind() const override { return cPanelKind::Text; }
+=======
     static constexpr cPanelKind kKind = cPanelKind::Text;
     cPanelKind PanelKind() const override { return kKind; }
+>>>>>>> hd
 };
 
 // A fresh part of the kind named by a type keyword, or none for any other keyword.
