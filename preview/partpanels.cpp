@@ -501,33 +501,33 @@ void cPanelWidget::mouseDoubleClickEvent(QMouseEvent* event) {
     event->accept();
 }
 
-std::unique_ptr<cPanel> CreatePartPanel(cPanelKind kind, const QRect& rect, cCtrlList* node,
-                                        QWidget* parent) {
-    std::unique_ptr<cPanelWidget> panel;
+cPanelWidget* CreatePartPanel(cPanelKind kind, const QRect& rect, cCtrlList* node,
+                              QWidget* parent) {
+    cPanelWidget* panel = nullptr;
     switch (kind) {
         case cPanelKind::Empty:
-            panel = std::make_unique<cEmptyPanel>(node, parent);
+            panel = new cEmptyPanel(node, parent);
             break;
         case cPanelKind::CheckBox:
-            panel = std::make_unique<cCheckBoxPanel>(node, parent);
+            panel = new cCheckBoxPanel(node, parent);
             break;
         case cPanelKind::Text:
-            panel = std::make_unique<cTextPanel>(node, parent);
+            panel = new cTextPanel(node, parent);
             break;
         case cPanelKind::EditText:
-            panel = std::make_unique<cEditTextPanel>(node, parent);
+            panel = new cEditTextPanel(node, parent);
             break;
         case cPanelKind::Combo:
-            panel = std::make_unique<cComboPanel>(node, parent);
+            panel = new cComboPanel(node, parent);
             break;
         case cPanelKind::DropDown:
-            panel = std::make_unique<cDropDownPanel>(node, parent);
+            panel = new cDropDownPanel(node, parent);
             break;
         case cPanelKind::ListBox:
-            panel = std::make_unique<cListBoxPanel>(node, parent);
+            panel = new cListBoxPanel(node, parent);
             break;
         case cPanelKind::Numeric:
-            panel = std::make_unique<cNumericPanel>(node, parent);
+            panel = new cNumericPanel(node, parent);
             break;
     }
     if (!panel)
