@@ -83,6 +83,22 @@ public:
         return m_map ? std::string_view(static_cast<const char*>(m_map), m_size) : m_copy;
     }
 
+    // Lets go of the mapped pages before byte `end` (all of them by default): the bytes
+    // stay readable, coming back from the file when read again, but no longer count
+    // against the process while the tree is built.
+    void Release(size_t end = size_t(-1)) {
+        if (!m_map)
+            return;
+        static const size_t page = size_t(::sysconf(_SC_PAGESIZE));
+        end = std::min(end, m_size);
+        if (end < m_size)
+            end -= end % page;
+        if (end > m_released)
+            ::madvise(static_cast<char*>(m_map) + m_released, end - m_released, MADV_DONTNEED);
+        // Pages read again after a full release count again: start over from the front.
+        m_released = end < m_size ? end : 0;
+    }
+
 private:
     bool LoadFrom(int fd, cFileError& error) {
         struct stat st {};
@@ -131,6 +147,7 @@ private:
 
     void* m_map = nullptr;
     size_t m_size = 0;
+    size_t m_released = 0;  // the pages before this byte were let go
     std::string m_copy;
 };
 
@@ -441,7 +458,17 @@ bool CPelwinDoc::ReadFile(const Text& path, cReadLog* log) {
         TextView text = TemplateText(bytes, m_utf16, storage);
         if (!LoadStrings(text, m_strings, log))
             return false;
+        // Finding and loading the strings went over the whole file; the tokens are read
+        // again front to back, so what lies behind them can go as they advance.
+        file.Release();
         cTokenizer tokens(text);
+        const char* textStart = reinterpret_cast<const char*>(text.data());
+        if (textStart >= bytes.data() && textStart < bytes.data() + bytes.size()) {
+            const size_t offset = size_t(textStart - bytes.data());
+            tokens.SetReleaseHook(
+                [&file, offset](size_t consumed) { file.Release(offset + consumed * 2); },
+                size_t(1) << 19);
+        }
         bool read;
         if (log) {
             tokens.SetReferenceLog(&log->references);
