@@ -95,8 +95,7 @@ public:
             end -= end % page;
         if (end > m_released)
             ::madvise(static_cast<char*>(m_map) + m_released, end - m_released, MADV_DONTNEED);
-        // Pages read again after a full release count again: start over from the front.
-        m_released = end < m_size ? end : 0;
+        m_released = std::max(m_released, end);
     }
 
 private:
@@ -458,9 +457,8 @@ bool CPelwinDoc::ReadFile(const Text& path, cReadLog* log) {
         TextView text = TemplateText(bytes, m_utf16, storage);
         if (!LoadStrings(text, m_strings, log))
             return false;
-        // Finding and loading the strings went over the whole file; the tokens are read
-        // again front to back, so what lies behind them can go as they advance.
-        file.Release();
+        // The tokens are read front to back: what lies behind them can go as they advance.
+        // A decoded copy leaves nothing to read in the mapping at all.
         cTokenizer tokens(text);
         const char* textStart = reinterpret_cast<const char*>(text.data());
         if (textStart >= bytes.data() && textStart < bytes.data() + bytes.size()) {
@@ -468,6 +466,8 @@ bool CPelwinDoc::ReadFile(const Text& path, cReadLog* log) {
             tokens.SetReleaseHook(
                 [&file, offset](size_t consumed) { file.Release(offset + consumed * 2); },
                 size_t(1) << 19);
+        } else {
+            file.Release();
         }
         bool read;
         if (log) {

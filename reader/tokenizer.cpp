@@ -64,7 +64,7 @@ cTokenizer::cScan cTokenizer::Scan() {
     m_scanLine = m_lineNumber;
     if (first == u'"') {
         m_line.remove_prefix(1);
-        size_t close = m_line.find(u'"');
+        size_t close = FindUnit(m_line, u'"');
         if (close == TextView::npos) {
             m_scanned = m_line;
             m_line = TextView();
