@@ -185,7 +185,10 @@ void cPolTreeView::DeleteItem(cTreeItem* item) {
 }
 
 cPreviewTarget* cPolTreeView::Preview() const {
-    auto* splitter = qobject_cast<QSplitter*>(parentWidget());
+    // The view stands in the splitter's left pane, directly or under the find bar.
+    QSplitter* splitter = nullptr;
+    for (QWidget* up = parentWidget(); up && !splitter; up = up->parentWidget())
+        splitter = qobject_cast<QSplitter*>(up);
     if (!splitter || splitter->count() < 2)
         return nullptr;
     return dynamic_cast<cPreviewTarget*>(splitter->widget(1));
