@@ -45,8 +45,7 @@ cFindBar::cFindBar(QWidget* parent)
     m_field->installEventFilter(this);
     m_names->setChecked(true);
     m_keys->setChecked(true);
-    m_count->setMinimumWidth(
-        m_count->fontMetrics().horizontalAdvance(QStringLiteral("0000 of 0000")));
+    m_field->setMinimumWidth(m_field->fontMetrics().horizontalAdvance(QStringLiteral("0")) * 12);
     m_count->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
     m_next->setShortcut(QKeySequence(Qt::Key_F3));
@@ -106,6 +105,7 @@ void cFindBar::SetTreeView(cPolTreeView* view) {
     m_visible.clear();
     m_hidden.clear();
     m_unfolded.clear();
+    m_refusedFirst = nullptr;
     m_view = view;
     if (view) {
         // While a filter is on, a change of the tree is matched again once it is done; the
@@ -141,8 +141,9 @@ void cFindBar::Open() {
         action->setEnabled(true);
     m_field->setFocus(Qt::ShortcutFocusReason);
     m_field->selectAll();
+    // Opened again over the last text: the filter comes back, the selection stays (F3 moves).
     if (wasHidden && !m_field->text().isEmpty())
-        Refilter(true);
+        Refilter(false);
 }
 
 void cFindBar::Close() {
@@ -158,6 +159,7 @@ void cFindBar::Close() {
 void cFindBar::ModelAboutToChange() {
     m_matches.clear();
     m_visible.clear();
+    m_refusedFirst = nullptr;
 }
 
 void cFindBar::RefilterLater() {
@@ -232,10 +234,14 @@ void cFindBar::Refilter(bool selectFirst) {
     }
     m_updating = false;
 
-    if (selectFirst && !m_matches.empty()) {
+    // A first match the sheet refused (the user kept unapplied edits) is not asked for again
+    // on every further keystroke; F3 still asks.
+    if (selectFirst && !m_matches.empty() && m_matches.front() != m_refusedFirst) {
         cTreeItem* first = m_matches.front();
         // The sheet may ask about unapplied edits and the tree may change meanwhile.
-        if (m_view->Select(first) && m_view)
+        const bool moved = m_view->Select(first);
+        m_refusedFirst = moved ? nullptr : first;
+        if (moved && m_view)
             m_view->scrollTo(model->IndexFromItem(first));
     }
     UpdateCount();
@@ -245,6 +251,7 @@ void cFindBar::ShowAll() {
     m_filtering = false;
     m_matches.clear();
     m_visible.clear();
+    m_refusedFirst = nullptr;
     if (!m_view) {
         m_hidden.clear();
         m_unfolded.clear();

@@ -73,6 +73,7 @@ private:
 
     std::vector<cTreeItem*> m_matches;  // Not owned; cleared before the tree changes.
     std::unordered_set<const cTreeItem*> m_visible;
+    const cTreeItem* m_refusedFirst = nullptr;  // compared only, never followed
     QList<QPersistentModelIndex> m_hidden;
     QList<QPersistentModelIndex> m_unfolded;  // expanded by the find, not by the user
     QList<QMetaObject::Connection> m_connections;

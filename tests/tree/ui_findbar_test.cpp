@@ -12,6 +12,8 @@
 #include "app/mainframe.h"
 #include "app/uitest.h"
 #include "model/nodeobjects.h"
+#include "properties/proppages.h"
+#include "properties/propsheet.h"
 #include "testsupport.h"
 #include "tree/findbar.h"
 #include "tree/poltreeview.h"
@@ -219,6 +221,14 @@ TEST_F(FindBarTest, TypingFiltersF3StepsInTreeOrderAndEscRestoresTheTree) {
     QTest::keyClick(view, Qt::Key_F3);
     EXPECT_EQ(Selected(), "Print headers");
     EXPECT_FALSE(doc->IsModified());
+
+    // Opened again, the bar filters by its last text and leaves the selection where it is.
+    ASSERT_TRUE(view->Select(Item("Proxy")));
+    frame->Command(cCommand::EditFind)->trigger();
+    EXPECT_EQ(bar->Field()->selectedText(), "print h");
+    EXPECT_EQ(Shown(), (QStringList{"USER", "Printing", "Print headers"}));
+    EXPECT_EQ(Selected(), "Proxy");
+    EXPECT_EQ(bar->Count()->text(), "0 of 1");
 }
 
 TEST_F(FindBarTest, TheFilterFollowsATreeChangeAndAClosedWindow) {
@@ -236,6 +246,28 @@ TEST_F(FindBarTest, TheFilterFollowsATreeChangeAndAClosedWindow) {
     child->close();
     QApplication::processEvents();
     EXPECT_TRUE(app->Docs().Documents().empty());
+}
+
+// Moving to the first match asks the sheet like any selection change; a refusal is not asked
+// again on every further keystroke while the first match stays the same.
+TEST_F(FindBarTest, UnappliedEditsAreAskedAboutOnceWhileTyping) {
+    OpenText(kTemplate);
+    ASSERT_TRUE(view->Select(Item("Proxy")));
+    QTest::keyClicks(frame->Sheet()->PolicyPage()->name, "x");
+    frame->Command(cCommand::EditFind)->trigger();
+    bar->Field()->setText("Home");
+    ASSERT_EQ(prompts.questions.size(), 1u);
+    QTest::keyClicks(bar->Field(), " page");
+    EXPECT_EQ(prompts.questions.size(), 1u);
+    EXPECT_EQ(Selected(), "Proxy");
+    EXPECT_EQ(bar->Count()->text(), "0 of 1");
+    // F3 asks again, and Yes applies the edit and moves.
+    prompts.answers = {cAnswer::Yes};
+    QTest::keyClick(bar->Field(), Qt::Key_F3);
+    EXPECT_EQ(prompts.questions.size(), 2u);
+    EXPECT_EQ(Selected(), "Home page");
+    EXPECT_TRUE(doc->IsModified());
+    doc->SetModifiedFlag(0);
 }
 
 TEST_F(FindBarTest, AValueNameOfARealTemplateFindsItsPolicy) {
