@@ -91,6 +91,10 @@ cFindBar::cFindBar(QWidget* parent)
 
 cFindBar::~cFindBar() = default;
 
+cPolTreeView* cFindBar::TreeView() const {
+    return m_view;
+}
+
 QList<QAction*> cFindBar::KeyActions() const {
     return {m_next, m_previous, m_close};
 }

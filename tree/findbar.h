@@ -28,7 +28,7 @@ public:
 
     // The tree searched; null leaves the bar with nothing to search.
     void SetTreeView(cPolTreeView* view);
-    cPolTreeView* TreeView() const { return m_view; }
+    cPolTreeView* TreeView() const;
     // Next (F3, Enter), Previous (Shift+F3) and Close (Esc): put on a widget that holds the
     // bar and the tree so that the keys work in either. Enabled while the bar is open.
     QList<QAction*> KeyActions() const;
