@@ -424,8 +424,6 @@ void cWrittenSide::Policies(std::vector<cBinding>& out) {
         XmlList(sig.Field("enabledList"), policy.child("enabledList"), key);
         XmlList(sig.Field("disabledList"), policy.child("disabledList"), key);
 
-        // The presentation's controls by the elements they show.
-        std::unordered_map<std::string_view, pugi::xml_node> controls;
         std::string presentationId =
             Reference(policy.attribute("presentation").value(), "presentation");
         pugi::xml_node presentation;
@@ -435,19 +433,16 @@ void cWrittenSide::Policies(std::vector<cBinding>& out) {
                 Problem(where + " names an undefined presentation " + presentationId);
             } else {
                 presentation = it->second;
-                for (pugi::xml_node control : presentation.children())
-                    if (pugi::xml_attribute refId = control.attribute("refId"))
-                        controls.emplace(refId.value(), control);
             }
         }
         std::unordered_set<std::string_view> ids;
         for (pugi::xml_node element : policy.child("elements").children()) {
-            std::string_view id = element.attribute("id").value();
-            auto control = controls.find(id);
-            XmlElement(sig, element, control != controls.end() ? control->second : pugi::xml_node(),
-                       key);
+            const char* id = element.attribute("id").value();
+            // A policy has few elements: its controls are looked through, not indexed.
+            pugi::xml_node control = presentation.find_child_by_attribute("refId", id);
+            XmlElement(sig, element, control, key);
             ids.insert(id);
-            if (presentation && control == controls.end())
+            if (presentation && !control)
                 Problem(where + " does not show its element " + std::string(id));
         }
         std::string& text = sig.Str();
