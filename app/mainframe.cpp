@@ -25,6 +25,7 @@
 #include "model/seams.h"
 #include "preview/polleaveview.h"
 #include "properties/propsheet.h"
+#include "tree/dialogstringmap.h"
 #include "tree/poltreeview.h"
 
 namespace {
@@ -258,6 +259,10 @@ void CMainFrame::CreateCommands() {
         if (cPropertySheetSeam* sheet = SharedState().sheet)
             sheet->ShowWindow(true);
     });
+    connect(Command(cCommand::StringTable), &QAction::triggered, this, [this] {
+        if (CPelwinDoc* doc = ActiveDocument())
+            RunStringTableCommand(*doc, ChildOf(*doc), nullptr);
+    });
     connect(Command(cCommand::ViewToolbar), &QAction::triggered, this,
             [this](bool on) { m_toolBar->setVisible(on); });
     connect(Command(cCommand::ViewStatusBar), &QAction::triggered, this,
@@ -477,6 +482,8 @@ void CMainFrame::UpdateCommands() {
                         cCommand::EditUndo,
                         cCommand::ContextHelp})
         Command(id)->setEnabled(false);
+    // Edits any open template's string table.
+    Command(cCommand::StringTable)->setEnabled(hasDocument);
 }
 
 void CMainFrame::ShowMenuSet(int menuId) {
