@@ -11,6 +11,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "app/pelwinapp.h"
 #include "model/nodeobjects.h"
 #include "properties/proppages.h"
 #include "properties/propsheet.h"
@@ -52,18 +53,34 @@ void MarkTemplateOf(cData* node) {
 
 }  // namespace
 
-cLstCtrActionList::cLstCtrActionList(QWidget* parent) : QTableWidget(parent) {
-    setSelectionBehavior(QAbstractItemView::SelectRows);
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
-    verticalHeader()->hide();
-    horizontalHeader()->setSectionsClickable(false);
-    horizontalHeader()->setStretchLastSection(false);
-    // The selected row stays marked while the table does not have the focus.
-    QPalette shown = palette();
+void SetListColumns(QTableWidget* list, const QStringList& headers, const QList<int>& widths,
+                    const QList<int>& typeColumns) {
+    list->setColumnCount(int(headers.size()));
+    list->setHorizontalHeaderLabels(headers);
+    int typeWidth =
+        list->fontMetrics().horizontalAdvance(QString::fromStdU16String(Text(kTypeNumeric))) + 16;
+    for (int column = 0; column < widths.size(); ++column)
+        list->setColumnWidth(column, typeColumns.contains(column)
+                                         ? std::max(widths[column], typeWidth)
+                                         : widths[column]);
+}
+
+void SetListLook(QTableWidget* list) {
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->setWordWrap(false);
+    list->verticalHeader()->hide();
+    list->verticalHeader()->setDefaultSectionSize(list->fontMetrics().height() + 6);
+    QPalette shown = list->palette();
     for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
         shown.setColor(QPalette::Inactive, role, shown.color(QPalette::Active, role));
-    setPalette(shown);
+    list->setPalette(shown);
+}
+
+cLstCtrActionList::cLstCtrActionList(QWidget* parent) : QTableWidget(parent) {
+    SetListLook(this);
+    horizontalHeader()->setSectionsClickable(false);
 }
 
 cPPActionList::cPPActionList(const cActionList& first, const cActionList* second, QWidget* parent)
@@ -80,19 +97,16 @@ cPPActionList::cPPActionList(const cActionList& first, const cActionList* second
     deleteButton = new QPushButton(QStringLiteral("Delete"), this);
 
     if (two) {
-        list->setColumnCount(6);
-        list->setHorizontalHeaderLabels({QStringLiteral("Key name"), QStringLiteral("Value name"),
-                                         QStringLiteral("Value on"), QStringLiteral("Type on"),
-                                         QStringLiteral("Value off"), QStringLiteral("Type off")});
-        for (auto [column, width] :
-             {std::pair{0, 250}, {1, 100}, {2, 100}, {3, 65}, {4, 100}, {5, 65}})
-            list->setColumnWidth(column, width);
+        SetListColumns(
+            list,
+            {QStringLiteral("Key name"), QStringLiteral("Value name"), QStringLiteral("Value on"),
+             QStringLiteral("Type on"), QStringLiteral("Value off"), QStringLiteral("Type off")},
+            {250, 100, 100, 65, 100, 65}, {kTypeOn, kTypeOff});
     } else {
-        list->setColumnCount(4);
-        list->setHorizontalHeaderLabels({QStringLiteral("Key name"), QStringLiteral("Value name"),
-                                         QStringLiteral("Value "), QStringLiteral("Type")});
-        for (auto [column, width] : {std::pair{0, 300}, {1, 100}, {2, 210}, {3, 65}})
-            list->setColumnWidth(column, width);
+        SetListColumns(list,
+                       {QStringLiteral("Key name"), QStringLiteral("Value name"),
+                        QStringLiteral("Value "), QStringLiteral("Type")},
+                       {300, 100, 210, 65}, {kTypeOn});
         valueOff->hide();
     }
 
@@ -220,6 +234,7 @@ cPropActList::cPropActList(cActionList& first, cActionList* second, QWidget* par
     : QDialog(parent), m_first(first), m_second(second) {
     setWindowTitle(QStringLiteral("ActionList"));
     setModal(true);
+    setFont(CPelwinApp::SharedFont());
     m_tabs = new QTabWidget(this);
     m_page = new cPPActionList(first, second, m_tabs);
     m_tabs->addTab(m_page, QStringLiteral("Action list"));

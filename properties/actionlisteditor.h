@@ -17,6 +17,13 @@ public:
     explicit cLstCtrActionList(QWidget* parent = nullptr);
 };
 
+// Sets a list's column widths; a type column is kept wide enough to show "<numeric>" whole
+// in whatever font the list has.
+void SetListColumns(QTableWidget* list, const QStringList& headers, const QList<int>& widths,
+                    const QList<int>& typeColumns);
+// One-line rows, and the selected row marked also while the list has no focus.
+void SetListLook(QTableWidget* list);
+
 // The one page of the action list editor: the table of key and value name pairs and the
 // fields that edit the row they show. It works on a copy; OK writes it into the lists.
 class cPPActionList : public QWidget {

@@ -70,19 +70,11 @@ void cPPDro2::CreateWindow() {
     m_table = cItemListTable(*m_items);
     m_content = new QWidget(this);
     list = new QTableWidget(m_content);
-    list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
-    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    list->verticalHeader()->hide();
-    QPalette shown = list->palette();
-    for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
-        shown.setColor(QPalette::Inactive, role, shown.color(QPalette::Active, role));
-    list->setPalette(shown);
-    list->setColumnCount(4);
-    list->setHorizontalHeaderLabels({QStringLiteral("Item name"), QStringLiteral("Value"),
-                                     QStringLiteral("Type"), QStringLiteral("Default")});
-    for (auto [column, width] : {std::pair{0, 150}, {1, 125}, {2, 65}, {3, 55}})
-        list->setColumnWidth(column, width);
+    SetListLook(list);
+    SetListColumns(list,
+                   {QStringLiteral("Item name"), QStringLiteral("Value"), QStringLiteral("Type"),
+                    QStringLiteral("Default")},
+                   {150, 125, 65, 55}, {kType});
 
     deleteValue = new QRadioButton(QStringLiteral(" Delete value from registry"), m_content);
     explicitValue = new QRadioButton(QStringLiteral("Explicit value"), m_content);

@@ -1,5 +1,7 @@
 #include "tree/dialogstringmap.h"
 
+#include <algorithm>
+
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -8,6 +10,8 @@
 #include <QTableWidget>
 
 #include "app/document.h"
+#include "app/pelwinapp.h"
+#include "properties/actionlisteditor.h"
 
 namespace {
 
@@ -30,6 +34,7 @@ cDialogStringMap::cDialogStringMap(const cStringMap& map, QWidget* parent)
     : QDialog(parent), m_map(map), m_rows(map) {
     setWindowTitle(QStringLiteral("String table"));
     setModal(true);
+    setFont(CPelwinApp::SharedFont());
     setFixedSize(Dlu(0, 0, 347, 134).size());
 
     okButton = new QPushButton(QStringLiteral("OK"), this);
@@ -45,28 +50,29 @@ cDialogStringMap::cDialogStringMap(const cStringMap& map, QWidget* parent)
     deleteButton = new QPushButton(QStringLiteral("Delete"), this);
     deleteButton->setGeometry(Dlu(290, 69, 50, 14));
     deleteButton->setAutoDefault(false);
-    (new QLabel(QStringLiteral("Search string:"), this))->setGeometry(Dlu(10, 100, 44, 8));
+    auto* searchLabel = new QLabel(QStringLiteral("Search string:"), this);
     searchString = new QLineEdit(this);
-    searchString->setGeometry(Dlu(60, 97, 221, 12));
-    (new QLabel(QStringLiteral("Display string:"), this))->setGeometry(Dlu(10, 115, 45, 8));
+    auto* displayLabel = new QLabel(QStringLiteral("Display string:"), this);
     displayString = new QLineEdit(this);
-    displayString->setGeometry(Dlu(60, 115, 221, 12));
+    // The fields begin where the labels end, so that no font cuts the labels; they end
+    // under the list's right edge.
+    QRect searchRect = Dlu(60, 97, 221, 12);
+    QRect displayRect = Dlu(60, 115, 221, 12);
+    int labelLeft = Dlu(10, 0, 0, 0).left();
+    int fieldLeft = std::max(searchRect.left(),
+                             labelLeft + fontMetrics().horizontalAdvance(displayLabel->text()) + 6);
+    for (QRect* rect : {&searchRect, &displayRect})
+        rect->setLeft(fieldLeft);
+    searchString->setGeometry(searchRect);
+    displayString->setGeometry(displayRect);
+    searchLabel->setGeometry(labelLeft, searchRect.top(), fieldLeft - labelLeft,
+                             searchRect.height());
+    displayLabel->setGeometry(labelLeft, displayRect.top(), fieldLeft - labelLeft,
+                              displayRect.height());
 
-    list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
-    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    list->verticalHeader()->hide();
-    list->setWordWrap(false);
-    // The selected row stays marked while the list does not have the focus.
-    QPalette shown = list->palette();
-    for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
-        shown.setColor(QPalette::Inactive, role, shown.color(QPalette::Active, role));
-    list->setPalette(shown);
-    list->setColumnCount(2);
-    list->setHorizontalHeaderLabels(
-        {QStringLiteral("Search string"), QStringLiteral("Display string")});
-    list->setColumnWidth(0, 200);
-    list->setColumnWidth(1, 200);
+    SetListLook(list);
+    SetListColumns(list, {QStringLiteral("Search string"), QStringLiteral("Display string")},
+                   {200, 200}, {});
 
     list->setRowCount(int(m_rows.Rows().size()));
     for (int row = 0; row < list->rowCount(); ++row)
@@ -120,6 +126,8 @@ void cDialogStringMap::LoadFields(bool focus) {
         QSignalBlocker blockText(displayString);
         searchString->setText(ToQ(cells.name));
         displayString->setText(ToQ(cells.text));
+        // Long texts are read from their beginning.
+        displayString->setCursorPosition(0);
     }
     list->scrollToItem(list->item(row, 0));
     searchString->selectAll();

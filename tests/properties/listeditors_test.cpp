@@ -36,6 +36,11 @@ QStringList Headers(QTableWidget* list) {
     return headers;
 }
 
+// Type columns keep "<numeric>" readable in the list's font.
+QString TypeWidth(QTableWidget* list) {
+    return QString::number(std::max(65, list->fontMetrics().horizontalAdvance("<numeric>") + 16));
+}
+
 QStringList Row(QTableWidget* list, int row) {
     QStringList cells;
     for (int column = 0; column < list->columnCount(); ++column)
@@ -74,8 +79,10 @@ TEST(ActionListEditor, TwoListModeBuildsPairedRowsAndOkRewritesBothLists) {
     ASSERT_EQ(dialog.Tabs()->count(), 1);
     EXPECT_EQ(dialog.Tabs()->tabText(0), "Action list");
     cPPActionList* page = dialog.Page();
-    EXPECT_EQ(Headers(page->list), QStringList({"Key name/250", "Value name/100", "Value on/100",
-                                                "Type on/65", "Value off/100", "Type off/65"}));
+    QString type = TypeWidth(page->list);
+    EXPECT_EQ(Headers(page->list),
+              QStringList({"Key name/250", "Value name/100", "Value on/100", "Type on/" + type,
+                           "Value off/100", "Type off/" + type}));
     ASSERT_EQ(page->list->rowCount(), 2);
     EXPECT_EQ(Row(page->list, 0), QStringList({"B", "w", "", "", "x", "<string>"}));
     EXPECT_EQ(Row(page->list, 1),
@@ -117,8 +124,8 @@ TEST(ActionListEditor, OneListModeOffersNoValueChoiceAndEmptyTablesDisableTheFie
     cPropActList dialog(list, nullptr);
     cPPActionList* page = dialog.Page();
     dialog.show();
-    EXPECT_EQ(Headers(page->list),
-              QStringList({"Key name/300", "Value name/100", "Value /210", "Type/65"}));
+    EXPECT_EQ(Headers(page->list), QStringList({"Key name/300", "Value name/100", "Value /210",
+                                                "Type/" + TypeWidth(page->list)}));
     EXPECT_FALSE(page->valueOff->isVisible());
     EXPECT_EQ(page->valueOn->title(), "Value");
     for (QWidget* control : DetailControls(page))
@@ -244,7 +251,8 @@ TEST(ItemListPage, IsMadeWhenShownAndAppliesTheTableInOrder) {
     page.show();
     ASSERT_TRUE(page.HasWindow());
     EXPECT_FALSE(page.IsModified());
-    EXPECT_EQ(Headers(page.list).mid(0, 3), QStringList({"Item name/150", "Value/125", "Type/65"}));
+    EXPECT_EQ(Headers(page.list).mid(0, 3),
+              QStringList({"Item name/150", "Value/125", "Type/" + TypeWidth(page.list)}));
     EXPECT_EQ(Row(page.list, 0).mid(0, 3), QStringList({"One", "1", "<numeric>"}));
     EXPECT_TRUE(page.explicitValue->isChecked());
     EXPECT_TRUE(page.numeric->isChecked());
