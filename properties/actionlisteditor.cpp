@@ -247,7 +247,7 @@ cPropActList::cPropActList(cActionList& first, cActionList* second, QWidget* par
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_tabs, 1);
     layout->addWidget(buttons);
-    resize(second ? 760 : 740, 520);
+    resize(second ? 800 : 790, 520);
 }
 
 void cPropActList::accept() {

@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 #include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFile>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSplitter>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "app/document.h"
@@ -15,6 +19,7 @@
 #include "properties/itemlistpage.h"
 #include "properties/proppages.h"
 #include "properties/propsheet.h"
+#include "tests/writer/writertest.h"
 #include "testsupport.h"
 #include "tree/poltreeview.h"
 
@@ -304,4 +309,111 @@ TEST(ItemListPage, AnEditedActionListOfARowSetsTheModifiedFlag) {
     EXPECT_TRUE(page.IsModified());
     page.Apply(part);
     EXPECT_EQ(part.itemList[0].actionList, (cActionList{{u"K", {Entry(u"", u"v")}}}));
+}
+
+// A check box with an action list of two keys and a drop-down list of three items, one
+// with an action list, made in the editors, saved, and read back by tessary-cli check.
+TEST(ListEditors, EditedListsAreSavedInTheirLayoutAndReadBack) {
+    CPelwinApp app;
+    cMessageRecorder messages;
+    cTestDoc t;
+    cTreeItem* category = t.Category(t.Class(nullptr, u"MACHINE"), u"Cat");
+    cTestDoc::Node<cObjCategory>(category).keyName = u"Software\\Policies\\Example";
+    cTreeItem* policy = t.Policy(category, u"Pol");
+    cTestDoc::Node<cObjPolicy>(policy).valueName = u"Pol";
+    cTestDoc::Node<cObjPolicy>(policy).valueNameFlag = 1;
+    auto& box = cTestDoc::AddPart<cObjPolPartCheckBox>(policy, u"Box");
+    box.valueName = u"Box";
+    auto& dropDown = cTestDoc::AddPart<cObjPolPartDropDown>(policy, u"Level");
+    dropDown.valueName = u"Level";
+
+    {
+        cPropActList dialog(box.actionListOn, &box.actionListOff);
+        dialog.show();
+        cPPActionList* page = dialog.Page();
+        QTest::mouseClick(page->newButton, Qt::LeftButton);
+        Type(page->keyName, "Software\\A");
+        Type(page->valueName, "x");
+        QTest::mouseClick(page->valueOn->explicitValue, Qt::LeftButton);
+        page->valueOn->numeric->click();
+        Type(page->valueOn->text, "1");
+        QTest::mouseClick(page->newButton, Qt::LeftButton);
+        Type(page->keyName, "Software\\B");
+        Type(page->valueName, "y");
+        QTest::mouseClick(page->valueOff->deleteValue, Qt::LeftButton);
+        QTest::mouseClick(dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok),
+                          Qt::LeftButton);
+    }
+
+    cPPDro2 items;
+    items.Fill(dropDown);
+    items.show();
+    for (const char* name : {"Low", "Mid", "High"}) {
+        QTest::mouseClick(items.addButton, Qt::LeftButton);
+        Type(items.itemName, name);
+        Type(items.value, QString(name).toLower());
+    }
+    OnNextModal([](QWidget* modal) {
+        auto* dialog = qobject_cast<cPropActList*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        QTest::mouseClick(dialog->Page()->newButton, Qt::LeftButton);
+        Type(dialog->Page()->keyName, "Software\\C");
+        Type(dialog->Page()->valueName, "z");
+        Type(dialog->Page()->valueOn->text, "2");
+        dialog->accept();
+    });
+    ClickRow(items.list, 1);
+    QTest::mouseClick(items.actionListButton, Qt::LeftButton);
+    items.Apply(dropDown);
+
+    QTemporaryDir dir;
+    QString path = dir.filePath("lists.adm");
+    ASSERT_TRUE(t.doc.WriteFile(path.toStdU16String()));
+    QProcess cli;
+    cli.start(TESSARY_CLI_PATH, {"check", path});
+    ASSERT_TRUE(cli.waitForFinished(30000));
+    EXPECT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+    EXPECT_TRUE(cli.readAllStandardError().isEmpty());
+    EXPECT_TRUE(messages.texts.empty());
+
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QByteArray bytes = file.readAll();
+    QString text = QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData() + 2),
+                                      (bytes.size() - 2) / 2);
+    int from = text.indexOf("PART \"Box\"");
+    int to = text.indexOf("END PART", text.indexOf("PART \"Level\""));
+    ASSERT_GE(from, 0);
+    ASSERT_GT(to, from);
+    // New key groups go to the front: the rows A, B come out as B, A.
+    EXPECT_EQ(text.mid(from, to - from).toStdU16String(),
+              Lines({u"PART \"Box\" CHECKBOX",
+                     u"            VALUENAME \"Box\"",
+                     u"               ACTIONLISTON ",
+                     u"                  KEYNAME \"Software\\A\"",
+                     u"                     VALUENAME \"x\"",
+                     u"                     VALUE NUMERIC 1",
+                     u"               END ACTIONLISTON ",
+                     u"               ACTIONLISTOFF ",
+                     u"                  KEYNAME \"Software\\B\"",
+                     u"                     VALUENAME \"y\"",
+                     u"                     VALUE DELETE ",
+                     u"               END ACTIONLISTOFF ",
+                     u"         END PART ",
+                     u"         PART \"Level\" DROPDOWNLIST",
+                     u"            VALUENAME \"Level\"",
+                     u"            ITEMLIST",
+                     u"               NAME \"Low\"",
+                     u"               VALUE \"low\"",
+                     u"               NAME \"Mid\"",
+                     u"               VALUE \"mid\"",
+                     u"               ACTIONLIST ",
+                     u"                  KEYNAME \"Software\\C\"",
+                     u"                     VALUENAME \"z\"",
+                     u"                     VALUE \"2\"",
+                     u"               END ACTIONLIST ",
+                     u"               NAME \"High\"",
+                     u"               VALUE \"high\"",
+                     u"            END ITEMLIST"}) +
+                  u"         ");
 }
