@@ -139,4 +139,8 @@ TEST(StringTableDialog, OkOnACorpusTemplateChangesNothingSaved) {
     Text after;
     ASSERT_TRUE(SaveTemplate(doc, after));
     EXPECT_TRUE(before == after);
+    // The strings section written holds the original's texts, each one whole.
+    cStringMap reread;
+    ASSERT_TRUE(LoadStrings(after, reread));
+    EXPECT_EQ(reread.Entries(), original.Entries());
 }
