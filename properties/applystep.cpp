@@ -12,57 +12,8 @@ bool cNodeDataSnapshot::Supports(const cData& node) {
 cNodeDataSnapshot::cNodeDataSnapshot(const cData& node) : m_copy(node.Clone()) {}
 
 void cNodeDataSnapshot::RestoreInto(cData& node) const {
-    if (!m_copy || m_copy->kind != node.kind)
-        return;
-    if (auto* to = dynamic_cast<cPolClass*>(&node)) {
-        to->className = dynamic_cast<const cPolClass&>(*m_copy).className;
-    } else if (auto* to = dynamic_cast<cCategory*>(&node)) {
-        const auto& from = dynamic_cast<const cCategory&>(*m_copy);
-        to->name = from.name;
-        to->keyName = from.keyName;
-        to->useDefaultKey = from.useDefaultKey;
-        to->explainText = from.explainText;
-        to->explainFlag = from.explainFlag;
-    } else if (auto* to = dynamic_cast<cPolicy*>(&node)) {
-        const auto& from = dynamic_cast<const cPolicy&>(*m_copy);
-        to->name = from.name;
-        to->keyName = from.keyName;
-        to->explainText = from.explainText;
-        to->clientExt = from.clientExt;
-        to->valueName = from.valueName;
-        to->useDefaultKey = from.useDefaultKey;
-        to->valueNameFlag = from.valueNameFlag;
-        to->explainFlag = from.explainFlag;
-        to->clientExtFlag = from.clientExtFlag;
-        to->supportedText = from.supportedText;
-        to->supportedFlag = from.supportedFlag;
-        to->actionListOn = from.actionListOn;
-        to->actionListOff = from.actionListOff;
-        to->valueOff = from.valueOff;
-        to->valueOn = from.valueOn;
-    } else if (auto* to = dynamic_cast<cPolVersion*>(&node)) {
-        const auto& from = dynamic_cast<const cPolVersion&>(*m_copy);
-        to->label = from.label;
-        to->op = from.op;
-        to->number = from.number;
-    }
-}
-
-cTreePath cTreePath::Of(const cTreeItem* item) {
-    cTreePath path;
-    for (; item && item->parent; item = item->parent)
-        path.rows.insert(path.rows.begin(), item->row);
-    return path;
-}
-
-cData* cTreePath::Find(const cTemplateTree& tree) const {
-    const cTreeItem* item = tree.Root();
-    for (size_t row : rows) {
-        if (row >= item->children.size())
-            return nullptr;
-        item = item->children[row].get();
-    }
-    return item == tree.Root() ? nullptr : item->node.get();
+    if (m_copy)
+        node.AssignData(*m_copy);
 }
 
 cApplyPropertiesStep::cApplyPropertiesStep(cData& node)
