@@ -261,7 +261,7 @@ void CMainFrame::CreateCommands() {
     });
     connect(Command(cCommand::StringTable), &QAction::triggered, this, [this] {
         if (CPelwinDoc* doc = ActiveDocument())
-            RunStringTableCommand(*doc, ChildOf(*doc), nullptr);
+            RunStringTableCommand(*doc, ChildOf(*doc));
     });
     connect(Command(cCommand::ViewToolbar), &QAction::triggered, this,
             [this](bool on) { m_toolBar->setVisible(on); });

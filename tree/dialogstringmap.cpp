@@ -11,6 +11,7 @@
 
 #include "app/document.h"
 #include "app/pelwinapp.h"
+#include "edit/editstep.h"
 #include "properties/actionlisteditor.h"
 
 namespace {
@@ -161,14 +162,11 @@ void cDialogStringMap::OnDelete() {
     LoadFields(true);
 }
 
-bool RunStringTableCommand(CPelwinDoc& doc, QWidget* parent,
-                           const std::function<void(std::unique_ptr<cStringTableStep>)>& push) {
+bool RunStringTableCommand(CPelwinDoc& doc, QWidget* parent) {
     cDialogStringMap dialog(doc.Strings(), parent);
     if (dialog.exec() != QDialog::Accepted)
         return false;
-    auto step = std::make_unique<cStringTableStep>(doc, doc.Strings(), dialog.Result());
-    step->Redo();
-    if (push)
-        push(std::move(step));
+    PerformStep(doc,
+                std::make_unique<cStringTableStep>(Text(u"Edit string table"), dialog.Result()));
     return true;
 }

@@ -1,8 +1,6 @@
 #pragma once
 
 #include <QDialog>
-#include <functional>
-#include <memory>
 
 #include "tree/stringtableedit.h"
 
@@ -42,8 +40,6 @@ private:
 class CPelwinDoc;
 
 // The String table command: runs the dialog over parent and on OK replaces the document's
-// table, re-labels every node and marks the template modified. The change is handed to
-// push as one step already done ("Edit string table"); without a push it is final.
-// True on OK.
-bool RunStringTableCommand(CPelwinDoc& doc, QWidget* parent,
-                           const std::function<void(std::unique_ptr<cStringTableStep>)>& push);
+// table as one step, "Edit string table", which re-labels every node and marks the
+// template modified. True on OK.
+bool RunStringTableCommand(CPelwinDoc& doc, QWidget* parent);

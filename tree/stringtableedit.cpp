@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "app/document.h"
 #include "properties/listtables.h"
 
 cStringTableRows::cStringTableRows(const cStringMap& map) {
@@ -62,13 +61,4 @@ cStringMap cStringTableRows::BuildMap(const cStringMap& old) const {
     for (const cStringRow& row : m_rows)
         result.Set(row.name, row.text);
     return result;
-}
-
-cStringTableStep::cStringTableStep(CPelwinDoc& doc, cStringMap before, cStringMap after)
-    : m_doc(doc), m_before(std::move(before)), m_after(std::move(after)) {}
-
-void cStringTableStep::Put(const cStringMap& table) {
-    m_doc.Strings() = table;
-    m_doc.RefreshAllNodes();
-    m_doc.SetModifiedFlag(1);
 }

@@ -4,8 +4,6 @@
 
 #include "reader/stringtable.h"
 
-class CPelwinDoc;
-
 // The rows of the String table dialog, apart from its widgets: one row per name, kept in
 // the list's ascending order as rows are inserted (edits do not move a row). The dialog's
 // only state; the document's table changes on OK alone.
@@ -39,22 +37,4 @@ public:
 private:
     std::vector<cStringRow> m_rows;
     int m_selected = -1;
-};
-
-// "Edit string table": the document's whole table before and after. Applying either side
-// re-labels every node and marks the template modified.
-class cStringTableStep {
-public:
-    cStringTableStep(CPelwinDoc& doc, cStringMap before, cStringMap after);
-
-    static Text Name() { return u"Edit string table"; }
-    void Redo() { Put(m_after); }
-    void Undo() { Put(m_before); }
-
-private:
-    void Put(const cStringMap& table);
-
-    CPelwinDoc& m_doc;
-    cStringMap m_before;
-    cStringMap m_after;
 };

@@ -8,6 +8,7 @@
 
 #include "app/document.h"
 #include "app/uitest.h"
+#include "edit/editstep.h"
 #include "model/nodeobjects.h"
 #include "testsupport.h"
 #include "writer/templatewriter.h"
@@ -89,24 +90,35 @@ TEST(StringTableDialog, OkReplacesTheTableAndRelabelsCancelLeavesAll) {
         Type(dialog->displayString, "Changed");
         QTest::mouseClick(dialog->cancelButton, Qt::LeftButton);
     });
-    EXPECT_FALSE(RunStringTableCommand(doc, nullptr, nullptr));
+    EXPECT_FALSE(RunStringTableCommand(doc, nullptr));
     EXPECT_FALSE(doc.IsModified());
     EXPECT_EQ(*doc.Strings().Find(u"Cat"), u"Old");
 
-    std::unique_ptr<cStringTableStep> step;
+    // The change reaches the document as one step that undo takes back.
+    struct cKeepingSink : cStepSink {
+        bool Push(std::unique_ptr<cEditStep> step) override {
+            steps.push_back(std::move(step));
+            return steps.back()->Apply(*doc);
+        }
+        CPelwinDoc* doc = nullptr;
+        std::vector<std::unique_ptr<cEditStep>> steps;
+    } sink;
+    sink.doc = &doc;
+    doc.SetStepSink(&sink);
     OnNextModal([](QWidget* modal) {
         auto* dialog = qobject_cast<cDialogStringMap*>(modal);
         ASSERT_NE(dialog, nullptr);
         Type(dialog->displayString, "New");
         QTest::mouseClick(dialog->okButton, Qt::LeftButton);
     });
-    EXPECT_TRUE(RunStringTableCommand(
-        doc, nullptr, [&](std::unique_ptr<cStringTableStep> done) { step = std::move(done); }));
+    EXPECT_TRUE(RunStringTableCommand(doc, nullptr));
     EXPECT_TRUE(doc.IsModified());
     EXPECT_EQ(item->label, u"New");
-    ASSERT_NE(step, nullptr);
-    step->Undo();
+    ASSERT_EQ(sink.steps.size(), 1u);
+    EXPECT_EQ(sink.steps[0]->Label(), u"Edit string table");
+    sink.steps[0]->Revert(doc);
     EXPECT_EQ(item->label, u"Old");
+    doc.SetStepSink(nullptr);
 }
 
 // A real template's table through the dialog and OK, untouched: the saved text is the
@@ -134,7 +146,7 @@ TEST(StringTableDialog, OkOnACorpusTemplateChangesNothingSaved) {
         QTest::mouseClick(dialog->okButton, Qt::LeftButton);
     });
     cStringMap original = doc.Strings();
-    ASSERT_TRUE(RunStringTableCommand(doc, nullptr, nullptr));
+    ASSERT_TRUE(RunStringTableCommand(doc, nullptr));
     EXPECT_EQ(doc.Strings().Entries(), original.Entries());
     Text after;
     ASSERT_TRUE(SaveTemplate(doc, after));

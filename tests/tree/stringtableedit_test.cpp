@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "edit/editstep.h"
 #include "tests/writer/writertest.h"
 #include "tree/stringtableedit.h"
 
@@ -81,15 +82,15 @@ TEST(StringTableStep, UndoAndRedoSwapTheTableItsOrderAndEveryLabel) {
     cStringTableRows rows(before);
     rows.Select(0);
     rows.SetName(u"Renamed");
-    cStringTableStep step(t.doc, before, rows.BuildMap(before));
+    cStringTableStep step(u"Edit string table", rows.BuildMap(before));
     t.doc.SetModifiedFlag(0);
 
-    step.Redo();
+    ASSERT_TRUE(step.Apply(t.doc));
     EXPECT_EQ(category->label, u"!!Cat");
     EXPECT_EQ(t.doc.Strings().Entries(),
               (Map({{u"Other", u"O"}, {u"Renamed", u"Old name"}}).Entries()));
     EXPECT_TRUE(t.doc.IsModified());
-    step.Undo();
+    ASSERT_TRUE(step.Revert(t.doc));
     EXPECT_EQ(category->label, u"Old name");
     EXPECT_EQ(t.doc.Strings().Entries(), before.Entries());
 }
