@@ -1,11 +1,8 @@
 #include "model/nodeobjects.h"
 
-<<<<<<< HEAD
 #include <algorithm>
 
-=======
 #include "model/partkinds.h"
->>>>>>> hd
 #include "model/templatetree.h"
 
 namespace {
