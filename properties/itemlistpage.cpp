@@ -11,7 +11,7 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
-#include "model/nodedata.h"
+#include "model/partkinds.h"
 #include "properties/actionlisteditor.h"
 
 namespace {
@@ -33,9 +33,21 @@ cPPDro2::cPPDro2(QWidget* parent) : cPropPage(QStringLiteral("Item list"), paren
     layout->setContentsMargins(0, 0, 0, 0);
 }
 
+namespace {
+
+// The item list of a drop-down list part; none for any other node.
+cItemListChain* ItemsOf(cData& node) {
+    cObjPolPart* part = node.GetPartObject();
+    if (!part)
+        return nullptr;
+    return VisitPart(*part, cOverloaded{[](cObjPolPartDropDown& list) { return &list.itemList; },
+                                        [](auto&) -> cItemListChain* { return nullptr; }});
+}
+
+}  // namespace
+
 void cPPDro2::Fill(cData& node) {
-    auto* dropDown = dynamic_cast<cPolPartDropDown*>(&node);
-    m_items = dropDown ? &dropDown->itemList : nullptr;
+    m_items = ItemsOf(node);
     // A page shown for another part starts over from that part's list.
     Removed();
     if (isVisible() && m_items)
@@ -43,8 +55,8 @@ void cPPDro2::Fill(cData& node) {
 }
 
 void cPPDro2::Apply(cData& node) {
-    auto* dropDown = dynamic_cast<cPolPartDropDown*>(&node);
-    if (dropDown && &dropDown->itemList == m_items && m_content && IsModified())
+    cItemListChain* items = ItemsOf(node);
+    if (items && items == m_items && m_content && IsModified())
         *m_items = m_table.Build();
     SetModified(false);
 }

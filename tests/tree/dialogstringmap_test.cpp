@@ -134,7 +134,7 @@ TEST(StringTableDialog, OkOnACorpusTemplateChangesNothingSaved) {
     doc.SetTreeView(&doc.Tree());
     ASSERT_TRUE(doc.ReadFile(FromUtf8(source.string())));
     Text before;
-    ASSERT_TRUE(SaveTemplate(doc, before));
+    ASSERT_TRUE(doc.WriteText(before));
     size_t longest = 0;
     for (const auto& entry : doc.Strings().Entries())
         longest = std::max(longest, entry.second.size());
@@ -149,7 +149,7 @@ TEST(StringTableDialog, OkOnACorpusTemplateChangesNothingSaved) {
     ASSERT_TRUE(RunStringTableCommand(doc, nullptr));
     EXPECT_EQ(doc.Strings().Entries(), original.Entries());
     Text after;
-    ASSERT_TRUE(SaveTemplate(doc, after));
+    ASSERT_TRUE(doc.WriteText(after));
     EXPECT_TRUE(before == after);
     // The strings section written holds the original's texts, each one whole.
     cStringMap reread;
