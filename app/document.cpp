@@ -446,12 +446,14 @@ bool CPelwinDoc::ReadFile(const Text& path, cReadLog* log) {
         if (log) {
             tokens.SetReferenceLog(&log->references);
             cLoggingSink sink(*log, tokens);
-            read = ReadTemplate(*this, tokens);
+            read = ReadTemplate(*this, tokens, log);
         } else {
             read = ReadTemplate(*this, tokens);
         }
         if (!read)
             return false;
+        // Comments that no node followed stay at the end of the nodes.
+        m_trailingComments = tokens.TakeComments();
         m_readNothing = m_tree.IsEmpty() && m_strings.Empty() && !HoldsCommentLine(text);
         return true;
     } catch (const std::bad_alloc&) {
@@ -496,8 +498,12 @@ bool CPelwinDoc::WriteFile(const Text& path) {
         return false;
     }
     struct stat existing {};
-    if (::stat(target.c_str(), &existing) != 0)
-        return ReplaceThroughNewFile(target, nullptr, bytes, path);
+    if (::stat(target.c_str(), &existing) != 0) {
+        if (!ReplaceThroughNewFile(target, nullptr, bytes, path))
+            return false;
+        m_passedOver.clear();
+        return true;
+    }
     if (!S_ISREG(existing.st_mode)) {
         ReportFileError(NotRegularError(existing), path);
         return false;
@@ -506,7 +512,9 @@ bool CPelwinDoc::WriteFile(const Text& path) {
         ReportFileError(FileErrorFromErrno(EACCES), path);
         return false;
     }
-    if (existing.st_nlink > 1)
-        return RewriteInPlace(target, bytes, path);
-    return ReplaceThroughNewFile(target, &existing, bytes, path);
+    bool written = existing.st_nlink > 1 ? RewriteInPlace(target, bytes, path)
+                                         : ReplaceThroughNewFile(target, &existing, bytes, path);
+    if (written)
+        m_passedOver.clear();
+    return written;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include "app/text.h"
 #include "model/records.h"
@@ -24,8 +25,8 @@ enum : int {
 class cData {
 public:
     explicit cData(int kind) : kind(kind) {}
-    // A copy takes the kind only; it is not in a tree until attached.
-    cData(const cData& other) : kind(other.kind) {}
+    // A copy takes the kind and the comments; it is not in a tree until attached.
+    cData(const cData& other) : kind(other.kind), comments(other.comments) {}
     cData& operator=(const cData&) = delete;
     virtual ~cData();
 
@@ -48,6 +49,9 @@ public:
     // The line of the template file the node began on; 0 for a node made in the editor.
     // Copies start without one.
     int line = 0;
+    // The whole-line comments that stood before the node's first line in the file, each
+    // from its comment mark on; written back in the same place.
+    std::vector<Text> comments;
     cTreeItem* treeItem = nullptr;       // Not owned.
     cTemplateTree* treeView = nullptr;   // Not owned.
     cTemplateTree* ownerView = nullptr;  // Not owned.

@@ -29,6 +29,14 @@ public:
     // In remembered order.
     const std::vector<Entry>& Entries() const { return m_entries; }
 
+    // Whole-line comments of the strings section, each from its mark on: those that stood
+    // before a string go with its name (and away with it), the rest stood after the last one.
+    void AddCommentsBefore(TextView name, std::vector<Text> comments);
+    const std::vector<Text>* CommentsBefore(TextView name) const;
+    bool HasComments() const { return !m_commentsBefore.empty() || !m_commentsAfter.empty(); }
+    std::vector<Text>& CommentsAfter() { return m_commentsAfter; }
+    const std::vector<Text>& CommentsAfter() const { return m_commentsAfter; }
+
 private:
     std::vector<Entry> m_entries;
     // Looked up by views as well as by texts, so that a lookup builds no temporary text.
@@ -37,7 +45,15 @@ private:
         size_t operator()(TextView text) const { return std::hash<TextView>()(text); }
     };
     std::unordered_map<Text, size_t, cHash, std::equal_to<>> m_index;
+    std::unordered_map<Text, std::vector<Text>, cHash, std::equal_to<>> m_commentsBefore;
+    std::vector<Text> m_commentsAfter;
 };
+
+// Whether a line (without its leading blanks) is a comment: ";" or "//" first.
+inline bool IsCommentLine(TextView line) {
+    return !line.empty() &&
+           (line[0] == u';' || (line.size() >= 2 && line[0] == u'/' && line[1] == u'/'));
+}
 
 // Fills map from the section headed [strings] (any case) of a template's decoded text. The
 // section is read whole, whatever its size. Returns false only when the table cannot be

@@ -105,6 +105,18 @@ const cRuleCase kRuleCases[] = {
     {"ReadMessage", "read-message", cLintSeverity::Error, 6,
      HEAD "  POLICY Pol\n   VALUENAME v\n  END POLICY\n",
      HEAD "  POLICY Pol\n   VALUENAME v\n  END POLICY\n" TAIL},
+    {"PassedOver", "passed-over", cLintSeverity::Warning, 5,
+     HEAD "  POLICY Pol\n   VALUENAME v FOO\n  END POLICY\n" TAIL,
+     // The guards written around SUPPORTED are not lost.
+     HEAD "  POLICY Pol\n   #if version >= 4\n   SUPPORTED s\n   #endif\n   VALUENAME v\n"
+          "  END POLICY\n" TAIL},
+    {"SeveralDefaults", "several-defaults", cLintSeverity::Warning, 5,
+     HEAD "  POLICY Pol\n   PART D DROPDOWNLIST\n    VALUENAME d\n    ITEMLIST\n"
+          "     NAME a VALUE 1 DEFAULT\n     NAME b VALUE 2 DEFAULT\n    END ITEMLIST\n"
+          "   END PART\n  END POLICY\n" TAIL,
+     HEAD "  POLICY Pol\n   PART D DROPDOWNLIST\n    VALUENAME d\n    ITEMLIST\n"
+          "     NAME a VALUE 1\n     NAME b VALUE 2 DEFAULT\n    END ITEMLIST\n"
+          "   END PART\n  END POLICY\n" TAIL},
     {"EmptyTemplate", "empty-template", cLintSeverity::Error, 1, "; only a comment\n",
      HEAD "  POLICY Pol\n   VALUENAME v\n  END POLICY\n" TAIL},
 };
