@@ -12,6 +12,7 @@
 
 #include "app/messages.h"
 #include "model/nodeobjects.h"
+#include "model/seams.h"
 #include "reader/templatereader.h"
 #include "reader/textsource.h"
 #include "reader/tokenizer.h"
@@ -385,12 +386,15 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, int& err) {
     return true;
 }
 
-CPelwinDoc::CPelwinDoc() : m_tree(this) {}
+CPelwinDoc::CPelwinDoc() : m_tree(this), m_editRules(m_tree, SharedState()) {
+    m_tree.AddListener(&m_editRules);
+}
 
 CPelwinDoc::~CPelwinDoc() {
     // The nodes go while the document is still whole: deleting items reaches back to it.
     m_modifiedCallback = nullptr;
     m_tree.Clear();
+    m_tree.RemoveListener(&m_editRules);
 }
 
 void CPelwinDoc::SetModifiedFlag(int flag) {
@@ -421,6 +425,34 @@ void CPelwinDoc::RefreshAllNodes() {
     });
 }
 
+cTemplateTree* CPelwinDoc::TreeForReading() const {
+    if (!m_frame) {
+        ShowMessage(kSeverityInternal, u"Unable to retrieve framewindow.");
+        return nullptr;
+    }
+    if (!m_treeView)
+        ShowMessage(kSeverityInternal, u"Unable to retrieve document view.");
+    return m_treeView;
+}
+
+bool CPelwinDoc::CheckWritable(int utf16, Text& message) const {
+    // Without a view nothing is written, so nothing can fail to read back.
+    if (!m_treeView) {
+        message.clear();
+        return true;
+    }
+    return ::CheckWritable(*m_treeView, m_strings, utf16, message, &m_trailingComments);
+}
+
+bool CPelwinDoc::WriteText(Text& out) const {
+    out.clear();
+    if (!m_treeView) {
+        ShowMessage(kSeverityInternal, u"Unable to retrieve document view.");
+        return false;
+    }
+    return SaveTemplate(*m_treeView, m_strings, out, &m_trailingComments);
+}
+
 bool CPelwinDoc::ReadFile(const Text& path, cReadLog* log) {
     m_readNothing = false;
     cFileBytes file;
@@ -442,13 +474,17 @@ bool CPelwinDoc::ReadFile(const Text& path, cReadLog* log) {
         if (!LoadStrings(text, m_strings, log))
             return false;
         cTokenizer tokens(text);
+        auto readTree = [&] {
+            cTemplateTree* tree = TreeForReading();
+            return tree && ReadTemplate(*tree, m_strings, tokens, &m_passedOver, log);
+        };
         bool read;
         if (log) {
             tokens.SetReferenceLog(&log->references);
             cLoggingSink sink(*log, tokens);
-            read = ReadTemplate(*this, tokens, log);
+            read = readTree();
         } else {
-            read = ReadTemplate(*this, tokens);
+            read = readTree();
         }
         if (!read)
             return false;
@@ -478,12 +514,12 @@ bool CPelwinDoc::WriteFile(const Text& path) {
     std::string bytes;
     try {
         Text problem;
-        if (!CheckWritable(*this, m_utf16, problem)) {
+        if (!CheckWritable(m_utf16, problem)) {
             ShowMessage(kSeverityError, u"%s", {problem});
             return false;
         }
         Text text;
-        if (!SaveTemplate(*this, text))
+        if (!WriteText(text))
             return false;
         bytes = EncodeTemplate(text, m_utf16);
     } catch (const std::bad_alloc&) {

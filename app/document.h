@@ -6,12 +6,15 @@
 #include <vector>
 
 #include "app/text.h"
+#include "edit/editrules.h"
 #include "model/templatetree.h"
 #include "reader/readlog.h"
 #include "reader/stringtable.h"
 
 // One open template: its file-level state, its string table and its tree, carried through
 // New, Open, Save, Save As and Close.
+class cStepSink;
+
 class CPelwinDoc : public cTreeOwner {
 public:
     CPelwinDoc();
@@ -48,6 +51,10 @@ public:
     // The view holding the nodes; reading refuses to run without one.
     void SetTreeView(cTemplateTree* tree) { m_treeView = tree; }
     cTemplateTree* TreeView() const { return m_treeView; }
+    // Where the document's edits go to be undone (the editor's undo stack); none: edits are
+    // made and forgotten.
+    void SetStepSink(cStepSink* sink) { m_stepSink = sink; }
+    cStepSink* StepSink() const { return m_stepSink; }
     // The template's nodes.
     cTemplateTree& Tree() { return m_tree; }
     const cTemplateTree& Tree() const { return m_tree; }
@@ -71,8 +78,17 @@ public:
     // of it was written. Every failure has been reported when this returns false, and the
     // file on disk is then as it was.
     bool WriteFile(const Text& path);
+    // The steps of a write before the file: whether every text can be written in the given
+    // format and read back the same (message says what to change when not), and the text of
+    // the template. Both work on the tree view; without one there is nothing to check, and
+    // nothing can be written.
+    bool CheckWritable(int utf16, Text& message) const;
+    bool WriteText(Text& out) const;
 
 private:
+    // The tree the read step fills; shows why there is none.
+    cTemplateTree* TreeForReading() const;
+
     Text m_path;
     Text m_title;
     bool m_modified = false;
@@ -83,7 +99,9 @@ private:
     std::vector<Text> m_trailingComments;
     void* m_frame = nullptr;              // Not owned.
     cTemplateTree* m_treeView = nullptr;  // Not owned.
+    cStepSink* m_stepSink = nullptr;      // Not owned.
     cTemplateTree m_tree;
+    cEditRules m_editRules;
     std::function<void(bool)> m_modifiedCallback;
 };
 

@@ -27,10 +27,12 @@ public:
     explicit cData(int kind) : kind(kind) {}
     // A copy takes the kind and the comments; it is not in a tree until attached.
     cData(const cData& other) : kind(other.kind), comments(other.comments) {}
-    cData& operator=(const cData&) = delete;
     virtual ~cData();
 
     virtual std::unique_ptr<cData> Clone() const = 0;
+    // Writes the data of `from`, a node of the same kind, into this node; the node keeps its
+    // place in the tree, its line, and for a policy its parts. False for another kind.
+    virtual bool AssignData(const cData& from) = 0;
     virtual cObjPolPart* GetPartObject() { return nullptr; }
     // Hands this node to the property sheet; answers as the sheet does.
     virtual int ShowProperties(cPropertySheetSeam* sheet);
@@ -55,6 +57,14 @@ public:
     cTreeItem* treeItem = nullptr;       // Not owned.
     cTemplateTree* treeView = nullptr;   // Not owned.
     cTemplateTree* ownerView = nullptr;  // Not owned.
+
+protected:
+    // Assigning data keeps the kind and everything that ties the node to its tree; the
+    // comments are data and go along.
+    cData& operator=(const cData& other) {
+        comments = other.comments;
+        return *this;
+    }
 };
 
 class cPolClass : public cData {
@@ -130,7 +140,9 @@ public:
 
 class cPolPartCheckBox : public virtual cPolicyPart {
 public:
-    cPolPartCheckBox() { typeKeyword = u"CHECKBOX"; }
+    static constexpr TextView kKeyword = u"CHECKBOX";
+
+    cPolPartCheckBox() { typeKeyword = kKeyword; }
     cPolPartCheckBox(const cPolPartCheckBox&) = default;
 
     cActionList actionListOn;
@@ -142,7 +154,9 @@ public:
 
 class cPolPartCombo : public virtual cPolicyPart {
 public:
-    cPolPartCombo() { typeKeyword = u"COMBOBOX"; }
+    static constexpr TextView kKeyword = u"COMBOBOX";
+
+    cPolPartCombo() { typeKeyword = kKeyword; }
     cPolPartCombo(const cPolPartCombo&) = default;
 
     int defaultFlag = 0;
@@ -158,7 +172,9 @@ public:
 
 class cPolPartDropDown : public virtual cPolicyPart {
 public:
-    cPolPartDropDown() { typeKeyword = u"DROPDOWNLIST"; }
+    static constexpr TextView kKeyword = u"DROPDOWNLIST";
+
+    cPolPartDropDown() { typeKeyword = kKeyword; }
     cPolPartDropDown(const cPolPartDropDown&) = default;
 
     cItemListChain itemList;
@@ -168,7 +184,9 @@ public:
 
 class cPolPartEditText : public virtual cPolicyPart {
 public:
-    cPolPartEditText() { typeKeyword = u"EDITTEXT"; }
+    static constexpr TextView kKeyword = u"EDITTEXT";
+
+    cPolPartEditText() { typeKeyword = kKeyword; }
     cPolPartEditText(const cPolPartEditText&) = default;
 
     int defaultFlag = 0;
@@ -182,7 +200,9 @@ public:
 
 class cPolPartListBox : public virtual cPolicyPart {
 public:
-    cPolPartListBox() { typeKeyword = u"LISTBOX"; }
+    static constexpr TextView kKeyword = u"LISTBOX";
+
+    cPolPartListBox() { typeKeyword = kKeyword; }
     cPolPartListBox(const cPolPartListBox&) = default;
 
     int additive = 0;
@@ -193,7 +213,9 @@ public:
 
 class cPolPartNum : public virtual cPolicyPart {
 public:
-    cPolPartNum() { typeKeyword = u"NUMERIC"; }
+    static constexpr TextView kKeyword = u"NUMERIC";
+
+    cPolPartNum() { typeKeyword = kKeyword; }
     cPolPartNum(const cPolPartNum&) = default;
 
     int defaultFlag = 0;
@@ -210,6 +232,8 @@ public:
 
 class cPolPartText : public virtual cPolicyPart {
 public:
-    cPolPartText() { typeKeyword = u"TEXT"; }
+    static constexpr TextView kKeyword = u"TEXT";
+
+    cPolPartText() { typeKeyword = kKeyword; }
     cPolPartText(const cPolPartText&) = default;
 };

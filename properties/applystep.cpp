@@ -12,57 +12,8 @@ bool cNodeDataSnapshot::Supports(const cData& node) {
 cNodeDataSnapshot::cNodeDataSnapshot(const cData& node) : m_copy(node.Clone()) {}
 
 void cNodeDataSnapshot::RestoreInto(cData& node) const {
-    if (!m_copy || m_copy->kind != node.kind)
-        return;
-    if (auto* to = dynamic_cast<cPolClass*>(&node)) {
-        to->className = dynamic_cast<const cPolClass&>(*m_copy).className;
-    } else if (auto* to = dynamic_cast<cCategory*>(&node)) {
-        const auto& from = dynamic_cast<const cCategory&>(*m_copy);
-        to->name = from.name;
-        to->keyName = from.keyName;
-        to->useDefaultKey = from.useDefaultKey;
-        to->explainText = from.explainText;
-        to->explainFlag = from.explainFlag;
-    } else if (auto* to = dynamic_cast<cPolicy*>(&node)) {
-        const auto& from = dynamic_cast<const cPolicy&>(*m_copy);
-        to->name = from.name;
-        to->keyName = from.keyName;
-        to->explainText = from.explainText;
-        to->clientExt = from.clientExt;
-        to->valueName = from.valueName;
-        to->useDefaultKey = from.useDefaultKey;
-        to->valueNameFlag = from.valueNameFlag;
-        to->explainFlag = from.explainFlag;
-        to->clientExtFlag = from.clientExtFlag;
-        to->supportedText = from.supportedText;
-        to->supportedFlag = from.supportedFlag;
-        to->actionListOn = from.actionListOn;
-        to->actionListOff = from.actionListOff;
-        to->valueOff = from.valueOff;
-        to->valueOn = from.valueOn;
-    } else if (auto* to = dynamic_cast<cPolVersion*>(&node)) {
-        const auto& from = dynamic_cast<const cPolVersion&>(*m_copy);
-        to->label = from.label;
-        to->op = from.op;
-        to->number = from.number;
-    }
-}
-
-cTreePath cTreePath::Of(const cTreeItem* item) {
-    cTreePath path;
-    for (; item && item->parent; item = item->parent)
-        path.rows.insert(path.rows.begin(), item->row);
-    return path;
-}
-
-cData* cTreePath::Find(const cTemplateTree& tree) const {
-    const cTreeItem* item = tree.Root();
-    for (size_t row : rows) {
-        if (row >= item->children.size())
-            return nullptr;
-        item = item->children[row].get();
-    }
-    return item == tree.Root() ? nullptr : item->node.get();
+    if (m_copy)
+        node.AssignData(*m_copy);
 }
 
 cApplyPropertiesStep::cApplyPropertiesStep(cData& node)
@@ -88,16 +39,23 @@ void cApplyPropertiesStep::Restore(const cNodeDataSnapshot& data) {
 
 Text ApplyStepText(const cData& node) {
     Text name;
-    if (auto* cls = dynamic_cast<const cPolClass*>(&node))
-        name = cls->className;
-    else if (auto* category = dynamic_cast<const cCategory*>(&node))
-        name = category->name;
-    else if (auto* policy = dynamic_cast<const cPolicy*>(&node))
-        name = policy->name;
-    else if (auto* version = dynamic_cast<const cPolVersion*>(&node))
-        name = version->label;
-    else if (auto* part = dynamic_cast<const cPolicyPart*>(&node))
-        name = part->name;
+    switch (node.kind) {
+        case kKindClass:
+            name = static_cast<const cPolClass&>(node).className;
+            break;
+        case kKindCategory:
+            name = static_cast<const cCategory&>(node).name;
+            break;
+        case kKindPolicy:
+            name = static_cast<const cPolicy&>(node).name;
+            break;
+        case kKindVersion:
+            name = static_cast<const cPolVersion&>(node).label;
+            break;
+        case kKindPart:
+            name = static_cast<const cPolicyPart&>(node).name;
+            break;
+    }
     if (node.treeView)
         name = node.treeView->DisplayLabel(name);
     return u"Apply properties of " + name;

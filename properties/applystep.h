@@ -3,6 +3,7 @@
 #include <memory>
 #include <vector>
 
+#include "edit/editops.h"
 #include "model/nodedata.h"
 
 class cTemplateTree;
@@ -20,16 +21,6 @@ public:
 
 private:
     std::unique_ptr<cData> m_copy;
-};
-
-// Where a node sits in its tree: the row of each item from the top level down. A step
-// finds its node again through it, since the node may have been replaced by an undone
-// delete in between.
-struct cTreePath {
-    std::vector<size_t> rows;
-
-    static cTreePath Of(const cTreeItem* item);
-    cData* Find(const cTemplateTree& tree) const;
 };
 
 // One apply of the property sheet: the node's data before and after. Undo writes the old

@@ -4,11 +4,11 @@
 #include <memory>
 #include <utility>
 
-#include "app/document.h"
 #include "app/messages.h"
-#include "model/nodeobjects.h"
+#include "model/partkinds.h"
 #include "model/templatetree.h"
 #include "reader/readlog.h"
+#include "reader/stringtable.h"
 #include "reader/tokenizer.h"
 
 namespace {
@@ -52,8 +52,13 @@ bool IsKindKeyword(TextView type, TextView token) {
 // and false once it has failed; the first failure has shown its message.
 class cTemplateReader {
 public:
-    cTemplateReader(CPelwinDoc& doc, cTokenizer& tokens, cReadLog* log)
-        : m_doc(doc), m_tokens(tokens), m_log(log) {}
+    cTemplateReader(cTemplateTree& tree, const cStringMap& strings, cTokenizer& tokens,
+                    std::vector<cPassedOver>* passedOver, cReadLog* log)
+        : m_tree(tree),
+          m_strings(strings),
+          m_tokens(tokens),
+          m_passedOver(passedOver),
+          m_log(log) {}
 
     bool ReadTemplate();
 
@@ -82,7 +87,7 @@ private:
     // the guard around it is written again and not lost.
     void GuardedKeyword() { m_guardUsed = true; }
     cTreeItem* Insert(cTreeItem* parent, Text label, int image, std::unique_ptr<cData> node) {
-        return m_tree->InsertLast(parent, std::move(label), image, std::move(node));
+        return m_tree.InsertLast(parent, std::move(label), image, std::move(node));
     }
 
     bool ReadPolClass(cTreeItem* parent, Text& token);
@@ -94,13 +99,13 @@ private:
     bool SkipPart();
     template <typename F>
     bool ReadPartBody(cObjPolPart& part, bool keyName, bool valueName, F&& ownKeyword);
-    bool ReadPartCheckBox(cObjPolPartCheckBox& part);
-    bool ReadPartText(cObjPolPartText& part);
-    bool ReadPartEditText(cObjPolPartEditText& part);
-    bool ReadPartCombo(cObjPolPartCombo& part);
-    bool ReadPartNum(cObjPolPartNum& part);
-    bool ReadPartDropDown(cObjPolPartDropDown& part);
-    bool ReadPartListBox(cObjPolPartListBox& part);
+    bool ReadPart(cObjPolPartCheckBox& part);
+    bool ReadPart(cObjPolPartText& part);
+    bool ReadPart(cObjPolPartEditText& part);
+    bool ReadPart(cObjPolPartCombo& part);
+    bool ReadPart(cObjPolPartNum& part);
+    bool ReadPart(cObjPolPartDropDown& part);
+    bool ReadPart(cObjPolPartListBox& part);
     template <typename P>
     bool ReadEditKeyword(P& part, const Text& token);
 
@@ -111,10 +116,14 @@ private:
     bool ReadItemList(cItemListChain& list, const Text& key);
     bool ReadSuggestions(cSuggestionList& list);
 
-    CPelwinDoc& m_doc;
+    // A tree item's label: the text with its string reference resolved.
+    Text Label(const Text& text) const { return ResolveText(m_strings, text); }
+
+    cTemplateTree& m_tree;
+    const cStringMap& m_strings;
     cTokenizer& m_tokens;
-    cReadLog* m_log;                  // Not owned; may be null.
-    cTemplateTree* m_tree = nullptr;  // Not owned.
+    std::vector<cPassedOver>* m_passedOver;  // Not owned; may be null.
+    cReadLog* m_log;                         // Not owned; may be null.
     int m_depth = 0;
     // The "#if" inside a body that is still open: its entry among the passed-over lines.
     size_t m_guard = 0;
@@ -125,9 +134,9 @@ private:
 
 void cTemplateReader::PassOver(const Text& token, int line) {
     // The strings section is kept by the string table.
-    if (m_tokens.StringsLine() && line >= m_tokens.StringsLine())
+    if (!m_passedOver || (m_tokens.StringsLine() && line >= m_tokens.StringsLine()))
         return;
-    std::vector<cPassedOver>& lines = m_doc.PassedOver();
+    std::vector<cPassedOver>& lines = *m_passedOver;
     if (KeywordEquals(token, u"#endif") && m_guardOpen) {
         m_guardOpen = false;
         if (m_guardUsed) {
@@ -162,15 +171,6 @@ bool cTemplateReader::cNestingGuard::Allowed() const {
 // ---- Structure -------------------------------------------------------------------------
 
 bool cTemplateReader::ReadTemplate() {
-    if (!m_doc.Frame()) {
-        ShowMessage(kSeverityInternal, u"Unable to retrieve framewindow.");
-        return false;
-    }
-    m_tree = m_doc.TreeView();
-    if (!m_tree) {
-        ShowMessage(kSeverityInternal, u"Unable to retrieve document view.");
-        return false;
-    }
     Text token;
     if (!Next(token))
         return true;
@@ -216,7 +216,7 @@ bool cTemplateReader::ReadPolClass(cTreeItem* parent, Text& token) {
             ShowMessage(kSeverityError, u"Error reading name of \"CLASS\"");
             return false;
         }
-        Text label = m_doc.ResolveText(node->className);
+        Text label = Label(node->className);
         cTreeItem* item = Insert(parent, std::move(label), kImageClosedBook, std::move(node));
         if (!Next(token))
             return true;
@@ -261,7 +261,7 @@ bool cTemplateReader::ReadCategory(cTreeItem* parent) {
         ShowMessage(kSeverityError, u"Error reading name of \"CATEGORY\"");
         return false;
     }
-    Text label = m_doc.ResolveText(category.name);
+    Text label = Label(category.name);
     cTreeItem* item = Insert(parent, std::move(label), kImageClosedBook, std::move(node));
 
     Text token;
@@ -388,7 +388,7 @@ bool cTemplateReader::ReadPolicy(cTreeItem* parent) {
     }
     policy.name = std::move(token);
     // In the tree before its body is read, so that its key can be inherited.
-    Insert(parent, m_doc.ResolveText(policy.name), kImagePage, std::move(node));
+    Insert(parent, Label(policy.name), kImagePage, std::move(node));
 
     for (bool more = Next(token); more; more = Next(token)) {
         if (Is(token, u"END")) {
@@ -482,21 +482,7 @@ bool cTemplateReader::ReadPolicyPart(cObjPolicy& policy) {
     TakeComments(*created);
     // Linked in before its keywords are read: the part's key is inherited from the policy.
     cObjPolPart* part = policy.AppendPart(std::move(created));
-    if (auto* checkBox = dynamic_cast<cObjPolPartCheckBox*>(part))
-        return ReadPartCheckBox(*checkBox);
-    if (auto* text = dynamic_cast<cObjPolPartText*>(part))
-        return ReadPartText(*text);
-    if (auto* editText = dynamic_cast<cObjPolPartEditText*>(part))
-        return ReadPartEditText(*editText);
-    if (auto* combo = dynamic_cast<cObjPolPartCombo*>(part))
-        return ReadPartCombo(*combo);
-    if (auto* numeric = dynamic_cast<cObjPolPartNum*>(part))
-        return ReadPartNum(*numeric);
-    if (auto* dropDown = dynamic_cast<cObjPolPartDropDown*>(part))
-        return ReadPartDropDown(*dropDown);
-    if (auto* listBox = dynamic_cast<cObjPolPartListBox*>(part))
-        return ReadPartListBox(*listBox);
-    return SkipPart();
+    return VisitPart(*part, [&](auto& kind) { return ReadPart(kind); });
 }
 
 // A part of a type this editor does not know is passed over whole.
@@ -558,7 +544,7 @@ bool cTemplateReader::ReadPartBody(cObjPolPart& part, bool keyName, bool valueNa
     return false;
 }
 
-bool cTemplateReader::ReadPartCheckBox(cObjPolPartCheckBox& part) {
+bool cTemplateReader::ReadPart(cObjPolPartCheckBox& part) {
     return ReadPartBody(part, true, true, [&](const Text& token) {
         if (Is(token, u"DEFCHECKED"))
             part.defChecked = 1;
@@ -574,7 +560,7 @@ bool cTemplateReader::ReadPartCheckBox(cObjPolPartCheckBox& part) {
     });
 }
 
-bool cTemplateReader::ReadPartText(cObjPolPartText& part) {
+bool cTemplateReader::ReadPart(cObjPolPartText& part) {
     part.keyName.clear();
     part.useDefaultKey = 0;
     return ReadPartBody(part, false, false, [](const Text&) { return true; });
@@ -603,12 +589,12 @@ bool cTemplateReader::ReadEditKeyword(P& part, const Text& token) {
     return true;
 }
 
-bool cTemplateReader::ReadPartEditText(cObjPolPartEditText& part) {
+bool cTemplateReader::ReadPart(cObjPolPartEditText& part) {
     return ReadPartBody(part, true, true,
                         [&](const Text& token) { return ReadEditKeyword(part, token); });
 }
 
-bool cTemplateReader::ReadPartCombo(cObjPolPartCombo& part) {
+bool cTemplateReader::ReadPart(cObjPolPartCombo& part) {
     return ReadPartBody(part, true, true, [&](const Text& token) {
         if (Is(token, u"NOSORT")) {
             part.noSort = 1;
@@ -625,7 +611,7 @@ bool cTemplateReader::ReadPartCombo(cObjPolPartCombo& part) {
     });
 }
 
-bool cTemplateReader::ReadPartNum(cObjPolPartNum& part) {
+bool cTemplateReader::ReadPart(cObjPolPartNum& part) {
     return ReadPartBody(part, true, true, [&](const Text& token) {
         if (Is(token, u"MAX")) {
             if (!Next(part.max))
@@ -656,7 +642,7 @@ bool cTemplateReader::ReadPartNum(cObjPolPartNum& part) {
     });
 }
 
-bool cTemplateReader::ReadPartDropDown(cObjPolPartDropDown& part) {
+bool cTemplateReader::ReadPart(cObjPolPartDropDown& part) {
     return ReadPartBody(part, true, true, [&](const Text& token) {
         if (Is(token, u"REQUIRED")) {
             part.required = 1;
@@ -675,7 +661,7 @@ bool cTemplateReader::ReadPartDropDown(cObjPolPartDropDown& part) {
     });
 }
 
-bool cTemplateReader::ReadPartListBox(cObjPolPartListBox& part) {
+bool cTemplateReader::ReadPart(cObjPolPartListBox& part) {
     return ReadPartBody(part, true, false, [&](const Text& token) {
         if (Is(token, u"ADDITIVE")) {
             part.additive = 1;
@@ -863,6 +849,7 @@ bool cTemplateReader::ReadSuggestions(cSuggestionList& list) {
 
 }  // namespace
 
-bool ReadTemplate(CPelwinDoc& doc, cTokenizer& tokens, cReadLog* log) {
-    return cTemplateReader(doc, tokens, log).ReadTemplate();
+bool ReadTemplate(cTemplateTree& tree, const cStringMap& strings, cTokenizer& tokens,
+                  std::vector<cPassedOver>* passedOver, cReadLog* log) {
+    return cTemplateReader(tree, strings, tokens, passedOver, log).ReadTemplate();
 }

@@ -19,9 +19,9 @@ Text ReadAndWrite(cTestDoc& t, const std::string& bytes) {
     cTempFile file(bytes);
     EXPECT_TRUE(t.doc.ReadFile(file.PathText()));
     Text message;
-    EXPECT_TRUE(CheckWritable(t.doc, t.doc.Utf16(), message)) << ToUtf8(message);
+    EXPECT_TRUE(t.doc.CheckWritable(t.doc.Utf16(), message)) << ToUtf8(message);
     Text out;
-    EXPECT_TRUE(SaveTemplate(t.doc, out));
+    EXPECT_TRUE(t.doc.WriteText(out));
     return out;
 }
 
@@ -132,7 +132,7 @@ TEST(KeptContent, ACopiedNodeTakesItsCommentsAlongAndADeletedOneTakesThemAway) {
     cTreeItem* two = t.Tree().NextSiblingOf(version);
     t.Tree().InsertAfter(category, two, u"Pol", kImagePage, std::move(copy));
     Text out;
-    ASSERT_TRUE(SaveTemplate(t.doc, out));
+    ASSERT_TRUE(t.doc.WriteText(out));
     const Text pasted =
         u"      END POLICY ; Two\r\n"
         u"      ; before policy\r\n"
@@ -148,7 +148,7 @@ TEST(KeptContent, ACopiedNodeTakesItsCommentsAlongAndADeletedOneTakesThemAway) {
 
     // Deleting the version node takes its comment and those of everything in it.
     t.Tree().DeleteItem(version);
-    ASSERT_TRUE(SaveTemplate(t.doc, out));
+    ASSERT_TRUE(t.doc.WriteText(out));
     EXPECT_EQ(out.find(u"; before version"), Text::npos);
     EXPECT_EQ(out.find(u"; about the value name"), out.rfind(u"; about the value name"));
 }
@@ -166,9 +166,9 @@ TEST(KeptContent, ACommentThatTheAsciiFormatCannotHoldRefusesThatFormatOnly) {
     cTreeItem* cls = t.Tree().FirstRootItem();
     t.Tree().NodeOf(cls)->comments.push_back(u"; \u65E5\u672C");
     Text message;
-    EXPECT_FALSE(CheckWritable(t.doc, 0, message));
+    EXPECT_FALSE(t.doc.CheckWritable(0, message));
     EXPECT_NE(message.find(u"comment"), Text::npos) << ToUtf8(message);
-    EXPECT_TRUE(CheckWritable(t.doc, 1, message)) << ToUtf8(message);
+    EXPECT_TRUE(t.doc.CheckWritable(1, message)) << ToUtf8(message);
 }
 
 TEST(KeptContent, SupportedAndDefaultItemsAreKeptWhereverTheyStand) {
