@@ -160,6 +160,28 @@ TEST(Lint, CorpusTemplatesHaveNoErrors) {
     }
 }
 
+// The supported-on text is a text like the explanation: its reference uses its string, and
+// the editor's find looks at what it shows.
+TEST(Lint, ASupportedOnReferenceUsesItsStringAndFindSeesItsText) {
+    cTempFile file(HEAD
+                   "  POLICY Pol\n   #if version >= 4\n   SUPPORTED !!W7\n   #endif\n"
+                   "   VALUENAME v\n  END POLICY\n" TAIL "[strings]\nW7=Windows 7 or later\n");
+    CPelwinDoc doc;
+    doc.SetFrame(&doc);
+    doc.SetTreeView(&doc.Tree());
+    cReadLog log;
+    ASSERT_TRUE(doc.ReadFile(file.PathText(), &log));
+    std::vector<cFinding> findings = LintTemplate(doc, log);
+    EXPECT_TRUE(findings.empty()) << ToUtf8(findings.front().text);
+
+    const cData& policy =
+        *doc.Tree().FirstChildOf(doc.Tree().FirstChildOf(doc.Tree().FirstRootItem()))->node;
+    cFindOptions options;
+    EXPECT_TRUE(NodeMatches(policy, doc, options, cTextMatcher(u"windows 7", false)));
+    options.namesAndTexts = false;
+    EXPECT_FALSE(NodeMatches(policy, doc, options, cTextMatcher(u"windows 7", false)));
+}
+
 TEST(Matcher, IgnoresCaseOfLatinGreekAndCyrillicLettersUnlessAsked) {
     EXPECT_TRUE(cTextMatcher(u"zwischenablage", false).Matches(u"Die ZWISCHENABLAGE"));
     EXPECT_TRUE(cTextMatcher(u"ÄNDERN", false).Matches(u"ändern"));
