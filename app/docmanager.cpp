@@ -130,7 +130,25 @@ bool cDocManager::SaveAs(CPelwinDoc& doc) {
     return DoSave(doc, true);
 }
 
+Text PassedOverQuestion(const CPelwinDoc& doc) {
+    const std::vector<cPassedOver>& lines = doc.PassedOver();
+    if (lines.empty())
+        return Text();
+    // A long line is shown by its beginning.
+    constexpr size_t kShown = 80;
+    Text shown = lines.front().text;
+    if (shown.size() > kShown)
+        shown = shown.substr(0, kShown) + u"...";
+    return FormatText(
+        u"This template holds %d lines that this editor does not keep (first at "
+        u"line %d: %s). Save anyway?",
+        {(long long)lines.size(), (long long)lines.front().line, shown});
+}
+
 bool cDocManager::DoSave(CPelwinDoc& doc, bool askName) {
+    Text question = PassedOverQuestion(doc);
+    if (!question.empty() && !m_prompts.AskSaveAnyway(question))
+        return false;
     int format = doc.Utf16();
     Text path = doc.Path();
     if (askName) {

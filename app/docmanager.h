@@ -17,7 +17,14 @@ public:
     virtual bool AskFormat(int& utf16) = 0;
     // The save dialog; false when cancelled.
     virtual bool AskSavePath(const CPelwinDoc& doc, Text& path) = 0;
+    // Whether to save although the template holds content that saving loses; the question
+    // is offered with Save and Cancel. True for Save.
+    virtual bool AskSaveAnyway(const Text& question) = 0;
 };
+
+// The question a save asks first when the document holds content it does not keep; empty
+// when there is none.
+Text PassedOverQuestion(const CPelwinDoc& doc);
 
 // The windows of the documents: the editor's child frames, or stand-ins.
 class cDocViews {

@@ -457,7 +457,7 @@ bool CPelwinDoc::CheckWritable(int utf16, Text& message) const {
         message.clear();
         return true;
     }
-    return ::CheckWritable(*m_treeView, m_strings, utf16, message);
+    return ::CheckWritable(*m_treeView, m_strings, utf16, message, &m_trailingComments);
 }
 
 bool CPelwinDoc::WriteText(Text& out) const {
@@ -466,7 +466,7 @@ bool CPelwinDoc::WriteText(Text& out) const {
         ShowMessage(kSeverityInternal, u"Unable to retrieve document view.");
         return false;
     }
-    return SaveTemplate(*m_treeView, m_strings, out);
+    return SaveTemplate(*m_treeView, m_strings, out, &m_trailingComments);
 }
 
 bool CPelwinDoc::ReadFile(const Text& path, cReadLog* log) {
@@ -503,7 +503,7 @@ bool CPelwinDoc::ReadFile(const Text& path, cReadLog* log) {
         }
         auto readTree = [&] {
             cTemplateTree* tree = TreeForReading();
-            return tree && ReadTemplate(*tree, m_strings, tokens);
+            return tree && ReadTemplate(*tree, m_strings, tokens, &m_passedOver, log);
         };
         bool read;
         if (log) {
@@ -515,6 +515,8 @@ bool CPelwinDoc::ReadFile(const Text& path, cReadLog* log) {
         }
         if (!read)
             return false;
+        // Comments that no node followed stay at the end of the nodes.
+        m_trailingComments = tokens.TakeComments();
         m_readNothing = m_tree.IsEmpty() && m_strings.Empty() && !HoldsCommentLine(text);
         return true;
     } catch (const std::bad_alloc&) {
@@ -559,8 +561,12 @@ bool CPelwinDoc::WriteFile(const Text& path) {
         return false;
     }
     struct stat existing {};
-    if (::stat(target.c_str(), &existing) != 0)
-        return ReplaceThroughNewFile(target, nullptr, bytes, path);
+    if (::stat(target.c_str(), &existing) != 0) {
+        if (!ReplaceThroughNewFile(target, nullptr, bytes, path))
+            return false;
+        m_passedOver.clear();
+        return true;
+    }
     if (!S_ISREG(existing.st_mode)) {
         ReportFileError(NotRegularError(existing), path);
         return false;
@@ -569,7 +575,9 @@ bool CPelwinDoc::WriteFile(const Text& path) {
         ReportFileError(FileErrorFromErrno(EACCES), path);
         return false;
     }
-    if (existing.st_nlink > 1)
-        return RewriteInPlace(target, bytes, path);
-    return ReplaceThroughNewFile(target, &existing, bytes, path);
+    bool written = existing.st_nlink > 1 ? RewriteInPlace(target, bytes, path)
+                                         : ReplaceThroughNewFile(target, &existing, bytes, path);
+    if (written)
+        m_passedOver.clear();
+    return written;
 }

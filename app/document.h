@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/text.h"
 #include "edit/editrules.h"
@@ -65,6 +66,14 @@ public:
     // After a successful read: the file was not empty, yet gave neither a node, nor a
     // string, nor a comment line (random bytes, a lone byte-order mark).
     bool ReadNothing() const { return m_readNothing; }
+    // What the read passed over without keeping it, by line, in file order; emptied by a
+    // successful write, after which the document no longer holds it.
+    std::vector<cPassedOver>& PassedOver() { return m_passedOver; }
+    const std::vector<cPassedOver>& PassedOver() const { return m_passedOver; }
+    // Whole-line comments after the last node that no node took along; written after the
+    // nodes, before the strings section.
+    std::vector<Text>& TrailingComments() { return m_trailingComments; }
+    const std::vector<Text>& TrailingComments() const { return m_trailingComments; }
     // Writes the template to path in the current format, replacing the file only once all
     // of it was written. Every failure has been reported when this returns false, and the
     // file on disk is then as it was.
@@ -86,6 +95,8 @@ private:
     int m_utf16 = 1;
     bool m_readNothing = false;
     cStringMap m_strings;
+    std::vector<cPassedOver> m_passedOver;
+    std::vector<Text> m_trailingComments;
     void* m_frame = nullptr;              // Not owned.
     cTemplateTree* m_treeView = nullptr;  // Not owned.
     cStepSink* m_stepSink = nullptr;      // Not owned.

@@ -114,6 +114,16 @@ bool cDialogPrompts::AskFormat(int& utf16) {
     return true;
 }
 
+bool cDialogPrompts::AskSaveAnyway(const Text& question) {
+    QMessageBox box(QMessageBox::Warning, ToQString(kAppTitle), ToQString(question),
+                    QMessageBox::Save | QMessageBox::Cancel, DialogParent());
+    // The passed-over text is template text, not markup.
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::Cancel);
+    box.setEscapeButton(QMessageBox::Cancel);
+    return box.exec() == QMessageBox::Save;
+}
+
 bool cDialogPrompts::AskSavePath(const CPelwinDoc& doc, Text& path) {
     QFileDialog dialog(DialogParent(), QStringLiteral("Save As"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -232,4 +242,8 @@ bool CPelwinApp::AskFormat(int& utf16) {
 
 bool CPelwinApp::AskSavePath(const CPelwinDoc& doc, Text& path) {
     return m_prompts->AskSavePath(doc, path);
+}
+
+bool CPelwinApp::AskSaveAnyway(const Text& question) {
+    return m_prompts->AskSaveAnyway(question);
 }

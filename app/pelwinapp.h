@@ -41,6 +41,7 @@ public:
     cAnswer AskYesNoCancel(const Text& question) override;
     bool AskFormat(int& utf16) override;
     bool AskSavePath(const CPelwinDoc& doc, Text& path) override;
+    bool AskSaveAnyway(const Text& question) override;
     bool AskOpenPath(Text& path) override;
     cAnswer AskApplyChanges(const Text& question) override;
     bool AskAdmxExport(const CPelwinDoc& doc, Text& folder, Text& language) override;
@@ -104,6 +105,7 @@ private:
     cAnswer AskYesNoCancel(const Text& question) override;
     bool AskFormat(int& utf16) override;
     bool AskSavePath(const CPelwinDoc& doc, Text& path) override;
+    bool AskSaveAnyway(const Text& question) override;
 
     cMessageBoxSink m_messageBoxes;
     cMessageSink* m_previousSink;  // Not owned.

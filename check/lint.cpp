@@ -59,6 +59,13 @@ public:
         CheckTree();
         for (const cReadLog::cMessage& message : m_log.messages)
             Add(message.line, cLintSeverity::Error, "read-message", message.text);
+        for (const cPassedOver& line : m_doc.PassedOver())
+            Add(line.line, cLintSeverity::Warning, "passed-over",
+                u"passed over and lost on saving: " + line.text);
+        for (const cReadLog::cDefaultMarks& marks : m_log.severalDefaults)
+            Add(marks.line, cLintSeverity::Warning, "several-defaults",
+                u"part " + Quoted(m_doc.ResolveText(marks.part)) + u" marks " +
+                    Number(marks.count) + u" items DEFAULT; only the last one is kept");
         if (m_doc.Tree().IsEmpty() && m_doc.Strings().Empty())
             Add(1, cLintSeverity::Error, "empty-template",
                 u"nothing was read from this template: no class, category, policy or string");

@@ -21,7 +21,9 @@ const char kUsage[] =
     "      Reads IN as Open does and, when that succeeds, saves it to OUT as Save does:\n"
     "      in the given format, or else in the one IN was read in. OUT is replaced only\n"
     "      once the whole template was written. An IN that holds no template (no node,\n"
-    "      no string, no comment line) is refused and OUT left as it was.\n";
+    "      no string, no comment line) is refused and OUT left as it was. Content that\n"
+    "      OUT cannot keep is named on standard error, one line each, as\n"
+    "      'IN:LINE: warning: passed over: TEXT'.\n";
 
 const char kUsageTail[] =
     "  tessary-cli --help\n"
@@ -118,6 +120,12 @@ int main(int argc, char** argv) {
         if (doc->ReadNothing()) {
             ShowMessage(kSeverityError, u"nothing in this file was read as a template");
             Finish(false);
+        }
+        // What the read left behind is lost in OUT: say so, line by line, and convert.
+        for (const cPassedOver& line : doc->PassedOver()) {
+            std::string warning = files[0] + ":" + std::to_string(line.line) +
+                                  ": warning: passed over: " + ToUtf8(line.text) + "\n";
+            std::fwrite(warning.data(), 1, warning.size(), stderr);
         }
         if (format >= 0)
             doc->SetUtf16(format);

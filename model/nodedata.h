@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include "app/text.h"
 #include "model/records.h"
@@ -24,8 +25,8 @@ enum : int {
 class cData {
 public:
     explicit cData(int kind) : kind(kind) {}
-    // A copy takes the kind only; it is not in a tree until attached.
-    cData(const cData& other) : kind(other.kind) {}
+    // A copy takes the kind and the comments; it is not in a tree until attached.
+    cData(const cData& other) : kind(other.kind), comments(other.comments) {}
     virtual ~cData();
 
     virtual std::unique_ptr<cData> Clone() const = 0;
@@ -50,13 +51,20 @@ public:
     // The line of the template file the node began on; 0 for a node made in the editor.
     // Copies start without one.
     int line = 0;
+    // The whole-line comments that stood before the node's first line in the file, each
+    // from its comment mark on; written back in the same place.
+    std::vector<Text> comments;
     cTreeItem* treeItem = nullptr;       // Not owned.
     cTemplateTree* treeView = nullptr;   // Not owned.
     cTemplateTree* ownerView = nullptr;  // Not owned.
 
 protected:
-    // Assigning data keeps the kind and everything that ties the node to its tree.
-    cData& operator=(const cData&) { return *this; }
+    // Assigning data keeps the kind and everything that ties the node to its tree; the
+    // comments are data and go along.
+    cData& operator=(const cData& other) {
+        comments = other.comments;
+        return *this;
+    }
 };
 
 class cPolClass : public cData {

@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "model/nodeobjects.h"
+#include "model/templatetree.h"
 #include "properties/actionlisteditor.h"
 
 namespace {
@@ -295,8 +296,10 @@ void cPPPolicy1::Fill(cData& node) {
     UpdateValueName();
     m_actionListOn = values.actionListOn;
     m_actionListOff = values.actionListOff;
-    if (m_second)
+    if (m_second) {
         m_second->SetValues(cPolicyPage2Values::Load(*policy));
+        m_second->SetResolver(policy->ownerView ? policy->ownerView->Owner() : nullptr);
+    }
 }
 
 void cPPPolicy1::UpdateValueName() {
@@ -352,6 +355,9 @@ void cPPPolicy2::CreateWindow() {
     explainText = new QLineEdit(m_content);
     supported = new QCheckBox(QStringLiteral("Supported on"), m_content);
     supportedText = new QLineEdit(m_content);
+    supportedShown = new QLabel(m_content);
+    supportedShown->setTextFormat(Qt::PlainText);
+    supportedShown->setWordWrap(true);
     clientExt = new QCheckBox(QStringLiteral("Clientext GUID"), m_content);
     clientExtText = new QLineEdit(m_content);
     auto* grid = new QGridLayout(m_content);
@@ -363,16 +369,17 @@ void cPPPolicy2::CreateWindow() {
     grid->addWidget(explainText, 1, 1);
     grid->addWidget(supported, 2, 0);
     grid->addWidget(supportedText, 2, 1);
+    grid->addWidget(supportedShown, 3, 1);
     grid->addWidget(
         WrappedText(QStringLiteral("Check the Clientext checkbox to specifify the GUID of the  "
                                    "Client-side extension to the Group Policy snap-in  that has "
                                    "to 'process'  the policy settings, after it has been read "
                                    "into the registry  (Windows 2000 only) "),
                     m_content),
-        3, 0, 1, 2);
-    grid->addWidget(clientExt, 4, 0);
-    grid->addWidget(clientExtText, 4, 1);
-    grid->setRowStretch(5, 1);
+        4, 0, 1, 2);
+    grid->addWidget(clientExt, 5, 0);
+    grid->addWidget(clientExtText, 5, 1);
+    grid->setRowStretch(6, 1);
     layout()->addWidget(m_content);
 
     explain->setChecked(m_values.explainFlag == 1);
@@ -381,6 +388,7 @@ void cPPPolicy2::CreateWindow() {
     supported->setChecked(m_values.supportedFlag == 1);
     supportedText->setText(ToQ(m_values.supportedText));
     supportedText->setEnabled(m_values.supportedFlag == 1);
+    UpdateSupportedShown();
     clientExt->setChecked(m_values.clientExtFlag == 1);
     clientExtText->setText(ToQ(m_values.clientExt));
     clientExtText->setEnabled(m_values.clientExtFlag == 1);
@@ -394,6 +402,14 @@ void cPPPolicy2::CreateWindow() {
         });
         connect(edit, &QLineEdit::textChanged, this, [this] { MarkChanged(); });
     }
+    connect(supportedText, &QLineEdit::textChanged, this, [this] { UpdateSupportedShown(); });
+}
+
+// A reference is kept as typed; beneath it stands the text it shows.
+void cPPPolicy2::UpdateSupportedShown() {
+    Text text = FromQ(supportedText->text());
+    Text shown = m_resolver ? m_resolver->ResolveText(text) : text;
+    supportedShown->setText(shown == text ? QString() : QStringLiteral("Shows: ") + ToQ(shown));
 }
 
 cPolicyPage2Values cPPPolicy2::TakeValues() {
@@ -415,6 +431,7 @@ void cPPPolicy2::Removed() {
     explainText = nullptr;
     supported = nullptr;
     supportedText = nullptr;
+    supportedShown = nullptr;
     clientExt = nullptr;
     clientExtText = nullptr;
 }

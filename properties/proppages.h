@@ -8,9 +8,11 @@
 
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class cTreeOwner;
 
 // A page of the property sheet. The sheet fills it from a node, asks it to check its
 // fields, and has it write them back; the page's modified flag tells the sheet whether
@@ -161,6 +163,8 @@ public:
     explicit cPPPolicy2(QWidget* parent = nullptr);
 
     void SetValues(const cPolicyPage2Values& values) { m_values = values; }
+    // What shows "!!name" references as their display texts: the policy's template.
+    void SetResolver(const cTreeOwner* resolver) { m_resolver = resolver; }
     // The members, read back from the controls when the page was shown and changed.
     cPolicyPage2Values TakeValues();
     bool HasWindow() const { return m_content != nullptr; }
@@ -170,6 +174,7 @@ public:
     QLineEdit* explainText = nullptr;
     QCheckBox* supported = nullptr;
     QLineEdit* supportedText = nullptr;
+    QLabel* supportedShown = nullptr;  // the supported-on text as the policy editor shows it
     QCheckBox* clientExt = nullptr;
     QLineEdit* clientExtText = nullptr;
 
@@ -178,9 +183,11 @@ protected:
 
 private:
     void CreateWindow();
+    void UpdateSupportedShown();
 
     cPolicyPage2Values m_values;
     QWidget* m_content = nullptr;
+    const cTreeOwner* m_resolver = nullptr;  // Not owned.
 };
 
 class cPPVersion : public cPropPage {

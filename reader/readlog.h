@@ -4,6 +4,13 @@
 
 #include "app/text.h"
 
+// A line of the template whose content the reader passed over without keeping it: the
+// tokens it passed over on that line, joined by blanks.
+struct cPassedOver {
+    int line = 0;
+    Text text;
+};
+
 // What a read notes beside the tree and the string table, so that checks can point at the
 // lines of the file. Lines count from 1.
 struct cReadLog {
@@ -30,4 +37,12 @@ struct cReadLog {
     std::vector<cReference> references;
     // Every message the read showed, in order.
     std::vector<cMessage> messages;
+    // Drop-down lists whose item list marked more than one item DEFAULT (only the last mark
+    // is kept): the part's line and name and the number of marks.
+    struct cDefaultMarks {
+        int line = 0;
+        Text part;
+        int count = 0;
+    };
+    std::vector<cDefaultMarks> severalDefaults;
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <iterator>
 
 #include "reader/textsource.h"
 
@@ -99,6 +100,7 @@ bool cStringMap::Remove(TextView name) {
     const size_t i = Probe(name, Hash(name));
     if (m_index[i] == 0)
         return false;
+    m_commentsBefore.erase(Text(name));
     m_entries.erase(m_entries.begin() + std::ptrdiff_t(uint32_t(m_index[i]) - 1));
     // Later entries moved up: index them again (removal is a rare, interactive edit).
     const size_t capacity = m_index.size();
@@ -117,10 +119,31 @@ const Text* cStringMap::Find(TextView name) const {
 void cStringMap::Clear() {
     m_entries.clear();
     m_index.clear();
+    m_commentsBefore.clear();
+    m_commentsAfter.clear();
+}
+
+void cStringMap::AddCommentsBefore(TextView name, std::vector<Text> comments) {
+    if (comments.empty())
+        return;
+    auto [it, fresh] = m_commentsBefore.try_emplace(Text(name));
+    if (fresh)
+        it->second = std::move(comments);
+    else
+        it->second.insert(it->second.end(), std::make_move_iterator(comments.begin()),
+                          std::make_move_iterator(comments.end()));
+}
+
+const std::vector<Text>* cStringMap::CommentsBefore(TextView name) const {
+    if (m_commentsBefore.empty())
+        return nullptr;
+    auto found = m_commentsBefore.find(name);
+    return found == m_commentsBefore.end() ? nullptr : &found->second;
 }
 
 bool LoadStrings(TextView text, cStringMap& map, cReadLog* log) {
     bool inSection = false;
+    std::vector<Text> comments;  // not yet followed by a string
     size_t pos = 0;
     int lineNumber = 0;
     while (pos < text.size()) {
@@ -170,12 +193,20 @@ bool LoadStrings(TextView text, cStringMap& map, cReadLog* log) {
             continue;
         if (log)
             log->stringsLastLine = lineNumber;
-        if (line.empty() || line[0] == u';')
+        if (line.empty())
             continue;
+        if (IsCommentLine(line)) {
+            comments.emplace_back(line);
+            continue;
+        }
         TextView stored = StoreLine(line, map);
+        map.AddCommentsBefore(stored, std::move(comments));
+        comments.clear();
         if (log)
             log->strings.push_back({Text(stored), lineNumber});
     }
+    for (Text& comment : comments)
+        map.CommentsAfter().push_back(std::move(comment));
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -28,6 +29,14 @@ public:
     // In remembered order.
     const std::vector<Entry>& Entries() const { return m_entries; }
 
+    // Whole-line comments of the strings section, each from its mark on: those that stood
+    // before a string go with its name (and away with it), the rest stood after the last one.
+    void AddCommentsBefore(TextView name, std::vector<Text> comments);
+    const std::vector<Text>* CommentsBefore(TextView name) const;
+    bool HasComments() const { return !m_commentsBefore.empty() || !m_commentsAfter.empty(); }
+    std::vector<Text>& CommentsAfter() { return m_commentsAfter; }
+    const std::vector<Text>& CommentsAfter() const { return m_commentsAfter; }
+
 private:
     // The index is an open-addressed table over the entries, which alone hold the names: a
     // slot holds the name's hash in its high half and the entry's position + 1 in its low
@@ -40,7 +49,20 @@ private:
 
     std::vector<Entry> m_entries;
     std::vector<uint64_t> m_index;
+    // Comments are rare: a plain map is enough for them.
+    struct cHash {
+        using is_transparent = void;
+        size_t operator()(TextView text) const { return std::hash<TextView>()(text); }
+    };
+    std::unordered_map<Text, std::vector<Text>, cHash, std::equal_to<>> m_commentsBefore;
+    std::vector<Text> m_commentsAfter;
 };
+
+// Whether a line (without its leading blanks) is a comment: ";" or "//" first.
+inline bool IsCommentLine(TextView line) {
+    return !line.empty() &&
+           (line[0] == u';' || (line.size() >= 2 && line[0] == u'/' && line[1] == u'/'));
+}
 
 // Fills map from the section headed [strings] (any case) of a template's decoded text. The
 // section is read whole, whatever its size. Returns false only when the table cannot be

@@ -1,11 +1,13 @@
 #include "reader/templatereader.h"
 
+#include <initializer_list>
 #include <memory>
 #include <utility>
 
 #include "app/messages.h"
 #include "model/partkinds.h"
 #include "model/templatetree.h"
+#include "reader/readlog.h"
 #include "reader/stringtable.h"
 #include "reader/tokenizer.h"
 
@@ -15,12 +17,48 @@ bool Is(TextView token, TextView keyword) {
     return KeywordEquals(token, keyword);
 }
 
+// Whether token is one of the own keywords of the part kind named by type.
+bool IsKindKeyword(TextView type, TextView token) {
+    static constexpr TextView kEdit[] = {u"MAXLEN", u"DEFAULT", u"REQUIRED", u"OEMCONVERT",
+                                         u"EXPANDABLETEXT"};
+    auto any = [&](std::initializer_list<TextView> keywords) {
+        for (TextView keyword : keywords)
+            if (Is(token, keyword))
+                return true;
+        return false;
+    };
+    auto edit = [&] {
+        for (TextView keyword : kEdit)
+            if (Is(token, keyword))
+                return true;
+        return false;
+    };
+    if (Is(type, u"CHECKBOX"))
+        return any({u"DEFCHECKED", u"VALUEON", u"VALUEOFF", u"ACTIONLISTON", u"ACTIONLISTOFF"});
+    if (Is(type, u"EDITTEXT"))
+        return edit();
+    if (Is(type, u"COMBOBOX"))
+        return edit() || any({u"NOSORT", u"SUGGESTIONS"});
+    if (Is(type, u"NUMERIC"))
+        return any({u"MAX", u"MIN", u"SPIN", u"DEFAULT", u"REQUIRED", u"TXTCONVERT"});
+    if (Is(type, u"DROPDOWNLIST"))
+        return any({u"REQUIRED", u"NOSORT", u"ITEMLIST"});
+    if (Is(type, u"LISTBOX"))
+        return any({u"ADDITIVE", u"EXPLICITVALUE", u"VALUEPREFIX"});
+    return false;
+}
+
 // Reads the token stream into the tree. Every reader returns true while the read may go on
 // and false once it has failed; the first failure has shown its message.
 class cTemplateReader {
 public:
-    cTemplateReader(cTemplateTree& tree, const cStringMap& strings, cTokenizer& tokens)
-        : m_tree(tree), m_strings(strings), m_tokens(tokens) {}
+    cTemplateReader(cTemplateTree& tree, const cStringMap& strings, cTokenizer& tokens,
+                    std::vector<cPassedOver>* passedOver, cReadLog* log)
+        : m_tree(tree),
+          m_strings(strings),
+          m_tokens(tokens),
+          m_passedOver(passedOver),
+          m_log(log) {}
 
     bool ReadTemplate();
 
@@ -40,6 +78,14 @@ private:
     };
 
     bool Next(Text& token) { return m_tokens.NextToken(token); }
+    // The comments read since the last node took its own belong to the node beginning now.
+    void TakeComments(cData& node) { node.comments = m_tokens.TakeComments(); }
+    // Notes a token the reader leaves behind, on the line it was read from.
+    void PassOver(const Text& token) { PassOver(token, m_tokens.TokenLine()); }
+    void PassOver(const Text& token, int line);
+    // The keyword just read is one the writer guards with "#if VERSION" lines of its own, so
+    // the guard around it is written again and not lost.
+    void GuardedKeyword() { m_guardUsed = true; }
     cTreeItem* Insert(cTreeItem* parent, Text label, int image, std::unique_ptr<cData> node) {
         return m_tree.InsertLast(parent, std::move(label), image, std::move(node));
     }
@@ -76,8 +122,43 @@ private:
     cTemplateTree& m_tree;
     const cStringMap& m_strings;
     cTokenizer& m_tokens;
+    std::vector<cPassedOver>* m_passedOver;  // Not owned; may be null.
+    cReadLog* m_log;                         // Not owned; may be null.
     int m_depth = 0;
+    // The "#if" inside a body that is still open: its entry among the passed-over lines.
+    size_t m_guard = 0;
+    bool m_guardOpen = false;
+    bool m_guardUsed = false;
+    int m_defaultMarks = 0;  // DEFAULT marks of the item list being read
 };
+
+void cTemplateReader::PassOver(const Text& token, int line) {
+    // The strings section is kept by the string table.
+    if (!m_passedOver || (m_tokens.StringsLine() && line >= m_tokens.StringsLine()))
+        return;
+    std::vector<cPassedOver>& lines = *m_passedOver;
+    if (KeywordEquals(token, u"#endif") && m_guardOpen) {
+        m_guardOpen = false;
+        if (m_guardUsed) {
+            // Both guard lines are written again around the keyword they enclose.
+            if (m_guard < lines.size())
+                lines.erase(lines.begin() + std::ptrdiff_t(m_guard));
+            return;
+        }
+    }
+    const bool guard = KeywordEquals(token, u"#if");
+    if (!guard && !lines.empty() && lines.back().line == line) {
+        lines.back().text += u' ';
+        lines.back().text += token;
+        return;
+    }
+    if (guard) {
+        m_guard = lines.size();
+        m_guardOpen = true;
+        m_guardUsed = false;
+    }
+    lines.push_back({line, token});
+}
 
 bool cTemplateReader::cNestingGuard::Allowed() const {
     if (m_depth <= kMaxNestingDepth)
@@ -98,16 +179,23 @@ bool cTemplateReader::ReadTemplate() {
             Text classToken = token;
             if (!ReadPolClass(nullptr, classToken))
                 return false;
-        } else if (Is(token, u"#if") && Next(token)) {
-            if (!Is(token, u"version")) {
-                ShowMessage(kSeverityError,
-                            u"Your input template file contains an #if statement that is not "
-                            u"followed by a version keyword this is not valid. Please corret "
-                            u"your template file");
-                return false;
+            // An #endif that closes no version block ended the class.
+            if (Is(classToken, u"#endif"))
+                PassOver(classToken);
+        } else if (Is(token, u"#if")) {
+            if (Next(token)) {
+                if (!Is(token, u"version")) {
+                    ShowMessage(kSeverityError,
+                                u"Your input template file contains an #if statement that is not "
+                                u"followed by a version keyword this is not valid. Please corret "
+                                u"your template file");
+                    return false;
+                }
+                if (!ReadVersion(nullptr))
+                    return false;
             }
-            if (!ReadVersion(nullptr))
-                return false;
+        } else {
+            PassOver(token);
         }
         if (!Next(token))
             return true;
@@ -123,6 +211,7 @@ bool cTemplateReader::ReadPolClass(cTreeItem* parent, Text& token) {
     for (;;) {
         auto node = std::make_unique<cObjClass>();
         node->line = m_tokens.TokenLine();
+        TakeComments(*node);
         if (!Next(node->className)) {
             ShowMessage(kSeverityError, u"Error reading name of \"CLASS\"");
             return false;
@@ -137,19 +226,23 @@ bool cTemplateReader::ReadPolClass(cTreeItem* parent, Text& token) {
                     return false;
             } else if (Is(token, u"CLASS")) {
                 break;
-            } else if (Is(token, u"#if") && Next(token)) {
-                if (!Is(token, u"version")) {
-                    ShowMessage(kSeverityError,
-                                u"Your input template file contains an #if statement that is "
-                                u"not followed by a version keyword this is not valid. Please "
-                                u"correct your template file manually");
-                    return false;
+            } else if (Is(token, u"#if")) {
+                if (Next(token)) {
+                    if (!Is(token, u"version")) {
+                        ShowMessage(kSeverityError,
+                                    u"Your input template file contains an #if statement that "
+                                    u"is not followed by a version keyword this is not valid. "
+                                    u"Please correct your template file manually");
+                        return false;
+                    }
+                    if (!ReadVersion(item))
+                        return false;
                 }
-                if (!ReadVersion(item))
-                    return false;
-            }
-            if (Is(token, u"#endif"))
+            } else if (Is(token, u"#endif")) {
                 return true;
+            } else {
+                PassOver(token);
+            }
             if (!Next(token))
                 return true;
         }
@@ -163,6 +256,7 @@ bool cTemplateReader::ReadCategory(cTreeItem* parent) {
     auto node = std::make_unique<cObjCategory>();
     cObjCategory& category = *node;
     category.line = m_tokens.TokenLine();
+    TakeComments(category);
     if (!Next(category.name)) {
         ShowMessage(kSeverityError, u"Error reading name of \"CATEGORY\"");
         return false;
@@ -178,10 +272,12 @@ bool cTemplateReader::ReadCategory(cTreeItem* parent) {
                 return false;
         } else {
             if (Is(token, u"END")) {
+                Text end = std::move(token);
                 if (!Next(token))
                     return false;
                 if (Is(token, u"CATEGORY"))
                     return true;
+                PassOver(end);
             }
             if (Is(token, u"POLICY")) {
                 if (!ReadPolicy(item))
@@ -209,6 +305,8 @@ bool cTemplateReader::ReadCategory(cTreeItem* parent) {
                 if (!Next(category.explainText))
                     ShowMessage(kSeverityError, u"Error Reading Parameter \"EXPLAIN\" of %.50s.",
                                 {category.name});
+            } else {
+                PassOver(token);
             }
         }
         more = Next(token);
@@ -225,6 +323,7 @@ bool cTemplateReader::ReadVersion(cTreeItem* parent) {
     auto node = std::make_unique<cObjVersion>();
     cObjVersion& version = *node;
     version.line = m_tokens.TokenLine();
+    TakeComments(version);
     if (!Next(version.op)) {
         ShowMessage(kSeverityError, u"Error reading Operand of version");
         return false;
@@ -265,6 +364,8 @@ bool cTemplateReader::ReadVersion(cTreeItem* parent) {
         } else if (Is(token, u"POLICY")) {
             if (!ReadPolicy(item))
                 return false;
+        } else {
+            PassOver(token);
         }
     }
     ShowMessage(kSeverityError, u"Unexpected end of template file while reading #if %s %s %s",
@@ -278,6 +379,8 @@ bool cTemplateReader::ReadPolicy(cTreeItem* parent) {
     auto node = std::make_unique<cObjPolicy>();
     cObjPolicy& policy = *node;
     policy.line = m_tokens.TokenLine();
+    TakeComments(policy);
+    m_guardOpen = false;
     Text token;
     if (!Next(token)) {
         ShowMessage(kSeverityError, u"Error reading name of \"POLICY\"");
@@ -289,10 +392,12 @@ bool cTemplateReader::ReadPolicy(cTreeItem* parent) {
 
     for (bool more = Next(token); more; more = Next(token)) {
         if (Is(token, u"END")) {
+            Text end = std::move(token);
             if (!Next(token))
                 return false;
             if (Is(token, u"POLICY"))
                 return true;
+            PassOver(end);
         }
         if (Is(token, u"PART")) {
             if (!ReadPolicyPart(policy)) {
@@ -313,16 +418,19 @@ bool cTemplateReader::ReadPolicy(cTreeItem* parent) {
             }
             policy.valueNameFlag = 1;
         } else if (Is(token, u"EXPLAIN")) {
+            GuardedKeyword();
             policy.explainFlag = 1;
             if (!Next(policy.explainText))
                 ShowMessage(kSeverityError, u"Error Reading Parameter \"EXPLAIN\" of %.50s.",
                             {policy.name});
         } else if (Is(token, u"SUPPORTED")) {
+            GuardedKeyword();
             policy.supportedFlag = 1;
             if (!Next(policy.supportedText))
                 ShowMessage(kSeverityError, u"Error Reading Parameter \"SUPPORTED\" of %.50s.",
                             {policy.name});
         } else if (Is(token, u"CLIENTEXT")) {
+            GuardedKeyword();
             policy.clientExtFlag = 1;
             if (!Next(policy.clientExt))
                 ShowMessage(kSeverityError, u"Error Reading Parameter \"CLIENTEXT\" of %.50s.",
@@ -339,6 +447,8 @@ bool cTemplateReader::ReadPolicy(cTreeItem* parent) {
         } else if (Is(token, u"ACTIONLISTON")) {
             if (!ReadActionList(policy.actionListOn, policy.GetEffectiveKey()))
                 return false;
+        } else {
+            PassOver(token);
         }
     }
     ShowMessage(kSeverityError, u"Unexpected end of template file while reading policy %s.",
@@ -353,16 +463,23 @@ bool cTemplateReader::ReadPolicyPart(cObjPolicy& policy) {
         ShowMessage(kSeverityError, u"Error reading name of \"PART\"");
         return false;
     }
+    int nameLine = m_tokens.TokenLine();
     Text type;
     if (!Next(type)) {
         ShowMessage(kSeverityError, u"Error reading type of \"PART\"");
         return false;
     }
     std::unique_ptr<cObjPolPart> created = CreatePartFromKeyword(type, &policy, true);
-    if (!created)
+    if (!created) {
+        // Passed over whole; its comments go to whatever follows.
+        PassOver(u"PART", line);
+        PassOver(name, nameLine);
+        PassOver(type, m_tokens.TokenLine());
         return SkipPart();
+    }
     created->name = std::move(name);
     created->line = line;
+    TakeComments(*created);
     // Linked in before its keywords are read: the part's key is inherited from the policy.
     cObjPolPart* part = policy.AppendPart(std::move(created));
     return VisitPart(*part, [&](auto& kind) { return ReadPart(kind); });
@@ -377,9 +494,12 @@ bool cTemplateReader::SkipPart() {
                         u"Unexpected end of template file while reading policyPart");
             return false;
         }
-        if (Is(token, u"END")) {
+        PassOver(token);
+        // END PART is passed over with it.
+        while (Is(token, u"END")) {
             if (!Next(token))
                 return false;
+            PassOver(token);
             if (Is(token, u"PART"))
                 return true;
         }
@@ -395,10 +515,12 @@ bool cTemplateReader::ReadPartBody(cObjPolPart& part, bool keyName, bool valueNa
     Text token;
     for (bool more = Next(token); more; more = Next(token)) {
         if (Is(token, u"END")) {
+            Text end = std::move(token);
             if (!Next(token))
                 return false;
             if (Is(token, u"PART"))
                 return true;
+            PassOver(end);
         }
         if (keyName && Is(token, u"KEYNAME")) {
             if (!Next(part.keyName)) {
@@ -410,8 +532,11 @@ bool cTemplateReader::ReadPartBody(cObjPolPart& part, bool keyName, bool valueNa
             if (!Next(part.valueName))
                 ShowMessage(kSeverityError, u"Error Reading Parameter \"VALUENAME\" of %.50s.",
                             {part.name});
-        } else if (!ownKeyword(token)) {
-            return false;
+        } else {
+            if (!IsKindKeyword(part.typeKeyword, token))
+                PassOver(token);
+            if (!ownKeyword(token))
+                return false;
         }
     }
     ShowMessage(kSeverityError, u"Unexpected end of template file while reading policyPart %s.",
@@ -458,6 +583,7 @@ bool cTemplateReader::ReadEditKeyword(P& part, const Text& token) {
     } else if (Is(token, u"OEMCONVERT")) {
         part.oemConvert = 1;
     } else if (Is(token, u"EXPANDABLETEXT")) {
+        GuardedKeyword();
         part.expandableText = 1;
     }
     return true;
@@ -528,6 +654,8 @@ bool cTemplateReader::ReadPart(cObjPolPartDropDown& part) {
                             {part.name});
                 return false;
             }
+            if (m_log && m_defaultMarks > 1)
+                m_log->severalDefaults.push_back({part.line, part.name, m_defaultMarks});
         }
         return true;
     });
@@ -610,11 +738,13 @@ bool cTemplateReader::ReadActionList(cActionList& list, Text key) {
     Text token;
     for (bool more = Next(token); more; more = Next(token)) {
         if (Is(token, u"END")) {
+            Text end = std::move(token);
             if (!Next(token))
                 return false;
             if (Is(token, u"ACTIONLISTON") || Is(token, u"ACTIONLISTOFF") ||
                 Is(token, u"ACTIONLIST"))
                 return true;
+            PassOver(end);
         }
         if (Is(token, u"KEYNAME")) {
             // A KEYNAME before the first entry names the inherited group itself.
@@ -638,6 +768,8 @@ bool cTemplateReader::ReadActionList(cActionList& list, Text key) {
                 ShowMessage(kSeverityError, u"Error reading parameter \"VALUE\" of ACTIONLIST.");
                 return false;
             }
+        } else {
+            PassOver(token);
         }
     }
     return true;
@@ -646,13 +778,16 @@ bool cTemplateReader::ReadActionList(cActionList& list, Text key) {
 bool cTemplateReader::ReadItemList(cItemListChain& list, const Text& key) {
     if (!list.empty())
         return false;
+    m_defaultMarks = 0;
     Text token;
     for (bool more = Next(token); more; more = Next(token)) {
         if (Is(token, u"END")) {
+            Text end = std::move(token);
             if (!Next(token))
                 return false;
             if (Is(token, u"ITEMLIST"))
                 return true;
+            PassOver(end);
         }
         if (Is(token, u"NAME")) {
             cItemList& item = list.emplace_back();
@@ -676,6 +811,9 @@ bool cTemplateReader::ReadItemList(cItemListChain& list, const Text& key) {
                 for (cItemList& other : list)
                     other.defaultFlag = 0;
                 list.back().defaultFlag = 1;
+                ++m_defaultMarks;
+            } else {
+                PassOver(token);
             }
         } else if (Is(token, u"ACTIONLIST")) {
             if (list.empty()) {
@@ -684,6 +822,8 @@ bool cTemplateReader::ReadItemList(cItemListChain& list, const Text& key) {
             }
             if (!ReadActionList(list.back().actionList, key))
                 return false;
+        } else {
+            PassOver(token);
         }
     }
     return true;
@@ -709,6 +849,7 @@ bool cTemplateReader::ReadSuggestions(cSuggestionList& list) {
 
 }  // namespace
 
-bool ReadTemplate(cTemplateTree& tree, const cStringMap& strings, cTokenizer& tokens) {
-    return cTemplateReader(tree, strings, tokens).ReadTemplate();
+bool ReadTemplate(cTemplateTree& tree, const cStringMap& strings, cTokenizer& tokens,
+                  std::vector<cPassedOver>* passedOver, cReadLog* log) {
+    return cTemplateReader(tree, strings, tokens, passedOver, log).ReadTemplate();
 }

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <vector>
+
+#include "reader/readlog.h"
+
 class cStringMap;
 class cTemplateTree;
 class cTokenizer;
@@ -10,5 +14,8 @@ inline constexpr int kMaxNestingDepth = 1000;
 
 // Parses the token stream into the tree; the string table, loaded already, gives the tree
 // items their labels. The first failure shows its message and returns false; the caller
-// discards the document.
-bool ReadTemplate(cTemplateTree& tree, const cStringMap& strings, cTokenizer& tokens);
+// discards the document. Every node takes the comments that stood before it. With
+// passedOver, the lines of what the read passes over are noted there; with a log, what
+// checks want to know of the read.
+bool ReadTemplate(cTemplateTree& tree, const cStringMap& strings, cTokenizer& tokens,
+                  std::vector<cPassedOver>* passedOver = nullptr, cReadLog* log = nullptr);

@@ -50,7 +50,17 @@ bool cTokenizer::NextLine() {
         m_pos = end + 1;
     }
     ++m_lineNumber;
+    m_lineHasToken = false;
     return true;
+}
+
+// Called for a line that begins with "[" (after blanks): the first "[strings]" header starts
+// the strings section, whose comments belong to the string table.
+void cTokenizer::NoteSection() {
+    size_t close = m_line.find(u']');
+    if (close != TextView::npos &&
+        KeywordEquals(TrimBlanks(m_line.substr(1, close - 1)), u"strings"))
+        m_stringsLine = m_lineNumber;
 }
 
 cTokenizer::cScan cTokenizer::Scan() {
@@ -59,10 +69,13 @@ cTokenizer::cScan cTokenizer::Scan() {
         if (!NextLine())
             return cScan::End;
         SkipBlanks(m_line);
+        if (!m_stringsLine && !m_line.empty() && m_line[0] == u'[')
+            NoteSection();
     }
     char16_t first = m_line[0];
     m_scanLine = m_lineNumber;
     if (first == u'"') {
+        m_lineHasToken = true;
         m_line.remove_prefix(1);
         size_t close = FindUnit(m_line, u'"');
         if (close == TextView::npos) {
@@ -75,9 +88,13 @@ cTokenizer::cScan cTokenizer::Scan() {
         return cScan::Token;
     }
     if (first == u';' || (first == u'/' && m_line.size() >= 2 && m_line[1] == u'/')) {
+        // A comment after a token on the same line is not kept.
+        if (!m_lineHasToken && !m_stringsLine)
+            m_comments.emplace_back(TrimBlanks(m_line));
         m_line = TextView();
         return cScan::Comment;
     }
+    m_lineHasToken = true;
     if (first == u'/' && m_line.size() == 1) {
         // A slash with nothing after it joins nothing; it would otherwise stay in the line
         // and be cut as an empty token for ever.

@@ -33,6 +33,12 @@ public:
     int TokenLine() const { return m_tokenLine; }
     // The line the tokenizer stands on: the last one it has read.
     int CurrentLine() const { return m_lineNumber; }
+    // The line of the strings section's header once the tokenizer has come to it; 0 before.
+    int StringsLine() const { return m_stringsLine; }
+    // The whole-line comments (";" or "//" as the line's first characters) met before the
+    // strings section and not yet taken, in file order, each from its mark on without the
+    // white space around it.
+    std::vector<Text> TakeComments() { return std::move(m_comments); }
 
 private:
     // What one look at the line buffer finds.
@@ -57,6 +63,7 @@ private:
 
     bool NextUnnoted(Text& token);
     bool NextLine();
+    void NoteSection();
     cScan Scan();
     // Serves the requests on m_requests (the caller pushed the first), starting with the
     // result of a scan already made.
@@ -69,6 +76,9 @@ private:
     int m_lineNumber = 0;  // of m_line
     int m_scanLine = 0;    // where m_scanned stands
     int m_tokenLine = 0;
+    bool m_lineHasToken = false;  // a token was cut from m_line's line already
+    int m_stringsLine = 0;
+    std::vector<Text> m_comments;
     std::vector<cRequest> m_requests;
     std::vector<cReadLog::cReference>* m_references = nullptr;  // Not owned.
     std::function<void(size_t)> m_release;

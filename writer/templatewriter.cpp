@@ -53,7 +53,7 @@ public:
     cWriter(const cTemplateTree& tree, Text* out, int utf16)
         : m_tree(tree), m_out(out), m_utf16(utf16) {}
 
-    bool Template(const cStringMap& strings);
+    bool Template(const cStringMap& strings, const std::vector<Text>& trailing);
     // The node with its subtree; false (with an internal error) for a node of another kind.
     bool Node(const cTreeItem* item, int kind, int level);
 
@@ -115,6 +115,8 @@ private:
     void ActionList(const cActionList& list, int kind, int level);
     void Item(const cItemList& item, int level);
     void Suggestions(const cSuggestionList& list, int level);
+    // Comment lines, each at the level given.
+    void Comments(const std::vector<Text>& comments, int level);
     void Strings(const cStringMap& strings);
 
     void InternalError(int kind);
@@ -142,15 +144,33 @@ private:
 
 enum : int { kListOn, kListOff, kListPlain };
 
-bool cWriter::Template(const cStringMap& strings) {
+bool cWriter::Template(const cStringMap& strings, const std::vector<Text>& trailing) {
     bool ok = true;
     for (const cTreeItem* item = m_tree.FirstRootItem(); item; item = m_tree.NextSiblingOf(item)) {
         const cData* node = m_tree.NodeOf(item);
         if (node && Accepts(cContext::Top, node->kind))
             ok = Node(item, node->kind, 0) && ok;
     }
-    Strings(strings);
+    m_node = nullptr;
+    m_part = nullptr;
+    Comments(trailing, 0);
+    // A template of comments alone is written as its comments.
+    if (!m_tree.IsEmpty() || !strings.Empty() || strings.HasComments())
+        Strings(strings);
     return ok;
+}
+
+void cWriter::Comments(const std::vector<Text>& comments, int level) {
+    for (const Text& comment : comments) {
+        if (Checking()) {
+            // A comment is the rest of its line, so only the format can refuse it.
+            Text line = comment;
+            std::replace(line.begin(), line.end(), u'\r', u' ');
+            CheckCharacters(line, u"comment", true);
+            continue;
+        }
+        Line(level, comment);
+    }
 }
 
 // An explicit stack instead of recursion: the reader accepts nesting far deeper than a
@@ -236,6 +256,7 @@ bool cWriter::Head(const cData* node, int level) {
     m_part = nullptr;
     m_list = nullptr;
     m_item = nullptr;
+    Comments(node->comments, level);
     switch (node->kind) {
         case kKindClass: {
             auto* cls = static_cast<const cPolClass*>(node);
@@ -291,6 +312,7 @@ bool cWriter::Policy(const cData* node, int level) {
     m_list = nullptr;
     m_item = nullptr;
     const int body = level + 1;
+    Comments(policy->comments, level);
     QuotedLine(level, u"POLICY ", policy->name, u"name");
     if (policy->useDefaultKey == 0)
         QuotedLine(body, u"KEYNAME ", policy->keyName, u"key name");
@@ -347,6 +369,7 @@ void cWriter::Part(const cObjPolPart& part, int level) {
     m_list = nullptr;
     m_item = nullptr;
     const int m = level + 1;
+    Comments(part.comments, level);
     Indent(level);
     Put(u"PART ");
     Quoted(part.name, u"name");
@@ -521,8 +544,10 @@ void cWriter::Strings(const cStringMap& strings) {
     m_item = nullptr;
     Put(u"\r\n[STRINGS]\r\n");
     for (const auto& [name, text] : strings.Entries()) {
+        m_stringName = &name;
+        if (const std::vector<Text>* comments = strings.CommentsBefore(name))
+            Comments(*comments, 0);
         if (Checking()) {
-            m_stringName = &name;
             CheckStringName(name);
             CheckCharacters(text, u"display text", true);
             CheckStringTokens(name, text);
@@ -533,6 +558,7 @@ void cWriter::Strings(const cStringMap& strings) {
         Put(u"\"\r\n");
     }
     m_stringName = nullptr;
+    Comments(strings.CommentsAfter(), 0);
 }
 
 void cWriter::Quoted(const Text& text, const char16_t* field) {
@@ -634,10 +660,10 @@ void cWriter::CheckStringName(const Text& name) {
         Fail(u"name",
              u"begins or ends with white space, which the strings section drops. "
              u"Remove the white space.");
-    if (name.front() == u'[' || name.front() == u';')
+    if (name.front() == u'[' || IsCommentLine(name))
         Fail(u"name", FormatText(u"begins with \"%s\", which the strings section reads as a "
                                  u"section header or a comment. Rename the string.",
-                                 {Text(1, name.front())}));
+                                 {Text(name.substr(0, name.front() == u'/' ? 2 : 1))}));
 }
 
 // The reader of the last class also reads the strings section as tokens, and takes a token
@@ -687,7 +713,7 @@ Text cWriter::Owner() const {
     if (m_part)
         return FormatText(u"part \"%.50s\" of policy \"%.50s\"", {m_part->name, policyName});
     if (!m_node)
-        return Text();
+        return u"the template";
     switch (m_node->kind) {
         case kKindClass:
             return FormatText(u"class \"%.50s\"",
@@ -754,12 +780,16 @@ Text ClassOrderProblem(const cTemplateTree& tree) {
     return problem;
 }
 
+const std::vector<Text> kNone;
+
 }  // namespace
 
-bool SaveTemplate(const cTemplateTree& tree, const cStringMap& strings, Text& out) {
+bool SaveTemplate(const cTemplateTree& tree, const cStringMap& strings, Text& out,
+                  const std::vector<Text>* trailingComments) {
     out.clear();
-    // A template of strings alone keeps its strings.
-    if (tree.IsEmpty() && strings.Empty())
+    // A template of strings or comments alone keeps them.
+    if (tree.IsEmpty() && strings.Empty() && !strings.HasComments() &&
+        (!trailingComments || trailingComments->empty()))
         return true;
     // Most items with their parts take a few hundred characters; growing past this is cheap.
     size_t estimate = tree.ItemCount() * 512;
@@ -767,7 +797,7 @@ bool SaveTemplate(const cTemplateTree& tree, const cStringMap& strings, Text& ou
         estimate += name.size() + text.size() + 6;
     out.reserve(estimate);
     // The text itself is the same in both formats; only checking depends on the format.
-    return cWriter(tree, &out, 1).Template(strings);
+    return cWriter(tree, &out, 1).Template(strings, trailingComments ? *trailingComments : kNone);
 }
 
 bool SaveVersion(const cTemplateTree& tree, const cTreeItem* item, int level, Text& out) {
@@ -786,16 +816,19 @@ bool SavePolicy(const cTemplateTree& tree, const cTreeItem* item, int level, Tex
     return SaveNode(tree, item, kKindPolicy, level, out);
 }
 
-bool CheckWritable(const cTemplateTree& tree, const cStringMap& strings, int utf16, Text& message) {
+bool CheckWritable(const cTemplateTree& tree, const cStringMap& strings, int utf16, Text& message,
+                   const std::vector<Text>* trailingComments) {
     message.clear();
-    // With neither nodes nor strings nothing is written, so nothing can fail to read back.
-    if (tree.IsEmpty() && strings.Empty())
+    // With neither nodes, strings nor comments nothing is written, so nothing can fail to
+    // read back.
+    if (tree.IsEmpty() && strings.Empty() && !strings.HasComments() &&
+        (!trailingComments || trailingComments->empty()))
         return true;
     message = ClassOrderProblem(tree);
     if (!message.empty())
         return false;
     cWriter checker(tree, nullptr, utf16);
-    checker.Template(strings);
+    checker.Template(strings, trailingComments ? *trailingComments : kNone);
     message = checker.Problem();
     return message.empty();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "app/text.h"
 
@@ -9,9 +10,11 @@ class cTemplateTree;
 struct cTreeItem;
 
 // Writes the tree and the string table in the fixed template layout into out (replacing
-// what it held). Returns true when every node was written. An empty tree without strings
-// writes nothing at all.
-bool SaveTemplate(const cTemplateTree& tree, const cStringMap& strings, Text& out);
+// what it held), with trailingComments (comments that followed the last node) after the
+// nodes. Returns true when every node was written. An empty tree without strings or
+// comments writes nothing at all.
+bool SaveTemplate(const cTemplateTree& tree, const cStringMap& strings, Text& out,
+                  const std::vector<Text>* trailingComments = nullptr);
 
 // Each appends one node of its kind with everything below it, at the given level, as
 // SaveTemplate writes it. Given a node of another kind, each shows an internal error,
@@ -24,7 +27,8 @@ bool SavePolicy(const cTemplateTree& tree, const cTreeItem* item, int level, Tex
 // Checks that every text of the tree and the string table can be written in the given format
 // and read back the same. On failure, message holds a text for the user naming the node and
 // what to change.
-bool CheckWritable(const cTemplateTree& tree, const cStringMap& strings, int utf16, Text& message);
+bool CheckWritable(const cTemplateTree& tree, const cStringMap& strings, int utf16, Text& message,
+                   const std::vector<Text>* trailingComments = nullptr);
 
 // The bytes of a file in the given format: FF FE and UTF-16LE units, or one byte per
 // character. The text must fit the format (CheckWritable).

@@ -46,8 +46,13 @@ public:
         path = savePath;
         return !savePath.empty();
     }
+    bool AskSaveAnyway(const Text& question) override {
+        asked.push_back("anyway:" + ToUtf8(question));
+        return saveAnyway;
+    }
 
     std::vector<std::string> asked;
+    bool saveAnyway = false;
     cAnswer answer = cAnswer::No;
     int formatChoice = -1;
     Text savePath;
@@ -141,6 +146,34 @@ TEST_F(DocFlows, DismissedFormatKeepsTheFormatAndCancelledNameWritesNothing) {
     prompts.savePath = PathOf("u.adm");
     ASSERT_TRUE(manager.SaveAs(*doc));
     EXPECT_EQ(ReadBytes("u.adm").substr(0, 2), "\xFF\xFE");
+}
+
+TEST_F(DocFlows, SavingWhatWouldLoseContentAsksFirstAndCancelWritesNothing) {
+    const std::string original =
+        "CLASS MACHINE\r\nCATEGORY C\r\nPOLICY P\r\nVALUENAME v\r\n"
+        "WHATEVER this is\r\nEND POLICY\r\nEND CATEGORY\r\n";
+    WriteBytes("lossy.adm", original);
+    CPelwinDoc* doc = manager.Open(PathOf("lossy.adm"));
+    ASSERT_NE(doc, nullptr);
+    const std::string question =
+        "anyway:This template holds 1 lines that this editor does not keep (first at line 5: "
+        "WHATEVER this is). Save anyway?";
+    doc->SetModifiedFlag(1);
+    EXPECT_FALSE(manager.Save(*doc));
+    EXPECT_FALSE(manager.SaveAs(*doc));
+    EXPECT_EQ(prompts.asked, (std::vector<std::string>{question, question}));
+    EXPECT_EQ(ReadBytes("lossy.adm"), original);
+    EXPECT_TRUE(doc->IsModified());
+
+    // Save writes without the content; it is gone from the document, so no more questions.
+    prompts.asked.clear();
+    prompts.saveAnyway = true;
+    ASSERT_TRUE(manager.Save(*doc));
+    EXPECT_EQ(prompts.asked, (std::vector<std::string>{question}));
+    EXPECT_EQ(ReadBytes("lossy.adm").find("WHATEVER"), std::string::npos);
+    prompts.asked.clear();
+    ASSERT_TRUE(manager.Save(*doc));
+    EXPECT_TRUE(prompts.asked.empty());
 }
 
 TEST_F(DocFlows, AnOpened8BitFileIsSavedAs8BitWithoutQuestions) {

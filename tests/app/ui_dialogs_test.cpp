@@ -134,6 +134,27 @@ TEST(UiFileFormatDialog, PromptCopiesTheChoiceOnlyOnOk) {
     EXPECT_EQ(utf16, 1);
 }
 
+// The question before a save that loses content offers Save and Cancel; Escape and Enter
+// both keep the file.
+TEST(UiDialogs, SaveAnywayOffersSaveAndCancelAndDefaultsToCancel) {
+    cDialogPrompts prompts;
+    for (auto [key, want] : {std::pair{Qt::Key_Escape, false}, std::pair{Qt::Key_Return, false}}) {
+        OnNextModal([key = key](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            ASSERT_NE(box, nullptr);
+            EXPECT_EQ(box->standardButtons(), QMessageBox::Save | QMessageBox::Cancel);
+            QTest::keyClick(box, key);
+        });
+        EXPECT_EQ(prompts.AskSaveAnyway(u"Save anyway?"), want);
+    }
+    OnNextModal([](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        ASSERT_NE(box, nullptr);
+        QTest::mouseClick(box->button(QMessageBox::Save), Qt::LeftButton);
+    });
+    EXPECT_TRUE(prompts.AskSaveAnyway(u"Save anyway?"));
+}
+
 TEST(UiWelcomeDialog, ShowsTheGreetingAndABannerOfTwiceTheFont) {
     CDlgWelcome dialog;
     EXPECT_EQ(dialog.windowTitle(), "Tessary 2.0.2");

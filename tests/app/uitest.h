@@ -62,6 +62,10 @@ public:
         path = savePath;
         return true;
     }
+    bool AskSaveAnyway(const Text& question) override {
+        questions.push_back(question);
+        return saveAnyway;
+    }
     bool AskOpenPath(Text& path) override {
         if (openPath.empty())
             return false;
@@ -74,6 +78,7 @@ public:
     std::vector<int> offeredFormats;
     std::optional<int> formatChoice;
     int saveDialogs = 0;
+    bool saveAnyway = false;
     Text savePath;
     Text openPath;
 };

@@ -105,6 +105,18 @@ const cRuleCase kRuleCases[] = {
     {"ReadMessage", "read-message", cLintSeverity::Error, 6,
      HEAD "  POLICY Pol\n   VALUENAME v\n  END POLICY\n",
      HEAD "  POLICY Pol\n   VALUENAME v\n  END POLICY\n" TAIL},
+    {"PassedOver", "passed-over", cLintSeverity::Warning, 5,
+     HEAD "  POLICY Pol\n   VALUENAME v FOO\n  END POLICY\n" TAIL,
+     // The guards written around SUPPORTED are not lost.
+     HEAD "  POLICY Pol\n   #if version >= 4\n   SUPPORTED s\n   #endif\n   VALUENAME v\n"
+          "  END POLICY\n" TAIL},
+    {"SeveralDefaults", "several-defaults", cLintSeverity::Warning, 5,
+     HEAD "  POLICY Pol\n   PART D DROPDOWNLIST\n    VALUENAME d\n    ITEMLIST\n"
+          "     NAME a VALUE 1 DEFAULT\n     NAME b VALUE 2 DEFAULT\n    END ITEMLIST\n"
+          "   END PART\n  END POLICY\n" TAIL,
+     HEAD "  POLICY Pol\n   PART D DROPDOWNLIST\n    VALUENAME d\n    ITEMLIST\n"
+          "     NAME a VALUE 1\n     NAME b VALUE 2 DEFAULT\n    END ITEMLIST\n"
+          "   END PART\n  END POLICY\n" TAIL},
     {"EmptyTemplate", "empty-template", cLintSeverity::Error, 1, "; only a comment\n",
      HEAD "  POLICY Pol\n   VALUENAME v\n  END POLICY\n" TAIL},
 };
@@ -146,6 +158,28 @@ TEST(Lint, CorpusTemplatesHaveNoErrors) {
             EXPECT_NE(finding.severity, cLintSeverity::Error)
                 << path << ":" << finding.line << ": " << ToUtf8(finding.text);
     }
+}
+
+// The supported-on text is a text like the explanation: its reference uses its string, and
+// the editor's find looks at what it shows.
+TEST(Lint, ASupportedOnReferenceUsesItsStringAndFindSeesItsText) {
+    cTempFile file(HEAD
+                   "  POLICY Pol\n   #if version >= 4\n   SUPPORTED !!W7\n   #endif\n"
+                   "   VALUENAME v\n  END POLICY\n" TAIL "[strings]\nW7=Windows 7 or later\n");
+    CPelwinDoc doc;
+    doc.SetFrame(&doc);
+    doc.SetTreeView(&doc.Tree());
+    cReadLog log;
+    ASSERT_TRUE(doc.ReadFile(file.PathText(), &log));
+    std::vector<cFinding> findings = LintTemplate(doc, log);
+    EXPECT_TRUE(findings.empty()) << ToUtf8(findings.front().text);
+
+    const cData& policy =
+        *doc.Tree().FirstChildOf(doc.Tree().FirstChildOf(doc.Tree().FirstRootItem()))->node;
+    cFindOptions options;
+    EXPECT_TRUE(NodeMatches(policy, doc, options, cTextMatcher(u"windows 7", false)));
+    options.namesAndTexts = false;
+    EXPECT_FALSE(NodeMatches(policy, doc, options, cTextMatcher(u"windows 7", false)));
 }
 
 TEST(Matcher, IgnoresCaseOfLatinGreekAndCyrillicLettersUnlessAsked) {

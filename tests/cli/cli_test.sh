@@ -51,6 +51,17 @@ printf 'CLASS MACHINE\r\n CATEGORY "\xe2\x82\xac"\r\n END CATEGORY\r\n' | iconv 
 expect_status 1 "unicode-only text to ascii" "$cli" convert --format ascii "$work/wide.adm" "$work/target.adm"
 [ "$(cat "$work/target.adm")" = "precious" ] || fail "refused save changed the target"
 
+# What the reader passes over: convert names each line and still converts; check is silent.
+printf 'CLASS MACHINE\r\n CATEGORY C KEYNAME K\r\n  POLICY P\r\n   VALUENAME v WHATEVER\r\n   PART X CHEKBOX\r\n   END PART\r\n  END POLICY\r\n END CATEGORY\r\n' >"$work/lossy.adm"
+expect_status 0 "convert with passed-over lines" "$cli" convert "$work/lossy.adm" "$work/lossy-out.adm"
+printf '%s\n' "$work/lossy.adm:4: warning: passed over: WHATEVER" \
+    "$work/lossy.adm:5: warning: passed over: PART X CHEKBOX" \
+    "$work/lossy.adm:6: warning: passed over: END PART" >"$work/lossy.want"
+cmp -s "$work/err" "$work/lossy.want" || fail "passed-over warnings: $(cat "$work/err")"
+grep -q "POLICY \"P\"" "$work/lossy-out.adm" || fail "convert with passed-over lines wrote no policy"
+expect_status 0 "check with passed-over lines" "$cli" check "$work/lossy.adm"
+[ -s "$work/err" ] && fail "check printed: $(cat "$work/err")"
+
 # export: usage, the mapping report, --strict, and a failed export that replaces nothing.
 expect_status 2 "export without OUTDIR" "$cli" export "$work/latin.adm"
 expect_status 2 "export with a bad language" "$cli" export --lang ../x "$work/latin.adm" "$work/x"

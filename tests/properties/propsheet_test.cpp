@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <QCheckBox>
+#include <QLabel>
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
@@ -283,10 +284,15 @@ TEST_F(SheetTest, SecondPolicyPageIsMadeWhenFirstShown) {
     EXPECT_EQ(policy.explainFlag, 1);
     EXPECT_EQ(policy.explainText, u"Because");
 
-    // "Supported on" works like "Explain" and keeps a reference as typed.
+    // "Supported on" works like "Explain" and keeps a reference as typed; beneath it stands
+    // the text the reference shows.
+    doc.Strings().Set(u"SUPPORTED_WIN7", u"Windows 7 or later");
     EXPECT_FALSE(second->supportedText->isEnabled());
     second->supported->click();
+    Type(second->supportedText, "Windows 7");
+    EXPECT_EQ(second->supportedShown->text(), "");
     Type(second->supportedText, "!!SUPPORTED_WIN7");
+    EXPECT_EQ(second->supportedShown->text(), "Shows: Windows 7 or later");
     sheet.ApplyButton()->click();
     EXPECT_EQ(policy.supportedFlag, 1);
     EXPECT_EQ(policy.supportedText, u"!!SUPPORTED_WIN7");
