@@ -137,16 +137,27 @@ bool cDialogPrompts::AskSavePath(const CPelwinDoc& doc, Text& path) {
     return true;
 }
 
-bool cDialogPrompts::AskOpenPath(Text& path) {
-    QString chosen =
-        QFileDialog::getOpenFileName(DialogParent(), QStringLiteral("Open"), QString(),
-                                     kTemplateFilter + QStringLiteral(";;All Files (*.*)"));
-    if (chosen.isEmpty())
+void cDialogPrompts::SetUpOpenDialog(QFileDialog& dialog) {
+    dialog.setWindowTitle(QStringLiteral("Open"));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters({kTemplateFilter, QStringLiteral("All Files (*.*)")});
+}
+
+bool cDialogPrompts::OpenPathChosen(const QFileDialog& dialog, Text& path) {
+    if (dialog.result() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
     // The name the user chose is the one shown; the document manager still finds a file
     // that is open under another name.
-    path = QFileInfo(chosen).absoluteFilePath().toStdU16String();
+    path = QFileInfo(dialog.selectedFiles().constFirst()).absoluteFilePath().toStdU16String();
     return true;
+}
+
+bool cDialogPrompts::AskOpenPath(Text& path) {
+    QFileDialog dialog(DialogParent());
+    SetUpOpenDialog(dialog);
+    dialog.exec();
+    return OpenPathChosen(dialog, path);
 }
 
 CPelwinApp::CPelwinApp(QObject* parent)

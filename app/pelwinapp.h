@@ -12,6 +12,7 @@
 #include "app/messages.h"
 
 class CMainFrame;
+class QFileDialog;
 class QWidget;
 
 // Every modal question the editor asks. The editor answers them with dialogs; tests replace
@@ -46,6 +47,10 @@ public:
     cAnswer AskApplyChanges(const Text& question) override;
     bool AskAdmxExport(const CPelwinDoc& doc, Text& folder, Text& language) override;
     void ShowAdmxReport(const Text& summary, const std::vector<Text>& lines) override;
+
+    // The Open dialog in two halves, so that it can be driven without its modal loop.
+    static void SetUpOpenDialog(QFileDialog& dialog);
+    static bool OpenPathChosen(const QFileDialog& dialog, Text& path);
 };
 
 // Shows every message in a modal box captioned with the application title.

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QPointer>
 #include <QString>
 #include <QTimer>
 #include <deque>
@@ -19,20 +20,28 @@ inline void PrintTo(const QString& text, std::ostream* os) {
 }
 
 // Runs handler on the next modal window that opens (a message box, a dialog). Gives up
-// after half a minute so that a missing dialog fails the test instead of leaking into the
-// next one; a loaded machine can take seconds to show a file dialog.
+// after two minutes so that a missing dialog fails the test instead of leaking into the
+// next one; a loaded machine can take seconds to show a dialog. A modal the handler left
+// open (a failed assertion in it) is rejected, so that a failure never hangs the run.
 inline void OnNextModal(std::function<void(QWidget*)> handler) {
     auto* timer = new QTimer;
     auto waited = std::make_shared<QElapsedTimer>();
     waited->start();
     QObject::connect(timer, &QTimer::timeout, [timer, handler, waited] {
         QWidget* modal = QApplication::activeModalWidget();
-        if (!modal && waited->elapsed() < 30000)
+        if (!modal && waited->elapsed() < 120000)
             return;
         timer->stop();
         timer->deleteLater();
-        if (modal)
-            handler(modal);
+        if (!modal)
+            return;
+        QPointer<QWidget> guard(modal);
+        handler(modal);
+        if (guard && guard->isVisible() && QApplication::activeModalWidget() == guard)
+            QTimer::singleShot(0, guard, [guard] {
+                if (guard && guard->isVisible())
+                    QMetaObject::invokeMethod(guard, "reject");
+            });
     });
     timer->start(10);
 }
