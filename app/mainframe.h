@@ -38,6 +38,7 @@ enum class cCommand {
     EditDelete,
     EditProperties,
     EditUndo,
+    EditFind,
     NewVersion,
     NewChildVersion,
     NewClassMachine,

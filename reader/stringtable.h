@@ -1,6 +1,6 @@
 #pragma once
 
-#include <functional>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -38,14 +38,23 @@ public:
     const std::vector<Text>& CommentsAfter() const { return m_commentsAfter; }
 
 private:
+    // The index is an open-addressed table over the entries, which alone hold the names: a
+    // slot holds the name's hash in its high half and the entry's position + 1 in its low
+    // half (0: free). It is at most half full, so probes stay short, and growing it needs no
+    // name hashed again.
+    static uint32_t Hash(TextView name);
+    // The slot that holds name, or the free slot where it would go.
+    size_t Probe(TextView name, uint32_t hash) const;
+    void Reindex(size_t capacity);
+
     std::vector<Entry> m_entries;
-    // Looked up by views as well as by texts, so that a lookup builds no temporary text.
-    struct cHash {
+    std::vector<uint64_t> m_index;
+    // Comments are few; looked up by views as well as by texts.
+    struct cCommentHash {
         using is_transparent = void;
         size_t operator()(TextView text) const { return std::hash<TextView>()(text); }
     };
-    std::unordered_map<Text, size_t, cHash, std::equal_to<>> m_index;
-    std::unordered_map<Text, std::vector<Text>, cHash, std::equal_to<>> m_commentsBefore;
+    std::unordered_map<Text, std::vector<Text>, cCommentHash, std::equal_to<>> m_commentsBefore;
     std::vector<Text> m_commentsAfter;
 };
 
