@@ -102,6 +102,7 @@ bool cStringMap::Remove(TextView name) {
         return false;
     m_commentsBefore.erase(Text(name));
     m_entries.erase(m_entries.begin() + std::ptrdiff_t(uint32_t(m_index[i]) - 1));
+    m_commentsBefore.erase(Text(name));
     // Later entries moved up: index them again (removal is a rare, interactive edit).
     const size_t capacity = m_index.size();
     m_index.clear();

@@ -49,12 +49,12 @@ private:
 
     std::vector<Entry> m_entries;
     std::vector<uint64_t> m_index;
-    // Comments are rare: a plain map is enough for them.
-    struct cHash {
+    // Comments are few; looked up by views as well as by texts.
+    struct cCommentHash {
         using is_transparent = void;
         size_t operator()(TextView text) const { return std::hash<TextView>()(text); }
     };
-    std::unordered_map<Text, std::vector<Text>, cHash, std::equal_to<>> m_commentsBefore;
+    std::unordered_map<Text, std::vector<Text>, cCommentHash, std::equal_to<>> m_commentsBefore;
     std::vector<Text> m_commentsAfter;
 };
 

@@ -54,8 +54,13 @@ cStringMap cStringTableRows::BuildMap(const cStringMap& old) const {
         names.Set(row.name, Text());
     cStringMap result;
     for (const auto& entry : old.Entries())
-        if (names.Contains(entry.first))
+        if (names.Contains(entry.first)) {
             result.Set(entry.first, Text());
+            // A kept string keeps the comments that stood before it in the strings section.
+            if (const std::vector<Text>* comments = old.CommentsBefore(entry.first))
+                result.AddCommentsBefore(entry.first, *comments);
+        }
+    result.CommentsAfter() = old.CommentsAfter();
     // Set keeps an existing name's place: the old names stay where they were, new names are
     // appended in row order, and the last row of a name leaves its text.
     for (const cStringRow& row : m_rows)

@@ -42,6 +42,23 @@ TEST(StringTableRows, RenamedAndAddedNamesFollowTheKeptOnes) {
     EXPECT_FALSE(result.Contains(u"a"));
 }
 
+// The strings section's comments stay before a kept string and at the end; a renamed
+// string is another string and goes without them.
+TEST(StringTableRows, KeptStringsKeepTheirComments) {
+    cStringMap old = Map({{u"a", u"A"}, {u"b", u"B"}});
+    old.AddCommentsBefore(u"a", {u"; about a"});
+    old.AddCommentsBefore(u"b", {u"; about b"});
+    old.CommentsAfter().push_back(u"; the end");
+    cStringTableRows rows(old);
+    rows.Select(1);  // "b"
+    rows.SetName(u"renamed");
+    cStringMap result = rows.BuildMap(old);
+    ASSERT_NE(result.CommentsBefore(u"a"), nullptr);
+    EXPECT_EQ(*result.CommentsBefore(u"a"), std::vector<Text>{u"; about a"});
+    EXPECT_EQ(result.CommentsBefore(u"renamed"), nullptr);
+    EXPECT_EQ(result.CommentsAfter(), std::vector<Text>{u"; the end"});
+}
+
 TEST(StringTableRows, TheLowerOfTwoRowsOfOneNameWins) {
     cStringMap old = Map({{u"a", u"first"}, {u"b", u"second"}});
     cStringTableRows rows(old);
