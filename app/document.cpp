@@ -103,6 +103,13 @@ public:
         m_released = std::max(m_released, end);
     }
 
+    // Lets go of every mapped page, to be read again from the start: a first pass over the
+    // whole text leaves all of it resident, the second needs only what lies ahead of it.
+    void ReleaseForSecondPass() {
+        Release();
+        m_released = 0;
+    }
+
 private:
     bool LoadFrom(int fd, cFileError& error) {
         struct stat st {};
@@ -548,15 +555,17 @@ bool CPelwinDoc::ReadFile(const Text& path, cReadLog* log) {
         TextView text = TemplateText(bytes, m_utf16, storage);
         if (!LoadStrings(text, m_strings, log))
             return false;
-        // The tokens are read front to back: what lies behind them can go as they advance.
+        // The strings were found in a pass over the whole text, which is all resident now;
+        // the tokens are read front to back, so what lies behind them can go as they advance.
         // A decoded copy leaves nothing to read in the mapping at all.
         cTokenizer tokens(text);
         const char* textStart = reinterpret_cast<const char*>(text.data());
         if (textStart >= bytes.data() && textStart < bytes.data() + bytes.size()) {
             const size_t offset = size_t(textStart - bytes.data());
+            file.ReleaseForSecondPass();
             tokens.SetReleaseHook(
                 [&file, offset](size_t consumed) { file.Release(offset + consumed * 2); },
-                size_t(1) << 19);
+                size_t(1) << 16);
         } else {
             file.Release();
         }
