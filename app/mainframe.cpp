@@ -25,6 +25,7 @@
 #include "model/seams.h"
 #include "preview/polleaveview.h"
 #include "properties/propsheet.h"
+#include "tree/dialogstringmap.h"
 #include "tree/findbar.h"
 #include "tree/poltreeview.h"
 
@@ -266,6 +267,10 @@ void CMainFrame::CreateCommands() {
         if (cPropertySheetSeam* sheet = SharedState().sheet)
             sheet->ShowWindow(true);
     });
+    connect(Command(cCommand::StringTable), &QAction::triggered, this, [this] {
+        if (CPelwinDoc* doc = ActiveDocument())
+            RunStringTableCommand(*doc, ChildOf(*doc));
+    });
     connect(Command(cCommand::ViewToolbar), &QAction::triggered, this,
             [this](bool on) { m_toolBar->setVisible(on); });
     connect(Command(cCommand::ViewStatusBar), &QAction::triggered, this,
@@ -488,6 +493,8 @@ void CMainFrame::UpdateCommands() {
                         cCommand::EditUndo,
                         cCommand::ContextHelp})
         Command(id)->setEnabled(false);
+    // Edits any open template's string table.
+    Command(cCommand::StringTable)->setEnabled(hasDocument);
 }
 
 void CMainFrame::ShowMenuSet(int menuId) {
