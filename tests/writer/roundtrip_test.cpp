@@ -173,6 +173,30 @@ TEST(RoundTrip, StringsThatResembleKeywordsReadBackAsStrings) {
     EXPECT_TRUE(messages.texts.empty()) << messages.Utf8()[0];
 }
 
+// Over 8 MB written: the read readies the heap for a large tree first, and must still read
+// all of it back the same.
+TEST(RoundTrip, ALargeTemplateReadsBackTheSame) {
+    cTestDoc t;
+    cTreeItem* cls = t.Class(nullptr, u"MACHINE");
+    for (int c = 0; c < 400; ++c) {
+        const Text n = FromUtf8(std::to_string(c));
+        cTreeItem* category = t.Category(cls, u"!!Category" + n);
+        t.doc.Strings().Set(u"Category" + n, u"Kategorie " + n);
+        for (int i = 0; i < 100; ++i) {
+            cTreeItem* item =
+                t.Policy(category, u"Policy " + n + u"." + FromUtf8(std::to_string(i)));
+            auto& p = cTestDoc::Node<cObjPolicy>(item);
+            p.explainFlag = 1;
+            p.explainText = u"An explanation that takes up a good part of a line of text";
+            cTestDoc::AddPart<cObjPolPartCheckBox>(item, u"Box");
+        }
+    }
+    Text text;
+    ASSERT_TRUE(t.doc.WriteText(text));
+    ASSERT_GT(text.size() * 2, size_t(8) << 20);
+    ExpectFixedPoint(t.doc, 1);
+}
+
 TEST(RoundTrip, AStringsOnlyTemplateKeepsItsStrings) {
     cTestDoc t;
     t.doc.Strings().Set(u"hello", u"Hallo");
