@@ -5,6 +5,8 @@
 #include <algorithm>
 
 #include "app/document.h"
+#include "edit/undohistory.h"
+#include "preview/polleaveview.h"
 
 namespace {
 
@@ -22,7 +24,10 @@ QWidget* CreatePlaceholder(const QColor& background, QWidget* parent) {
 }  // namespace
 
 CChildFrame::CChildFrame(CPelwinDoc& doc, QSize initialSize, QWidget* parent)
-    : QMdiSubWindow(parent), m_doc(&doc), m_splitter(new QSplitter(Qt::Horizontal, this)) {
+    : QMdiSubWindow(parent),
+      m_doc(&doc),
+      m_splitter(new QSplitter(Qt::Horizontal, this)),
+      m_history(new cUndoHistory(doc, this)) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowIcon(QIcon(QStringLiteral(":/icons/template.png")));
     m_splitter->setChildrenCollapsible(false);
@@ -43,7 +48,12 @@ CChildFrame::CChildFrame(CPelwinDoc& doc, QSize initialSize, QWidget* parent)
     // tree view takes that role.
     doc.SetFrame(this);
     doc.SetTreeView(&doc.Tree());
-    doc.SetModifiedCallback([this](bool modified) { setWindowModified(modified); });
+    // Saving and reading clear the flag: the history's clean state is then where it stands.
+    doc.SetModifiedCallback([this](bool modified) {
+        setWindowModified(modified);
+        if (!modified && m_history)
+            m_history->MarkClean();
+    });
     UpdateTitle();
 }
 
@@ -104,6 +114,7 @@ void CChildFrame::Detach() {
     if (!m_doc)
         return;
     m_doc->SetModifiedCallback(nullptr);
+    m_history->Detach();
     m_doc->SetTreeView(nullptr);
     m_doc->SetFrame(nullptr);
     m_doc = nullptr;
@@ -111,6 +122,13 @@ void CChildFrame::Detach() {
     QWidget* preview = PreviewPane();
     delete tree;
     delete preview;
+}
+
+const cRouteTable* CChildFrame::ActiveViewRoutes() const {
+    if (!m_doc)
+        return nullptr;
+    auto* preview = qobject_cast<cPolLeaveView*>(PreviewPane());
+    return preview && preview->HasActiveBorder() ? &m_previewRoutes : &m_treeRoutes;
 }
 
 void CChildFrame::closeEvent(QCloseEvent* event) {

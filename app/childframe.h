@@ -4,8 +4,11 @@
 #include <functional>
 #include <utility>
 
+#include "app/commandroutes.h"
+
 class CPelwinDoc;
 class QSplitter;
+class cUndoHistory;
 
 // The window of one template: a splitter with the template's tree on the left and its
 // preview on the right. It lives as long as its document.
@@ -34,6 +37,17 @@ public:
     void SetPreviewPane(QWidget* pane);
 
     void SetCloseHandler(CloseHandler handler) { m_closeHandler = std::move(handler); }
+
+    // The document's undo history; null once detached.
+    cUndoHistory* History() const { return m_history; }
+    // The commands the tree and the preview handle while they are the active view, and
+    // those of the document itself.
+    cRouteTable& TreeRoutes() { return m_treeRoutes; }
+    cRouteTable& PreviewRoutes() { return m_previewRoutes; }
+    cRouteTable& DocumentRoutes() { return m_documentRoutes; }
+    // The table of the active view: the preview while it has the active border, else the
+    // tree.
+    const cRouteTable* ActiveViewRoutes() const;
     void UpdateTitle();
     // Moves the focus from one pane to the other (F6, Shift+F6).
     void FocusNextPane();
@@ -51,4 +65,8 @@ private:
     CPelwinDoc* m_doc;  // Not owned.
     QSplitter* m_splitter;
     CloseHandler m_closeHandler;
+    cUndoHistory* m_history;
+    cRouteTable m_treeRoutes;
+    cRouteTable m_previewRoutes;
+    cRouteTable m_documentRoutes;
 };

@@ -121,6 +121,12 @@ cPolTreeView::cPolTreeView(CPelwinDoc& doc, QWidget* frame, QWidget* parent)
     delete standard;
 
     connect(m_model, &cTreeModel::itemAboutToBeRemoved, this, &cPolTreeView::ItemAboutToBeRemoved);
+    // A policy shown in the preview whose parts changed (a part deleted, or put back by an
+    // undo) is laid out again.
+    connect(m_model, &cTreeModel::nodeDataChanged, this, [this](cTreeItem* item, cData* node) {
+        if (item && item == SelectedItem() && node == item->node.get() && node->kind == kKindPolicy)
+            ShowInPreview(node);
+    });
     // Only containers change their book; a policy keeps its page, whatever expanding all
     // announces for it.
     connect(this, &QTreeView::expanded, this,
