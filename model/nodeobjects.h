@@ -168,8 +168,13 @@ public:
     cObjPolPartCheckBox(const cObjPolPartCheckBox& other, cObjPolicy* policy)
         : cPolicyPart(other), cObjPolPart(policy), cPolPartCheckBox(other) {}
     std::unique_ptr<cObjPolPart> ClonePart(cObjPolicy* policy) const override;
+<<<<<<< HEAD
     bool AssignData(const cData& from) override;
     cPanelKind PanelKind() const override { return cPanelKind::CheckBox; }
+=======
+    static constexpr cPanelKind kKind = cPanelKind::CheckBox;
+    cPanelKind PanelKind() const override { return kKind; }
+>>>>>>> hd
 };
 
 class cObjPolPartCombo : public cObjPolPart, public cPolPartCombo {
@@ -178,8 +183,13 @@ public:
     cObjPolPartCombo(const cObjPolPartCombo& other, cObjPolicy* policy)
         : cPolicyPart(other), cObjPolPart(policy), cPolPartCombo(other) {}
     std::unique_ptr<cObjPolPart> ClonePart(cObjPolicy* policy) const override;
+<<<<<<< HEAD
     bool AssignData(const cData& from) override;
     cPanelKind PanelKind() const override { return cPanelKind::Combo; }
+=======
+    static constexpr cPanelKind kKind = cPanelKind::Combo;
+    cPanelKind PanelKind() const override { return kKind; }
+>>>>>>> hd
     cPanelContent PanelContent(bool refresh) const override;
 };
 
@@ -189,8 +199,13 @@ public:
     cObjPolPartDropDown(const cObjPolPartDropDown& other, cObjPolicy* policy)
         : cPolicyPart(other), cObjPolPart(policy), cPolPartDropDown(other) {}
     std::unique_ptr<cObjPolPart> ClonePart(cObjPolicy* policy) const override;
+<<<<<<< HEAD
     bool AssignData(const cData& from) override;
     cPanelKind PanelKind() const override { return cPanelKind::DropDown; }
+=======
+    static constexpr cPanelKind kKind = cPanelKind::DropDown;
+    cPanelKind PanelKind() const override { return kKind; }
+>>>>>>> hd
     cPanelContent PanelContent(bool refresh) const override;
 };
 
@@ -200,8 +215,13 @@ public:
     cObjPolPartEditText(const cObjPolPartEditText& other, cObjPolicy* policy)
         : cPolicyPart(other), cObjPolPart(policy), cPolPartEditText(other) {}
     std::unique_ptr<cObjPolPart> ClonePart(cObjPolicy* policy) const override;
+<<<<<<< HEAD
     bool AssignData(const cData& from) override;
     cPanelKind PanelKind() const override { return cPanelKind::EditText; }
+=======
+    static constexpr cPanelKind kKind = cPanelKind::EditText;
+    cPanelKind PanelKind() const override { return kKind; }
+>>>>>>> hd
     cPanelContent PanelContent(bool refresh) const override;
 };
 
@@ -211,8 +231,13 @@ public:
     cObjPolPartListBox(const cObjPolPartListBox& other, cObjPolicy* policy)
         : cPolicyPart(other), cObjPolPart(policy), cPolPartListBox(other) {}
     std::unique_ptr<cObjPolPart> ClonePart(cObjPolicy* policy) const override;
+<<<<<<< HEAD
     bool AssignData(const cData& from) override;
     cPanelKind PanelKind() const override { return cPanelKind::ListBox; }
+=======
+    static constexpr cPanelKind kKind = cPanelKind::ListBox;
+    cPanelKind PanelKind() const override { return kKind; }
+>>>>>>> hd
 };
 
 class cObjPolPartNum : public cObjPolPart, public cPolPartNum {
@@ -221,8 +246,13 @@ public:
     cObjPolPartNum(const cObjPolPartNum& other, cObjPolicy* policy)
         : cPolicyPart(other), cObjPolPart(policy), cPolPartNum(other) {}
     std::unique_ptr<cObjPolPart> ClonePart(cObjPolicy* policy) const override;
+<<<<<<< HEAD
     bool AssignData(const cData& from) override;
     cPanelKind PanelKind() const override { return cPanelKind::Numeric; }
+=======
+    static constexpr cPanelKind kKind = cPanelKind::Numeric;
+    cPanelKind PanelKind() const override { return kKind; }
+>>>>>>> hd
     cPanelContent PanelContent(bool refresh) const override;
 };
 
@@ -232,8 +262,13 @@ public:
     cObjPolPartText(const cObjPolPartText& other, cObjPolicy* policy)
         : cPolicyPart(other), cObjPolPart(policy), cPolPartText(other) {}
     std::unique_ptr<cObjPolPart> ClonePart(cObjPolicy* policy) const override;
+<<<<<<< HEAD
     bool AssignData(const cData& from) override;
     cPanelKind PanelKind() const override { return cPanelKind::Text; }
+=======
+    static constexpr cPanelKind kKind = cPanelKind::Text;
+    cPanelKind PanelKind() const override { return kKind; }
+>>>>>>> hd
 };
 
 // A fresh part of the kind named by a type keyword, or none for any other keyword.

@@ -11,7 +11,7 @@
 
 #include "app/messages.h"
 #include "app/pelwinapp.h"
-#include "model/nodeobjects.h"
+#include "model/partkinds.h"
 #include "properties/applystep.h"
 #include "properties/pagevalues.h"
 #include "properties/proppages.h"
@@ -100,6 +100,11 @@ void cPropSheet::RemovePages() {
     }
 }
 
+template <typename Kind>
+void cPropSheet::AddPartPages(const Kind&) {
+    AddPage(m_null);
+}
+
 void cPropSheet::ShowPagesOf(cData* node) {
     QString title = QStringLiteral("Properties");
     switch (node ? node->kind : 0) {
@@ -121,8 +126,10 @@ void cPropSheet::ShowPagesOf(cData* node) {
             title = QStringLiteral("Version");
             break;
         default:
-            // Parts without pages of their own show that there is nothing to edit.
-            AddPage(m_null);
+            if (cObjPolPart* part = node ? node->GetPartObject() : nullptr)
+                VisitPart(*part, [&](const auto& kind) { AddPartPages(kind); });
+            else
+                AddPage(m_null);
             break;
     }
     m_tabs->setCurrentIndex(0);

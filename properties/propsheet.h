@@ -76,6 +76,10 @@ private:
     void AddPage(cPropPage* page);
     void FillPages(cData& node);
     void ShowPagesOf(cData* node);
+    // The pages of a part, chosen by its kind. A kind's own pages go in an overload for its
+    // class; until then every kind shows that there is nothing to edit.
+    template <typename Kind>
+    void AddPartPages(const Kind& part);
 
     cData* m_current = nullptr;  // Not owned.
     QCheckBox* m_keepOnTop;
