@@ -139,6 +139,8 @@ public:
     void UpdateDisplay() override;
     cData* GetData() override { return this; }
     std::unique_ptr<cData> Clone() const override { return nullptr; }
+    // Any part of the same kind.
+    bool AssignData(const cData& from) override;
 
     int CreatePanel(cRect& rect, cPanelHost* parent) override;
 
@@ -167,14 +169,11 @@ public:
     explicit cObjPolPartCheckBox(cObjPolicy* policy) : cObjPolPart(policy) {}
     cObjPolPartCheckBox(const cObjPolPartCheckBox& other, cObjPolicy* policy)
         : cPolicyPart(other), cObjPolPart(policy), cPolPartCheckBox(other) {}
+    // The data class of the kind, which the property pages and undo write.
+    using Data = cPolPartCheckBox;
     std::unique_ptr<cObjPolPart> ClonePart(cObjPolicy* policy) const override;
-<<<<<<< HEAD
-    bool AssignData(const cData& from) override;
-    cPanelKind PanelKind() const override { return cPanelKind::CheckBox; }
-=======
     static constexpr cPanelKind kKind = cPanelKind::CheckBox;
     cPanelKind PanelKind() const override { return kKind; }
->>>>>>> hd
 };
 
 class cObjPolPartCombo : public cObjPolPart, public cPolPartCombo {
@@ -182,14 +181,11 @@ public:
     explicit cObjPolPartCombo(cObjPolicy* policy) : cObjPolPart(policy) {}
     cObjPolPartCombo(const cObjPolPartCombo& other, cObjPolicy* policy)
         : cPolicyPart(other), cObjPolPart(policy), cPolPartCombo(other) {}
+    // The data class of the kind, which the property pages and undo write.
+    using Data = cPolPartCombo;
     std::unique_ptr<cObjPolPart> ClonePart(cObjPolicy* policy) const override;
-<<<<<<< HEAD
-    bool AssignData(const cData& from) override;
-    cPanelKind PanelKind() const override { return cPanelKind::Combo; }
-=======
     static constexpr cPanelKind kKind = cPanelKind::Combo;
     cPanelKind PanelKind() const override { return kKind; }
->>>>>>> hd
     cPanelContent PanelContent(bool refresh) const override;
 };
 
@@ -198,14 +194,11 @@ public:
     explicit cObjPolPartDropDown(cObjPolicy* policy) : cObjPolPart(policy) {}
     cObjPolPartDropDown(const cObjPolPartDropDown& other, cObjPolicy* policy)
         : cPolicyPart(other), cObjPolPart(policy), cPolPartDropDown(other) {}
+    // The data class of the kind, which the property pages and undo write.
+    using Data = cPolPartDropDown;
     std::unique_ptr<cObjPolPart> ClonePart(cObjPolicy* policy) const override;
-<<<<<<< HEAD
-    bool AssignData(const cData& from) override;
-    cPanelKind PanelKind() const override { return cPanelKind::DropDown; }
-=======
     static constexpr cPanelKind kKind = cPanelKind::DropDown;
     cPanelKind PanelKind() const override { return kKind; }
->>>>>>> hd
     cPanelContent PanelContent(bool refresh) const override;
 };
 
@@ -214,14 +207,11 @@ public:
     explicit cObjPolPartEditText(cObjPolicy* policy) : cObjPolPart(policy) {}
     cObjPolPartEditText(const cObjPolPartEditText& other, cObjPolicy* policy)
         : cPolicyPart(other), cObjPolPart(policy), cPolPartEditText(other) {}
+    // The data class of the kind, which the property pages and undo write.
+    using Data = cPolPartEditText;
     std::unique_ptr<cObjPolPart> ClonePart(cObjPolicy* policy) const override;
-<<<<<<< HEAD
-    bool AssignData(const cData& from) override;
-    cPanelKind PanelKind() const override { return cPanelKind::EditText; }
-=======
     static constexpr cPanelKind kKind = cPanelKind::EditText;
     cPanelKind PanelKind() const override { return kKind; }
->>>>>>> hd
     cPanelContent PanelContent(bool refresh) const override;
 };
 
@@ -230,14 +220,11 @@ public:
     explicit cObjPolPartListBox(cObjPolicy* policy) : cObjPolPart(policy) {}
     cObjPolPartListBox(const cObjPolPartListBox& other, cObjPolicy* policy)
         : cPolicyPart(other), cObjPolPart(policy), cPolPartListBox(other) {}
+    // The data class of the kind, which the property pages and undo write.
+    using Data = cPolPartListBox;
     std::unique_ptr<cObjPolPart> ClonePart(cObjPolicy* policy) const override;
-<<<<<<< HEAD
-    bool AssignData(const cData& from) override;
-    cPanelKind PanelKind() const override { return cPanelKind::ListBox; }
-=======
     static constexpr cPanelKind kKind = cPanelKind::ListBox;
     cPanelKind PanelKind() const override { return kKind; }
->>>>>>> hd
 };
 
 class cObjPolPartNum : public cObjPolPart, public cPolPartNum {
@@ -245,14 +232,11 @@ public:
     explicit cObjPolPartNum(cObjPolicy* policy) : cObjPolPart(policy) {}
     cObjPolPartNum(const cObjPolPartNum& other, cObjPolicy* policy)
         : cPolicyPart(other), cObjPolPart(policy), cPolPartNum(other) {}
+    // The data class of the kind, which the property pages and undo write.
+    using Data = cPolPartNum;
     std::unique_ptr<cObjPolPart> ClonePart(cObjPolicy* policy) const override;
-<<<<<<< HEAD
-    bool AssignData(const cData& from) override;
-    cPanelKind PanelKind() const override { return cPanelKind::Numeric; }
-=======
     static constexpr cPanelKind kKind = cPanelKind::Numeric;
     cPanelKind PanelKind() const override { return kKind; }
->>>>>>> hd
     cPanelContent PanelContent(bool refresh) const override;
 };
 
@@ -261,14 +245,11 @@ public:
     explicit cObjPolPartText(cObjPolicy* policy) : cObjPolPart(policy) {}
     cObjPolPartText(const cObjPolPartText& other, cObjPolicy* policy)
         : cPolicyPart(other), cObjPolPart(policy), cPolPartText(other) {}
+    // The data class of the kind, which the property pages and undo write.
+    using Data = cPolPartText;
     std::unique_ptr<cObjPolPart> ClonePart(cObjPolicy* policy) const override;
-<<<<<<< HEAD
-    bool AssignData(const cData& from) override;
-    cPanelKind PanelKind() const override { return cPanelKind::Text; }
-=======
     static constexpr cPanelKind kKind = cPanelKind::Text;
     cPanelKind PanelKind() const override { return kKind; }
->>>>>>> hd
 };
 
 // A fresh part of the kind named by a type keyword, or none for any other keyword.
