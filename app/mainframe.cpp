@@ -31,6 +31,7 @@
 #include "properties/applystep.h"
 #include "properties/propsheet.h"
 #include "tree/poltreeview.h"
+#include "tree/treeselection.h"
 
 namespace {
 
@@ -173,7 +174,14 @@ void CMainFrame::InstallDocumentRoutes(CChildFrame& child) {
 
     // After an undo or redo the tree selects what the step touched, or what is left of it.
     child.History()->SetSelectHandler([&doc, tree](const cTreePath& path) {
-        if (cTreeItem* item = path.FindNearest(doc.Tree()); item && tree)
+        cTreeItem* item = path.FindNearest(doc.Tree());
+        if (!item || !tree)
+            return;
+        // Already selected (a part of it came back): the sheet may have let go of what it
+        // showed, so it is given the node again.
+        if (item == tree->SelectedItem())
+            HandOverOnActivation(item->node.get());
+        else
             tree->Select(item);
     });
     m_undoGroup->addStack(stack);

@@ -13,6 +13,7 @@
 #include "preview/polleaveview.h"
 #include "testsupport.h"
 #include "tree/poltreeview.h"
+#include "tree/treemodel.h"
 
 namespace {
 
@@ -73,6 +74,8 @@ TEST(UndoInTheEditor, DeleteSaveUndoSaveGivesTheOriginalBack) {
     const QString label = QString::fromStdU16String(category->label);
     const size_t items = doc->Tree().ItemCount();
     cTreeItem* parent = category->parent;
+    view->expand(view->TreeModel()->IndexFromItem(category));
+    ASSERT_EQ(category->stateImage, kImageOpenBook);
     ASSERT_TRUE(view->Select(category));
 
     frame->UpdateCommands();
@@ -96,6 +99,8 @@ TEST(UndoInTheEditor, DeleteSaveUndoSaveGivesTheOriginalBack) {
     ASSERT_EQ(parent->children.size(), place[0]);
     cTreeItem* restored = parent->children[place[1]].get();
     EXPECT_EQ(QString::fromStdU16String(restored->label), label);
+    EXPECT_EQ(restored->stateImage, kImageOpenBook);
+    EXPECT_TRUE(view->isExpanded(view->TreeModel()->IndexFromItem(restored)));
     EXPECT_EQ(view->SelectedItem(), restored);
     EXPECT_TRUE(child->isWindowModified());
 
