@@ -22,6 +22,7 @@ enum class cCommand {
     EditProperties,
     EditUndo,
     EditRedo,
+    EditFind,
     NewVersion,
     NewChildVersion,
     NewClassMachine,

@@ -30,6 +30,7 @@
 #include "preview/polleaveview.h"
 #include "properties/applystep.h"
 #include "properties/propsheet.h"
+#include "tree/findbar.h"
 #include "tree/poltreeview.h"
 #include "tree/treeselection.h"
 
@@ -147,6 +148,7 @@ void CMainFrame::InstallDocumentRoutes(CChildFrame& child) {
                  {hasServices, [this, &doc] { m_services->Docs().SaveAs(doc); }});
     document.Set(cCommand::FileExportAdmx,
                  {hasServices, [this, &doc] { ExportAsAdmx(doc, m_services->Prompts()); }});
+    document.Set(cCommand::EditFind, {nullptr, [&child] { child.FindBar()->Open(); }});
     document.Set(cCommand::EditProperties, {nullptr, [this] { m_sheet->ShowWindow(true); }});
     document.Set(cCommand::EditUndo,
                  {[stack] { return stack->canUndo(); }, [stack] { stack->undo(); }});
@@ -267,6 +269,8 @@ void CMainFrame::CreateCommands() {
         {cCommand::EditProperties, "P&roperties...", "Show the property sheet", nullptr, nullptr},
         {cCommand::EditUndo, "&Undo\tCtrl+Z", "Undo the last change", nullptr, nullptr},
         {cCommand::EditRedo, "&Redo\tCtrl+Y", "Redo the change last undone", nullptr, nullptr},
+        {cCommand::EditFind, "&Find...\tCtrl+F",
+         "Find nodes by their texts, registry keys and value names", nullptr, nullptr},
         {cCommand::NewVersion, "New Version", "", nullptr, nullptr},
         {cCommand::NewChildVersion, "New Child Version", "", nullptr, nullptr},
         {cCommand::NewClassMachine, "Machine", "Create a new \"MACHINE\" entry in current template",
@@ -337,6 +341,7 @@ void CMainFrame::CreateCommands() {
         {cCommand::EditCut,
          {QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::SHIFT | Qt::Key_Delete)}},
         {cCommand::EditDelete, {QKeySequence(Qt::Key_Delete)}},
+        {cCommand::EditFind, {QKeySequence(QKeySequence::Find)}},
         {cCommand::EditUndo,
          {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)}},
         {cCommand::EditRedo,
@@ -423,6 +428,8 @@ void CMainFrame::CreateMenus() {
     for (cCommand id : {cCommand::EditCut, cCommand::EditCopy, cCommand::EditPaste,
                         cCommand::EditPasteNext, cCommand::EditDelete})
         edit->addAction(command(id));
+    edit->addSeparator();
+    edit->addAction(command(cCommand::EditFind));
     edit->addSeparator();
     edit->addAction(command(cCommand::EditProperties));
 
