@@ -30,6 +30,7 @@
 #include "preview/polleaveview.h"
 #include "properties/applystep.h"
 #include "properties/propsheet.h"
+#include "tree/dialogstringmap.h"
 #include "tree/findbar.h"
 #include "tree/poltreeview.h"
 #include "tree/treeselection.h"
@@ -149,6 +150,8 @@ void CMainFrame::InstallDocumentRoutes(CChildFrame& child) {
     document.Set(cCommand::FileExportAdmx,
                  {hasServices, [this, &doc] { ExportAsAdmx(doc, m_services->Prompts()); }});
     document.Set(cCommand::EditFind, {nullptr, [&child] { child.FindBar()->Open(); }});
+    document.Set(cCommand::StringTable,
+                 {nullptr, [&doc, &child] { RunStringTableCommand(doc, &child); }});
     document.Set(cCommand::EditProperties, {nullptr, [this] { m_sheet->ShowWindow(true); }});
     document.Set(cCommand::EditUndo,
                  {[stack] { return stack->canUndo(); }, [stack] { stack->undo(); }});

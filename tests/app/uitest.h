@@ -19,7 +19,7 @@ inline void PrintTo(const QString& text, std::ostream* os) {
 }
 
 // Runs handler on the next modal window that opens (a message box, a dialog). Gives up
-// after ten seconds so that a missing dialog fails the test instead of leaking into the
+// after half a minute so that a missing dialog fails the test instead of leaking into the
 // next one; a loaded machine can take seconds to show a file dialog.
 inline void OnNextModal(std::function<void(QWidget*)> handler) {
     auto* timer = new QTimer;
@@ -27,7 +27,7 @@ inline void OnNextModal(std::function<void(QWidget*)> handler) {
     waited->start();
     QObject::connect(timer, &QTimer::timeout, [timer, handler, waited] {
         QWidget* modal = QApplication::activeModalWidget();
-        if (!modal && waited->elapsed() < 10000)
+        if (!modal && waited->elapsed() < 30000)
             return;
         timer->stop();
         timer->deleteLater();
