@@ -6,6 +6,8 @@
 #include <algorithm>
 
 #include "app/document.h"
+#include "edit/undohistory.h"
+#include "preview/polleaveview.h"
 #include "tree/findbar.h"
 #include "tree/poltreeview.h"
 
@@ -29,7 +31,8 @@ CChildFrame::CChildFrame(CPelwinDoc& doc, QSize initialSize, QWidget* parent)
       m_doc(&doc),
       m_splitter(new QSplitter(Qt::Horizontal, this)),
       m_treeColumn(new QWidget(m_splitter)),
-      m_findBar(new cFindBar(m_treeColumn)) {
+      m_findBar(new cFindBar(m_treeColumn)),
+      m_history(new cUndoHistory(doc, this)) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowIcon(QIcon(QStringLiteral(":/icons/template.png")));
     m_splitter->setChildrenCollapsible(false);
@@ -58,7 +61,12 @@ CChildFrame::CChildFrame(CPelwinDoc& doc, QSize initialSize, QWidget* parent)
     // tree view takes that role.
     doc.SetFrame(this);
     doc.SetTreeView(&doc.Tree());
-    doc.SetModifiedCallback([this](bool modified) { setWindowModified(modified); });
+    // Saving and reading clear the flag: the history's clean state is then where it stands.
+    doc.SetModifiedCallback([this](bool modified) {
+        setWindowModified(modified);
+        if (!modified && m_history)
+            m_history->MarkClean();
+    });
     UpdateTitle();
 }
 
@@ -126,6 +134,7 @@ void CChildFrame::Detach() {
     if (!m_doc)
         return;
     m_doc->SetModifiedCallback(nullptr);
+    m_history->Detach();
     m_doc->SetTreeView(nullptr);
     m_doc->SetFrame(nullptr);
     m_doc = nullptr;
@@ -135,6 +144,13 @@ void CChildFrame::Detach() {
     m_findBar->Close();
     delete tree;
     delete preview;
+}
+
+const cRouteTable* CChildFrame::ActiveViewRoutes() const {
+    if (!m_doc)
+        return nullptr;
+    auto* preview = qobject_cast<cPolLeaveView*>(PreviewPane());
+    return preview && preview->HasActiveBorder() ? &m_previewRoutes : &m_treeRoutes;
 }
 
 void CChildFrame::closeEvent(QCloseEvent* event) {

@@ -5,8 +5,11 @@
 #include <functional>
 #include <utility>
 
+#include "app/commandroutes.h"
+
 class CPelwinDoc;
 class QSplitter;
+class cUndoHistory;
 class cFindBar;
 
 // The window of one template: a splitter with the template's tree on the left, under its find
@@ -37,6 +40,17 @@ public:
     void SetPreviewPane(QWidget* pane);
 
     void SetCloseHandler(CloseHandler handler) { m_closeHandler = std::move(handler); }
+
+    // The document's undo history; null once detached.
+    cUndoHistory* History() const { return m_history; }
+    // The commands the tree and the preview handle while they are the active view, and
+    // those of the document itself.
+    cRouteTable& TreeRoutes() { return m_treeRoutes; }
+    cRouteTable& PreviewRoutes() { return m_previewRoutes; }
+    cRouteTable& DocumentRoutes() { return m_documentRoutes; }
+    // The table of the active view: the preview while it has the active border, else the
+    // tree.
+    const cRouteTable* ActiveViewRoutes() const;
     void UpdateTitle();
     // Moves the focus from one pane to the other (F6, Shift+F6).
     void FocusNextPane();
@@ -59,4 +73,8 @@ private:
     cFindBar* m_findBar;
     QPointer<QWidget> m_treePane;
     CloseHandler m_closeHandler;
+    cUndoHistory* m_history;
+    cRouteTable m_treeRoutes;
+    cRouteTable m_previewRoutes;
+    cRouteTable m_documentRoutes;
 };

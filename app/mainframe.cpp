@@ -15,19 +15,25 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
+#include <QUndoGroup>
+#include <QUndoStack>
 #include <algorithm>
 
 #include "admx/admxdialog.h"
+#include "app/appservices.h"
 #include "app/childframe.h"
 #include "app/helpwindow.h"
 #include "app/messages.h"
-#include "app/pelwinapp.h"
+#include "edit/commands.h"
+#include "edit/undohistory.h"
 #include "model/seams.h"
 #include "preview/polleaveview.h"
+#include "properties/applystep.h"
 #include "properties/propsheet.h"
 #include "tree/dialogstringmap.h"
 #include "tree/findbar.h"
 #include "tree/poltreeview.h"
+#include "tree/treeselection.h"
 
 namespace {
 
@@ -43,7 +49,20 @@ constexpr Qt::KeyboardModifiers::Int kX11NumLock = 0x10;
 
 }  // namespace
 
-CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent), m_mdi(new QMdiArea(this)) {
+CMainFrame::CMainFrame(QWidget* parent)
+    : QMainWindow(parent),
+      m_mdi(new QMdiArea(this)),
+      m_undoGroup(new QUndoGroup(this)),
+      m_router(
+          [this]() -> const cRouteTable* {
+              CChildFrame* child = ActiveChild();
+              return child ? child->ActiveViewRoutes() : nullptr;
+          },
+          [this]() -> const cRouteTable* {
+              CChildFrame* child = ActiveChild();
+              return child ? &child->DocumentRoutes() : nullptr;
+          },
+          m_frameRoutes) {
     EnsureResources();
     setWindowIcon(AppIcon());
     m_mdi->setViewMode(QMdiArea::SubWindowView);
@@ -58,10 +77,122 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent), m_mdi(new QMdiAre
     m_sheet = new cPropSheet(this);
     SharedState().sheet = m_sheet;
 
+    m_sheet->SetStepSink([this](std::unique_ptr<cApplyPropertiesStep> step) {
+        // The apply is made already; the history of the template it changed keeps it.
+        for (QMdiSubWindow* window : m_mdi->subWindowList()) {
+            auto* child = qobject_cast<CChildFrame*>(window);
+            if (child && child->Document() && &child->Document()->Tree() == step->Tree() &&
+                child->History()) {
+                child->History()->PushDone(std::move(step));
+                return;
+            }
+        }
+    });
+    // The enabled state follows what the commands act on: the focus (the active view), the
+    // tree's selection and the histories.
+    for (auto signal : {&QUndoGroup::canUndoChanged, &QUndoGroup::canRedoChanged})
+        connect(m_undoGroup, signal, this, &CMainFrame::UpdateCommands);
+    for (auto signal : {&QUndoGroup::undoTextChanged, &QUndoGroup::redoTextChanged})
+        connect(m_undoGroup, signal, this, &CMainFrame::UpdateCommands);
+    connect(qApp, &QApplication::focusChanged, this, &CMainFrame::UpdateCommands);
     connect(m_mdi, &QMdiArea::subWindowActivated, this, [this] { OnActiveWindowChanged(); });
     qApp->installEventFilter(this);
     OnActiveWindowChanged();
     resize(1000, 700);
+}
+
+void CMainFrame::SetServices(cAppServices* services) {
+    m_services = services;
+    if (m_sheet)
+        m_sheet->SetServices(services);
+    UpdateCommands();
+}
+
+void CMainFrame::InstallFrameRoutes() {
+    auto always = [] { return true; };
+    auto hasServices = [this] { return m_services != nullptr; };
+    auto hasDocument = [this] { return ActiveDocument() != nullptr; };
+    auto route = [this](cCommand id, std::function<bool()> enabled, std::function<void()> run) {
+        m_frameRoutes.Set(id, cRoute{std::move(enabled), std::move(run)});
+    };
+    route(cCommand::FileNew, hasServices, [this] { m_services->Docs().New(); });
+    route(cCommand::FileOpen, hasServices, [this] { OpenFile(); });
+    route(cCommand::FileExit, always, [this] { close(); });
+    route(cCommand::ViewToolbar, always,
+          [this] { m_toolBar->setVisible(Command(cCommand::ViewToolbar)->isChecked()); });
+    route(cCommand::ViewStatusBar, always,
+          [this] { statusBar()->setVisible(Command(cCommand::ViewStatusBar)->isChecked()); });
+    route(cCommand::WindowCascade, hasDocument, [this] { m_mdi->cascadeSubWindows(); });
+    route(cCommand::WindowTile, hasDocument, [this] { m_mdi->tileSubWindows(); });
+    route(cCommand::WindowArrangeIcons, hasDocument, [this] { ArrangeIcons(); });
+    for (cCommand id : {cCommand::Help, cCommand::HelpTopics, cCommand::HelpInfo})
+        route(id, always, [this] { ShowHelp(); });
+    route(cCommand::About, hasServices, [this] { m_services->ShowAbout(); });
+    for (cCommand id : {cCommand::NextPane, cCommand::PreviousPane})
+        route(id, hasDocument, [this] {
+            if (CChildFrame* child = ActiveChild())
+                child->FocusNextPane();
+        });
+}
+
+void CMainFrame::InstallDocumentRoutes(CChildFrame& child) {
+    CPelwinDoc& doc = *child.Document();
+    auto* tree = qobject_cast<cPolTreeView*>(child.TreePane());
+    auto* preview = qobject_cast<cPolLeaveView*>(child.PreviewPane());
+    QUndoStack* stack = child.History()->Stack();
+    auto hasServices = [this] { return m_services != nullptr; };
+
+    cRouteTable& document = child.DocumentRoutes();
+    document.Set(cCommand::FileClose, {nullptr, [&child] { child.close(); }});
+    document.Set(cCommand::FileSave, {hasServices, [this, &doc] { m_services->Docs().Save(doc); }});
+    document.Set(cCommand::FileSaveAs,
+                 {hasServices, [this, &doc] { m_services->Docs().SaveAs(doc); }});
+    document.Set(cCommand::FileExportAdmx,
+                 {hasServices, [this, &doc] { ExportAsAdmx(doc, m_services->Prompts()); }});
+    document.Set(cCommand::EditFind, {nullptr, [&child] { child.FindBar()->Open(); }});
+    document.Set(cCommand::StringTable,
+                 {nullptr, [&doc, &child] { RunStringTableCommand(doc, &child); }});
+    document.Set(cCommand::EditProperties, {nullptr, [this] { m_sheet->ShowWindow(true); }});
+    document.Set(cCommand::EditUndo,
+                 {[stack] { return stack->canUndo(); }, [stack] { stack->undo(); }});
+    document.Set(cCommand::EditRedo,
+                 {[stack] { return stack->canRedo(); }, [stack] { stack->redo(); }});
+
+    // The commands of the tree and the preview: each a core rule and command over the
+    // window's state.
+    auto state = [&doc, tree, preview] {
+        return cEditState{doc, SharedState().copy, tree ? tree->SelectedItem() : nullptr,
+                          preview ? preview->SelectedPart() : nullptr};
+    };
+    child.TreeRoutes().Set(cCommand::EditDelete, {[state] { return CanDeleteItem(state()); },
+                                                  [state] {
+                                                      cEditState now = state();
+                                                      DeleteItem(now);
+                                                  }});
+    // Ctrl+Shift+V is Paste as next, as its menu entry says; the command comes later.
+    child.TreeRoutes().Set(cCommand::EditPasteNext, {[] { return false; }, nullptr});
+    child.PreviewRoutes().Set(cCommand::EditDelete, {[state] { return CanDeletePart(state()); },
+                                                     [state] {
+                                                         cEditState now = state();
+                                                         DeletePart(now);
+                                                     }});
+
+    // After an undo or redo the tree selects what the step touched, or what is left of it.
+    child.History()->SetSelectHandler([&doc, tree](const cTreePath& path) {
+        cTreeItem* item = path.FindNearest(doc.Tree());
+        if (!item || !tree)
+            return;
+        // Already selected (a part of it came back): the sheet may have let go of what it
+        // showed, so it is given the node again.
+        if (item == tree->SelectedItem())
+            HandOverOnActivation(item->node.get());
+        else
+            tree->Select(item);
+    });
+    m_undoGroup->addStack(stack);
+    if (tree)
+        connect(tree->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+                &CMainFrame::UpdateCommands);
 }
 
 CMainFrame::~CMainFrame() {
@@ -139,7 +270,8 @@ void CMainFrame::CreateCommands() {
          "Paste the copied entry after the selected entry", nullptr, nullptr},
         {cCommand::EditDelete, "&Delete\tDel", "Delete the selected entry", nullptr, nullptr},
         {cCommand::EditProperties, "P&roperties...", "Show the property sheet", nullptr, nullptr},
-        {cCommand::EditUndo, "Undo", "Undo the last change", nullptr, nullptr},
+        {cCommand::EditUndo, "&Undo\tCtrl+Z", "Undo the last change", nullptr, nullptr},
+        {cCommand::EditRedo, "&Redo\tCtrl+Y", "Redo the change last undone", nullptr, nullptr},
         {cCommand::EditFind, "&Find...\tCtrl+F",
          "Find nodes by their texts, registry keys and value names", nullptr, nullptr},
         {cCommand::NewVersion, "New Version", "", nullptr, nullptr},
@@ -215,6 +347,8 @@ void CMainFrame::CreateCommands() {
         {cCommand::EditFind, {QKeySequence(QKeySequence::Find)}},
         {cCommand::EditUndo,
          {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)}},
+        {cCommand::EditRedo,
+         {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)}},
         {cCommand::Help, {QKeySequence(Qt::Key_F1)}},
         {cCommand::ContextHelp, {QKeySequence(Qt::SHIFT | Qt::Key_F1)}},
         {cCommand::NextPane, {QKeySequence(Qt::Key_F6)}},
@@ -223,8 +357,7 @@ void CMainFrame::CreateCommands() {
     for (const auto& [id, keys] : kShortcuts)
         Command(id)->setShortcuts(keys);
     // These have no menu item, so the window itself carries their shortcuts.
-    for (cCommand id :
-         {cCommand::Help, cCommand::EditUndo, cCommand::NextPane, cCommand::PreviousPane})
+    for (cCommand id : {cCommand::Help, cCommand::NextPane, cCommand::PreviousPane})
         addAction(Command(id));
 
     for (cCommand id : {cCommand::ViewToolbar, cCommand::ViewStatusBar}) {
@@ -232,65 +365,10 @@ void CMainFrame::CreateCommands() {
         Command(id)->setChecked(true);
     }
 
-    auto docs = []() -> cDocManager* {
-        CPelwinApp* app = CPelwinApp::Instance();
-        return app ? &app->Docs() : nullptr;
-    };
-    connect(Command(cCommand::FileNew), &QAction::triggered, this, [docs] {
-        if (cDocManager* manager = docs())
-            manager->New();
-    });
-    connect(Command(cCommand::FileOpen), &QAction::triggered, this, [this] { OpenFile(); });
-    connect(Command(cCommand::FileClose), &QAction::triggered, this, [this] {
-        if (CChildFrame* child = ActiveChild())
-            child->close();
-    });
-    connect(Command(cCommand::FileSave), &QAction::triggered, this, [this, docs] {
-        if (CPelwinDoc* doc = ActiveDocument(); doc && docs())
-            docs()->Save(*doc);
-    });
-    connect(Command(cCommand::FileSaveAs), &QAction::triggered, this, [this, docs] {
-        if (CPelwinDoc* doc = ActiveDocument(); doc && docs())
-            docs()->SaveAs(*doc);
-    });
-    connect(Command(cCommand::FileExportAdmx), &QAction::triggered, this, [this] {
-        CPelwinApp* app = CPelwinApp::Instance();
-        if (CPelwinDoc* doc = ActiveDocument(); doc && app)
-            ExportAsAdmx(*doc, app->Prompts());
-    });
-    connect(Command(cCommand::FileExit), &QAction::triggered, this, &QWidget::close);
-    connect(Command(cCommand::EditFind), &QAction::triggered, this, [this] {
-        if (CChildFrame* child = ActiveChild())
-            child->FindBar()->Open();
-    });
-    connect(Command(cCommand::EditProperties), &QAction::triggered, this, [] {
-        if (cPropertySheetSeam* sheet = SharedState().sheet)
-            sheet->ShowWindow(true);
-    });
-    connect(Command(cCommand::StringTable), &QAction::triggered, this, [this] {
-        if (CPelwinDoc* doc = ActiveDocument())
-            RunStringTableCommand(*doc, ChildOf(*doc));
-    });
-    connect(Command(cCommand::ViewToolbar), &QAction::triggered, this,
-            [this](bool on) { m_toolBar->setVisible(on); });
-    connect(Command(cCommand::ViewStatusBar), &QAction::triggered, this,
-            [this](bool on) { statusBar()->setVisible(on); });
-    connect(Command(cCommand::WindowCascade), &QAction::triggered, m_mdi,
-            &QMdiArea::cascadeSubWindows);
-    connect(Command(cCommand::WindowTile), &QAction::triggered, m_mdi, &QMdiArea::tileSubWindows);
-    connect(Command(cCommand::WindowArrangeIcons), &QAction::triggered, this,
-            [this] { ArrangeIcons(); });
-    for (cCommand id : {cCommand::Help, cCommand::HelpTopics, cCommand::HelpInfo})
-        connect(Command(id), &QAction::triggered, this, [this] { ShowHelp(); });
-    connect(Command(cCommand::About), &QAction::triggered, this, [] {
-        if (CPelwinApp* app = CPelwinApp::Instance())
-            app->ShowAbout();
-    });
-    for (cCommand id : {cCommand::NextPane, cCommand::PreviousPane})
-        connect(Command(id), &QAction::triggered, this, [this] {
-            if (CChildFrame* child = ActiveChild())
-                child->FocusNextPane();
-        });
+    // Every command runs through the routing table; what nobody handles stays disabled.
+    for (const auto& [id, action] : m_commands)
+        connect(action, &QAction::triggered, this, [this, id = id] { m_router.Run(id); });
+    InstallFrameRoutes();
 
     m_recentPlaceholder = new QAction(QStringLiteral("Recent File"), this);
     m_recentPlaceholder->setEnabled(false);
@@ -347,6 +425,9 @@ void CMainFrame::CreateMenus() {
     file129->addAction(command(cCommand::FileExit));
 
     auto* edit = new QMenu(QStringLiteral("&Edit"), this);
+    edit->addAction(command(cCommand::EditUndo));
+    edit->addAction(command(cCommand::EditRedo));
+    edit->addSeparator();
     for (cCommand id : {cCommand::EditCut, cCommand::EditCopy, cCommand::EditPaste,
                         cCommand::EditPasteNext, cCommand::EditDelete})
         edit->addAction(command(id));
@@ -459,42 +540,16 @@ CChildFrame* CMainFrame::ChildOf(const CPelwinDoc& doc) const {
 }
 
 void CMainFrame::UpdateCommands() {
-    bool hasDocument = ActiveDocument() != nullptr;
-    for (cCommand id :
-         {cCommand::FileClose, cCommand::FileSave, cCommand::FileSaveAs, cCommand::FileExportAdmx,
-          cCommand::EditProperties, cCommand::WindowCascade, cCommand::WindowTile,
-          cCommand::WindowArrangeIcons, cCommand::NextPane, cCommand::PreviousPane})
-        Command(id)->setEnabled(hasDocument);
-    Command(cCommand::EditFind)->setEnabled(hasDocument);
-    // Nothing handles these yet: printing, undo, and the editing commands that come with the
-    // tree and the preview.
-    for (cCommand id : {cCommand::FilePrint,
-                        cCommand::FilePrintSetup,
-                        cCommand::EditCut,
-                        cCommand::EditCopy,
-                        cCommand::EditPaste,
-                        cCommand::EditPasteNext,
-                        cCommand::EditDelete,
-                        cCommand::NewVersion,
-                        cCommand::NewChildVersion,
-                        cCommand::NewClassMachine,
-                        cCommand::NewClassUser,
-                        cCommand::NewCategory,
-                        cCommand::NewChildCategory,
-                        cCommand::NewPolicy,
-                        cCommand::NewPartCheckBox,
-                        cCommand::NewPartComboBox,
-                        cCommand::NewPartDropDownList,
-                        cCommand::NewPartEditText,
-                        cCommand::NewPartListBox,
-                        cCommand::NewPartNumeric,
-                        cCommand::NewPartText,
-                        cCommand::StringTable,
-                        cCommand::EditUndo,
-                        cCommand::ContextHelp})
-        Command(id)->setEnabled(false);
-    // Edits any open template's string table.
-    Command(cCommand::StringTable)->setEnabled(hasDocument);
+    for (const auto& [id, action] : m_commands)
+        action->setEnabled(m_router.Enabled(id));
+    // The history's entries name the step they would undo or redo.
+    auto named = [](const QString& verb, const QString& step) {
+        QString text = step;
+        text.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        return text.isEmpty() ? verb : verb + QLatin1Char(' ') + text;
+    };
+    Command(cCommand::EditUndo)->setText(named(QStringLiteral("&Undo"), m_undoGroup->undoText()));
+    Command(cCommand::EditRedo)->setText(named(QStringLiteral("&Redo"), m_undoGroup->redoText()));
 }
 
 void CMainFrame::ShowMenuSet(int menuId) {
@@ -509,7 +564,9 @@ void CMainFrame::ShowMenuSet(int menuId) {
 void CMainFrame::OnActiveWindowChanged() {
     if (auto* current = qobject_cast<CChildFrame*>(m_mdi->currentSubWindow()))
         m_lastActive = current;
-    ShowMenuSet(ActiveChild() ? kMenuDocument : kMenuNoDocument);
+    CChildFrame* child = ActiveChild();
+    ShowMenuSet(child ? kMenuDocument : kMenuNoDocument);
+    m_undoGroup->setActiveStack(child && child->History() ? child->History()->Stack() : nullptr);
     UpdateCaption();
     UpdateCommands();
 }
@@ -559,10 +616,9 @@ bool CMainFrame::CreateViews(CPelwinDoc& doc) {
     auto* child = new CChildFrame(doc, CChildFrame::InitialSize(m_mdi->viewport()->size()), this);
     child->SetTreePane(new cPolTreeView(doc, child));
     child->SetPreviewPane(new cPolLeaveView(&doc));
-    child->SetCloseHandler([](CPelwinDoc& closing) {
-        CPelwinApp* app = CPelwinApp::Instance();
-        return !app || app->Docs().Close(closing);
-    });
+    child->SetCloseHandler(
+        [this](CPelwinDoc& closing) { return !m_services || m_services->Docs().Close(closing); });
+    InstallDocumentRoutes(*child);
     child->hide();
     connect(child, &QMdiSubWindow::windowStateChanged, this, [this] { UpdateCaption(); });
     return true;
@@ -615,9 +671,8 @@ void CMainFrame::TitleChanged(CPelwinDoc& doc) {
 }
 
 void CMainFrame::RecentFilesChanged() {
-    CPelwinApp* app = CPelwinApp::Instance();
     static const std::vector<Text> kNone;
-    const std::vector<Text>& files = app ? app->Docs().RecentFiles() : kNone;
+    const std::vector<Text>& files = m_services ? m_services->Docs().RecentFiles() : kNone;
     m_recentPlaceholder->setVisible(files.empty());
     for (size_t i = 0; i < m_recentActions.size(); ++i) {
         QAction* action = m_recentActions[i];
@@ -636,17 +691,16 @@ void CMainFrame::RecentFilesChanged() {
 }
 
 void CMainFrame::OpenFile() {
-    CPelwinApp* app = CPelwinApp::Instance();
-    if (!app)
+    if (!m_services)
         return;
     Text path;
-    if (app->Prompts().AskOpenPath(path) && !path.empty())
-        app->Docs().Open(path);
+    if (m_services->Prompts().AskOpenPath(path) && !path.empty())
+        m_services->Docs().Open(path);
 }
 
 void CMainFrame::OpenRecentFile(size_t index) {
-    if (CPelwinApp* app = CPelwinApp::Instance())
-        app->Docs().OpenRecent(index);
+    if (m_services)
+        m_services->Docs().OpenRecent(index);
 }
 
 void CMainFrame::ArrangeIcons() {
@@ -661,8 +715,7 @@ void CMainFrame::ArrangeIcons() {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
-    CPelwinApp* app = CPelwinApp::Instance();
-    if (app && !app->Docs().CloseAll()) {
+    if (m_services && !m_services->Docs().CloseAll()) {
         event->ignore();
         return;
     }

@@ -8,9 +8,11 @@
 #include <map>
 #include <memory>
 
+#include "app/commandroutes.h"
 #include "app/docmanager.h"
 
 class CChildFrame;
+class cAppServices;
 class cHelpWindow;
 class cPropSheet;
 class QAction;
@@ -19,54 +21,7 @@ class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
 class QToolBar;
-
-// Every command of the menus, the toolbar and the shortcut table.
-enum class cCommand {
-    FileNew,
-    FileOpen,
-    FileClose,
-    FileSave,
-    FileSaveAs,
-    FileExportAdmx,
-    FilePrint,
-    FilePrintSetup,
-    FileExit,
-    EditCut,
-    EditCopy,
-    EditPaste,
-    EditPasteNext,
-    EditDelete,
-    EditProperties,
-    EditUndo,
-    EditFind,
-    NewVersion,
-    NewChildVersion,
-    NewClassMachine,
-    NewClassUser,
-    NewCategory,
-    NewChildCategory,
-    NewPolicy,
-    NewPartCheckBox,
-    NewPartComboBox,
-    NewPartDropDownList,
-    NewPartEditText,
-    NewPartListBox,
-    NewPartNumeric,
-    NewPartText,
-    StringTable,
-    ViewToolbar,
-    ViewStatusBar,
-    WindowCascade,
-    WindowTile,
-    WindowArrangeIcons,
-    Help,
-    HelpTopics,
-    HelpInfo,
-    About,
-    ContextHelp,
-    NextPane,
-    PreviousPane,
-};
+class QUndoGroup;
 
 // The main window: menus, toolbar, status bar and the area the template windows open in.
 // It is the documents' window factory for the document manager.
@@ -79,6 +34,13 @@ public:
 
     explicit CMainFrame(QWidget* parent = nullptr);
     ~CMainFrame() override;
+
+    // The application's documents, questions and About box; until then the commands that
+    // need them do nothing.
+    void SetServices(cAppServices* services);
+    const cCommandRouter& Router() const { return m_router; }
+    // Follows the active document's undo history.
+    QUndoGroup* UndoGroup() const { return m_undoGroup; }
 
     QAction* Command(cCommand id) const { return m_commands.at(id); }
     QMdiArea* MdiArea() const { return m_mdi; }
@@ -122,6 +84,8 @@ protected:
 
 private:
     void CreateCommands();
+    void InstallFrameRoutes();
+    void InstallDocumentRoutes(CChildFrame& child);
     void CreateMenus();
     void CreateToolBar();
     void CreateStatusBar();
@@ -137,6 +101,10 @@ private:
     QPoint CascadePosition(QSize size) const;
 
     QMdiArea* m_mdi;
+    cAppServices* m_services = nullptr;  // Not owned.
+    QUndoGroup* m_undoGroup;
+    cRouteTable m_frameRoutes;
+    cCommandRouter m_router;
     QPointer<CChildFrame> m_lastActive;  // the template window last active
     QToolBar* m_toolBar = nullptr;
     QLabel* m_idleMessage = nullptr;

@@ -176,6 +176,8 @@ CPelwinApp::CPelwinApp(QObject* parent)
 CPelwinApp::~CPelwinApp() {
     // Documents go before their windows, the windows before the shared font.
     m_docs.reset();
+    if (m_mainFrame)
+        m_mainFrame->SetServices(nullptr);
     m_mainFrame.reset();
     if (MessageSink() == &m_messageBoxes)
         SetMessageSink(m_previousSink);
@@ -197,6 +199,7 @@ bool CPelwinApp::InitInstance(const QStringList& arguments) {
 
     m_mainFrame = std::make_unique<CMainFrame>();
     m_docs = std::make_unique<cDocManager>(*m_mainFrame, static_cast<cDocPrompts&>(*this));
+    m_mainFrame->SetServices(this);
     connect(m_mainFrame.get(), &CMainFrame::recentFilesChanged, this,
             [this] { SaveRecentFiles(m_docs->RecentFiles()); });
     m_docs->SetRecentFiles(std::move(recent));

@@ -8,33 +8,13 @@
 #include <memory>
 #include <vector>
 
+#include "app/appservices.h"
 #include "app/docmanager.h"
 #include "app/messages.h"
 
 class CMainFrame;
 class QFileDialog;
 class QWidget;
-
-// Every modal question the editor asks. The editor answers them with dialogs; tests replace
-// the whole set through CPelwinApp::SetPrompts.
-class cAppPrompts : public cDocPrompts {
-public:
-    // The open dialog; false when cancelled.
-    virtual bool AskOpenPath(Text& path) = 0;
-    // The property sheet's question about edits not yet applied: Yes, No and Cancel with
-    // the warning icon.
-    virtual cAnswer AskApplyChanges(const Text& question) { return AskYesNoCancel(question); }
-    // File > Export as ADMX: the folder and the language, offered as given; false when
-    // cancelled.
-    virtual bool AskAdmxExport(const CPelwinDoc& doc, Text& folder, Text& language) {
-        (void)doc, (void)folder, (void)language;
-        return false;
-    }
-    // What the export did: a summary and the mapping report, one line each.
-    virtual void ShowAdmxReport(const Text& summary, const std::vector<Text>& lines) {
-        (void)summary, (void)lines;
-    }
-};
 
 // The questions asked with the editor's own dialogs.
 class cDialogPrompts : public cAppPrompts {
@@ -63,13 +43,8 @@ public:
 // The window modal boxes belong to: the active dialog or window, else the main frame.
 QWidget* DialogParent();
 
-// Makes the compiled-in pictures available; the resources live in a static library, so
-// someone has to pull them in.
-void EnsureResources();
-QIcon AppIcon();
-
 // The application object: lives for the whole run and owns what all windows share.
-class CPelwinApp : public QObject, private cDocPrompts {
+class CPelwinApp : public QObject, public cAppServices, private cDocPrompts {
     Q_OBJECT
 public:
     static constexpr int kWelcomeInterval = 6000;
@@ -90,17 +65,17 @@ public:
     // after a run too, so widgets created in tests look the same.
     static QFont SharedFont();
 
-    cDocManager& Docs() { return *m_docs; }
+    cDocManager& Docs() override { return *m_docs; }
     CMainFrame* MainFrame() const { return m_mainFrame.get(); }
 
     // Null restores the dialogs.
     void SetPrompts(cAppPrompts* prompts);
-    cAppPrompts& Prompts() { return *m_prompts; }
+    cAppPrompts& Prompts() override { return *m_prompts; }
 
     // How long the welcome dialog stays before it closes by itself.
     void SetWelcomeInterval(int ms) { m_welcomeInterval = ms; }
 
-    void ShowAbout();
+    void ShowAbout() override;
 
     // The recent-file list in the per-user settings.
     static std::vector<Text> LoadRecentFiles();

@@ -58,14 +58,24 @@ cNodeDataStep::cNodeDataStep(Text text, const cData& node, std::unique_ptr<cData
             m_part = part->Policy()->IndexOfPart(part);
 }
 
-bool cNodeDataStep::Write(CPelwinDoc& doc, const cData& data) {
-    cData* node = m_path.Find(doc.Tree());
+bool cNodeDataStep::Apply(CPelwinDoc& doc) {
+    return Write(doc.Tree(), m_after.get());
+}
+
+bool cNodeDataStep::Revert(CPelwinDoc& doc) {
+    return Write(doc.Tree(), m_before.get());
+}
+
+bool cNodeDataStep::Write(cTemplateTree& tree, const cData* data) {
+    if (!data)
+        return false;
+    cData* node = m_path.Find(tree);
     if (node && m_part) {
         auto* policy = node->kind == kKindPolicy ? static_cast<cObjPolicy*>(node) : nullptr;
         node =
             policy && *m_part < policy->Parts().size() ? policy->Parts()[*m_part].get() : nullptr;
     }
-    if (!node || !SetNodeData(*node, data))
+    if (!node || !SetNodeData(*node, *data))
         return false;
     m_touched = m_path;
     return true;

@@ -69,12 +69,17 @@ public:
     cNodeDataStep(Text text, const cData& node, std::unique_ptr<cData> before,
                   std::unique_ptr<cData> after);
 
-    bool Apply(CPelwinDoc& doc) override { return Write(doc, *m_after); }
-    bool Revert(CPelwinDoc& doc) override { return Write(doc, *m_before); }
+    bool Apply(CPelwinDoc& doc) override;
+    bool Revert(CPelwinDoc& doc) override;
+
+protected:
+    // Writes data into the node the step names in tree.
+    bool Write(cTemplateTree& tree, const cData* data);
+    void SetAfter(std::unique_ptr<cData> after) { m_after = std::move(after); }
+    const cData* Before() const { return m_before.get(); }
+    const cData* After() const { return m_after.get(); }
 
 private:
-    bool Write(CPelwinDoc& doc, const cData& data);
-
     cTreePath m_path;
     std::optional<size_t> m_part;
     std::unique_ptr<cData> m_before;

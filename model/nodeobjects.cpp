@@ -281,6 +281,19 @@ cObjPolPart::~cObjPolPart() {
     SharedState().copy.PartLeaving(*this);
 }
 
+bool cObjPolPart::AssignData(const cData& from) {
+    const auto* source = dynamic_cast<const cObjPolPart*>(&from);
+    if (!source || source->PanelKind() != PanelKind())
+        return false;
+    VisitPart(*this, [source](auto& to) {
+        using Kind = std::remove_cvref_t<decltype(to)>;
+        using Data = typename Kind::Data;
+        if (source != &to)
+            static_cast<Data&>(to) = static_cast<const Data&>(static_cast<const Kind&>(*source));
+    });
+    return true;
+}
+
 Text cObjPolPart::GetInheritedKey() const {
     return m_policy ? m_policy->GetEffectiveKey() : Text();
 }
@@ -382,44 +395,23 @@ cPanelContent cObjPolPartNum::PanelContent(bool refresh) const {
 std::unique_ptr<cObjPolPart> cObjPolPartCheckBox::ClonePart(cObjPolicy* policy) const {
     return std::make_unique<cObjPolPartCheckBox>(*this, policy);
 }
-bool cObjPolPartCheckBox::AssignData(const cData& from) {
-    return AssignAs<cObjPolPartCheckBox, cPolPartCheckBox>(*this, from);
-}
 std::unique_ptr<cObjPolPart> cObjPolPartCombo::ClonePart(cObjPolicy* policy) const {
     return std::make_unique<cObjPolPartCombo>(*this, policy);
-}
-bool cObjPolPartCombo::AssignData(const cData& from) {
-    return AssignAs<cObjPolPartCombo, cPolPartCombo>(*this, from);
 }
 std::unique_ptr<cObjPolPart> cObjPolPartDropDown::ClonePart(cObjPolicy* policy) const {
     return std::make_unique<cObjPolPartDropDown>(*this, policy);
 }
-bool cObjPolPartDropDown::AssignData(const cData& from) {
-    return AssignAs<cObjPolPartDropDown, cPolPartDropDown>(*this, from);
-}
 std::unique_ptr<cObjPolPart> cObjPolPartEditText::ClonePart(cObjPolicy* policy) const {
     return std::make_unique<cObjPolPartEditText>(*this, policy);
-}
-bool cObjPolPartEditText::AssignData(const cData& from) {
-    return AssignAs<cObjPolPartEditText, cPolPartEditText>(*this, from);
 }
 std::unique_ptr<cObjPolPart> cObjPolPartListBox::ClonePart(cObjPolicy* policy) const {
     return std::make_unique<cObjPolPartListBox>(*this, policy);
 }
-bool cObjPolPartListBox::AssignData(const cData& from) {
-    return AssignAs<cObjPolPartListBox, cPolPartListBox>(*this, from);
-}
 std::unique_ptr<cObjPolPart> cObjPolPartNum::ClonePart(cObjPolicy* policy) const {
     return std::make_unique<cObjPolPartNum>(*this, policy);
 }
-bool cObjPolPartNum::AssignData(const cData& from) {
-    return AssignAs<cObjPolPartNum, cPolPartNum>(*this, from);
-}
 std::unique_ptr<cObjPolPart> cObjPolPartText::ClonePart(cObjPolicy* policy) const {
     return std::make_unique<cObjPolPartText>(*this, policy);
-}
-bool cObjPolPartText::AssignData(const cData& from) {
-    return AssignAs<cObjPolPartText, cPolPartText>(*this, from);
 }
 
 std::unique_ptr<cObjPolPart> CreatePartFromKeyword(TextView keyword, cObjPolicy* policy,

@@ -139,6 +139,8 @@ public:
     void UpdateDisplay() override;
     cData* GetData() override { return this; }
     std::unique_ptr<cData> Clone() const override { return nullptr; }
+    // Any part of the same kind.
+    bool AssignData(const cData& from) override;
 
     int CreatePanel(cRect& rect, cPanelHost* parent) override;
 
@@ -167,8 +169,9 @@ public:
     explicit cObjPolPartCheckBox(cObjPolicy* policy) : cObjPolPart(policy) {}
     cObjPolPartCheckBox(const cObjPolPartCheckBox& other, cObjPolicy* policy)
         : cPolicyPart(other), cObjPolPart(policy), cPolPartCheckBox(other) {}
+    // The data class of the kind, which the property pages and undo write.
+    using Data = cPolPartCheckBox;
     std::unique_ptr<cObjPolPart> ClonePart(cObjPolicy* policy) const override;
-    bool AssignData(const cData& from) override;
     static constexpr cPanelKind kKind = cPanelKind::CheckBox;
     cPanelKind PanelKind() const override { return kKind; }
 };
@@ -178,8 +181,9 @@ public:
     explicit cObjPolPartCombo(cObjPolicy* policy) : cObjPolPart(policy) {}
     cObjPolPartCombo(const cObjPolPartCombo& other, cObjPolicy* policy)
         : cPolicyPart(other), cObjPolPart(policy), cPolPartCombo(other) {}
+    // The data class of the kind, which the property pages and undo write.
+    using Data = cPolPartCombo;
     std::unique_ptr<cObjPolPart> ClonePart(cObjPolicy* policy) const override;
-    bool AssignData(const cData& from) override;
     static constexpr cPanelKind kKind = cPanelKind::Combo;
     cPanelKind PanelKind() const override { return kKind; }
     cPanelContent PanelContent(bool refresh) const override;
@@ -190,8 +194,9 @@ public:
     explicit cObjPolPartDropDown(cObjPolicy* policy) : cObjPolPart(policy) {}
     cObjPolPartDropDown(const cObjPolPartDropDown& other, cObjPolicy* policy)
         : cPolicyPart(other), cObjPolPart(policy), cPolPartDropDown(other) {}
+    // The data class of the kind, which the property pages and undo write.
+    using Data = cPolPartDropDown;
     std::unique_ptr<cObjPolPart> ClonePart(cObjPolicy* policy) const override;
-    bool AssignData(const cData& from) override;
     static constexpr cPanelKind kKind = cPanelKind::DropDown;
     cPanelKind PanelKind() const override { return kKind; }
     cPanelContent PanelContent(bool refresh) const override;
@@ -202,8 +207,9 @@ public:
     explicit cObjPolPartEditText(cObjPolicy* policy) : cObjPolPart(policy) {}
     cObjPolPartEditText(const cObjPolPartEditText& other, cObjPolicy* policy)
         : cPolicyPart(other), cObjPolPart(policy), cPolPartEditText(other) {}
+    // The data class of the kind, which the property pages and undo write.
+    using Data = cPolPartEditText;
     std::unique_ptr<cObjPolPart> ClonePart(cObjPolicy* policy) const override;
-    bool AssignData(const cData& from) override;
     static constexpr cPanelKind kKind = cPanelKind::EditText;
     cPanelKind PanelKind() const override { return kKind; }
     cPanelContent PanelContent(bool refresh) const override;
@@ -214,8 +220,9 @@ public:
     explicit cObjPolPartListBox(cObjPolicy* policy) : cObjPolPart(policy) {}
     cObjPolPartListBox(const cObjPolPartListBox& other, cObjPolicy* policy)
         : cPolicyPart(other), cObjPolPart(policy), cPolPartListBox(other) {}
+    // The data class of the kind, which the property pages and undo write.
+    using Data = cPolPartListBox;
     std::unique_ptr<cObjPolPart> ClonePart(cObjPolicy* policy) const override;
-    bool AssignData(const cData& from) override;
     static constexpr cPanelKind kKind = cPanelKind::ListBox;
     cPanelKind PanelKind() const override { return kKind; }
 };
@@ -225,8 +232,9 @@ public:
     explicit cObjPolPartNum(cObjPolicy* policy) : cObjPolPart(policy) {}
     cObjPolPartNum(const cObjPolPartNum& other, cObjPolicy* policy)
         : cPolicyPart(other), cObjPolPart(policy), cPolPartNum(other) {}
+    // The data class of the kind, which the property pages and undo write.
+    using Data = cPolPartNum;
     std::unique_ptr<cObjPolPart> ClonePart(cObjPolicy* policy) const override;
-    bool AssignData(const cData& from) override;
     static constexpr cPanelKind kKind = cPanelKind::Numeric;
     cPanelKind PanelKind() const override { return kKind; }
     cPanelContent PanelContent(bool refresh) const override;
@@ -237,8 +245,9 @@ public:
     explicit cObjPolPartText(cObjPolicy* policy) : cObjPolPart(policy) {}
     cObjPolPartText(const cObjPolPartText& other, cObjPolicy* policy)
         : cPolicyPart(other), cObjPolPart(policy), cPolPartText(other) {}
+    // The data class of the kind, which the property pages and undo write.
+    using Data = cPolPartText;
     std::unique_ptr<cObjPolPart> ClonePart(cObjPolicy* policy) const override;
-    bool AssignData(const cData& from) override;
     static constexpr cPanelKind kKind = cPanelKind::Text;
     cPanelKind PanelKind() const override { return kKind; }
 };

@@ -17,24 +17,21 @@ void cNodeDataSnapshot::RestoreInto(cData& node) const {
 }
 
 cApplyPropertiesStep::cApplyPropertiesStep(cData& node)
-    : m_tree(node.treeView),
-      m_path(cTreePath::Of(node.treeItem)),
-      m_name(ApplyStepText(node)),
-      m_before(std::make_unique<cNodeDataSnapshot>(node)) {}
+    : cNodeDataStep(ApplyStepText(node), node, CopyNodeData(node), nullptr),
+      m_tree(node.treeView) {}
 
 void cApplyPropertiesStep::Finish(const cData& node) {
-    m_after = std::make_unique<cNodeDataSnapshot>(node);
+    SetAfter(CopyNodeData(node));
 }
 
-void cApplyPropertiesStep::Restore(const cNodeDataSnapshot& data) {
-    cData* node = m_tree ? m_path.Find(*m_tree) : nullptr;
-    if (!node)
-        return;
-    data.RestoreInto(*node);
-    node->UpdateDisplay();
-    node->MarkModified(1);
-    if (cPropertySheetSeam* sheet = SharedState().sheet)
-        sheet->NodeChanged(node);
+void cApplyPropertiesStep::Undo() {
+    if (m_tree)
+        Write(*m_tree, Before());
+}
+
+void cApplyPropertiesStep::Redo() {
+    if (m_tree)
+        Write(*m_tree, After());
 }
 
 Text ApplyStepText(const cData& node) {

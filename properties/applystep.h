@@ -3,7 +3,7 @@
 #include <memory>
 #include <vector>
 
-#include "edit/editops.h"
+#include "edit/editstep.h"
 #include "model/nodedata.h"
 
 class cTemplateTree;
@@ -23,26 +23,24 @@ private:
     std::unique_ptr<cData> m_copy;
 };
 
-// One apply of the property sheet: the node's data before and after. Undo writes the old
-// data back, redo the new; either refreshes the tree label and lets the sheet refill.
-class cApplyPropertiesStep {
+// One apply of the property sheet: the node's data before and after, a step of the
+// document's history ("Apply properties of NAME"). Undo writes the old data back, redo the
+// new; either shows the node's new name, marks the template modified and lets the sheet
+// refill (the edit rules).
+class cApplyPropertiesStep : public cNodeDataStep {
 public:
     // Takes the "before" state of node now; call Finish after the pages have written.
-    cApplyPropertiesStep(cData& node);
+    explicit cApplyPropertiesStep(cData& node);
     void Finish(const cData& node);
 
-    const Text& Name() const { return m_name; }
-    void Undo() { Restore(*m_before); }
-    void Redo() { Restore(*m_after); }
+    const Text& Name() const { return Label(); }
+    // Undo and redo in the tree the node was in when the step was made.
+    void Undo();
+    void Redo();
+    cTemplateTree* Tree() const { return m_tree; }
 
 private:
-    void Restore(const cNodeDataSnapshot& data);
-
     cTemplateTree* m_tree;  // Not owned.
-    cTreePath m_path;
-    Text m_name;
-    std::unique_ptr<cNodeDataSnapshot> m_before;
-    std::unique_ptr<cNodeDataSnapshot> m_after;
 };
 
 // The label of an undo step applying properties: "Apply properties of NAME".

@@ -24,9 +24,9 @@ bool g_questionOpen = false;
 // Set while "Keep on top" is checked on a page's behalf around a modal editor.
 bool g_holding = false;
 
-cAnswer AskQuestion(const Text& question) {
-    if (CPelwinApp* app = CPelwinApp::Instance())
-        return app->Prompts().AskApplyChanges(question);
+cAnswer AskQuestion(cAppServices* services, const Text& question) {
+    if (services)
+        return services->Prompts().AskApplyChanges(question);
     cDialogPrompts dialogs;
     return dialogs.AskApplyChanges(question);
 }
@@ -180,7 +180,7 @@ cAnswer cPropSheet::AskApply() {
     if (!m_current || !AnyPageModified())
         return cAnswer::No;
     g_questionOpen = true;
-    cAnswer answer = AskQuestion(ApplyQuestionFor(m_current));
+    cAnswer answer = AskQuestion(m_services, ApplyQuestionFor(m_current));
     if (answer == cAnswer::Yes) {
         if (std::optional<Text> error = Validate()) {
             ShowError(*error);

@@ -8,6 +8,7 @@
 #include "model/seams.h"
 
 class cApplyPropertiesStep;
+class cAppServices;
 class cPropPage;
 class cPPNull;
 class cPPClass1;
@@ -49,6 +50,8 @@ public:
     void HoldVisible();
 
     void SetStepSink(StepSink sink) { m_stepSink = std::move(sink); }
+    // Where the question about unapplied edits is asked; without it, with the dialogs.
+    void SetServices(cAppServices* services) { m_services = services; }
 
     bool AnyPageModified() const;
     void ClearModified();
@@ -91,4 +94,5 @@ private:
     std::vector<cPropPage*> m_shown;
     bool m_firstShow = false;
     StepSink m_stepSink;
+    cAppServices* m_services = nullptr;  // Not owned.
 };

@@ -121,12 +121,25 @@ cPolTreeView::cPolTreeView(CPelwinDoc& doc, QWidget* frame, QWidget* parent)
     delete standard;
 
     connect(m_model, &cTreeModel::itemAboutToBeRemoved, this, &cPolTreeView::ItemAboutToBeRemoved);
+    // A policy shown in the preview whose parts changed (a part deleted, or put back by an
+    // undo) is laid out again.
+    connect(m_model, &cTreeModel::nodeDataChanged, this, [this](cTreeItem* item, cData* node) {
+        if (item && item == SelectedItem() && node == item->node.get() && node->kind == kKindPolicy)
+            ShowInPreview(node);
+    });
     // Only containers change their book; a policy keeps its page, whatever expanding all
     // announces for it.
     connect(this, &QTreeView::expanded, this,
             [this](const QModelIndex& index) { SetBook(index, kImageOpenBook); });
     connect(this, &QTreeView::collapsed, this,
             [this](const QModelIndex& index) { SetBook(index, kImageClosedBook); });
+    // An item put back by an undo comes with its subtree: containers that were open before
+    // are opened again, so that their books and their expansion agree.
+    connect(m_model, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex& parent, int first, int last) {
+                for (int row = first; row <= last; ++row)
+                    ReopenBooks(m_model->ItemFromIndex(m_model->index(row, 0, parent)));
+            });
     for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
         connect(m_model, signal, this, &cPolTreeView::FitColumnLater);
     connect(m_model, &QAbstractItemModel::dataChanged, this, &cPolTreeView::FitColumnLater);
@@ -147,6 +160,15 @@ void cPolTreeView::SetBook(const QModelIndex& index, int image) {
     cTreeItem* item = m_model->ItemFromIndex(index);
     if (item && !item->children.empty())
         m_doc->Tree().SetStateImage(item, image);
+}
+
+void cPolTreeView::ReopenBooks(cTreeItem* item) {
+    if (!item || item->children.empty())
+        return;
+    cTemplateTree::ForEachInSubtree(item, [this](cTreeItem* at) {
+        if (at->stateImage == kImageOpenBook && !at->children.empty())
+            setExpanded(m_model->IndexFromItem(at), true);
+    });
 }
 
 void cPolTreeView::FitColumnLater() {

@@ -82,6 +82,7 @@ private:
     void ItemAboutToBeRemoved(cTreeItem* item);
     // Gives a container item the book of its state; items without children keep theirs.
     void SetBook(const QModelIndex& index, int image);
+    void ReopenBooks(cTreeItem* item);
     // Fits the column to the labels once the current batch of changes is done.
     void FitColumnLater();
     void FitColumn();

@@ -32,6 +32,8 @@ public:
 signals:
     // An item and its subtree are about to leave the tree; nothing has changed yet.
     void itemAboutToBeRemoved(cTreeItem* item);
+    // An edit changed node's data or part list; node is item's node or one of its parts.
+    void nodeDataChanged(cTreeItem* item, cData* node);
 
 private:
     void ItemAboutToBeInserted(cTreeItem* parent, int row) override;
@@ -39,6 +41,9 @@ private:
     void ItemAboutToBeRemoved(cTreeItem* item) override;
     void ItemRemoved(cTreeItem* parent, int row) override;
     void ItemChanged(cTreeItem* item) override;
+    void NodeDataChanged(cTreeItem* item, cData* node) override {
+        emit nodeDataChanged(item, node);
+    }
 
     cTemplateTree& m_tree;
 };

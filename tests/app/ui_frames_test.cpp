@@ -121,7 +121,8 @@ TEST_F(UiApp, MenusFollowTheActiveTemplateWindow) {
                            "Save &As...|", "-", "&Export as ADMX...|", "-", "&Print...|Ctrl+P",
                            "P&rint Setup...|", "-", "Recent File|", "-", "E&xit|"}));
     EXPECT_EQ(Items(menus[1]),
-              QStringList({"Cu&t|Ctrl+X, Shift+Del", "&Copy|Ctrl+C, Ctrl+Ins",
+              QStringList({"&Undo|Ctrl+Z, Alt+Backspace", "&Redo|Ctrl+Y, Ctrl+Shift+Z", "-",
+                           "Cu&t|Ctrl+X, Shift+Del", "&Copy|Ctrl+C, Ctrl+Ins",
                            "&Paste |Ctrl+V, Shift+Ins", "Paste as &next |Ctrl+Shift+V",
                            "&Delete|Del", "-", "&Find...|Ctrl+F", "-", "P&roperties...|"}));
     EXPECT_EQ(Items(menus[4]), QStringList({"&Cascade|", "&Tile|", "&Arrange Icons|"}));

@@ -345,6 +345,17 @@ TEST(EditCommands, DeleteForgetsWhatLeftAndUndoPutsItBack) {
     EXPECT_EQ(PolicyOf(policyItem).Parts()[0].get(), &text);
     EXPECT_TRUE(Bytes(t.doc) == before);
 
+    // A part's data is written into the part at the same place, and only into its own kind.
+    auto renamed = CopyNodeData(text);
+    dynamic_cast<cObjPolPartText&>(*renamed).name = u"renamed";
+    cNodeDataStep rename(u"Apply", text, CopyNodeData(text), std::move(renamed));
+    ASSERT_TRUE(rename.Apply(t.doc));
+    EXPECT_EQ(text.name, u"renamed");
+    ASSERT_TRUE(rename.Revert(t.doc));
+    EXPECT_EQ(text.name, u"a");
+    cObjPolPartNum number(nullptr);
+    EXPECT_FALSE(SetNodeData(text, number));
+
     // A step whose place is gone fails and changes nothing.
     auto stale = cItemPlacementStep::Take(u"Delete", cTreePath{{0, 7}});
     EXPECT_FALSE(stale->Apply(t.doc));

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "edit/editrules.h"
 #include "model/nodeobjects.h"
 #include "model/templatetree.h"
 #include "properties/applystep.h"
@@ -205,6 +206,8 @@ TEST(VersionPage, OperatorListSelectsOnlyAnExactEntry) {
 
 TEST(ApplyStep, UndoAndRedoFindTheNodeAndRestoreItsData) {
     Tree t;
+    cEditRules rules(t.tree, SharedState());
+    t.tree.AddListener(&rules);
     cTreeItem* category = t.Category(t.cls, u"K");
     t.Policy(category);
     cTreeItem* item = t.Policy(category);
@@ -237,6 +240,7 @@ TEST(ApplyStep, UndoAndRedoFindTheNodeAndRestoreItsData) {
     // A step whose node is gone does nothing.
     t.tree.DeleteItem(category);
     step.Undo();
+    t.tree.RemoveListener(&rules);
 }
 
 TEST(ApplyQuestion, NamesTheNodeKind) {

@@ -34,6 +34,7 @@ class SheetTest : public ::testing::Test {
 protected:
     void SetUp() override {
         app.SetPrompts(&prompts);
+        sheet.SetServices(&app);
         SharedState().sheet = &sheet;
         cTemplateTree& tree = doc.Tree();
         machine = Insert(nullptr, u"MACHINE", std::make_unique<cObjClass>());

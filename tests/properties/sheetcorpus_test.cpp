@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <QAction>
 #include <QFile>
 #include <QLineEdit>
 #include <QProcess>
@@ -7,6 +8,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUndoGroup>
 
 #include "app/childframe.h"
 #include "app/mainframe.h"
@@ -40,9 +42,6 @@ protected:
         view = dynamic_cast<cPolTreeView*>(app->MainFrame()->ChildOf(*doc)->TreePane());
         ASSERT_NE(view, nullptr);
         sheet = app->MainFrame()->Sheet();
-        sheet->SetStepSink([this](std::unique_ptr<cApplyPropertiesStep> step) {
-            steps.push_back(std::move(step));
-        });
     }
     void TearDown() override {
         if (doc)
@@ -88,7 +87,6 @@ protected:
     CPelwinDoc* doc = nullptr;
     cPolTreeView* view = nullptr;
     cPropSheet* sheet = nullptr;
-    std::vector<std::unique_ptr<cApplyPropertiesStep>> steps;
 };
 
 TEST_F(SheetCorpusTest, AppliedKeyIsWrittenAndReadBackByTheCommandLine) {
@@ -124,18 +122,25 @@ TEST_F(SheetCorpusTest, UndoOfAnApplyRestoresTheWrittenBytes) {
     cTreeItem* item = Find(u"!!ScreenCaptureAllowed_Policy");
     ASSERT_NE(item, nullptr);
     ASSERT_TRUE(view->Select(item));
+    const QString shown = QString::fromStdU16String(item->label);
     ChangeNameAndKey("Renamed policy", "Software\\Other");
-    ASSERT_EQ(steps.size(), 1u);
     EXPECT_EQ(item->label, u"Renamed policy");
     QByteArray applied = Saved();
     EXPECT_NE(applied, original);
 
-    steps[0]->Undo();
+    // The apply is a step of the template's history, undone and redone by the Edit menu.
+    CMainFrame* frame = app->MainFrame();
+    frame->UpdateCommands();
+    QAction* undo = frame->Command(cCommand::EditUndo);
+    EXPECT_EQ(undo->text(), "&Undo Apply properties of " + shown);
+    undo->trigger();
     EXPECT_TRUE(doc->IsModified());
+    EXPECT_EQ(item->label, shown.toStdU16String());
     EXPECT_EQ(sheet->PolicyPage()->name->text(), "!!ScreenCaptureAllowed_Policy");
     EXPECT_EQ(Saved(), original);
-    steps[0]->Redo();
+    frame->Command(cCommand::EditRedo)->trigger();
     EXPECT_EQ(item->label, u"Renamed policy");
+    EXPECT_EQ(sheet->PolicyPage()->name->text(), "Renamed policy");
     EXPECT_EQ(Saved(), applied);
 }
 
@@ -161,7 +166,7 @@ TEST_F(SheetCorpusTest, SavingAsksAboutPendingEditsAndCancelWritesNothing) {
     EXPECT_TRUE(app->Docs().Save(*doc));
     EXPECT_FALSE(doc->IsModified());
     EXPECT_EQ(item->label, u"Pending name");
-    EXPECT_EQ(steps.size(), 1u);
+    EXPECT_TRUE(app->MainFrame()->UndoGroup()->canUndo());
 }
 
 }  // namespace
