@@ -7,7 +7,7 @@
 
 class cTemplateTree;
 
-// The data of one structural node (class, category, policy, version condition) as the
+// The data of one node (class, category, policy, version condition or policy part) as the
 // property sheet writes it. Taken before and after an apply, so the apply can be undone.
 class cNodeDataSnapshot {
 public:
@@ -22,15 +22,22 @@ private:
     std::unique_ptr<cData> m_copy;
 };
 
-// Where a node sits in its tree: the row of each item from the top level down. A step
-// finds its node again through it, since the node may have been replaced by an undone
-// delete in between.
+// Where a node sits in its tree: the row of each item from the top level down, and for a
+// policy part its place in the policy's part list. A step finds its node again through it,
+// since the node may have been replaced by an undone delete in between.
 struct cTreePath {
     std::vector<size_t> rows;
+    int part = -1;  // the part's index, -1 for the tree item's own node
 
     static cTreePath Of(const cTreeItem* item);
+    static cTreePath Of(cData& node);
     cData* Find(const cTemplateTree& tree) const;
 };
+
+// The tree a node is shown in: a part's is its policy's. None for a node outside a tree.
+cTemplateTree* TreeOf(cData& node);
+// Marks the node's template modified; a part does so through its policy.
+void MarkTemplateModified(cData& node);
 
 // One apply of the property sheet: the node's data before and after. Undo writes the old
 // data back, redo the new; either refreshes the tree label and lets the sheet refill.

@@ -47,8 +47,20 @@ cPropSheet::cPropSheet(QWidget* owner) : QWidget(owner, Qt::Tool) {
     m_category = new cPPCategory1(this);
     m_policy2 = new cPPPolicy2(this);
     m_policy1 = new cPPPolicy1(m_policy2, this);
-    for (cPropPage* page : std::initializer_list<cPropPage*>{m_null, m_version, m_class, m_category,
-                                                             m_policy1, m_policy2})
+    m_checkBox = new cPPCheckBox1(this);
+    m_text = new cPPText1(this);
+    m_editText = new cPPEditText1(this);
+    m_combo = new cPPCombo1(this);
+    m_numeric = new cPPNum1(this);
+    // The item list page (m_itemList) is made before the drop-down list page, which hands
+    // it the part's item list on fill and runs its apply.
+    m_dropDown = new cPPDro1(m_itemList, this);
+    m_listBox = new cPPListBox1(this);
+    m_all = {m_null, m_version,  m_class, m_category, m_policy1,  m_policy2, m_checkBox,
+             m_text, m_editText, m_combo, m_numeric,  m_dropDown, m_listBox};
+    if (m_itemList)
+        m_all.push_back(m_itemList);
+    for (cPropPage* page : m_all)
         page->hide();
 
     // "Keep on top" sits above the tabs, "Apply now" below them at the left edge.
@@ -120,8 +132,35 @@ void cPropSheet::ShowPagesOf(cData* node) {
             AddPage(m_version);
             title = QStringLiteral("Version");
             break;
+        case kKindPart: {
+            auto* part = dynamic_cast<cPolicyPart*>(node);
+            cPropPage* page = part ? PartPage(part->typeKeyword) : nullptr;
+            if (!page) {
+                // A part of a kind without pages shows that there is nothing to edit.
+                AddPage(m_null);
+                break;
+            }
+            AddPage(page);
+            if (page == m_dropDown && m_itemList)
+                AddPage(m_itemList);
+            title = QStringLiteral("\"%1\" Policy Part Properties").arg([page, this] {
+                if (page == m_checkBox)
+                    return QStringLiteral("Checkbox");
+                if (page == m_text)
+                    return QStringLiteral("Text");
+                if (page == m_editText)
+                    return QStringLiteral("Edit text");
+                if (page == m_combo)
+                    return QStringLiteral("Combo box");
+                if (page == m_numeric)
+                    return QStringLiteral("Numeric");
+                if (page == m_dropDown)
+                    return QStringLiteral("Dropdown list");
+                return QStringLiteral("ListBox");
+            }());
+            break;
+        }
         default:
-            // Parts without pages of their own show that there is nothing to edit.
             AddPage(m_null);
             break;
     }
@@ -133,7 +172,20 @@ void cPropSheet::ShowPagesOf(cData* node) {
 
 void cPropSheet::FillPages(cData& node) {
     for (cPropPage* page : m_shown)
-        page->Fill(node);
+        if (page != m_itemList)  // the drop-down list page fills it
+            page->Fill(node);
+}
+
+cPropPage* cPropSheet::PartPage(const Text& typeKeyword) const {
+    const std::pair<TextView, cPropPage*> pages[] = {
+        {u"CHECKBOX", m_checkBox}, {u"TEXT", m_text},       {u"EDITTEXT", m_editText},
+        {u"COMBOBOX", m_combo},    {u"NUMERIC", m_numeric}, {u"DROPDOWNLIST", m_dropDown},
+        {u"LISTBOX", m_listBox},
+    };
+    for (const auto& [keyword, page] : pages)
+        if (keyword == TextView(typeKeyword))
+            return page;
+    return nullptr;
 }
 
 int cPropSheet::SetObject(cData* node) {
@@ -186,7 +238,9 @@ cAnswer cPropSheet::AskApply() {
 
 std::optional<Text> cPropSheet::Validate() const {
     // The first page of the node in this order checks; the others have no rules.
-    for (cPropPage* page : std::initializer_list<cPropPage*>{m_version, m_category, m_policy1})
+    for (cPropPage* page : std::initializer_list<cPropPage*>{
+             m_version, m_category, m_policy1, m_checkBox, m_text, m_editText, m_combo, m_numeric,
+             m_dropDown, m_itemList, m_listBox})
         if (std::find(m_shown.begin(), m_shown.end(), page) != m_shown.end())
             return page->Validate();
     return std::nullopt;
@@ -204,7 +258,7 @@ void cPropSheet::Apply() {
     if (!m_current)
         return;
     std::unique_ptr<cApplyPropertiesStep> step;
-    if (cNodeDataSnapshot::Supports(*m_current) && m_current->treeView)
+    if (cNodeDataSnapshot::Supports(*m_current) && TreeOf(*m_current))
         step = std::make_unique<cApplyPropertiesStep>(*m_current);
     switch (m_current->kind) {
         case kKindCategory:
@@ -216,12 +270,18 @@ void cPropSheet::Apply() {
         case kKindVersion:
             m_version->Apply(*m_current);
             break;
+        case kKindPart:
+            if (auto* part = dynamic_cast<cPolicyPart*>(m_current))
+                if (cPropPage* page = PartPage(part->typeKeyword))
+                    page->Apply(*m_current);
+            break;
         default:
             break;
     }
     ClearModified();
     m_current->UpdateDisplay();
-    m_current->MarkModified(1);
+    // A part is not in the tree itself: its policy marks the template.
+    MarkTemplateModified(*m_current);
     if (step) {
         step->Finish(*m_current);
         if (m_stepSink)
@@ -248,16 +308,14 @@ void cPropSheet::NodeChanged(cData* node) {
 }
 
 bool cPropSheet::AnyPageModified() const {
-    for (cPropPage* page : std::initializer_list<cPropPage*>{m_null, m_version, m_class, m_category,
-                                                             m_policy1, m_policy2})
+    for (cPropPage* page : m_all)
         if (page->IsModified())
             return true;
     return false;
 }
 
 void cPropSheet::ClearModified() {
-    for (cPropPage* page : std::initializer_list<cPropPage*>{m_null, m_version, m_class, m_category,
-                                                             m_policy1, m_policy2})
+    for (cPropPage* page : m_all)
         page->SetModified(false);
 }
 
