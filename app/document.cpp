@@ -12,6 +12,7 @@
 
 #include "app/messages.h"
 #include "model/nodeobjects.h"
+#include "model/seams.h"
 #include "reader/templatereader.h"
 #include "reader/textsource.h"
 #include "reader/tokenizer.h"
@@ -385,12 +386,15 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, int& err) {
     return true;
 }
 
-CPelwinDoc::CPelwinDoc() : m_tree(this) {}
+CPelwinDoc::CPelwinDoc() : m_tree(this), m_editRules(m_tree, SharedState()) {
+    m_tree.AddListener(&m_editRules);
+}
 
 CPelwinDoc::~CPelwinDoc() {
     // The nodes go while the document is still whole: deleting items reaches back to it.
     m_modifiedCallback = nullptr;
     m_tree.Clear();
+    m_tree.RemoveListener(&m_editRules);
 }
 
 void CPelwinDoc::SetModifiedFlag(int flag) {

@@ -5,12 +5,15 @@
 #include <string>
 
 #include "app/text.h"
+#include "edit/editrules.h"
 #include "model/templatetree.h"
 #include "reader/readlog.h"
 #include "reader/stringtable.h"
 
 // One open template: its file-level state, its string table and its tree, carried through
 // New, Open, Save, Save As and Close.
+class cStepSink;
+
 class CPelwinDoc : public cTreeOwner {
 public:
     CPelwinDoc();
@@ -47,6 +50,10 @@ public:
     // The view holding the nodes; reading refuses to run without one.
     void SetTreeView(cTemplateTree* tree) { m_treeView = tree; }
     cTemplateTree* TreeView() const { return m_treeView; }
+    // Where the document's edits go to be undone (the editor's undo stack); none: edits are
+    // made and forgotten.
+    void SetStepSink(cStepSink* sink) { m_stepSink = sink; }
+    cStepSink* StepSink() const { return m_stepSink; }
     // The template's nodes.
     cTemplateTree& Tree() { return m_tree; }
     const cTemplateTree& Tree() const { return m_tree; }
@@ -72,7 +79,9 @@ private:
     cStringMap m_strings;
     void* m_frame = nullptr;              // Not owned.
     cTemplateTree* m_treeView = nullptr;  // Not owned.
+    cStepSink* m_stepSink = nullptr;      // Not owned.
     cTemplateTree m_tree;
+    cEditRules m_editRules;
     std::function<void(bool)> m_modifiedCallback;
 };
 

@@ -26,10 +26,12 @@ public:
     explicit cData(int kind) : kind(kind) {}
     // A copy takes the kind only; it is not in a tree until attached.
     cData(const cData& other) : kind(other.kind) {}
-    cData& operator=(const cData&) = delete;
     virtual ~cData();
 
     virtual std::unique_ptr<cData> Clone() const = 0;
+    // Writes the data of `from`, a node of the same kind, into this node; the node keeps its
+    // place in the tree, its line, and for a policy its parts. False for another kind.
+    virtual bool AssignData(const cData& from) = 0;
     virtual cObjPolPart* GetPartObject() { return nullptr; }
     // Hands this node to the property sheet; answers as the sheet does.
     virtual int ShowProperties(cPropertySheetSeam* sheet);
@@ -51,6 +53,10 @@ public:
     cTreeItem* treeItem = nullptr;       // Not owned.
     cTemplateTree* treeView = nullptr;   // Not owned.
     cTemplateTree* ownerView = nullptr;  // Not owned.
+
+protected:
+    // Assigning data keeps the kind and everything that ties the node to its tree.
+    cData& operator=(const cData&) { return *this; }
 };
 
 class cPolClass : public cData {

@@ -1,5 +1,7 @@
 #include "model/nodeobjects.h"
 
+#include <algorithm>
+
 #include "model/templatetree.h"
 
 namespace {
@@ -82,6 +84,18 @@ int cEmptyPanelNode::CreatePanel(cRect& rect, cPanelHost* parent) {
     return CreateFromTemplate(cPanelKind::Empty, rect, parent);
 }
 
+// Writes the data of `from` into `to` when both are node objects of the same class; the
+// data class's assignment keeps what ties `to` to its tree (cData).
+template <typename Obj, typename Data>
+bool AssignAs(Obj& to, const cData& from) {
+    const auto* source = dynamic_cast<const Obj*>(&from);
+    if (!source)
+        return false;
+    if (source != &to)
+        static_cast<Data&>(to) = static_cast<const Data&>(*source);
+    return true;
+}
+
 cCtrlList* CtrlOf(cData* node) {
     return dynamic_cast<cCtrlList*>(node);
 }
@@ -92,8 +106,16 @@ std::unique_ptr<cData> cObjClass::Clone() const {
     return std::make_unique<cObjClass>(*this);
 }
 
+bool cObjClass::AssignData(const cData& from) {
+    return AssignAs<cObjClass, cPolClass>(*this, from);
+}
+
 std::unique_ptr<cData> cObjCategory::Clone() const {
     return std::make_unique<cObjCategory>(*this);
+}
+
+bool cObjCategory::AssignData(const cData& from) {
+    return AssignAs<cObjCategory, cCategory>(*this, from);
 }
 
 Text cObjCategory::GetInheritedKey() const {
@@ -110,6 +132,10 @@ void cObjCategory::UpdateDisplay() {
 
 std::unique_ptr<cData> cObjVersion::Clone() const {
     return std::make_unique<cObjVersion>(*this);
+}
+
+bool cObjVersion::AssignData(const cData& from) {
+    return AssignAs<cObjVersion, cPolVersion>(*this, from);
 }
 
 Text cObjVersion::GetInheritedKey() const {
@@ -135,6 +161,10 @@ cObjPolicy::~cObjPolicy() {
 
 std::unique_ptr<cData> cObjPolicy::Clone() const {
     return std::make_unique<cObjPolicy>(*this);
+}
+
+bool cObjPolicy::AssignData(const cData& from) {
+    return AssignAs<cObjPolicy, cPolicy>(*this, from);
 }
 
 Text cObjPolicy::GetInheritedKey() const {
@@ -206,6 +236,37 @@ bool cObjPolicy::DeletePart(const cObjPolPart* part) {
     return false;
 }
 
+size_t cObjPolicy::IndexOfPart(const cObjPolPart* part) const {
+    size_t index = 0;
+    while (index < m_parts.size() && m_parts[index].get() != part)
+        ++index;
+    return index;
+}
+
+std::unique_ptr<cObjPolPart> cObjPolicy::TakePart(size_t index) {
+    if (index >= m_parts.size())
+        return nullptr;
+    std::unique_ptr<cObjPolPart> part = std::move(m_parts[index]);
+    m_parts.erase(m_parts.begin() + std::ptrdiff_t(index));
+    return part;
+}
+
+cObjPolPart* cObjPolicy::InsertPart(size_t index, std::unique_ptr<cObjPolPart> part) {
+    if (!part)
+        return nullptr;
+    part->SetPolicy(this);
+    index = std::min(index, m_parts.size());
+    return m_parts.insert(m_parts.begin() + std::ptrdiff_t(index), std::move(part))->get();
+}
+
+std::vector<std::unique_ptr<cObjPolPart>> cObjPolicy::ReplaceParts(
+    std::vector<std::unique_ptr<cObjPolPart>> parts) {
+    for (const auto& part : parts)
+        part->SetPolicy(this);
+    m_parts.swap(parts);
+    return parts;
+}
+
 cObjPolPart* cObjPolicy::NextPart(const cObjPolPart* part) const {
     for (size_t i = 0; i + 1 < m_parts.size(); ++i)
         if (m_parts[i].get() == part)
@@ -216,9 +277,7 @@ cObjPolPart* cObjPolicy::NextPart(const cObjPolPart* part) const {
 // ---- Parts -----------------------------------------------------------------------------
 
 cObjPolPart::~cObjPolPart() {
-    cCopyReference& copy = SharedState().copy;
-    if (copy.part == this)
-        copy.Clear();
+    SharedState().copy.PartLeaving(*this);
 }
 
 Text cObjPolPart::GetInheritedKey() const {
@@ -322,23 +381,44 @@ cPanelContent cObjPolPartNum::PanelContent(bool refresh) const {
 std::unique_ptr<cObjPolPart> cObjPolPartCheckBox::ClonePart(cObjPolicy* policy) const {
     return std::make_unique<cObjPolPartCheckBox>(*this, policy);
 }
+bool cObjPolPartCheckBox::AssignData(const cData& from) {
+    return AssignAs<cObjPolPartCheckBox, cPolPartCheckBox>(*this, from);
+}
 std::unique_ptr<cObjPolPart> cObjPolPartCombo::ClonePart(cObjPolicy* policy) const {
     return std::make_unique<cObjPolPartCombo>(*this, policy);
+}
+bool cObjPolPartCombo::AssignData(const cData& from) {
+    return AssignAs<cObjPolPartCombo, cPolPartCombo>(*this, from);
 }
 std::unique_ptr<cObjPolPart> cObjPolPartDropDown::ClonePart(cObjPolicy* policy) const {
     return std::make_unique<cObjPolPartDropDown>(*this, policy);
 }
+bool cObjPolPartDropDown::AssignData(const cData& from) {
+    return AssignAs<cObjPolPartDropDown, cPolPartDropDown>(*this, from);
+}
 std::unique_ptr<cObjPolPart> cObjPolPartEditText::ClonePart(cObjPolicy* policy) const {
     return std::make_unique<cObjPolPartEditText>(*this, policy);
+}
+bool cObjPolPartEditText::AssignData(const cData& from) {
+    return AssignAs<cObjPolPartEditText, cPolPartEditText>(*this, from);
 }
 std::unique_ptr<cObjPolPart> cObjPolPartListBox::ClonePart(cObjPolicy* policy) const {
     return std::make_unique<cObjPolPartListBox>(*this, policy);
 }
+bool cObjPolPartListBox::AssignData(const cData& from) {
+    return AssignAs<cObjPolPartListBox, cPolPartListBox>(*this, from);
+}
 std::unique_ptr<cObjPolPart> cObjPolPartNum::ClonePart(cObjPolicy* policy) const {
     return std::make_unique<cObjPolPartNum>(*this, policy);
 }
+bool cObjPolPartNum::AssignData(const cData& from) {
+    return AssignAs<cObjPolPartNum, cPolPartNum>(*this, from);
+}
 std::unique_ptr<cObjPolPart> cObjPolPartText::ClonePart(cObjPolicy* policy) const {
     return std::make_unique<cObjPolPartText>(*this, policy);
+}
+bool cObjPolPartText::AssignData(const cData& from) {
+    return AssignAs<cObjPolPartText, cPolPartText>(*this, from);
 }
 
 std::unique_ptr<cObjPolPart> CreatePartFromKeyword(TextView keyword, cObjPolicy* policy,

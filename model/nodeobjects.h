@@ -48,6 +48,7 @@ public:
     cObjClass(const cObjClass& other) : cEmptyPanelNode(), cPolClass(other) {}
 
     std::unique_ptr<cData> Clone() const override;
+    bool AssignData(const cData& from) override;
     Text GetInheritedKey() const override { return Text(); }
     Text GetEffectiveKey() const override { return Text(); }
     cData* GetData() override { return this; }
@@ -59,6 +60,7 @@ public:
     cObjCategory(const cObjCategory& other) : cEmptyPanelNode(), cCategory(other) {}
 
     std::unique_ptr<cData> Clone() const override;
+    bool AssignData(const cData& from) override;
     Text GetInheritedKey() const override;
     Text GetEffectiveKey() const override;
     void UpdateDisplay() override;
@@ -71,6 +73,7 @@ public:
     cObjVersion(const cObjVersion& other) : cEmptyPanelNode(), cPolVersion(other) {}
 
     std::unique_ptr<cData> Clone() const override;
+    bool AssignData(const cData& from) override;
     Text GetInheritedKey() const override;
     Text GetEffectiveKey() const override { return GetInheritedKey(); }
     void UpdateDisplay() override;
@@ -87,6 +90,7 @@ public:
     ~cObjPolicy() override;
 
     std::unique_ptr<cData> Clone() const override;
+    bool AssignData(const cData& from) override;
     Text GetInheritedKey() const override;
     Text GetEffectiveKey() const override;
     void UpdateDisplay() override;
@@ -104,6 +108,15 @@ public:
     bool DeletePart(const cObjPolPart* part);
     // The part following `part`, or none.
     cObjPolPart* NextPart(const cObjPolPart* part) const;
+    // Where part stands in the list; the list's size when it is not one of this policy's.
+    size_t IndexOfPart(const cObjPolPart* part) const;
+    // Unlinks the part at index and hands it over; null for an index past the end.
+    std::unique_ptr<cObjPolPart> TakePart(size_t index);
+    // Puts part at index (clamped to the end) and makes this its policy.
+    cObjPolPart* InsertPart(size_t index, std::unique_ptr<cObjPolPart> part);
+    // Puts parts in place of the whole list and hands the old list over.
+    std::vector<std::unique_ptr<cObjPolPart>> ReplaceParts(
+        std::vector<std::unique_ptr<cObjPolPart>> parts);
 
 private:
     std::vector<std::unique_ptr<cObjPolPart>> m_parts;
@@ -155,6 +168,7 @@ public:
     cObjPolPartCheckBox(const cObjPolPartCheckBox& other, cObjPolicy* policy)
         : cPolicyPart(other), cObjPolPart(policy), cPolPartCheckBox(other) {}
     std::unique_ptr<cObjPolPart> ClonePart(cObjPolicy* policy) const override;
+    bool AssignData(const cData& from) override;
     cPanelKind PanelKind() const override { return cPanelKind::CheckBox; }
 };
 
@@ -164,6 +178,7 @@ public:
     cObjPolPartCombo(const cObjPolPartCombo& other, cObjPolicy* policy)
         : cPolicyPart(other), cObjPolPart(policy), cPolPartCombo(other) {}
     std::unique_ptr<cObjPolPart> ClonePart(cObjPolicy* policy) const override;
+    bool AssignData(const cData& from) override;
     cPanelKind PanelKind() const override { return cPanelKind::Combo; }
     cPanelContent PanelContent(bool refresh) const override;
 };
@@ -174,6 +189,7 @@ public:
     cObjPolPartDropDown(const cObjPolPartDropDown& other, cObjPolicy* policy)
         : cPolicyPart(other), cObjPolPart(policy), cPolPartDropDown(other) {}
     std::unique_ptr<cObjPolPart> ClonePart(cObjPolicy* policy) const override;
+    bool AssignData(const cData& from) override;
     cPanelKind PanelKind() const override { return cPanelKind::DropDown; }
     cPanelContent PanelContent(bool refresh) const override;
 };
@@ -184,6 +200,7 @@ public:
     cObjPolPartEditText(const cObjPolPartEditText& other, cObjPolicy* policy)
         : cPolicyPart(other), cObjPolPart(policy), cPolPartEditText(other) {}
     std::unique_ptr<cObjPolPart> ClonePart(cObjPolicy* policy) const override;
+    bool AssignData(const cData& from) override;
     cPanelKind PanelKind() const override { return cPanelKind::EditText; }
     cPanelContent PanelContent(bool refresh) const override;
 };
@@ -194,6 +211,7 @@ public:
     cObjPolPartListBox(const cObjPolPartListBox& other, cObjPolicy* policy)
         : cPolicyPart(other), cObjPolPart(policy), cPolPartListBox(other) {}
     std::unique_ptr<cObjPolPart> ClonePart(cObjPolicy* policy) const override;
+    bool AssignData(const cData& from) override;
     cPanelKind PanelKind() const override { return cPanelKind::ListBox; }
 };
 
@@ -203,6 +221,7 @@ public:
     cObjPolPartNum(const cObjPolPartNum& other, cObjPolicy* policy)
         : cPolicyPart(other), cObjPolPart(policy), cPolPartNum(other) {}
     std::unique_ptr<cObjPolPart> ClonePart(cObjPolicy* policy) const override;
+    bool AssignData(const cData& from) override;
     cPanelKind PanelKind() const override { return cPanelKind::Numeric; }
     cPanelContent PanelContent(bool refresh) const override;
 };
@@ -213,6 +232,7 @@ public:
     cObjPolPartText(const cObjPolPartText& other, cObjPolicy* policy)
         : cPolicyPart(other), cObjPolPart(policy), cPolPartText(other) {}
     std::unique_ptr<cObjPolPart> ClonePart(cObjPolicy* policy) const override;
+    bool AssignData(const cData& from) override;
     cPanelKind PanelKind() const override { return cPanelKind::Text; }
 };
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/text.h"
+#include "edit/clipboard.h"
 
 // The small interfaces through which the core reaches the user interface. The editor
 // implements them with widgets; tests and the command line with plain objects.
@@ -47,18 +48,13 @@ public:
     virtual void ShowWindow(bool activate) = 0;
 };
 
-// The application-wide copy reference: a copied tree item with its view, or a copied part.
-struct cCopyReference {
-    cTreeItem* item = nullptr;      // Not owned.
-    cTemplateTree* view = nullptr;  // Not owned.
-    cObjPolPart* part = nullptr;    // Not owned.
-    void Clear() { *this = cCopyReference(); }
-};
+// The application-wide copy reference (edit/clipboard.h).
+using cCopyReference = cClipboard;
 
 // What the application object shares with every window. The user interface fills it in.
 struct cSharedState {
     cPropertySheetSeam* sheet = nullptr;  // Not owned.
-    cCopyReference copy;
+    cClipboard copy;
 };
 
 cSharedState& SharedState();

@@ -1,7 +1,21 @@
 #include "model/templatetree.h"
 
-#include "model/nodeobjects.h"
-#include "model/seams.h"
+#include <algorithm>
+
+cTreeItem::~cTreeItem() {
+    // Children leave before their parent, one level at a time on an explicit stack, so that
+    // no destructor runs inside another however deep the subtree.
+    std::vector<std::unique_ptr<cTreeItem>> pending = std::move(children);
+    while (!pending.empty()) {
+        cTreeItem* top = pending.back().get();
+        if (!top->children.empty()) {
+            pending.push_back(std::move(top->children.back()));
+            top->children.pop_back();
+            continue;
+        }
+        pending.pop_back();
+    }
+}
 
 cTemplateTree::cTemplateTree(cTreeOwner* owner)
     : m_root(std::make_unique<cTreeItem>()), m_owner(owner) {}
@@ -30,21 +44,43 @@ cTreeItem* cTemplateTree::InsertAfter(cTreeItem* parent, cTreeItem* sibling, Tex
 
 cTreeItem* cTemplateTree::Insert(cTreeItem* parent, size_t row, Text label, int stateImage,
                                  std::unique_ptr<cData> node) {
-    if (m_listener)
-        m_listener->ItemAboutToBeInserted(parent == m_root.get() ? nullptr : parent, int(row));
     auto owned = std::make_unique<cTreeItem>();
+    owned->label = std::move(label);
+    owned->stateImage = stateImage;
+    owned->node = std::move(node);
+    return InsertItem(parent == m_root.get() ? nullptr : parent, row, std::move(owned));
+}
+
+void cTemplateTree::AddListener(cTreeListener* listener) {
+    if (listener &&
+        std::find(m_listeners.begin(), m_listeners.end(), listener) == m_listeners.end())
+        m_listeners.push_back(listener);
+}
+
+void cTemplateTree::RemoveListener(cTreeListener* listener) {
+    m_listeners.erase(std::remove(m_listeners.begin(), m_listeners.end(), listener),
+                      m_listeners.end());
+}
+
+cTreeItem* cTemplateTree::InsertItem(cTreeItem* parent, size_t row,
+                                     std::unique_ptr<cTreeItem> owned) {
+    if (!owned)
+        return nullptr;
+    cTreeItem* p = parent ? parent : m_root.get();
+    row = std::min(row, p->children.size());
+    for (cTreeListener* listener : std::vector<cTreeListener*>(m_listeners))
+        listener->ItemAboutToBeInserted(parent, int(row));
     cTreeItem* item = owned.get();
-    item->label = std::move(label);
-    item->stateImage = stateImage;
-    item->parent = parent;
-    item->node = std::move(node);
-    parent->children.insert(parent->children.begin() + std::ptrdiff_t(row), std::move(owned));
-    Renumber(parent, row);
-    ++m_count;
-    if (item->node)
-        item->node->Attach(this, item);
-    if (m_listener)
-        m_listener->ItemInserted(item);
+    item->parent = p;
+    p->children.insert(p->children.begin() + std::ptrdiff_t(row), std::move(owned));
+    Renumber(p, row);
+    ForEachInSubtree(item, [this](cTreeItem* at) {
+        ++m_count;
+        if (at->node)
+            at->node->Attach(this, at);
+    });
+    for (cTreeListener* listener : std::vector<cTreeListener*>(m_listeners))
+        listener->ItemInserted(item);
     return item;
 }
 
@@ -106,66 +142,68 @@ void cTemplateTree::SetItemText(cTreeItem* item, Text label) {
     if (!item)
         return;
     item->label = std::move(label);
-    if (m_listener)
-        m_listener->ItemChanged(item);
+    for (cTreeListener* listener : m_listeners)
+        listener->ItemChanged(item);
 }
 
 void cTemplateTree::SetStateImage(cTreeItem* item, int stateImage) {
     if (!item || item->stateImage == stateImage)
         return;
     item->stateImage = stateImage;
-    if (m_listener)
-        m_listener->ItemChanged(item);
+    for (cTreeListener* listener : m_listeners)
+        listener->ItemChanged(item);
 }
 
 Text cTemplateTree::DisplayLabel(TextView text) const {
     return m_owner ? m_owner->ResolveText(text) : Text(text);
 }
 
-void cTemplateTree::LeaveTree(cTreeItem* item) {
-    if (m_owner)
-        m_owner->SetModifiedFlag(1);
-    if (item->node) {
-        if (cCtrlList* ctrl = CtrlOf(item->node.get()))
-            ctrl->DestroyPanel();
-        item->node.reset();
-    }
-    cCopyReference& copy = SharedState().copy;
-    if (copy.item == item && copy.view == this) {
-        copy.item = nullptr;
-        copy.view = nullptr;
-    }
-    --m_count;
+std::unique_ptr<cTreeItem> cTemplateTree::TakeItem(cTreeItem* item) {
+    if (!item || item == m_root.get() || !item->parent)
+        return nullptr;
+    cTreeItem* parent = item->parent;
+    cTreeItem* shownParent = parent == m_root.get() ? nullptr : parent;
+    size_t row = item->row;
+    // A copy: a listener may take itself off while it is told.
+    const std::vector<cTreeListener*> listeners = m_listeners;
+    for (cTreeListener* listener : listeners)
+        listener->ItemAboutToBeRemoved(item);
+    ForEachInSubtree(item, [&](cTreeItem* at) {
+        for (cTreeListener* listener : listeners)
+            listener->ItemLeaving(at);
+    });
+
+    std::unique_ptr<cTreeItem> taken = std::move(parent->children[row]);
+    parent->children.erase(parent->children.begin() + std::ptrdiff_t(row));
+    Renumber(parent, row);
+    taken->parent = nullptr;
+    taken->row = 0;
+    // The nodes stay with their items but belong to no template until put back.
+    ForEachInSubtree(taken.get(), [this](cTreeItem* at) {
+        --m_count;
+        if (at->node) {
+            at->node->ownerView = nullptr;
+            at->node->treeView = nullptr;
+        }
+    });
+    for (cTreeListener* listener : listeners)
+        listener->ItemRemoved(shownParent, int(row));
+    return taken;
 }
 
 void cTemplateTree::DeleteItem(cTreeItem* item) {
-    if (!item || item == m_root.get() || !item->parent)
-        return;
-    cTreeItem* parent = item->parent;
-    size_t row = item->row;
-    if (m_listener)
-        m_listener->ItemAboutToBeRemoved(item);
+    // Destroyed here, once out of the tree; the item's destructor needs no recursion.
+    TakeItem(item);
+}
 
-    std::unique_ptr<cTreeItem> detached = std::move(parent->children[row]);
-    parent->children.erase(parent->children.begin() + std::ptrdiff_t(row));
-    Renumber(parent, row);
+void cTemplateTree::NotifyPartLeaving(cObjPolPart* part) {
+    for (cTreeListener* listener : std::vector<cTreeListener*>(m_listeners))
+        listener->PartLeaving(part);
+}
 
-    // Post-order without recursion: children leave before their parent, and no item is
-    // destroyed while its subtree still hangs below it, however deep the tree.
-    std::vector<std::unique_ptr<cTreeItem>> stack;
-    stack.push_back(std::move(detached));
-    while (!stack.empty()) {
-        cTreeItem* top = stack.back().get();
-        if (!top->children.empty()) {
-            stack.push_back(std::move(top->children.back()));
-            top->children.pop_back();
-            continue;
-        }
-        LeaveTree(top);
-        stack.pop_back();
-    }
-    if (m_listener)
-        m_listener->ItemRemoved(parent == m_root.get() ? nullptr : parent, int(row));
+void cTemplateTree::NotifyDataChanged(cTreeItem* item, cData* node) {
+    for (cTreeListener* listener : std::vector<cTreeListener*>(m_listeners))
+        listener->NodeDataChanged(item, node);
 }
 
 void cTemplateTree::Clear() {

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <vector>
 
+#include "edit/editops.h"
 #include "model/nodedata.h"
 
 class cTemplateTree;
@@ -22,25 +24,14 @@ private:
     std::unique_ptr<cData> m_copy;
 };
 
-// Where a node sits in its tree: the row of each item from the top level down, and for a
-// policy part its place in the policy's part list. A step finds its node again through it,
-// since the node may have been replaced by an undone delete in between.
-struct cTreePath {
-    std::vector<size_t> rows;
-    int part = -1;  // the part's index, -1 for the tree item's own node
-
-    static cTreePath Of(const cTreeItem* item);
-    static cTreePath Of(cData& node);
-    cData* Find(const cTemplateTree& tree) const;
-};
-
 // The tree a node is shown in: a part's is its policy's. None for a node outside a tree.
 cTemplateTree* TreeOf(cData& node);
 // Marks the node's template modified; a part does so through its policy.
 void MarkTemplateModified(cData& node);
 
 // One apply of the property sheet: the node's data before and after. Undo writes the old
-// data back, redo the new; either refreshes the tree label and lets the sheet refill.
+// data back, redo the new; either refreshes the tree label or the part's panel and lets the
+// sheet refill.
 class cApplyPropertiesStep {
 public:
     // Takes the "before" state of node now; call Finish after the pages have written.
@@ -53,9 +44,12 @@ public:
 
 private:
     void Restore(const cNodeDataSnapshot& data);
+    cData* Find() const;
 
     cTemplateTree* m_tree;  // Not owned.
+    // The node's tree item (a part's policy's), and for a part its index in the part list.
     cTreePath m_path;
+    std::optional<size_t> m_part;
     Text m_name;
     std::unique_ptr<cNodeDataSnapshot> m_before;
     std::unique_ptr<cNodeDataSnapshot> m_after;

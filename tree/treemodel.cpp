@@ -4,11 +4,11 @@
 
 cTreeModel::cTreeModel(cTemplateTree& tree, QObject* parent)
     : QAbstractItemModel(parent), m_tree(tree) {
-    m_tree.SetListener(this);
+    m_tree.AddListener(this);
 }
 
 cTreeModel::~cTreeModel() {
-    m_tree.SetListener(nullptr);
+    m_tree.RemoveListener(this);
 }
 
 cTreeItem* cTreeModel::ItemFromIndex(const QModelIndex& index) const {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "edit/editrules.h"
 #include "model/nodeobjects.h"
 #include "model/templatetree.h"
 #include "properties/placeholdersheet.h"
@@ -103,6 +104,8 @@ TEST(TemplateTree, DeletionDestroysSubtreeAndClearsReferences) {
     cTemplateTree tree(&owner);
     cPlaceholderSheet sheet;
     SharedState().sheet = &sheet;
+    cEditRules rules(tree, SharedState());
+    tree.AddListener(&rules);
 
     cTreeItem* empty = AddCategory(tree, nullptr);
     tree.DeleteItem(empty);
@@ -135,6 +138,7 @@ TEST(TemplateTree, DeletionDestroysSubtreeAndClearsReferences) {
     EXPECT_TRUE(policy2->DeletePart(part));
     EXPECT_EQ(SharedState().copy.part, nullptr);
     EXPECT_EQ(SharedState().copy.item, nullptr);
+    tree.RemoveListener(&rules);
     SharedState() = cSharedState();
 }
 
