@@ -25,6 +25,7 @@
 #include "model/seams.h"
 #include "preview/polleaveview.h"
 #include "properties/propsheet.h"
+#include "tree/editmenu.h"
 #include "tree/poltreeview.h"
 
 namespace {
@@ -279,6 +280,23 @@ void CMainFrame::CreateCommands() {
                 child->FocusNextPane();
         });
 
+    cEditMenu::Actions edit;
+    edit.cut = Command(cCommand::EditCut);
+    edit.copy = Command(cCommand::EditCopy);
+    edit.paste = Command(cCommand::EditPaste);
+    edit.pasteNext = Command(cCommand::EditPasteNext);
+    edit.remove = Command(cCommand::EditDelete);
+    edit.nodes = {Command(cCommand::NewVersion),      Command(cCommand::NewChildVersion),
+                  Command(cCommand::NewClassMachine), Command(cCommand::NewClassUser),
+                  Command(cCommand::NewCategory),     Command(cCommand::NewChildCategory),
+                  Command(cCommand::NewPolicy)};
+    edit.parts = {Command(cCommand::NewPartCheckBox),     Command(cCommand::NewPartComboBox),
+                  Command(cCommand::NewPartDropDownList), Command(cCommand::NewPartEditText),
+                  Command(cCommand::NewPartListBox),      Command(cCommand::NewPartNumeric),
+                  Command(cCommand::NewPartText)};
+    m_editMenu = new cEditMenu(
+        edit, [this]() -> QWidget* { return ActiveChild(); }, this);
+
     m_recentPlaceholder = new QAction(QStringLiteral("Recent File"), this);
     m_recentPlaceholder->setEnabled(false);
     for (size_t i = 0; i < m_recentActions.size(); ++i) {
@@ -450,33 +468,13 @@ void CMainFrame::UpdateCommands() {
           cCommand::EditProperties, cCommand::WindowCascade, cCommand::WindowTile,
           cCommand::WindowArrangeIcons, cCommand::NextPane, cCommand::PreviousPane})
         Command(id)->setEnabled(hasDocument);
-    // Nothing handles these yet: printing, undo, and the editing commands that come with the
-    // tree and the preview.
-    for (cCommand id : {cCommand::FilePrint,
-                        cCommand::FilePrintSetup,
-                        cCommand::EditCut,
-                        cCommand::EditCopy,
-                        cCommand::EditPaste,
-                        cCommand::EditPasteNext,
-                        cCommand::EditDelete,
-                        cCommand::NewVersion,
-                        cCommand::NewChildVersion,
-                        cCommand::NewClassMachine,
-                        cCommand::NewClassUser,
-                        cCommand::NewCategory,
-                        cCommand::NewChildCategory,
-                        cCommand::NewPolicy,
-                        cCommand::NewPartCheckBox,
-                        cCommand::NewPartComboBox,
-                        cCommand::NewPartDropDownList,
-                        cCommand::NewPartEditText,
-                        cCommand::NewPartListBox,
-                        cCommand::NewPartNumeric,
-                        cCommand::NewPartText,
-                        cCommand::StringTable,
-                        cCommand::EditUndo,
-                        cCommand::ContextHelp})
+    // Nothing handles these yet: printing, undo, the string table.
+    for (cCommand id : {cCommand::FilePrint, cCommand::FilePrintSetup, cCommand::StringTable,
+                        cCommand::EditUndo, cCommand::ContextHelp})
         Command(id)->setEnabled(false);
+    // The Policy menu and the editing items follow the active template window's views.
+    if (m_editMenu)
+        m_editMenu->Update();
 }
 
 void CMainFrame::ShowMenuSet(int menuId) {

@@ -18,6 +18,7 @@ class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
+class cEditMenu;
 class QToolBar;
 
 // Every command of the menus, the toolbar and the shortcut table.
@@ -138,6 +139,7 @@ private:
     QMdiArea* m_mdi;
     QPointer<CChildFrame> m_lastActive;  // the template window last active
     QToolBar* m_toolBar = nullptr;
+    cEditMenu* m_editMenu = nullptr;
     QLabel* m_idleMessage = nullptr;
     QLabel* m_capsIndicator = nullptr;
     QLabel* m_numIndicator = nullptr;
