@@ -12,7 +12,7 @@
 #include "admx/admxexport.h"
 #include "admx/admxmapping.h"
 #include "app/document.h"
-#include "model/nodeobjects.h"
+#include "model/partkinds.h"
 
 namespace {
 
@@ -102,53 +102,59 @@ void Part(cSig& sig, const cObjPolPart& part) {
         if (valueName)
             sig.Field("valueName").Quoted(TextView(part.valueName));
     };
-    switch (part.PanelKind()) {
-        case cPanelKind::CheckBox: {
-            const auto& box = static_cast<const cObjPolPartCheckBox&>(part);
-            common("boolean", true);
-            Value(sig.Field("true"), box.valueOn);
-            Value(sig.Field("false"), box.valueOff);
-            List(sig.Field("trueList"), box.actionListOn);
-            List(sig.Field("falseList"), box.actionListOff);
-            break;
-        }
-        case cPanelKind::EditText:
-            common("text", true);
-            sig.Field("expandable")
-                .Flag(static_cast<const cObjPolPartEditText&>(part).expandableText);
-            break;
-        case cPanelKind::Combo:
-            common("text", true);
-            sig.Field("expandable").Flag(static_cast<const cObjPolPartCombo&>(part).expandableText);
-            break;
-        case cPanelKind::Numeric:
-            common("decimal", true);
-            sig.Field("storeAsText").Flag(static_cast<const cObjPolPartNum&>(part).txtConvert);
-            break;
-        case cPanelKind::DropDown:
-            common("enum", true);
-            sig.Field("items").Raw("[");
-            for (const cItemList& item : static_cast<const cObjPolPartDropDown&>(part).itemList) {
-                Value(sig, item.value);
-                List(sig, item.actionList);
-                sig.Raw(";");
-            }
-            sig.Raw("]");
-            break;
-        case cPanelKind::ListBox: {
-            const auto& box = static_cast<const cObjPolPartListBox&>(part);
-            common("list", false);
-            sig.Field("valuePrefix");
-            if (box.valuePrefixFlag)
-                sig.Quoted(TextView(box.valuePrefix));
-            else
-                sig.Raw("-");
-            sig.Field("explicitValue").Flag(box.explicitValue).Field("additive").Flag(box.additive);
-            break;
-        }
-        default:
-            return;
-    }
+    // A text part writes nothing.
+    bool written = VisitPart(part, cOverloaded{
+                                       [&](const cObjPolPartCheckBox& box) {
+                                           common("boolean", true);
+                                           Value(sig.Field("true"), box.valueOn);
+                                           Value(sig.Field("false"), box.valueOff);
+                                           List(sig.Field("trueList"), box.actionListOn);
+                                           List(sig.Field("falseList"), box.actionListOff);
+                                           return true;
+                                       },
+                                       [&](const cObjPolPartEditText& edit) {
+                                           common("text", true);
+                                           sig.Field("expandable").Flag(edit.expandableText);
+                                           return true;
+                                       },
+                                       [&](const cObjPolPartCombo& combo) {
+                                           common("text", true);
+                                           sig.Field("expandable").Flag(combo.expandableText);
+                                           return true;
+                                       },
+                                       [&](const cObjPolPartNum& num) {
+                                           common("decimal", true);
+                                           sig.Field("storeAsText").Flag(num.txtConvert);
+                                           return true;
+                                       },
+                                       [&](const cObjPolPartDropDown& list) {
+                                           common("enum", true);
+                                           sig.Field("items").Raw("[");
+                                           for (const cItemList& item : list.itemList) {
+                                               Value(sig, item.value);
+                                               List(sig, item.actionList);
+                                               sig.Raw(";");
+                                           }
+                                           sig.Raw("]");
+                                           return true;
+                                       },
+                                       [&](const cObjPolPartListBox& box) {
+                                           common("list", false);
+                                           sig.Field("valuePrefix");
+                                           if (box.valuePrefixFlag)
+                                               sig.Quoted(TextView(box.valuePrefix));
+                                           else
+                                               sig.Raw("-");
+                                           sig.Field("explicitValue")
+                                               .Flag(box.explicitValue)
+                                               .Field("additive")
+                                               .Flag(box.additive);
+                                           return true;
+                                       },
+                                       [](const cObjPolPartText&) { return false; },
+                                   });
+    if (!written)
+        return;
     sig.Raw("}");
 }
 

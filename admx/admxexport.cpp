@@ -10,7 +10,7 @@
 
 #include "admx/admxmapping.h"
 #include "app/document.h"
-#include "model/nodeobjects.h"
+#include "model/partkinds.h"
 
 namespace {
 
@@ -186,52 +186,37 @@ bool SamePart(const cObjPolPart& a, const cObjPolPart& b) {
     if (a.PanelKind() != b.PanelKind() || a.name != b.name || a.valueName != b.valueName ||
         a.GetEffectiveKey() != b.GetEffectiveKey())
         return false;
-    switch (a.PanelKind()) {
-        case cPanelKind::CheckBox: {
-            const auto& x = static_cast<const cObjPolPartCheckBox&>(a);
-            const auto& y = static_cast<const cObjPolPartCheckBox&>(b);
-            return std::tie(x.actionListOn, x.actionListOff, x.defChecked, x.valueOff, x.valueOn) ==
-                   std::tie(y.actionListOn, y.actionListOff, y.defChecked, y.valueOff, y.valueOn);
-        }
-        case cPanelKind::Combo: {
-            const auto& x = static_cast<const cObjPolPartCombo&>(a);
-            const auto& y = static_cast<const cObjPolPartCombo&>(b);
+    // The fields of each kind, compared between two parts of one kind.
+    auto fields = cOverloaded{
+        [](const cObjPolPartCheckBox& x) {
+            return std::tie(x.actionListOn, x.actionListOff, x.defChecked, x.valueOff, x.valueOn);
+        },
+        [](const cObjPolPartCombo& x) {
             return std::tie(x.defaultFlag, x.defaultText, x.maxLenFlag, x.maxLen, x.oemConvert,
-                            x.required, x.expandableText, x.noSort, x.suggestions) ==
-                   std::tie(y.defaultFlag, y.defaultText, y.maxLenFlag, y.maxLen, y.oemConvert,
-                            y.required, y.expandableText, y.noSort, y.suggestions);
-        }
-        case cPanelKind::DropDown: {
-            const auto& x = static_cast<const cObjPolPartDropDown&>(a);
-            const auto& y = static_cast<const cObjPolPartDropDown&>(b);
-            return std::tie(x.itemList, x.required, x.noSort) ==
-                   std::tie(y.itemList, y.required, y.noSort);
-        }
-        case cPanelKind::EditText: {
-            const auto& x = static_cast<const cObjPolPartEditText&>(a);
-            const auto& y = static_cast<const cObjPolPartEditText&>(b);
+                            x.required, x.expandableText, x.noSort, x.suggestions);
+        },
+        [](const cObjPolPartDropDown& x) { return std::tie(x.itemList, x.required, x.noSort); },
+        [](const cObjPolPartEditText& x) {
             return std::tie(x.defaultFlag, x.defaultText, x.maxLenFlag, x.maxLen, x.oemConvert,
-                            x.required, x.expandableText) ==
-                   std::tie(y.defaultFlag, y.defaultText, y.maxLenFlag, y.maxLen, y.oemConvert,
-                            y.required, y.expandableText);
-        }
-        case cPanelKind::ListBox: {
-            const auto& x = static_cast<const cObjPolPartListBox&>(a);
-            const auto& y = static_cast<const cObjPolPartListBox&>(b);
-            return std::tie(x.additive, x.explicitValue, x.valuePrefixFlag, x.valuePrefix) ==
-                   std::tie(y.additive, y.explicitValue, y.valuePrefixFlag, y.valuePrefix);
-        }
-        case cPanelKind::Numeric: {
-            const auto& x = static_cast<const cObjPolPartNum&>(a);
-            const auto& y = static_cast<const cObjPolPartNum&>(b);
+                            x.required, x.expandableText);
+        },
+        [](const cObjPolPartListBox& x) {
+            return std::tie(x.additive, x.explicitValue, x.valuePrefixFlag, x.valuePrefix);
+        },
+        [](const cObjPolPartNum& x) {
             return std::tie(x.defaultFlag, x.defaultValue, x.maxFlag, x.max, x.minFlag, x.min,
-                            x.required, x.spinFlag, x.spin, x.txtConvert) ==
-                   std::tie(y.defaultFlag, y.defaultValue, y.maxFlag, y.max, y.minFlag, y.min,
-                            y.required, y.spinFlag, y.spin, y.txtConvert);
-        }
-        default:
-            return true;
-    }
+                            x.required, x.spinFlag, x.spin, x.txtConvert);
+        },
+        [](const cObjPolPartText&) { return std::tuple<>(); },
+    };
+    return VisitPart(a, [&](const auto& x) {
+        return VisitPart(b, [&](const auto& y) {
+            if constexpr (std::is_same_v<decltype(x), decltype(y)>)
+                return fields(x) == fields(y);
+            else
+                return false;
+        });
+    });
 }
 
 // Everything that the export writes of a policy, its class aside.
@@ -299,10 +284,11 @@ void cBuilder::ReserveTexts(const cObjPolicy& policy) {
     if (policy.explainFlag)
         Reserve(policy.explainText);
     for (const auto& part : policy.Parts())
-        if (part->PanelKind() == cPanelKind::DropDown)
-            for (const cItemList& item :
-                 static_cast<const cObjPolPartDropDown*>(part.get())->itemList)
-                Reserve(item.name);
+        VisitPart(std::as_const(*part), cOverloaded{[&](const cObjPolPartDropDown& list) {
+                                                        for (const cItemList& item : list.itemList)
+                                                            Reserve(item.name);
+                                                    },
+                                                    [](const auto&) {}});
 }
 
 std::string cBuilder::Shown(const Text& text, int line) {
@@ -481,110 +467,102 @@ void cBuilder::Element(pugi::xml_node elements, pugi::xml_node presentation,
         return node;
     };
 
-    switch (part.PanelKind()) {
-        case cPanelKind::CheckBox: {
-            const auto& box = static_cast<const cObjPolPartCheckBox&>(part);
-            auto element = common("boolean", true);
-            if (box.valueOn)
-                Value(element.append_child("trueValue"), *box.valueOn, line, where);
-            if (box.valueOff)
-                Value(element.append_child("falseValue"), *box.valueOff, line, where);
-            List(element, "trueList", box.actionListOn, line, where);
-            List(element, "falseList", box.actionListOff, line, where);
-            auto shown = control("checkBox");
-            Flag(shown, "defaultChecked", box.defChecked);
-            shown.text() = label.c_str();
-            break;
-        }
-        case cPanelKind::EditText: {
-            const auto& edit = static_cast<const cObjPolPartEditText&>(part);
-            auto element = common("text", true);
-            Flag(element, "required", edit.required);
-            Unsigned(element, "maxLength", edit.maxLenFlag, edit.maxLen, line, where + " MAXLEN");
-            Flag(element, "expandable", edit.expandableText);
-            if (edit.oemConvert)
-                Note(line, where + " OEMCONVERT: ADMX has no form for it");
-            auto shown = control("textBox");
-            shown.append_child("label").text() = label.c_str();
-            if (edit.defaultFlag)
-                shown.append_child("defaultValue").text() = XmlText(edit.defaultText).c_str();
-            break;
-        }
-        case cPanelKind::Combo: {
-            const auto& combo = static_cast<const cObjPolPartCombo&>(part);
-            auto element = common("text", true);
-            Flag(element, "required", combo.required);
-            Unsigned(element, "maxLength", combo.maxLenFlag, combo.maxLen, line, where + " MAXLEN");
-            Flag(element, "expandable", combo.expandableText);
-            if (combo.oemConvert)
-                Note(line, where + " OEMCONVERT: ADMX has no form for it");
-            auto shown = control("comboBox");
-            Flag(shown, "noSort", combo.noSort);
-            shown.append_child("label").text() = label.c_str();
-            if (combo.defaultFlag)
-                shown.append_child("default").text() = XmlText(combo.defaultText).c_str();
-            for (const cSuggestion& suggestion : combo.suggestions)
-                shown.append_child("suggestion").text() = XmlText(suggestion.text).c_str();
-            break;
-        }
-        case cPanelKind::DropDown: {
-            const auto& list = static_cast<const cObjPolPartDropDown&>(part);
-            auto element = common("enum", true);
-            Flag(element, "required", list.required);
-            if (list.itemList.empty())
-                Note(line, where + " has no items: an ADMX enum needs at least one");
-            int index = 0;
-            for (const cItemList& item : list.itemList) {
-                ++index;
-                int itemLine = item.line.number ? item.line.number : line;
-                auto out = element.append_child("item");
-                out.append_attribute("displayName") =
-                    StringRef(item.name, policy.name + "_" + id + "_" + std::to_string(index),
-                              itemLine)
-                        .c_str();
-                Value(out.append_child("value"), item.value, itemLine,
-                      where + " item " + ToUtf8(item.name));
-                List(out, "valueList", item.actionList, itemLine,
-                     where + " item " + ToUtf8(item.name));
-            }
-            auto shown = control("dropdownList");
-            Flag(shown, "noSort", list.noSort);
-            shown.text() = label.c_str();
-            break;
-        }
-        case cPanelKind::ListBox: {
-            const auto& box = static_cast<const cObjPolPartListBox&>(part);
-            auto element = common("list", false);
-            if (box.valuePrefixFlag)
-                Attribute(element, "valuePrefix", box.valuePrefix, line);
-            Flag(element, "additive", box.additive);
-            Flag(element, "explicitValue", box.explicitValue);
-            control("listBox").text() = label.c_str();
-            break;
-        }
-        case cPanelKind::Numeric: {
-            const auto& num = static_cast<const cObjPolPartNum&>(part);
-            auto element = common("decimal", true);
-            Flag(element, "required", num.required);
-            Unsigned(element, "minValue", num.minFlag, num.min, line, where + " MIN");
-            Unsigned(element, "maxValue", num.maxFlag, num.max, line, where + " MAX");
-            Flag(element, "storeAsText", num.txtConvert);
-            auto shown = control("decimalTextBox");
-            Unsigned(shown, "defaultValue", num.defaultFlag, num.defaultValue, line,
-                     where + " DEFAULT");
-            if (num.spinFlag) {
-                uint32_t step = 0;
-                if (ParseUnsigned(num.spin, step) && step == 0)
-                    shown.append_attribute("spin") = "false";
-                else
-                    Unsigned(shown, "spinStep", 1, num.spin, line, where + " SPIN");
-            }
-            shown.text() = label.c_str();
-            break;
-        }
-        default:
-            break;
-    }
+    VisitPart(
+        part,
+        cOverloaded{
+            [&](const cObjPolPartCheckBox& box) {
+                auto element = common("boolean", true);
+                if (box.valueOn)
+                    Value(element.append_child("trueValue"), *box.valueOn, line, where);
+                if (box.valueOff)
+                    Value(element.append_child("falseValue"), *box.valueOff, line, where);
+                List(element, "trueList", box.actionListOn, line, where);
+                List(element, "falseList", box.actionListOff, line, where);
+                auto shown = control("checkBox");
+                Flag(shown, "defaultChecked", box.defChecked);
+                shown.text() = label.c_str();
+            },
+            [&](const cObjPolPartEditText& edit) {
+                auto element = common("text", true);
+                Flag(element, "required", edit.required);
+                Unsigned(element, "maxLength", edit.maxLenFlag, edit.maxLen, line,
+                         where + " MAXLEN");
+                Flag(element, "expandable", edit.expandableText);
+                if (edit.oemConvert)
+                    Note(line, where + " OEMCONVERT: ADMX has no form for it");
+                auto shown = control("textBox");
+                shown.append_child("label").text() = label.c_str();
+                if (edit.defaultFlag)
+                    shown.append_child("defaultValue").text() = XmlText(edit.defaultText).c_str();
+            },
+            [&](const cObjPolPartCombo& combo) {
+                auto element = common("text", true);
+                Flag(element, "required", combo.required);
+                Unsigned(element, "maxLength", combo.maxLenFlag, combo.maxLen, line,
+                         where + " MAXLEN");
+                Flag(element, "expandable", combo.expandableText);
+                if (combo.oemConvert)
+                    Note(line, where + " OEMCONVERT: ADMX has no form for it");
+                auto shown = control("comboBox");
+                Flag(shown, "noSort", combo.noSort);
+                shown.append_child("label").text() = label.c_str();
+                if (combo.defaultFlag)
+                    shown.append_child("default").text() = XmlText(combo.defaultText).c_str();
+                for (const cSuggestion& suggestion : combo.suggestions)
+                    shown.append_child("suggestion").text() = XmlText(suggestion.text).c_str();
+            },
+            [&](const cObjPolPartDropDown& list) {
+                auto element = common("enum", true);
+                Flag(element, "required", list.required);
+                if (list.itemList.empty())
+                    Note(line, where + " has no items: an ADMX enum needs at least one");
+                int index = 0;
+                for (const cItemList& item : list.itemList) {
+                    ++index;
+                    int itemLine = item.line.number ? item.line.number : line;
+                    auto out = element.append_child("item");
+                    out.append_attribute("displayName") =
+                        StringRef(item.name, policy.name + "_" + id + "_" + std::to_string(index),
+                                  itemLine)
+                            .c_str();
+                    Value(out.append_child("value"), item.value, itemLine,
+                          where + " item " + ToUtf8(item.name));
+                    List(out, "valueList", item.actionList, itemLine,
+                         where + " item " + ToUtf8(item.name));
+                }
+                auto shown = control("dropdownList");
+                Flag(shown, "noSort", list.noSort);
+                shown.text() = label.c_str();
+            },
+            [&](const cObjPolPartListBox& box) {
+                auto element = common("list", false);
+                if (box.valuePrefixFlag)
+                    Attribute(element, "valuePrefix", box.valuePrefix, line);
+                Flag(element, "additive", box.additive);
+                Flag(element, "explicitValue", box.explicitValue);
+                control("listBox").text() = label.c_str();
+            },
+            [&](const cObjPolPartNum& num) {
+                auto element = common("decimal", true);
+                Flag(element, "required", num.required);
+                Unsigned(element, "minValue", num.minFlag, num.min, line, where + " MIN");
+                Unsigned(element, "maxValue", num.maxFlag, num.max, line, where + " MAX");
+                Flag(element, "storeAsText", num.txtConvert);
+                auto shown = control("decimalTextBox");
+                Unsigned(shown, "defaultValue", num.defaultFlag, num.defaultValue, line,
+                         where + " DEFAULT");
+                if (num.spinFlag) {
+                    uint32_t step = 0;
+                    if (ParseUnsigned(num.spin, step) && step == 0)
+                        shown.append_attribute("spin") = "false";
+                    else
+                        Unsigned(shown, "spinStep", 1, num.spin, line, where + " SPIN");
+                }
+                shown.text() = label.c_str();
+            },
+            // Written above.
+            [](const cObjPolPartText&) {},
+        });
 }
 
 bool cBuilder::Run() {

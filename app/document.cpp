@@ -425,6 +425,34 @@ void CPelwinDoc::RefreshAllNodes() {
     });
 }
 
+cTemplateTree* CPelwinDoc::TreeForReading() const {
+    if (!m_frame) {
+        ShowMessage(kSeverityInternal, u"Unable to retrieve framewindow.");
+        return nullptr;
+    }
+    if (!m_treeView)
+        ShowMessage(kSeverityInternal, u"Unable to retrieve document view.");
+    return m_treeView;
+}
+
+bool CPelwinDoc::CheckWritable(int utf16, Text& message) const {
+    // Without a view nothing is written, so nothing can fail to read back.
+    if (!m_treeView) {
+        message.clear();
+        return true;
+    }
+    return ::CheckWritable(*m_treeView, m_strings, utf16, message);
+}
+
+bool CPelwinDoc::WriteText(Text& out) const {
+    out.clear();
+    if (!m_treeView) {
+        ShowMessage(kSeverityInternal, u"Unable to retrieve document view.");
+        return false;
+    }
+    return SaveTemplate(*m_treeView, m_strings, out);
+}
+
 bool CPelwinDoc::ReadFile(const Text& path, cReadLog* log) {
     m_readNothing = false;
     cFileBytes file;
@@ -446,13 +474,17 @@ bool CPelwinDoc::ReadFile(const Text& path, cReadLog* log) {
         if (!LoadStrings(text, m_strings, log))
             return false;
         cTokenizer tokens(text);
+        auto readTree = [&] {
+            cTemplateTree* tree = TreeForReading();
+            return tree && ReadTemplate(*tree, m_strings, tokens);
+        };
         bool read;
         if (log) {
             tokens.SetReferenceLog(&log->references);
             cLoggingSink sink(*log, tokens);
-            read = ReadTemplate(*this, tokens);
+            read = readTree();
         } else {
-            read = ReadTemplate(*this, tokens);
+            read = readTree();
         }
         if (!read)
             return false;
@@ -480,12 +512,12 @@ bool CPelwinDoc::WriteFile(const Text& path) {
     std::string bytes;
     try {
         Text problem;
-        if (!CheckWritable(*this, m_utf16, problem)) {
+        if (!CheckWritable(m_utf16, problem)) {
             ShowMessage(kSeverityError, u"%s", {problem});
             return false;
         }
         Text text;
-        if (!SaveTemplate(*this, text))
+        if (!WriteText(text))
             return false;
         bytes = EncodeTemplate(text, m_utf16);
     } catch (const std::bad_alloc&) {

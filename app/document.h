@@ -69,8 +69,17 @@ public:
     // of it was written. Every failure has been reported when this returns false, and the
     // file on disk is then as it was.
     bool WriteFile(const Text& path);
+    // The steps of a write before the file: whether every text can be written in the given
+    // format and read back the same (message says what to change when not), and the text of
+    // the template. Both work on the tree view; without one there is nothing to check, and
+    // nothing can be written.
+    bool CheckWritable(int utf16, Text& message) const;
+    bool WriteText(Text& out) const;
 
 private:
+    // The tree the read step fills; shows why there is none.
+    cTemplateTree* TreeForReading() const;
+
     Text m_path;
     Text m_title;
     bool m_modified = false;

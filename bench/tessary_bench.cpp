@@ -199,7 +199,7 @@ int MeasureOne(const fs::path& path) {
         start = std::chrono::steady_clock::now();
         Text message;
         Text text;
-        ok = CheckWritable(doc, doc.Utf16(), message) && SaveTemplate(doc, text);
+        ok = doc.CheckWritable(doc.Utf16(), message) && doc.WriteText(text);
         std::string encoded = EncodeTemplate(text, doc.Utf16());
         writeTimes.push_back(Seconds(std::chrono::steady_clock::now() - start));
         if (!ok) {

@@ -1,7 +1,7 @@
 #include "check/find.h"
 
 #include "app/document.h"
-#include "model/nodeobjects.h"
+#include "model/partkinds.h"
 
 char16_t FoldChar(char16_t c) {
     if (c < 0x80)
@@ -83,27 +83,38 @@ public:
         if (Shown(part.name) || (!part.useDefaultKey && Registry(part.keyName)) ||
             Registry(part.valueName))
             return true;
-        if (auto* check = dynamic_cast<const cObjPolPartCheckBox*>(&part))
-            return Actions(check->actionListOn) || Actions(check->actionListOff);
-        if (auto* drop = dynamic_cast<const cObjPolPartDropDown*>(&part)) {
-            for (const cItemList& item : drop->itemList)
-                if (Shown(item.name) || Actions(item.actionList))
-                    return true;
-        }
-        return false;
+        return VisitPart(part, cOverloaded{
+                                   [&](const cObjPolPartCheckBox& check) {
+                                       return Actions(check.actionListOn) ||
+                                              Actions(check.actionListOff);
+                                   },
+                                   [&](const cObjPolPartDropDown& drop) {
+                                       for (const cItemList& item : drop.itemList)
+                                           if (Shown(item.name) || Actions(item.actionList))
+                                               return true;
+                                       return false;
+                                   },
+                                   [](const auto&) { return false; },
+                               });
     }
 
     bool Node(const cData& node) const {
-        if (auto* cls = dynamic_cast<const cPolClass*>(&node))
-            return Shown(cls->className);
-        if (auto* version = dynamic_cast<const cPolVersion*>(&node))
-            return Shown(version->label);
-        if (auto* category = dynamic_cast<const cCategory*>(&node))
-            return Shown(category->name) ||
-                   (!category->useDefaultKey && Registry(category->keyName));
-        auto* policy = dynamic_cast<const cObjPolicy*>(&node);
-        if (!policy)
-            return false;
+        switch (node.kind) {
+            case kKindClass:
+                return Shown(static_cast<const cPolClass&>(node).className);
+            case kKindVersion:
+                return Shown(static_cast<const cPolVersion&>(node).label);
+            case kKindCategory: {
+                const auto& category = static_cast<const cCategory&>(node);
+                return Shown(category.name) ||
+                       (!category.useDefaultKey && Registry(category.keyName));
+            }
+            case kKindPolicy:
+                break;
+            default:
+                return false;
+        }
+        const auto* policy = static_cast<const cObjPolicy*>(&node);
         if (Shown(policy->name) || (policy->explainFlag && Shown(policy->explainText)) ||
             (!policy->useDefaultKey && Registry(policy->keyName)) ||
             (policy->valueNameFlag && Registry(policy->valueName)) ||
@@ -120,11 +131,6 @@ private:
     const cFindOptions& m_options;
     const cTextMatcher& m_matcher;
 };
-
-bool UsesValueName(const cObjPolPart& part) {
-    return !dynamic_cast<const cObjPolPartListBox*>(&part) &&
-           !dynamic_cast<const cObjPolPartText*>(&part);
-}
 
 Text KeyAndValue(Text key, const Text& valueName, bool hasValueName) {
     if (hasValueName && !valueName.empty())
@@ -147,13 +153,13 @@ std::vector<cFindHit> FindInTemplate(const CPelwinDoc& doc, TextView pattern, bo
     };
     const cTemplateTree& tree = doc.Tree();
     tree.ForEachPreOrder([&](cTreeItem* item) {
-        auto* policy = dynamic_cast<const cObjPolicy*>(item->node.get());
-        if (!policy)
+        if (!item->node || item->node->kind != kKindPolicy)
             return;
+        const auto* policy = static_cast<const cObjPolicy*>(item->node.get());
         // The path through classes and categories; version conditions are not places.
         Text path;
         for (const cTreeItem* up = item->parent; up && up != tree.Root(); up = up->parent) {
-            if (dynamic_cast<const cPolVersion*>(up->node.get()))
+            if (up->node && up->node->kind == kKindVersion)
                 continue;
             path = up->label + (path.empty() ? u"" : u" > " + path);
         }
@@ -166,10 +172,9 @@ std::vector<cFindHit> FindInTemplate(const CPelwinDoc& doc, TextView pattern, bo
             hits.push_back(
                 {policy->line, path, KeyAndValue(key, policy->valueName, policy->valueNameFlag)});
         for (const auto& part : policy->Parts()) {
-            if (dynamic_cast<const cObjPolPartText*>(part.get()) && byKey)
+            if (!UsesKey(*part) && byKey)
                 continue;
-            Text partKey =
-                dynamic_cast<const cObjPolPartText*>(part.get()) ? Text() : part->GetEffectiveKey();
+            Text partKey = UsesKey(*part) ? part->GetEffectiveKey() : Text();
             bool valueName = UsesValueName(*part);
             hit = byKey
                       ? contains(partKey, false) || (valueName && contains(part->valueName, false))

@@ -5,7 +5,7 @@
 #include <unordered_set>
 
 #include "app/document.h"
-#include "model/nodeobjects.h"
+#include "model/partkinds.h"
 
 namespace {
 
@@ -117,8 +117,8 @@ private:
 
     void CheckTree() {
         m_doc.Tree().ForEachPreOrder([&](cTreeItem* item) {
-            if (auto* policy = dynamic_cast<const cObjPolicy*>(item->node.get()))
-                CheckPolicy(*policy, ClassOf(item));
+            if (item->node && item->node->kind == kKindPolicy)
+                CheckPolicy(static_cast<const cObjPolicy&>(*item->node), ClassOf(item));
         });
     }
 
@@ -162,27 +162,33 @@ private:
     // Returns whether the part writes anything.
     bool CheckPart(const cObjPolPart& part, const cTreeItem* cls) {
         auto what = [&] { return u"part " + Quoted(m_doc.ResolveText(part.name)); };
-        if (dynamic_cast<const cObjPolPartText*>(&part))
+        if (!UsesKey(part))
             return false;
         const Text key = part.GetEffectiveKey();
         const int line = part.line;
-        bool listBox = dynamic_cast<const cObjPolPartListBox*>(&part) != nullptr;
+        // A list box names its values itself: it writes whenever it exists.
+        bool listBox = !UsesValueName(part);
         bool valueName = !listBox && !part.valueName.empty();
         bool entries = false;
         bool entryWithoutKey = false;
-        if (auto* check = dynamic_cast<const cObjPolPartCheckBox*>(&part)) {
-            entries = HasEntries(check->actionListOn) || HasEntries(check->actionListOff);
-            entryWithoutKey =
-                EntryWithoutKey(check->actionListOn) || EntryWithoutKey(check->actionListOff);
-        } else if (auto* num = dynamic_cast<const cObjPolPartNum*>(&part)) {
-            CheckNumeric(*num, what);
-        } else if (auto* drop = dynamic_cast<const cObjPolPartDropDown*>(&part)) {
-            CheckItems(*drop, what);
-            for (const cItemList& item : drop->itemList) {
-                entries = entries || HasEntries(item.actionList);
-                entryWithoutKey = entryWithoutKey || EntryWithoutKey(item.actionList);
-            }
-        }
+        VisitPart(part, cOverloaded{
+                            [&](const cObjPolPartCheckBox& check) {
+                                entries = HasEntries(check.actionListOn) ||
+                                          HasEntries(check.actionListOff);
+                                entryWithoutKey = EntryWithoutKey(check.actionListOn) ||
+                                                  EntryWithoutKey(check.actionListOff);
+                            },
+                            [&](const cObjPolPartNum& num) { CheckNumeric(num, what); },
+                            [&](const cObjPolPartDropDown& drop) {
+                                CheckItems(drop, what);
+                                for (const cItemList& item : drop.itemList) {
+                                    entries = entries || HasEntries(item.actionList);
+                                    entryWithoutKey =
+                                        entryWithoutKey || EntryWithoutKey(item.actionList);
+                                }
+                            },
+                            [](const auto&) {},
+                        });
         if (((listBox || valueName) && key.empty()) || entryWithoutKey)
             Add(line, cLintSeverity::Error, "no-key",
                 what() + u" writes a value but has no registry key");

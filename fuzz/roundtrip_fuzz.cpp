@@ -35,16 +35,16 @@ bool ReadBytes(CPelwinDoc& doc, std::string_view bytes) {
     if (!LoadStrings(text, doc.Strings()))
         return false;
     cTokenizer tokens(text);
-    return ReadTemplate(doc, tokens);
+    return ReadTemplate(doc.Tree(), doc.Strings(), tokens);
 }
 
 // The bytes Save would write; false when the save would be refused.
 bool WriteBytes(const CPelwinDoc& doc, std::string& bytes) {
     Text problem;
-    if (!CheckWritable(doc, doc.Utf16(), problem))
+    if (!doc.CheckWritable(doc.Utf16(), problem))
         return false;
     Text text;
-    if (!SaveTemplate(doc, text))
+    if (!doc.WriteText(text))
         return false;
     bytes = EncodeTemplate(text, doc.Utf16());
     return true;

@@ -132,7 +132,9 @@ public:
 
 class cPolPartCheckBox : public virtual cPolicyPart {
 public:
-    cPolPartCheckBox() { typeKeyword = u"CHECKBOX"; }
+    static constexpr TextView kKeyword = u"CHECKBOX";
+
+    cPolPartCheckBox() { typeKeyword = kKeyword; }
     cPolPartCheckBox(const cPolPartCheckBox&) = default;
 
     cActionList actionListOn;
@@ -144,7 +146,9 @@ public:
 
 class cPolPartCombo : public virtual cPolicyPart {
 public:
-    cPolPartCombo() { typeKeyword = u"COMBOBOX"; }
+    static constexpr TextView kKeyword = u"COMBOBOX";
+
+    cPolPartCombo() { typeKeyword = kKeyword; }
     cPolPartCombo(const cPolPartCombo&) = default;
 
     int defaultFlag = 0;
@@ -160,7 +164,9 @@ public:
 
 class cPolPartDropDown : public virtual cPolicyPart {
 public:
-    cPolPartDropDown() { typeKeyword = u"DROPDOWNLIST"; }
+    static constexpr TextView kKeyword = u"DROPDOWNLIST";
+
+    cPolPartDropDown() { typeKeyword = kKeyword; }
     cPolPartDropDown(const cPolPartDropDown&) = default;
 
     cItemListChain itemList;
@@ -170,7 +176,9 @@ public:
 
 class cPolPartEditText : public virtual cPolicyPart {
 public:
-    cPolPartEditText() { typeKeyword = u"EDITTEXT"; }
+    static constexpr TextView kKeyword = u"EDITTEXT";
+
+    cPolPartEditText() { typeKeyword = kKeyword; }
     cPolPartEditText(const cPolPartEditText&) = default;
 
     int defaultFlag = 0;
@@ -184,7 +192,9 @@ public:
 
 class cPolPartListBox : public virtual cPolicyPart {
 public:
-    cPolPartListBox() { typeKeyword = u"LISTBOX"; }
+    static constexpr TextView kKeyword = u"LISTBOX";
+
+    cPolPartListBox() { typeKeyword = kKeyword; }
     cPolPartListBox(const cPolPartListBox&) = default;
 
     int additive = 0;
@@ -195,7 +205,9 @@ public:
 
 class cPolPartNum : public virtual cPolicyPart {
 public:
-    cPolPartNum() { typeKeyword = u"NUMERIC"; }
+    static constexpr TextView kKeyword = u"NUMERIC";
+
+    cPolPartNum() { typeKeyword = kKeyword; }
     cPolPartNum(const cPolPartNum&) = default;
 
     int defaultFlag = 0;
@@ -212,6 +224,8 @@ public:
 
 class cPolPartText : public virtual cPolicyPart {
 public:
-    cPolPartText() { typeKeyword = u"TEXT"; }
+    static constexpr TextView kKeyword = u"TEXT";
+
+    cPolPartText() { typeKeyword = kKeyword; }
     cPolPartText(const cPolPartText&) = default;
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "model/partkinds.h"
 #include "model/templatetree.h"
 
 namespace {
@@ -423,22 +424,12 @@ bool cObjPolPartText::AssignData(const cData& from) {
 
 std::unique_ptr<cObjPolPart> CreatePartFromKeyword(TextView keyword, cObjPolicy* policy,
                                                    bool ignoreCase) {
-    auto is = [&](TextView name) {
-        return ignoreCase ? KeywordEquals(keyword, name) : keyword == name;
-    };
-    if (is(u"CHECKBOX"))
-        return std::make_unique<cObjPolPartCheckBox>(policy);
-    if (is(u"TEXT"))
-        return std::make_unique<cObjPolPartText>(policy);
-    if (is(u"EDITTEXT"))
-        return std::make_unique<cObjPolPartEditText>(policy);
-    if (is(u"COMBOBOX"))
-        return std::make_unique<cObjPolPartCombo>(policy);
-    if (is(u"NUMERIC"))
-        return std::make_unique<cObjPolPartNum>(policy);
-    if (is(u"DROPDOWNLIST"))
-        return std::make_unique<cObjPolPartDropDown>(policy);
-    if (is(u"LISTBOX"))
-        return std::make_unique<cObjPolPartListBox>(policy);
-    return nullptr;
+    std::unique_ptr<cObjPolPart> part;
+    ForEachPartKind([&](auto kind) {
+        using Kind = typename decltype(kind)::type;
+        bool same = ignoreCase ? KeywordEquals(keyword, Kind::kKeyword) : keyword == Kind::kKeyword;
+        if (same && !part)
+            part = std::make_unique<Kind>(policy);
+    });
+    return part;
 }

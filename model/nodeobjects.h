@@ -169,7 +169,8 @@ public:
         : cPolicyPart(other), cObjPolPart(policy), cPolPartCheckBox(other) {}
     std::unique_ptr<cObjPolPart> ClonePart(cObjPolicy* policy) const override;
     bool AssignData(const cData& from) override;
-    cPanelKind PanelKind() const override { return cPanelKind::CheckBox; }
+    static constexpr cPanelKind kKind = cPanelKind::CheckBox;
+    cPanelKind PanelKind() const override { return kKind; }
 };
 
 class cObjPolPartCombo : public cObjPolPart, public cPolPartCombo {
@@ -179,7 +180,8 @@ public:
         : cPolicyPart(other), cObjPolPart(policy), cPolPartCombo(other) {}
     std::unique_ptr<cObjPolPart> ClonePart(cObjPolicy* policy) const override;
     bool AssignData(const cData& from) override;
-    cPanelKind PanelKind() const override { return cPanelKind::Combo; }
+    static constexpr cPanelKind kKind = cPanelKind::Combo;
+    cPanelKind PanelKind() const override { return kKind; }
     cPanelContent PanelContent(bool refresh) const override;
 };
 
@@ -190,7 +192,8 @@ public:
         : cPolicyPart(other), cObjPolPart(policy), cPolPartDropDown(other) {}
     std::unique_ptr<cObjPolPart> ClonePart(cObjPolicy* policy) const override;
     bool AssignData(const cData& from) override;
-    cPanelKind PanelKind() const override { return cPanelKind::DropDown; }
+    static constexpr cPanelKind kKind = cPanelKind::DropDown;
+    cPanelKind PanelKind() const override { return kKind; }
     cPanelContent PanelContent(bool refresh) const override;
 };
 
@@ -201,7 +204,8 @@ public:
         : cPolicyPart(other), cObjPolPart(policy), cPolPartEditText(other) {}
     std::unique_ptr<cObjPolPart> ClonePart(cObjPolicy* policy) const override;
     bool AssignData(const cData& from) override;
-    cPanelKind PanelKind() const override { return cPanelKind::EditText; }
+    static constexpr cPanelKind kKind = cPanelKind::EditText;
+    cPanelKind PanelKind() const override { return kKind; }
     cPanelContent PanelContent(bool refresh) const override;
 };
 
@@ -212,7 +216,8 @@ public:
         : cPolicyPart(other), cObjPolPart(policy), cPolPartListBox(other) {}
     std::unique_ptr<cObjPolPart> ClonePart(cObjPolicy* policy) const override;
     bool AssignData(const cData& from) override;
-    cPanelKind PanelKind() const override { return cPanelKind::ListBox; }
+    static constexpr cPanelKind kKind = cPanelKind::ListBox;
+    cPanelKind PanelKind() const override { return kKind; }
 };
 
 class cObjPolPartNum : public cObjPolPart, public cPolPartNum {
@@ -222,7 +227,8 @@ public:
         : cPolicyPart(other), cObjPolPart(policy), cPolPartNum(other) {}
     std::unique_ptr<cObjPolPart> ClonePart(cObjPolicy* policy) const override;
     bool AssignData(const cData& from) override;
-    cPanelKind PanelKind() const override { return cPanelKind::Numeric; }
+    static constexpr cPanelKind kKind = cPanelKind::Numeric;
+    cPanelKind PanelKind() const override { return kKind; }
     cPanelContent PanelContent(bool refresh) const override;
 };
 
@@ -233,7 +239,8 @@ public:
         : cPolicyPart(other), cObjPolPart(policy), cPolPartText(other) {}
     std::unique_ptr<cObjPolPart> ClonePart(cObjPolicy* policy) const override;
     bool AssignData(const cData& from) override;
-    cPanelKind PanelKind() const override { return cPanelKind::Text; }
+    static constexpr cPanelKind kKind = cPanelKind::Text;
+    cPanelKind PanelKind() const override { return kKind; }
 };
 
 // A fresh part of the kind named by a type keyword, or none for any other keyword.

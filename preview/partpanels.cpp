@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "app/pelwinapp.h"
-#include "model/nodeobjects.h"
+#include "model/partkinds.h"
 
 namespace {
 
@@ -501,37 +501,52 @@ void cPanelWidget::mouseDoubleClickEvent(QMouseEvent* event) {
     event->accept();
 }
 
+namespace {
+
+// The panel class of each part kind.
+template <typename Kind>
+struct cPanelOf;
+template <>
+struct cPanelOf<cObjPolPartCheckBox> {
+    using type = cCheckBoxPanel;
+};
+template <>
+struct cPanelOf<cObjPolPartCombo> {
+    using type = cComboPanel;
+};
+template <>
+struct cPanelOf<cObjPolPartDropDown> {
+    using type = cDropDownPanel;
+};
+template <>
+struct cPanelOf<cObjPolPartEditText> {
+    using type = cEditTextPanel;
+};
+template <>
+struct cPanelOf<cObjPolPartListBox> {
+    using type = cListBoxPanel;
+};
+template <>
+struct cPanelOf<cObjPolPartNum> {
+    using type = cNumericPanel;
+};
+template <>
+struct cPanelOf<cObjPolPartText> {
+    using type = cTextPanel;
+};
+
+}  // namespace
+
 std::unique_ptr<cPanel> CreatePartPanel(cPanelKind kind, const QRect& rect, cCtrlList* node,
                                         QWidget* parent) {
     std::unique_ptr<cPanelWidget> panel;
-    switch (kind) {
-        case cPanelKind::Empty:
-            panel = std::make_unique<cEmptyPanel>(node, parent);
-            break;
-        case cPanelKind::CheckBox:
-            panel = std::make_unique<cCheckBoxPanel>(node, parent);
-            break;
-        case cPanelKind::Text:
-            panel = std::make_unique<cTextPanel>(node, parent);
-            break;
-        case cPanelKind::EditText:
-            panel = std::make_unique<cEditTextPanel>(node, parent);
-            break;
-        case cPanelKind::Combo:
-            panel = std::make_unique<cComboPanel>(node, parent);
-            break;
-        case cPanelKind::DropDown:
-            panel = std::make_unique<cDropDownPanel>(node, parent);
-            break;
-        case cPanelKind::ListBox:
-            panel = std::make_unique<cListBoxPanel>(node, parent);
-            break;
-        case cPanelKind::Numeric:
-            panel = std::make_unique<cNumericPanel>(node, parent);
-            break;
-    }
-    if (!panel)
-        return nullptr;
+    bool part = ForPartKind(kind, [&](auto partKind) {
+        using Panel = typename cPanelOf<typename decltype(partKind)::type>::type;
+        panel = std::make_unique<Panel>(node, parent);
+    });
+    // Nodes other than policy parts show an empty panel.
+    if (!part)
+        panel = std::make_unique<cEmptyPanel>(node, parent);
     panel->setGeometry(rect);
     panel->show();
     return panel;

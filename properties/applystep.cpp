@@ -66,16 +66,23 @@ void cApplyPropertiesStep::Restore(const cNodeDataSnapshot& data) {
 
 Text ApplyStepText(const cData& node) {
     Text name;
-    if (auto* cls = dynamic_cast<const cPolClass*>(&node))
-        name = cls->className;
-    else if (auto* category = dynamic_cast<const cCategory*>(&node))
-        name = category->name;
-    else if (auto* policy = dynamic_cast<const cPolicy*>(&node))
-        name = policy->name;
-    else if (auto* version = dynamic_cast<const cPolVersion*>(&node))
-        name = version->label;
-    else if (auto* part = dynamic_cast<const cPolicyPart*>(&node))
-        name = part->name;
+    switch (node.kind) {
+        case kKindClass:
+            name = static_cast<const cPolClass&>(node).className;
+            break;
+        case kKindCategory:
+            name = static_cast<const cCategory&>(node).name;
+            break;
+        case kKindPolicy:
+            name = static_cast<const cPolicy&>(node).name;
+            break;
+        case kKindVersion:
+            name = static_cast<const cPolVersion&>(node).label;
+            break;
+        case kKindPart:
+            name = static_cast<const cPolicyPart&>(node).name;
+            break;
+    }
     if (cTemplateTree* tree = TreeOf(const_cast<cData&>(node)))
         name = tree->DisplayLabel(name);
     return u"Apply properties of " + name;

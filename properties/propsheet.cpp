@@ -11,7 +11,7 @@
 
 #include "app/messages.h"
 #include "app/pelwinapp.h"
-#include "model/nodeobjects.h"
+#include "model/partkinds.h"
 #include "properties/applystep.h"
 #include "properties/pagevalues.h"
 #include "properties/proppages.h"
@@ -133,8 +133,8 @@ void cPropSheet::ShowPagesOf(cData* node) {
             title = QStringLiteral("Version");
             break;
         case kKindPart: {
-            auto* part = dynamic_cast<cPolicyPart*>(node);
-            cPropPage* page = part ? PartPage(part->typeKeyword) : nullptr;
+            cObjPolPart* part = node->GetPartObject();
+            cPropPage* page = part ? PartPage(*part) : nullptr;
             if (!page) {
                 // A part of a kind without pages shows that there is nothing to edit.
                 AddPage(m_null);
@@ -176,16 +176,17 @@ void cPropSheet::FillPages(cData& node) {
             page->Fill(node);
 }
 
-cPropPage* cPropSheet::PartPage(const Text& typeKeyword) const {
-    const std::pair<TextView, cPropPage*> pages[] = {
-        {u"CHECKBOX", m_checkBox}, {u"TEXT", m_text},       {u"EDITTEXT", m_editText},
-        {u"COMBOBOX", m_combo},    {u"NUMERIC", m_numeric}, {u"DROPDOWNLIST", m_dropDown},
-        {u"LISTBOX", m_listBox},
-    };
-    for (const auto& [keyword, page] : pages)
-        if (keyword == TextView(typeKeyword))
-            return page;
-    return nullptr;
+cPropPage* cPropSheet::PartPage(cObjPolPart& part) const {
+    return VisitPart(part,
+                     cOverloaded{
+                         [this](const cObjPolPartCheckBox&) -> cPropPage* { return m_checkBox; },
+                         [this](const cObjPolPartCombo&) -> cPropPage* { return m_combo; },
+                         [this](const cObjPolPartDropDown&) -> cPropPage* { return m_dropDown; },
+                         [this](const cObjPolPartEditText&) -> cPropPage* { return m_editText; },
+                         [this](const cObjPolPartListBox&) -> cPropPage* { return m_listBox; },
+                         [this](const cObjPolPartNum&) -> cPropPage* { return m_numeric; },
+                         [this](const cObjPolPartText&) -> cPropPage* { return m_text; },
+                     });
 }
 
 int cPropSheet::SetObject(cData* node) {
@@ -271,9 +272,8 @@ void cPropSheet::Apply() {
             m_version->Apply(*m_current);
             break;
         case kKindPart:
-            if (auto* part = dynamic_cast<cPolicyPart*>(m_current))
-                if (cPropPage* page = PartPage(part->typeKeyword))
-                    page->Apply(*m_current);
+            if (cObjPolPart* part = m_current->GetPartObject())
+                PartPage(*part)->Apply(*m_current);
             break;
         default:
             break;

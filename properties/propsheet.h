@@ -87,8 +87,8 @@ private:
     void AddPage(cPropPage* page);
     void FillPages(cData& node);
     void ShowPagesOf(cData* node);
-    // The first page of a part with this type keyword, or none.
-    cPropPage* PartPage(const Text& typeKeyword) const;
+    // The first page of a part, chosen by its kind.
+    cPropPage* PartPage(cObjPolPart& part) const;
 
     cData* m_current = nullptr;  // Not owned.
     QCheckBox* m_keepOnTop;

@@ -3,10 +3,10 @@
 #include <memory>
 #include <utility>
 
-#include "app/document.h"
 #include "app/messages.h"
-#include "model/nodeobjects.h"
+#include "model/partkinds.h"
 #include "model/templatetree.h"
+#include "reader/stringtable.h"
 #include "reader/tokenizer.h"
 
 namespace {
@@ -19,7 +19,8 @@ bool Is(TextView token, TextView keyword) {
 // and false once it has failed; the first failure has shown its message.
 class cTemplateReader {
 public:
-    cTemplateReader(CPelwinDoc& doc, cTokenizer& tokens) : m_doc(doc), m_tokens(tokens) {}
+    cTemplateReader(cTemplateTree& tree, const cStringMap& strings, cTokenizer& tokens)
+        : m_tree(tree), m_strings(strings), m_tokens(tokens) {}
 
     bool ReadTemplate();
 
@@ -40,7 +41,7 @@ private:
 
     bool Next(Text& token) { return m_tokens.NextToken(token); }
     cTreeItem* Insert(cTreeItem* parent, Text label, int image, std::unique_ptr<cData> node) {
-        return m_tree->InsertLast(parent, std::move(label), image, std::move(node));
+        return m_tree.InsertLast(parent, std::move(label), image, std::move(node));
     }
 
     bool ReadPolClass(cTreeItem* parent, Text& token);
@@ -52,13 +53,13 @@ private:
     bool SkipPart();
     template <typename F>
     bool ReadPartBody(cObjPolPart& part, bool keyName, bool valueName, F&& ownKeyword);
-    bool ReadPartCheckBox(cObjPolPartCheckBox& part);
-    bool ReadPartText(cObjPolPartText& part);
-    bool ReadPartEditText(cObjPolPartEditText& part);
-    bool ReadPartCombo(cObjPolPartCombo& part);
-    bool ReadPartNum(cObjPolPartNum& part);
-    bool ReadPartDropDown(cObjPolPartDropDown& part);
-    bool ReadPartListBox(cObjPolPartListBox& part);
+    bool ReadPart(cObjPolPartCheckBox& part);
+    bool ReadPart(cObjPolPartText& part);
+    bool ReadPart(cObjPolPartEditText& part);
+    bool ReadPart(cObjPolPartCombo& part);
+    bool ReadPart(cObjPolPartNum& part);
+    bool ReadPart(cObjPolPartDropDown& part);
+    bool ReadPart(cObjPolPartListBox& part);
     template <typename P>
     bool ReadEditKeyword(P& part, const Text& token);
 
@@ -69,9 +70,12 @@ private:
     bool ReadItemList(cItemListChain& list, const Text& key);
     bool ReadSuggestions(cSuggestionList& list);
 
-    CPelwinDoc& m_doc;
+    // A tree item's label: the text with its string reference resolved.
+    Text Label(const Text& text) const { return ResolveText(m_strings, text); }
+
+    cTemplateTree& m_tree;
+    const cStringMap& m_strings;
     cTokenizer& m_tokens;
-    cTemplateTree* m_tree = nullptr;  // Not owned.
     int m_depth = 0;
 };
 
@@ -86,15 +90,6 @@ bool cTemplateReader::cNestingGuard::Allowed() const {
 // ---- Structure -------------------------------------------------------------------------
 
 bool cTemplateReader::ReadTemplate() {
-    if (!m_doc.Frame()) {
-        ShowMessage(kSeverityInternal, u"Unable to retrieve framewindow.");
-        return false;
-    }
-    m_tree = m_doc.TreeView();
-    if (!m_tree) {
-        ShowMessage(kSeverityInternal, u"Unable to retrieve document view.");
-        return false;
-    }
     Text token;
     if (!Next(token))
         return true;
@@ -132,7 +127,7 @@ bool cTemplateReader::ReadPolClass(cTreeItem* parent, Text& token) {
             ShowMessage(kSeverityError, u"Error reading name of \"CLASS\"");
             return false;
         }
-        Text label = m_doc.ResolveText(node->className);
+        Text label = Label(node->className);
         cTreeItem* item = Insert(parent, std::move(label), kImageClosedBook, std::move(node));
         if (!Next(token))
             return true;
@@ -172,7 +167,7 @@ bool cTemplateReader::ReadCategory(cTreeItem* parent) {
         ShowMessage(kSeverityError, u"Error reading name of \"CATEGORY\"");
         return false;
     }
-    Text label = m_doc.ResolveText(category.name);
+    Text label = Label(category.name);
     cTreeItem* item = Insert(parent, std::move(label), kImageClosedBook, std::move(node));
 
     Text token;
@@ -290,7 +285,7 @@ bool cTemplateReader::ReadPolicy(cTreeItem* parent) {
     }
     policy.name = std::move(token);
     // In the tree before its body is read, so that its key can be inherited.
-    Insert(parent, m_doc.ResolveText(policy.name), kImagePage, std::move(node));
+    Insert(parent, Label(policy.name), kImagePage, std::move(node));
 
     for (bool more = Next(token); more; more = Next(token)) {
         if (Is(token, u"END")) {
@@ -370,21 +365,7 @@ bool cTemplateReader::ReadPolicyPart(cObjPolicy& policy) {
     created->line = line;
     // Linked in before its keywords are read: the part's key is inherited from the policy.
     cObjPolPart* part = policy.AppendPart(std::move(created));
-    if (auto* checkBox = dynamic_cast<cObjPolPartCheckBox*>(part))
-        return ReadPartCheckBox(*checkBox);
-    if (auto* text = dynamic_cast<cObjPolPartText*>(part))
-        return ReadPartText(*text);
-    if (auto* editText = dynamic_cast<cObjPolPartEditText*>(part))
-        return ReadPartEditText(*editText);
-    if (auto* combo = dynamic_cast<cObjPolPartCombo*>(part))
-        return ReadPartCombo(*combo);
-    if (auto* numeric = dynamic_cast<cObjPolPartNum*>(part))
-        return ReadPartNum(*numeric);
-    if (auto* dropDown = dynamic_cast<cObjPolPartDropDown*>(part))
-        return ReadPartDropDown(*dropDown);
-    if (auto* listBox = dynamic_cast<cObjPolPartListBox*>(part))
-        return ReadPartListBox(*listBox);
-    return SkipPart();
+    return VisitPart(*part, [&](auto& kind) { return ReadPart(kind); });
 }
 
 // A part of a type this editor does not know is passed over whole.
@@ -438,7 +419,7 @@ bool cTemplateReader::ReadPartBody(cObjPolPart& part, bool keyName, bool valueNa
     return false;
 }
 
-bool cTemplateReader::ReadPartCheckBox(cObjPolPartCheckBox& part) {
+bool cTemplateReader::ReadPart(cObjPolPartCheckBox& part) {
     return ReadPartBody(part, true, true, [&](const Text& token) {
         if (Is(token, u"DEFCHECKED"))
             part.defChecked = 1;
@@ -454,7 +435,7 @@ bool cTemplateReader::ReadPartCheckBox(cObjPolPartCheckBox& part) {
     });
 }
 
-bool cTemplateReader::ReadPartText(cObjPolPartText& part) {
+bool cTemplateReader::ReadPart(cObjPolPartText& part) {
     part.keyName.clear();
     part.useDefaultKey = 0;
     return ReadPartBody(part, false, false, [](const Text&) { return true; });
@@ -482,12 +463,12 @@ bool cTemplateReader::ReadEditKeyword(P& part, const Text& token) {
     return true;
 }
 
-bool cTemplateReader::ReadPartEditText(cObjPolPartEditText& part) {
+bool cTemplateReader::ReadPart(cObjPolPartEditText& part) {
     return ReadPartBody(part, true, true,
                         [&](const Text& token) { return ReadEditKeyword(part, token); });
 }
 
-bool cTemplateReader::ReadPartCombo(cObjPolPartCombo& part) {
+bool cTemplateReader::ReadPart(cObjPolPartCombo& part) {
     return ReadPartBody(part, true, true, [&](const Text& token) {
         if (Is(token, u"NOSORT")) {
             part.noSort = 1;
@@ -504,7 +485,7 @@ bool cTemplateReader::ReadPartCombo(cObjPolPartCombo& part) {
     });
 }
 
-bool cTemplateReader::ReadPartNum(cObjPolPartNum& part) {
+bool cTemplateReader::ReadPart(cObjPolPartNum& part) {
     return ReadPartBody(part, true, true, [&](const Text& token) {
         if (Is(token, u"MAX")) {
             if (!Next(part.max))
@@ -535,7 +516,7 @@ bool cTemplateReader::ReadPartNum(cObjPolPartNum& part) {
     });
 }
 
-bool cTemplateReader::ReadPartDropDown(cObjPolPartDropDown& part) {
+bool cTemplateReader::ReadPart(cObjPolPartDropDown& part) {
     return ReadPartBody(part, true, true, [&](const Text& token) {
         if (Is(token, u"REQUIRED")) {
             part.required = 1;
@@ -552,7 +533,7 @@ bool cTemplateReader::ReadPartDropDown(cObjPolPartDropDown& part) {
     });
 }
 
-bool cTemplateReader::ReadPartListBox(cObjPolPartListBox& part) {
+bool cTemplateReader::ReadPart(cObjPolPartListBox& part) {
     return ReadPartBody(part, true, false, [&](const Text& token) {
         if (Is(token, u"ADDITIVE")) {
             part.additive = 1;
@@ -728,6 +709,6 @@ bool cTemplateReader::ReadSuggestions(cSuggestionList& list) {
 
 }  // namespace
 
-bool ReadTemplate(CPelwinDoc& doc, cTokenizer& tokens) {
-    return cTemplateReader(doc, tokens).ReadTemplate();
+bool ReadTemplate(cTemplateTree& tree, const cStringMap& strings, cTokenizer& tokens) {
+    return cTemplateReader(tree, strings, tokens).ReadTemplate();
 }

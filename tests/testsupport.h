@@ -62,6 +62,14 @@ inline std::vector<std::filesystem::path> CorpusFiles() {
     return files;
 }
 
+// Ends the test as skipped when there is no corpus to run it on: a test that loops over no
+// template would otherwise pass without having checked anything.
+#define SKIP_WITHOUT_CORPUS()                                                   \
+    do {                                                                        \
+        if (CorpusFiles().empty())                                              \
+            GTEST_SKIP() << "no corpus of templates in " << TESSARY_CORPUS_DIR; \
+    } while (false)
+
 // One row of a data-driven table: a description, an input and the expected result.
 struct cTextCase {
     const char* name;

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/document.h"
 #include "app/messages.h"
-#include "model/nodeobjects.h"
+#include "model/partkinds.h"
 #include "model/templatetree.h"
+#include "reader/stringtable.h"
 #include "reader/tokenizer.h"
 
 namespace {
@@ -105,6 +105,13 @@ private:
     void Tail(const cData* node, int level);
     bool Policy(const cData* node, int level);
     void Part(const cObjPolPart& part, int level);
+    void PartBody(const cObjPolPartCheckBox& box, int m);
+    void PartBody(const cObjPolPartCombo& combo, int m);
+    void PartBody(const cObjPolPartDropDown& drop, int m);
+    void PartBody(const cObjPolPartEditText& edit, int m);
+    void PartBody(const cObjPolPartListBox& list, int m);
+    void PartBody(const cObjPolPartNum& num, int m);
+    void PartBody(const cObjPolPartText& text, int m);
     void ActionList(const cActionList& list, int kind, int level);
     void Item(const cItemList& item, int level);
     void Suggestions(const cSuggestionList& list, int level);
@@ -231,16 +238,12 @@ bool cWriter::Head(const cData* node, int level) {
     m_item = nullptr;
     switch (node->kind) {
         case kKindClass: {
-            auto* cls = dynamic_cast<const cPolClass*>(node);
-            if (!cls)
-                break;
+            auto* cls = static_cast<const cPolClass*>(node);
             BareLine(level, u"CLASS ", cls->className, u"class name");
             return true;
         }
         case kKindCategory: {
-            auto* category = dynamic_cast<const cCategory*>(node);
-            if (!category)
-                break;
+            auto* category = static_cast<const cCategory*>(node);
             QuotedLine(level, u"CATEGORY ", category->name, u"name");
             if (category->useDefaultKey == 0)
                 QuotedLine(level + 1, u"KEYNAME ", category->keyName, u"key name");
@@ -251,9 +254,7 @@ bool cWriter::Head(const cData* node, int level) {
             return true;
         }
         case kKindVersion: {
-            auto* version = dynamic_cast<const cPolVersion*>(node);
-            if (!version)
-                break;
+            auto* version = static_cast<const cPolVersion*>(node);
             Indent(level);
             Put(u"#if version ");
             Bare(version->op, u"operator");
@@ -274,17 +275,17 @@ void cWriter::Tail(const cData* node, int level) {
         // The name after the semicolon is a comment to the reader.
         Indent(level);
         Put(u"END CATEGORY ; ");
-        Put(dynamic_cast<const cCategory*>(node)->name);
+        Put(static_cast<const cCategory*>(node)->name);
         EndLine();
     }
 }
 
 bool cWriter::Policy(const cData* node, int level) {
-    auto* policy = dynamic_cast<const cObjPolicy*>(node);
-    if (!policy) {
+    if (node->kind != kKindPolicy) {
         InternalError(kKindPolicy);
         return false;
     }
+    auto* policy = static_cast<const cObjPolicy*>(node);
     m_node = policy;
     m_part = nullptr;
     m_list = nullptr;
@@ -359,75 +360,90 @@ void cWriter::Part(const cObjPolPart& part, int level) {
             QuotedLine(m, u"VALUENAME ", part.valueName, u"value name");
     }
 
-    if (auto* box = dynamic_cast<const cPolPartCheckBox*>(&part)) {
-        if (box->defChecked == 1)
-            Line(m, u"DEFCHECKED");
-        OnOffValues(box->valueOn, box->valueOff, m);
-        if (!box->actionListOn.empty())
-            ActionList(box->actionListOn, kListOn, m + 1);
-        if (!box->actionListOff.empty())
-            ActionList(box->actionListOff, kListOff, m + 1);
-    } else if (auto* combo = dynamic_cast<const cPolPartCombo*>(&part)) {
-        if (combo->required == 1)
-            Line(m, u"REQUIRED");
-        if (combo->defaultFlag == 1)
-            QuotedLine(m, u"DEFAULT ", combo->defaultText, u"default");
-        if (combo->maxLenFlag == 1)
-            BareLine(m, u"MAXLEN ", combo->maxLen, u"MAXLEN text");
-        if (combo->oemConvert == 1)
-            Line(m, u"OEMCONVERT ");
-        if (combo->noSort == 1)
-            Line(m, u"NOSORT ");
-        if (combo->expandableText == 1)
-            Expandable(m);
-        if (!combo->suggestions.empty())
-            Suggestions(combo->suggestions, m);
-    } else if (auto* drop = dynamic_cast<const cPolPartDropDown*>(&part)) {
-        if (drop->required == 1)
-            Line(m, u"REQUIRED");
-        if (drop->noSort == 1)
-            Line(m, u"NOSORT ");
-        if (!drop->itemList.empty()) {
-            Line(m, u"ITEMLIST");
-            for (const cItemList& item : drop->itemList)
-                Item(item, m + 1);
-            m_item = nullptr;
-            Line(m, u"END ITEMLIST");
-        }
-    } else if (auto* edit = dynamic_cast<const cPolPartEditText*>(&part)) {
-        if (edit->defaultFlag == 1)
-            QuotedLine(m, u"DEFAULT ", edit->defaultText, u"default");
-        if (edit->maxLenFlag == 1)
-            BareLine(m, u"MAXLEN ", edit->maxLen, u"MAXLEN text");
-        if (edit->required == 1)
-            Line(m, u"REQUIRED");
-        if (edit->oemConvert == 1)
-            Line(m, u"OEMCONVERT ");
-        if (edit->expandableText == 1)
-            Expandable(m);
-    } else if (auto* list = dynamic_cast<const cPolPartListBox*>(&part)) {
-        if (list->additive == 1)
-            Line(m, u"ADDITIVE");
-        if (list->explicitValue == 1)
-            Line(m, u"EXPLICITVALUE");
-        if (list->valuePrefixFlag == 1)
-            QuotedLine(m, u"VALUEPREFIX ", list->valuePrefix, u"value prefix");
-    } else if (auto* num = dynamic_cast<const cPolPartNum*>(&part)) {
-        if (num->required == 1)
-            Line(m, u"REQUIRED");
-        if (num->defaultFlag == 1)
-            QuotedLine(m, u"DEFAULT ", num->defaultValue, u"default");
-        if (num->maxFlag == 1)
-            BareLine(m, u"MAX ", num->max, u"MAX text");
-        if (num->minFlag == 1)
-            BareLine(m, u"MIN ", num->min, u"MIN text");
-        if (num->spinFlag == 1)
-            BareLine(m, u"SPIN ", num->spin, u"SPIN text");
-        if (num->txtConvert == 1)
-            Line(m, u"TXTCONVERT ");
-    }
+    VisitPart(part, [&](const auto& kind) { PartBody(kind, m); });
     Line(level, u"END PART ");
 }
+
+// The lines of each kind between its VALUENAME and END PART.
+void cWriter::PartBody(const cObjPolPartCheckBox& box, int m) {
+    if (box.defChecked == 1)
+        Line(m, u"DEFCHECKED");
+    OnOffValues(box.valueOn, box.valueOff, m);
+    if (!box.actionListOn.empty())
+        ActionList(box.actionListOn, kListOn, m + 1);
+    if (!box.actionListOff.empty())
+        ActionList(box.actionListOff, kListOff, m + 1);
+}
+
+void cWriter::PartBody(const cObjPolPartCombo& combo, int m) {
+    if (combo.required == 1)
+        Line(m, u"REQUIRED");
+    if (combo.defaultFlag == 1)
+        QuotedLine(m, u"DEFAULT ", combo.defaultText, u"default");
+    if (combo.maxLenFlag == 1)
+        BareLine(m, u"MAXLEN ", combo.maxLen, u"MAXLEN text");
+    if (combo.oemConvert == 1)
+        Line(m, u"OEMCONVERT ");
+    if (combo.noSort == 1)
+        Line(m, u"NOSORT ");
+    if (combo.expandableText == 1)
+        Expandable(m);
+    if (!combo.suggestions.empty())
+        Suggestions(combo.suggestions, m);
+}
+
+void cWriter::PartBody(const cObjPolPartDropDown& drop, int m) {
+    if (drop.required == 1)
+        Line(m, u"REQUIRED");
+    if (drop.noSort == 1)
+        Line(m, u"NOSORT ");
+    if (!drop.itemList.empty()) {
+        Line(m, u"ITEMLIST");
+        for (const cItemList& item : drop.itemList)
+            Item(item, m + 1);
+        m_item = nullptr;
+        Line(m, u"END ITEMLIST");
+    }
+}
+
+void cWriter::PartBody(const cObjPolPartEditText& edit, int m) {
+    if (edit.defaultFlag == 1)
+        QuotedLine(m, u"DEFAULT ", edit.defaultText, u"default");
+    if (edit.maxLenFlag == 1)
+        BareLine(m, u"MAXLEN ", edit.maxLen, u"MAXLEN text");
+    if (edit.required == 1)
+        Line(m, u"REQUIRED");
+    if (edit.oemConvert == 1)
+        Line(m, u"OEMCONVERT ");
+    if (edit.expandableText == 1)
+        Expandable(m);
+}
+
+void cWriter::PartBody(const cObjPolPartListBox& list, int m) {
+    if (list.additive == 1)
+        Line(m, u"ADDITIVE");
+    if (list.explicitValue == 1)
+        Line(m, u"EXPLICITVALUE");
+    if (list.valuePrefixFlag == 1)
+        QuotedLine(m, u"VALUEPREFIX ", list.valuePrefix, u"value prefix");
+}
+
+void cWriter::PartBody(const cObjPolPartNum& num, int m) {
+    if (num.required == 1)
+        Line(m, u"REQUIRED");
+    if (num.defaultFlag == 1)
+        QuotedLine(m, u"DEFAULT ", num.defaultValue, u"default");
+    if (num.maxFlag == 1)
+        BareLine(m, u"MAX ", num.max, u"MAX text");
+    if (num.minFlag == 1)
+        BareLine(m, u"MIN ", num.min, u"MIN text");
+    if (num.spinFlag == 1)
+        BareLine(m, u"SPIN ", num.spin, u"SPIN text");
+    if (num.txtConvert == 1)
+        Line(m, u"TXTCONVERT ");
+}
+
+void cWriter::PartBody(const cObjPolPartText&, int) {}
 
 void cWriter::ActionList(const cActionList& list, int kind, int level) {
     static constexpr const char16_t* kOpen[] = {u"ACTIONLISTON ", u"ACTIONLISTOFF ",
@@ -666,8 +682,8 @@ Text cWriter::Owner() const {
     if (m_stringName)
         return FormatText(u"string \"%.50s\" of the string table", {*m_stringName});
     Text policyName;
-    if (auto* policy = dynamic_cast<const cPolicy*>(m_node))
-        policyName = policy->name;
+    if (m_node && m_node->kind == kKindPolicy)
+        policyName = static_cast<const cPolicy*>(m_node)->name;
     if (m_part)
         return FormatText(u"part \"%.50s\" of policy \"%.50s\"", {m_part->name, policyName});
     if (!m_node)
@@ -675,13 +691,12 @@ Text cWriter::Owner() const {
     switch (m_node->kind) {
         case kKindClass:
             return FormatText(u"class \"%.50s\"",
-                              {dynamic_cast<const cPolClass*>(m_node)->className});
+                              {static_cast<const cPolClass*>(m_node)->className});
         case kKindCategory:
-            return FormatText(u"category \"%.50s\"",
-                              {dynamic_cast<const cCategory*>(m_node)->name});
+            return FormatText(u"category \"%.50s\"", {static_cast<const cCategory*>(m_node)->name});
         case kKindVersion:
             return FormatText(u"version condition \"%.50s\"",
-                              {dynamic_cast<const cPolVersion*>(m_node)->label});
+                              {static_cast<const cPolVersion*>(m_node)->label});
         default:
             return FormatText(u"policy \"%.50s\"", {policyName});
     }
@@ -694,15 +709,14 @@ bool SaveNode(const cTemplateTree& tree, const cTreeItem* item, int kind, int le
 Text Describe(const cData* node) {
     switch (node->kind) {
         case kKindClass:
-            return FormatText(u"class \"%.50s\"",
-                              {dynamic_cast<const cPolClass*>(node)->className});
+            return FormatText(u"class \"%.50s\"", {static_cast<const cPolClass*>(node)->className});
         case kKindCategory:
-            return FormatText(u"category \"%.50s\"", {dynamic_cast<const cCategory*>(node)->name});
+            return FormatText(u"category \"%.50s\"", {static_cast<const cCategory*>(node)->name});
         case kKindVersion:
             return FormatText(u"version condition \"%.50s\"",
-                              {dynamic_cast<const cPolVersion*>(node)->label});
+                              {static_cast<const cPolVersion*>(node)->label});
         case kKindPolicy:
-            return FormatText(u"policy \"%.50s\"", {dynamic_cast<const cPolicy*>(node)->name});
+            return FormatText(u"policy \"%.50s\"", {static_cast<const cPolicy*>(node)->name});
         default:
             return Text();
     }
@@ -742,22 +756,18 @@ Text ClassOrderProblem(const cTemplateTree& tree) {
 
 }  // namespace
 
-bool SaveTemplate(const CPelwinDoc& doc, Text& out) {
+bool SaveTemplate(const cTemplateTree& tree, const cStringMap& strings, Text& out) {
     out.clear();
-    const cTemplateTree* tree = doc.TreeView();
-    if (!tree) {
-        ShowMessage(kSeverityInternal, u"Unable to retrieve document view.");
-        return false;
-    }
     // A template of strings alone keeps its strings.
-    if (tree->IsEmpty() && doc.Strings().Empty())
+    if (tree.IsEmpty() && strings.Empty())
         return true;
     // Most items with their parts take a few hundred characters; growing past this is cheap.
-    size_t estimate = tree->ItemCount() * 512;
-    for (const auto& [name, text] : doc.Strings().Entries())
+    size_t estimate = tree.ItemCount() * 512;
+    for (const auto& [name, text] : strings.Entries())
         estimate += name.size() + text.size() + 6;
     out.reserve(estimate);
-    return cWriter(*tree, &out, doc.Utf16()).Template(doc.Strings());
+    // The text itself is the same in both formats; only checking depends on the format.
+    return cWriter(tree, &out, 1).Template(strings);
 }
 
 bool SaveVersion(const cTemplateTree& tree, const cTreeItem* item, int level, Text& out) {
@@ -776,18 +786,16 @@ bool SavePolicy(const cTemplateTree& tree, const cTreeItem* item, int level, Tex
     return SaveNode(tree, item, kKindPolicy, level, out);
 }
 
-bool CheckWritable(const CPelwinDoc& doc, int utf16, Text& message) {
+bool CheckWritable(const cTemplateTree& tree, const cStringMap& strings, int utf16, Text& message) {
     message.clear();
-    const cTemplateTree* tree = doc.TreeView();
-    // Without a view, or with neither nodes nor strings, nothing is written, so nothing can
-    // fail to read back.
-    if (!tree || (tree->IsEmpty() && doc.Strings().Empty()))
+    // With neither nodes nor strings nothing is written, so nothing can fail to read back.
+    if (tree.IsEmpty() && strings.Empty())
         return true;
-    message = ClassOrderProblem(*tree);
+    message = ClassOrderProblem(tree);
     if (!message.empty())
         return false;
-    cWriter checker(*tree, nullptr, utf16);
-    checker.Template(doc.Strings());
+    cWriter checker(tree, nullptr, utf16);
+    checker.Template(strings);
     message = checker.Problem();
     return message.empty();
 }

@@ -4,14 +4,14 @@
 
 #include "app/text.h"
 
-class CPelwinDoc;
+class cStringMap;
 class cTemplateTree;
 struct cTreeItem;
 
-// Writes the document's tree and string table in the fixed template layout into out
-// (replacing what it held). Returns true when every node was written. An empty tree writes
-// nothing at all.
-bool SaveTemplate(const CPelwinDoc& doc, Text& out);
+// Writes the tree and the string table in the fixed template layout into out (replacing
+// what it held). Returns true when every node was written. An empty tree without strings
+// writes nothing at all.
+bool SaveTemplate(const cTemplateTree& tree, const cStringMap& strings, Text& out);
 
 // Each appends one node of its kind with everything below it, at the given level, as
 // SaveTemplate writes it. Given a node of another kind, each shows an internal error,
@@ -21,9 +21,10 @@ bool SavePolClass(const cTemplateTree& tree, const cTreeItem* item, int level, T
 bool SaveCategory(const cTemplateTree& tree, const cTreeItem* item, int level, Text& out);
 bool SavePolicy(const cTemplateTree& tree, const cTreeItem* item, int level, Text& out);
 
-// Checks that every text of the document can be written in the given format and read back
-// the same. On failure, message holds a text for the user naming the node and what to change.
-bool CheckWritable(const CPelwinDoc& doc, int utf16, Text& message);
+// Checks that every text of the tree and the string table can be written in the given format
+// and read back the same. On failure, message holds a text for the user naming the node and
+// what to change.
+bool CheckWritable(const cTemplateTree& tree, const cStringMap& strings, int utf16, Text& message);
 
 // The bytes of a file in the given format: FF FE and UTF-16LE units, or one byte per
 // character. The text must fit the format (CheckWritable).

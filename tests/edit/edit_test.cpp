@@ -14,7 +14,7 @@ namespace {
 
 std::string Bytes(const CPelwinDoc& doc) {
     Text text;
-    EXPECT_TRUE(SaveTemplate(doc, text));
+    EXPECT_TRUE(SaveTemplate(doc.Tree(), doc.Strings(), text));
     return EncodeTemplate(text, 1);
 }
 

@@ -12,7 +12,7 @@ namespace {
 
 Text Written(const CPelwinDoc& doc) {
     Text text;
-    EXPECT_TRUE(SaveTemplate(doc, text));
+    EXPECT_TRUE(SaveTemplate(doc.Tree(), doc.Strings(), text));
     return text;
 }
 

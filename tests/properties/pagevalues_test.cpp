@@ -266,7 +266,7 @@ struct PartFixture {
     }
     Text Written() {
         Text out;
-        EXPECT_TRUE(SaveTemplate(doc.doc, out));
+        EXPECT_TRUE(SaveTemplate(doc.doc.Tree(), doc.doc.Strings(), out));
         return out;
     }
 };

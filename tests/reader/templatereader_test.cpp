@@ -187,7 +187,7 @@ ReadResult Read(const Text& text) {
     ReadResult result;
     EXPECT_TRUE(LoadStrings(text, doc.Strings()));
     cTokenizer tokens(text);
-    result.ok = ReadTemplate(doc, tokens);
+    result.ok = ReadTemplate(doc.Tree(), doc.Strings(), tokens);
     result.tree = Dump(doc.Tree());
     result.messages = recorder.Utf8();
     result.severities = recorder.severities;
@@ -496,15 +496,14 @@ TEST_P(ReadCases, GivesTheExpectedTreeAndMessages) {
 INSTANTIATE_TEST_SUITE_P(Templates, ReadCases, ::testing::ValuesIn(kReadCases),
                          CaseName<ReadCases::ParamType>);
 
-TEST(TemplateReader, RefusesToRunWithoutFrameOrView) {
-    Text text = u"CLASS M";
+TEST(TemplateReader, DocumentRefusesToReadWithoutFrameOrView) {
+    cTempFile file("CLASS M\r\n");
     for (bool frame : {false, true}) {
         CPelwinDoc doc;
         if (frame)
             doc.SetFrame(&doc);
         cMessageRecorder recorder;
-        cTokenizer tokens(text);
-        EXPECT_FALSE(ReadTemplate(doc, tokens));
+        EXPECT_FALSE(doc.ReadFile(file.PathText()));
         EXPECT_EQ(recorder.Utf8(),
                   std::vector<std::string>{frame ? "Unable to retrieve document view."
                                                  : "Unable to retrieve framewindow."});
@@ -519,7 +518,7 @@ TEST(TemplateReader, NumericDefaultsStayWhenNotGiven) {
     doc.SetTreeView(&doc.Tree());
     Text text = u"CLASS M CATEGORY c POLICY p PART n NUMERIC END PART END POLICY END CATEGORY";
     cTokenizer tokens(text);
-    ASSERT_TRUE(ReadTemplate(doc, tokens));
+    ASSERT_TRUE(ReadTemplate(doc.Tree(), doc.Strings(), tokens));
     cTreeItem* policyItem =
         doc.Tree().FirstChildOf(doc.Tree().FirstChildOf(doc.Tree().FirstRootItem()));
     auto* policy = dynamic_cast<cObjPolicy*>(doc.Tree().NodeOf(policyItem));
@@ -590,6 +589,7 @@ TEST(TemplateReader, EveryTruncationEnds) {
 }
 
 TEST(TemplateReader, CorpusTemplatesReadWithoutMessages) {
+    SKIP_WITHOUT_CORPUS();
     for (const auto& path : CorpusFiles()) {
         std::string bytes;
         int err = 0;
@@ -603,7 +603,7 @@ TEST(TemplateReader, CorpusTemplatesReadWithoutMessages) {
         ASSERT_TRUE(LoadStrings(text, doc.Strings())) << path;
         EXPECT_GT(doc.Strings().Size(), 500u) << path;
         cTokenizer tokens(text);
-        EXPECT_TRUE(ReadTemplate(doc, tokens)) << path;
+        EXPECT_TRUE(ReadTemplate(doc.Tree(), doc.Strings(), tokens)) << path;
         EXPECT_TRUE(recorder.texts.empty()) << path << ": " << recorder.Utf8().front();
         EXPECT_GT(doc.Tree().ItemCount(), 500u) << path;
     }

@@ -239,7 +239,7 @@ TEST(CheckWritable, RefusesTextsThatWouldNotReadBack) {
         c.spoil(s);
         cMessageRecorder messages;
         Text message = u"stale";
-        bool ok = CheckWritable(s.t.doc, c.utf16, message);
+        bool ok = s.t.doc.CheckWritable(c.utf16, message);
         EXPECT_EQ(ok, *c.message == 0);
         EXPECT_EQ(ToUtf8(message), c.message);
         EXPECT_TRUE(messages.texts.empty());
@@ -252,18 +252,18 @@ TEST(CheckWritable, ReportsTheFirstProblemInTreeOrder) {
     s.categoryNode().name = u"\n";
     s.t.doc.Strings().Set(u"=", u"");
     Text message;
-    EXPECT_FALSE(CheckWritable(s.t.doc, 1, message));
+    EXPECT_FALSE(s.t.doc.CheckWritable(1, message));
     EXPECT_EQ(message.find(u"The name of category"), 0u) << ToUtf8(message);
 }
 
 TEST(CheckWritable, AnEmptyTreeWritesOnlyItsStrings) {
     cTestDoc t;
     Text message;
-    EXPECT_TRUE(CheckWritable(t.doc, 0, message));
+    EXPECT_TRUE(t.doc.CheckWritable(0, message));
     EXPECT_EQ(message, u"");
     // The strings of a template without nodes are written, and so checked.
     t.doc.Strings().Set(u"bad=name", u"\n");
-    EXPECT_FALSE(CheckWritable(t.doc, 0, message));
+    EXPECT_FALSE(t.doc.CheckWritable(0, message));
     EXPECT_EQ(message.find(u"The name of string"), 0u) << ToUtf8(message);
 }
 
@@ -317,7 +317,7 @@ TEST(CheckWritable, RefusesANodeThatFollowsAClass) {
         cTestDoc t;
         order.build(t);
         Text message;
-        bool writable = CheckWritable(t.doc, 1, message);
+        bool writable = t.doc.CheckWritable(1, message);
         EXPECT_EQ(writable, order.message == nullptr) << order.what;
         if (order.message) {
             EXPECT_EQ(message.find(order.message), 0u) << order.what << ": " << ToUtf8(message);

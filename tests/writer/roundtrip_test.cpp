@@ -23,9 +23,9 @@ fs::path TempFile(const std::string& name) {
 // the text written.
 Text WriteAndReadBack(const CPelwinDoc& doc, int utf16, cTestDoc& fresh) {
     Text message;
-    EXPECT_TRUE(CheckWritable(doc, utf16, message)) << ToUtf8(message);
+    EXPECT_TRUE(doc.CheckWritable(utf16, message)) << ToUtf8(message);
     Text text;
-    EXPECT_TRUE(SaveTemplate(doc, text));
+    EXPECT_TRUE(doc.WriteText(text));
     fs::path path = TempFile("roundtrip.adm");
     {
         std::ofstream file(path, std::ios::binary);
@@ -64,7 +64,7 @@ TEST(RoundTrip, CorpusTemplatesReachAFixedPointInBothFormats) {
         ASSERT_TRUE(original.doc.ReadFile(FromUtf8(file.string())));
         ExpectFixedPoint(original.doc, 1);
         Text message;
-        if (CheckWritable(original.doc, 0, message)) {
+        if (original.doc.CheckWritable(0, message)) {
             ExpectFixedPoint(original.doc, 0);
             ++asciiChecked;
         }

@@ -12,7 +12,7 @@ namespace {
 
 std::string Written(const CPelwinDoc& doc) {
     Text out;
-    EXPECT_TRUE(SaveTemplate(doc, out));
+    EXPECT_TRUE(doc.WriteText(out));
     return ToUtf8(out);
 }
 
@@ -92,7 +92,7 @@ TEST(TemplateWriter, RefusesWithoutAView) {
     cMessageRecorder messages;
     CPelwinDoc doc;
     Text out = u"stale";
-    EXPECT_FALSE(SaveTemplate(doc, out));
+    EXPECT_FALSE(doc.WriteText(out));
     EXPECT_EQ(messages.Utf8(), std::vector<std::string>{"Unable to retrieve document view."});
     EXPECT_EQ(messages.severities, std::vector<int>{kSeverityInternal});
     EXPECT_EQ(out, u"");
@@ -495,7 +495,7 @@ TEST(TemplateWriter, WritesTheDeepestNestingTheReaderAccepts) {
         item = i % 2 ? t.Category(item, u"C") : t.Version(item, u">=", u"1");
     t.Policy(item, u"P");
     Text out;
-    ASSERT_TRUE(SaveTemplate(t.doc, out));
+    ASSERT_TRUE(t.doc.WriteText(out));
     std::string text = ToUtf8(out);
     size_t ends = 0;
     for (size_t at = text.find("END CATEGORY"); at != std::string::npos;
