@@ -220,4 +220,18 @@ TEST_F(EditMenuTest, PartItemsActOnThePreviewWhileItIsActive) {
     EXPECT_EQ(policy.Parts().size(), 4u);
 }
 
+TEST_F(EditMenuTest, CancellingTheSheetsQuestionKeepsTheNewItemButNotTheSelection) {
+    ASSERT_TRUE(Run(cCommand::NewClassMachine));
+    ASSERT_TRUE(Run(cCommand::NewCategory));
+    cTreeItem* category = tree->SelectedItem();
+    Type(Sheet().CategoryPage()->name, "Pending");
+    prompts.answers = {cAnswer::Cancel};
+    ASSERT_TRUE(Run(cCommand::NewPolicy));
+    EXPECT_EQ(prompts.questions, std::vector<Text>{u"Apply changes to the current category?"});
+    ASSERT_EQ(category->children.size(), 1u);
+    EXPECT_EQ(category->children[0]->label, u"<new>");
+    EXPECT_EQ(tree->SelectedItem(), category);
+    EXPECT_EQ(Sheet().CategoryPage()->name->text(), "Pending");
+}
+
 }  // namespace
