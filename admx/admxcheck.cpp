@@ -130,9 +130,13 @@ void Part(cSig& sig, const cObjPolPart& part) {
                                        [&](const cObjPolPartDropDown& list) {
                                            common("enum", true);
                                            sig.Field("items").Raw("[");
+                                           bool defaultSeen = false;
                                            for (const cItemList& item : list.itemList) {
                                                Value(sig, item.value);
                                                List(sig, item.actionList);
+                                               if (item.defaultFlag && !defaultSeen)
+                                                   sig.Raw(" default");
+                                               defaultSeen = defaultSeen || item.defaultFlag;
                                                sig.Raw(";");
                                            }
                                            sig.Raw("]");
@@ -181,6 +185,11 @@ void TemplatePolicies(const CPelwinDoc& doc, const cTreeItem* parent, const char
             sig.Field("valueName");
             if (policy.valueNameFlag)
                 sig.Quoted(TextView(policy.valueName));
+            else
+                sig.Raw("-");
+            sig.Field("supportedOn");
+            if (policy.supportedFlag)
+                sig.Quoted(std::string_view(ShownXmlText(doc.ResolveText(policy.supportedText))));
             else
                 sig.Raw("-");
             Value(sig.Field("enabledValue"), policy.valueOn);
@@ -236,7 +245,8 @@ void XmlList(cSig& sig, pugi::xml_node list, const char* ownerKey) {
     sig.Raw("]");
 }
 
-void XmlElement(cSig& sig, pugi::xml_node element, const char* policyKey) {
+// control: the element's control in the presentation, or none.
+void XmlElement(cSig& sig, pugi::xml_node element, pugi::xml_node control, const char* policyKey) {
     const char* key = element.attribute("key") ? element.attribute("key").value() : policyKey;
     std::string_view tag = element.name();
     sig.Raw(" {").Raw(tag).Field("key").Quoted(std::string_view(key));
@@ -253,9 +263,14 @@ void XmlElement(cSig& sig, pugi::xml_node element, const char* policyKey) {
         sig.Field("storeAsText").Flag(element.attribute("storeAsText").as_bool());
     } else if (tag == "enum") {
         sig.Field("items").Raw("[");
+        pugi::xml_attribute defaultItem = control.attribute("defaultItem");
+        unsigned index = 0;
         for (pugi::xml_node item : element.children("item")) {
             XmlValue(sig, item.child("value"));
             XmlList(sig, item.child("valueList"), key);
+            if (defaultItem && defaultItem.as_uint() == index)
+                sig.Raw(" default");
+            ++index;
             sig.Raw(";");
         }
         sig.Raw("]");
@@ -301,7 +316,9 @@ private:
     pugi::xml_document m_admx, m_adml;
     std::unordered_map<std::string_view, const char*> m_strings;
     std::unordered_map<std::string_view, pugi::xml_node> m_presentations;
-    std::unordered_set<std::string_view> m_categories, m_supported;
+    std::unordered_set<std::string_view> m_categories;
+    // supportedOn definition names to their display texts
+    std::unordered_map<std::string_view, std::string_view> m_supported;
 };
 
 bool cWrittenSide::Load(std::string_view admx, std::string_view adml) {
@@ -332,6 +349,9 @@ bool cWrittenSide::Load(std::string_view admx, std::string_view adml) {
     for (pugi::xml_node category : root.child("categories").children("category")) {
         String(category.attribute("displayName").value(),
                std::string("category ") + category.attribute("name").value());
+        if (category.attribute("explainText"))
+            String(category.attribute("explainText").value(),
+                   std::string("category ") + category.attribute("name").value());
         if (!m_categories.insert(category.attribute("name").value()).second)
             Problem(std::string("the category name ") + category.attribute("name").value() +
                     " is used twice");
@@ -344,9 +364,12 @@ bool cWrittenSide::Load(std::string_view admx, std::string_view adml) {
     }
     for (pugi::xml_node definition :
          root.child("supportedOn").child("definitions").children("definition")) {
-        String(definition.attribute("displayName").value(),
-               std::string("supportedOn ") + definition.attribute("name").value());
-        m_supported.insert(definition.attribute("name").value());
+        std::string_view shown =
+            String(definition.attribute("displayName").value(),
+                   std::string("supportedOn ") + definition.attribute("name").value());
+        if (!m_supported.emplace(definition.attribute("name").value(), shown).second)
+            Problem(std::string("the supportedOn name ") + definition.attribute("name").value() +
+                    " is used twice");
     }
     return true;
 }
@@ -376,7 +399,8 @@ void cWrittenSide::Policies(std::vector<cBinding>& out) {
         if (*category && !m_categories.count(category) && !std::strchr(category, ':'))
             Problem(where + " names an undefined category " + category);
         const char* supported = policy.child("supportedOn").attribute("ref").value();
-        if (*supported && !m_supported.count(supported) && !std::strchr(supported, ':'))
+        auto supportedText = m_supported.find(supported);
+        if (*supported && supportedText == m_supported.end() && !std::strchr(supported, ':'))
             Problem(where + " names an undefined supportedOn " + supported);
 
         const char* key = policy.attribute("key").value();
@@ -388,40 +412,47 @@ void cWrittenSide::Policies(std::vector<cBinding>& out) {
             sig.Quoted(std::string_view(valueName.value()));
         else
             sig.Raw("-");
+        sig.Field("supportedOn");
+        if (!*supported)
+            sig.Raw("-");
+        else if (supportedText != m_supported.end())
+            sig.Quoted(supportedText->second);
+        else
+            sig.Raw("? undefined");
         XmlValue(sig.Field("enabledValue"), policy.child("enabledValue"));
         XmlValue(sig.Field("disabledValue"), policy.child("disabledValue"));
         XmlList(sig.Field("enabledList"), policy.child("enabledList"), key);
         XmlList(sig.Field("disabledList"), policy.child("disabledList"), key);
-        std::unordered_set<std::string_view> ids;
-        for (pugi::xml_node element : policy.child("elements").children()) {
-            XmlElement(sig, element, key);
-            ids.insert(element.attribute("id").value());
-        }
-        std::string& text = sig.Str();
 
         std::string presentationId =
             Reference(policy.attribute("presentation").value(), "presentation");
+        pugi::xml_node presentation;
         if (!presentationId.empty()) {
             auto it = m_presentations.find(presentationId);
             if (it == m_presentations.end()) {
                 Problem(where + " names an undefined presentation " + presentationId);
             } else {
-                std::unordered_set<std::string_view> shown;
-                for (pugi::xml_node control : it->second.children()) {
-                    pugi::xml_attribute refId = control.attribute("refId");
-                    if (!refId)
-                        continue;
-                    if (!ids.count(refId.value()))
-                        Problem(where + " shows an undefined element " + refId.value());
-                    shown.insert(refId.value());
-                }
-                for (std::string_view id : ids)
-                    if (!shown.count(id))
-                        Problem(where + " does not show its element " + std::string(id));
+                presentation = it->second;
             }
-        } else if (!ids.empty()) {
-            Problem(where + " has elements but no presentation");
         }
+        std::unordered_set<std::string_view> ids;
+        for (pugi::xml_node element : policy.child("elements").children()) {
+            const char* id = element.attribute("id").value();
+            // A policy has few elements: its controls are looked through, not indexed.
+            pugi::xml_node control = presentation.find_child_by_attribute("refId", id);
+            XmlElement(sig, element, control, key);
+            ids.insert(id);
+            if (presentation && !control)
+                Problem(where + " does not show its element " + std::string(id));
+        }
+        std::string& text = sig.Str();
+        for (pugi::xml_node control : presentation.children()) {
+            pugi::xml_attribute refId = control.attribute("refId");
+            if (refId && !ids.count(refId.value()))
+                Problem(where + " shows an undefined element " + refId.value());
+        }
+        if (presentationId.empty() && !ids.empty())
+            Problem(where + " has elements but no presentation");
 
         std::string cls = policy.attribute("class").value();
         if (cls == "Machine" || cls == "Both")

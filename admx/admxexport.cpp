@@ -88,6 +88,7 @@ private:
     std::string Shown(const Text& text, int line);
 
     void Categories(pugi::xml_node root);
+    void SupportedOn(pugi::xml_node root);
     void Policy(pugi::xml_node policies, pugi::xml_node presentations, const cPolicyOut& out);
     void Element(pugi::xml_node elements, pugi::xml_node presentation, const cObjPolPart& part,
                  const cPolicyOut& policy, cIdSet& ids);
@@ -113,6 +114,8 @@ private:
     std::vector<cCategoryOut> m_categories;
     std::map<std::pair<int, Text>, int> m_categoryIndex;
     std::vector<cPolicyOut> m_policies;
+    // SUPPORTED texts to their supportedOn definition names, one per distinct text.
+    std::map<TextView, std::string> m_supported;
 
     cIdSet m_stringIds;
     // By the name after "!!", viewing the nodes' own texts.
@@ -152,6 +155,8 @@ void cBuilder::Collect(const cTreeItem* parent, int cls, int category) {
             case kKindCategory: {
                 const auto* cat = static_cast<const cObjCategory*>(node);
                 Reserve(cat->name);
+                if (cat->explainFlag)
+                    Reserve(cat->explainText);
                 Collect(child.get(), cls, CategoryIndex(*cat, category));
                 break;
             }
@@ -228,7 +233,8 @@ bool SamePolicy(const cPolicyOut& a, const cPolicyOut& b) {
                  x.actionListOn, x.actionListOff) !=
             std::tie(y.name, y.explainFlag, y.valueNameFlag, y.clientExtFlag, y.valueOn, y.valueOff,
                      y.actionListOn, y.actionListOff) ||
-        (x.explainFlag && x.explainText != y.explainText) ||
+        (x.explainFlag && x.explainText != y.explainText) || x.supportedFlag != y.supportedFlag ||
+        (x.supportedFlag && x.supportedText != y.supportedText) ||
         (x.valueNameFlag && x.valueName != y.valueName) ||
         (x.clientExtFlag && x.clientExt != y.clientExt) ||
         x.GetEffectiveKey() != y.GetEffectiveKey())
@@ -283,6 +289,8 @@ void cBuilder::ReserveTexts(const cObjPolicy& policy) {
     Reserve(policy.name);
     if (policy.explainFlag)
         Reserve(policy.explainText);
+    if (policy.supportedFlag)
+        Reserve(policy.supportedText);
     for (const auto& part : policy.Parts())
         VisitPart(std::as_const(*part), cOverloaded{[&](const cObjPolPartDropDown& list) {
                                                         for (const cItemList& item : list.itemList)
@@ -388,9 +396,37 @@ void cBuilder::Categories(pugi::xml_node root) {
         node.append_attribute("name") = category.id.c_str();
         node.append_attribute("displayName") =
             StringRef(category.node->name, category.id, category.node->line).c_str();
+        if (category.node->explainFlag)
+            node.append_attribute("explainText") =
+                StringRef(category.node->explainText, category.id + "_Explain", category.node->line)
+                    .c_str();
         if (category.parent >= 0)
             node.append_child("parentCategory").append_attribute("ref") =
                 m_categories[category.parent].id.c_str();
+    }
+}
+
+// Every distinct SUPPORTED text becomes one definition with its text as display name; a
+// reference lends its name to the definition as to the string.
+void cBuilder::SupportedOn(pugi::xml_node root) {
+    pugi::xml_node definitions;
+    cIdSet ids;
+    for (const cPolicyOut& out : m_policies) {
+        const cObjPolicy& policy = *out.node;
+        if (!policy.supportedFlag)
+            continue;
+        auto [it, added] = m_supported.try_emplace(policy.supportedText);
+        if (!added)
+            continue;
+        const Text& text = policy.supportedText;
+        it->second = ids.Unique(
+            MakeId(IsReference(text) ? TextView(text).substr(2) : TextView(), "SUPPORTED"));
+        if (!definitions)
+            definitions = root.append_child("supportedOn").append_child("definitions");
+        auto definition = definitions.append_child("definition");
+        definition.append_attribute("name") = it->second.c_str();
+        definition.append_attribute("displayName") =
+            StringRef(text, it->second, policy.line).c_str();
     }
 }
 
@@ -419,6 +455,9 @@ void cBuilder::Policy(pugi::xml_node policies, pugi::xml_node presentations,
             m_categories[out.category].id.c_str();
     else
         Note(line, where + " has no category: it stands outside every CATEGORY");
+    if (policy.supportedFlag)
+        node.append_child("supportedOn").append_attribute("ref") =
+            m_supported.at(policy.supportedText).c_str();
     if (policy.valueOn)
         Value(node.append_child("enabledValue"), *policy.valueOn, line, where);
     if (policy.valueOff)
@@ -532,6 +571,15 @@ void cBuilder::Element(pugi::xml_node elements, pugi::xml_node presentation,
                 }
                 auto shown = control("dropdownList");
                 Flag(shown, "noSort", list.noSort);
+                // The reader keeps one default item; should a list hold more, the first counts.
+                auto isDefault = [](const cItemList& item) { return item.defaultFlag != 0; };
+                auto first = std::find_if(list.itemList.begin(), list.itemList.end(), isDefault);
+                if (first != list.itemList.end()) {
+                    shown.append_attribute("defaultItem") = unsigned(first - list.itemList.begin());
+                    if (std::find_if(first + 1, list.itemList.end(), isDefault) !=
+                        list.itemList.end())
+                        Note(line, where + " has several DEFAULT items: ADMX keeps the first");
+                }
                 shown.text() = label.c_str();
             },
             [&](const cObjPolPartListBox& box) {
@@ -600,6 +648,7 @@ bool cBuilder::Run() {
     m_stringTable = resources.append_child("stringTable");
     auto presentations = resources.append_child("presentationTable");
 
+    SupportedOn(root);
     Categories(root);
     if (!m_policies.empty()) {
         auto policies = root.append_child("policies");

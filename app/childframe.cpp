@@ -2,9 +2,12 @@
 
 #include <QCloseEvent>
 #include <QSplitter>
+#include <QVBoxLayout>
 #include <algorithm>
 
 #include "app/document.h"
+#include "tree/findbar.h"
+#include "tree/poltreeview.h"
 
 namespace {
 
@@ -22,11 +25,23 @@ QWidget* CreatePlaceholder(const QColor& background, QWidget* parent) {
 }  // namespace
 
 CChildFrame::CChildFrame(CPelwinDoc& doc, QSize initialSize, QWidget* parent)
-    : QMdiSubWindow(parent), m_doc(&doc), m_splitter(new QSplitter(Qt::Horizontal, this)) {
+    : QMdiSubWindow(parent),
+      m_doc(&doc),
+      m_splitter(new QSplitter(Qt::Horizontal, this)),
+      m_treeColumn(new QWidget(m_splitter)),
+      m_findBar(new cFindBar(m_treeColumn)) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowIcon(QIcon(QStringLiteral(":/icons/template.png")));
     m_splitter->setChildrenCollapsible(false);
-    m_splitter->addWidget(CreatePlaceholder(palette().color(QPalette::Base), m_splitter));
+    m_treePane = CreatePlaceholder(palette().color(QPalette::Base), m_treeColumn);
+    auto* column = new QVBoxLayout(m_treeColumn);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(m_findBar);
+    column->addWidget(m_treePane, 1);
+    // Next, Previous and Esc work from the field and from the tree alike.
+    m_treeColumn->addActions(m_findBar->KeyActions());
+    m_splitter->addWidget(m_treeColumn);
     m_splitter->addWidget(CreatePlaceholder(QColor(192, 192, 192), m_splitter));
     setWidget(m_splitter);
 
@@ -61,7 +76,7 @@ std::pair<int, int> CChildFrame::InitialPaneWidths(int frameWidth) {
 }
 
 QWidget* CChildFrame::TreePane() const {
-    return m_splitter->widget(0);
+    return m_treePane;
 }
 
 QWidget* CChildFrame::PreviewPane() const {
@@ -69,7 +84,14 @@ QWidget* CChildFrame::PreviewPane() const {
 }
 
 void CChildFrame::SetTreePane(QWidget* pane) {
-    ReplacePane(0, pane);
+    QWidget* old = m_treePane;
+    if (old)
+        m_treeColumn->layout()->replaceWidget(old, pane);
+    else
+        static_cast<QVBoxLayout*>(m_treeColumn->layout())->addWidget(pane, 1);
+    m_treePane = pane;
+    m_findBar->SetTreeView(qobject_cast<cPolTreeView*>(pane));
+    delete old;
 }
 
 void CChildFrame::SetPreviewPane(QWidget* pane) {
@@ -109,6 +131,8 @@ void CChildFrame::Detach() {
     m_doc = nullptr;
     QWidget* tree = TreePane();
     QWidget* preview = PreviewPane();
+    m_findBar->SetTreeView(nullptr);
+    m_findBar->Close();
     delete tree;
     delete preview;
 }

@@ -1,14 +1,16 @@
 #pragma once
 
 #include <QMdiSubWindow>
+#include <QPointer>
 #include <functional>
 #include <utility>
 
 class CPelwinDoc;
 class QSplitter;
+class cFindBar;
 
-// The window of one template: a splitter with the template's tree on the left and its
-// preview on the right. It lives as long as its document.
+// The window of one template: a splitter with the template's tree on the left, under its find
+// bar, and its preview on the right. It lives as long as its document.
 class CChildFrame : public QMdiSubWindow {
     Q_OBJECT
 public:
@@ -26,6 +28,7 @@ public:
 
     CPelwinDoc* Document() const { return m_doc; }
     QSplitter* Splitter() const { return m_splitter; }
+    // The tree itself, not the column that holds it with the find bar.
     QWidget* TreePane() const;
     QWidget* PreviewPane() const;
     // Put the real views in place of the placeholders; the splitter keeps the pane sizes and
@@ -37,6 +40,8 @@ public:
     void UpdateTitle();
     // Moves the focus from one pane to the other (F6, Shift+F6).
     void FocusNextPane();
+    // The find bar above the tree (Edit > Find...); hidden until opened.
+    cFindBar* FindBar() const { return m_findBar; }
 
     // The document is being destroyed: drop its views now, since they belong to it, and
     // forget it. The frame itself goes when it is closed.
@@ -50,5 +55,8 @@ private:
 
     CPelwinDoc* m_doc;  // Not owned.
     QSplitter* m_splitter;
+    QWidget* m_treeColumn;  // the find bar over the tree pane
+    cFindBar* m_findBar;
+    QPointer<QWidget> m_treePane;
     CloseHandler m_closeHandler;
 };

@@ -84,6 +84,21 @@ public:
         return m_map ? std::string_view(static_cast<const char*>(m_map), m_size) : m_copy;
     }
 
+    // Lets go of the mapped pages before byte `end` (all of them by default): the bytes
+    // stay readable, coming back from the file when read again, but no longer count
+    // against the process while the tree is built.
+    void Release(size_t end = size_t(-1)) {
+        if (!m_map)
+            return;
+        static const size_t page = size_t(::sysconf(_SC_PAGESIZE));
+        end = std::min(end, m_size);
+        if (end < m_size)
+            end -= end % page;
+        if (end > m_released)
+            ::madvise(static_cast<char*>(m_map) + m_released, end - m_released, MADV_DONTNEED);
+        m_released = std::max(m_released, end);
+    }
+
 private:
     bool LoadFrom(int fd, cFileError& error) {
         struct stat st {};
@@ -132,6 +147,7 @@ private:
 
     void* m_map = nullptr;
     size_t m_size = 0;
+    size_t m_released = 0;  // the pages before this byte were let go
     std::string m_copy;
 };
 
@@ -473,7 +489,18 @@ bool CPelwinDoc::ReadFile(const Text& path, cReadLog* log) {
         TextView text = TemplateText(bytes, m_utf16, storage);
         if (!LoadStrings(text, m_strings, log))
             return false;
+        // The tokens are read front to back: what lies behind them can go as they advance.
+        // A decoded copy leaves nothing to read in the mapping at all.
         cTokenizer tokens(text);
+        const char* textStart = reinterpret_cast<const char*>(text.data());
+        if (textStart >= bytes.data() && textStart < bytes.data() + bytes.size()) {
+            const size_t offset = size_t(textStart - bytes.data());
+            tokens.SetReleaseHook(
+                [&file, offset](size_t consumed) { file.Release(offset + consumed * 2); },
+                size_t(1) << 19);
+        } else {
+            file.Release();
+        }
         auto readTree = [&] {
             cTemplateTree* tree = TreeForReading();
             return tree && ReadTemplate(*tree, m_strings, tokens);

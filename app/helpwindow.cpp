@@ -9,6 +9,7 @@
 #include "preview/polleaveview.h"
 #include "properties/proppages.h"
 #include "properties/propsheet.h"
+#include "tree/findbar.h"
 #include "tree/poltreeview.h"
 
 cHelpWindow::cHelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
@@ -25,7 +26,7 @@ cHelpWindow::cHelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
 
 QString cHelpWindow::TopicFor(const QWidget* widget) {
     for (const QWidget* w = widget; w; w = w->parentWidget()) {
-        if (qobject_cast<const cPolTreeView*>(w))
+        if (qobject_cast<const cPolTreeView*>(w) || qobject_cast<const cFindBar*>(w))
             return QStringLiteral("tree.html");
         if (qobject_cast<const cPolLeaveView*>(w))
             return QStringLiteral("preview.html");

@@ -26,6 +26,7 @@
 #include "preview/polleaveview.h"
 #include "properties/propsheet.h"
 #include "tree/editmenu.h"
+#include "tree/findbar.h"
 #include "tree/poltreeview.h"
 
 namespace {
@@ -139,6 +140,8 @@ void CMainFrame::CreateCommands() {
         {cCommand::EditDelete, "&Delete\tDel", "Delete the selected entry", nullptr, nullptr},
         {cCommand::EditProperties, "P&roperties...", "Show the property sheet", nullptr, nullptr},
         {cCommand::EditUndo, "Undo", "Undo the last change", nullptr, nullptr},
+        {cCommand::EditFind, "&Find...\tCtrl+F",
+         "Find nodes by their texts, registry keys and value names", nullptr, nullptr},
         {cCommand::NewVersion, "New Version", "", nullptr, nullptr},
         {cCommand::NewChildVersion, "New Child Version", "", nullptr, nullptr},
         {cCommand::NewClassMachine, "Machine", "Create a new \"MACHINE\" entry in current template",
@@ -209,6 +212,7 @@ void CMainFrame::CreateCommands() {
         {cCommand::EditCut,
          {QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::SHIFT | Qt::Key_Delete)}},
         {cCommand::EditDelete, {QKeySequence(Qt::Key_Delete)}},
+        {cCommand::EditFind, {QKeySequence(QKeySequence::Find)}},
         {cCommand::EditUndo,
          {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)}},
         {cCommand::Help, {QKeySequence(Qt::Key_F1)}},
@@ -255,6 +259,10 @@ void CMainFrame::CreateCommands() {
             ExportAsAdmx(*doc, app->Prompts());
     });
     connect(Command(cCommand::FileExit), &QAction::triggered, this, &QWidget::close);
+    connect(Command(cCommand::EditFind), &QAction::triggered, this, [this] {
+        if (CChildFrame* child = ActiveChild())
+            child->FindBar()->Open();
+    });
     connect(Command(cCommand::EditProperties), &QAction::triggered, this, [] {
         if (cPropertySheetSeam* sheet = SharedState().sheet)
             sheet->ShowWindow(true);
@@ -355,6 +363,8 @@ void CMainFrame::CreateMenus() {
     for (cCommand id : {cCommand::EditCut, cCommand::EditCopy, cCommand::EditPaste,
                         cCommand::EditPasteNext, cCommand::EditDelete})
         edit->addAction(command(id));
+    edit->addSeparator();
+    edit->addAction(command(cCommand::EditFind));
     edit->addSeparator();
     edit->addAction(command(cCommand::EditProperties));
 
@@ -468,6 +478,7 @@ void CMainFrame::UpdateCommands() {
           cCommand::EditProperties, cCommand::WindowCascade, cCommand::WindowTile,
           cCommand::WindowArrangeIcons, cCommand::NextPane, cCommand::PreviousPane})
         Command(id)->setEnabled(hasDocument);
+    Command(cCommand::EditFind)->setEnabled(hasDocument);
     // Nothing handles these yet: printing, undo, the string table.
     for (cCommand id : {cCommand::FilePrint, cCommand::FilePrintSetup, cCommand::StringTable,
                         cCommand::EditUndo, cCommand::ContextHelp})

@@ -39,6 +39,7 @@ enum class cCommand {
     EditDelete,
     EditProperties,
     EditUndo,
+    EditFind,
     NewVersion,
     NewChildVersion,
     NewClassMachine,

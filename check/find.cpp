@@ -42,10 +42,20 @@ bool cTextMatcher::Matches(TextView text) const {
         return false;
     if (m_matchCase)
         return text.find(m_pattern) != TextView::npos;
-    m_scratch.assign(text);
-    for (char16_t& c : m_scratch)
-        c = FoldChar(c);
-    return m_scratch.find(m_pattern) != Text::npos;
+    // Folded as it is compared: most positions fail at their first character, and the text
+    // is not copied (the find bar runs this over every text of a template per keystroke).
+    const char16_t first = m_pattern[0];
+    const size_t length = m_pattern.size();
+    for (size_t i = 0, last = text.size() - length; i <= last; ++i) {
+        if (FoldChar(text[i]) != first)
+            continue;
+        size_t j = 1;
+        while (j < length && FoldChar(text[i + j]) == m_pattern[j])
+            ++j;
+        if (j == length)
+            return true;
+    }
+    return false;
 }
 
 namespace {
@@ -107,6 +117,7 @@ public:
             case kKindCategory: {
                 const auto& category = static_cast<const cCategory&>(node);
                 return Shown(category.name) ||
+                       (category.explainFlag && Shown(category.explainText)) ||
                        (!category.useDefaultKey && Registry(category.keyName));
             }
             case kKindPolicy:
@@ -116,6 +127,7 @@ public:
         }
         const auto* policy = static_cast<const cObjPolicy*>(&node);
         if (Shown(policy->name) || (policy->explainFlag && Shown(policy->explainText)) ||
+            (policy->supportedFlag && Shown(policy->supportedText)) ||
             (!policy->useDefaultKey && Registry(policy->keyName)) ||
             (policy->valueNameFlag && Registry(policy->valueName)) ||
             Actions(policy->actionListOn) || Actions(policy->actionListOff))

@@ -24,7 +24,6 @@ public:
 private:
     Text m_pattern;
     bool m_matchCase;
-    mutable Text m_scratch;
 };
 
 // What the editor's find looks at.

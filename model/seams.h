@@ -101,7 +101,9 @@ class cPanelHost {
 public:
     virtual ~cPanelHost() = default;
     // Creates a panel of the given kind at exactly rect (pixels), shown without taking the
-    // focus. node is the node object the panel belongs to, for its input. Null on failure.
+    // focus; a host may make the window itself later, when it comes into view, the panel
+    // keeping what it is to show until then. node is the node object the panel belongs to,
+    // for its input. Null on failure.
     virtual std::unique_ptr<cPanel> CreatePanelWindow(cPanelKind kind, const cRect& rect,
                                                       cCtrlList* node) = 0;
     // Resolves a display text through the string table of the host's template; a host that

@@ -537,16 +537,16 @@ struct cPanelOf<cObjPolPartText> {
 
 }  // namespace
 
-std::unique_ptr<cPanel> CreatePartPanel(cPanelKind kind, const QRect& rect, cCtrlList* node,
-                                        QWidget* parent) {
-    std::unique_ptr<cPanelWidget> panel;
+cPanelWidget* CreatePartPanel(cPanelKind kind, const QRect& rect, cCtrlList* node,
+                              QWidget* parent) {
+    cPanelWidget* panel = nullptr;
     bool part = ForPartKind(kind, [&](auto partKind) {
         using Panel = typename cPanelOf<typename decltype(partKind)::type>::type;
-        panel = std::make_unique<Panel>(node, parent);
+        panel = new Panel(node, parent);
     });
     // Nodes other than policy parts show an empty panel.
     if (!part)
-        panel = std::make_unique<cEmptyPanel>(node, parent);
+        panel = new cEmptyPanel(node, parent);
     panel->setGeometry(rect);
     panel->show();
     return panel;

@@ -1,23 +1,22 @@
 #pragma once
 
 #include <QWidget>
-#include <memory>
 
 #include "model/seams.h"
 
 class QGroupBox;
 
-// Every panel of the preview pane: a child window at a fixed pixel rectangle that belongs
-// to one node object and hands that node to the property sheet when it is used.
-class cPanelWidget : public QWidget, public cPanel {
+// Every panel of the preview pane: a child window at a fixed pixel rectangle that shows one
+// node object and hands that node to the property sheet when it is used. Its parent owns it.
+class cPanelWidget : public QWidget {
     Q_OBJECT
 public:
     cPanelWidget(cCtrlList* node, QWidget* parent);
 
     cCtrlList* Node() const { return m_node; }
-    void Fill(const cPanelContent&) override {}
-    void ShowSelection(bool show) override;
-    bool IsSelected() const override;
+    virtual void Fill(const cPanelContent&) {}
+    void ShowSelection(bool show);
+    bool IsSelected() const;
 
 protected:
     // Panels are laid out in dialog units; one fixed ratio turns them into pixels for the
@@ -39,10 +38,10 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
-    cCtrlList* m_node;  // Not owned: the node owns this panel.
+    cCtrlList* m_node;  // Not owned: the node outlives its panel.
     QGroupBox* m_frame = nullptr;
 };
 
-// Creates the panel of a kind at exactly rect inside parent, shown, without the focus.
-std::unique_ptr<cPanel> CreatePartPanel(cPanelKind kind, const QRect& rect, cCtrlList* node,
-                                        QWidget* parent);
+// Creates the panel of a kind at exactly rect inside parent, shown, without the focus. The
+// parent owns the panel.
+cPanelWidget* CreatePartPanel(cPanelKind kind, const QRect& rect, cCtrlList* node, QWidget* parent);

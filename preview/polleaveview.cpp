@@ -1,12 +1,71 @@
 #include "preview/polleaveview.h"
 
 #include <QApplication>
-#include <QPointer>
 #include <QScrollBar>
+#include <algorithm>
+#include <optional>
 
 #include "app/document.h"
 #include "model/nodeobjects.h"
 #include "preview/partpanels.h"
+
+// The panel a node holds while it is shown in the pane. Until its widget exists it keeps
+// what the widget is to show, as the widget would have taken it.
+class cPanelSlot : public cPanel {
+public:
+    cPanelSlot(cPolLeaveView* pane, cPanelKind kind, const QRect& rect, cCtrlList* node)
+        : m_pane(pane), m_kind(kind), m_rect(rect), m_node(node) {}
+    ~cPanelSlot() override { m_pane->Forget(this); }
+
+    void Fill(const cPanelContent& content) override {
+        if (m_widget) {
+            m_widget->Fill(content);
+        } else if (!m_content) {
+            m_content = content;
+        } else {
+            // Later fills change only what they name, as on a widget.
+            m_content->label = content.label;
+            if (content.editText)
+                m_content->editText = content.editText;
+            if (content.textLimit)
+                m_content->textLimit = content.textLimit;
+            if (content.list) {
+                m_content->list = content.list;
+                m_content->selected = content.selected;
+            }
+        }
+    }
+    void ShowSelection(bool show) override {
+        // An empty panel has no selection frame to show.
+        m_selected = show && m_kind != cPanelKind::Empty;
+        if (m_widget)
+            m_widget->ShowSelection(show);
+    }
+    bool IsSelected() const override { return m_widget ? m_widget->IsSelected() : m_selected; }
+
+    cCtrlList* Node() const { return m_node; }
+    const QRect& Rect() const { return m_rect; }
+    cPanelWidget* Widget() const { return m_widget; }
+    void CreateWidget(QWidget* canvas) {
+        m_widget = CreatePartPanel(m_kind, m_rect, m_node, canvas);
+        if (!m_widget)
+            return;
+        if (m_content) {
+            m_widget->Fill(*m_content);
+            m_content.reset();
+        }
+        m_widget->ShowSelection(m_selected);
+    }
+
+private:
+    cPolLeaveView* m_pane;  // Not owned: the pane has every node let go before it goes.
+    cPanelKind m_kind;
+    QRect m_rect;
+    cCtrlList* m_node;                       // Not owned: the node owns this slot.
+    cPanelWidget* m_widget = nullptr;        // Not owned: the pane's canvas owns it.
+    std::optional<cPanelContent> m_content;  // What the widget is to show once made.
+    bool m_selected = false;
+};
 
 cPolLeaveView::cPolLeaveView(CPelwinDoc* doc, QWidget* parent)
     : QAbstractScrollArea(parent), m_doc(doc), m_canvas(new QWidget(viewport())) {
@@ -25,23 +84,17 @@ cPolLeaveView::cPolLeaveView(CPelwinDoc* doc, QWidget* parent)
 }
 
 cPolLeaveView::~cPolLeaveView() {
-    // The panels belong to their nodes, which outlive this pane: have the nodes let go of
-    // them before the canvas would delete them under their feet.
-    QList<QPointer<cPanelWidget>> panels;
-    for (cPanelWidget* panel : m_canvas->findChildren<cPanelWidget*>(Qt::FindDirectChildrenOnly))
-        panels.append(panel);
-    for (const QPointer<cPanelWidget>& panel : panels)
-        if (panel)
-            panel->Node()->DestroyPanel();
+    // The nodes outlive this pane: have them let go of their panels while the pane can
+    // still take the widgets back. Each round removes at least the first slot.
+    while (!m_slots.empty())
+        m_slots.front()->Node()->DestroyPanel();
 }
 
 cObjPolPart* cPolLeaveView::SelectedPart() const {
-    for (QObject* child : m_canvas->children()) {
-        auto* panel = qobject_cast<cPanelWidget*>(child);
-        if (panel && panel->IsSelected())
-            if (cObjPolPart* part = panel->Node()->GetData()->GetPartObject())
+    for (const cPanelSlot* slot : m_slots)
+        if (slot->IsSelected())
+            if (cObjPolPart* part = slot->Node()->GetData()->GetPartObject())
                 return part;
-    }
     return nullptr;
 }
 
@@ -51,8 +104,31 @@ bool cPolLeaveView::HasActiveBorder() const {
 
 std::unique_ptr<cPanel> cPolLeaveView::CreatePanelWindow(cPanelKind kind, const cRect& rect,
                                                          cCtrlList* node) {
-    return CreatePartPanel(kind, QRect(rect.left, rect.top, rect.Width(), rect.Height()), node,
-                           m_canvas);
+    // The widget is made once the whole node is laid out (SetTotalSize) and in view.
+    auto slot = std::make_unique<cPanelSlot>(
+        this, kind, QRect(rect.left, rect.top, rect.Width(), rect.Height()), node);
+    m_slots.push_back(slot.get());
+    return slot;
+}
+
+void cPolLeaveView::Forget(cPanelSlot* slot) {
+    // Slots mostly go in the order they came.
+    auto it = std::find(m_slots.begin(), m_slots.end(), slot);
+    if (it != m_slots.end())
+        m_slots.erase(it);
+    delete slot->Widget();
+}
+
+void cPolLeaveView::CreatePanelsInView() {
+    // Panels are made from the top down, so the canvas holds them in slot order.
+    const bool all = m_slots.size() <= kPanelsAtOnce;
+    const int bottom = verticalScrollBar()->value() + viewport()->height();
+    for (cPanelSlot* slot : m_slots) {
+        if (!all && slot->Rect().top() >= bottom)
+            break;
+        if (!slot->Widget())
+            slot->CreateWidget(m_canvas);
+    }
 }
 
 Text cPolLeaveView::ResolveText(TextView text) const {
@@ -70,6 +146,7 @@ void cPolLeaveView::SetTotalSize(int width, int height) {
     horizontalScrollBar()->setValue(0);
     verticalScrollBar()->setValue(0);
     UpdateScrollBars();
+    CreatePanelsInView();
 }
 
 void cPolLeaveView::UpdateScrollBars() {
@@ -87,12 +164,14 @@ void cPolLeaveView::UpdateScrollBars() {
 }
 
 void cPolLeaveView::scrollContentsBy(int, int) {
+    CreatePanelsInView();
     m_canvas->move(-horizontalScrollBar()->value(), -verticalScrollBar()->value());
 }
 
 void cPolLeaveView::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
     UpdateScrollBars();
+    CreatePanelsInView();
 }
 
 void cPolLeaveView::SetActiveBorder(bool active) {

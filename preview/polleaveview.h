@@ -2,15 +2,23 @@
 
 #include <QAbstractScrollArea>
 #include <QSize>
+#include <vector>
 
 #include "tree/treeselection.h"
 
 class CPelwinDoc;
 class cObjPolPart;
+class cPanelSlot;
 
 // The right pane of a template window: a grey scrolling area in which the panels of the
 // node selected in the tree live, stacked from its origin. It keeps no pointer to that node;
 // what it shows are its panels.
+//
+// Each node owns the cPanel it asked for: a slot that remembers the panel's kind, place,
+// content and selection. The pane owns the panel widgets (children of its canvas) and makes
+// them for the slots: all at once for a node of up to kPanelsAtOnce panels, otherwise from
+// the top down as far as the pane has shown, so that a policy of hundreds of parts shows
+// at once and the rest follows as the pane scrolls.
 class cPolLeaveView : public QAbstractScrollArea, public cPreviewTarget {
     Q_OBJECT
 public:
@@ -19,9 +27,12 @@ public:
     explicit cPolLeaveView(CPelwinDoc* doc, QWidget* parent = nullptr);
     ~cPolLeaveView() override;
 
+    static constexpr size_t kPanelsAtOnce = 64;
+
     CPelwinDoc* Document() const { return m_doc; }
     QSize TotalSize() const { return m_total; }
-    // The widget the panels are children of, in the order they were created.
+    // The widget the panels are children of, in the order they were created (which is the
+    // order of their slots: panels are made from the top down).
     QWidget* Canvas() const { return m_canvas; }
     // The first panel whose selection frame shows, as a part; null when none.
     cObjPolPart* SelectedPart() const;
@@ -42,8 +53,14 @@ private:
     void UpdateScrollBars();
     void SetActiveBorder(bool active);
     void FocusChanged(QWidget* now);
+    // Makes the widgets of the slots that the pane has come to show.
+    void CreatePanelsInView();
+    // A slot is going: its widget goes with it.
+    friend class cPanelSlot;
+    void Forget(cPanelSlot* slot);
 
     CPelwinDoc* m_doc;  // Not owned.
     QWidget* m_canvas;
+    std::vector<cPanelSlot*> m_slots;  // Not owned: each belongs to its node. In creation order.
     QSize m_total{0, 0};
 };

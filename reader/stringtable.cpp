@@ -1,6 +1,9 @@
 #include "reader/stringtable.h"
 
 #include <algorithm>
+#include <functional>
+
+#include "reader/textsource.h"
 
 namespace {
 
@@ -36,31 +39,79 @@ TextView StoreLine(TextView line, cStringMap& map) {
 
 }  // namespace
 
-void cStringMap::Set(Text name, Text text) {
-    // One hash and one probe whether the name is new or not.
-    auto [found, inserted] = m_index.try_emplace(name, m_entries.size());
-    if (!inserted) {
-        m_entries[found->second].second = std::move(text);
+uint32_t cStringMap::Hash(TextView name) {
+    const uint64_t hash = std::hash<TextView>()(name);
+    return uint32_t(hash ^ (hash >> 32));
+}
+
+size_t cStringMap::Probe(TextView name, uint32_t hash) const {
+    const size_t mask = m_index.size() - 1;
+    for (size_t i = hash & mask;; i = (i + 1) & mask) {
+        const uint64_t slot = m_index[i];
+        if (slot == 0)
+            return i;
+        if (uint32_t(slot >> 32) == hash && m_entries[uint32_t(slot) - 1].first == name)
+            return i;
+    }
+}
+
+void cStringMap::Reindex(size_t capacity) {
+    // Hashes are kept in the slots; growing only moves them.
+    std::vector<uint64_t> old;
+    old.swap(m_index);
+    m_index.assign(capacity, 0);
+    const size_t mask = capacity - 1;
+    if (!old.empty()) {
+        for (uint64_t slot : old) {
+            if (slot == 0)
+                continue;
+            size_t i = size_t(slot >> 32) & mask;
+            while (m_index[i] != 0)
+                i = (i + 1) & mask;
+            m_index[i] = slot;
+        }
         return;
     }
+    for (size_t position = 0; position < m_entries.size(); ++position) {
+        const uint32_t hash = Hash(m_entries[position].first);
+        m_index[Probe(m_entries[position].first, hash)] =
+            (uint64_t(hash) << 32) | uint64_t(position + 1);
+    }
+}
+
+void cStringMap::Set(Text name, Text text) {
+    if ((m_entries.size() + 1) * 2 > m_index.size())
+        Reindex(std::max<size_t>(16, m_index.size() * 2));
+    // One hash and one probe whether the name is new or not.
+    const uint32_t hash = Hash(name);
+    const size_t i = Probe(name, hash);
+    if (m_index[i] != 0) {
+        m_entries[uint32_t(m_index[i]) - 1].second = std::move(text);
+        return;
+    }
+    m_index[i] = (uint64_t(hash) << 32) | uint64_t(m_entries.size() + 1);
     m_entries.emplace_back(std::move(name), std::move(text));
 }
 
 bool cStringMap::Remove(TextView name) {
-    auto found = m_index.find(name);
-    if (found == m_index.end())
+    if (m_index.empty())
         return false;
-    size_t position = found->second;
-    m_index.erase(found);
-    m_entries.erase(m_entries.begin() + std::ptrdiff_t(position));
-    for (size_t i = position; i < m_entries.size(); ++i)
-        m_index[m_entries[i].first] = i;
+    const size_t i = Probe(name, Hash(name));
+    if (m_index[i] == 0)
+        return false;
+    m_entries.erase(m_entries.begin() + std::ptrdiff_t(uint32_t(m_index[i]) - 1));
+    // Later entries moved up: index them again (removal is a rare, interactive edit).
+    const size_t capacity = m_index.size();
+    m_index.clear();
+    Reindex(capacity);
     return true;
 }
 
 const Text* cStringMap::Find(TextView name) const {
-    auto found = m_index.find(name);
-    return found == m_index.end() ? nullptr : &m_entries[found->second].second;
+    if (m_index.empty())
+        return nullptr;
+    const uint64_t slot = m_index[Probe(name, Hash(name))];
+    return slot == 0 ? nullptr : &m_entries[uint32_t(slot) - 1].second;
 }
 
 void cStringMap::Clear() {
@@ -76,14 +127,14 @@ bool LoadStrings(TextView text, cStringMap& map, cReadLog* log) {
         if (!inSection) {
             // Outside the section only a header line matters: go straight to the next "["
             // that begins a line (after blanks), without cutting the lines in between.
-            size_t bracket = text.find(u'[', pos);
+            size_t bracket = FindUnit(text, u'[', pos);
             if (bracket == TextView::npos)
                 break;
             size_t lineStart = bracket;
             while (lineStart > pos && text[lineStart - 1] != u'\n' && IsBlank(text[lineStart - 1]))
                 --lineStart;
             if (lineStart > pos && text[lineStart - 1] != u'\n') {
-                size_t next = text.find(u'\n', bracket);
+                size_t next = FindUnit(text, u'\n', bracket);
                 if (next == TextView::npos)
                     break;
                 if (log)
@@ -98,7 +149,7 @@ bool LoadStrings(TextView text, cStringMap& map, cReadLog* log) {
             pos = lineStart;
         }
         ++lineNumber;
-        size_t end = text.find(u'\n', pos);
+        size_t end = FindUnit(text, u'\n', pos);
         if (end == TextView::npos)
             end = text.size();
         TextView line = TrimBlanks(text.substr(pos, end - pos));

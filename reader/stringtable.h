@@ -1,9 +1,8 @@
 #pragma once
 
-#include <functional>
+#include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -30,13 +29,17 @@ public:
     const std::vector<Entry>& Entries() const { return m_entries; }
 
 private:
+    // The index is an open-addressed table over the entries, which alone hold the names: a
+    // slot holds the name's hash in its high half and the entry's position + 1 in its low
+    // half (0: free). It is at most half full, so probes stay short, and growing it needs no
+    // name hashed again.
+    static uint32_t Hash(TextView name);
+    // The slot that holds name, or the free slot where it would go.
+    size_t Probe(TextView name, uint32_t hash) const;
+    void Reindex(size_t capacity);
+
     std::vector<Entry> m_entries;
-    // Looked up by views as well as by texts, so that a lookup builds no temporary text.
-    struct cHash {
-        using is_transparent = void;
-        size_t operator()(TextView text) const { return std::hash<TextView>()(text); }
-    };
-    std::unordered_map<Text, size_t, cHash, std::equal_to<>> m_index;
+    std::vector<uint64_t> m_index;
 };
 
 // Fills map from the section headed [strings] (any case) of a template's decoded text. The

@@ -2,6 +2,7 @@
 
 #include <bit>
 #include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -54,4 +55,26 @@ TextView TemplateText(std::string_view bytes, int utf16, Text& storage) {
     }
     storage = DecodeTemplate(bytes, utf16);
     return storage;
+}
+
+size_t FindUnit(TextView text, char16_t unit, size_t from) {
+    const char16_t* data = text.data();
+    const size_t size = text.size();
+    size_t i = from;
+    // A 64-bit word holds four units; a lane of word ^ pattern is zero where the unit is,
+    // and the classic test below finds whether any lane is zero (exactly, not where).
+    constexpr uint64_t kLow = 0x0001000100010001ull;
+    constexpr uint64_t kHigh = 0x8000800080008000ull;
+    const uint64_t pattern = kLow * unit;
+    for (; i + 4 <= size; i += 4) {
+        uint64_t word;
+        std::memcpy(&word, data + i, sizeof word);
+        const uint64_t lanes = word ^ pattern;
+        if ((lanes - kLow) & ~lanes & kHigh)
+            break;
+    }
+    for (; i < size; ++i)
+        if (data[i] == unit)
+            return i;
+    return TextView::npos;
 }

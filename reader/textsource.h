@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 
 #include "app/text.h"
@@ -17,3 +18,7 @@ Text DecodeTemplate(std::string_view bytes, int utf16);
 // little-endian machine), otherwise decoded into storage. The view lives as long as bytes
 // and storage do.
 TextView TemplateText(std::string_view bytes, int utf16, Text& storage);
+
+// The position of the first `unit` in text at or after `from`, or TextView::npos. Looks at
+// four units per step, for the long runs between line ends and section headers.
+size_t FindUnit(TextView text, char16_t unit, size_t from = 0);

@@ -3,6 +3,8 @@
 #include <array>
 #include <utility>
 
+#include "reader/textsource.h"
+
 namespace {
 
 constexpr TextView kIfdef = u"#IFDEF";
@@ -17,7 +19,8 @@ constexpr auto kDelimiters = [] {
 }();
 
 bool IsDelimiter(char16_t c) {
-    return c < 128 && kDelimiters[c];
+    // Every delimiter lies at or below ';': letters and digits leave at the first test.
+    return c <= u';' && kDelimiters[c];
 }
 
 void SkipBlanks(TextView& line) {
@@ -34,7 +37,11 @@ cTokenizer::cTokenizer(TextView text) : m_text(text) {}
 bool cTokenizer::NextLine() {
     if (m_pos >= m_text.size())
         return false;
-    size_t end = m_text.find(u'\n', m_pos);
+    if (m_release && m_pos >= m_nextRelease) {
+        m_release(m_pos);
+        m_nextRelease = m_pos + m_releaseEvery;
+    }
+    size_t end = FindUnit(m_text, u'\n', m_pos);
     if (end == TextView::npos) {
         m_line = m_text.substr(m_pos);
         m_pos = m_text.size();
@@ -57,7 +64,7 @@ cTokenizer::cScan cTokenizer::Scan() {
     m_scanLine = m_lineNumber;
     if (first == u'"') {
         m_line.remove_prefix(1);
-        size_t close = m_line.find(u'"');
+        size_t close = FindUnit(m_line, u'"');
         if (close == TextView::npos) {
             m_scanned = m_line;
             m_line = TextView();

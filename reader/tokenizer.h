@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "app/text.h"
@@ -17,6 +18,14 @@ public:
     // From now on every "!!" token that NextToken hands out is noted in references.
     void SetReferenceLog(std::vector<cReadLog::cReference>* references) {
         m_references = references;
+    }
+    // From now on, each time the tokenizer has gone on by `every` characters, release is
+    // told how many characters from the start of the text lie behind it: memory that the
+    // caller may let go (the text must stay readable all the same).
+    void SetReleaseHook(std::function<void(size_t)> release, size_t every) {
+        m_release = std::move(release);
+        m_releaseEvery = every;
+        m_nextRelease = every;
     }
     // The next token as it stands in the file.
     bool NextRawToken(Text& token);
@@ -62,4 +71,7 @@ private:
     int m_tokenLine = 0;
     std::vector<cRequest> m_requests;
     std::vector<cReadLog::cReference>* m_references = nullptr;  // Not owned.
+    std::function<void(size_t)> m_release;
+    size_t m_releaseEvery = 0;
+    size_t m_nextRelease = 0;
 };

@@ -185,7 +185,10 @@ void cPolTreeView::DeleteItem(cTreeItem* item) {
 }
 
 cPreviewTarget* cPolTreeView::Preview() const {
-    auto* splitter = qobject_cast<QSplitter*>(parentWidget());
+    // The view stands in the splitter's left pane, directly or under the find bar.
+    QSplitter* splitter = nullptr;
+    for (QWidget* up = parentWidget(); up && !splitter; up = up->parentWidget())
+        splitter = qobject_cast<QSplitter*>(up);
     if (!splitter || splitter->count() < 2)
         return nullptr;
     return dynamic_cast<cPreviewTarget*>(splitter->widget(1));
@@ -262,10 +265,18 @@ void cPolTreeView::drawBranches(QPainter* painter, const QRect& rect,
             painter->drawPoint(x, y);
     };
 
+    // A sibling the find bar hides does not continue the line.
+    auto hasShownNext = [this](const QModelIndex& item) {
+        const int rows = model()->rowCount(item.parent());
+        for (int row = item.row() + 1; row < rows; ++row)
+            if (!isRowHidden(row, item.parent()))
+                return true;
+        return false;
+    };
     const QRect own(rect.right() + 1 - indent, rect.top(), indent, rect.height());
     const int midX = own.left() + indent / 2;
     const int midY = own.top() + own.height() / 2;
-    const bool hasNext = index.sibling(index.row() + 1, 0).isValid();
+    const bool hasNext = hasShownNext(index);
     const bool firstAtRoot = !index.parent().isValid() && index.row() == 0;
     vertical(midX, firstAtRoot ? midY : own.top(), hasNext ? own.bottom() : midY);
     horizontal(midX, own.right() - 2, midY);
@@ -273,7 +284,7 @@ void cPolTreeView::drawBranches(QPainter* painter, const QRect& rect,
     int x = own.left();
     for (QModelIndex ancestor = index.parent(); ancestor.isValid(); ancestor = ancestor.parent()) {
         x -= indent;
-        if (ancestor.sibling(ancestor.row() + 1, 0).isValid())
+        if (hasShownNext(ancestor))
             vertical(x + indent / 2, own.top(), own.bottom());
     }
 

@@ -327,6 +327,127 @@ Differs=D
         << testing::PrintToString(differences);
 }
 
+std::string Replace(std::string text, const std::string& from, const std::string& to) {
+    size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    if (at != std::string::npos)
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+// SUPPORTED, a category's EXPLAIN and a drop-down list's DEFAULT item; SUPPORTED also keeps
+// two policies that differ only in it from becoming one of class Both.
+TEST(AdmxExport, SupportedOnCategoryExplainAndDefaultItem) {
+    const char* text = R"(CLASS MACHINE
+CATEGORY !!Cat
+  KEYNAME "Software\Test"
+  EXPLAIN !!Cat_Help
+  POLICY !!One
+    SUPPORTED !!SUPPORTED_WIN7
+    VALUENAME "One"
+  END POLICY
+  POLICY !!Two
+    SUPPORTED !!SUPPORTED_WIN7
+    VALUENAME "Two"
+    PART !!Drop DROPDOWNLIST
+      VALUENAME "Drop"
+      ITEMLIST
+        NAME "a" VALUE NUMERIC 1
+        NAME "b" VALUE NUMERIC 2 DEFAULT
+        NAME "c" VALUE NUMERIC 3
+      END ITEMLIST
+    END PART
+  END POLICY
+  POLICY !!Three
+    SUPPORTED "Anywhere & everywhere"
+    VALUENAME "Three"
+  END POLICY
+  POLICY !!Four
+    VALUENAME "Four"
+    PART !!Drop DROPDOWNLIST
+      VALUENAME "Drop"
+      ITEMLIST
+        NAME "a" VALUE NUMERIC 1
+      END ITEMLIST
+    END PART
+  END POLICY
+END CATEGORY
+CLASS USER
+CATEGORY !!Cat
+  KEYNAME "Software\Test"
+  POLICY !!One
+    VALUENAME "One"
+  END POLICY
+END CATEGORY
+[strings]
+Cat=C
+Cat_Help=About C\nand more
+One=1
+Two=2
+Three=3
+Four=4
+Drop=D
+SUPPORTED_WIN7=At least Windows 7
+)";
+    cExported e(text);
+    ASSERT_TRUE(e.built);
+    pugi::xml_node root = e.admx.child("policyDefinitions");
+    std::vector<std::string> definitions;
+    for (pugi::xml_node d : root.child("supportedOn").child("definitions").children())
+        definitions.push_back(Attr(d, "name") + " " + Attr(d, "displayName"));
+    EXPECT_EQ(definitions, (std::vector<std::string>{"SUPPORTED_WIN7 $(string.SUPPORTED_WIN7)",
+                                                     "SUPPORTED $(string.SUPPORTED)"}));
+    EXPECT_EQ(e.String("SUPPORTED_WIN7"), "At least Windows 7");
+    EXPECT_EQ(e.String("SUPPORTED"), "Anywhere & everywhere");
+    // The schema wants the definitions between the resources and the categories.
+    EXPECT_STREQ(root.child("supportedOn").previous_sibling().name(), "resources");
+    EXPECT_STREQ(root.child("supportedOn").next_sibling().name(), "categories");
+
+    std::vector<std::string> policies;
+    for (pugi::xml_node p : root.child("policies").children())
+        policies.push_back(Attr(p, "name") + " " + Attr(p, "class") + " " +
+                           Attr(p.child("supportedOn"), "ref") + " after " +
+                           p.child("supportedOn").previous_sibling().name());
+    EXPECT_EQ(policies,
+              (std::vector<std::string>{"One Machine SUPPORTED_WIN7 after parentCategory",
+                                        "Two Machine SUPPORTED_WIN7 after parentCategory",
+                                        "Three Machine SUPPORTED after parentCategory",
+                                        "Four Machine (none) after ", "One_2 User (none) after "}));
+
+    pugi::xml_node category = root.child("categories").child("category");
+    EXPECT_EQ(Attr(category, "explainText"), "$(string.Cat_Help)");
+    EXPECT_EQ(e.String("Cat_Help"), "About C\nand more");
+
+    EXPECT_EQ(Attr(e.Presentation("Two").child("dropdownList"), "defaultItem"), "1");
+    EXPECT_EQ(Attr(e.Presentation("Four").child("dropdownList"), "defaultItem"), "(none)");
+
+    std::vector<std::string> differences;
+    ASSERT_TRUE(CheckAdmx(e.read.doc, e.out.admx, e.out.adml, differences))
+        << testing::PrintToString(differences);
+    // The re-read check sees a wrong default item, a wrong or missing supportedOn and a
+    // category explanation that names no string.
+    const std::pair<const char*, const char*> admlBreaks[] = {
+        {"defaultItem=\"1\"", "defaultItem=\"2\""},
+        {"defaultItem=\"1\"", "defaultItem=\"7\""},
+        {"<string id=\"SUPPORTED\">Anywhere &amp; everywhere</string>",
+         "<string id=\"SUPPORTED\">Elsewhere</string>"},
+    };
+    for (const auto& [from, to] : admlBreaks) {
+        EXPECT_FALSE(CheckAdmx(e.read.doc, e.out.admx, Replace(e.out.adml, from, to), differences))
+            << from;
+    }
+    const std::pair<const char*, const char*> admxBreaks[] = {
+        {"<supportedOn ref=\"SUPPORTED\" />", "<supportedOn ref=\"SUPPORTED_WIN7\" />"},
+        {"<supportedOn ref=\"SUPPORTED\" />", ""},
+        {"<supportedOn ref=\"SUPPORTED\" />", "<supportedOn ref=\"Nowhere\" />"},
+        {"explainText=\"$(string.Cat_Help)\"", "explainText=\"$(string.Missing)\""},
+    };
+    for (const auto& [from, to] : admxBreaks) {
+        EXPECT_FALSE(CheckAdmx(e.read.doc, Replace(e.out.admx, from, to), e.out.adml, differences))
+            << from;
+    }
+}
+
 TEST(AdmxExport, IdsAreMadeValidAndUnique) {
     const char* text = R"(CLASS MACHINE
 CATEGORY !!Vendor:Cat
@@ -392,14 +513,6 @@ END CATEGORY
 }
 
 // ---- The re-read check -----------------------------------------------------------------
-
-std::string Replace(std::string text, const std::string& from, const std::string& to) {
-    size_t at = text.find(from);
-    EXPECT_NE(at, std::string::npos) << from;
-    if (at != std::string::npos)
-        text.replace(at, from.size(), to);
-    return text;
-}
 
 TEST(AdmxCheck, PassesTheExportAndCatchesEveryBrokenBinding) {
     cExported e(kParts);

@@ -52,6 +52,21 @@ struct FormatCase {
 
 class UiFileFormatChoice : public ::testing::TestWithParam<FormatCase> {};
 
+std::string FormatCaseName(const FormatCase& c) {
+    static const char* const kClicks[] = {"None", "Unicode", "Ascii"};
+    static const char* const kFinishes[] = {"Ok", "Return", "Escape"};
+    return "Offered" + std::to_string(c.offered) + "_Click" + kClicks[int(c.click)] + "_" +
+           kFinishes[int(c.finish)];
+}
+
+std::string FormatTestName(const ::testing::TestParamInfo<FormatCase>& info) {
+    return FormatCaseName(info.param);
+}
+
+void PrintTo(const FormatCase& c, std::ostream* out) {
+    *out << FormatCaseName(c);
+}
+
 TEST_P(UiFileFormatChoice, RoundTrips) {
     const FormatCase& c = GetParam();
     cDialogFileFormat dialog;
@@ -93,7 +108,8 @@ INSTANTIATE_TEST_SUITE_P(
                       FormatCase{1, true, false, Click::Ascii, Finish::Escape, 1, false},
                       FormatCase{0, false, true, Click::Unicode, Finish::Escape, 0, false},
                       // A flag that is neither selects nothing; OK then means 8-bit.
-                      FormatCase{7, false, false, Click::None, Finish::Ok, 0, true}));
+                      FormatCase{7, false, false, Click::None, Finish::Ok, 0, true}),
+    FormatTestName);
 
 TEST(UiFileFormatDialog, PromptCopiesTheChoiceOnlyOnOk) {
     cDialogPrompts prompts;
@@ -160,6 +176,10 @@ struct SeverityCase {
     QMessageBox::Icon icon;
 };
 
+void PrintTo(const SeverityCase& c, std::ostream* out) {
+    *out << "severity " << c.severity;
+}
+
 class UiMessageBox : public ::testing::TestWithParam<SeverityCase> {};
 
 TEST_P(UiMessageBox, ShowsTheTextVerbatimWithTheSeveritysIcon) {
@@ -190,12 +210,36 @@ INSTANTIATE_TEST_SUITE_P(Severities, UiMessageBox,
                                            SeverityCase{3, QMessageBox::Information},
                                            SeverityCase{4, QMessageBox::Warning},
                                            SeverityCase{2, QMessageBox::Warning},
-                                           SeverityCase{0, QMessageBox::Warning}));
+                                           SeverityCase{0, QMessageBox::Warning}),
+                         [](const ::testing::TestParamInfo<SeverityCase>& info) {
+                             return "Severity" + std::to_string(info.param.severity);
+                         });
 
 struct AnswerCase {
     QMessageBox::StandardButton button;  // NoButton: press Escape
     cAnswer answer;
 };
+
+std::string AnswerCaseName(const AnswerCase& c) {
+    switch (c.button) {
+        case QMessageBox::Yes:
+            return "Yes";
+        case QMessageBox::No:
+            return "No";
+        case QMessageBox::Cancel:
+            return "Cancel";
+        default:
+            return "Escape";
+    }
+}
+
+std::string AnswerTestName(const ::testing::TestParamInfo<AnswerCase>& info) {
+    return AnswerCaseName(info.param);
+}
+
+void PrintTo(const AnswerCase& c, std::ostream* out) {
+    *out << AnswerCaseName(c);
+}
 
 class UiYesNoCancel : public ::testing::TestWithParam<AnswerCase> {};
 
@@ -221,6 +265,7 @@ INSTANTIATE_TEST_SUITE_P(Buttons, UiYesNoCancel,
                          ::testing::Values(AnswerCase{QMessageBox::Yes, cAnswer::Yes},
                                            AnswerCase{QMessageBox::No, cAnswer::No},
                                            AnswerCase{QMessageBox::Cancel, cAnswer::Cancel},
-                                           AnswerCase{QMessageBox::NoButton, cAnswer::Cancel}));
+                                           AnswerCase{QMessageBox::NoButton, cAnswer::Cancel}),
+                         AnswerTestName);
 
 }  // namespace

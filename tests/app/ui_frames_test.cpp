@@ -123,7 +123,7 @@ TEST_F(UiApp, MenusFollowTheActiveTemplateWindow) {
     EXPECT_EQ(Items(menus[1]),
               QStringList({"Cu&t|Ctrl+X, Shift+Del", "&Copy|Ctrl+C, Ctrl+Ins",
                            "&Paste |Ctrl+V, Shift+Ins", "Paste as &next |Ctrl+Shift+V",
-                           "&Delete|Del", "-", "P&roperties...|"}));
+                           "&Delete|Del", "-", "&Find...|Ctrl+F", "-", "P&roperties...|"}));
     EXPECT_EQ(Items(menus[4]), QStringList({"&Cascade|", "&Tile|", "&Arrange Icons|"}));
     EXPECT_EQ(Items(menus[5]), QStringList({"&Info|", "-", "&About Tessary|"}));
 

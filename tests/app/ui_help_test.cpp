@@ -16,6 +16,7 @@
 #include "properties/proppages.h"
 #include "properties/propsheet.h"
 #include "testsupport.h"
+#include "tree/findbar.h"
 
 namespace {
 
@@ -47,6 +48,7 @@ TEST_F(HelpTest, OpensAtThePageOfTheFocusedWindow) {
     EXPECT_TRUE(frame->Command(cCommand::Help)->isEnabled());
 
     EXPECT_EQ(cHelpWindow::TopicFor(child->TreePane()), "tree.html");
+    EXPECT_EQ(cHelpWindow::TopicFor(child->FindBar()->Field()), "tree.html");
     EXPECT_EQ(cHelpWindow::TopicFor(child->PreviewPane()), "preview.html");
     EXPECT_EQ(cHelpWindow::TopicFor(frame->Sheet()->ClassPage()), "pages.html");
     EXPECT_EQ(cHelpWindow::TopicFor(frame->Sheet()->ApplyButton()), "sheet.html");

@@ -14,7 +14,7 @@ namespace {
 
 std::string Bytes(const CPelwinDoc& doc) {
     Text text;
-    EXPECT_TRUE(SaveTemplate(doc.Tree(), doc.Strings(), text));
+    EXPECT_TRUE(doc.WriteText(text));
     return EncodeTemplate(text, 1);
 }
 

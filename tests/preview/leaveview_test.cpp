@@ -316,6 +316,50 @@ TEST_F(LeaveViewTest, PanelsGoWithTheSelectionAndWithThePane) {
     EXPECT_FALSE(policy->Parts()[0]->HasPanel());
 }
 
+// A policy of more panels than the pane makes at once gets the panels in view first and the
+// rest as the pane scrolls to them; until then a part keeps its selection and refreshes.
+TEST_F(LeaveViewTest, ALargePolicyGetsItsPanelsAsThePaneScrollsToThem) {
+    constexpr int kParts = 200;
+    constexpr int kLate = 150;
+    for (int i = 0; i < kParts; ++i)
+        Add(i == kLate ? u"EDITTEXT" : u"CHECKBOX");
+    auto* late = dynamic_cast<cObjPolPartEditText*>(policy->Parts()[kLate].get());
+    late->defaultFlag = 1;
+    late->defaultText = u"!!known";
+    pane->show();
+    Show();
+    const int top = kLate * 35;
+    EXPECT_EQ(pane->TotalSize(), QSize(395, (kParts - 1) * 35 + 65));
+    EXPECT_EQ(pane->verticalScrollBar()->pageStep(), pane->TotalSize().height() / 10);
+    EXPECT_LT(pane->Canvas()->children().size(), 20);
+
+    // The part without a widget yet is selected, refreshed, and found as the selected one.
+    late->ShowSelection(1);
+    EXPECT_EQ(late->IsSelected(), 1);
+    EXPECT_EQ(pane->SelectedPart(), late);
+    late->name = u"Renamed";
+    late->defaultFlag = 0;
+    late->UpdateDisplay();
+
+    pane->verticalScrollBar()->setValue(top);
+    QWidget* panel = PanelOf(kLate);
+    ASSERT_TRUE(panel);
+    EXPECT_EQ(panel->geometry(), QRect(0, top, 395, 65));
+    EXPECT_EQ(panel->mapTo(pane->viewport(), QPoint()).y(), 0);
+    EXPECT_EQ(Control<QLabel>(kLate, "label")->text(), QStringLiteral("Renamed"));
+    EXPECT_EQ(Control<QLineEdit>(kLate, "edit")->text(), QString());
+    EXPECT_FALSE(Control<QGroupBox>(kLate, "frame")->isHidden());
+    EXPECT_EQ(pane->SelectedPart(), late);
+    // Input on the late panel reaches the sheet like on any other.
+    QTest::mouseClick(Control<QCheckBox>(kLate + 1, "check"), Qt::LeftButton);
+    EXPECT_EQ(sheet.current, policy->Parts()[kLate + 1].get());
+
+    // Panels made and panels still owed go with the pane alike.
+    pane.reset();
+    for (const auto& part : policy->Parts())
+        EXPECT_FALSE(part->HasPanel());
+}
+
 TEST_F(LeaveViewTest, BorderMarksTheActiveViewAndPanelsTakeNoFocus) {
     QWidget window;
     auto* splitter = new QSplitter(&window);
@@ -350,6 +394,7 @@ TEST_F(LeaveViewTest, BorderMarksTheActiveViewAndPanelsTakeNoFocus) {
 // painted; a frame of the screen is about 16 ms. The real templates have policies of one
 // part at most, so the policy is added to one of them, its labels from its string table.
 TEST(LeaveViewTiming, RebuildingAPolicyOfManyPartsFitsInAFrame) {
+    SKIP_WITHOUT_CORPUS();
     cFakeSheet sheet;
     CPelwinDoc doc;
     doc.SetFrame(&doc);

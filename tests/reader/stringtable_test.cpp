@@ -94,6 +94,32 @@ TEST(StringMap, KeepsOrderAndIndexThroughRemoval) {
     EXPECT_FALSE(map.Contains(u"b"));
 }
 
+TEST(StringMap, ManyNamesStayFindableThroughGrowthAndRemoval) {
+    cStringMap map;
+    constexpr int kNames = 5000;
+    auto name = [](int i) { return FromUtf8("Name_" + std::to_string(i)); };
+    for (int i = 0; i < kNames; ++i)
+        map.Set(name(i), FromUtf8(std::to_string(i)));
+    // Names differ by case only: two entries.
+    map.Set(u"name_7", u"lower");
+    map.Set(name(10), u"ten");
+    ASSERT_EQ(map.Size(), size_t(kNames + 1));
+    EXPECT_EQ(map.Entries()[10].second, u"ten");
+    EXPECT_TRUE(map.Remove(name(3)));
+    for (int i = 0; i < kNames; ++i) {
+        const Text* text = map.Find(name(i));
+        if (i == 3) {
+            EXPECT_EQ(text, nullptr);
+            continue;
+        }
+        ASSERT_NE(text, nullptr) << i;
+        EXPECT_EQ(*text, i == 10 ? Text(u"ten") : FromUtf8(std::to_string(i)));
+    }
+    EXPECT_EQ(*map.Find(u"name_7"), u"lower");
+    EXPECT_EQ(map.Entries().back().first, u"name_7");
+    EXPECT_FALSE(map.Contains(u"Name_"));
+}
+
 TEST(StringMap, ResolvesOnlyReferencesToKnownNames) {
     cStringMap map;
     map.Set(u"Cat", u"Category text");

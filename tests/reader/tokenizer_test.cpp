@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <string>
@@ -77,6 +78,45 @@ TEST(TextSource, EightBitBytesKeepTheirNumbersInTextMode) {
 using TokenCase = cTextCase;
 
 class TokenizerCases : public ::testing::TestWithParam<TokenCase> {};
+
+TEST(TextSource, FindUnitAgreesWithASearchOneUnitAtATime) {
+    // Fillers close to the unit looked for, so that a wrong lane test would show.
+    const char16_t fillers[] = {u'a', u'\t', u'\v', char16_t(0x800A), char16_t(0xFFFF), 0};
+    for (char16_t filler : fillers) {
+        for (size_t length = 0; length < 12; ++length) {
+            for (size_t at = 0; at <= length; ++at) {
+                Text text(length, filler);
+                if (at < length)
+                    text[at] = u'\n';
+                for (size_t from = 0; from <= length; ++from)
+                    ASSERT_EQ(FindUnit(text, u'\n', from), TextView(text).find(u'\n', from))
+                        << int(filler) << " " << length << " " << at << " " << from;
+            }
+        }
+    }
+}
+
+TEST(Tokenizer, ReleaseHookChangesNoTokenAndIsToldLineStartsInOrder) {
+    Text text;
+    for (int i = 0; i < 200; ++i)
+        text += u"POLICY \"a/b\" ; comment\n  KEYNAME x/\n y\n";
+    std::vector<size_t> released;
+    cTokenizer plain(text);
+    cTokenizer hooked(text);
+    hooked.SetReleaseHook([&](size_t consumed) { released.push_back(consumed); }, 100);
+    Text a;
+    Text b;
+    while (plain.NextToken(a)) {
+        ASSERT_TRUE(hooked.NextToken(b));
+        EXPECT_EQ(a, b);
+    }
+    EXPECT_FALSE(hooked.NextToken(b));
+    EXPECT_GT(released.size(), 50u);
+    EXPECT_TRUE(std::is_sorted(released.begin(), released.end()));
+    // Always the start of a line: the lines before it are done with.
+    for (size_t at : released)
+        EXPECT_EQ(text[at - 1], u'\n');
+}
 
 TEST_P(TokenizerCases, GivesTheExpectedTokens) {
     EXPECT_EQ(Tokens(GetParam().input), GetParam().expected) << GetParam().name;
@@ -198,6 +238,7 @@ TEST(Tokenizer, EveryTruncationEnds) {
 }
 
 TEST(Tokenizer, CorpusTemplatesTokenizeQuickly) {
+    SKIP_WITHOUT_CORPUS();
     for (const auto& path : CorpusFiles()) {
         std::string bytes;
         int err = 0;

@@ -82,7 +82,19 @@ INSTANTIATE_TEST_SUITE_P(TreeSelection, SelectionAnswers,
                          ::testing::Values(AnswerCase{kSheetShown, true, {}},
                                            AnswerCase{kSheetAlreadyShown, true, {}},
                                            AnswerCase{kSheetCancelled, false, {}},
-                                           AnswerCase{kSheetFailed, false, {kSeverityError}}));
+                                           AnswerCase{kSheetFailed, false, {kSeverityError}}),
+                         [](const ::testing::TestParamInfo<AnswerCase>& info) -> std::string {
+                             switch (info.param.answer) {
+                                 case kSheetShown:
+                                     return "Shown";
+                                 case kSheetAlreadyShown:
+                                     return "AlreadyShown";
+                                 case kSheetCancelled:
+                                     return "Cancelled";
+                                 default:
+                                     return "Failed";
+                             }
+                         });
 
 TEST(TreeSelection, WithoutAPreviewTheSheetStillShowsTheNode) {
     cFakeSheet sheet;
