@@ -65,6 +65,10 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent), m_mdi(new QMdiAre
 }
 
 CMainFrame::~CMainFrame() {
+    // The edit items look at the template windows on every focus change: they go before the
+    // windows do.
+    delete m_editMenu;
+    m_editMenu = nullptr;
     if (SharedState().sheet == m_sheet)
         SharedState().sheet = nullptr;
     delete m_sheet;
