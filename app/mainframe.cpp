@@ -25,6 +25,7 @@
 #include "model/seams.h"
 #include "preview/polleaveview.h"
 #include "properties/propsheet.h"
+#include "tree/dialogstringmap.h"
 #include "tree/editmenu.h"
 #include "tree/findbar.h"
 #include "tree/poltreeview.h"
@@ -271,6 +272,10 @@ void CMainFrame::CreateCommands() {
         if (cPropertySheetSeam* sheet = SharedState().sheet)
             sheet->ShowWindow(true);
     });
+    connect(Command(cCommand::StringTable), &QAction::triggered, this, [this] {
+        if (CPelwinDoc* doc = ActiveDocument())
+            RunStringTableCommand(*doc, ChildOf(*doc));
+    });
     connect(Command(cCommand::ViewToolbar), &QAction::triggered, this,
             [this](bool on) { m_toolBar->setVisible(on); });
     connect(Command(cCommand::ViewStatusBar), &QAction::triggered, this,
@@ -483,10 +488,12 @@ void CMainFrame::UpdateCommands() {
           cCommand::WindowArrangeIcons, cCommand::NextPane, cCommand::PreviousPane})
         Command(id)->setEnabled(hasDocument);
     Command(cCommand::EditFind)->setEnabled(hasDocument);
-    // Nothing handles these yet: printing, undo, the string table.
-    for (cCommand id : {cCommand::FilePrint, cCommand::FilePrintSetup, cCommand::StringTable,
-                        cCommand::EditUndo, cCommand::ContextHelp})
+    // Nothing handles these yet: printing, undo.
+    for (cCommand id :
+         {cCommand::FilePrint, cCommand::FilePrintSetup, cCommand::EditUndo, cCommand::ContextHelp})
         Command(id)->setEnabled(false);
+    // Edits any open template's string table.
+    Command(cCommand::StringTable)->setEnabled(hasDocument);
     // The Policy menu and the editing items follow the active template window's views.
     if (m_editMenu)
         m_editMenu->Update();

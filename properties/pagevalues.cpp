@@ -103,6 +103,8 @@ cPolicyPage1Values cPolicyPage1Values::Load(const cPolicy& node) {
     values.valueName = node.valueName;
     values.valueOn = cValueGroupValues::Load(node.valueOn);
     values.valueOff = cValueGroupValues::Load(node.valueOff);
+    values.actionListOn = node.actionListOn;
+    values.actionListOff = node.actionListOff;
     return values;
 }
 
@@ -127,6 +129,8 @@ void cPolicyPage1Values::ApplyTo(cPolicy& node) const {
         node.valueOn.reset();
         node.valueOff.reset();
     }
+    node.actionListOn = actionListOn;
+    node.actionListOff = actionListOff;
 }
 
 cVersionPageValues cVersionPageValues::Load(const cPolVersion& node) {

@@ -79,6 +79,9 @@ struct cPolicyPage1Values {
     Text valueName;
     cValueGroupValues valueOn;
     cValueGroupValues valueOff;
+    // The page's copies, changed by the action list editor and written by the apply.
+    cActionList actionListOn;
+    cActionList actionListOff;
 
     static cPolicyPage1Values Load(const cPolicy& node);
     std::optional<Text> Validate() const;

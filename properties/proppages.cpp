@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 
 #include "model/nodeobjects.h"
+#include "properties/actionlisteditor.h"
 
 namespace {
 
@@ -275,9 +276,10 @@ cPPPolicy1::cPPPolicy1(cPPPolicy2* second, QWidget* parent)
         UpdateValueName();
         MarkChanged();
     });
-    // The button opens the action list editor on m_actionListOn / m_actionListOff, which
-    // it edits in place; the editor is not part of the program yet, so the button has
-    // nothing to open.
+    connect(actionList, &QPushButton::clicked, this, [this] {
+        if (EditActionLists(this, m_actionListOn, &m_actionListOff))
+            MarkChanged();
+    });
 }
 
 void cPPPolicy1::Fill(cData& node) {
@@ -295,8 +297,8 @@ void cPPPolicy1::Fill(cData& node) {
     valueOn->Set(values.valueOn);
     valueOff->Set(values.valueOff);
     UpdateValueName();
-    m_actionListOn = &policy->actionListOn;
-    m_actionListOff = &policy->actionListOff;
+    m_actionListOn = values.actionListOn;
+    m_actionListOff = values.actionListOff;
     if (m_second)
         m_second->SetValues(cPolicyPage2Values::Load(*policy));
 }
@@ -316,6 +318,8 @@ cPolicyPage1Values cPPPolicy1::Values() const {
     values.valueName = FromQ(valueName->text());
     values.valueOn = valueOn->Values();
     values.valueOff = valueOff->Values();
+    values.actionListOn = m_actionListOn;
+    values.actionListOff = m_actionListOff;
     return values;
 }
 

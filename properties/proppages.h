@@ -147,9 +147,10 @@ public:
 private:
     void UpdateValueName();
 
-    cPPPolicy2* m_second;                   // Not owned.
-    cActionList* m_actionListOn = nullptr;  // Not owned: the node's lists.
-    cActionList* m_actionListOff = nullptr;
+    cPPPolicy2* m_second;  // Not owned.
+    // The node's lists as the page holds them until an apply.
+    cActionList m_actionListOn;
+    cActionList m_actionListOff;
 };
 
 // The second policy page. Its values wait in members until the user first shows it; only

@@ -13,6 +13,7 @@
 #include "app/pelwinapp.h"
 #include "model/partkinds.h"
 #include "properties/applystep.h"
+#include "properties/itemlistpage.h"
 #include "properties/pagevalues.h"
 #include "properties/proppages.h"
 
@@ -52,8 +53,9 @@ cPropSheet::cPropSheet(QWidget* owner) : QWidget(owner, Qt::Tool) {
     m_editText = new cPPEditText1(this);
     m_combo = new cPPCombo1(this);
     m_numeric = new cPPNum1(this);
-    // The item list page (m_itemList) is made before the drop-down list page, which hands
-    // it the part's item list on fill and runs its apply.
+    // The item list page is made before the drop-down list page, which hands it the part's
+    // item list on fill and runs its apply.
+    m_itemList = new cPPDro2(this);
     m_dropDown = new cPPDro1(m_itemList, this);
     m_listBox = new cPPListBox1(this);
     m_all = {m_null, m_version,  m_class, m_category, m_policy1,  m_policy2, m_checkBox,

@@ -105,8 +105,7 @@ private:
     cPPEditText1* m_editText;
     cPPCombo1* m_combo;
     cPPNum1* m_numeric;
-    // The drop-down list's second page ("Item list"), filled and applied by its first
-    // page; none until the item list page is part of the sheet.
+    // The drop-down list's second page ("Item list"), filled and applied by its first page.
     cPropPage* m_itemList = nullptr;
     cPPDro1* m_dropDown;
     cPPListBox1* m_listBox;

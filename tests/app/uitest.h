@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QString>
 #include <QTimer>
 #include <deque>
@@ -18,14 +19,15 @@ inline void PrintTo(const QString& text, std::ostream* os) {
 }
 
 // Runs handler on the next modal window that opens (a message box, a dialog). Gives up
-// after a few seconds so that a missing dialog fails the test instead of leaking into the
-// next one.
+// after half a minute so that a missing dialog fails the test instead of leaking into the
+// next one; a loaded machine can take seconds to show a file dialog.
 inline void OnNextModal(std::function<void(QWidget*)> handler) {
     auto* timer = new QTimer;
-    auto tries = std::make_shared<int>(0);
-    QObject::connect(timer, &QTimer::timeout, [timer, handler, tries] {
+    auto waited = std::make_shared<QElapsedTimer>();
+    waited->start();
+    QObject::connect(timer, &QTimer::timeout, [timer, handler, waited] {
         QWidget* modal = QApplication::activeModalWidget();
-        if (!modal && ++*tries < 300)
+        if (!modal && waited->elapsed() < 30000)
             return;
         timer->stop();
         timer->deleteLater();
