@@ -25,6 +25,7 @@
 #include "app/helpwindow.h"
 #include "app/messages.h"
 #include "edit/commands.h"
+#include "edit/treecommands.h"
 #include "edit/undohistory.h"
 #include "model/seams.h"
 #include "preview/polleaveview.h"
@@ -138,7 +139,6 @@ void CMainFrame::InstallFrameRoutes() {
 void CMainFrame::InstallDocumentRoutes(CChildFrame& child) {
     CPelwinDoc& doc = *child.Document();
     auto* tree = qobject_cast<cPolTreeView*>(child.TreePane());
-    auto* preview = qobject_cast<cPolLeaveView*>(child.PreviewPane());
     QUndoStack* stack = child.History()->Stack();
     auto hasServices = [this] { return m_services != nullptr; };
 
@@ -160,22 +160,7 @@ void CMainFrame::InstallDocumentRoutes(CChildFrame& child) {
 
     // The commands of the tree and the preview: each a core rule and command over the
     // window's state.
-    auto state = [&doc, tree, preview] {
-        return cEditState{doc, SharedState().copy, tree ? tree->SelectedItem() : nullptr,
-                          preview ? preview->SelectedPart() : nullptr};
-    };
-    child.TreeRoutes().Set(cCommand::EditDelete, {[state] { return CanDeleteItem(state()); },
-                                                  [state] {
-                                                      cEditState now = state();
-                                                      DeleteItem(now);
-                                                  }});
-    // Ctrl+Shift+V is Paste as next, as its menu entry says; the command comes later.
-    child.TreeRoutes().Set(cCommand::EditPasteNext, {[] { return false; }, nullptr});
-    child.PreviewRoutes().Set(cCommand::EditDelete, {[state] { return CanDeletePart(state()); },
-                                                     [state] {
-                                                         cEditState now = state();
-                                                         DeletePart(now);
-                                                     }});
+    InstallEditRoutes(child);
 
     // After an undo or redo the tree selects what the step touched, or what is left of it.
     child.History()->SetSelectHandler([&doc, tree](const cTreePath& path) {
@@ -193,6 +178,83 @@ void CMainFrame::InstallDocumentRoutes(CChildFrame& child) {
     if (tree)
         connect(tree->selectionModel(), &QItemSelectionModel::selectionChanged, this,
                 &CMainFrame::UpdateCommands);
+}
+
+void CMainFrame::InstallEditRoutes(CChildFrame& child) {
+    CPelwinDoc& doc = *child.Document();
+    auto* tree = qobject_cast<cPolTreeView*>(child.TreePane());
+    auto* preview = qobject_cast<cPolLeaveView*>(child.PreviewPane());
+    if (!tree)
+        return;
+    auto state = [&doc, tree, preview] {
+        return cEditState{doc, SharedState().copy, tree->SelectedItem(),
+                          preview ? preview->SelectedPart() : nullptr};
+    };
+    // A command over the state, its rule and what follows it.
+    using Rule = bool (*)(const cEditState&);
+    auto route = [state](cRouteTable& table, cCommand id, Rule can,
+                         std::function<void(cEditState&)> run) {
+        table.Set(id, {[state, can] { return can(state()); },
+                       [state, run] {
+                           cEditState now = state();
+                           run(now);
+                       }});
+    };
+    auto disabled = [](cRouteTable& table, cCommand id) {
+        table.Set(id, {[] { return false; }, nullptr});
+    };
+    // A part command lays its policy out again; the panels come back unselected.
+    auto relayout = [tree](const cEditResult& result) {
+        if (result.item && result.item->node)
+            tree->ShowInPreview(result.item->node.get());
+    };
+    cRouteTable& inTree = child.TreeRoutes();
+    cRouteTable& inPreview = child.PreviewRoutes();
+
+    static constexpr cCommand kNodeCommands[] = {
+        cCommand::NewVersion,   cCommand::NewChildVersion, cCommand::NewClassMachine,
+        cCommand::NewClassUser, cCommand::NewCategory,     cCommand::NewChildCategory,
+        cCommand::NewPolicy};
+    for (size_t i = 0; i < std::size(kNodeCommands); ++i) {
+        auto kind = cNewNodeKind(i);
+        // The new item is selected as any other: the sheet may still keep the old one.
+        inTree.Set(kNodeCommands[i], {[state, kind] { return CanNewNode(state(), kind); },
+                                      [state, kind, tree] {
+                                          cEditState now = state();
+                                          if (cEditResult result = NewNode(now, kind))
+                                              tree->Select(result.item);
+                                      }});
+        disabled(inPreview, kNodeCommands[i]);
+    }
+    static constexpr cCommand kPartCommands[] = {
+        cCommand::NewPartCheckBox, cCommand::NewPartComboBox, cCommand::NewPartDropDownList,
+        cCommand::NewPartEditText, cCommand::NewPartListBox,  cCommand::NewPartNumeric,
+        cCommand::NewPartText};
+    for (size_t i = 0; i < std::size(kPartCommands); ++i) {
+        auto kind = cNewPartKind(i);
+        route(inTree, kPartCommands[i], CanNewPolicyPart,
+              [kind, relayout](cEditState& now) { relayout(NewPolicyPart(now, kind)); });
+        route(inPreview, kPartCommands[i], CanPartCommand,
+              [kind, relayout](cEditState& now) { relayout(NewPartAfter(now, kind)); });
+    }
+    route(inTree, cCommand::EditCopy, CanCopyItem, CopyItem);
+    route(inPreview, cCommand::EditCopy, CanPartCommand, CopyPart);
+    // A pasted item is not selected; a part pasted into the selected policy is shown.
+    route(inTree, cCommand::EditPaste, CanPaste, [relayout](cEditState& now) {
+        if (cEditResult result = Paste(now); result && result.part)
+            relayout(result);
+    });
+    route(inPreview, cCommand::EditPaste, CanPastePartAfter,
+          [relayout](cEditState& now) { relayout(PastePartAfter(now)); });
+    route(inTree, cCommand::EditPasteNext, CanPasteNext, [](cEditState& now) { PasteNext(now); });
+    disabled(inPreview, cCommand::EditPasteNext);
+    route(inTree, cCommand::EditDelete, CanDeleteItem, [](cEditState& now) { DeleteItem(now); });
+    route(inPreview, cCommand::EditDelete, CanDeletePart,
+          [relayout](cEditState& now) { relayout(DeletePart(now)); });
+    // Clicking a part changes what the preview's commands act on.
+    if (preview)
+        connect(preview, &cPolLeaveView::partSelectionChanged, this, &CMainFrame::UpdateCommands,
+                Qt::QueuedConnection);
 }
 
 CMainFrame::~CMainFrame() {

@@ -86,6 +86,7 @@ private:
     void CreateCommands();
     void InstallFrameRoutes();
     void InstallDocumentRoutes(CChildFrame& child);
+    void InstallEditRoutes(CChildFrame& child);
     void CreateMenus();
     void CreateToolBar();
     void CreateStatusBar();

@@ -40,6 +40,7 @@ public:
         m_selected = show && m_kind != cPanelKind::Empty;
         if (m_widget)
             m_widget->ShowSelection(show);
+        emit m_pane->partSelectionChanged();
     }
     bool IsSelected() const override { return m_widget ? m_widget->IsSelected() : m_selected; }
 

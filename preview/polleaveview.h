@@ -45,6 +45,10 @@ public:
     cRect ClientRect() const override;
     void SetTotalSize(int width, int height) override;
 
+signals:
+    // A part's selection frame was shown or hidden.
+    void partSelectionChanged();
+
 protected:
     void scrollContentsBy(int dx, int dy) override;
     void resizeEvent(QResizeEvent* event) override;

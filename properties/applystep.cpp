@@ -6,19 +6,31 @@
 
 bool cNodeDataSnapshot::Supports(const cData& node) {
     return node.kind == kKindClass || node.kind == kKindCategory || node.kind == kKindPolicy ||
-           node.kind == kKindVersion;
+           node.kind == kKindVersion || node.kind == kKindPart;
 }
 
-cNodeDataSnapshot::cNodeDataSnapshot(const cData& node) : m_copy(node.Clone()) {}
+cNodeDataSnapshot::cNodeDataSnapshot(const cData& node) : m_copy(CopyNodeData(node)) {}
 
 void cNodeDataSnapshot::RestoreInto(cData& node) const {
     if (m_copy)
         node.AssignData(*m_copy);
 }
 
+cTemplateTree* TreeOf(cData& node) {
+    if (cObjPolPart* part = node.GetPartObject())
+        return part->Policy() ? part->Policy()->treeView : nullptr;
+    return node.treeView;
+}
+
+void MarkTemplateModified(cData& node) {
+    if (cObjPolPart* part = node.GetPartObject())
+        part->SetModified(1);
+    else
+        node.MarkModified(1);
+}
+
 cApplyPropertiesStep::cApplyPropertiesStep(cData& node)
-    : cNodeDataStep(ApplyStepText(node), node, CopyNodeData(node), nullptr),
-      m_tree(node.treeView) {}
+    : cNodeDataStep(ApplyStepText(node), node, CopyNodeData(node), nullptr), m_tree(TreeOf(node)) {}
 
 void cApplyPropertiesStep::Finish(const cData& node) {
     SetAfter(CopyNodeData(node));
@@ -53,7 +65,7 @@ Text ApplyStepText(const cData& node) {
             name = static_cast<const cPolicyPart&>(node).name;
             break;
     }
-    if (node.treeView)
-        name = node.treeView->DisplayLabel(name);
+    if (cTemplateTree* tree = TreeOf(const_cast<cData&>(node)))
+        name = tree->DisplayLabel(name);
     return u"Apply properties of " + name;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "edit/editstep.h"
@@ -8,7 +9,7 @@
 
 class cTemplateTree;
 
-// The data of one structural node (class, category, policy, version condition) as the
+// The data of one node (class, category, policy, version condition or policy part) as the
 // property sheet writes it. Taken before and after an apply, so the apply can be undone.
 class cNodeDataSnapshot {
 public:
@@ -22,6 +23,11 @@ public:
 private:
     std::unique_ptr<cData> m_copy;
 };
+
+// The tree a node is shown in: a part's is its policy's. None for a node outside a tree.
+cTemplateTree* TreeOf(cData& node);
+// Marks the node's template modified; a part does so through its policy.
+void MarkTemplateModified(cData& node);
 
 // One apply of the property sheet: the node's data before and after, a step of the
 // document's history ("Apply properties of NAME"). Undo writes the old data back, redo the

@@ -179,3 +179,208 @@ Text ApplyQuestionFor(const cData* node) {
             return u"Apply changes to the current object?";
     }
 }
+
+// ---- Policy part pages ----------------------------------------------------------------
+
+namespace {
+
+// A pair whose edit shows the text only while the flag is set.
+cOptionalPairValues PairShownWhenSet(int flag, const Text& text) {
+    return {flag != 0, flag != 0 ? text : Text()};
+}
+
+cOptionalPairValues PairAlwaysShown(int flag, const Text& text) {
+    return {flag != 0, text};
+}
+
+void ApplyPair(const cOptionalPairValues& pair, int& flag, Text& text) {
+    flag = pair.checked ? 1 : 0;
+    text = pair.text;
+}
+
+}  // namespace
+
+cKeyGroupValues LoadPartKey(const cPolicyPart& part) {
+    cKeyGroupValues key;
+    key.useDefault = part.useDefaultKey != 0;
+    key.inheritedKey = part.GetInheritedKey();
+    key.ownKey = part.GetEffectiveKey();
+    return key;
+}
+
+void ApplyPartKey(const cKeyGroupValues& key, cPolicyPart& part, bool storeAlways) {
+    part.useDefaultKey = key.useDefault ? 1 : 0;
+    if (storeAlways || !key.useDefault)
+        part.keyName = key.ownKey;
+}
+
+std::optional<Text> ValidatePartKey(const cKeyGroupValues& key) {
+    if (!key.Valid())
+        return Text(
+            u"Unable to apply changes in current PolicyPart. The keyname must not be empty.");
+    return std::nullopt;
+}
+
+cCheckBoxPageValues cCheckBoxPageValues::Load(const cPolPartCheckBox& part) {
+    cCheckBoxPageValues values;
+    values.name = part.name;
+    values.checkedByDefault = part.defChecked != 0;
+    values.key = LoadPartKey(part);
+    values.valueName = part.valueName;
+    values.valueOn = cValueGroupValues::Load(part.valueOn);
+    values.valueOff = cValueGroupValues::Load(part.valueOff);
+    return values;
+}
+
+void cCheckBoxPageValues::ApplyTo(cPolPartCheckBox& part) const {
+    part.name = name;
+    ApplyPartKey(key, part, false);
+    part.defChecked = checkedByDefault ? 1 : 0;
+    part.valueName = valueName;
+    valueOn.ApplyTo(part.valueOn, valueName);
+    valueOff.ApplyTo(part.valueOff, valueName);
+}
+
+cEditTextPageValues cEditTextPageValues::Load(const cPolPartEditText& part) {
+    cEditTextPageValues values;
+    values.name = part.name;
+    values.defaultValue = PairShownWhenSet(part.defaultFlag, part.defaultText);
+    values.maxLength = PairShownWhenSet(part.maxLenFlag, part.maxLen);
+    values.required = part.required != 0;
+    values.oemConvert = part.oemConvert != 0;
+    values.expandableText = part.expandableText != 0;
+    values.key = LoadPartKey(part);
+    values.valueName = part.valueName;
+    return values;
+}
+
+void cEditTextPageValues::ApplyTo(cPolPartEditText& part) const {
+    part.name = name;
+    ApplyPair(defaultValue, part.defaultFlag, part.defaultText);
+    ApplyPair(maxLength, part.maxLenFlag, part.maxLen);
+    part.required = required ? 1 : 0;
+    part.oemConvert = oemConvert ? 1 : 0;
+    part.expandableText = expandableText ? 1 : 0;
+    ApplyPartKey(key, part, true);
+    part.valueName = valueName;
+}
+
+cComboPageValues cComboPageValues::Load(const cPolPartCombo& part) {
+    cComboPageValues values;
+    values.name = part.name;
+    values.defaultValue = PairShownWhenSet(part.defaultFlag, part.defaultText);
+    values.maxLength = PairShownWhenSet(part.maxLenFlag, part.maxLen);
+    values.required = part.required != 0;
+    values.oemConvert = part.oemConvert != 0;
+    values.expandableText = part.expandableText != 0;
+    values.noSort = part.noSort != 0;
+    values.key = LoadPartKey(part);
+    values.valueName = part.valueName;
+    for (const cSuggestion& suggestion : part.suggestions)
+        values.suggestions.push_back(suggestion.text);
+    return values;
+}
+
+void cComboPageValues::ApplyTo(cPolPartCombo& part) const {
+    part.name = name;
+    ApplyPair(defaultValue, part.defaultFlag, part.defaultText);
+    ApplyPair(maxLength, part.maxLenFlag, part.maxLen);
+    part.required = required ? 1 : 0;
+    part.oemConvert = oemConvert ? 1 : 0;
+    part.expandableText = expandableText ? 1 : 0;
+    part.noSort = noSort ? 1 : 0;
+    ApplyPartKey(key, part, true);
+    part.valueName = valueName;
+    part.suggestions.clear();
+    for (const Text& row : suggestions)
+        part.suggestions.push_back({row});
+}
+
+int cComboPageValues::AddRow(std::vector<Text>& rows, int selected) {
+    int at = selected >= 0 && selected < int(rows.size()) ? selected + 1 : 0;
+    rows.insert(rows.begin() + at, Text(kNewSuggestion));
+    return at;
+}
+
+int cComboPageValues::DeleteRow(std::vector<Text>& rows, int selected) {
+    if (selected < 0 || selected >= int(rows.size()))
+        return -1;
+    rows.erase(rows.begin() + selected);
+    if (rows.empty())
+        return -1;
+    return selected > 0 ? selected - 1 : 0;
+}
+
+cDropDownPageValues cDropDownPageValues::Load(const cPolPartDropDown& part) {
+    cDropDownPageValues values;
+    values.name = part.name;
+    values.required = part.required != 0;
+    values.noSort = part.noSort != 0;
+    values.key = LoadPartKey(part);
+    values.valueName = part.valueName;
+    return values;
+}
+
+void cDropDownPageValues::ApplyTo(cPolPartDropDown& part) const {
+    part.name = name;
+    part.required = required ? 1 : 0;
+    part.noSort = noSort ? 1 : 0;
+    ApplyPartKey(key, part, true);
+    part.valueName = valueName;
+}
+
+cListBoxPageValues cListBoxPageValues::Load(const cPolPartListBox& part) {
+    cListBoxPageValues values;
+    values.name = part.name;
+    values.additive = part.additive != 0;
+    if (part.explicitValue) {
+        values.naming = Naming::Explicit;
+    } else if (part.valuePrefixFlag) {
+        values.naming = Naming::Prefix;
+        values.prefix = part.valuePrefix;
+    }
+    values.key = LoadPartKey(part);
+    return values;
+}
+
+void cListBoxPageValues::ApplyTo(cPolPartListBox& part) const {
+    part.name = name;
+    part.additive = additive ? 1 : 0;
+    if (naming == Naming::Explicit) {
+        part.explicitValue = 1;
+        part.valuePrefixFlag = 0;
+        part.valuePrefix.clear();
+    } else {
+        // "Value name equals value content" is a prefix that is empty.
+        part.explicitValue = 0;
+        part.valuePrefixFlag = 1;
+        part.valuePrefix = naming == Naming::Prefix ? prefix : Text();
+    }
+    ApplyPartKey(key, part, true);
+}
+
+cNumericPageValues cNumericPageValues::Load(const cPolPartNum& part) {
+    cNumericPageValues values;
+    values.name = part.name;
+    values.defaultValue = PairShownWhenSet(part.defaultFlag, part.defaultValue);
+    values.max = PairAlwaysShown(part.maxFlag, part.max);
+    values.min = PairAlwaysShown(part.minFlag, part.min);
+    values.spin = PairAlwaysShown(part.spinFlag, part.spin);
+    values.required = part.required != 0;
+    values.txtConvert = part.txtConvert != 0;
+    values.key = LoadPartKey(part);
+    values.valueName = part.valueName;
+    return values;
+}
+
+void cNumericPageValues::ApplyTo(cPolPartNum& part) const {
+    part.name = name;
+    ApplyPair(defaultValue, part.defaultFlag, part.defaultValue);
+    ApplyPair(max, part.maxFlag, part.max);
+    ApplyPair(min, part.minFlag, part.min);
+    ApplyPair(spin, part.spinFlag, part.spin);
+    part.required = required ? 1 : 0;
+    part.txtConvert = txtConvert ? 1 : 0;
+    ApplyPartKey(key, part, true);
+    part.valueName = valueName;
+}

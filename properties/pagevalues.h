@@ -2,6 +2,7 @@
 
 #include <array>
 #include <optional>
+#include <vector>
 
 #include "model/nodedata.h"
 #include "model/records.h"
@@ -112,3 +113,136 @@ struct cVersionPageValues {
 
 // The question asked before the sheet leaves a node with edits not yet applied.
 Text ApplyQuestionFor(const cData* node);
+
+// ---- Policy part pages ----------------------------------------------------------------
+
+// A check box followed by an edit: "Default value:", "Max. length:", "Max. Value:", ...
+// The edit is read-only while the box is clear; apply stores the box and the edit's text
+// whether or not the box is checked.
+struct cOptionalPairValues {
+    bool checked = false;
+    Text text;
+
+    bool EditReadOnly() const { return !checked; }
+    bool operator==(const cOptionalPairValues&) const = default;
+};
+
+// The "Registry Key" group of a part: the own-key edit shows the effective key and is
+// read-only under "Use default:".
+cKeyGroupValues LoadPartKey(const cPolicyPart& part);
+// Writes the group into part; storeAlways: the own-key edit's text becomes KEYNAME also
+// under "Use default:" (where it shows the inherited key).
+void ApplyPartKey(const cKeyGroupValues& key, cPolicyPart& part, bool storeAlways);
+// The one check of a part page.
+std::optional<Text> ValidatePartKey(const cKeyGroupValues& key);
+
+struct cCheckBoxPageValues {
+    Text name;
+    bool checkedByDefault = false;
+    cKeyGroupValues key;
+    Text valueName;
+    cValueGroupValues valueOn;
+    cValueGroupValues valueOff;
+
+    static cCheckBoxPageValues Load(const cPolPartCheckBox& part);
+    std::optional<Text> Validate() const { return ValidatePartKey(key); }
+    void ApplyTo(cPolPartCheckBox& part) const;
+};
+
+struct cTextPageValues {
+    Text name;
+
+    static cTextPageValues Load(const cPolPartText& part) { return {part.name}; }
+    void ApplyTo(cPolPartText& part) const { part.name = name; }
+};
+
+struct cEditTextPageValues {
+    Text name;
+    cOptionalPairValues defaultValue;
+    cOptionalPairValues maxLength;
+    bool required = false;
+    bool oemConvert = false;
+    bool expandableText = false;
+    cKeyGroupValues key;
+    Text valueName;
+
+    static cEditTextPageValues Load(const cPolPartEditText& part);
+    std::optional<Text> Validate() const { return ValidatePartKey(key); }
+    void ApplyTo(cPolPartEditText& part) const;
+};
+
+struct cComboPageValues {
+    Text name;
+    cOptionalPairValues defaultValue;
+    cOptionalPairValues maxLength;
+    bool required = false;
+    bool oemConvert = false;
+    bool expandableText = false;
+    bool noSort = false;
+    cKeyGroupValues key;
+    Text valueName;
+    std::vector<Text> suggestions;  // the rows, top to bottom
+
+    static constexpr TextView kNewSuggestion = u"<new>";
+
+    static cComboPageValues Load(const cPolPartCombo& part);
+    std::optional<Text> Validate() const { return ValidatePartKey(key); }
+    void ApplyTo(cPolPartCombo& part) const;
+
+    // "Add": a new row directly after row `selected` (at the top for -1); answers its row.
+    static int AddRow(std::vector<Text>& rows, int selected);
+    // "Delete": removes row `selected`; answers the row to select then (the one before, the
+    // first after removing the first, -1 when none is left). Nothing happens without a
+    // selected row.
+    static int DeleteRow(std::vector<Text>& rows, int selected);
+};
+
+struct cDropDownPageValues {
+    Text name;
+    bool required = false;
+    bool noSort = false;
+    cKeyGroupValues key;
+    Text valueName;
+
+    static cDropDownPageValues Load(const cPolPartDropDown& part);
+    std::optional<Text> Validate() const { return ValidatePartKey(key); }
+    // The item list is written by the item list page.
+    void ApplyTo(cPolPartDropDown& part) const;
+};
+
+struct cListBoxPageValues {
+    enum class Naming { ValueContent, Explicit, Prefix };
+
+    Text name;
+    bool additive = false;
+    Naming naming = Naming::ValueContent;
+    Text prefix;
+    cKeyGroupValues key;
+
+    static cListBoxPageValues Load(const cPolPartListBox& part);
+    std::optional<Text> Validate() const { return ValidatePartKey(key); }
+    void ApplyTo(cPolPartListBox& part) const;
+    bool PrefixEnabled() const { return naming == Naming::Prefix; }
+};
+
+struct cNumericPageValues {
+    // What "Max. Value:", "Min. Value:" and "Spin increment:" put into their edits when
+    // they are cleared.
+    static constexpr TextView kMaxReset = u"9999";
+    static constexpr TextView kMinReset = u"0";
+    static constexpr TextView kSpinReset = u"1";
+
+    Text name;
+    cOptionalPairValues defaultValue;
+    cOptionalPairValues max;
+    cOptionalPairValues min;
+    cOptionalPairValues spin;
+    bool required = false;
+    bool txtConvert = false;
+    cKeyGroupValues key;
+    Text valueName;
+
+    static cNumericPageValues Load(const cPolPartNum& part);
+    std::optional<Text> Validate() const { return ValidatePartKey(key); }
+    void ApplyTo(cPolPartNum& part) const;
+};

@@ -202,3 +202,172 @@ public:
     QComboBox* op;
     QLineEdit* number;
 };
+
+// ---- Policy part pages ----------------------------------------------------------------
+
+class QTreeWidget;
+
+// A check box followed by an edit that is read-only while the box is clear. A click that
+// clears the box puts the reset text, if any, into the edit.
+class cPairRow : public QObject {
+    Q_OBJECT
+public:
+    cPairRow(const QString& label, QWidget* parent, const QString& resetText = QString());
+
+    void Set(const cOptionalPairValues& values);
+    cOptionalPairValues Values() const;
+
+    QCheckBox* box;
+    QLineEdit* edit;
+
+signals:
+    void changed();
+
+private:
+    QString m_resetText;
+};
+
+class cPPCheckBox1 : public cPropPage {
+    Q_OBJECT
+public:
+    explicit cPPCheckBox1(QWidget* parent = nullptr);
+    void Fill(cData& node) override;
+    std::optional<Text> Validate() const override;
+    void Apply(cData& node) override;
+    cCheckBoxPageValues Values() const;
+
+    QLineEdit* name;
+    QRadioButton* checkedByDefault;
+    QRadioButton* uncheckedByDefault;
+    cKeyGroup* key;
+    QLineEdit* valueName;
+    cValueGroup* valueOn;
+    cValueGroup* valueOff;
+    QPushButton* actionList;
+
+private:
+    cActionList* m_actionListOn = nullptr;  // Not owned: the part's lists.
+    cActionList* m_actionListOff = nullptr;
+};
+
+class cPPText1 : public cPropPage {
+    Q_OBJECT
+public:
+    explicit cPPText1(QWidget* parent = nullptr);
+    void Fill(cData& node) override;
+    void Apply(cData& node) override;
+
+    QLineEdit* text;
+};
+
+class cPPEditText1 : public cPropPage {
+    Q_OBJECT
+public:
+    explicit cPPEditText1(QWidget* parent = nullptr);
+    void Fill(cData& node) override;
+    std::optional<Text> Validate() const override;
+    void Apply(cData& node) override;
+    cEditTextPageValues Values() const;
+
+    QLineEdit* label;
+    cPairRow* defaultValue;
+    cPairRow* maxLength;
+    QCheckBox* required;
+    QCheckBox* oemConvert;
+    QCheckBox* expandableText;
+    cKeyGroup* key;
+    QLineEdit* valueName;
+};
+
+class cPPCombo1 : public cPropPage {
+    Q_OBJECT
+public:
+    explicit cPPCombo1(QWidget* parent = nullptr);
+    void Fill(cData& node) override;
+    std::optional<Text> Validate() const override;
+    void Apply(cData& node) override;
+    cComboPageValues Values() const;
+
+    // "Add" and "Delete" of the suggestions group.
+    void AddSuggestion();
+    void DeleteSuggestion();
+    int SelectedSuggestion() const;
+
+    QLineEdit* label;
+    cPairRow* defaultValue;
+    cPairRow* maxLength;
+    QCheckBox* required;
+    QCheckBox* oemConvert;
+    QCheckBox* expandableText;
+    cKeyGroup* key;
+    QLineEdit* valueName;
+    QPushButton* add;
+    QPushButton* remove;
+    QTreeWidget* suggestions;
+    QCheckBox* noSort;
+
+private:
+    void SetRows(const std::vector<Text>& rows, int selected);
+    std::vector<Text> Rows() const;
+};
+
+// The drop-down list's first page. The item list is edited on the part's second page,
+// which this page fills and applies together with its own fields.
+class cPPDro1 : public cPropPage {
+    Q_OBJECT
+public:
+    // itemList: the item list page, or none while the sheet has none.
+    explicit cPPDro1(cPropPage* itemList, QWidget* parent = nullptr);
+    void Fill(cData& node) override;
+    std::optional<Text> Validate() const override;
+    // Writes this page, then the item list page, into the part.
+    void Apply(cData& node) override;
+    cDropDownPageValues Values() const;
+
+    QLineEdit* name;
+    QCheckBox* required;
+    QCheckBox* noSort;
+    cKeyGroup* key;
+    QLineEdit* valueName;
+
+private:
+    cPropPage* m_itemList;  // Not owned: the sheet's item list page.
+};
+
+class cPPListBox1 : public cPropPage {
+    Q_OBJECT
+public:
+    explicit cPPListBox1(QWidget* parent = nullptr);
+    void Fill(cData& node) override;
+    std::optional<Text> Validate() const override;
+    void Apply(cData& node) override;
+    cListBoxPageValues Values() const;
+
+    QLineEdit* name;
+    QCheckBox* additive;
+    QRadioButton* valueContent;
+    QRadioButton* explicitName;
+    QRadioButton* prefixed;
+    QLineEdit* prefix;
+    cKeyGroup* key;
+};
+
+class cPPNum1 : public cPropPage {
+    Q_OBJECT
+public:
+    explicit cPPNum1(QWidget* parent = nullptr);
+    void Fill(cData& node) override;
+    std::optional<Text> Validate() const override;
+    void Apply(cData& node) override;
+    cNumericPageValues Values() const;
+
+    QLineEdit* label;
+    cPairRow* defaultValue;
+    cPairRow* max;
+    cPairRow* min;
+    cPairRow* spin;
+    QCheckBox* required;
+    QCheckBox* txtConvert;
+    cKeyGroup* key;
+    QLineEdit* valueName;
+};

@@ -13,6 +13,7 @@
 #include "app/pelwinapp.h"
 #include "model/partkinds.h"
 #include "properties/applystep.h"
+#include "properties/itemlistpage.h"
 #include "properties/pagevalues.h"
 #include "properties/proppages.h"
 
@@ -47,8 +48,21 @@ cPropSheet::cPropSheet(QWidget* owner) : QWidget(owner, Qt::Tool) {
     m_category = new cPPCategory1(this);
     m_policy2 = new cPPPolicy2(this);
     m_policy1 = new cPPPolicy1(m_policy2, this);
-    for (cPropPage* page : std::initializer_list<cPropPage*>{m_null, m_version, m_class, m_category,
-                                                             m_policy1, m_policy2})
+    m_checkBox = new cPPCheckBox1(this);
+    m_text = new cPPText1(this);
+    m_editText = new cPPEditText1(this);
+    m_combo = new cPPCombo1(this);
+    m_numeric = new cPPNum1(this);
+    // The item list page is made before the drop-down list page, which hands it the part's
+    // item list on fill and runs its apply.
+    m_itemList = new cPPDro2(this);
+    m_dropDown = new cPPDro1(m_itemList, this);
+    m_listBox = new cPPListBox1(this);
+    m_all = {m_null, m_version,  m_class, m_category, m_policy1,  m_policy2, m_checkBox,
+             m_text, m_editText, m_combo, m_numeric,  m_dropDown, m_listBox};
+    if (m_itemList)
+        m_all.push_back(m_itemList);
+    for (cPropPage* page : m_all)
         page->hide();
 
     // "Keep on top" sits above the tabs, "Apply now" below them at the left edge.
@@ -100,11 +114,6 @@ void cPropSheet::RemovePages() {
     }
 }
 
-template <typename Kind>
-void cPropSheet::AddPartPages(const Kind&) {
-    AddPage(m_null);
-}
-
 void cPropSheet::ShowPagesOf(cData* node) {
     QString title = QStringLiteral("Properties");
     switch (node ? node->kind : 0) {
@@ -125,11 +134,36 @@ void cPropSheet::ShowPagesOf(cData* node) {
             AddPage(m_version);
             title = QStringLiteral("Version");
             break;
-        default:
-            if (cObjPolPart* part = node ? node->GetPartObject() : nullptr)
-                VisitPart(*part, [&](const auto& kind) { AddPartPages(kind); });
-            else
+        case kKindPart: {
+            cObjPolPart* part = node->GetPartObject();
+            cPropPage* page = part ? PartPage(*part) : nullptr;
+            if (!page) {
+                // A part of a kind without pages shows that there is nothing to edit.
                 AddPage(m_null);
+                break;
+            }
+            AddPage(page);
+            if (page == m_dropDown && m_itemList)
+                AddPage(m_itemList);
+            title = QStringLiteral("\"%1\" Policy Part Properties").arg([page, this] {
+                if (page == m_checkBox)
+                    return QStringLiteral("Checkbox");
+                if (page == m_text)
+                    return QStringLiteral("Text");
+                if (page == m_editText)
+                    return QStringLiteral("Edit text");
+                if (page == m_combo)
+                    return QStringLiteral("Combo box");
+                if (page == m_numeric)
+                    return QStringLiteral("Numeric");
+                if (page == m_dropDown)
+                    return QStringLiteral("Dropdown list");
+                return QStringLiteral("ListBox");
+            }());
+            break;
+        }
+        default:
+            AddPage(m_null);
             break;
     }
     m_tabs->setCurrentIndex(0);
@@ -140,7 +174,21 @@ void cPropSheet::ShowPagesOf(cData* node) {
 
 void cPropSheet::FillPages(cData& node) {
     for (cPropPage* page : m_shown)
-        page->Fill(node);
+        if (page != m_itemList)  // the drop-down list page fills it
+            page->Fill(node);
+}
+
+cPropPage* cPropSheet::PartPage(cObjPolPart& part) const {
+    return VisitPart(part,
+                     cOverloaded{
+                         [this](const cObjPolPartCheckBox&) -> cPropPage* { return m_checkBox; },
+                         [this](const cObjPolPartCombo&) -> cPropPage* { return m_combo; },
+                         [this](const cObjPolPartDropDown&) -> cPropPage* { return m_dropDown; },
+                         [this](const cObjPolPartEditText&) -> cPropPage* { return m_editText; },
+                         [this](const cObjPolPartListBox&) -> cPropPage* { return m_listBox; },
+                         [this](const cObjPolPartNum&) -> cPropPage* { return m_numeric; },
+                         [this](const cObjPolPartText&) -> cPropPage* { return m_text; },
+                     });
 }
 
 int cPropSheet::SetObject(cData* node) {
@@ -193,7 +241,9 @@ cAnswer cPropSheet::AskApply() {
 
 std::optional<Text> cPropSheet::Validate() const {
     // The first page of the node in this order checks; the others have no rules.
-    for (cPropPage* page : std::initializer_list<cPropPage*>{m_version, m_category, m_policy1})
+    for (cPropPage* page : std::initializer_list<cPropPage*>{
+             m_version, m_category, m_policy1, m_checkBox, m_text, m_editText, m_combo, m_numeric,
+             m_dropDown, m_itemList, m_listBox})
         if (std::find(m_shown.begin(), m_shown.end(), page) != m_shown.end())
             return page->Validate();
     return std::nullopt;
@@ -211,7 +261,7 @@ void cPropSheet::Apply() {
     if (!m_current)
         return;
     std::unique_ptr<cApplyPropertiesStep> step;
-    if (cNodeDataSnapshot::Supports(*m_current) && m_current->treeView)
+    if (cNodeDataSnapshot::Supports(*m_current) && TreeOf(*m_current))
         step = std::make_unique<cApplyPropertiesStep>(*m_current);
     switch (m_current->kind) {
         case kKindCategory:
@@ -223,12 +273,17 @@ void cPropSheet::Apply() {
         case kKindVersion:
             m_version->Apply(*m_current);
             break;
+        case kKindPart:
+            if (cObjPolPart* part = m_current->GetPartObject())
+                PartPage(*part)->Apply(*m_current);
+            break;
         default:
             break;
     }
     ClearModified();
     m_current->UpdateDisplay();
-    m_current->MarkModified(1);
+    // A part is not in the tree itself: its policy marks the template.
+    MarkTemplateModified(*m_current);
     if (step) {
         step->Finish(*m_current);
         if (m_stepSink)
@@ -255,16 +310,14 @@ void cPropSheet::NodeChanged(cData* node) {
 }
 
 bool cPropSheet::AnyPageModified() const {
-    for (cPropPage* page : std::initializer_list<cPropPage*>{m_null, m_version, m_class, m_category,
-                                                             m_policy1, m_policy2})
+    for (cPropPage* page : m_all)
         if (page->IsModified())
             return true;
     return false;
 }
 
 void cPropSheet::ClearModified() {
-    for (cPropPage* page : std::initializer_list<cPropPage*>{m_null, m_version, m_class, m_category,
-                                                             m_policy1, m_policy2})
+    for (cPropPage* page : m_all)
         page->SetModified(false);
 }
 

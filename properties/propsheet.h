@@ -16,6 +16,13 @@ class cPPCategory1;
 class cPPPolicy1;
 class cPPPolicy2;
 class cPPVersion;
+class cPPCheckBox1;
+class cPPText1;
+class cPPEditText1;
+class cPPCombo1;
+class cPPNum1;
+class cPPDro1;
+class cPPListBox1;
 class QCheckBox;
 class QPushButton;
 class QTabWidget;
@@ -67,6 +74,13 @@ public:
     cPPPolicy1* PolicyPage() const { return m_policy1; }
     cPPPolicy2* PolicySecondPage() const { return m_policy2; }
     cPPVersion* VersionPage() const { return m_version; }
+    cPPCheckBox1* CheckBoxPage() const { return m_checkBox; }
+    cPPText1* TextPage() const { return m_text; }
+    cPPEditText1* EditTextPage() const { return m_editText; }
+    cPPCombo1* ComboPage() const { return m_combo; }
+    cPPNum1* NumericPage() const { return m_numeric; }
+    cPPDro1* DropDownPage() const { return m_dropDown; }
+    cPPListBox1* ListBoxPage() const { return m_listBox; }
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -76,10 +90,8 @@ private:
     void AddPage(cPropPage* page);
     void FillPages(cData& node);
     void ShowPagesOf(cData* node);
-    // The pages of a part, chosen by its kind. A kind's own pages go in an overload for its
-    // class; until then every kind shows that there is nothing to edit.
-    template <typename Kind>
-    void AddPartPages(const Kind& part);
+    // The first page of a part, chosen by its kind.
+    cPropPage* PartPage(cObjPolPart& part) const;
 
     cData* m_current = nullptr;  // Not owned.
     QCheckBox* m_keepOnTop;
@@ -91,6 +103,16 @@ private:
     cPPCategory1* m_category;
     cPPPolicy2* m_policy2;
     cPPPolicy1* m_policy1;
+    cPPCheckBox1* m_checkBox;
+    cPPText1* m_text;
+    cPPEditText1* m_editText;
+    cPPCombo1* m_combo;
+    cPPNum1* m_numeric;
+    // The drop-down list's second page ("Item list"), filled and applied by its first page.
+    cPropPage* m_itemList = nullptr;
+    cPPDro1* m_dropDown;
+    cPPListBox1* m_listBox;
+    std::vector<cPropPage*> m_all;  // every page, in creation order
     std::vector<cPropPage*> m_shown;
     bool m_firstShow = false;
     StepSink m_stepSink;

@@ -6,6 +6,8 @@
 #include "properties/applystep.h"
 #include "properties/pagevalues.h"
 #include "tests/model/fakes.h"
+#include "tests/writer/writertest.h"
+#include "writer/templatewriter.h"
 
 namespace {
 
@@ -247,6 +249,184 @@ TEST(ApplyQuestion, NamesTheNodeKind) {
     cObjVersion version;
     EXPECT_EQ(ApplyQuestionFor(&version), u"Apply changes to the current Version object?");
     EXPECT_EQ(ApplyQuestionFor(nullptr), u"Apply changes to the current object?");
+}
+
+// ---- Policy part pages ----------------------------------------------------------------
+
+// A policy under a keyed category with one part of kind T.
+template <typename T>
+struct PartFixture {
+    cTestDoc doc;
+    cTreeItem* policyItem;
+    T* part;
+
+    PartFixture() {
+        cTreeItem* cls = doc.Class(nullptr, u"MACHINE");
+        cTreeItem* category = doc.Category(cls, u"Cat");
+        cTestDoc::Node<cObjCategory>(category).keyName = u"Software\\Cat";
+        cTestDoc::Node<cObjCategory>(category).useDefaultKey = 0;
+        policyItem = doc.Policy(category, u"Pol");
+        part = &cTestDoc::AddPart<T>(policyItem, u"Part");
+    }
+    Text Written() {
+        Text out;
+        EXPECT_TRUE(SaveTemplate(doc.doc.Tree(), doc.doc.Strings(), out));
+        return out;
+    }
+};
+
+TEST(PartPages, OwnKeyIsStoredAlwaysExceptOnTheCheckBoxPage) {
+    // Under "Use default:" the own-key edit shows the inherited key; all pages but the
+    // check box page store it as KEYNAME.
+    PartFixture<cObjPolPartEditText> edit;
+    cEditTextPageValues editValues = cEditTextPageValues::Load(*edit.part);
+    EXPECT_TRUE(editValues.key.useDefault);
+    EXPECT_EQ(editValues.key.ownKey, u"Software\\Cat");
+    EXPECT_TRUE(editValues.key.defaultEnabled);
+    editValues.ApplyTo(*edit.part);
+    EXPECT_EQ(edit.part->keyName, u"Software\\Cat");
+    EXPECT_EQ(edit.part->useDefaultKey, 1);
+
+    PartFixture<cObjPolPartCheckBox> box;
+    cCheckBoxPageValues boxValues = cCheckBoxPageValues::Load(*box.part);
+    boxValues.ApplyTo(*box.part);
+    EXPECT_EQ(box.part->keyName, u"");
+    boxValues.key.useDefault = false;
+    boxValues.key.ownKey = u"Own";
+    boxValues.ApplyTo(*box.part);
+    EXPECT_EQ(box.part->keyName, u"Own");
+    EXPECT_EQ(box.part->useDefaultKey, 0);
+
+    // "Use key:" with an empty key is refused with the part pages' text.
+    boxValues.key.ownKey.clear();
+    EXPECT_EQ(boxValues.Validate(),
+              Text(u"Unable to apply changes in current PolicyPart. The keyname must not be "
+                   u"empty."));
+    boxValues.key.useDefault = true;
+    EXPECT_FALSE(boxValues.Validate());
+}
+
+TEST(PartPages, CheckBoxWritesDefaultAndValueRecordsUnderItsValueName) {
+    PartFixture<cObjPolPartCheckBox> f;
+    f.part->valueOn = cDescVal{u"Old", u"x", 0, 0};
+    cCheckBoxPageValues values = cCheckBoxPageValues::Load(*f.part);
+    EXPECT_FALSE(values.checkedByDefault);
+    EXPECT_EQ(values.valueOn.choice, cValueGroupValues::Choice::Explicit);
+    values.checkedByDefault = true;
+    values.valueName = u"Val";
+    values.valueOff.choice = cValueGroupValues::Choice::Delete;
+    values.ApplyTo(*f.part);
+    EXPECT_EQ(f.part->defChecked, 1);
+    EXPECT_EQ(f.part->valueName, u"Val");
+    EXPECT_EQ(f.part->valueOn, (cDescVal{u"Val", u"x", 0, 0}));
+    EXPECT_EQ(f.part->valueOff, (cDescVal{u"Val", u"", 0, 1}));
+}
+
+TEST(PartPages, OptionalPairsShowTheirTextByPageAndStoreItWhateverTheBox) {
+    PartFixture<cObjPolPartEditText> edit;
+    edit.part->defaultText = u"kept only while set";
+    cEditTextPageValues values = cEditTextPageValues::Load(*edit.part);
+    EXPECT_FALSE(values.defaultValue.checked);
+    EXPECT_EQ(values.defaultValue.text, u"");
+    EXPECT_TRUE(values.defaultValue.EditReadOnly());
+    values.ApplyTo(*edit.part);
+    EXPECT_EQ(edit.part->defaultFlag, 0);
+    EXPECT_EQ(edit.part->defaultText, u"");
+
+    PartFixture<cObjPolPartNum> num;
+    num.part->defaultValue = u"5";
+    num.part->max = u"50";
+    cNumericPageValues numeric = cNumericPageValues::Load(*num.part);
+    EXPECT_EQ(numeric.defaultValue.text, u"");  // shown only with its flag
+    EXPECT_EQ(numeric.max.text, u"50");         // shown whether or not the flag is set
+    EXPECT_EQ(numeric.min.text, u"0");
+    EXPECT_EQ(numeric.spin.text, u"1");
+    numeric.max = {false, Text(cNumericPageValues::kMaxReset)};
+    numeric.min = {true, u"-3"};
+    numeric.ApplyTo(*num.part);
+    EXPECT_EQ(num.part->maxFlag, 0);
+    EXPECT_EQ(num.part->max, u"9999");
+    EXPECT_EQ(num.part->minFlag, 1);
+    EXPECT_EQ(num.part->min, u"-3");
+}
+
+TEST(PartPages, ListBoxNamingChoosesFlagsAndPrefix) {
+    PartFixture<cObjPolPartListBox> f;
+    cListBoxPageValues values = cListBoxPageValues::Load(*f.part);
+    EXPECT_EQ(values.naming, cListBoxPageValues::Naming::ValueContent);
+    EXPECT_FALSE(values.PrefixEnabled());
+
+    values.naming = cListBoxPageValues::Naming::Prefix;
+    values.prefix = u"pre_";
+    values.ApplyTo(*f.part);
+    EXPECT_EQ(f.part->explicitValue, 0);
+    EXPECT_EQ(f.part->valuePrefixFlag, 1);
+    EXPECT_EQ(f.part->valuePrefix, u"pre_");
+    EXPECT_EQ(cListBoxPageValues::Load(*f.part).naming, cListBoxPageValues::Naming::Prefix);
+
+    values.naming = cListBoxPageValues::Naming::ValueContent;
+    values.ApplyTo(*f.part);
+    EXPECT_EQ(f.part->valuePrefixFlag, 1);
+    EXPECT_EQ(f.part->valuePrefix, u"");
+
+    values.naming = cListBoxPageValues::Naming::Explicit;
+    values.prefix = u"ignored";
+    values.ApplyTo(*f.part);
+    EXPECT_EQ(f.part->explicitValue, 1);
+    EXPECT_EQ(f.part->valuePrefixFlag, 0);
+    EXPECT_EQ(f.part->valuePrefix, u"");
+    EXPECT_EQ(cListBoxPageValues::Load(*f.part).naming, cListBoxPageValues::Naming::Explicit);
+}
+
+TEST(PartPages, SuggestionRowsAddDeleteAndApplyInOrder) {
+    std::vector<Text> rows;
+    EXPECT_EQ(cComboPageValues::DeleteRow(rows, -1), -1);
+    EXPECT_EQ(cComboPageValues::AddRow(rows, -1), 0);
+    rows = {u"a", u"b", u"c"};
+    EXPECT_EQ(cComboPageValues::AddRow(rows, -1), 0);  // no selection: at the top
+    EXPECT_EQ(cComboPageValues::AddRow(rows, 3), 4);   // after the last row
+    EXPECT_EQ(rows, (std::vector<Text>{u"<new>", u"a", u"b", u"c", u"<new>"}));
+    EXPECT_EQ(cComboPageValues::DeleteRow(rows, 0), 0);  // the first: select the new first
+    EXPECT_EQ(cComboPageValues::DeleteRow(rows, 2), 1);  // else the one before
+    EXPECT_EQ(rows, (std::vector<Text>{u"a", u"b", u"<new>"}));
+
+    PartFixture<cObjPolPartCombo> f;
+    f.part->suggestions = {{u"only"}};
+    cComboPageValues values = cComboPageValues::Load(*f.part);
+    EXPECT_EQ(cComboPageValues::DeleteRow(values.suggestions, 0), -1);
+    values.ApplyTo(*f.part);
+    EXPECT_TRUE(f.part->suggestions.empty());
+    values.suggestions = {Text(2000, u'x'), u"second"};
+    values.ApplyTo(*f.part);
+    ASSERT_EQ(f.part->suggestions.size(), 2u);
+    EXPECT_EQ(f.part->suggestions[0].text.size(), 2000u);
+    EXPECT_EQ(f.part->suggestions[1].text, u"second");
+}
+
+TEST(ApplyStep, UndoingAPartApplyGivesTheWrittenBytesBack) {
+    PartFixture<cObjPolPartDropDown> f;
+    auto& policy = cTestDoc::Node<cObjPolicy>(f.policyItem);
+    policy.InsertPartAfter(nullptr, std::make_unique<cObjPolPartText>(&policy));
+    f.part->itemList = {cItemList(u"One", cDescVal{u"", u"1", 1, 0})};
+    Text before = f.Written();
+
+    cApplyPropertiesStep step(*f.part);
+    EXPECT_EQ(step.Name(), u"Apply properties of Part");
+    cDropDownPageValues values = cDropDownPageValues::Load(*f.part);
+    values.name = u"Renamed";
+    values.noSort = true;
+    values.ApplyTo(*f.part);
+    f.part->itemList.clear();
+    step.Finish(*f.part);
+    Text after = f.Written();
+    ASSERT_NE(after, before);
+    f.doc.doc.SetModifiedFlag(0);
+
+    step.Undo();
+    EXPECT_EQ(f.Written(), before);
+    EXPECT_TRUE(f.doc.doc.IsModified());  // through the part's policy
+    step.Redo();
+    EXPECT_EQ(f.Written(), after);
 }
 
 }  // namespace

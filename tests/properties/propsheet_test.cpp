@@ -13,6 +13,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTreeWidget>
 
 #include "app/childframe.h"
 #include "app/document.h"
@@ -364,6 +365,192 @@ TEST_F(SheetTest, HoldVisibleChecksKeepOnTopOnlyForTheEditor) {
     sheet.HoldVisible();
     sheet.HoldVisible();
     EXPECT_TRUE(sheet.KeepOnTop()->isChecked());
+}
+
+// ---- Policy part pages ----
+
+// Policy B with one part of each kind, handed to the sheet as the preview does.
+class PartSheetTest : public SheetTest {
+protected:
+    cObjPolPart* Add(const char16_t* keyword) {
+        auto& policy = Node<cObjPolicy>(policyB);
+        return policy.AppendPart(CreatePartFromKeyword(keyword, &policy, false));
+    }
+    template <typename T>
+    T& Show(const char16_t* keyword) {
+        cObjPolPart* part = Add(keyword);
+        EXPECT_EQ(sheet.SetObject(part), kSheetShown);
+        return dynamic_cast<T&>(*part);
+    }
+    std::vector<std::unique_ptr<cApplyPropertiesStep>> steps;
+    void SetUp() override {
+        SheetTest::SetUp();
+        sheet.SetStepSink([this](std::unique_ptr<cApplyPropertiesStep> step) {
+            steps.push_back(std::move(step));
+        });
+    }
+};
+
+TEST_F(PartSheetTest, EachKindGetsItsPageAndTitle) {
+    const std::pair<const char16_t*, const char*> kinds[] = {
+        {u"CHECKBOX", "\"Checkbox\" Policy Part Properties"},
+        {u"TEXT", "\"Text\" Policy Part Properties"},
+        {u"EDITTEXT", "\"Edit text\" Policy Part Properties"},
+        {u"COMBOBOX", "\"Combo box\" Policy Part Properties"},
+        {u"NUMERIC", "\"Numeric\" Policy Part Properties"},
+        {u"DROPDOWNLIST", "\"Dropdown list\" Policy Part Properties"},
+        {u"LISTBOX", "\"ListBox\" Policy Part Properties"},
+    };
+    std::vector<cPropPage*> pages;
+    for (auto [keyword, title] : kinds) {
+        Show<cObjPolPart>(keyword);
+        EXPECT_EQ(sheet.windowTitle(), title);
+        EXPECT_EQ(Captions().front(), "General");
+        pages.push_back(sheet.Pages().front());
+    }
+    EXPECT_EQ(pages,
+              (std::vector<cPropPage*>{sheet.CheckBoxPage(), sheet.TextPage(), sheet.EditTextPage(),
+                                       sheet.ComboPage(), sheet.NumericPage(), sheet.DropDownPage(),
+                                       sheet.ListBoxPage()}));
+    // The two sort boxes differ by a blank.
+    EXPECT_EQ(sheet.ComboPage()->noSort->text(), "Do Not Sort ");
+    EXPECT_EQ(sheet.DropDownPage()->noSort->text(), "Do Not Sort");
+
+    // A click on a part's panel in the preview hands it to the sheet.
+    ASSERT_TRUE(view->Select(policyA));
+    auto* box = pane->Canvas()->findChild<QCheckBox*>(QStringLiteral("check"));
+    ASSERT_NE(box, nullptr);
+    QTest::mouseClick(box, Qt::LeftButton);
+    EXPECT_EQ(sheet.CurrentNode(), Node<cObjPolicy>(policyA).Parts()[0].get());
+    EXPECT_EQ(sheet.windowTitle(), "\"Checkbox\" Policy Part Properties");
+}
+
+TEST_F(PartSheetTest, CheckBoxApplyMarksTheTemplateAndUndoes) {
+    auto& part = Show<cObjPolPartCheckBox>(u"CHECKBOX");
+    cPPCheckBox1* page = sheet.CheckBoxPage();
+    // A default value leaves its edit read-only but enabled, "Numeric" usable, until a
+    // radio button is clicked.
+    EXPECT_TRUE(page->valueOn->text->isEnabled());
+    EXPECT_TRUE(page->valueOn->text->isReadOnly());
+    EXPECT_TRUE(page->valueOn->numeric->isEnabled());
+    page->valueOn->deleteValue->click();
+    EXPECT_FALSE(page->valueOn->numeric->isEnabled());
+    page->valueOff->explicitValue->click();
+    EXPECT_FALSE(page->valueOff->text->isReadOnly());
+    Type(page->valueOff->text, "7");
+    // Under "Use default:" the own key is read-only, not disabled.
+    EXPECT_TRUE(page->key->ownKey->isEnabled());
+    EXPECT_TRUE(page->key->ownKey->isReadOnly());
+    page->checkedByDefault->click();
+    EXPECT_FALSE(page->uncheckedByDefault->isChecked());
+    Type(page->valueName, "Val");
+
+    sheet.ApplyButton()->click();
+    EXPECT_EQ(part.defChecked, 1);
+    EXPECT_EQ(part.valueOn, (cDescVal{u"Val", u"", 0, 1}));
+    EXPECT_EQ(part.valueOff, (cDescVal{u"Val", u"7", 0, 0}));
+    EXPECT_EQ(part.keyName, u"");
+    EXPECT_TRUE(doc.IsModified());
+    ASSERT_EQ(steps.size(), 1u);
+    EXPECT_EQ(steps[0]->Name(), u"Apply properties of <new>");
+
+    steps[0]->Undo();
+    EXPECT_EQ(part.defChecked, 0);
+    EXPECT_FALSE(part.valueOn);
+    EXPECT_TRUE(page->uncheckedByDefault->isChecked());  // the sheet refilled
+    steps[0]->Redo();
+    EXPECT_EQ(part.valueOff, (cDescVal{u"Val", u"7", 0, 0}));
+}
+
+TEST_F(PartSheetTest, PairsResetTheirTextsAndMaxLengthTakesDigits) {
+    auto& num = Show<cObjPolPartNum>(u"NUMERIC");
+    cPPNum1* page = sheet.NumericPage();
+    EXPECT_TRUE(page->max->edit->isReadOnly());
+    page->max->box->click();
+    EXPECT_FALSE(page->max->edit->isReadOnly());
+    Type(page->max->edit, "50");
+    page->max->box->click();  // cleared again: back to 9999
+    EXPECT_EQ(page->max->edit->text(), "9999");
+    page->min->box->click();
+    Type(page->min->edit, "5");
+    page->spin->box->click();
+    page->spin->box->click();
+    EXPECT_EQ(page->spin->edit->text(), "1");
+    page->defaultValue->box->click();
+    Type(page->defaultValue->edit, "8");
+    page->defaultValue->box->click();  // no reset text
+    EXPECT_EQ(page->defaultValue->edit->text(), "8");
+    sheet.ApplyButton()->click();
+    EXPECT_EQ(num.maxFlag, 0);
+    EXPECT_EQ(num.max, u"9999");
+    EXPECT_EQ(num.minFlag, 1);
+    EXPECT_EQ(num.min, u"5");
+    EXPECT_EQ(num.defaultFlag, 0);
+    EXPECT_EQ(num.defaultValue, u"8");
+
+    Show<cObjPolPartEditText>(u"EDITTEXT");
+    cPPEditText1* edit = sheet.EditTextPage();
+    edit->maxLength->box->click();
+    QTest::keyClicks(edit->maxLength->edit, "12a3");
+    EXPECT_EQ(edit->maxLength->edit->text(), "123");
+}
+
+TEST_F(PartSheetTest, SuggestionsAreEditedInPlaceAndTakenWhole) {
+    auto& combo = Show<cObjPolPartCombo>(u"COMBOBOX");
+    cPPCombo1* page = sheet.ComboPage();
+    QTreeWidget* list = page->suggestions;
+    EXPECT_TRUE(list->isHeaderHidden());
+    EXPECT_EQ(list->headerItem()->text(0), "Suggestions");
+
+    page->add->click();  // nothing selected: at the top
+    ASSERT_EQ(list->topLevelItemCount(), 1);
+    EXPECT_EQ(list->topLevelItem(0)->text(0), "<new>");
+    EXPECT_EQ(page->SelectedSuggestion(), 0);
+    EXPECT_TRUE(page->IsModified());
+    list->closePersistentEditor(list->topLevelItem(0));
+    page->add->click();  // after the selected row
+    page->SetModified(false);
+    const QString longText(600, QLatin1Char('s'));
+    list->topLevelItem(1)->setText(0, longText);  // what an in-place edit ends with
+    EXPECT_TRUE(page->IsModified());
+
+    sheet.ApplyButton()->click();
+    ASSERT_EQ(combo.suggestions.size(), 2u);
+    EXPECT_EQ(combo.suggestions[0].text, u"<new>");
+    EXPECT_EQ(combo.suggestions[1].text.size(), 600u);
+
+    list->setCurrentItem(list->topLevelItem(0));
+    page->remove->click();
+    EXPECT_EQ(page->SelectedSuggestion(), 0);
+    page->remove->click();
+    EXPECT_EQ(list->topLevelItemCount(), 0);
+    page->remove->click();  // nothing selected: nothing happens
+    sheet.ApplyButton()->click();
+    EXPECT_TRUE(combo.suggestions.empty());
+}
+
+TEST_F(PartSheetTest, ListBoxRadiosDriveThePrefixAndDropDownStoresNoSort) {
+    auto& box = Show<cObjPolPartListBox>(u"LISTBOX");
+    cPPListBox1* page = sheet.ListBoxPage();
+    EXPECT_TRUE(page->valueContent->isChecked());
+    EXPECT_FALSE(page->prefix->isEnabled());
+    page->prefixed->click();
+    EXPECT_TRUE(page->prefix->isEnabled());
+    EXPECT_FALSE(page->valueContent->isChecked());
+    Type(page->prefix, "p_");
+    sheet.ApplyButton()->click();
+    EXPECT_EQ(box.valuePrefixFlag, 1);
+    EXPECT_EQ(box.valuePrefix, u"p_");
+    EXPECT_EQ(box.explicitValue, 0);
+    page->explicitName->click();
+    EXPECT_FALSE(page->prefix->isEnabled());
+
+    prompts.answers = {cAnswer::No};  // the list box edit is dropped
+    auto& list = Show<cObjPolPartDropDown>(u"DROPDOWNLIST");
+    sheet.DropDownPage()->noSort->click();
+    sheet.ApplyButton()->click();
+    EXPECT_EQ(list.noSort, 1);
+    EXPECT_EQ(box.explicitValue, 0);
 }
 
 }  // namespace
