@@ -229,6 +229,8 @@ cCheckBoxPageValues cCheckBoxPageValues::Load(const cPolPartCheckBox& part) {
     values.valueName = part.valueName;
     values.valueOn = cValueGroupValues::Load(part.valueOn);
     values.valueOff = cValueGroupValues::Load(part.valueOff);
+    values.actionListOn = part.actionListOn;
+    values.actionListOff = part.actionListOff;
     return values;
 }
 
@@ -239,6 +241,8 @@ void cCheckBoxPageValues::ApplyTo(cPolPartCheckBox& part) const {
     part.valueName = valueName;
     valueOn.ApplyTo(part.valueOn, valueName);
     valueOff.ApplyTo(part.valueOff, valueName);
+    part.actionListOn = actionListOn;
+    part.actionListOff = actionListOff;
 }
 
 cEditTextPageValues cEditTextPageValues::Load(const cPolPartEditText& part) {

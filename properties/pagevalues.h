@@ -143,6 +143,8 @@ struct cCheckBoxPageValues {
     Text valueName;
     cValueGroupValues valueOn;
     cValueGroupValues valueOff;
+    cActionList actionListOn;
+    cActionList actionListOff;
 
     static cCheckBoxPageValues Load(const cPolPartCheckBox& part);
     std::optional<Text> Validate() const { return ValidatePartKey(key); }

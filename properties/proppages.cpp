@@ -612,8 +612,10 @@ cPPCheckBox1::cPPCheckBox1(QWidget* parent) : cPropPage(QStringLiteral("General"
     MarkOnEdit(this, valueName);
     connect(valueOn, &cValueGroup::changed, this, changed);
     connect(valueOff, &cValueGroup::changed, this, changed);
-    // "Action list" opens the action list editor on m_actionListOn / m_actionListOff,
-    // which it edits in place; it leaves the modified flag alone.
+    connect(actionList, &QPushButton::clicked, this, [this] {
+        if (EditActionLists(this, m_actionListOn, &m_actionListOff))
+            MarkChanged();
+    });
 }
 
 void cPPCheckBox1::Fill(cData& node) {
@@ -636,8 +638,8 @@ void cPPCheckBox1::Fill(cData& node) {
             group->numeric->setEnabled(true);
         }
     }
-    m_actionListOn = &part->actionListOn;
-    m_actionListOff = &part->actionListOff;
+    m_actionListOn = values.actionListOn;
+    m_actionListOff = values.actionListOff;
 }
 
 cCheckBoxPageValues cPPCheckBox1::Values() const {
@@ -648,6 +650,8 @@ cCheckBoxPageValues cPPCheckBox1::Values() const {
     values.valueName = FromQ(valueName->text());
     values.valueOn = valueOn->Values();
     values.valueOff = valueOff->Values();
+    values.actionListOn = m_actionListOn;
+    values.actionListOff = m_actionListOff;
     return values;
 }
 

@@ -246,8 +246,9 @@ public:
     QPushButton* actionList;
 
 private:
-    cActionList* m_actionListOn = nullptr;  // Not owned: the part's lists.
-    cActionList* m_actionListOff = nullptr;
+    // The part's lists as the action list editor left them; they reach the part on apply.
+    cActionList m_actionListOn;
+    cActionList m_actionListOff;
 };
 
 class cPPText1 : public cPropPage {

@@ -230,6 +230,31 @@ TEST_F(PolicyActionListTest, CancelChangesNothing) {
     EXPECT_EQ(node->actionListOn, (cActionList{{u"K", {Entry(u"on", u"1", 1)}}}));
 }
 
+TEST_F(PolicyActionListTest, CheckBoxListsReachThePartWithTheApply) {
+    auto box = std::make_unique<cObjPolPartCheckBox>(node);
+    box->name = u"Box";
+    box->actionListOn = {{u"K", {Entry(u"on", u"1", 1)}}};
+    cObjPolPart* part = node->InsertPart(0, std::move(box));
+    auto* checkBox = static_cast<cObjPolPartCheckBox*>(part);
+    sheet.SetObject(part);
+    OnNextModal([](QWidget* modal) {
+        auto* dialog = qobject_cast<cPropActList*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_TRUE(dialog->Page()->Table().TwoLists());
+        QTest::mouseClick(dialog->Page()->newButton, Qt::LeftButton);
+        Type(dialog->Page()->keyName, "K2");
+        QTest::mouseClick(dialog->Page()->valueOn->explicitValue, Qt::LeftButton);
+        Type(dialog->Page()->valueOn->text, "v");
+        dialog->accept();
+    });
+    sheet.CheckBoxPage()->actionList->click();
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_TRUE(sheet.CheckBoxPage()->IsModified());
+    EXPECT_EQ(checkBox->actionListOn.size(), 1u);
+    sheet.ApplyNow();
+    EXPECT_EQ(checkBox->actionListOn.size(), 2u);
+}
+
 namespace {
 
 cItemList Item(Text name, Text value, int numeric = 0) {
