@@ -29,6 +29,15 @@ Text FromQ(const QString& text) {
     return text.toStdU16String();
 }
 
+// The apply most pages share: a changed page writes its values into a node of its kind; the
+// page's flag is cleared either way.
+template <class Node, class Page>
+void ApplyValues(Page& page, cData& node) {
+    if (auto* target = dynamic_cast<Node*>(&node); target && page.IsModified())
+        page.Values().ApplyTo(*target);
+    page.SetModified(false);
+}
+
 QLabel* WrappedText(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     label->setWordWrap(true);
@@ -229,10 +238,7 @@ std::optional<Text> cPPCategory1::Validate() const {
 }
 
 void cPPCategory1::Apply(cData& node) {
-    auto* category = dynamic_cast<cCategory*>(&node);
-    if (category && IsModified())
-        Values().ApplyTo(*category);
-    SetModified(false);
+    ApplyValues<cCategory>(*this, node);
 }
 
 cPPPolicy1::cPPPolicy1(cPPPolicy2* second, QWidget* parent)
@@ -483,10 +489,7 @@ std::optional<Text> cPPVersion::Validate() const {
 }
 
 void cPPVersion::Apply(cData& node) {
-    auto* version = dynamic_cast<cPolVersion*>(&node);
-    if (version && IsModified())
-        Values().ApplyTo(*version);
-    SetModified(false);
+    ApplyValues<cPolVersion>(*this, node);
 }
 
 // ---- Policy part pages ----------------------------------------------------------------
@@ -660,10 +663,7 @@ std::optional<Text> cPPCheckBox1::Validate() const {
 }
 
 void cPPCheckBox1::Apply(cData& node) {
-    auto* part = dynamic_cast<cPolPartCheckBox*>(&node);
-    if (part && IsModified())
-        Values().ApplyTo(*part);
-    SetModified(false);
+    ApplyValues<cPolPartCheckBox>(*this, node);
 }
 
 // ---- Text ----
@@ -750,10 +750,7 @@ std::optional<Text> cPPEditText1::Validate() const {
 }
 
 void cPPEditText1::Apply(cData& node) {
-    auto* part = dynamic_cast<cPolPartEditText*>(&node);
-    if (part && IsModified())
-        Values().ApplyTo(*part);
-    SetModified(false);
+    ApplyValues<cPolPartEditText>(*this, node);
 }
 
 // ---- Combo box ----
@@ -898,10 +895,7 @@ std::optional<Text> cPPCombo1::Validate() const {
 }
 
 void cPPCombo1::Apply(cData& node) {
-    auto* part = dynamic_cast<cPolPartCombo*>(&node);
-    if (part && IsModified())
-        Values().ApplyTo(*part);
-    SetModified(false);
+    ApplyValues<cPolPartCombo>(*this, node);
 }
 
 // ---- Drop-down list ----
@@ -955,10 +949,7 @@ std::optional<Text> cPPDro1::Validate() const {
 }
 
 void cPPDro1::Apply(cData& node) {
-    auto* part = dynamic_cast<cPolPartDropDown*>(&node);
-    if (part && IsModified())
-        Values().ApplyTo(*part);
-    SetModified(false);
+    ApplyValues<cPolPartDropDown>(*this, node);
     if (m_itemList)
         m_itemList->Apply(node);  // writes only when that page was changed; clears its flag
 }
@@ -1032,10 +1023,7 @@ std::optional<Text> cPPListBox1::Validate() const {
 }
 
 void cPPListBox1::Apply(cData& node) {
-    auto* part = dynamic_cast<cPolPartListBox*>(&node);
-    if (part && IsModified())
-        Values().ApplyTo(*part);
-    SetModified(false);
+    ApplyValues<cPolPartListBox>(*this, node);
 }
 
 // ---- Numeric ----
@@ -1105,8 +1093,5 @@ std::optional<Text> cPPNum1::Validate() const {
 }
 
 void cPPNum1::Apply(cData& node) {
-    auto* part = dynamic_cast<cPolPartNum*>(&node);
-    if (part && IsModified())
-        Values().ApplyTo(*part);
-    SetModified(false);
+    ApplyValues<cPolPartNum>(*this, node);
 }
