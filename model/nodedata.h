@@ -71,6 +71,7 @@ class cPolClass : public cData {
 public:
     cPolClass() : cData(kKindClass) {}
     cPolClass(const cPolClass&) = default;
+    cPolClass& operator=(const cPolClass&) = default;
 
     Text className;
 };
@@ -79,6 +80,7 @@ class cCategory : public cData {
 public:
     cCategory() : cData(kKindCategory) {}
     cCategory(const cCategory&) = default;
+    cCategory& operator=(const cCategory&) = default;
 
     Text name = u"<new>";
     Text keyName;
@@ -92,6 +94,7 @@ class cPolicy : public cData {
 public:
     cPolicy() : cData(kKindPolicy) {}
     cPolicy(const cPolicy&) = default;
+    cPolicy& operator=(const cPolicy&) = default;
 
     Text name = u"<new>";
     Text keyName;
@@ -115,6 +118,7 @@ class cPolVersion : public cData {
 public:
     cPolVersion() : cData(kKindVersion) {}
     cPolVersion(const cPolVersion&) = default;
+    cPolVersion& operator=(const cPolVersion&) = default;
 
     // "If Version " + operator + " " + number.
     void RebuildLabel();
@@ -130,6 +134,7 @@ class cPolicyPart : public cData {
 public:
     cPolicyPart() : cData(kKindPart) {}
     cPolicyPart(const cPolicyPart&) = default;
+    cPolicyPart& operator=(const cPolicyPart&) = default;
 
     Text name = u"<new>";
     Text keyName;
@@ -144,6 +149,7 @@ public:
 
     cPolPartCheckBox() { typeKeyword = kKeyword; }
     cPolPartCheckBox(const cPolPartCheckBox&) = default;
+    cPolPartCheckBox& operator=(const cPolPartCheckBox&) = default;
 
     cActionList actionListOn;
     cActionList actionListOff;
@@ -158,6 +164,7 @@ public:
 
     cPolPartCombo() { typeKeyword = kKeyword; }
     cPolPartCombo(const cPolPartCombo&) = default;
+    cPolPartCombo& operator=(const cPolPartCombo&) = default;
 
     int defaultFlag = 0;
     Text defaultText;
@@ -176,6 +183,7 @@ public:
 
     cPolPartDropDown() { typeKeyword = kKeyword; }
     cPolPartDropDown(const cPolPartDropDown&) = default;
+    cPolPartDropDown& operator=(const cPolPartDropDown&) = default;
 
     cItemListChain itemList;
     int required = 0;
@@ -188,6 +196,7 @@ public:
 
     cPolPartEditText() { typeKeyword = kKeyword; }
     cPolPartEditText(const cPolPartEditText&) = default;
+    cPolPartEditText& operator=(const cPolPartEditText&) = default;
 
     int defaultFlag = 0;
     Text defaultText;
@@ -204,6 +213,7 @@ public:
 
     cPolPartListBox() { typeKeyword = kKeyword; }
     cPolPartListBox(const cPolPartListBox&) = default;
+    cPolPartListBox& operator=(const cPolPartListBox&) = default;
 
     int additive = 0;
     int explicitValue = 0;
@@ -217,6 +227,7 @@ public:
 
     cPolPartNum() { typeKeyword = kKeyword; }
     cPolPartNum(const cPolPartNum&) = default;
+    cPolPartNum& operator=(const cPolPartNum&) = default;
 
     int defaultFlag = 0;
     Text defaultValue;
@@ -236,4 +247,5 @@ public:
 
     cPolPartText() { typeKeyword = kKeyword; }
     cPolPartText(const cPolPartText&) = default;
+    cPolPartText& operator=(const cPolPartText&) = default;
 };

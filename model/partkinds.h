@@ -82,6 +82,8 @@ template <typename... F>
 struct cOverloaded : F... {
     using F::operator()...;
 };
+template <typename... F>
+cOverloaded(F...) -> cOverloaded<F...>;
 
 // Which common fields a kind uses besides its name: a text part none, a list box its key
 // (its values are named by the list itself), every other kind its key and its value name.
