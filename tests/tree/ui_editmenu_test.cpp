@@ -218,6 +218,16 @@ TEST_F(EditMenuTest, PartItemsActOnThePreviewWhileItIsActive) {
     ASSERT_TRUE(Run(cCommand::EditDelete));
     EXPECT_EQ(policy.Parts()[0]->name, u"C2");
     EXPECT_EQ(policy.Parts().size(), 4u);
+
+    // Each of them is a step of the template's history, taken back from the Edit menu.
+    frame->UpdateCommands();
+    EXPECT_EQ(frame->Command(cCommand::EditUndo)->text(), "&Undo Delete part A");
+    ASSERT_TRUE(Run(cCommand::EditUndo));
+    ASSERT_TRUE(Run(cCommand::EditUndo));
+    ASSERT_TRUE(Run(cCommand::EditUndo));
+    ASSERT_EQ(policy.Parts().size(), 3u);
+    EXPECT_EQ(policy.Parts()[0]->name, u"A");
+    EXPECT_EQ(policy.Parts()[2]->typeKeyword, u"TEXT");
 }
 
 TEST_F(EditMenuTest, CancellingTheSheetsQuestionKeepsTheNewItemButNotTheSelection) {
