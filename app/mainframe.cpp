@@ -525,6 +525,7 @@ void CMainFrame::CreateMenus() {
     help129->addSeparator();
     help129->addAction(command(cCommand::About));
 
+    m_subMenus = {newClass, newPart};
     m_menusNoDocument = {file128, view, help128};
     m_menusDocument = {file129, edit, view, policy, window, help129};
     for (QMenu* menu : m_menusDocument + m_menusNoDocument)
@@ -604,6 +605,11 @@ CChildFrame* CMainFrame::ChildOf(const CPelwinDoc& doc) const {
 void CMainFrame::UpdateCommands() {
     for (const auto& [id, action] : m_commands)
         action->setEnabled(m_router.Enabled(id));
+    for (QMenu* menu : m_subMenus) {
+        const QList<QAction*> items = menu->actions();
+        menu->menuAction()->setEnabled(
+            std::any_of(items.begin(), items.end(), [](QAction* a) { return a->isEnabled(); }));
+    }
     // The history's entries name the step they would undo or redo.
     auto named = [](const QString& verb, const QString& step) {
         QString text = step;

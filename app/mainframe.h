@@ -118,6 +118,8 @@ private:
     QAction* m_recentPlaceholder = nullptr;
     QList<QMenu*> m_menusNoDocument;
     QList<QMenu*> m_menusDocument;
+    // Submenus, greyed while none of their items is enabled.
+    QList<QMenu*> m_subMenus;
     int m_menuId = 0;
     QString m_caption;
     // The property sheet every template window hands its nodes to; a window of its own
