@@ -22,40 +22,11 @@ const char16_t* KindWord(const cData& node) {
     }
 }
 
-// The name as the user sees it.
-Text ShownName(const cData& node) {
-    Text name;
-    switch (node.kind) {
-        case kKindClass:
-            name = static_cast<const cPolClass&>(node).className;
-            break;
-        case kKindCategory:
-            name = static_cast<const cCategory&>(node).name;
-            break;
-        case kKindPolicy:
-            name = static_cast<const cPolicy&>(node).name;
-            break;
-        case kKindVersion:
-            name = static_cast<const cPolVersion&>(node).label;
-            break;
-        case kKindPart:
-            name = static_cast<const cPolicyPart&>(node).name;
-            break;
-        default:
-            break;
-    }
-    const cTemplateTree* tree = node.ownerView;
-    if (node.kind == kKindPart)
-        if (const auto* part = dynamic_cast<const cObjPolPart*>(&node); part && part->Policy())
-            tree = part->Policy()->ownerView;
-    return tree ? tree->DisplayLabel(name) : name;
-}
+}  // namespace
 
 bool InDocument(const CPelwinDoc& doc, const cTreeItem* item) {
     return item && item->node && item->node->ownerView == &doc.Tree();
 }
-
-}  // namespace
 
 Text StepNodeName(const cData& node) {
     return Text(KindWord(node)) + u" " + ShownName(node);

@@ -40,5 +40,8 @@ cEditResult DeleteItem(cEditState& state);
 bool CanDeletePart(const cEditState& state);
 cEditResult DeletePart(cEditState& state);
 
+// Whether item is an item of doc's tree.
+bool InDocument(const CPelwinDoc& doc, const cTreeItem* item);
+
 // The name a step gives a node: "policy Foo", "category Bar", "part Baz" (labels resolved).
 Text StepNodeName(const cData& node);

@@ -100,9 +100,6 @@ std::unique_ptr<cData> CopyNodeData(const cData& node) {
     return node.Clone();
 }
 
-namespace {
-
-// The tree a node or part shows in, or none while it is outside a template.
 cTemplateTree* TreeOfNode(const cData& node) {
     if (node.kind == kKindPart) {
         const auto* part = dynamic_cast<const cObjPolPart*>(&node);
@@ -111,7 +108,30 @@ cTemplateTree* TreeOfNode(const cData& node) {
     return node.ownerView;
 }
 
-}  // namespace
+Text ShownName(const cData& node) {
+    Text name;
+    switch (node.kind) {
+        case kKindClass:
+            name = static_cast<const cPolClass&>(node).className;
+            break;
+        case kKindCategory:
+            name = static_cast<const cCategory&>(node).name;
+            break;
+        case kKindPolicy:
+            name = static_cast<const cPolicy&>(node).name;
+            break;
+        case kKindVersion:
+            name = static_cast<const cPolVersion&>(node).label;
+            break;
+        case kKindPart:
+            name = static_cast<const cPolicyPart&>(node).name;
+            break;
+        default:
+            break;
+    }
+    const cTemplateTree* tree = TreeOfNode(node);
+    return tree ? tree->DisplayLabel(name) : name;
+}
 
 bool SetNodeData(cData& node, const cData& value) {
     if (!node.AssignData(value))

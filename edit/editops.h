@@ -61,3 +61,7 @@ cStringMap SetStringTable(CPelwinDoc& doc, cStringMap strings);
 
 // The tree item a node shows in: its own, or for a part its policy's.
 cTreeItem* ItemOfNode(const cData& node);
+// The tree a node or part shows in, or none while it is outside a template.
+cTemplateTree* TreeOfNode(const cData& node);
+// The node's name as the tree shows it (a reference resolved).
+Text ShownName(const cData& node);

@@ -6,10 +6,6 @@
 
 namespace {
 
-bool InDocument(const CPelwinDoc& doc, const cTreeItem* item) {
-    return item && item->node && item->node->ownerView == &doc.Tree();
-}
-
 cObjPolicy* PolicyOf(const cTreeItem* item) {
     return item && item->node ? dynamic_cast<cObjPolicy*>(item->node.get()) : nullptr;
 }

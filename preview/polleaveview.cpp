@@ -36,11 +36,14 @@ public:
         }
     }
     void ShowSelection(bool show) override {
+        const bool before = IsSelected();
         // An empty panel has no selection frame to show.
         m_selected = show && m_kind != cPanelKind::Empty;
         if (m_widget)
             m_widget->ShowSelection(show);
-        emit m_pane->partSelectionChanged();
+        // Every new panel is told it is not selected; only a change concerns the commands.
+        if (IsSelected() != before)
+            emit m_pane->partSelectionChanged();
     }
     bool IsSelected() const override { return m_widget ? m_widget->IsSelected() : m_selected; }
 

@@ -16,12 +16,6 @@ void cNodeDataSnapshot::RestoreInto(cData& node) const {
         node.AssignData(*m_copy);
 }
 
-cTemplateTree* TreeOf(cData& node) {
-    if (cObjPolPart* part = node.GetPartObject())
-        return part->Policy() ? part->Policy()->treeView : nullptr;
-    return node.treeView;
-}
-
 void MarkTemplateModified(cData& node) {
     if (cObjPolPart* part = node.GetPartObject())
         part->SetModified(1);
@@ -30,7 +24,8 @@ void MarkTemplateModified(cData& node) {
 }
 
 cApplyPropertiesStep::cApplyPropertiesStep(cData& node)
-    : cNodeDataStep(ApplyStepText(node), node, CopyNodeData(node), nullptr), m_tree(TreeOf(node)) {}
+    : cNodeDataStep(ApplyStepText(node), node, CopyNodeData(node), nullptr),
+      m_tree(TreeOfNode(node)) {}
 
 void cApplyPropertiesStep::Finish(const cData& node) {
     SetAfter(CopyNodeData(node));
@@ -47,25 +42,5 @@ void cApplyPropertiesStep::Redo() {
 }
 
 Text ApplyStepText(const cData& node) {
-    Text name;
-    switch (node.kind) {
-        case kKindClass:
-            name = static_cast<const cPolClass&>(node).className;
-            break;
-        case kKindCategory:
-            name = static_cast<const cCategory&>(node).name;
-            break;
-        case kKindPolicy:
-            name = static_cast<const cPolicy&>(node).name;
-            break;
-        case kKindVersion:
-            name = static_cast<const cPolVersion&>(node).label;
-            break;
-        case kKindPart:
-            name = static_cast<const cPolicyPart&>(node).name;
-            break;
-    }
-    if (cTemplateTree* tree = TreeOf(const_cast<cData&>(node)))
-        name = tree->DisplayLabel(name);
-    return u"Apply properties of " + name;
+    return u"Apply properties of " + ShownName(node);
 }

@@ -24,8 +24,6 @@ private:
     std::unique_ptr<cData> m_copy;
 };
 
-// The tree a node is shown in: a part's is its policy's. None for a node outside a tree.
-cTemplateTree* TreeOf(cData& node);
 // Marks the node's template modified; a part does so through its policy.
 void MarkTemplateModified(cData& node);
 

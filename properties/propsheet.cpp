@@ -261,7 +261,7 @@ void cPropSheet::Apply() {
     if (!m_current)
         return;
     std::unique_ptr<cApplyPropertiesStep> step;
-    if (cNodeDataSnapshot::Supports(*m_current) && TreeOf(*m_current))
+    if (cNodeDataSnapshot::Supports(*m_current) && TreeOfNode(*m_current))
         step = std::make_unique<cApplyPropertiesStep>(*m_current);
     switch (m_current->kind) {
         case kKindCategory:
