@@ -612,7 +612,9 @@ void CMainFrame::UpdateCommands() {
     }
     // The history's entries name the step they would undo or redo.
     auto named = [](const QString& verb, const QString& step) {
-        QString text = step;
+        // A part's name can be a whole sentence: the menu shows its start.
+        constexpr qsizetype kShown = 60;
+        QString text = step.size() > kShown ? step.left(kShown - 1) + QChar(0x2026) : step;
         text.replace(QLatin1Char('&'), QStringLiteral("&&"));
         return text.isEmpty() ? verb : verb + QLatin1Char(' ') + text;
     };
