@@ -94,10 +94,13 @@ public:
     void Release(size_t end = size_t(-1)) {
         if (!m_map)
             return;
-        static const size_t page = size_t(::sysconf(_SC_PAGESIZE));
+        // The system maps a file in stretches of 64K or more at once (fault-around, large
+        // page-cache folios); letting go of part of a stretch still being read only has the
+        // whole of it mapped again, so only whole 64K stretches go.
+        constexpr size_t kGrain = size_t(64) << 10;
         end = std::min(end, m_size);
         if (end < m_size)
-            end -= end % page;
+            end -= end % kGrain;
         if (end > m_released)
             ::madvise(static_cast<char*>(m_map) + m_released, end - m_released, MADV_DONTNEED);
         m_released = std::max(m_released, end);
@@ -565,7 +568,7 @@ bool CPelwinDoc::ReadFile(const Text& path, cReadLog* log) {
             file.ReleaseForSecondPass();
             tokens.SetReleaseHook(
                 [&file, offset](size_t consumed) { file.Release(offset + consumed * 2); },
-                size_t(1) << 16);
+                ReleaseStep(text.size()));
         } else {
             file.Release();
         }

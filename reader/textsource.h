@@ -20,5 +20,10 @@ Text DecodeTemplate(std::string_view bytes, int utf16);
 TextView TemplateText(std::string_view bytes, int utf16, Text& storage);
 
 // The position of the first `unit` in text at or after `from`, or TextView::npos. Looks at
-// four units per step, for the long runs between line ends and section headers.
+// several units per step, for the long runs between line ends and section headers.
 size_t FindUnit(TextView text, char16_t unit, size_t from = 0);
+
+// How many characters a pass over a text of `size` characters goes on between two times it
+// lets go of what lies behind it: a thirty-second of the text, within 16K and 1M characters,
+// so that a small file keeps little of itself at once and a large one makes few calls.
+size_t ReleaseStep(size_t size);

@@ -83,11 +83,14 @@ TEST(TextSource, FindUnitAgreesWithASearchOneUnitAtATime) {
     // Fillers close to the unit looked for, so that a wrong lane test would show.
     const char16_t fillers[] = {u'a', u'\t', u'\v', char16_t(0x800A), char16_t(0xFFFF), 0};
     for (char16_t filler : fillers) {
-        for (size_t length = 0; length < 12; ++length) {
+        for (size_t length = 0; length < 40; ++length) {
             for (size_t at = 0; at <= length; ++at) {
                 Text text(length, filler);
                 if (at < length)
                     text[at] = u'\n';
+                // A second one further on must not hide the first.
+                if (at + 9 < length)
+                    text[at + 9] = u'\n';
                 for (size_t from = 0; from <= length; ++from)
                     ASSERT_EQ(FindUnit(text, u'\n', from), TextView(text).find(u'\n', from))
                         << int(filler) << " " << length << " " << at << " " << from;
