@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -31,8 +32,58 @@ struct cDescVal {
     bool operator==(const cDescVal&) const = default;
 };
 
+// A record that is more often absent than present, held outside its owner: a policy or a
+// check box carries two of them and most have neither, so an absent one costs one pointer
+// instead of the record's room. Reads, copies and compares like std::optional.
+template <typename T>
+class cBoxedOptional {
+public:
+    cBoxedOptional() = default;
+    cBoxedOptional(std::nullopt_t) {}
+    cBoxedOptional(T value) : m_value(std::make_unique<T>(std::move(value))) {}
+    cBoxedOptional(const cBoxedOptional& other) : m_value(CopyOf(other)) {}
+    cBoxedOptional(cBoxedOptional&&) noexcept = default;
+    cBoxedOptional& operator=(const cBoxedOptional& other) {
+        if (this != &other)
+            m_value = CopyOf(other);
+        return *this;
+    }
+    cBoxedOptional& operator=(cBoxedOptional&&) noexcept = default;
+    cBoxedOptional& operator=(std::nullopt_t) {
+        m_value.reset();
+        return *this;
+    }
+
+    bool has_value() const { return m_value != nullptr; }
+    explicit operator bool() const { return has_value(); }
+    T& operator*() { return *m_value; }
+    const T& operator*() const { return *m_value; }
+    T* operator->() { return m_value.get(); }
+    const T* operator->() const { return m_value.get(); }
+    T& value() { return has_value() ? *m_value : throw std::bad_optional_access(); }
+    const T& value() const { return has_value() ? *m_value : throw std::bad_optional_access(); }
+    void reset() { m_value.reset(); }
+    template <typename... Args>
+    T& emplace(Args&&... args) {
+        m_value = std::make_unique<T>(std::forward<Args>(args)...);
+        return *m_value;
+    }
+
+    friend bool operator==(const cBoxedOptional& a, const cBoxedOptional& b) {
+        return a.has_value() == b.has_value() && (!a.has_value() || *a == *b);
+    }
+    friend bool operator==(const cBoxedOptional& a, std::nullopt_t) { return !a.has_value(); }
+
+private:
+    static std::unique_ptr<T> CopyOf(const cBoxedOptional& other) {
+        return other.m_value ? std::make_unique<T>(*other.m_value) : nullptr;
+    }
+
+    std::unique_ptr<T> m_value;
+};
+
 // A missing VALUEON / VALUEOFF record means the default value.
-using cOptionalValue = std::optional<cDescVal>;
+using cOptionalValue = cBoxedOptional<cDescVal>;
 
 // One VALUENAME / VALUE pair of an action list.
 struct cActionValue : cDescVal {

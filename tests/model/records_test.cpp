@@ -97,6 +97,32 @@ TEST(Records, PartClonesAreIndependent) {
     EXPECT_EQ(drop->itemList[0].actionList, SampleActions());
 }
 
+// An optional record held outside its owner still copies, assigns and compares by value.
+TEST(Records, OptionalValuesBehaveAsValues) {
+    cOptionalValue none;
+    cOptionalValue one = cDescVal{u"", u"1", 1, 0};
+    EXPECT_FALSE(none.has_value());
+    EXPECT_EQ(none, std::nullopt);
+    EXPECT_FALSE(none == one);
+
+    cOptionalValue copy = one;
+    EXPECT_EQ(copy, one);
+    copy->valueText = u"2";
+    EXPECT_EQ(one->valueText, u"1");
+    EXPECT_FALSE(copy == one);
+
+    const cOptionalValue& alias = copy;
+    copy = alias;  // assigning itself keeps the record
+    EXPECT_EQ(copy->valueText, u"2");
+    copy = none;
+    EXPECT_FALSE(copy.has_value());
+    copy = one;
+    copy = std::nullopt;
+    EXPECT_EQ(copy, none);
+    EXPECT_THROW((void)copy.value(), std::bad_optional_access);
+    EXPECT_EQ(copy.emplace(cDescVal{u"", u"", 0, 1}).del, 1);
+}
+
 TEST(Records, FreshPartsHaveTheirDefaults) {
     cObjPolicy policy;
     for (const char16_t* keyword : {u"CHECKBOX", u"COMBOBOX", u"DROPDOWNLIST", u"EDITTEXT",
