@@ -2,6 +2,7 @@
 
 #include <initializer_list>
 #include <memory>
+#include <span>
 #include <utility>
 
 #include "app/messages.h"
@@ -78,6 +79,12 @@ private:
     };
 
     bool Next(Text& token) { return m_tokens.NextToken(token); }
+    // The next token for a loop that passes over every token but the `wanted` ones. In the
+    // strings section passing over records nothing (the string table keeps that section),
+    // so there the tokenizer need not hand such tokens out at all.
+    bool NextOf(Text& token, std::span<const TextView> wanted) {
+        return m_tokens.NextTokenOf(token, wanted);
+    }
     // The comments read since the last node took its own belong to the node beginning now.
     void TakeComments(cData& node) { node.comments = m_tokens.TakeComments(); }
     // Notes a token the reader leaves behind, on the line it was read from.
@@ -170,9 +177,13 @@ bool cTemplateReader::cNestingGuard::Allowed() const {
 
 // ---- Structure -------------------------------------------------------------------------
 
+// What the top level and a class's body read; every other token there is passed over.
+constexpr TextView kTopLevelKeywords[] = {u"CLASS", u"#if"};
+constexpr TextView kClassKeywords[] = {u"CATEGORY", u"CLASS", u"#if", u"#endif"};
+
 bool cTemplateReader::ReadTemplate() {
     Text token;
-    if (!Next(token))
+    if (!NextOf(token, kTopLevelKeywords))
         return true;
     for (;;) {
         if (Is(token, u"CLASS")) {
@@ -197,7 +208,7 @@ bool cTemplateReader::ReadTemplate() {
         } else {
             PassOver(token);
         }
-        if (!Next(token))
+        if (!NextOf(token, kTopLevelKeywords))
             return true;
     }
 }
@@ -218,7 +229,7 @@ bool cTemplateReader::ReadPolClass(cTreeItem* parent, Text& token) {
         }
         Text label = Label(node->className);
         cTreeItem* item = Insert(parent, std::move(label), kImageClosedBook, std::move(node));
-        if (!Next(token))
+        if (!NextOf(token, kClassKeywords))
             return true;
         for (;;) {
             if (Is(token, u"CATEGORY")) {
@@ -243,7 +254,7 @@ bool cTemplateReader::ReadPolClass(cTreeItem* parent, Text& token) {
             } else {
                 PassOver(token);
             }
-            if (!Next(token))
+            if (!NextOf(token, kClassKeywords))
                 return true;
         }
     }

@@ -1,5 +1,6 @@
 #include "reader/tokenizer.h"
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -122,8 +123,27 @@ bool cTokenizer::NextToken(Text& token) {
     return true;
 }
 
+bool cTokenizer::NextTokenOf(Text& token, std::span<const TextView> wanted) {
+    if (m_references)
+        return NextToken(token);
+    for (;;) {
+        const cScan scan = Scan();
+        // A plain token is handed out as it stands, and handing it out changes nothing
+        // but the token line, so leaving it out here is the same as passing it over.
+        if (scan == cScan::Token && m_stringsLine && m_scanLine >= m_stringsLine &&
+            !KeywordEquals(m_scanned, kIfdef) &&
+            std::none_of(wanted.begin(), wanted.end(),
+                         [this](TextView keyword) { return KeywordEquals(m_scanned, keyword); }))
+            continue;
+        return HandOut(scan, token);
+    }
+}
+
 bool cTokenizer::NextUnnoted(Text& token) {
-    cScan scan = Scan();
+    return HandOut(Scan(), token);
+}
+
+bool cTokenizer::HandOut(cScan scan, Text& token) {
     if (scan == cScan::End)
         return false;
     if (scan == cScan::Token && !KeywordEquals(m_scanned, kIfdef)) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <span>
 #include <vector>
 
 #include "app/text.h"
@@ -15,6 +16,11 @@ public:
     // The next token with #IFDEF blocks removed; false at the end of the file (token is
     // then left unchanged).
     bool NextToken(Text& token);
+    // As NextToken, except that a plain token (neither joined nor met inside #IFDEF ...
+    // #ENDIF) from the strings section's header line on that equals none of `wanted` is
+    // passed over instead of handed out: for a reader that would pass it over unrecorded.
+    // With a reference log every token is handed out.
+    bool NextTokenOf(Text& token, std::span<const TextView> wanted);
     // From now on every "!!" token that NextToken hands out is noted in references.
     void SetReferenceLog(std::vector<cReadLog::cReference>* references) {
         m_references = references;
@@ -62,6 +68,8 @@ private:
     };
 
     bool NextUnnoted(Text& token);
+    // Hands out the token of a scan already made, as NextToken would.
+    bool HandOut(cScan scan, Text& token);
     bool NextLine();
     void NoteSection();
     cScan Scan();

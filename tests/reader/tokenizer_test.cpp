@@ -121,6 +121,56 @@ TEST(Tokenizer, ReleaseHookChangesNoTokenAndIsToldLineStartsInOrder) {
         EXPECT_EQ(text[at - 1], u'\n');
 }
 
+// Passing over unwanted tokens of the strings section hands out what NextToken hands out,
+// less only plain tokens on or after the header that are not wanted: tokens before the
+// header, wanted ones (also quoted), #IFDEF blocks and joined tokens all still come.
+TEST(Tokenizer, NextTokenOfLeavesOutOnlyUnwantedPlainTokensOfTheStringsSection) {
+    const Text text = FromUtf8(
+        "CLASS MACHINE x y\n"
+        "[strings]\n"
+        "a=\"text\" ; comment CLASS\n"
+        "b=\"CLASS\"\n"
+        "c=class d\n"
+        "#ifdef X\nCLASS #endif\n"
+        "e=1 f/\n  CLASS g\n"
+        "  #if version\n"
+        "h=\"last\"\n");
+    const TextView wanted[] = {u"CLASS", u"#if"};
+    cTokenizer all(text);
+    cTokenizer some(text);
+    std::vector<std::pair<Text, int>> every;
+    Text token;
+    while (all.NextToken(token))
+        every.emplace_back(token, all.TokenLine());
+    std::vector<std::pair<Text, int>> kept;
+    while (some.NextTokenOf(token, wanted))
+        kept.emplace_back(token, some.TokenLine());
+
+    std::vector<std::string> left;
+    size_t k = 0;
+    for (const auto& [tok, line] : every) {
+        if (k < kept.size() && kept[k] == std::make_pair(tok, line)) {
+            ++k;
+            continue;
+        }
+        EXPECT_GE(line, 2) << ToUtf8(tok);
+        left.push_back(ToUtf8(tok));
+    }
+    EXPECT_EQ(k, kept.size());
+    // The token after a comment or an #IFDEF block comes the usual way, so "b=" and "e=1" stay.
+    EXPECT_EQ(left, (std::vector<std::string>{"[strings]", "a=", "text", "c=class", "d", "f", "/",
+                                              "g", "version", "h=", "last"}));
+
+    // With references to note, every token is handed out.
+    std::vector<cReadLog::cReference> references;
+    cTokenizer noted(text);
+    noted.SetReferenceLog(&references);
+    size_t count = 0;
+    while (noted.NextTokenOf(token, wanted))
+        ++count;
+    EXPECT_EQ(count, every.size());
+}
+
 TEST_P(TokenizerCases, GivesTheExpectedTokens) {
     EXPECT_EQ(Tokens(GetParam().input), GetParam().expected) << GetParam().name;
 }
