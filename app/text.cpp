@@ -2,22 +2,6 @@
 
 #include <climits>
 
-bool KeywordEquals(TextView a, TextView b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char16_t x = a[i];
-        char16_t y = b[i];
-        if (x >= u'a' && x <= u'z')
-            x = char16_t(x - u'a' + u'A');
-        if (y >= u'a' && y <= u'z')
-            y = char16_t(y - u'a' + u'A');
-        if (x != y)
-            return false;
-    }
-    return true;
-}
-
 TextView TrimBlanks(TextView s) {
     size_t b = 0;
     size_t e = s.size();

@@ -10,8 +10,23 @@ using Text = std::u16string;
 using TextView = std::u16string_view;
 
 // Keywords of the template language compare without regard to the case of A-Z only;
-// every other character must match exactly.
-bool KeywordEquals(TextView a, TextView b);
+// every other character must match exactly. Inline: the reader compares each token with a
+// chain of keywords, most of which differ in length.
+inline bool KeywordEquals(TextView a, TextView b) {
+    if (a.size() != b.size())
+        return false;
+    auto upper = [](char16_t c) { return c >= u'a' && c <= u'z' ? char16_t(c - u'a' + u'A') : c; };
+    for (size_t i = 0; i < a.size(); ++i)
+        if (a[i] != b[i] && upper(a[i]) != upper(b[i]))
+            return false;
+    return true;
+}
+
+// The same for a keyword written as a literal, whose length is known without counting.
+template <size_t N>
+bool KeywordEquals(TextView a, const char16_t (&keyword)[N]) {
+    return KeywordEquals(a, TextView(keyword, N - 1));
+}
 
 // Blank, tab, LF, vertical tab, form feed, CR.
 inline bool IsBlank(char16_t c) {

@@ -17,6 +17,10 @@ namespace {
 bool Is(TextView token, TextView keyword) {
     return KeywordEquals(token, keyword);
 }
+template <size_t N>
+bool Is(TextView token, const char16_t (&keyword)[N]) {
+    return KeywordEquals(token, keyword);
+}
 
 // Whether token is one of the own keywords of the part kind named by type.
 bool IsKindKeyword(TextView type, TextView token) {
