@@ -29,15 +29,6 @@ Text FromQ(const QString& text) {
     return text.toStdU16String();
 }
 
-// The apply most pages share: a changed page writes its values into a node of its kind; the
-// page's flag is cleared either way.
-template <class Node, class Page>
-void ApplyValues(Page& page, cData& node) {
-    if (auto* target = dynamic_cast<Node*>(&node); target && page.IsModified())
-        page.Values().ApplyTo(*target);
-    page.SetModified(false);
-}
-
 QLabel* WrappedText(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     label->setWordWrap(true);
@@ -191,7 +182,7 @@ void cPPClass1::Fill(cData& node) {
         classType->setText(ToQ(cClassPageValues::Load(*cls).className));
 }
 
-cPPCategory1::cPPCategory1(QWidget* parent) : cPropPage(QStringLiteral("General"), parent) {
+cPPCategory1::cPPCategory1(QWidget* parent) : cValuesPage(QStringLiteral("General"), parent) {
     name = new QLineEdit(this);
     key = new cKeyGroup(this);
     auto* form = new QFormLayout;
@@ -215,11 +206,7 @@ cPPCategory1::cPPCategory1(QWidget* parent) : cPropPage(QStringLiteral("General"
     connect(explainText, &QLineEdit::textChanged, this, [this] { MarkChanged(); });
 }
 
-void cPPCategory1::Fill(cData& node) {
-    auto* category = dynamic_cast<cCategory*>(&node);
-    if (!category)
-        return;
-    cCategoryPageValues values = cCategoryPageValues::Load(*category);
+void cPPCategory1::Show(const cCategoryPageValues& values) {
     QSignalBlocker blockName(name);
     name->setText(ToQ(values.name));
     key->Set(values.key, false);
@@ -231,14 +218,6 @@ void cPPCategory1::Fill(cData& node) {
 
 cCategoryPageValues cPPCategory1::Values() const {
     return {FromQ(name->text()), key->Values(), explain->isChecked(), FromQ(explainText->text())};
-}
-
-std::optional<Text> cPPCategory1::Validate() const {
-    return Values().Validate();
-}
-
-void cPPCategory1::Apply(cData& node) {
-    ApplyValues<cCategory>(*this, node);
 }
 
 cPPPolicy1::cPPPolicy1(cPPPolicy2* second, QWidget* parent)
@@ -446,7 +425,7 @@ void cPPPolicy2::Removed() {
     clientExtText = nullptr;
 }
 
-cPPVersion::cPPVersion(QWidget* parent) : cPropPage(QStringLiteral("General"), parent) {
+cPPVersion::cPPVersion(QWidget* parent) : cValuesPage(QStringLiteral("General"), parent) {
     op = new QComboBox(this);
     op->setEditable(false);
     number = new QLineEdit(this);
@@ -466,11 +445,7 @@ cPPVersion::cPPVersion(QWidget* parent) : cPropPage(QStringLiteral("General"), p
     connect(number, &QLineEdit::textChanged, this, [this] { MarkChanged(); });
 }
 
-void cPPVersion::Fill(cData& node) {
-    auto* version = dynamic_cast<cPolVersion*>(&node);
-    if (!version)
-        return;
-    cVersionPageValues values = cVersionPageValues::Load(*version);
+void cPPVersion::Show(const cVersionPageValues& values) {
     QSignalBlocker blockOp(op);
     QSignalBlocker blockNumber(number);
     op->clear();
@@ -482,14 +457,6 @@ void cPPVersion::Fill(cData& node) {
 
 cVersionPageValues cPPVersion::Values() const {
     return {FromQ(op->currentText()), FromQ(number->text())};
-}
-
-std::optional<Text> cPPVersion::Validate() const {
-    return Values().Validate();
-}
-
-void cPPVersion::Apply(cData& node) {
-    ApplyValues<cPolVersion>(*this, node);
 }
 
 // ---- Policy part pages ----------------------------------------------------------------
@@ -579,7 +546,7 @@ cOptionalPairValues cPairRow::Values() const {
 
 // ---- Check box ----
 
-cPPCheckBox1::cPPCheckBox1(QWidget* parent) : cPropPage(QStringLiteral("General"), parent) {
+cPPCheckBox1::cPPCheckBox1(QWidget* parent) : cValuesPage(QStringLiteral("General"), parent) {
     auto* layout = PageLayout(this);
     name = NameRow(layout, QStringLiteral("Name:"), this);
     checkedByDefault = new QRadioButton(QStringLiteral("Checked by default"), this);
@@ -621,11 +588,7 @@ cPPCheckBox1::cPPCheckBox1(QWidget* parent) : cPropPage(QStringLiteral("General"
     });
 }
 
-void cPPCheckBox1::Fill(cData& node) {
-    auto* part = dynamic_cast<cPolPartCheckBox*>(&node);
-    if (!part)
-        return;
-    cCheckBoxPageValues values = cCheckBoxPageValues::Load(*part);
+void cPPCheckBox1::Show(const cCheckBoxPageValues& values) {
     SetText(name, values.name);
     (values.checkedByDefault ? checkedByDefault : uncheckedByDefault)->setChecked(true);
     key->Set(values.key, false);
@@ -658,14 +621,6 @@ cCheckBoxPageValues cPPCheckBox1::Values() const {
     return values;
 }
 
-std::optional<Text> cPPCheckBox1::Validate() const {
-    return Values().Validate();
-}
-
-void cPPCheckBox1::Apply(cData& node) {
-    ApplyValues<cPolPartCheckBox>(*this, node);
-}
-
 // ---- Text ----
 
 cPPText1::cPPText1(QWidget* parent) : cPropPage(QStringLiteral("General"), parent) {
@@ -689,7 +644,7 @@ void cPPText1::Apply(cData& node) {
 
 // ---- Edit text ----
 
-cPPEditText1::cPPEditText1(QWidget* parent) : cPropPage(QStringLiteral("General"), parent) {
+cPPEditText1::cPPEditText1(QWidget* parent) : cValuesPage(QStringLiteral("General"), parent) {
     auto* layout = PageLayout(this);
     label = NameRow(layout, QStringLiteral("Label:"), this);
     defaultValue = new cPairRow(QStringLiteral("Default value:"), this);
@@ -717,11 +672,7 @@ cPPEditText1::cPPEditText1(QWidget* parent) : cPropPage(QStringLiteral("General"
     MarkOnEdit(this, valueName);
 }
 
-void cPPEditText1::Fill(cData& node) {
-    auto* part = dynamic_cast<cPolPartEditText*>(&node);
-    if (!part)
-        return;
-    cEditTextPageValues values = cEditTextPageValues::Load(*part);
+void cPPEditText1::Show(const cEditTextPageValues& values) {
     SetText(label, values.name);
     defaultValue->Set(values.defaultValue);
     maxLength->Set(values.maxLength);
@@ -745,17 +696,9 @@ cEditTextPageValues cPPEditText1::Values() const {
     return values;
 }
 
-std::optional<Text> cPPEditText1::Validate() const {
-    return Values().Validate();
-}
-
-void cPPEditText1::Apply(cData& node) {
-    ApplyValues<cPolPartEditText>(*this, node);
-}
-
 // ---- Combo box ----
 
-cPPCombo1::cPPCombo1(QWidget* parent) : cPropPage(QStringLiteral("General"), parent) {
+cPPCombo1::cPPCombo1(QWidget* parent) : cValuesPage(QStringLiteral("General"), parent) {
     auto* layout = PageLayout(this);
     label = NameRow(layout, QStringLiteral("Label:"), this);
     defaultValue = new cPairRow(QStringLiteral("Default value:"), this);
@@ -810,11 +753,7 @@ cPPCombo1::cPPCombo1(QWidget* parent) : cPropPage(QStringLiteral("General"), par
     connect(suggestions, &QTreeWidget::itemChanged, this, changed);
 }
 
-void cPPCombo1::Fill(cData& node) {
-    auto* part = dynamic_cast<cPolPartCombo*>(&node);
-    if (!part)
-        return;
-    cComboPageValues values = cComboPageValues::Load(*part);
+void cPPCombo1::Show(const cComboPageValues& values) {
     SetText(label, values.name);
     defaultValue->Set(values.defaultValue);
     maxLength->Set(values.maxLength);
@@ -890,18 +829,10 @@ cComboPageValues cPPCombo1::Values() const {
     return values;
 }
 
-std::optional<Text> cPPCombo1::Validate() const {
-    return Values().Validate();
-}
-
-void cPPCombo1::Apply(cData& node) {
-    ApplyValues<cPolPartCombo>(*this, node);
-}
-
 // ---- Drop-down list ----
 
 cPPDro1::cPPDro1(cPropPage* itemList, QWidget* parent)
-    : cPropPage(QStringLiteral("General"), parent), m_itemList(itemList) {
+    : cValuesPage(QStringLiteral("General"), parent), m_itemList(itemList) {
     auto* layout = PageLayout(this);
     name = NameRow(layout, QStringLiteral("List name:"), this);
     required = new QCheckBox(QStringLiteral("Required"), this);
@@ -919,16 +850,16 @@ cPPDro1::cPPDro1(cPropPage* itemList, QWidget* parent)
     MarkOnEdit(this, valueName);
 }
 
-void cPPDro1::Fill(cData& node) {
-    auto* part = dynamic_cast<cPolPartDropDown*>(&node);
-    if (!part)
-        return;
-    cDropDownPageValues values = cDropDownPageValues::Load(*part);
+void cPPDro1::Show(const cDropDownPageValues& values) {
     SetText(name, values.name);
     SetChecked(required, values.required);
     SetChecked(noSort, values.noSort);
     key->Set(values.key, false);
     SetText(valueName, values.valueName);
+}
+
+void cPPDro1::Fill(cData& node) {
+    cValuesPage::Fill(node);
     // The item list page takes the part's ITEMLIST from here.
     if (m_itemList)
         m_itemList->Fill(node);
@@ -944,19 +875,15 @@ cDropDownPageValues cPPDro1::Values() const {
     return values;
 }
 
-std::optional<Text> cPPDro1::Validate() const {
-    return Values().Validate();
-}
-
 void cPPDro1::Apply(cData& node) {
-    ApplyValues<cPolPartDropDown>(*this, node);
+    cValuesPage::Apply(node);
     if (m_itemList)
         m_itemList->Apply(node);  // writes only when that page was changed; clears its flag
 }
 
 // ---- List box ----
 
-cPPListBox1::cPPListBox1(QWidget* parent) : cPropPage(QStringLiteral("General"), parent) {
+cPPListBox1::cPPListBox1(QWidget* parent) : cValuesPage(QStringLiteral("General"), parent) {
     auto* layout = PageLayout(this);
     name = NameRow(layout, QStringLiteral("Category name:"), this);
     additive = new QCheckBox(QStringLiteral("Additive"), this);
@@ -982,11 +909,7 @@ cPPListBox1::cPPListBox1(QWidget* parent) : cPropPage(QStringLiteral("General"),
     connect(key, &cKeyGroup::changed, this, [this] { MarkChanged(); });
 }
 
-void cPPListBox1::Fill(cData& node) {
-    auto* part = dynamic_cast<cPolPartListBox*>(&node);
-    if (!part)
-        return;
-    cListBoxPageValues values = cListBoxPageValues::Load(*part);
+void cPPListBox1::Show(const cListBoxPageValues& values) {
     SetText(name, values.name);
     SetChecked(additive, values.additive);
     switch (values.naming) {
@@ -1018,17 +941,9 @@ cListBoxPageValues cPPListBox1::Values() const {
     return values;
 }
 
-std::optional<Text> cPPListBox1::Validate() const {
-    return Values().Validate();
-}
-
-void cPPListBox1::Apply(cData& node) {
-    ApplyValues<cPolPartListBox>(*this, node);
-}
-
 // ---- Numeric ----
 
-cPPNum1::cPPNum1(QWidget* parent) : cPropPage(QStringLiteral("General"), parent) {
+cPPNum1::cPPNum1(QWidget* parent) : cValuesPage(QStringLiteral("General"), parent) {
     auto* layout = PageLayout(this);
     label = NameRow(layout, QStringLiteral("Label:"), this);
     defaultValue = new cPairRow(QStringLiteral("Default value:"), this);
@@ -1058,11 +973,7 @@ cPPNum1::cPPNum1(QWidget* parent) : cPropPage(QStringLiteral("General"), parent)
     MarkOnEdit(this, valueName);
 }
 
-void cPPNum1::Fill(cData& node) {
-    auto* part = dynamic_cast<cPolPartNum*>(&node);
-    if (!part)
-        return;
-    cNumericPageValues values = cNumericPageValues::Load(*part);
+void cPPNum1::Show(const cNumericPageValues& values) {
     SetText(label, values.name);
     defaultValue->Set(values.defaultValue);
     max->Set(values.max);
@@ -1086,12 +997,4 @@ cNumericPageValues cPPNum1::Values() const {
     values.key = key->Values();
     values.valueName = FromQ(valueName->text());
     return values;
-}
-
-std::optional<Text> cPPNum1::Validate() const {
-    return Values().Validate();
-}
-
-void cPPNum1::Apply(cData& node) {
-    ApplyValues<cPolPartNum>(*this, node);
 }

@@ -96,6 +96,33 @@ private:
     bool m_usable = true;
 };
 
+// A page whose values are a core struct (pagevalues.h) loaded from and written to a node of
+// kind Node: filling, validating and applying are the same for all of them, and each page
+// only shows the values and reads them back from its controls.
+template <class Node, class PageValues>
+class cValuesPage : public cPropPage {
+public:
+    using cPropPage::cPropPage;
+
+    void Fill(cData& node) override {
+        if (auto* target = dynamic_cast<Node*>(&node))
+            Show(PageValues::Load(*target));
+    }
+    std::optional<Text> Validate() const override { return Values().Validate(); }
+    // A changed page writes its values into a node of its kind; the flag is cleared either
+    // way.
+    void Apply(cData& node) override {
+        if (auto* target = dynamic_cast<Node*>(&node); target && IsModified())
+            Values().ApplyTo(*target);
+        SetModified(false);
+    }
+    virtual PageValues Values() const = 0;
+
+protected:
+    // Sets the controls without marking the page changed.
+    virtual void Show(const PageValues& values) = 0;
+};
+
 class cPPNull : public cPropPage {
     Q_OBJECT
 public:
@@ -111,19 +138,19 @@ public:
     QLineEdit* classType;
 };
 
-class cPPCategory1 : public cPropPage {
+class cPPCategory1 : public cValuesPage<cCategory, cCategoryPageValues> {
     Q_OBJECT
 public:
     explicit cPPCategory1(QWidget* parent = nullptr);
-    void Fill(cData& node) override;
-    std::optional<Text> Validate() const override;
-    void Apply(cData& node) override;
-    cCategoryPageValues Values() const;
+    cCategoryPageValues Values() const override;
 
     QLineEdit* name;
     cKeyGroup* key;
     QCheckBox* explain;
     QLineEdit* explainText;
+
+protected:
+    void Show(const cCategoryPageValues& values) override;
 };
 
 class cPPPolicy2;
@@ -190,17 +217,17 @@ private:
     const cTreeOwner* m_resolver = nullptr;  // Not owned.
 };
 
-class cPPVersion : public cPropPage {
+class cPPVersion : public cValuesPage<cPolVersion, cVersionPageValues> {
     Q_OBJECT
 public:
     explicit cPPVersion(QWidget* parent = nullptr);
-    void Fill(cData& node) override;
-    std::optional<Text> Validate() const override;
-    void Apply(cData& node) override;
-    cVersionPageValues Values() const;
+    cVersionPageValues Values() const override;
 
     QComboBox* op;
     QLineEdit* number;
+
+protected:
+    void Show(const cVersionPageValues& values) override;
 };
 
 // ---- Policy part pages ----------------------------------------------------------------
@@ -227,14 +254,11 @@ private:
     QString m_resetText;
 };
 
-class cPPCheckBox1 : public cPropPage {
+class cPPCheckBox1 : public cValuesPage<cPolPartCheckBox, cCheckBoxPageValues> {
     Q_OBJECT
 public:
     explicit cPPCheckBox1(QWidget* parent = nullptr);
-    void Fill(cData& node) override;
-    std::optional<Text> Validate() const override;
-    void Apply(cData& node) override;
-    cCheckBoxPageValues Values() const;
+    cCheckBoxPageValues Values() const override;
 
     QLineEdit* name;
     QRadioButton* checkedByDefault;
@@ -244,6 +268,9 @@ public:
     cValueGroup* valueOn;
     cValueGroup* valueOff;
     QPushButton* actionList;
+
+protected:
+    void Show(const cCheckBoxPageValues& values) override;
 
 private:
     // The part's lists as the action list editor left them; they reach the part on apply.
@@ -261,14 +288,11 @@ public:
     QLineEdit* text;
 };
 
-class cPPEditText1 : public cPropPage {
+class cPPEditText1 : public cValuesPage<cPolPartEditText, cEditTextPageValues> {
     Q_OBJECT
 public:
     explicit cPPEditText1(QWidget* parent = nullptr);
-    void Fill(cData& node) override;
-    std::optional<Text> Validate() const override;
-    void Apply(cData& node) override;
-    cEditTextPageValues Values() const;
+    cEditTextPageValues Values() const override;
 
     QLineEdit* label;
     cPairRow* defaultValue;
@@ -278,16 +302,16 @@ public:
     QCheckBox* expandableText;
     cKeyGroup* key;
     QLineEdit* valueName;
+
+protected:
+    void Show(const cEditTextPageValues& values) override;
 };
 
-class cPPCombo1 : public cPropPage {
+class cPPCombo1 : public cValuesPage<cPolPartCombo, cComboPageValues> {
     Q_OBJECT
 public:
     explicit cPPCombo1(QWidget* parent = nullptr);
-    void Fill(cData& node) override;
-    std::optional<Text> Validate() const override;
-    void Apply(cData& node) override;
-    cComboPageValues Values() const;
+    cComboPageValues Values() const override;
 
     // "Add" and "Delete" of the suggestions group.
     void AddSuggestion();
@@ -307,6 +331,9 @@ public:
     QTreeWidget* suggestions;
     QCheckBox* noSort;
 
+protected:
+    void Show(const cComboPageValues& values) override;
+
 private:
     void SetRows(const std::vector<Text>& rows, int selected);
     std::vector<Text> Rows() const;
@@ -314,16 +341,15 @@ private:
 
 // The drop-down list's first page. The item list is edited on the part's second page,
 // which this page fills and applies together with its own fields.
-class cPPDro1 : public cPropPage {
+class cPPDro1 : public cValuesPage<cPolPartDropDown, cDropDownPageValues> {
     Q_OBJECT
 public:
     // itemList: the item list page, or none while the sheet has none.
     explicit cPPDro1(cPropPage* itemList, QWidget* parent = nullptr);
     void Fill(cData& node) override;
-    std::optional<Text> Validate() const override;
     // Writes this page, then the item list page, into the part.
     void Apply(cData& node) override;
-    cDropDownPageValues Values() const;
+    cDropDownPageValues Values() const override;
 
     QLineEdit* name;
     QCheckBox* required;
@@ -331,18 +357,18 @@ public:
     cKeyGroup* key;
     QLineEdit* valueName;
 
+protected:
+    void Show(const cDropDownPageValues& values) override;
+
 private:
     cPropPage* m_itemList;  // Not owned: the sheet's item list page.
 };
 
-class cPPListBox1 : public cPropPage {
+class cPPListBox1 : public cValuesPage<cPolPartListBox, cListBoxPageValues> {
     Q_OBJECT
 public:
     explicit cPPListBox1(QWidget* parent = nullptr);
-    void Fill(cData& node) override;
-    std::optional<Text> Validate() const override;
-    void Apply(cData& node) override;
-    cListBoxPageValues Values() const;
+    cListBoxPageValues Values() const override;
 
     QLineEdit* name;
     QCheckBox* additive;
@@ -351,16 +377,16 @@ public:
     QRadioButton* prefixed;
     QLineEdit* prefix;
     cKeyGroup* key;
+
+protected:
+    void Show(const cListBoxPageValues& values) override;
 };
 
-class cPPNum1 : public cPropPage {
+class cPPNum1 : public cValuesPage<cPolPartNum, cNumericPageValues> {
     Q_OBJECT
 public:
     explicit cPPNum1(QWidget* parent = nullptr);
-    void Fill(cData& node) override;
-    std::optional<Text> Validate() const override;
-    void Apply(cData& node) override;
-    cNumericPageValues Values() const;
+    cNumericPageValues Values() const override;
 
     QLineEdit* label;
     cPairRow* defaultValue;
@@ -371,4 +397,7 @@ public:
     QCheckBox* txtConvert;
     cKeyGroup* key;
     QLineEdit* valueName;
+
+protected:
+    void Show(const cNumericPageValues& values) override;
 };
