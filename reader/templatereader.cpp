@@ -105,6 +105,9 @@ private:
     bool ReadCategory(cTreeItem* parent);
     bool ReadVersion(cTreeItem* parent);
     bool ReadPolicy(cTreeItem* parent);
+    // After "#if": "version" must follow, and the block it opens is read under parent. A
+    // file that ends right after "#if" ends there. notVersion: the message for another word.
+    bool ReadIfVersion(cTreeItem* parent, MessageFormat notVersion);
 
     bool ReadPolicyPart(cObjPolicy& policy);
     bool SkipPart();
@@ -185,6 +188,26 @@ bool cTemplateReader::cNestingGuard::Allowed() const {
 constexpr TextView kTopLevelKeywords[] = {u"CLASS", u"#if"};
 constexpr TextView kClassKeywords[] = {u"CATEGORY", u"CLASS", u"#if", u"#endif"};
 
+// What an "#if" without "version" after it shows: at the top level and in a version block,
+// and in a class or a category.
+constexpr MessageFormat kNotVersion =
+    u"Your input template file contains an #if statement that is not followed by a version "
+    u"keyword this is not valid. Please corret your template file";
+constexpr MessageFormat kNotVersionManually =
+    u"Your input template file contains an #if statement that is not followed by a version "
+    u"keyword this is not valid. Please correct your template file manually";
+
+bool cTemplateReader::ReadIfVersion(cTreeItem* parent, MessageFormat notVersion) {
+    Text token;
+    if (!Next(token))
+        return true;
+    if (!Is(token, u"version")) {
+        ShowMessage(kSeverityError, notVersion);
+        return false;
+    }
+    return ReadVersion(parent);
+}
+
 bool cTemplateReader::ReadTemplate() {
     Text token;
     if (!NextOf(token, kTopLevelKeywords))
@@ -198,17 +221,8 @@ bool cTemplateReader::ReadTemplate() {
             if (Is(classToken, u"#endif"))
                 PassOver(classToken);
         } else if (Is(token, u"#if")) {
-            if (Next(token)) {
-                if (!Is(token, u"version")) {
-                    ShowMessage(kSeverityError,
-                                u"Your input template file contains an #if statement that is not "
-                                u"followed by a version keyword this is not valid. Please corret "
-                                u"your template file");
-                    return false;
-                }
-                if (!ReadVersion(nullptr))
-                    return false;
-            }
+            if (!ReadIfVersion(nullptr, kNotVersion))
+                return false;
         } else {
             PassOver(token);
         }
@@ -242,17 +256,8 @@ bool cTemplateReader::ReadPolClass(cTreeItem* parent, Text& token) {
             } else if (Is(token, u"CLASS")) {
                 break;
             } else if (Is(token, u"#if")) {
-                if (Next(token)) {
-                    if (!Is(token, u"version")) {
-                        ShowMessage(kSeverityError,
-                                    u"Your input template file contains an #if statement that "
-                                    u"is not followed by a version keyword this is not valid. "
-                                    u"Please correct your template file manually");
-                        return false;
-                    }
-                    if (!ReadVersion(item))
-                        return false;
-                }
+                if (!ReadIfVersion(item, kNotVersionManually))
+                    return false;
             } else if (Is(token, u"#endif")) {
                 return true;
             } else {
@@ -298,17 +303,8 @@ bool cTemplateReader::ReadCategory(cTreeItem* parent) {
                 if (!ReadPolicy(item))
                     return false;
             } else if (Is(token, u"#if")) {
-                if (Next(token)) {
-                    if (!Is(token, u"version")) {
-                        ShowMessage(kSeverityError,
-                                    u"Your input template file contains an #if statement that "
-                                    u"is not followed by a version keyword this is not valid. "
-                                    u"Please correct your template file manually");
-                        return false;
-                    }
-                    if (!ReadVersion(item))
-                        return false;
-                }
+                if (!ReadIfVersion(item, kNotVersionManually))
+                    return false;
             } else if (Is(token, u"KEYNAME")) {
                 if (!Next(category.keyName)) {
                     ShowMessage(kSeverityError, u"Error reading value of \"KEYNAME\"");
@@ -353,17 +349,8 @@ bool cTemplateReader::ReadVersion(cTreeItem* parent) {
     Text token;
     while (Next(token)) {
         if (Is(token, u"#if")) {
-            if (Next(token)) {
-                if (!Is(token, u"version")) {
-                    ShowMessage(kSeverityError,
-                                u"Your input template file contains an #if statement that is "
-                                u"not followed by a version keyword this is not valid. Please "
-                                u"corret your template file");
-                    return false;
-                }
-                if (!ReadVersion(item))
-                    return false;
-            }
+            if (!ReadIfVersion(item, kNotVersion))
+                return false;
         } else if (Is(token, u"#endif")) {
             return true;
         } else if (Is(token, u"CLASS")) {
