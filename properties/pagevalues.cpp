@@ -245,7 +245,11 @@ void cCheckBoxPageValues::ApplyTo(cPolPartCheckBox& part) const {
     part.actionListOff = actionListOff;
 }
 
-cEditTextPageValues cEditTextPageValues::Load(const cPolPartEditText& part) {
+namespace {
+
+// An edit text and a combo box are both text entries and hold the same fields for it.
+template <class Part>
+cEditTextPageValues LoadTextEntry(const Part& part) {
     cEditTextPageValues values;
     values.name = part.name;
     values.defaultValue = PairShownWhenSet(part.defaultFlag, part.defaultText);
@@ -258,43 +262,40 @@ cEditTextPageValues cEditTextPageValues::Load(const cPolPartEditText& part) {
     return values;
 }
 
+template <class Part>
+void ApplyTextEntry(const cEditTextPageValues& values, Part& part) {
+    part.name = values.name;
+    ApplyPair(values.defaultValue, part.defaultFlag, part.defaultText);
+    ApplyPair(values.maxLength, part.maxLenFlag, part.maxLen);
+    part.required = values.required ? 1 : 0;
+    part.oemConvert = values.oemConvert ? 1 : 0;
+    part.expandableText = values.expandableText ? 1 : 0;
+    ApplyPartKey(values.key, part, true);
+    part.valueName = values.valueName;
+}
+
+}  // namespace
+
+cEditTextPageValues cEditTextPageValues::Load(const cPolPartEditText& part) {
+    return LoadTextEntry(part);
+}
+
 void cEditTextPageValues::ApplyTo(cPolPartEditText& part) const {
-    part.name = name;
-    ApplyPair(defaultValue, part.defaultFlag, part.defaultText);
-    ApplyPair(maxLength, part.maxLenFlag, part.maxLen);
-    part.required = required ? 1 : 0;
-    part.oemConvert = oemConvert ? 1 : 0;
-    part.expandableText = expandableText ? 1 : 0;
-    ApplyPartKey(key, part, true);
-    part.valueName = valueName;
+    ApplyTextEntry(*this, part);
 }
 
 cComboPageValues cComboPageValues::Load(const cPolPartCombo& part) {
     cComboPageValues values;
-    values.name = part.name;
-    values.defaultValue = PairShownWhenSet(part.defaultFlag, part.defaultText);
-    values.maxLength = PairShownWhenSet(part.maxLenFlag, part.maxLen);
-    values.required = part.required != 0;
-    values.oemConvert = part.oemConvert != 0;
-    values.expandableText = part.expandableText != 0;
+    static_cast<cEditTextPageValues&>(values) = LoadTextEntry(part);
     values.noSort = part.noSort != 0;
-    values.key = LoadPartKey(part);
-    values.valueName = part.valueName;
     for (const cSuggestion& suggestion : part.suggestions)
         values.suggestions.push_back(suggestion.text);
     return values;
 }
 
 void cComboPageValues::ApplyTo(cPolPartCombo& part) const {
-    part.name = name;
-    ApplyPair(defaultValue, part.defaultFlag, part.defaultText);
-    ApplyPair(maxLength, part.maxLenFlag, part.maxLen);
-    part.required = required ? 1 : 0;
-    part.oemConvert = oemConvert ? 1 : 0;
-    part.expandableText = expandableText ? 1 : 0;
+    ApplyTextEntry(*this, part);
     part.noSort = noSort ? 1 : 0;
-    ApplyPartKey(key, part, true);
-    part.valueName = valueName;
     part.suggestions.clear();
     for (const Text& row : suggestions)
         part.suggestions.push_back({row});

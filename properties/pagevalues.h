@@ -173,22 +173,14 @@ struct cEditTextPageValues {
     void ApplyTo(cPolPartEditText& part) const;
 };
 
-struct cComboPageValues {
-    Text name;
-    cOptionalPairValues defaultValue;
-    cOptionalPairValues maxLength;
-    bool required = false;
-    bool oemConvert = false;
-    bool expandableText = false;
+// A combo box is a text entry with suggestions: the edit text's fields and two more.
+struct cComboPageValues : cEditTextPageValues {
     bool noSort = false;
-    cKeyGroupValues key;
-    Text valueName;
     std::vector<Text> suggestions;  // the rows, top to bottom
 
     static constexpr TextView kNewSuggestion = u"<new>";
 
     static cComboPageValues Load(const cPolPartCombo& part);
-    std::optional<Text> Validate() const { return ValidatePartKey(key); }
     void ApplyTo(cPolPartCombo& part) const;
 
     // "Add": a new row directly after row `selected` (at the top for -1); answers its row.
