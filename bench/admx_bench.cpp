@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "admx/admxexport.h"
-#include "app/document.h"
-#include "app/messages.h"
+#include "core/admx/admxexport.h"
+#include "core/document/document.h"
+#include "core/text/messages.h"
 
 namespace {
 

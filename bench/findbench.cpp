@@ -17,14 +17,14 @@
 #include <ctime>
 #include <vector>
 
-#include "app/childframe.h"
-#include "app/document.h"
-#include "app/messages.h"
-#include "model/seams.h"
-#include "preview/polleaveview.h"
-#include "properties/propsheet.h"
-#include "tree/findbar.h"
-#include "tree/poltreeview.h"
+#include "core/document/document.h"
+#include "core/model/seams.h"
+#include "core/text/messages.h"
+#include "ui/app/childframe.h"
+#include "ui/preview/polleaveview.h"
+#include "ui/properties/propsheet.h"
+#include "ui/tree/findbar.h"
+#include "ui/tree/poltreeview.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <string>
 
-#include "app/document.h"
-#include "check/lint.h"
+#include "core/check/lint.h"
+#include "core/document/document.h"
 
 namespace {
 

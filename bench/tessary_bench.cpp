@@ -21,11 +21,11 @@
 #include <string>
 #include <vector>
 
-#include "app/document.h"
-#include "app/messages.h"
-#include "model/nodedata.h"
-#include "reader/textsource.h"
-#include "writer/templatewriter.h"
+#include "core/adm/templatewriter.h"
+#include "core/adm/textsource.h"
+#include "core/document/document.h"
+#include "core/model/nodedata.h"
+#include "core/text/messages.h"
 
 namespace fs = std::filesystem;
 

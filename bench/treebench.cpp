@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <memory>
 
-#include "model/nodeobjects.h"
-#include "model/templatetree.h"
+#include "core/model/nodeobjects.h"
+#include "core/model/templatetree.h"
 
 namespace {
 

@@ -19,12 +19,12 @@
 #include <string>
 #include <vector>
 
-#include "app/document.h"
-#include "app/messages.h"
-#include "model/nodeobjects.h"
-#include "preview/polleaveview.h"
-#include "properties/placeholdersheet.h"
-#include "tree/poltreeview.h"
+#include "core/document/document.h"
+#include "core/model/nodeobjects.h"
+#include "core/pages/placeholdersheet.h"
+#include "core/text/messages.h"
+#include "ui/preview/polleaveview.h"
+#include "ui/tree/poltreeview.h"
 
 namespace {
 

@@ -2,10 +2,10 @@
 
 #include <cstdio>
 
-#include "app/document.h"
-#include "app/messages.h"
-#include "check/find.h"
-#include "check/lint.h"
+#include "core/check/find.h"
+#include "core/check/lint.h"
+#include "core/document/document.h"
+#include "core/text/messages.h"
 
 const char kLintUsage[] =
     "  tessary-cli lint [--werror] FILE...\n"

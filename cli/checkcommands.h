@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "reader/readlog.h"
+#include "core/model/readlog.h"
 
 class CPelwinDoc;
 class cMessageSink;

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "admx/admxexport.h"
-#include "app/document.h"
+#include "core/admx/admxexport.h"
+#include "core/document/document.h"
 
 const char kExportUsage[] =
     "  tessary-cli export [--lang LL-CC] [--namespace NS] [--prefix P] [--strict] IN OUTDIR\n"

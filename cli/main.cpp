@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "app/document.h"
-#include "app/messages.h"
 #include "cli/checkcommands.h"
 #include "cli/exportcommand.h"
+#include "core/document/document.h"
+#include "core/text/messages.h"
 
 namespace {
 

@@ -8,13 +8,13 @@
 #include <string>
 #include <string_view>
 
-#include "app/document.h"
-#include "app/messages.h"
-#include "reader/stringtable.h"
-#include "reader/templatereader.h"
-#include "reader/textsource.h"
-#include "reader/tokenizer.h"
-#include "writer/templatewriter.h"
+#include "core/adm/stringtable.h"
+#include "core/adm/templatereader.h"
+#include "core/adm/templatewriter.h"
+#include "core/adm/textsource.h"
+#include "core/adm/tokenizer.h"
+#include "core/document/document.h"
+#include "core/text/messages.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 
 #include <unistd.h>
 
-#include "app/messages.h"
+#include "core/text/messages.h"
 
 // Records every message shown while it is alive.
 class cMessageRecorder : public cMessageSink {

@@ -1,0 +1,261 @@
+#include "core/check/lint.h"
+
+#include <algorithm>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "core/document/document.h"
+#include "core/model/partkinds.h"
+
+namespace {
+
+Text Quoted(TextView text) {
+    Text out = u"\"";
+    out += text;
+    out += u"\"";
+    return out;
+}
+
+Text Number(long long n) {
+    return FormatText(u"%d", {n});
+}
+
+// Registry keys and value names are not told apart by the case of their letters.
+Text RegistryName(TextView key, TextView valueName) {
+    Text out;
+    out.reserve(key.size() + valueName.size() + 1);
+    for (char16_t c : key)
+        out.push_back(c >= u'a' && c <= u'z' ? char16_t(c - 32) : c);
+    out.push_back(u'\\');
+    for (char16_t c : valueName)
+        out.push_back(c >= u'a' && c <= u'z' ? char16_t(c - 32) : c);
+    return out;
+}
+
+bool HasEntries(const cActionList& list) {
+    return std::any_of(list.begin(), list.end(),
+                       [](const cActionKey& group) { return !group.entries.empty(); });
+}
+
+bool EntryWithoutKey(const cActionList& list) {
+    return std::any_of(list.begin(), list.end(), [](const cActionKey& group) {
+        return !group.entries.empty() && group.keyName.empty();
+    });
+}
+
+// What a value writes: two items with the same key write the same thing.
+Text ValueKey(const cDescVal& value) {
+    if (value.del)
+        return u"D";
+    return (value.numeric ? u"N" : u"S") + value.valueText;
+}
+
+class cLinter {
+public:
+    cLinter(const CPelwinDoc& doc, const cReadLog& log) : m_doc(doc), m_log(log) {}
+
+    std::vector<cFinding> Run() {
+        CheckStrings();
+        CheckTree();
+        for (const cReadLog::cMessage& message : m_log.messages)
+            Add(message.line, cLintSeverity::Error, "read-message", message.text);
+        for (const cPassedOver& line : m_doc.PassedOver())
+            Add(line.line, cLintSeverity::Warning, "passed-over",
+                u"passed over and lost on saving: " + line.text);
+        for (const cReadLog::cDefaultMarks& marks : m_log.severalDefaults)
+            Add(marks.line, cLintSeverity::Warning, "several-defaults",
+                u"part " + Quoted(m_doc.ResolveText(marks.part)) + u" marks " +
+                    Number(marks.count) + u" items DEFAULT; only the last one is kept");
+        if (m_doc.Tree().IsEmpty() && m_doc.Strings().Empty())
+            Add(1, cLintSeverity::Error, "empty-template",
+                u"nothing was read from this template: no class, category, policy or string");
+        std::stable_sort(m_findings.begin(), m_findings.end(),
+                         [](const cFinding& a, const cFinding& b) { return a.line < b.line; });
+        return std::move(m_findings);
+    }
+
+private:
+    void Add(int line, cLintSeverity severity, const char* rule, Text text) {
+        m_findings.push_back({line, severity, rule, std::move(text)});
+    }
+
+    bool InStringsSection(int line) const {
+        return m_log.stringsFirstLine && line >= m_log.stringsFirstLine &&
+               line <= m_log.stringsLastLine;
+    }
+
+    void CheckStrings() {
+        const cStringMap& strings = m_doc.Strings();
+        // Entries are told apart by where the table keeps their texts.
+        std::unordered_set<const Text*> used;
+        for (const cReadLog::cReference& ref : m_log.references) {
+            // A display text of the strings section that looks like a reference is only text.
+            if (InStringsSection(ref.line))
+                continue;
+            if (const Text* text = strings.Find(ref.name))
+                used.insert(text);
+            else
+                Add(ref.line, cLintSeverity::Error, "undefined-string",
+                    u"the strings section does not define " + Quoted(u"!!" + ref.name));
+        }
+        // Each name's definition in force is its last one.
+        std::unordered_map<const Text*, int> lastLine;
+        for (const cReadLog::cStringLine& string : m_log.strings) {
+            const Text* text = strings.Find(string.name);
+            if (!text)
+                continue;
+            auto [it, fresh] = lastLine.try_emplace(text, string.line);
+            if (!fresh) {
+                Add(string.line, cLintSeverity::Warning, "duplicate-string",
+                    u"string " + Quoted(string.name) +
+                        u" is defined again; this text replaces "
+                        u"the one of line " +
+                        Number(it->second));
+                it->second = string.line;
+            }
+        }
+        for (const cReadLog::cStringLine& string : m_log.strings) {
+            const Text* text = strings.Find(string.name);
+            if (text && !used.count(text) && lastLine[text] == string.line)
+                Add(string.line, cLintSeverity::Warning, "unused-string",
+                    u"string " + Quoted(string.name) + u" is not referenced");
+        }
+    }
+
+    void CheckTree() {
+        m_doc.Tree().ForEachPreOrder([&](cTreeItem* item) {
+            if (item->node && item->node->kind == kKindPolicy)
+                CheckPolicy(static_cast<const cObjPolicy&>(*item->node), ClassOf(item));
+        });
+    }
+
+    const cTreeItem* ClassOf(const cTreeItem* item) const {
+        const cTreeItem* root = m_doc.Tree().Root();
+        while (item->parent && item->parent != root)
+            item = item->parent;
+        return item;
+    }
+
+    // Remembers that `owner` writes the value; a second writer in the same class is reported.
+    template <typename What>
+    void Writes(const cTreeItem* cls, const Text& key, const Text& valueName, int line,
+                const What& what) {
+        auto [it, fresh] = m_values[cls].try_emplace(RegistryName(key, valueName), line);
+        if (!fresh)
+            Add(line, cLintSeverity::Warning, "duplicate-value",
+                what() + u" writes " + Quoted(key + u"\\" + valueName) +
+                    u", which is already written at line " + Number(it->second));
+    }
+
+    void CheckPolicy(const cObjPolicy& policy, const cTreeItem* cls) {
+        // Names are resolved only for a finding's text.
+        auto what = [&] { return u"policy " + Quoted(m_doc.ResolveText(policy.name)); };
+        const Text key = policy.GetEffectiveKey();
+        bool writes = policy.valueNameFlag || HasEntries(policy.actionListOn) ||
+                      HasEntries(policy.actionListOff);
+        if ((policy.valueNameFlag && key.empty()) || EntryWithoutKey(policy.actionListOn) ||
+            EntryWithoutKey(policy.actionListOff))
+            Add(policy.line, cLintSeverity::Error, "no-key",
+                what() + u" writes a value but has no registry key");
+        if (policy.valueNameFlag && !policy.valueName.empty())
+            Writes(cls, key, policy.valueName, policy.line, what);
+        for (const auto& part : policy.Parts())
+            writes = CheckPart(*part, cls) || writes;
+        if (!writes)
+            Add(policy.line, cLintSeverity::Warning, "empty-policy",
+                what() + u" writes nothing: it has no value name, no part and no action list");
+    }
+
+    // Returns whether the part writes anything.
+    bool CheckPart(const cObjPolPart& part, const cTreeItem* cls) {
+        auto what = [&] { return u"part " + Quoted(m_doc.ResolveText(part.name)); };
+        if (!UsesKey(part))
+            return false;
+        const Text key = part.GetEffectiveKey();
+        const int line = part.line;
+        // A list box names its values itself: it writes whenever it exists.
+        bool listBox = !UsesValueName(part);
+        bool valueName = !listBox && !part.valueName.empty();
+        bool entries = false;
+        bool entryWithoutKey = false;
+        VisitPart(part, cOverloaded{
+                            [&](const cObjPolPartCheckBox& check) {
+                                entries = HasEntries(check.actionListOn) ||
+                                          HasEntries(check.actionListOff);
+                                entryWithoutKey = EntryWithoutKey(check.actionListOn) ||
+                                                  EntryWithoutKey(check.actionListOff);
+                            },
+                            [&](const cObjPolPartNum& num) { CheckNumeric(num, what); },
+                            [&](const cObjPolPartDropDown& drop) {
+                                CheckItems(drop, what);
+                                for (const cItemList& item : drop.itemList) {
+                                    entries = entries || HasEntries(item.actionList);
+                                    entryWithoutKey =
+                                        entryWithoutKey || EntryWithoutKey(item.actionList);
+                                }
+                            },
+                            [](const auto&) {},
+                        });
+        if (((listBox || valueName) && key.empty()) || entryWithoutKey)
+            Add(line, cLintSeverity::Error, "no-key",
+                what() + u" writes a value but has no registry key");
+        if (valueName)
+            Writes(cls, key, part.valueName, line, what);
+        return listBox || valueName || entries;
+    }
+
+    template <typename What>
+    void CheckNumeric(const cObjPolPartNum& part, const What& what) {
+        // Where a bound is not given, the policy editor uses 0 and 9999.
+        long long min = part.minFlag ? ParseLeadingInt(part.min) : 0;
+        long long max = part.maxFlag ? ParseLeadingInt(part.max) : 9999;
+        if (min > max) {
+            Add(part.line, cLintSeverity::Error, "numeric-range",
+                what() + u": MIN " + Number(min) + u" is greater than MAX " + Number(max));
+            return;
+        }
+        if (!part.defaultFlag)
+            return;
+        long long value = ParseLeadingInt(part.defaultValue);
+        if (value < min || value > max)
+            Add(part.line, cLintSeverity::Error, "numeric-range",
+                what() + u": DEFAULT " + Number(value) + u" lies outside " + Number(min) + u" to " +
+                    Number(max));
+    }
+
+    template <typename What>
+    void CheckItems(const cObjPolPartDropDown& part, const What& what) {
+        const cItemListChain& items = part.itemList;
+        if (items.empty()) {
+            Add(part.line, cLintSeverity::Error, "empty-itemlist",
+                what() + u" is a drop-down list without items");
+            return;
+        }
+        std::unordered_map<Text, size_t> seen;
+        for (size_t i = 0; i < items.size(); ++i) {
+            auto [it, fresh] = seen.try_emplace(ValueKey(items[i].value), i);
+            if (fresh)
+                continue;
+            int line = items[i].line.number ? items[i].line.number : part.line;
+            Add(line, cLintSeverity::Warning, "duplicate-item-value",
+                what() + u": item " + Quoted(m_doc.ResolveText(items[i].name)) +
+                    u" has the same value as item " +
+                    Quoted(m_doc.ResolveText(items[it->second].name)));
+        }
+    }
+
+    const CPelwinDoc& m_doc;
+    const cReadLog& m_log;
+    std::vector<cFinding> m_findings;
+    std::unordered_map<const cTreeItem*, std::unordered_map<Text, int>> m_values;
+};
+
+}  // namespace
+
+std::vector<cFinding> LintTemplate(const CPelwinDoc& doc, const cReadLog& log) {
+    return cLinter(doc, log).Run();
+}
+
+const char* SeverityName(cLintSeverity severity) {
+    return severity == cLintSeverity::Error ? "error" : "warning";
+}

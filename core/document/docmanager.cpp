@@ -1,0 +1,225 @@
+#include "core/document/docmanager.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "core/text/messages.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Two paths name the same file when their canonical forms agree.
+fs::path CanonicalOf(const Text& path) {
+    std::error_code ec;
+    fs::path p(ToUtf8(path));
+    fs::path canonical = fs::weakly_canonical(fs::absolute(p, ec), ec);
+    return ec ? p.lexically_normal() : canonical;
+}
+
+Text FileNameOf(const Text& path) {
+    return FromUtf8(fs::path(ToUtf8(path)).filename().string());
+}
+
+// A plain Save needs a new name when the file has gone or cannot be written.
+bool NeedsNewName(const Text& path) {
+    if (path.empty())
+        return true;
+    return !IsWritableFile(path);
+}
+
+}  // namespace
+
+cDocManager::cDocManager(cDocViews& views, cDocPrompts& prompts)
+    : m_views(views), m_prompts(prompts) {}
+
+cDocManager::~cDocManager() {
+    while (!m_docs.empty())
+        Discard(*m_docs.back());
+}
+
+CPelwinDoc* cDocManager::CreateDocument() {
+    m_docs.push_back(std::make_unique<CPelwinDoc>());
+    CPelwinDoc* doc = m_docs.back().get();
+    if (!m_views.CreateViews(*doc)) {
+        m_docs.pop_back();
+        return nullptr;
+    }
+    return doc;
+}
+
+void cDocManager::Discard(CPelwinDoc& doc) {
+    m_views.DestroyViews(doc);
+    auto it =
+        std::find_if(m_docs.begin(), m_docs.end(), [&](const auto& d) { return d.get() == &doc; });
+    if (it != m_docs.end()) {
+        // Unlink before destroying, so nothing finds a half-destroyed document.
+        std::unique_ptr<CPelwinDoc> doomed = std::move(*it);
+        m_docs.erase(it);
+    }
+}
+
+CPelwinDoc* cDocManager::New() {
+    CPelwinDoc* doc = CreateDocument();
+    if (!doc)
+        return nullptr;
+    doc->SetTitle(u"New" + FromUtf8(std::to_string(++m_newCount)));
+    doc->SetModifiedFlag(0);
+    m_views.TitleChanged(*doc);
+    m_views.ShowViews(*doc);
+    return doc;
+}
+
+CPelwinDoc* cDocManager::FindByPath(const Text& path) const {
+    fs::path wanted = CanonicalOf(path);
+    for (const auto& doc : m_docs)
+        if (!doc->Path().empty() && CanonicalOf(doc->Path()) == wanted)
+            return doc.get();
+    return nullptr;
+}
+
+CPelwinDoc* cDocManager::Open(const Text& path) {
+    if (CPelwinDoc* open = FindByPath(path)) {
+        m_views.ActivateViews(*open);
+        return open;
+    }
+    CPelwinDoc* doc = CreateDocument();
+    if (!doc)
+        return nullptr;
+    size_t shownBefore = MessagesShown();
+    if (!doc->ReadFile(path)) {
+        // A few malformed endings make the read fail without a word; the user who chose
+        // the file must still learn why no window opens.
+        if (MessagesShown() == shownBefore)
+            ShowMessage(kSeverityError, u"Error reading file %s", {path});
+        Discard(*doc);
+        return nullptr;
+    }
+    std::error_code ec;
+    fs::path absolute = fs::absolute(fs::path(ToUtf8(path)), ec);
+    doc->SetPath(ec ? path : FromUtf8(absolute.lexically_normal().string()));
+    doc->SetTitle(FileNameOf(path));
+    doc->SetModifiedFlag(0);
+    AddRecentFile(doc->Path());
+    m_views.TitleChanged(*doc);
+    m_views.ShowViews(*doc);
+    return doc;
+}
+
+CPelwinDoc* cDocManager::OpenRecent(size_t index) {
+    if (index >= m_recent.size())
+        return nullptr;
+    Text path = m_recent[index];
+    CPelwinDoc* doc = Open(path);
+    if (!doc) {
+        auto it = std::find(m_recent.begin(), m_recent.end(), path);
+        if (it != m_recent.end())
+            m_recent.erase(it);
+        m_views.RecentFilesChanged();
+    }
+    return doc;
+}
+
+bool cDocManager::Save(CPelwinDoc& doc) {
+    return DoSave(doc, NeedsNewName(doc.Path()));
+}
+
+bool cDocManager::SaveAs(CPelwinDoc& doc) {
+    return DoSave(doc, true);
+}
+
+Text PassedOverQuestion(const CPelwinDoc& doc) {
+    const std::vector<cPassedOver>& lines = doc.PassedOver();
+    if (lines.empty())
+        return Text();
+    // A long line is shown by its beginning.
+    constexpr size_t kShown = 80;
+    Text shown = lines.front().text;
+    if (shown.size() > kShown)
+        shown = shown.substr(0, kShown) + u"...";
+    return FormatText(
+        u"This template holds %d lines that this editor does not keep (first at "
+        u"line %d: %s). Save anyway?",
+        {(long long)lines.size(), (long long)lines.front().line, shown});
+}
+
+bool cDocManager::DoSave(CPelwinDoc& doc, bool askName) {
+    Text question = PassedOverQuestion(doc);
+    if (!question.empty() && !m_prompts.AskSaveAnyway(question))
+        return false;
+    int format = doc.Utf16();
+    Text path = doc.Path();
+    if (askName) {
+        int choice = format;
+        if (m_prompts.AskFormat(choice))
+            format = choice;
+        if (!m_prompts.AskSavePath(doc, path) || path.empty())
+            return false;
+    }
+    // On Cancel nothing is written and the document stays exactly as it was.
+    if (!SettleSheetEdits())
+        return false;
+    // The chosen format holds from the first successful write on.
+    int previousFormat = doc.Utf16();
+    doc.SetUtf16(format);
+    if (!doc.WriteFile(path)) {
+        doc.SetUtf16(previousFormat);
+        return false;
+    }
+    if (askName) {
+        std::error_code ec;
+        fs::path absolute = fs::absolute(fs::path(ToUtf8(path)), ec);
+        doc.SetPath(ec ? path : FromUtf8(absolute.lexically_normal().string()));
+        doc.SetTitle(FileNameOf(path));
+        AddRecentFile(doc.Path());
+    }
+    doc.SetModifiedFlag(0);
+    m_views.TitleChanged(doc);
+    return true;
+}
+
+bool cDocManager::Close(CPelwinDoc& doc) {
+    if (doc.IsModified()) {
+        Text question = u"Save changes to %1?";
+        question.replace(question.find(u"%1"), 2, doc.Title());
+        switch (m_prompts.AskYesNoCancel(question)) {
+            case cAnswer::Yes:
+                if (!Save(doc))
+                    return false;
+                break;
+            case cAnswer::No:
+                break;
+            case cAnswer::Cancel:
+                return false;
+        }
+    }
+    Discard(doc);
+    return true;
+}
+
+bool cDocManager::CloseAll() {
+    while (!m_docs.empty())
+        if (!Close(*m_docs.back()))
+            return false;
+    return true;
+}
+
+void cDocManager::SetRecentFiles(std::vector<Text> files) {
+    files.erase(std::remove(files.begin(), files.end(), Text()), files.end());
+    if (files.size() > kRecentFileCount)
+        files.resize(kRecentFileCount);
+    m_recent = std::move(files);
+    m_views.RecentFilesChanged();
+}
+
+void cDocManager::AddRecentFile(const Text& path) {
+    auto it = std::find(m_recent.begin(), m_recent.end(), path);
+    if (it != m_recent.end())
+        m_recent.erase(it);
+    m_recent.insert(m_recent.begin(), path);
+    if (m_recent.size() > kRecentFileCount)
+        m_recent.resize(kRecentFileCount);
+    m_views.RecentFilesChanged();
+}

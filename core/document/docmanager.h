@@ -1,0 +1,85 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "core/document/document.h"
+#include "core/model/seams.h"
+
+// Questions the document flows ask the user. The editor shows dialogs; tests answer them.
+class cDocPrompts {
+public:
+    virtual ~cDocPrompts() = default;
+    // "Save changes to %1?" with Yes, No and Cancel.
+    virtual cAnswer AskYesNoCancel(const Text& question) = 0;
+    // The save format dialog, offering utf16; true when confirmed with OK (utf16 then holds
+    // the choice).
+    virtual bool AskFormat(int& utf16) = 0;
+    // The save dialog; false when cancelled.
+    virtual bool AskSavePath(const CPelwinDoc& doc, Text& path) = 0;
+    // Whether to save although the template holds content that saving loses; the question
+    // is offered with Save and Cancel. True for Save.
+    virtual bool AskSaveAnyway(const Text& question) = 0;
+};
+
+// The question a save asks first when the document holds content it does not keep; empty
+// when there is none.
+Text PassedOverQuestion(const CPelwinDoc& doc);
+
+// The windows of the documents: the editor's child frames, or stand-ins.
+class cDocViews {
+public:
+    virtual ~cDocViews() = default;
+    // Creates the frame and views of a new document and tells the document about them
+    // (SetFrame, SetTreeView). False when they cannot be created.
+    virtual bool CreateViews(CPelwinDoc& doc) = 0;
+    // The read succeeded: show the window.
+    virtual void ShowViews(CPelwinDoc& doc) { (void)doc; }
+    virtual void ActivateViews(CPelwinDoc& doc) = 0;
+    virtual void DestroyViews(CPelwinDoc& doc) = 0;
+    // Title or path changed.
+    virtual void TitleChanged(CPelwinDoc& doc) { (void)doc; }
+    // The recent-file list changed.
+    virtual void RecentFilesChanged() {}
+};
+
+// The documents of one run and their New, Open, Save, Save As and Close flows.
+class cDocManager {
+public:
+    static constexpr size_t kRecentFileCount = 4;
+
+    cDocManager(cDocViews& views, cDocPrompts& prompts);
+    ~cDocManager();
+
+    CPelwinDoc* New();
+    // Opens path, or activates the window of the document already open with it (then
+    // nothing is read and that document is returned). Null when the read fails.
+    CPelwinDoc* Open(const Text& path);
+    // Opens recent file index (0-based); an entry that fails to open is removed.
+    CPelwinDoc* OpenRecent(size_t index);
+    // File Save: under the document's path, or as Save As without a usable one.
+    bool Save(CPelwinDoc& doc);
+    bool SaveAs(CPelwinDoc& doc);
+    // Asks about unsaved changes; false when the close stops.
+    bool Close(CPelwinDoc& doc);
+    // Closes every document (exit); false when one of them stops.
+    bool CloseAll();
+
+    const std::vector<std::unique_ptr<CPelwinDoc>>& Documents() const { return m_docs; }
+    CPelwinDoc* FindByPath(const Text& path) const;
+
+    const std::vector<Text>& RecentFiles() const { return m_recent; }
+    void SetRecentFiles(std::vector<Text> files);
+    void AddRecentFile(const Text& path);
+
+private:
+    bool DoSave(CPelwinDoc& doc, bool askName);
+    CPelwinDoc* CreateDocument();
+    void Discard(CPelwinDoc& doc);
+
+    cDocViews& m_views;
+    cDocPrompts& m_prompts;
+    std::vector<std::unique_ptr<CPelwinDoc>> m_docs;
+    std::vector<Text> m_recent;
+    int m_newCount = 0;
+};

@@ -1,0 +1,114 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/adm/stringtable.h"
+#include "core/document/editrules.h"
+#include "core/model/readlog.h"
+#include "core/model/templatetree.h"
+#include "core/text/text.h"
+
+// One open template: its file-level state, its string table and its tree, carried through
+// New, Open, Save, Save As and Close.
+class cStepSink;
+
+class CPelwinDoc : public cTreeOwner {
+public:
+    CPelwinDoc();
+    ~CPelwinDoc() override;
+    CPelwinDoc(const CPelwinDoc&) = delete;
+    CPelwinDoc& operator=(const CPelwinDoc&) = delete;
+
+    const Text& Path() const { return m_path; }
+    void SetPath(Text path) { m_path = std::move(path); }
+    const Text& Title() const { return m_title; }
+    void SetTitle(Text title) { m_title = std::move(title); }
+
+    bool IsModified() const { return m_modified; }
+    void SetModifiedFlag(int flag) override;
+    // Called whenever the modified flag changes (the window shows it in its caption).
+    void SetModifiedCallback(std::function<void(bool)> callback) {
+        m_modifiedCallback = std::move(callback);
+    }
+
+    // 1: stored as UTF-16 ("UNICODE format"); 0: as 8-bit text ("ASCII format").
+    int Utf16() const { return m_utf16; }
+    void SetUtf16(int flag) { m_utf16 = flag; }
+
+    cStringMap& Strings() { return m_strings; }
+    const cStringMap& Strings() const { return m_strings; }
+    Text ResolveText(TextView text) const override;
+    void MergeStrings(const cStringMap& other);
+    // Re-shows every node's label and every part's panel after the string table changed.
+    void RefreshAllNodes();
+
+    // The window the template is shown in; reading refuses to run without one. Opaque here.
+    void SetFrame(void* frame) { m_frame = frame; }
+    void* Frame() const { return m_frame; }
+    // The view holding the nodes; reading refuses to run without one.
+    void SetTreeView(cTemplateTree* tree) { m_treeView = tree; }
+    cTemplateTree* TreeView() const { return m_treeView; }
+    // Where the document's edits go to be undone (the editor's undo stack); none: edits are
+    // made and forgotten.
+    void SetStepSink(cStepSink* sink) { m_stepSink = sink; }
+    cStepSink* StepSink() const { return m_stepSink; }
+    // The template's nodes.
+    cTemplateTree& Tree() { return m_tree; }
+    const cTemplateTree& Tree() const { return m_tree; }
+
+    // The read steps: string table, encoding, tokens, tree. Every failure has been reported
+    // when this returns false. With a log, the read also notes there the lines of the
+    // strings, the references and the messages it showed.
+    bool ReadFile(const Text& path, cReadLog* log = nullptr);
+    // After a successful read: the file was not empty, yet gave neither a node, nor a
+    // string, nor a comment line (random bytes, a lone byte-order mark).
+    bool ReadNothing() const { return m_readNothing; }
+    // What the read passed over without keeping it, by line, in file order; emptied by a
+    // successful write, after which the document no longer holds it.
+    std::vector<cPassedOver>& PassedOver() { return m_passedOver; }
+    const std::vector<cPassedOver>& PassedOver() const { return m_passedOver; }
+    // Whole-line comments after the last node that no node took along; written after the
+    // nodes, before the strings section.
+    std::vector<Text>& TrailingComments() { return m_trailingComments; }
+    const std::vector<Text>& TrailingComments() const { return m_trailingComments; }
+    // Writes the template to path in the current format, replacing the file only once all
+    // of it was written. Every failure has been reported when this returns false, and the
+    // file on disk is then as it was.
+    bool WriteFile(const Text& path);
+    // The steps of a write before the file: whether every text can be written in the given
+    // format and read back the same (message says what to change when not), and the text of
+    // the template. Both work on the tree view; without one there is nothing to check, and
+    // nothing can be written.
+    bool CheckWritable(int utf16, Text& message) const;
+    bool WriteText(Text& out) const;
+
+private:
+    // The tree the read step fills; shows why there is none.
+    cTemplateTree* TreeForReading() const;
+
+    Text m_path;
+    Text m_title;
+    bool m_modified = false;
+    int m_utf16 = 1;
+    bool m_readNothing = false;
+    cStringMap m_strings;
+    std::vector<cPassedOver> m_passedOver;
+    std::vector<Text> m_trailingComments;
+    void* m_frame = nullptr;              // Not owned.
+    cTemplateTree* m_treeView = nullptr;  // Not owned.
+    cStepSink* m_stepSink = nullptr;      // Not owned.
+    cTemplateTree m_tree;
+    cEditRules m_editRules;
+    std::function<void(bool)> m_modifiedCallback;
+};
+
+// Whether path (after its symbolic links) is a regular file that may be written: by this
+// user, and by anyone at all, which the superuser's access test does not tell.
+bool IsWritableFile(const Text& path);
+
+// Reads a whole regular file; false with err set when it cannot be opened or read (EINVAL
+// for what is not a regular file).
+bool ReadWholeFile(const std::string& path, std::string& bytes, int& err);

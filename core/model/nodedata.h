@@ -1,0 +1,251 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "core/model/records.h"
+#include "core/text/text.h"
+
+class cTemplateTree;
+class cObjPolPart;
+class cPropertySheetSeam;
+struct cTreeItem;
+
+// Node kind codes.
+enum : int {
+    kKindClass = 1,
+    kKindCategory = 2,
+    kKindPolicy = 3,
+    kKindPart = 4,
+    kKindVersion = 5,
+};
+
+// The data side of every node. Only node objects (nodeobjects.h) are ever created; they
+// implement the operations that need the tree.
+class cData {
+public:
+    explicit cData(int kind) : kind(kind) {}
+    // A copy takes the kind and the comments; it is not in a tree until attached.
+    cData(const cData& other) : kind(other.kind), comments(other.comments) {}
+    virtual ~cData();
+
+    virtual std::unique_ptr<cData> Clone() const = 0;
+    // Writes the data of `from`, a node of the same kind, into this node; the node keeps its
+    // place in the tree, its line, and for a policy its parts. False for another kind.
+    virtual bool AssignData(const cData& from) = 0;
+    virtual cObjPolPart* GetPartObject() { return nullptr; }
+    // Hands this node to the property sheet; answers as the sheet does.
+    virtual int ShowProperties(cPropertySheetSeam* sheet);
+    virtual Text GetInheritedKey() const = 0;
+    virtual Text GetEffectiveKey() const = 0;
+    // Shows the node's current name where it is displayed.
+    virtual void UpdateDisplay() {}
+
+    void Attach(cTemplateTree* view, cTreeItem* item);
+    // Sets the template's modified flag; does nothing on a node outside a template.
+    void MarkModified(int flag);
+    // The node of the parent tree item, or none.
+    cData* ParentObject() const;
+
+    const int kind;
+    // The line of the template file the node began on; 0 for a node made in the editor.
+    // Copies start without one.
+    int line = 0;
+    // The whole-line comments that stood before the node's first line in the file, each
+    // from its comment mark on; written back in the same place.
+    std::vector<Text> comments;
+    cTreeItem* treeItem = nullptr;       // Not owned.
+    cTemplateTree* treeView = nullptr;   // Not owned.
+    cTemplateTree* ownerView = nullptr;  // Not owned.
+
+protected:
+    // Assigning data keeps the kind and everything that ties the node to its tree; the
+    // comments are data and go along.
+    cData& operator=(const cData& other) {
+        comments = other.comments;
+        return *this;
+    }
+};
+
+class cPolClass : public cData {
+public:
+    cPolClass() : cData(kKindClass) {}
+    cPolClass(const cPolClass&) = default;
+    cPolClass& operator=(const cPolClass&) = default;
+
+    Text className;
+};
+
+class cCategory : public cData {
+public:
+    cCategory() : cData(kKindCategory) {}
+    cCategory(const cCategory&) = default;
+    cCategory& operator=(const cCategory&) = default;
+
+    Text name = u"<new>";
+    Text keyName;
+    int useDefaultKey = 1;
+    // EXPLAIN: what the category is about, held as read.
+    Text explainText;
+    int explainFlag = 0;
+};
+
+class cPolicy : public cData {
+public:
+    cPolicy() : cData(kKindPolicy) {}
+    cPolicy(const cPolicy&) = default;
+    cPolicy& operator=(const cPolicy&) = default;
+
+    Text name = u"<new>";
+    Text keyName;
+    Text explainText;
+    Text clientExt;
+    Text valueName;
+    // SUPPORTED: on which systems the policy applies, held as read (often a !! reference).
+    Text supportedText;
+    int useDefaultKey = 1;
+    int valueNameFlag = 0;
+    int explainFlag = 0;
+    int clientExtFlag = 0;
+    int supportedFlag = 0;
+    cActionList actionListOn;
+    cActionList actionListOff;
+    cOptionalValue valueOff;
+    cOptionalValue valueOn;
+};
+
+class cPolVersion : public cData {
+public:
+    cPolVersion() : cData(kKindVersion) {}
+    cPolVersion(const cPolVersion&) = default;
+    cPolVersion& operator=(const cPolVersion&) = default;
+
+    // "If Version " + operator + " " + number.
+    void RebuildLabel();
+
+    Text label = u"If Version >= 1";
+    Text op = u">=";
+    Text number = u"1";
+};
+
+// ---- Policy parts ---------------------------------------------------------------------
+
+class cPolicyPart : public cData {
+public:
+    cPolicyPart() : cData(kKindPart) {}
+    cPolicyPart(const cPolicyPart&) = default;
+    cPolicyPart& operator=(const cPolicyPart&) = default;
+
+    Text name = u"<new>";
+    Text keyName;
+    Text valueName;
+    Text typeKeyword;
+    int useDefaultKey = 1;
+};
+
+class cPolPartCheckBox : public virtual cPolicyPart {
+public:
+    static constexpr TextView kKeyword = u"CHECKBOX";
+
+    cPolPartCheckBox() { typeKeyword = kKeyword; }
+    cPolPartCheckBox(const cPolPartCheckBox&) = default;
+    cPolPartCheckBox& operator=(const cPolPartCheckBox&) = default;
+
+    cActionList actionListOn;
+    cActionList actionListOff;
+    int defChecked = 0;
+    cOptionalValue valueOff;  // none: the default value 0
+    cOptionalValue valueOn;   // none: the default value 1
+};
+
+class cPolPartCombo : public virtual cPolicyPart {
+public:
+    static constexpr TextView kKeyword = u"COMBOBOX";
+
+    cPolPartCombo() { typeKeyword = kKeyword; }
+    cPolPartCombo(const cPolPartCombo&) = default;
+    cPolPartCombo& operator=(const cPolPartCombo&) = default;
+
+    int defaultFlag = 0;
+    Text defaultText;
+    int maxLenFlag = 0;
+    Text maxLen;
+    int oemConvert = 0;
+    int required = 0;
+    int expandableText = 0;
+    int noSort = 0;
+    cSuggestionList suggestions;
+};
+
+class cPolPartDropDown : public virtual cPolicyPart {
+public:
+    static constexpr TextView kKeyword = u"DROPDOWNLIST";
+
+    cPolPartDropDown() { typeKeyword = kKeyword; }
+    cPolPartDropDown(const cPolPartDropDown&) = default;
+    cPolPartDropDown& operator=(const cPolPartDropDown&) = default;
+
+    cItemListChain itemList;
+    int required = 0;
+    int noSort = 0;
+};
+
+class cPolPartEditText : public virtual cPolicyPart {
+public:
+    static constexpr TextView kKeyword = u"EDITTEXT";
+
+    cPolPartEditText() { typeKeyword = kKeyword; }
+    cPolPartEditText(const cPolPartEditText&) = default;
+    cPolPartEditText& operator=(const cPolPartEditText&) = default;
+
+    int defaultFlag = 0;
+    Text defaultText;
+    int maxLenFlag = 0;
+    Text maxLen;
+    int oemConvert = 0;
+    int required = 0;
+    int expandableText = 0;
+};
+
+class cPolPartListBox : public virtual cPolicyPart {
+public:
+    static constexpr TextView kKeyword = u"LISTBOX";
+
+    cPolPartListBox() { typeKeyword = kKeyword; }
+    cPolPartListBox(const cPolPartListBox&) = default;
+    cPolPartListBox& operator=(const cPolPartListBox&) = default;
+
+    int additive = 0;
+    int explicitValue = 0;
+    int valuePrefixFlag = 0;
+    Text valuePrefix;
+};
+
+class cPolPartNum : public virtual cPolicyPart {
+public:
+    static constexpr TextView kKeyword = u"NUMERIC";
+
+    cPolPartNum() { typeKeyword = kKeyword; }
+    cPolPartNum(const cPolPartNum&) = default;
+    cPolPartNum& operator=(const cPolPartNum&) = default;
+
+    int defaultFlag = 0;
+    Text defaultValue;
+    int maxFlag = 0;
+    Text max = u"9999";
+    int minFlag = 0;
+    Text min = u"0";
+    int required = 0;
+    int spinFlag = 0;
+    Text spin = u"1";
+    int txtConvert = 0;
+};
+
+class cPolPartText : public virtual cPolicyPart {
+public:
+    static constexpr TextView kKeyword = u"TEXT";
+
+    cPolPartText() { typeKeyword = kKeyword; }
+    cPolPartText(const cPolPartText&) = default;
+    cPolPartText& operator=(const cPolPartText&) = default;
+};

@@ -1,0 +1,46 @@
+#include "core/pages/applystep.h"
+
+#include "core/model/nodeobjects.h"
+#include "core/model/seams.h"
+#include "core/model/templatetree.h"
+
+bool cNodeDataSnapshot::Supports(const cData& node) {
+    return node.kind == kKindClass || node.kind == kKindCategory || node.kind == kKindPolicy ||
+           node.kind == kKindVersion || node.kind == kKindPart;
+}
+
+cNodeDataSnapshot::cNodeDataSnapshot(const cData& node) : m_copy(CopyNodeData(node)) {}
+
+void cNodeDataSnapshot::RestoreInto(cData& node) const {
+    if (m_copy)
+        node.AssignData(*m_copy);
+}
+
+void MarkTemplateModified(cData& node) {
+    if (cObjPolPart* part = node.GetPartObject())
+        part->SetModified(1);
+    else
+        node.MarkModified(1);
+}
+
+cApplyPropertiesStep::cApplyPropertiesStep(cData& node)
+    : cNodeDataStep(ApplyStepText(node), node, CopyNodeData(node), nullptr),
+      m_tree(TreeOfNode(node)) {}
+
+void cApplyPropertiesStep::Finish(const cData& node) {
+    SetAfter(CopyNodeData(node));
+}
+
+void cApplyPropertiesStep::Undo() {
+    if (m_tree)
+        Write(*m_tree, Before());
+}
+
+void cApplyPropertiesStep::Redo() {
+    if (m_tree)
+        Write(*m_tree, After());
+}
+
+Text ApplyStepText(const cData& node) {
+    return u"Apply properties of " + ShownName(node);
+}

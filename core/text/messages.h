@@ -1,0 +1,44 @@
+#pragma once
+
+#include <string>
+
+#include "core/text/text.h"
+
+// Severity codes of the one message routine.
+enum : int {
+    kSeverityError = 1,
+    kSeverityInformation = 3,
+    kSeverityInternal = 4,
+};
+
+// Where every message ends: a message box in the editor, standard error in the command line,
+// a recorder in tests.
+class cMessageSink {
+public:
+    virtual ~cMessageSink() = default;
+    virtual void Show(int severity, const Text& text) = 0;
+};
+
+// The sink in use for the whole process (the program has one user-interface thread).
+// Returns the previous sink. Without a sink, messages are dropped.
+cMessageSink* SetMessageSink(cMessageSink* sink);
+cMessageSink* MessageSink();
+// How many messages have been shown since the program started.
+size_t MessagesShown();
+
+inline constexpr size_t kMessageLimit = 1023;
+inline constexpr char16_t kAppTitle[] = u"Tessary 2.0.2";
+
+// Formats the message in the manner of printf and shows it; the text is cut after its
+// 1023rd character.
+void ShowMessage(int severity, MessageFormat format, std::initializer_list<FormatArg> args = {});
+
+// A failed open or create of a template file: the cause code (0 when none was recorded) and
+// the system's description of it.
+struct cFileError {
+    int cause = 0;
+    std::string description;  // UTF-8, as the system gives it
+};
+
+cFileError FileErrorFromErrno(int err);
+void ReportFileError(const cFileError& error, const Text& path);

@@ -1,0 +1,186 @@
+#include "core/text/text.h"
+
+#include <climits>
+
+TextView TrimBlanks(TextView s) {
+    size_t b = 0;
+    size_t e = s.size();
+    while (b < e && IsBlank(s[b]))
+        ++b;
+    while (e > b && IsBlank(s[e - 1]))
+        --e;
+    return s.substr(b, e - b);
+}
+
+namespace {
+
+void AppendNumber(Text& out, long long n) {
+    std::string digits = std::to_string(n);
+    out.append(digits.begin(), digits.end());
+}
+
+}  // namespace
+
+Text FormatText(TextView format, std::initializer_list<FormatArg> args) {
+    Text out;
+    out.reserve(format.size() + 64);
+    auto next = args.begin();
+    for (size_t i = 0; i < format.size(); ++i) {
+        char16_t c = format[i];
+        if (c != u'%') {
+            out.push_back(c);
+            continue;
+        }
+        size_t j = i + 1;
+        if (j < format.size() && format[j] == u'%') {
+            out.push_back(u'%');
+            i = j;
+            continue;
+        }
+        long precision = -1;
+        if (j < format.size() && format[j] == u'.') {
+            ++j;
+            precision = 0;
+            while (j < format.size() && format[j] >= u'0' && format[j] <= u'9') {
+                precision = precision * 10 + (format[j] - u'0');
+                ++j;
+            }
+        }
+        while (j < format.size() && (format[j] == u'l' || format[j] == u'h'))
+            ++j;
+        if (j >= format.size()) {
+            out.append(format.substr(i));
+            break;
+        }
+        char16_t conv = format[j];
+        if (conv != u's' && conv != u'S' && conv != u'd' && conv != u'i' && conv != u'u') {
+            out.append(format.substr(i, j - i + 1));
+            i = j;
+            continue;
+        }
+        if (next != args.end()) {
+            const FormatArg& arg = *next++;
+            if (conv == u's' || conv == u'S') {
+                TextView s = arg.isText ? arg.text : TextView();
+                if (precision >= 0 && s.size() > size_t(precision))
+                    s = s.substr(0, size_t(precision));
+                if (arg.isText)
+                    out.append(s);
+                else
+                    AppendNumber(out, arg.number);
+            } else if (arg.isText) {
+                out.append(arg.text);
+            } else {
+                AppendNumber(out, arg.number);
+            }
+        }
+        i = j;
+    }
+    return out;
+}
+
+std::string ToUtf8(TextView text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        char32_t c = text[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+            ++i;
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            c = 0xFFFD;
+        }
+        if (c < 0x80) {
+            out.push_back(char(c));
+        } else if (c < 0x800) {
+            out.push_back(char(0xC0 | (c >> 6)));
+            out.push_back(char(0x80 | (c & 0x3F)));
+        } else if (c < 0x10000) {
+            out.push_back(char(0xE0 | (c >> 12)));
+            out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
+            out.push_back(char(0x80 | (c & 0x3F)));
+        } else {
+            out.push_back(char(0xF0 | (c >> 18)));
+            out.push_back(char(0x80 | ((c >> 12) & 0x3F)));
+            out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
+            out.push_back(char(0x80 | (c & 0x3F)));
+        }
+    }
+    return out;
+}
+
+Text FromUtf8(std::string_view s) {
+    Text out;
+    out.reserve(s.size());
+    size_t i = 0;
+    while (i < s.size()) {
+        unsigned char b = static_cast<unsigned char>(s[i]);
+        char32_t c = 0xFFFD;
+        size_t len = 1;
+        if (b < 0x80) {
+            c = b;
+        } else if ((b & 0xE0) == 0xC0) {
+            len = 2;
+        } else if ((b & 0xF0) == 0xE0) {
+            len = 3;
+        } else if ((b & 0xF8) == 0xF0) {
+            len = 4;
+        }
+        if (len > 1) {
+            if (i + len > s.size()) {
+                len = 1;
+            } else {
+                c = b & (0x7F >> len);
+                for (size_t k = 1; k < len; ++k) {
+                    unsigned char cb = static_cast<unsigned char>(s[i + k]);
+                    if ((cb & 0xC0) != 0x80) {
+                        c = 0xFFFD;
+                        len = 1;
+                        break;
+                    }
+                    c = (c << 6) | (cb & 0x3F);
+                }
+            }
+        }
+        if (c >= 0x10000) {
+            c -= 0x10000;
+            out.push_back(char16_t(0xD800 + (c >> 10)));
+            out.push_back(char16_t(0xDC00 + (c & 0x3FF)));
+        } else {
+            out.push_back(char16_t(c));
+        }
+        i += len;
+    }
+    return out;
+}
+
+Text FromLatin1(std::string_view bytes) {
+    Text out(bytes.size(), u'\0');
+    for (size_t i = 0; i < bytes.size(); ++i)
+        out[i] = static_cast<unsigned char>(bytes[i]);
+    return out;
+}
+
+long ParseLeadingInt(TextView text, bool* ok) {
+    size_t i = 0;
+    while (i < text.size() && IsBlank(text[i]))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) {
+        negative = text[i] == u'-';
+        ++i;
+    }
+    size_t start = i;
+    // A number too large for a long saturates at the largest one of its sign; the digits
+    // that do not fit are still read, so that none of them is taken for what follows.
+    long value = 0;
+    while (i < text.size() && text[i] >= u'0' && text[i] <= u'9') {
+        long digit = text[i] - u'0';
+        value = value > (LONG_MAX - digit) / 10 ? LONG_MAX : value * 10 + digit;
+        ++i;
+    }
+    if (ok)
+        *ok = i > start;
+    return negative ? -value : value;
+}

@@ -1,0 +1,315 @@
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+
+#include "core/document/docmanager.h"
+#include "core/model/nodeobjects.h"
+#include "tests/testsupport.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class cFakeViews : public cDocViews {
+public:
+    bool CreateViews(CPelwinDoc& doc) override {
+        doc.SetFrame(&doc);
+        doc.SetTreeView(&doc.Tree());
+        ++created;
+        return true;
+    }
+    void ActivateViews(CPelwinDoc& doc) override { activated = &doc; }
+    void DestroyViews(CPelwinDoc&) override { ++destroyed; }
+
+    int created = 0;
+    int destroyed = 0;
+    CPelwinDoc* activated = nullptr;
+};
+
+class cFakePrompts : public cDocPrompts {
+public:
+    cAnswer AskYesNoCancel(const Text& question) override {
+        asked.push_back("question:" + ToUtf8(question));
+        return answer;
+    }
+    bool AskFormat(int& utf16) override {
+        asked.push_back("format:" + std::to_string(utf16));
+        if (formatChoice >= 0)
+            utf16 = formatChoice;
+        return formatChoice >= 0;
+    }
+    bool AskSavePath(const CPelwinDoc&, Text& path) override {
+        asked.push_back("path");
+        path = savePath;
+        return !savePath.empty();
+    }
+    bool AskSaveAnyway(const Text& question) override {
+        asked.push_back("anyway:" + ToUtf8(question));
+        return saveAnyway;
+    }
+
+    std::vector<std::string> asked;
+    bool saveAnyway = false;
+    cAnswer answer = cAnswer::No;
+    int formatChoice = -1;
+    Text savePath;
+};
+
+// A sheet with pending edits, answering its question as told.
+class cQuestioningSheet : public cPropertySheetSeam {
+public:
+    int SetObject(cData*) override { return kSheetShown; }
+    cAnswer AskApply() override { return answer; }
+    void ApplyNow() override { ++applied; }
+    void DropNode(cData*) override {}
+    cData* CurrentNode() const override { return nullptr; }
+    void ShowWindow(bool) override {}
+
+    cAnswer answer = cAnswer::Cancel;
+    int applied = 0;
+};
+
+class DocFlows : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() /
+              ("tessary-docflows-" + std::to_string(::getpid()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    void TearDown() override {
+        SharedState() = cSharedState();
+        fs::remove_all(dir);
+    }
+
+    Text PathOf(const std::string& name) const { return FromUtf8((dir / name).string()); }
+    void WriteBytes(const std::string& name, const std::string& bytes) const {
+        std::ofstream(dir / name, std::ios::binary) << bytes;
+    }
+    std::string ReadBytes(const std::string& name) const {
+        std::ifstream in(dir / name, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    static void AddClass(CPelwinDoc& doc) {
+        auto cls = std::make_unique<cObjClass>();
+        cls->className = u"MACHINE";
+        doc.Tree().InsertLast(nullptr, u"MACHINE", kImageClosedBook, std::move(cls));
+    }
+    size_t FilesInDir() const {
+        return size_t(std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
+    }
+
+    fs::path dir;
+    cMessageRecorder messages;
+    cFakeViews views;
+    cFakePrompts prompts;
+    cDocManager manager{views, prompts};
+};
+
+TEST_F(DocFlows, NewDocumentsAreNumberedUtf16AndUnmodified) {
+    CPelwinDoc* a = manager.New();
+    CPelwinDoc* b = manager.New();
+    EXPECT_EQ(a->Title(), u"New1");
+    EXPECT_EQ(b->Title(), u"New2");
+    EXPECT_EQ(a->Utf16(), 1);
+    EXPECT_FALSE(a->IsModified());
+    EXPECT_TRUE(a->Path().empty());
+}
+
+TEST_F(DocFlows, SaveOfANewDocumentAsksFormatThenName) {
+    CPelwinDoc* doc = manager.New();
+    AddClass(*doc);
+    prompts.formatChoice = 0;
+    prompts.savePath = PathOf("out.adm");
+    ASSERT_TRUE(manager.Save(*doc));
+    EXPECT_EQ(prompts.asked, (std::vector<std::string>{"format:1", "path"}));
+    EXPECT_EQ(doc->Utf16(), 0);
+    EXPECT_EQ(doc->Title(), u"out.adm");
+    EXPECT_FALSE(doc->IsModified());
+    EXPECT_EQ(ReadBytes("out.adm").substr(0, 13), "CLASS MACHINE");
+    EXPECT_EQ(manager.RecentFiles().front(), doc->Path());
+}
+
+TEST_F(DocFlows, DismissedFormatKeepsTheFormatAndCancelledNameWritesNothing) {
+    CPelwinDoc* doc = manager.New();
+    AddClass(*doc);
+    doc->SetModifiedFlag(1);
+    prompts.savePath.clear();
+    EXPECT_FALSE(manager.SaveAs(*doc));
+    EXPECT_TRUE(doc->IsModified());
+    EXPECT_EQ(FilesInDir(), 0u);
+
+    prompts.savePath = PathOf("u.adm");
+    ASSERT_TRUE(manager.SaveAs(*doc));
+    EXPECT_EQ(ReadBytes("u.adm").substr(0, 2), "\xFF\xFE");
+}
+
+TEST_F(DocFlows, SavingWhatWouldLoseContentAsksFirstAndCancelWritesNothing) {
+    const std::string original =
+        "CLASS MACHINE\r\nCATEGORY C\r\nPOLICY P\r\nVALUENAME v\r\n"
+        "WHATEVER this is\r\nEND POLICY\r\nEND CATEGORY\r\n";
+    WriteBytes("lossy.adm", original);
+    CPelwinDoc* doc = manager.Open(PathOf("lossy.adm"));
+    ASSERT_NE(doc, nullptr);
+    const std::string question =
+        "anyway:This template holds 1 lines that this editor does not keep (first at line 5: "
+        "WHATEVER this is). Save anyway?";
+    doc->SetModifiedFlag(1);
+    EXPECT_FALSE(manager.Save(*doc));
+    EXPECT_FALSE(manager.SaveAs(*doc));
+    EXPECT_EQ(prompts.asked, (std::vector<std::string>{question, question}));
+    EXPECT_EQ(ReadBytes("lossy.adm"), original);
+    EXPECT_TRUE(doc->IsModified());
+
+    // Save writes without the content; it is gone from the document, so no more questions.
+    prompts.asked.clear();
+    prompts.saveAnyway = true;
+    ASSERT_TRUE(manager.Save(*doc));
+    EXPECT_EQ(prompts.asked, (std::vector<std::string>{question}));
+    EXPECT_EQ(ReadBytes("lossy.adm").find("WHATEVER"), std::string::npos);
+    prompts.asked.clear();
+    ASSERT_TRUE(manager.Save(*doc));
+    EXPECT_TRUE(prompts.asked.empty());
+}
+
+TEST_F(DocFlows, AnOpened8BitFileIsSavedAs8BitWithoutQuestions) {
+    WriteBytes("a.adm", "CLASS USER\r\n");
+    CPelwinDoc* doc = manager.Open(PathOf("a.adm"));
+    ASSERT_NE(doc, nullptr);
+    EXPECT_EQ(doc->Utf16(), 0);
+    EXPECT_EQ(doc->Title(), u"a.adm");
+    doc->SetModifiedFlag(1);
+    ASSERT_TRUE(manager.Save(*doc));
+    EXPECT_TRUE(prompts.asked.empty());
+    EXPECT_EQ(ReadBytes("a.adm").substr(0, 10), "CLASS USER");
+
+    // Opening it again activates the window that has it.
+    EXPECT_EQ(manager.Open(PathOf("./a.adm")), doc);
+    EXPECT_EQ(views.activated, doc);
+    EXPECT_EQ(manager.Documents().size(), 1u);
+}
+
+TEST_F(DocFlows, BadFilesGiveTheirMessageAndNoDocument) {
+    WriteBytes("empty.adm", "");
+    EXPECT_EQ(manager.Open(PathOf("empty.adm")), nullptr);
+    EXPECT_EQ(messages.Utf8(),
+              (std::vector<std::string>{"Error reading file " + ToUtf8(PathOf("empty.adm"))}));
+    EXPECT_EQ(messages.severities, (std::vector<int>{1}));
+    EXPECT_TRUE(manager.Documents().empty());
+    EXPECT_EQ(views.destroyed, 1);
+
+    messages.Clear();
+    EXPECT_EQ(manager.Open(PathOf("missing.adm")), nullptr);
+    EXPECT_EQ(messages.Utf8(),
+              (std::vector<std::string>{" Error \"No such file or directory\" on file " +
+                                        ToUtf8(PathOf("missing.adm")) + "."}));
+
+    // A read that fails without a word of its own still says why no window opens.
+    messages.Clear();
+    WriteBytes("end.adm", "CLASS USER CATEGORY c END");
+    EXPECT_EQ(manager.Open(PathOf("end.adm")), nullptr);
+    EXPECT_EQ(messages.Utf8(),
+              (std::vector<std::string>{"Error reading file " + ToUtf8(PathOf("end.adm"))}));
+
+    // A big-endian mark is not recognised: the file is 8-bit text.
+    WriteBytes("be.adm", std::string("\xFE\xFF", 2) + "CLASS USER\r\n");
+    CPelwinDoc* doc = manager.Open(PathOf("be.adm"));
+    ASSERT_NE(doc, nullptr);
+    EXPECT_EQ(doc->Utf16(), 0);
+
+    // Blanks, line ends and comments only: an empty template.
+    WriteBytes("blank.adm", "  \r\n; comment\r\n\r\n// more\r\n");
+    CPelwinDoc* blank = manager.Open(PathOf("blank.adm"));
+    ASSERT_NE(blank, nullptr);
+    EXPECT_TRUE(blank->Tree().IsEmpty());
+}
+
+TEST_F(DocFlows, RecentFilesKeepFourAndDropOnesThatFail) {
+    for (int i = 0; i < 5; ++i) {
+        WriteBytes("r" + std::to_string(i) + ".adm", "CLASS USER\r\n");
+        ASSERT_NE(manager.Open(PathOf("r" + std::to_string(i) + ".adm")), nullptr);
+    }
+    ASSERT_EQ(manager.RecentFiles().size(), 4u);
+    EXPECT_EQ(manager.RecentFiles().front(), PathOf("r4.adm"));
+    ASSERT_TRUE(manager.CloseAll());
+    fs::remove(dir / "r3.adm");
+    EXPECT_EQ(manager.OpenRecent(1), nullptr);
+    EXPECT_EQ(manager.RecentFiles().size(), 3u);
+    EXPECT_EQ(manager.RecentFiles()[1], PathOf("r2.adm"));
+}
+
+TEST_F(DocFlows, CloseAsksAboutChangesAndCanStop) {
+    CPelwinDoc* doc = manager.New();
+    doc->SetModifiedFlag(1);
+    prompts.answer = cAnswer::Cancel;
+    EXPECT_FALSE(manager.Close(*doc));
+    EXPECT_EQ(prompts.asked, (std::vector<std::string>{"question:Save changes to New1?"}));
+    prompts.answer = cAnswer::No;
+    EXPECT_TRUE(manager.Close(*doc));
+    EXPECT_TRUE(manager.Documents().empty());
+}
+
+TEST_F(DocFlows, CancelAtTheSheetQuestionWritesNothing) {
+    WriteBytes("keep.adm", "CLASS USER\r\n");
+    CPelwinDoc* doc = manager.Open(PathOf("keep.adm"));
+    ASSERT_NE(doc, nullptr);
+    AddClass(*doc);
+    doc->SetModifiedFlag(1);
+    cQuestioningSheet sheet;
+    SharedState().sheet = &sheet;
+
+    EXPECT_FALSE(manager.Save(*doc));
+    EXPECT_EQ(ReadBytes("keep.adm"), "CLASS USER\r\n");
+    EXPECT_TRUE(doc->IsModified());
+
+    prompts.formatChoice = 1;
+    prompts.savePath = PathOf("other.adm");
+    EXPECT_FALSE(manager.SaveAs(*doc));
+    EXPECT_FALSE(fs::exists(dir / "other.adm"));
+    EXPECT_EQ(doc->Title(), u"keep.adm");
+    EXPECT_EQ(doc->Utf16(), 0);
+
+    // A close that asked for the save stops.
+    prompts.answer = cAnswer::Yes;
+    EXPECT_FALSE(manager.Close(*doc));
+    EXPECT_EQ(manager.Documents().size(), 1u);
+
+    sheet.answer = cAnswer::Yes;
+    EXPECT_TRUE(manager.Save(*doc));
+    EXPECT_EQ(sheet.applied, 1);
+}
+
+TEST_F(DocFlows, ASaveThatFailsMidwayLeavesTheOldFileIntact) {
+    const std::string original = "CLASS USER\r\n; the user's only copy\r\n";
+    WriteBytes("t.adm", original);
+    CPelwinDoc* doc = manager.Open(PathOf("t.adm"));
+    ASSERT_NE(doc, nullptr);
+    for (int i = 0; i < 2000; ++i)
+        AddClass(*doc);
+    doc->SetModifiedFlag(1);
+
+    // The file layer refuses to grow a file beyond 4 KiB, so the write fails partway.
+    struct rlimit old {};
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 4096;
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    bool saved = manager.Save(*doc);
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, previous);
+
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(ReadBytes("t.adm"), original);
+    EXPECT_EQ(FilesInDir(), 1u);  // no temporary file left behind
+    EXPECT_TRUE(doc->IsModified());
+    ASSERT_EQ(messages.texts.size(), 1u);
+    EXPECT_EQ(messages.Utf8()[0],
+              " Error \"File too large\" on file " + ToUtf8(PathOf("t.adm")) + ".");
+}
+
+}  // namespace
