@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "core/io/files.h"
 #include "core/adm/templatewriter.h"
 #include "core/adm/textsource.h"
 #include "core/document/document.h"

@@ -5,7 +5,7 @@
 #include <span>
 #include <utility>
 
-#include "core/adm/stringtable.h"
+#include "core/model/stringmap.h"
 #include "core/adm/tokenizer.h"
 #include "core/model/partkinds.h"
 #include "core/model/readlog.h"

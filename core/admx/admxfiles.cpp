@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "core/io/files.h"
 #include "core/admx/admxexport.h"
 #include "core/document/document.h"
 

@@ -1,4 +1,5 @@
 #include "core/document/docmanager.h"
+#include "core/io/files.h"
 
 #include <unistd.h>
 

@@ -5,9 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "core/adm/stringtable.h"
 #include "core/document/editrules.h"
 #include "core/model/readlog.h"
+#include "core/model/stringmap.h"
+#include "core/model/templateformat.h"
 #include "core/model/templatetree.h"
 #include "core/text/text.h"
 
@@ -78,16 +79,20 @@ public:
     // of it was written. Every failure has been reported when this returns false, and the
     // file on disk is then as it was.
     bool WriteFile(const Text& path);
-    // The steps of a write before the file: whether every text can be written in the given
-    // format and read back the same (message says what to change when not), and the text of
-    // the template. Both work on the tree view; without one there is nothing to check, and
-    // nothing can be written.
+    // The first step of a write: whether every text can be written in the given encoding
+    // (for an ADM template: UTF-16 or 8-bit) and read back the same; message says what to
+    // change when not. It works on the tree view; without one there is nothing to check.
     bool CheckWritable(int utf16, Text& message) const;
+    // The template as ADM text, whatever format it was read from; false without a tree view.
     bool WriteText(Text& out) const;
+    // The format the document was read in and is written in (ADM for a new document).
+    const cTemplateFormat& Format() const { return *m_format; }
 
 private:
     // The tree the read step fills; shows why there is none.
     cTemplateTree* TreeForReading() const;
+    // The document's parts as the formats see them, with the given encoding.
+    cTemplateContent Content(int& encoding) const;
 
     Text m_path;
     Text m_title;
@@ -99,16 +104,10 @@ private:
     std::vector<Text> m_trailingComments;
     void* m_frame = nullptr;              // Not owned.
     cTemplateTree* m_treeView = nullptr;  // Not owned.
-    cStepSink* m_stepSink = nullptr;      // Not owned.
+    const cTemplateFormat* m_format;      // Not owned: one of the formats' single objects.
+    std::unique_ptr<cFormatState> m_formatState;
+    cStepSink* m_stepSink = nullptr;  // Not owned.
     cTemplateTree m_tree;
     cEditRules m_editRules;
     std::function<void(bool)> m_modifiedCallback;
 };
-
-// Whether path (after its symbolic links) is a regular file that may be written: by this
-// user, and by anyone at all, which the superuser's access test does not tell.
-bool IsWritableFile(const Text& path);
-
-// Reads a whole regular file; false with err set when it cannot be opened or read (EINVAL
-// for what is not a regular file).
-bool ReadWholeFile(const std::string& path, std::string& bytes, int& err);

@@ -3,7 +3,7 @@
 #include <memory>
 #include <vector>
 
-#include "core/adm/stringtable.h"
+#include "core/model/stringmap.h"
 #include "core/model/nodeobjects.h"
 #include "core/model/templatetree.h"
 

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "core/adm/stringtable.h"
+#include "core/model/stringmap.h"
 
 // The rows of the String table dialog, apart from its widgets: one row per name, kept in
 // the list's ascending order as rows are inserted (edits do not move a row). The dialog's

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "core/adm/stringtable.h"
+#include "core/io/files.h"
 #include "core/adm/templatereader.h"
 #include "core/adm/textsource.h"
 #include "core/adm/tokenizer.h"

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/io/files.h"
 #include "core/adm/textsource.h"
 #include "core/adm/tokenizer.h"
 #include "core/document/document.h"

@@ -6,6 +6,7 @@
 #include <QTableWidget>
 #include <QTest>
 
+#include "core/adm/stringtable.h"
 #include "core/adm/templatewriter.h"
 #include "core/document/document.h"
 #include "core/edit/editstep.h"

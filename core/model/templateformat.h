@@ -1,0 +1,75 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/model/readlog.h"
+#include "core/model/stringmap.h"
+#include "core/model/templatetree.h"
+#include "core/text/text.h"
+
+class cFileBytes;
+
+// What a format keeps of a template beyond the tree and the string table, so that a save
+// gives back what the file held (for an XML format: the parsed documents the nodes came
+// from). Copied with the document's content; none for a format that needs nothing more.
+class cFormatState {
+public:
+    virtual ~cFormatState() = default;
+    virtual std::unique_ptr<cFormatState> Clone() const = 0;
+};
+
+// A document's template as a format reads and writes it. The references point into the
+// document; `tree` is asked for only when the read has got that far, and may answer null
+// (the read then fails, the reason shown).
+struct cTemplateContent {
+    std::function<cTemplateTree*()> tree;
+    cStringMap& strings;
+    // Whole-line comments after the last node that no node took along.
+    std::vector<Text>& trailingComments;
+    // What the read passed over without keeping it, by line: a save loses it.
+    std::vector<cPassedOver>& passedOver;
+    std::unique_ptr<cFormatState>& state;
+    // ADM: 1 stored as UTF-16 ("UNICODE format"), 0 as 8-bit text ("ASCII format").
+    int& encoding;
+};
+
+// One file a write produces: where it goes and its bytes.
+struct cFileOutput {
+    Text path;
+    std::string bytes;
+};
+
+enum class cReadOutcome {
+    Failed,   // every failure has been reported
+    Read,     // a template, or at least a string or a comment line
+    Nothing,  // read, but the file held nothing of a template (random bytes, a lone mark)
+};
+
+// One template file format: how its files are read into the model and written from it.
+// Everything after a read (tree, sheet, preview, edit layer, checks) works on the model and
+// never asks which format it came from.
+class cTemplateFormat {
+public:
+    virtual ~cTemplateFormat() = default;
+
+    // Whether bytes, the start of a file, look like this format's.
+    virtual bool Recognizes(std::string_view bytes) const = 0;
+
+    // Reads the file at path, whose bytes (not empty) are in file, into content, which is
+    // empty. With a log the read notes there the lines of what it met (strings, references,
+    // messages) for the checks.
+    virtual cReadOutcome Read(const Text& path, cFileBytes& file, cTemplateContent& content,
+                              cReadLog* log) const = 0;
+
+    // Whether the content can be written and read back the same; message says what to change
+    // when not. Nothing is written.
+    virtual bool CheckWritable(const cTemplateContent& content, Text& message) const = 0;
+
+    // The files that hold the content when it is saved as path, all of them to be replaced
+    // together. False when it cannot be written, every failure reported.
+    virtual bool Write(const cTemplateContent& content, const Text& path,
+                       std::vector<cFileOutput>& files) const = 0;
+};
