@@ -68,6 +68,27 @@ def circles(graph):
     return sorted(groups)
 
 
+def shortest_ring(graph, group):
+    """The shortest way from the group's first folder back to it, inside the group."""
+    start = group[0]
+    came_from = {}
+    queue = [start]
+    while queue:
+        node = queue.pop(0)
+        for nxt in sorted(graph.get(node, ())):
+            if nxt not in group:
+                continue
+            if nxt == start:
+                ring = [node, start]
+                while ring[0] != start:
+                    ring.insert(0, came_from[ring[0]])
+                return ring
+            if nxt not in came_from:
+                came_from[nxt] = node
+                queue.append(nxt)
+    return [start, start]
+
+
 def main(argv):
     if len(argv) != 2:
         print(__doc__.strip(), file=sys.stderr)
@@ -96,9 +117,10 @@ def main(argv):
                 graph.setdefault(source, set()).add(dest)
                 why.setdefault((source, dest), f'{path}:{line}')
     for group in circles(graph):
-        steps = ', '.join(f'{a} -> {b} ({why[(a, b)]})' for a in group
-                          for b in sorted(graph[a]) if b in group)
-        faults.append('folders include each other in a circle: ' + steps)
+        ring = shortest_ring(graph, group)
+        steps = ', '.join(f'{a} -> {b} ({why[(a, b)]})' for a, b in zip(ring, ring[1:]))
+        faults.append(f'folders include each other in a circle ({len(group)} folders: '
+                      f'{" ".join(group)}): {steps}')
     for fault in faults:
         print(fault)
     return 1 if faults else 0
