@@ -32,7 +32,7 @@ expect 1 'Qt header <QString>'
 echo '#include <vector>' > "$dir/core/model/a.h"
 
 echo '#include "core/edit/b.h"' >> "$dir/core/model/a.h"
-expect 1 'circle: core/edit -> core/model'
+expect 1 'core/edit -> core/model (core/edit/b.h:1), core/model -> core/edit'
 echo '#include <vector>' > "$dir/core/model/a.h"
 
 echo '#include "ui/tree/c.h"' >> "$dir/cli/main.cpp"
