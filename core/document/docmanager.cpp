@@ -146,9 +146,79 @@ Text PassedOverQuestion(const CPelwinDoc& doc) {
         {(long long)lines.size(), (long long)lines.front().line, shown});
 }
 
+Text OutsideChangeQuestion(const CPelwinDoc& doc) {
+    const Text name = doc.Title().empty() ? doc.Path() : doc.Title();
+    switch (doc.OutsideChange()) {
+        case CPelwinDoc::cOutsideChange::Changed:
+            return FormatText(doc.IsModified()
+                                  ? u"%s has been changed by another program. Reload it and "
+                                    u"lose the changes made here?"
+                                  : u"%s has been changed by another program. Reload it?",
+                              {name});
+        case CPelwinDoc::cOutsideChange::Removed:
+            return FormatText(
+                u"%s has been removed or renamed by another program. It stays open "
+                u"here; Save writes it again.",
+                {name});
+        case CPelwinDoc::cOutsideChange::None:
+            break;
+    }
+    return Text();
+}
+
+CPelwinDoc* cDocManager::CheckOutsideChange(CPelwinDoc& doc) {
+    if (m_askingOutsideChange || doc.Path().empty())
+        return &doc;
+    const CPelwinDoc::cOutsideChange change = doc.OutsideChange();
+    if (change == CPelwinDoc::cOutsideChange::None)
+        return &doc;
+    m_askingOutsideChange = true;
+    const Text question = OutsideChangeQuestion(doc);
+    CPelwinDoc* result = &doc;
+    if (change == CPelwinDoc::cOutsideChange::Removed) {
+        ShowMessage(kSeverityInformation, u"%s", {question});
+        doc.AcceptOutsideChange();
+    } else if (m_prompts.AskReload(question)) {
+        if (CPelwinDoc* reloaded = Reload(doc))
+            result = reloaded;
+    } else {
+        doc.AcceptOutsideChange();
+    }
+    m_askingOutsideChange = false;
+    return result;
+}
+
+CPelwinDoc* cDocManager::Reload(CPelwinDoc& doc) {
+    CPelwinDoc* fresh = CreateDocument();
+    if (!fresh)
+        return nullptr;
+    const Text path = doc.Path();
+    size_t shownBefore = MessagesShown();
+    if (!fresh->ReadFile(path)) {
+        if (MessagesShown() == shownBefore)
+            ShowMessage(kSeverityError, u"Error reading file %s", {path});
+        Discard(*fresh);
+        return nullptr;
+    }
+    fresh->SetPath(path);
+    fresh->SetTitle(doc.Title());
+    fresh->SetModifiedFlag(0);
+    Discard(doc);
+    m_views.TitleChanged(*fresh);
+    m_views.ShowViews(*fresh);
+    return fresh;
+}
+
 bool cDocManager::DoSave(CPelwinDoc& doc, bool askName) {
     Text question = PassedOverQuestion(doc);
     if (!question.empty() && !m_prompts.AskSaveAnyway(question))
+        return false;
+    // Nothing another program wrote is overwritten without a word.
+    if (!askName && doc.OutsideChange() == CPelwinDoc::cOutsideChange::Changed &&
+        !m_prompts.AskSaveAnyway(FormatText(
+            u"%s has been changed by another program since it was read. Save and replace "
+            u"those changes?",
+            {doc.Title()})))
         return false;
     int format = doc.Utf16();
     Text path = doc.Path();

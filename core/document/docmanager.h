@@ -20,6 +20,11 @@ public:
     // Whether to save although the template holds content that saving loses; the question
     // is offered with Save and Cancel. True for Save.
     virtual bool AskSaveAnyway(const Text& question) = 0;
+    // Whether to read a template again that another program changed: true to reload, false
+    // to keep the document as it is.
+    virtual bool AskReload(const Text& question) {
+        return AskYesNoCancel(question) == cAnswer::Yes;
+    }
 };
 
 // The question a save asks first when the document holds content it does not keep; empty
@@ -62,6 +67,14 @@ public:
     bool SaveAs(CPelwinDoc& doc);
     // Asks about unsaved changes; false when the close stops.
     bool Close(CPelwinDoc& doc);
+    // When another program changed or removed a file of doc since it was read or saved: says
+    // so and offers to read it again (losing the unsaved edits, which the question names) or
+    // to keep the document as it is. Returns the document that now stands for the file: a
+    // reload replaces doc by a new one, and doc is then gone.
+    CPelwinDoc* CheckOutsideChange(CPelwinDoc& doc);
+    // Reads doc's file again into a new document that takes doc's place; doc stays as it is
+    // and null is returned when the read fails.
+    CPelwinDoc* Reload(CPelwinDoc& doc);
     // Closes every document (exit); false when one of them stops.
     bool CloseAll();
 
@@ -82,4 +95,7 @@ private:
     std::vector<std::unique_ptr<CPelwinDoc>> m_docs;
     std::vector<Text> m_recent;
     int m_newCount = 0;
+    // Set while the question about an outside change is open: the activations it causes do
+    // not ask again.
+    bool m_askingOutsideChange = false;
 };

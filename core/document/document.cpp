@@ -101,7 +101,13 @@ bool CPelwinDoc::ReadFile(const Text& path, cReadLog* log) {
     content.tree = [this] { return TreeForReading(); };
     cReadOutcome outcome = m_format->Read(path, file, content, log);
     m_readNothing = outcome == cReadOutcome::Nothing;
-    return outcome != cReadOutcome::Failed;
+    if (outcome == cReadOutcome::Failed)
+        return false;
+    m_stamps.clear();
+    for (Text& read : m_format->FilesRead(path, content))
+        m_stamps.emplace_back(std::move(read), cFileStamp{});
+    AcceptOutsideChange();
+    return true;
 }
 
 bool CPelwinDoc::WriteFile(const Text& path) {
@@ -122,5 +128,31 @@ bool CPelwinDoc::WriteFile(const Text& path) {
         if (!ReplaceFile(file.path, file.bytes))
             return false;
     m_passedOver.clear();
+    m_stamps.clear();
+    for (const cFileOutput& file : files)
+        m_stamps.emplace_back(file.path, StampOf(file.path));
     return true;
+}
+
+CPelwinDoc::cOutsideChange CPelwinDoc::OutsideChange() const {
+    cOutsideChange change = cOutsideChange::None;
+    for (const auto& [path, stamp] : m_stamps) {
+        cFileStamp now = StampOf(path);
+        if (now == stamp)
+            continue;
+        // A file that is gone but was there is reported as removed, unless another one of
+        // the set was changed, which a reload would show.
+        if (stamp.exists && !now.exists) {
+            if (change == cOutsideChange::None)
+                change = cOutsideChange::Removed;
+        } else {
+            change = cOutsideChange::Changed;
+        }
+    }
+    return change;
+}
+
+void CPelwinDoc::AcceptOutsideChange() {
+    for (auto& [path, stamp] : m_stamps)
+        stamp = StampOf(path);
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/document/editrules.h"
+#include "core/io/filestamp.h"
 #include "core/model/readlog.h"
 #include "core/model/stringmap.h"
 #include "core/model/templateformat.h"
@@ -85,6 +86,14 @@ public:
     bool CheckWritable(int utf16, Text& message) const;
     // The template as ADM text, whatever format it was read from; false without a tree view.
     bool WriteText(Text& out) const;
+    // Whether another program changed or removed one of the files the document was last read
+    // from or written to.
+    enum class cOutsideChange { None, Changed, Removed };
+    cOutsideChange OutsideChange() const;
+    // The files as they are now count as the document's own: the user chose to keep the
+    // document as it is, so the same change is not reported again.
+    void AcceptOutsideChange();
+
     // The format the document was read in and is written in (ADM for a new document).
     const cTemplateFormat& Format() const { return *m_format; }
 
@@ -106,6 +115,8 @@ private:
     cTemplateTree* m_treeView = nullptr;  // Not owned.
     const cTemplateFormat* m_format;      // Not owned: one of the formats' single objects.
     std::unique_ptr<cFormatState> m_formatState;
+    // The files last read or written, as they were then.
+    std::vector<std::pair<Text, cFileStamp>> m_stamps;
     cStepSink* m_stepSink = nullptr;  // Not owned.
     cTemplateTree m_tree;
     cEditRules m_editRules;

@@ -64,6 +64,13 @@ public:
     virtual cReadOutcome Read(const Text& path, cFileBytes& file, cTemplateContent& content,
                               cReadLog* log) const = 0;
 
+    // The files a read of path took the content from (a format of several files lists them
+    // all): the document watches them for changes by other programs.
+    virtual std::vector<Text> FilesRead(const Text& path, const cTemplateContent& content) const {
+        (void)content;
+        return {path};
+    }
+
     // Whether the content can be written and read back the same; message says what to change
     // when not. Nothing is written.
     virtual bool CheckWritable(const cTemplateContent& content, Text& message) const = 0;

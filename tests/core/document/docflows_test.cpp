@@ -313,3 +313,125 @@ TEST_F(DocFlows, ASaveThatFailsMidwayLeavesTheOldFileIntact) {
 }
 
 }  // namespace
+
+namespace {
+
+class cReloadPrompts : public cFakePrompts {
+public:
+    bool AskReload(const Text& question) override {
+        asked.push_back("reload:" + ToUtf8(question));
+        return reload;
+    }
+    bool reload = false;
+};
+
+class OutsideChanges : public DocFlows {
+protected:
+    void SetUp() override {
+        DocFlows::SetUp();
+        WriteBytes("t.adm", "CLASS MACHINE\r\nCATEGORY First\r\nEND CATEGORY\r\n");
+        doc = reloading.Open(PathOf("t.adm"));
+        ASSERT_NE(doc, nullptr);
+    }
+    // Another program's write: a different size, so that the change shows whatever the
+    // file system's time resolution.
+    void ChangeOnDisk(const std::string& category) {
+        WriteBytes("t.adm", "CLASS MACHINE\r\nCATEGORY " + category + "\r\nEND CATEGORY\r\n");
+    }
+    static Text FirstCategory(const CPelwinDoc& doc) {
+        const cTreeItem* cls = doc.Tree().FirstChildOf(nullptr);
+        return cls ? doc.Tree().FirstChildOf(cls)->label : Text();
+    }
+
+    cReloadPrompts reloadPrompts;
+    cDocManager reloading{views, reloadPrompts};
+    CPelwinDoc* doc = nullptr;
+};
+
+TEST_F(OutsideChanges, NothingIsAskedWhileOnlyTheEditorWritesTheFile) {
+    EXPECT_EQ(reloading.CheckOutsideChange(*doc), doc);
+    AddClass(*doc);
+    ASSERT_TRUE(reloading.Save(*doc));
+    EXPECT_EQ(reloading.CheckOutsideChange(*doc), doc);
+    EXPECT_TRUE(reloadPrompts.asked.empty());
+}
+
+TEST_F(OutsideChanges, KeepAsksOnceAndTheNextChangeAsksAgain) {
+    ChangeOnDisk("Second");
+    EXPECT_EQ(reloading.CheckOutsideChange(*doc), doc);
+    ASSERT_EQ(reloadPrompts.asked.size(), 1u);
+    EXPECT_EQ(reloadPrompts.asked[0],
+              "reload:t.adm has been changed by another program. Reload it?");
+    EXPECT_EQ(FirstCategory(*doc), u"First");
+    EXPECT_EQ(reloading.CheckOutsideChange(*doc), doc);
+    EXPECT_EQ(reloadPrompts.asked.size(), 1u);
+
+    ChangeOnDisk("ThirdAndLonger");
+    doc->SetModifiedFlag(1);
+    reloading.CheckOutsideChange(*doc);
+    ASSERT_EQ(reloadPrompts.asked.size(), 2u);
+    EXPECT_NE(reloadPrompts.asked[1].find("lose the changes made here"), std::string::npos);
+}
+
+TEST_F(OutsideChanges, ReloadReplacesTheDocumentByTheFilesNewContent) {
+    doc->SetModifiedFlag(1);
+    const Text path = doc->Path();
+    ChangeOnDisk("Second");
+    reloadPrompts.reload = true;
+    const int destroyedBefore = views.destroyed;
+    CPelwinDoc* fresh = reloading.CheckOutsideChange(*doc);
+    ASSERT_NE(fresh, nullptr);
+    EXPECT_EQ(FirstCategory(*fresh), u"Second");
+    EXPECT_EQ(fresh->Path(), path);
+    EXPECT_EQ(fresh->Title(), u"t.adm");
+    EXPECT_FALSE(fresh->IsModified());
+    EXPECT_EQ(views.destroyed, destroyedBefore + 1);
+    ASSERT_EQ(reloading.Documents().size(), 1u);
+    EXPECT_EQ(reloading.Documents()[0].get(), fresh);
+    EXPECT_EQ(reloading.CheckOutsideChange(*fresh), fresh);
+    EXPECT_EQ(reloadPrompts.asked.size(), 1u);
+}
+
+TEST_F(OutsideChanges, AReloadThatFailsKeepsTheDocument) {
+    WriteBytes("t.adm", "");
+    reloadPrompts.reload = true;
+    EXPECT_EQ(reloading.CheckOutsideChange(*doc), doc);
+    ASSERT_EQ(reloading.Documents().size(), 1u);
+    EXPECT_EQ(FirstCategory(*doc), u"First");
+    EXPECT_FALSE(messages.texts.empty());
+}
+
+TEST_F(OutsideChanges, SaveOverAnOutsideChangeAsksAndCancelKeepsTheirFile) {
+    ChangeOnDisk("Theirs");
+    const std::string theirs = ReadBytes("t.adm");
+    doc->SetModifiedFlag(1);
+    EXPECT_FALSE(reloading.Save(*doc));
+    ASSERT_EQ(reloadPrompts.asked.size(), 1u);
+    EXPECT_EQ(reloadPrompts.asked[0],
+              "anyway:t.adm has been changed by another program since it was read. Save and "
+              "replace those changes?");
+    EXPECT_EQ(ReadBytes("t.adm"), theirs);
+    EXPECT_TRUE(doc->IsModified());
+
+    reloadPrompts.saveAnyway = true;
+    EXPECT_TRUE(reloading.Save(*doc));
+    EXPECT_NE(ReadBytes("t.adm").find("First"), std::string::npos);
+    EXPECT_EQ(reloading.CheckOutsideChange(*doc), doc);
+}
+
+TEST_F(OutsideChanges, ARemovedFileIsReportedOnceAndSaveWritesItAgain) {
+    fs::remove(dir / "t.adm");
+    EXPECT_EQ(reloading.CheckOutsideChange(*doc), doc);
+    ASSERT_EQ(messages.texts.size(), 1u);
+    EXPECT_NE(messages.Utf8()[0].find("removed or renamed by another program"), std::string::npos);
+    reloading.CheckOutsideChange(*doc);
+    EXPECT_EQ(messages.texts.size(), 1u);
+    EXPECT_TRUE(reloadPrompts.asked.empty());
+    // Without its file, Save asks for a name as for a new template.
+    reloadPrompts.savePath = doc->Path();
+    EXPECT_TRUE(reloading.Save(*doc));
+    EXPECT_EQ(reloadPrompts.asked, (std::vector<std::string>{"format:0", "path"}));
+    EXPECT_TRUE(fs::exists(dir / "t.adm"));
+}
+
+}  // namespace
