@@ -19,7 +19,8 @@ const cCommandHelp kCommandHelp[] = {
      "'FILE:LINE: error|warning: TEXT [RULE]', sorted by line, then the counts\n"
      "on standard error. Exit status 1 when there is an error or a read failed (with\n"
      "--werror also when there is a warning), else 0. --format json prints the same\n"
-     "findings as JSON, --format sarif as a SARIF 2.1.0 log that lists every rule."},
+     "findings as JSON, --format sarif as a SARIF 2.1.0 log that lists every rule.\n"
+     "A FILE whose name ends in .admx is not checked yet: it is named on standard error."},
     {"find", "tessary-cli find [--key] [--format text|json] PATTERN FILE...",
      "Prints every policy and part whose display text or name (with --key: whose\n"
      "registry key or value name) contains PATTERN, whatever the case, as\n"

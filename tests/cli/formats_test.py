@@ -6,7 +6,7 @@
     SARIF 2.1.0 JSON schema, lists every rule once and points each result at its rule;
   - file names that a URI or JSON must encode (blanks, ':', '%', non-ASCII, absolute paths)
     come out decodable to the name given, and a name that is not UTF-8 as valid JSON;
-  - a file that cannot be read is a run notification in SARIF;
+  - a file that cannot be read and an ADMX file are run notifications in SARIF;
   - check and find with --format json, and wrong --format values;
   - the SARIF of every corpus template validates too (skipped when the folder is absent).
 
@@ -171,16 +171,21 @@ objects = parse_json("check --format json of a name that is not UTF-8", out) or 
 if status != 1 or objects[0].get("file") != "bad\ufffd.adm":
     fail("check --format json of a name that is not UTF-8: %s" % objects)
 
-# A file that cannot be read fails the run.
-status, out, err = run("lint", "--format", "sarif", os.path.join(work, "missing.adm"))
+# A file that cannot be read fails the run; an ADMX file is passed over with a note.
+admx = os.path.join(work, "policies.admx")
+open(admx, "w").write('<?xml version="1.0"?>\n<policyDefinitions/>\n')
+status, out, err = run("lint", "--format", "sarif", os.path.join(work, "missing.adm"), admx)
 log = parse_json("lint --format sarif of a missing file", out)
 if status != 1 or b"No such file or directory" not in err:
     fail("lint of a missing file: exit %d, %r" % (status, err))
 if log is not None and validate("missing file", log):
     invocation = log["runs"][0]["invocations"][0]
     levels = [n["level"] for n in invocation.get("toolExecutionNotifications", [])]
-    if invocation["executionSuccessful"] or levels != ["error"] or log["runs"][0]["results"]:
-        fail("missing file: %s" % json.dumps(log["runs"][0]))
+    if invocation["executionSuccessful"] or levels != ["error", "note"] or log["runs"][0]["results"]:
+        fail("missing file and ADMX file: %s" % json.dumps(log["runs"][0]))
+status, out, err = run("lint", "--werror", admx)
+if status != 0 or out or b"not checked" not in err:
+    fail("lint of an ADMX file: exit %d, %r %r" % (status, out, err))
 
 # check: the read's messages with their lines, nothing on standard error.
 open_category = os.path.join(work, "open.adm")
