@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary prefix and checks that a desktop finds the editor:
-# both programs, the menu entry (opening no file from its command line) and the icons.
+# both programs, the manual page, the menu entry (opening no file from its command line) and
+# the icons.
 set -u
 build=$1
 work=$(mktemp -d)
@@ -15,6 +16,7 @@ cmake --install "$build" --prefix "$work/usr" >"$work/log" 2>&1 || { cat "$work/
 (cd "$work/usr" && find . -type f | sort)
 
 want=(bin/tessary-cli)
+[ -f "$build/cli/tessary-cli.1.gz" ] && want+=(share/man/man1/tessary-cli.1.gz)
 if [ -f "$build/tessary" ]; then
     want+=(bin/tessary share/applications/tessary.desktop share/icons/hicolor/scalable/apps/tessary.svg)
     for size in 16 32 48 64 128 256; do
