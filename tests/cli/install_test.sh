@@ -15,7 +15,8 @@ fail() {
 cmake --install "$build" --prefix "$work/usr" >"$work/log" 2>&1 || { cat "$work/log"; exit 1; }
 (cd "$work/usr" && find . -type f | sort)
 
-want=(bin/tessary-cli)
+want=(bin/tessary-cli share/doc/tessary/copyright)
+[ -f "$build/changelog.gz" ] && want+=(share/doc/tessary/changelog.gz)
 [ -f "$build/cli/tessary-cli.1.gz" ] && want+=(share/man/man1/tessary-cli.1.gz)
 if [ -f "$build/tessary" ]; then
     want+=(bin/tessary share/applications/tessary.desktop share/icons/hicolor/scalable/apps/tessary.svg)
