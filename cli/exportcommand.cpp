@@ -3,21 +3,14 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "cli/helptext.h"
 #include "core/admx/admxexport.h"
 #include "core/document/document.h"
-
-const char kExportUsage[] =
-    "  tessary-cli export [--lang LL-CC] [--namespace NS] [--prefix P] [--strict] IN OUTDIR\n"
-    "      Reads IN as check does and writes OUTDIR/NAME.admx and OUTDIR/LL-CC/NAME.adml\n"
-    "      (NAME: IN's name without its extension; LL-CC: en-US unless given). Both files\n"
-    "      are read back and their registry bindings compared with the template's before\n"
-    "      they replace anything. What ADMX cannot hold is reported as\n"
-    "      'IN:LINE: warning: not exported: WHAT'; --strict makes that a failure.\n";
 
 namespace {
 
 int ExportUsage(const char* problem) {
-    std::fprintf(stderr, "tessary-cli: %s\n\nUsage:\n%s", problem, kExportUsage);
+    std::fprintf(stderr, "tessary-cli: %s\n\nUsage:\n%s", problem, CommandUsage("export").c_str());
     return 2;
 }
 

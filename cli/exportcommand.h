@@ -6,9 +6,6 @@
 
 class CPelwinDoc;
 
-// The usage lines of `tessary-cli export`.
-extern const char kExportUsage[];
-
 // Runs `tessary-cli export` on the words after "export" and returns the exit status.
 // `read` reads a template as `check` does; `setFile` names the file that messages are about.
 int RunExport(const std::vector<std::string>& args,

@@ -8,28 +8,11 @@
 
 #include "cli/checkcommands.h"
 #include "cli/exportcommand.h"
+#include "cli/helptext.h"
 #include "core/document/document.h"
 #include "core/text/messages.h"
 
 namespace {
-
-const char kUsage[] =
-    "Usage:\n"
-    "  tessary-cli check FILE\n"
-    "      Reads FILE as the editor's Open does, without a window.\n"
-    "  tessary-cli convert [--format unicode|ascii] IN OUT\n"
-    "      Reads IN as Open does and, when that succeeds, saves it to OUT as Save does:\n"
-    "      in the given format, or else in the one IN was read in. OUT is replaced only\n"
-    "      once the whole template was written. An IN that holds no template (no node,\n"
-    "      no string, no comment line) is refused and OUT left as it was. Content that\n"
-    "      OUT cannot keep is named on standard error, one line each, as\n"
-    "      'IN:LINE: warning: passed over: TEXT'.\n";
-
-const char kUsageTail[] =
-    "  tessary-cli --help\n"
-    "\n"
-    "Every message is printed to standard error as 'FILE: TEXT'.\n"
-    "Exit status: 0 success, 1 the read or the save failed, 2 wrong usage.\n";
 
 // Prints every message as "FILE: TEXT", one line each.
 class cStderrSink : public cMessageSink {
@@ -47,8 +30,7 @@ private:
 int Usage(const char* problem) {
     if (problem)
         std::fprintf(stderr, "tessary-cli: %s\n\n", problem);
-    for (const char* text : {kUsage, kLintUsage, kFindUsage, kExportUsage, kUsageTail})
-        std::fputs(text, problem ? stderr : stdout);
+    std::fputs(HelpText().c_str(), problem ? stderr : stdout);
     return problem ? 2 : 0;
 }
 
@@ -78,14 +60,6 @@ int main(int argc, char** argv) {
 
     cStderrSink sink;
     SetMessageSink(&sink);
-
-    if (args[0] == "check") {
-        if (args.size() != 2)
-            return Usage("check takes exactly one FILE");
-        sink.SetFile(args[1]);
-        auto* doc = new CPelwinDoc;
-        Finish(ReadTemplateFile(*doc, args[1]));
-    }
 
     if (args[0] == "convert") {
         int format = -1;
@@ -143,14 +117,17 @@ int main(int argc, char** argv) {
         Finish(status == 0);
     }
 
-    if (args[0] == "lint" || args[0] == "find") {
+    if (args[0] == "check" || args[0] == "lint" || args[0] == "find") {
         std::vector<std::string> rest(args.begin() + 1, args.end());
         auto setFile = [&sink](const std::string& file) { sink.SetFile(file); };
-        int status = args[0] == "lint" ? RunLint(rest, ReadTemplateFile, setFile)
-                                       : RunFind(rest, ReadTemplateFile, setFile);
+        int status = args[0] == "check"  ? RunCheck(rest, ReadTemplateFile, setFile)
+                     : args[0] == "lint" ? RunLint(rest, ReadTemplateFile, setFile)
+                                         : RunFind(rest, ReadTemplateFile, setFile);
         if (status == 2)
-            return Usage(args[0] == "lint" ? "lint takes [--werror] FILE..."
-                                           : "find takes [--key] PATTERN FILE...");
+            return Usage(args[0] == "check" ? "check takes [--format text|json] and one FILE"
+                         : args[0] == "lint"
+                             ? "lint takes [--werror] [--format text|json|sarif] FILE..."
+                             : "find takes [--key] [--format text|json] PATTERN FILE...");
         Finish(status == 0);
     }
 

@@ -3,7 +3,8 @@
 set -euo pipefail
 packages=(cmake g++ make pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev libgtest-dev
           googletest fonts-dejavu-core dpkg-dev libpugixml-dev libxml2-utils
-          attr python3)
+          attr python3 python3-jsonschema man-db groff-base gzip git pre-commit
+          lintian)
 missing=()
 for p in "${packages[@]}"; do
     [ -n "$p" ] || continue

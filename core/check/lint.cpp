@@ -58,16 +58,16 @@ public:
         CheckStrings();
         CheckTree();
         for (const cReadLog::cMessage& message : m_log.messages)
-            Add(message.line, cLintSeverity::Error, "read-message", message.text);
+            Add(message.line, cLintRuleId::ReadMessage, message.text);
         for (const cPassedOver& line : m_doc.PassedOver())
-            Add(line.line, cLintSeverity::Warning, "passed-over",
+            Add(line.line, cLintRuleId::PassedOver,
                 u"passed over and lost on saving: " + line.text);
         for (const cReadLog::cDefaultMarks& marks : m_log.severalDefaults)
-            Add(marks.line, cLintSeverity::Warning, "several-defaults",
+            Add(marks.line, cLintRuleId::SeveralDefaults,
                 u"part " + Quoted(m_doc.ResolveText(marks.part)) + u" marks " +
                     Number(marks.count) + u" items DEFAULT; only the last one is kept");
         if (m_doc.Tree().IsEmpty() && m_doc.Strings().Empty())
-            Add(1, cLintSeverity::Error, "empty-template",
+            Add(1, cLintRuleId::EmptyTemplate,
                 u"nothing was read from this template: no class, category, policy or string");
         std::stable_sort(m_findings.begin(), m_findings.end(),
                          [](const cFinding& a, const cFinding& b) { return a.line < b.line; });
@@ -75,8 +75,9 @@ public:
     }
 
 private:
-    void Add(int line, cLintSeverity severity, const char* rule, Text text) {
-        m_findings.push_back({line, severity, rule, std::move(text)});
+    void Add(int line, cLintRuleId rule, Text text) {
+        const cLintRule& entry = LintRule(rule);
+        m_findings.push_back({line, entry.severity, entry.id, std::move(text)});
     }
 
     bool InStringsSection(int line) const {
@@ -95,7 +96,7 @@ private:
             if (const Text* text = strings.Find(ref.name))
                 used.insert(text);
             else
-                Add(ref.line, cLintSeverity::Error, "undefined-string",
+                Add(ref.line, cLintRuleId::UndefinedString,
                     u"the strings section does not define " + Quoted(u"!!" + ref.name));
         }
         // Each name's definition in force is its last one.
@@ -106,7 +107,7 @@ private:
                 continue;
             auto [it, fresh] = lastLine.try_emplace(text, string.line);
             if (!fresh) {
-                Add(string.line, cLintSeverity::Warning, "duplicate-string",
+                Add(string.line, cLintRuleId::DuplicateString,
                     u"string " + Quoted(string.name) +
                         u" is defined again; this text replaces "
                         u"the one of line " +
@@ -117,7 +118,7 @@ private:
         for (const cReadLog::cStringLine& string : m_log.strings) {
             const Text* text = strings.Find(string.name);
             if (text && !used.count(text) && lastLine[text] == string.line)
-                Add(string.line, cLintSeverity::Warning, "unused-string",
+                Add(string.line, cLintRuleId::UnusedString,
                     u"string " + Quoted(string.name) + u" is not referenced");
         }
     }
@@ -142,7 +143,7 @@ private:
                 const What& what) {
         auto [it, fresh] = m_values[cls].try_emplace(RegistryName(key, valueName), line);
         if (!fresh)
-            Add(line, cLintSeverity::Warning, "duplicate-value",
+            Add(line, cLintRuleId::DuplicateValue,
                 what() + u" writes " + Quoted(key + u"\\" + valueName) +
                     u", which is already written at line " + Number(it->second));
     }
@@ -155,14 +156,14 @@ private:
                       HasEntries(policy.actionListOff);
         if ((policy.valueNameFlag && key.empty()) || EntryWithoutKey(policy.actionListOn) ||
             EntryWithoutKey(policy.actionListOff))
-            Add(policy.line, cLintSeverity::Error, "no-key",
+            Add(policy.line, cLintRuleId::NoKey,
                 what() + u" writes a value but has no registry key");
         if (policy.valueNameFlag && !policy.valueName.empty())
             Writes(cls, key, policy.valueName, policy.line, what);
         for (const auto& part : policy.Parts())
             writes = CheckPart(*part, cls) || writes;
         if (!writes)
-            Add(policy.line, cLintSeverity::Warning, "empty-policy",
+            Add(policy.line, cLintRuleId::EmptyPolicy,
                 what() + u" writes nothing: it has no value name, no part and no action list");
     }
 
@@ -197,8 +198,7 @@ private:
                             [](const auto&) {},
                         });
         if (((listBox || valueName) && key.empty()) || entryWithoutKey)
-            Add(line, cLintSeverity::Error, "no-key",
-                what() + u" writes a value but has no registry key");
+            Add(line, cLintRuleId::NoKey, what() + u" writes a value but has no registry key");
         if (valueName)
             Writes(cls, key, part.valueName, line, what);
         return listBox || valueName || entries;
@@ -210,7 +210,7 @@ private:
         long long min = part.minFlag ? ParseLeadingInt(part.min) : 0;
         long long max = part.maxFlag ? ParseLeadingInt(part.max) : 9999;
         if (min > max) {
-            Add(part.line, cLintSeverity::Error, "numeric-range",
+            Add(part.line, cLintRuleId::NumericRange,
                 what() + u": MIN " + Number(min) + u" is greater than MAX " + Number(max));
             return;
         }
@@ -218,7 +218,7 @@ private:
             return;
         long long value = ParseLeadingInt(part.defaultValue);
         if (value < min || value > max)
-            Add(part.line, cLintSeverity::Error, "numeric-range",
+            Add(part.line, cLintRuleId::NumericRange,
                 what() + u": DEFAULT " + Number(value) + u" lies outside " + Number(min) + u" to " +
                     Number(max));
     }
@@ -227,7 +227,7 @@ private:
     void CheckItems(const cObjPolPartDropDown& part, const What& what) {
         const cItemListChain& items = part.itemList;
         if (items.empty()) {
-            Add(part.line, cLintSeverity::Error, "empty-itemlist",
+            Add(part.line, cLintRuleId::EmptyItemList,
                 what() + u" is a drop-down list without items");
             return;
         }
@@ -237,7 +237,7 @@ private:
             if (fresh)
                 continue;
             int line = items[i].line.number ? items[i].line.number : part.line;
-            Add(line, cLintSeverity::Warning, "duplicate-item-value",
+            Add(line, cLintRuleId::DuplicateItemValue,
                 what() + u": item " + Quoted(m_doc.ResolveText(items[i].name)) +
                     u" has the same value as item " +
                     Quoted(m_doc.ResolveText(items[it->second].name)));
@@ -254,8 +254,4 @@ private:
 
 std::vector<cFinding> LintTemplate(const CPelwinDoc& doc, const cReadLog& log) {
     return cLinter(doc, log).Run();
-}
-
-const char* SeverityName(cLintSeverity severity) {
-    return severity == cLintSeverity::Error ? "error" : "warning";
 }

@@ -2,23 +2,20 @@
 
 #include <vector>
 
+#include "core/check/lintrules.h"
 #include "core/model/readlog.h"
 #include "core/text/text.h"
 
 class CPelwinDoc;
 
-enum class cLintSeverity { Error, Warning };
-
 // One fault of a template, at the line it stands on.
 struct cFinding {
     int line = 0;
     cLintSeverity severity = cLintSeverity::Error;
-    const char* rule = "";  // the rule's id, e.g. "undefined-string"
+    const char* rule = "";  // the rule's id in kLintRules, e.g. "undefined-string"
     Text text;
 };
 
 // Checks a template that was read with `log` and returns its findings sorted by line
 // (findings on one line in the order the checks found them).
 std::vector<cFinding> LintTemplate(const CPelwinDoc& doc, const cReadLog& log);
-
-const char* SeverityName(cLintSeverity severity);

@@ -26,7 +26,7 @@ expect_status 2 "unknown command" "$cli" frobnicate x
 expect_status 2 "check without file" "$cli" check
 expect_status 2 "bad format" "$cli" convert --format utf8 a b
 expect_status 0 "help" "$cli" --help
-grep -q "tessary-cli check FILE" "$work/out" || fail "help does not explain check"
+grep -q "tessary-cli check \[--format text|json\] FILE" "$work/out" || fail "help does not explain check"
 
 expect_status 1 "missing file" "$cli" check "$work/missing.adm"
 grep -qx "$work/missing.adm:  Error \"No such file or directory\" on file $work/missing.adm." "$work/err" ||

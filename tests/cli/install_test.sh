@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary prefix and checks that a desktop finds the editor:
-# both programs, the menu entry (opening no file from its command line) and the icons.
+# both programs, the manual page, the menu entry (opening no file from its command line) and
+# the icons.
 set -u
 build=$1
 work=$(mktemp -d)
@@ -14,7 +15,9 @@ fail() {
 cmake --install "$build" --prefix "$work/usr" >"$work/log" 2>&1 || { cat "$work/log"; exit 1; }
 (cd "$work/usr" && find . -type f | sort)
 
-want=(bin/tessary-cli)
+want=(bin/tessary-cli share/doc/tessary/copyright)
+[ -f "$build/changelog.gz" ] && want+=(share/doc/tessary/changelog.gz)
+[ -f "$build/cli/tessary-cli.1.gz" ] && want+=(share/man/man1/tessary-cli.1.gz)
 if [ -f "$build/tessary" ]; then
     want+=(bin/tessary share/applications/tessary.desktop share/icons/hicolor/scalable/apps/tessary.svg)
     for size in 16 32 48 64 128 256; do

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/check/find.h"
@@ -135,6 +136,20 @@ TEST_P(LintRules, FindExactlyTheFaultAndNothingInTheCleanVersion) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rules, LintRules, ::testing::ValuesIn(kRuleCases), CaseName<cRuleCase>);
+
+// The rule list that SARIF and the manual page show is the one the checks use: every rule has
+// a case above, with the list's severity.
+TEST(LintRuleList, EveryRuleHasACaseWithItsSeverity) {
+    for (const cLintRule& rule : kLintRules) {
+        bool found = false;
+        for (const cRuleCase& c : kRuleCases)
+            if (std::string_view(c.rule) == rule.id) {
+                found = true;
+                EXPECT_EQ(c.severity, rule.severity) << rule.id;
+            }
+        EXPECT_TRUE(found) << rule.id << " has no case";
+    }
+}
 
 TEST(Lint, FindingsComeSortedByLine) {
     std::vector<cFinding> findings =

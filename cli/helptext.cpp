@@ -1,0 +1,94 @@
+#include "cli/helptext.h"
+
+const char kHelpSummary[] = "check, convert, lint, search and export policy templates (.adm files)";
+
+const cCommandHelp kCommandHelp[] = {
+    {"check", "tessary-cli check [--format text|json] FILE",
+     "Reads FILE as the editor's Open does, without a window. With --format json its\n"
+     "messages go to standard output as JSON instead (rule read-message, or read-failed\n"
+     "when the read failed)."},
+    {"convert", "tessary-cli convert [--format unicode|ascii] IN OUT",
+     "Reads IN as Open does and, when that succeeds, saves it to OUT as Save does:\n"
+     "in the given format, or else in the one IN was read in. OUT is replaced only\n"
+     "once the whole template was written. An IN that holds no template (no node,\n"
+     "no string, no comment line) is refused and OUT left as it was. Content that\n"
+     "OUT cannot keep is named on standard error, one line each, as\n"
+     "'IN:LINE: warning: passed over: TEXT'."},
+    {"lint", "tessary-cli lint [--werror] [--format text|json|sarif] FILE...",
+     "Reads each FILE as check does and reports its faults on standard output as\n"
+     "'FILE:LINE: error|warning: TEXT [RULE]', sorted by line, then the counts\n"
+     "on standard error. Exit status 1 when there is an error or a read failed (with\n"
+     "--werror also when there is a warning), else 0. --format json prints the same\n"
+     "findings as JSON, --format sarif as a SARIF 2.1.0 log that lists every rule.\n"
+     "A FILE whose name ends in .admx is not checked yet: it is named on standard error."},
+    {"find", "tessary-cli find [--key] [--format text|json] PATTERN FILE...",
+     "Prints every policy and part whose display text or name (with --key: whose\n"
+     "registry key or value name) contains PATTERN, whatever the case, as\n"
+     "'FILE:LINE: CLASS > Category > ... > Policy [> Part]: KEY\\VALUENAME'.\n"
+     "Exit status 0 when something matched, 1 when nothing did."},
+    {"export",
+     "tessary-cli export [--lang LL-CC] [--namespace NS] [--prefix P] [--strict] IN OUTDIR",
+     "Reads IN as check does and writes OUTDIR/NAME.admx and OUTDIR/LL-CC/NAME.adml\n"
+     "(NAME: IN's name without its extension; LL-CC: en-US unless given). Both files\n"
+     "are read back and their registry bindings compared with the template's before\n"
+     "they replace anything. What ADMX cannot hold is reported as\n"
+     "'IN:LINE: warning: not exported: WHAT'; --strict makes that a failure."},
+    {"--help", "tessary-cli --help", ""},
+};
+const size_t kCommandHelpCount = sizeof(kCommandHelp) / sizeof(kCommandHelp[0]);
+
+const cHelpSection kHelpSections[] = {
+    {"OUTPUT",
+     "Every message is printed to standard error as 'FILE: TEXT'. With --format json\n"
+     "the findings are one JSON array on standard output, an object per finding with\n"
+     "file, line, severity, rule and message; find's objects also hold path and key,\n"
+     "with severity note and rule find."},
+    {"EXIT STATUS",
+     "0 success, 1 the read or the save failed (lint: or a fault was\n"
+     "found; find: nothing matched), 2 wrong usage."},
+    {"EXAMPLE",
+     "in CI, fail on any fault and keep a SARIF log for code scanning:\n"
+     "  tessary-cli lint --werror --format sarif templates/*.adm > lint.sarif"},
+};
+const size_t kHelpSectionCount = sizeof(kHelpSections) / sizeof(kHelpSections[0]);
+
+namespace {
+
+// Each line of text after indent.
+std::string Indented(const char* text, const char* indent) {
+    std::string out;
+    std::string_view rest = text;
+    while (!rest.empty()) {
+        size_t end = rest.find('\n');
+        std::string_view line = rest.substr(0, end);
+        out += line.empty() ? "" : indent;
+        out += line;
+        out += '\n';
+        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string CommandUsage(std::string_view name) {
+    for (size_t i = 0; i < kCommandHelpCount; ++i)
+        if (name == kCommandHelp[i].name)
+            return "  " + std::string(kCommandHelp[i].synopsis) + "\n" +
+                   Indented(kCommandHelp[i].text, "      ");
+    return {};
+}
+
+std::string HelpText() {
+    std::string out = "Usage:\n";
+    for (size_t i = 0; i < kCommandHelpCount; ++i)
+        out += CommandUsage(kCommandHelp[i].name);
+    for (size_t i = 0; i < kHelpSectionCount; ++i) {
+        // "EXIT STATUS" leads its paragraph as "Exit status: ".
+        std::string title = kHelpSections[i].title;
+        for (size_t k = 1; k < title.size(); ++k)
+            title[k] = char(title[k] >= 'A' && title[k] <= 'Z' ? title[k] - 'A' + 'a' : title[k]);
+        out += "\n" + Indented((title + ": " + kHelpSections[i].text).c_str(), "");
+    }
+    return out;
+}

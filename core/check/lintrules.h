@@ -1,0 +1,79 @@
+#pragma once
+
+#include <cstddef>
+
+enum class cLintSeverity { Error, Warning };
+
+// The rules of lint. Each rule's id, severity and summary are kept in kLintRules, the one
+// list that lint's findings, the SARIF rule list and the manual page are made from.
+enum class cLintRuleId {
+    UndefinedString,
+    NumericRange,
+    EmptyItemList,
+    NoKey,
+    ReadMessage,
+    EmptyTemplate,
+    UnusedString,
+    DuplicateString,
+    DuplicateItemValue,
+    DuplicateValue,
+    EmptyPolicy,
+    PassedOver,
+    SeveralDefaults,
+};
+
+struct cLintRule {
+    cLintRuleId rule;
+    const char* id;  // as printed after a finding, e.g. "undefined-string"
+    cLintSeverity severity;
+    const char* summary;  // one sentence, without a closing full stop
+};
+
+// Errors first, then warnings, each in the order the README lists them.
+inline constexpr cLintRule kLintRules[] = {
+    {cLintRuleId::UndefinedString, "undefined-string", cLintSeverity::Error,
+     "A !! reference names a string that the strings section does not define"},
+    {cLintRuleId::NumericRange, "numeric-range", cLintSeverity::Error,
+     "A numeric part's MIN is greater than its MAX, or its DEFAULT lies outside them"},
+    {cLintRuleId::EmptyItemList, "empty-itemlist", cLintSeverity::Error,
+     "A drop-down list has no items"},
+    {cLintRuleId::NoKey, "no-key", cLintSeverity::Error,
+     "A policy, part or action list writes a value but has no registry key"},
+    {cLintRuleId::ReadMessage, "read-message", cLintSeverity::Error,
+     "The read showed a message although it went on"},
+    {cLintRuleId::EmptyTemplate, "empty-template", cLintSeverity::Error,
+     "Nothing was read from the template: no class, category, policy or string"},
+    {cLintRuleId::UnusedString, "unused-string", cLintSeverity::Warning,
+     "A string of the strings section is not referenced"},
+    {cLintRuleId::DuplicateString, "duplicate-string", cLintSeverity::Warning,
+     "A string is defined again; the later text replaces the earlier one"},
+    {cLintRuleId::DuplicateItemValue, "duplicate-item-value", cLintSeverity::Warning,
+     "Two items of a drop-down list have the same value"},
+    {cLintRuleId::DuplicateValue, "duplicate-value", cLintSeverity::Warning,
+     "Two policies or parts of one class write the same registry value"},
+    {cLintRuleId::EmptyPolicy, "empty-policy", cLintSeverity::Warning,
+     "A policy writes nothing: it has no value name, no part and no action list"},
+    {cLintRuleId::PassedOver, "passed-over", cLintSeverity::Warning,
+     "The reader passes over content of this line, and a save loses it"},
+    {cLintRuleId::SeveralDefaults, "several-defaults", cLintSeverity::Warning,
+     "A drop-down list marks more than one item DEFAULT; only the last mark is kept"},
+};
+
+inline constexpr size_t kLintRuleCount = sizeof(kLintRules) / sizeof(kLintRules[0]);
+
+// The entry of a rule: the list is kept in the order of cLintRuleId.
+constexpr const cLintRule& LintRule(cLintRuleId rule) {
+    return kLintRules[static_cast<size_t>(rule)];
+}
+
+constexpr bool LintRulesInOrder() {
+    for (size_t i = 0; i < kLintRuleCount; ++i)
+        if (static_cast<size_t>(kLintRules[i].rule) != i)
+            return false;
+    return true;
+}
+static_assert(LintRulesInOrder(), "kLintRules must list the rules in the order of cLintRuleId");
+
+constexpr const char* SeverityName(cLintSeverity severity) {
+    return severity == cLintSeverity::Error ? "error" : "warning";
+}
