@@ -6,6 +6,7 @@
 #include "cli/helptext.h"
 #include "core/admx/admxexport.h"
 #include "core/document/document.h"
+#include "core/io/paths.h"
 
 namespace {
 
@@ -59,7 +60,7 @@ int RunExport(const std::vector<std::string>& args,
     auto* doc = new CPelwinDoc;  // left to the system at exit, as check does
     if (!read(*doc, in))
         return 1;
-    std::string name = std::filesystem::path(in).stem().string();
+    std::string name = Utf8FromPath(PathFromUtf8(in).stem());
     cAdmxReport report;
     bool ok = ExportAdmx(*doc, files[1], name, options, report);
     for (std::string line : ReportLines(report, in)) {

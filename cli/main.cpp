@@ -6,10 +6,17 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+#endif
+
 #include "cli/checkcommands.h"
 #include "cli/exportcommand.h"
 #include "cli/helptext.h"
 #include "core/document/document.h"
+#include "core/io/paths.h"
 #include "core/text/messages.h"
 
 namespace {
@@ -34,11 +41,37 @@ int Usage(const char* problem) {
     return problem ? 2 : 0;
 }
 
+#ifdef _WIN32
+// Output is UTF-8, byte for byte what other systems print: the streams write bytes as they
+// are (no CR before each LF), and a console shows them as UTF-8 while the program runs.
+UINT g_consoleCodePage = 0;
+
+void PrepareOutput() {
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+    DWORD mode = 0;
+    if (::GetConsoleMode(::GetStdHandle(STD_OUTPUT_HANDLE), &mode) ||
+        ::GetConsoleMode(::GetStdHandle(STD_ERROR_HANDLE), &mode)) {
+        g_consoleCodePage = ::GetConsoleOutputCP();
+        ::SetConsoleOutputCP(CP_UTF8);
+    }
+}
+
+// The console goes back to the code page it had, for whatever runs in it next.
+void RestoreOutput() {
+    if (g_consoleCodePage)
+        ::SetConsoleOutputCP(g_consoleCodePage);
+}
+#else
+void RestoreOutput() {}
+#endif
+
 // The process ends right after its one job: tearing down a large template's tree node by
 // node would only cost time, so the memory is left to the system.
 [[noreturn]] void Finish(bool ok) {
     std::fflush(stdout);
     std::fflush(stderr);
+    RestoreOutput();
     std::_Exit(ok ? 0 : 1);
 }
 
@@ -49,10 +82,7 @@ bool ReadTemplateFile(CPelwinDoc& doc, const std::string& path, cReadLog* log = 
     return doc.ReadFile(FromUtf8(path), log);
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    std::vector<std::string> args(argv + 1, argv + argc);
+int Run(const std::vector<std::string>& args) {
     if (args.empty())
         return Usage("no command given");
     if (args[0] == "--help" || args[0] == "-h" || args[0] == "help")
@@ -133,3 +163,25 @@ int main(int argc, char** argv) {
 
     return Usage("unknown command");
 }
+
+}  // namespace
+
+#ifdef _WIN32
+// The arguments as the system holds them, in UTF-16, so that every file name arrives whole;
+// the program works with them in UTF-8, as elsewhere.
+int wmain(int argc, wchar_t** argv) {
+    PrepareOutput();
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i)
+        args.push_back(Utf8FromWide(argv[i]));
+    int status = Run(args);
+    std::fflush(stdout);
+    std::fflush(stderr);
+    RestoreOutput();
+    return status;
+}
+#else
+int main(int argc, char** argv) {
+    return Run(std::vector<std::string>(argv + 1, argv + argc));
+}
+#endif

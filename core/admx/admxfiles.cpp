@@ -2,17 +2,26 @@
 // disk and checked, and only then renamed into place, so that a failed export leaves
 // whatever OUTDIR held before.
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <share.h>
+#include <sys/stat.h>
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 
-#include "core/io/files.h"
 #include "core/admx/admxexport.h"
 #include "core/document/document.h"
+#include "core/io/files.h"
+#include "core/io/paths.h"
 
 namespace {
 
@@ -20,12 +29,6 @@ namespace fs = std::filesystem;
 
 std::string SystemError(int err) {
     return std::strerror(err);
-}
-
-mode_t CurrentUmask() {
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    return mask;
 }
 
 bool WriteAll(int fd, const std::string& bytes) {
@@ -41,6 +44,130 @@ bool WriteAll(int fd, const std::string& bytes) {
     return true;
 }
 
+// What the export needs to know of a file or folder that is there.
+struct cFound {
+    bool exists = false;
+    int err = 0;  // why it was not found
+    bool regular = false;
+    bool folder = false;
+    bool writable = false;  // someone may write it: a file nobody may write stays as it is
+    int mode = 0;           // its permissions, for a new file that takes its place
+};
+
+#ifdef _WIN32
+
+cFound Find(const std::string& path) {
+    cFound found;
+    DWORD attributes = ::GetFileAttributesW(WideFromUtf8(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        found.err = ErrnoFromWin32(::GetLastError());
+        return found;
+    }
+    found.exists = true;
+    found.folder = attributes & FILE_ATTRIBUTE_DIRECTORY;
+    found.regular = !found.folder && !(attributes & FILE_ATTRIBUTE_DEVICE);
+    // A folder's read-only mark does not keep files out of it.
+    found.writable = found.folder || !(attributes & FILE_ATTRIBUTE_READONLY);
+    return found;
+}
+
+// A new file named pattern with its last six characters made unique; -1 with errno set.
+int CreateUnique(std::string& pattern) {
+    const char digits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+    const unsigned long long seed = ::GetTickCount64() * 31 + ::GetCurrentProcessId();
+    for (unsigned attempt = 0; attempt < 100; ++attempt) {
+        unsigned long long value = seed + attempt * 7919u;
+        for (size_t i = pattern.size() - 6; i < pattern.size(); ++i, value /= 36)
+            pattern[i] = digits[value % 36];
+        int fd = -1;
+        errno =
+            ::_wsopen_s(&fd, WideFromUtf8(pattern).c_str(),
+                        _O_CREAT | _O_EXCL | _O_RDWR | _O_BINARY, _SH_DENYNO, _S_IREAD | _S_IWRITE);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
+// A new file takes the permissions of the folder it is in.
+bool SetMode(int, int) {
+    return true;
+}
+
+bool SyncToDisk(int fd) {
+    return ::_commit(fd) == 0;
+}
+
+bool RenameOver(const std::string& from, const std::string& to) {
+    if (::MoveFileExW(WideFromUtf8(from).c_str(), WideFromUtf8(to).c_str(),
+                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    errno = ErrnoFromWin32(::GetLastError());
+    return false;
+}
+
+void Remove(const std::string& path) {
+    ::_wunlink(WideFromUtf8(path).c_str());
+}
+
+bool AccessWrite(const std::string&) {
+    return true;
+}
+
+int DefaultMode() {
+    return 0;
+}
+
+#else
+
+cFound Find(const std::string& path) {
+    cFound found;
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        found.err = errno;
+        return found;
+    }
+    found.exists = true;
+    found.regular = S_ISREG(info.st_mode);
+    found.folder = S_ISDIR(info.st_mode);
+    found.writable = (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
+    found.mode = int(info.st_mode & 07777);
+    return found;
+}
+
+int CreateUnique(std::string& pattern) {
+    return ::mkstemp(pattern.data());
+}
+
+bool SetMode(int fd, int mode) {
+    return ::fchmod(fd, mode_t(mode)) == 0;
+}
+
+bool SyncToDisk(int fd) {
+    return ::fsync(fd) == 0;
+}
+
+bool RenameOver(const std::string& from, const std::string& to) {
+    return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+void Remove(const std::string& path) {
+    ::unlink(path.c_str());
+}
+
+bool AccessWrite(const std::string& path) {
+    return ::access(path.c_str(), W_OK) == 0;
+}
+
+// What a new file is given: what anyone may, less the umask.
+int DefaultMode() {
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    return int(0666 & ~mask);
+}
+
+#endif
+
 // One file on its way to its target.
 class cPendingFile {
 public:
@@ -51,34 +178,32 @@ public:
         if (m_fd >= 0)
             ::close(m_fd);
         if (!m_temporary.empty())
-            ::unlink(m_temporary.c_str());
+            Remove(m_temporary);
     }
 
     bool Write(const std::string& bytes, std::string& error) {
-        struct stat existing {};
-        bool exists = ::stat(m_target.c_str(), &existing) == 0;
-        if (exists && !S_ISREG(existing.st_mode)) {
+        cFound existing = Find(m_target);
+        if (existing.exists && !existing.regular) {
             error = m_target + ": not a regular file";
             return false;
         }
         // A file nobody may write to stays as it is, also where the system would let root
         // past.
-        if (exists && (existing.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+        if (existing.exists && !existing.writable) {
             error = m_target + ": " + SystemError(EACCES);
             return false;
         }
-        fs::path target(m_target);
-        std::string pattern =
-            target.parent_path().string() + "/." + target.filename().string() + ".XXXXXX";
-        int fd = ::mkstemp(pattern.data());
+        fs::path target = PathFromUtf8(m_target);
+        std::string folder = Utf8FromPath(target.parent_path());
+        std::string pattern = folder + "/." + Utf8FromPath(target.filename()) + ".XXXXXX";
+        int fd = CreateUnique(pattern);
         if (fd < 0) {
-            error = target.parent_path().string() + ": " + SystemError(errno);
+            error = folder + ": " + SystemError(errno);
             return false;
         }
         m_temporary = pattern;
         m_fd = fd;
-        mode_t mode = exists ? (existing.st_mode & 07777) : (0666 & ~CurrentUmask());
-        if (::fchmod(fd, mode) == 0 && WriteAll(fd, bytes))
+        if (SetMode(fd, existing.exists ? existing.mode : DefaultMode()) && WriteAll(fd, bytes))
             return true;
         error = m_target + ": " + SystemError(errno);
         return false;
@@ -87,7 +212,7 @@ public:
     // Waits until the file is on the disk. Called after the check, so that the disk works
     // while the processor compares.
     bool Sync(std::string& error) {
-        bool ok = ::fsync(m_fd) == 0;
+        bool ok = SyncToDisk(m_fd);
         int err = errno;
         if (::close(m_fd) != 0 && ok) {
             ok = false;
@@ -108,7 +233,7 @@ public:
     }
 
     bool Commit(std::string& error) {
-        if (::rename(m_temporary.c_str(), m_target.c_str()) != 0) {
+        if (!RenameOver(m_temporary, m_target)) {
             error = m_target + ": " + SystemError(errno);
             return false;
         }
@@ -124,14 +249,17 @@ private:
 
 // A folder nobody may write to is refused, also where the system would let root past.
 bool Writable(const fs::path& folder, std::string& error) {
-    struct stat info {};
+    const std::string name = Utf8FromPath(folder);
+    cFound found = Find(name);
     int err = 0;
-    if (::stat(folder.c_str(), &info) != 0 || ::access(folder.c_str(), W_OK) != 0)
+    if (!found.exists)
+        err = found.err;
+    else if (!AccessWrite(name))
         err = errno;
-    else if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+    else if (!found.writable)
         err = EACCES;
     if (err)
-        error = folder.string() + ": " + SystemError(err);
+        error = name + ": " + SystemError(err);
     return err == 0;
 }
 
@@ -144,11 +272,11 @@ bool MakeFolder(const fs::path& folder, std::string& error) {
         return false;
     fs::create_directories(folder, ec);
     if (ec) {
-        error = folder.string() + ": " + ec.message();
+        error = Utf8FromPath(folder) + ": " + ec.message();
         return false;
     }
     if (!fs::is_directory(folder, ec)) {
-        error = folder.string() + ": not a folder";
+        error = Utf8FromPath(folder) + ": not a folder";
         return false;
     }
     return Writable(folder, error);
@@ -176,15 +304,17 @@ bool ExportAdmx(const CPelwinDoc& doc, const std::string& outDir, const std::str
         return false;
     }
 
-    fs::path folder(outDir);
-    fs::path languageFolder = folder / options.language;
+    fs::path folder = PathFromUtf8(outDir);
+    fs::path languageFolder = folder / PathFromUtf8(options.language);
     std::string error;
     if (!MakeFolder(folder, error) || !MakeFolder(languageFolder, error)) {
         report.errors.push_back({0, error});
         return false;
     }
-    cPendingFile admx((folder / (name + ".admx")).string());
-    cPendingFile adml((languageFolder / (name + ".adml")).string());
+    const std::string admxPath = Utf8FromPath(folder / PathFromUtf8(name + ".admx"));
+    const std::string admlPath = Utf8FromPath(languageFolder / PathFromUtf8(name + ".adml"));
+    cPendingFile admx(admxPath);
+    cPendingFile adml(admlPath);
     std::string admxBack, admlBack;
     if (!admx.Write(out.admx, error) || !adml.Write(out.adml, error) ||
         !admx.ReadBack(admxBack, error) || !adml.ReadBack(admlBack, error)) {
@@ -201,8 +331,8 @@ bool ExportAdmx(const CPelwinDoc& doc, const std::string& outDir, const std::str
         report.errors.push_back({0, error});
         return false;
     }
-    report.admxPath = (folder / (name + ".admx")).string();
-    report.admlPath = (languageFolder / (name + ".adml")).string();
+    report.admxPath = admxPath;
+    report.admlPath = admlPath;
     return true;
 }
 

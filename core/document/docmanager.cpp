@@ -1,5 +1,6 @@
 #include "core/document/docmanager.h"
 #include "core/io/files.h"
+#include "core/io/paths.h"
 
 #include <unistd.h>
 
@@ -15,13 +16,13 @@ namespace fs = std::filesystem;
 // Two paths name the same file when their canonical forms agree.
 fs::path CanonicalOf(const Text& path) {
     std::error_code ec;
-    fs::path p(ToUtf8(path));
+    fs::path p = PathFromUtf8(ToUtf8(path));
     fs::path canonical = fs::weakly_canonical(fs::absolute(p, ec), ec);
     return ec ? p.lexically_normal() : canonical;
 }
 
 Text FileNameOf(const Text& path) {
-    return FromUtf8(fs::path(ToUtf8(path)).filename().string());
+    return FromUtf8(Utf8FromPath(PathFromUtf8(ToUtf8(path)).filename()));
 }
 
 // A plain Save needs a new name when the file has gone or cannot be written.
@@ -99,8 +100,8 @@ CPelwinDoc* cDocManager::Open(const Text& path) {
         return nullptr;
     }
     std::error_code ec;
-    fs::path absolute = fs::absolute(fs::path(ToUtf8(path)), ec);
-    doc->SetPath(ec ? path : FromUtf8(absolute.lexically_normal().string()));
+    fs::path absolute = fs::absolute(PathFromUtf8(ToUtf8(path)), ec);
+    doc->SetPath(ec ? path : FromUtf8(Utf8FromPath(absolute.lexically_normal())));
     doc->SetTitle(FileNameOf(path));
     doc->SetModifiedFlag(0);
     AddRecentFile(doc->Path());
@@ -241,8 +242,8 @@ bool cDocManager::DoSave(CPelwinDoc& doc, bool askName) {
     }
     if (askName) {
         std::error_code ec;
-        fs::path absolute = fs::absolute(fs::path(ToUtf8(path)), ec);
-        doc.SetPath(ec ? path : FromUtf8(absolute.lexically_normal().string()));
+        fs::path absolute = fs::absolute(PathFromUtf8(ToUtf8(path)), ec);
+        doc.SetPath(ec ? path : FromUtf8(Utf8FromPath(absolute.lexically_normal())));
         doc.SetTitle(FileNameOf(path));
         AddRecentFile(doc.Path());
     }
