@@ -1,0 +1,469 @@
+#include "core/check/diff.h"
+
+#include <algorithm>
+#include <tuple>
+#include <unordered_map>
+
+#include "core/check/find.h"
+#include "core/check/policyplace.h"
+#include "core/check/regtext.h"
+#include "core/model/partkinds.h"
+
+namespace {
+
+// One policy under one of its classes.
+struct cSidePolicy {
+    const cTreeItem* item;
+    const cObjPolicy* policy;
+    Text className;
+    cPolicyIdentity identity;
+    Text identityKey;  // the identity as one text, for the index
+    size_t occurrence = 0;
+};
+
+cPolicyIdentity IdentityOf(const CPelwinDoc& doc, const cObjPolicy& policy, const Text& cls) {
+    cPolicyIdentity identity;
+    identity.className = cls;
+    identity.key = FoldCase(policy.GetEffectiveKey());
+    identity.byValueName = policy.valueNameFlag != 0;
+    identity.name = FoldCase(identity.byValueName ? policy.valueName : ShownText(doc, policy.name));
+    return identity;
+}
+
+Text IdentityKey(const cPolicyIdentity& identity) {
+    Text key = identity.className;
+    key += u'\x1f';
+    key += identity.key;
+    key += identity.byValueName ? u"\x1fv"
+                                : u"\x1f"
+                                  u"d";
+    key += identity.name;
+    return key;
+}
+
+// Every policy of a template under each of its classes, in tree order, numbered within
+// their identity.
+std::vector<cSidePolicy> Collect(const CPelwinDoc& doc) {
+    std::vector<cSidePolicy> out;
+    std::unordered_map<Text, size_t> seen;
+    ForEachPolicy(doc, [&](const cTreeItem& item, const cObjPolicy& policy) {
+        for (Text& cls : PolicyClasses(item)) {
+            cSidePolicy side{&item, &policy, cls, IdentityOf(doc, policy, cls), {}, 0};
+            side.identityKey = IdentityKey(side.identity);
+            side.occurrence = seen[side.identityKey]++;
+            out.push_back(std::move(side));
+        }
+    });
+    return out;
+}
+
+// ---- What changed in a policy ----------------------------------------------------------
+
+// A value record by what it writes: a number compares by its value, texts as they are.
+Text ValueKey(const cDescVal* value, const Text& absent) {
+    if (!value)
+        return absent;
+    if (value->IsDelete())
+        return u"delete";
+    if (value->IsNumeric()) {
+        uint32_t number = 0;
+        if (ParseRegistryDword(value->valueText, number))
+            return u"dword " + FromUtf8(std::to_string(number));
+        return u"numeric " + value->valueText;
+    }
+    return u"string " + value->valueText;
+}
+
+// An action list as the set of what it writes: keys and value names without regard to case.
+std::vector<Text> ListKey(const cActionList& list) {
+    std::vector<Text> out;
+    for (const cActionKey& group : list)
+        for (const cActionValue& entry : group.entries)
+            out.push_back(FoldCase(group.keyName) + u'\x1f' + FoldCase(entry.valueName) + u'\x1f' +
+                          ValueKey(&entry, {}));
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+// How a part is known within its policy: by its key and value name, a list box by its key.
+// Text parts write nothing and are not compared.
+Text PartIdentity(const cObjPolPart& part) {
+    if (!UsesKey(part))
+        return {};
+    Text key = FoldCase(part.GetEffectiveKey());
+    if (!UsesValueName(part))
+        return u"L\x1f" + key;
+    return u"V\x1f" + key + u'\x1f' + FoldCase(part.valueName);
+}
+
+Text PartName(const cObjPolPart& part) {
+    return UsesValueName(part) ? part.valueName : part.GetEffectiveKey();
+}
+
+const char16_t* KindName(const cObjPolPart& part) {
+    return VisitPart(part, [](const auto& kind) { return kind.kKeyword.data(); });
+}
+
+class cPolicyComparer {
+public:
+    cPolicyComparer(const CPelwinDoc& older, const CPelwinDoc& newer)
+        : m_older(older), m_newer(newer) {}
+
+    std::vector<Text> Changes(const cObjPolicy& a, const cObjPolicy& b) const {
+        std::vector<Text> changes;
+        auto note = [&](bool differs, const char16_t* what) {
+            if (differs)
+                changes.push_back(what);
+        };
+        note(Shown(m_older, a.name) != Shown(m_newer, b.name), u"display text");
+        note(Optional(m_older, a.explainFlag, a.explainText) !=
+                 Optional(m_newer, b.explainFlag, b.explainText),
+             u"explain text");
+        note(Optional(m_older, a.supportedFlag, a.supportedText) !=
+                 Optional(m_newer, b.supportedFlag, b.supportedText),
+             u"supported on");
+        if (a.valueNameFlag || b.valueNameFlag) {
+            note(ValueKey(a.valueOn.has_value() ? &*a.valueOn : nullptr, u"dword 1") !=
+                     ValueKey(b.valueOn.has_value() ? &*b.valueOn : nullptr, u"dword 1"),
+                 u"on value");
+            note(ValueKey(a.valueOff.has_value() ? &*a.valueOff : nullptr, u"delete") !=
+                     ValueKey(b.valueOff.has_value() ? &*b.valueOff : nullptr, u"delete"),
+                 u"off value");
+        }
+        note(ListKey(a.actionListOn) != ListKey(b.actionListOn), u"on list");
+        note(ListKey(a.actionListOff) != ListKey(b.actionListOff), u"off list");
+        Parts(a, b, changes);
+        return changes;
+    }
+
+private:
+    static Text Shown(const CPelwinDoc& doc, const Text& text) {
+        Text shown = ShownText(doc, text);
+        // A line break is a line break, however the file wrote it.
+        shown.erase(std::remove(shown.begin(), shown.end(), u'\r'), shown.end());
+        return shown;
+    }
+    static Text Optional(const CPelwinDoc& doc, int flag, const Text& text) {
+        return flag ? Shown(doc, text) : Text();
+    }
+
+    void Parts(const cObjPolicy& a, const cObjPolicy& b, std::vector<Text>& changes) const {
+        // Parts known the same way several times are paired in order.
+        std::vector<std::pair<Text, const cObjPolPart*>> older;
+        for (const auto& part : a.Parts())
+            if (Text id = PartIdentity(*part); !id.empty())
+                older.emplace_back(std::move(id), part.get());
+        std::vector<bool> paired(older.size(), false);
+        std::vector<Text> added;
+        for (const auto& part : b.Parts()) {
+            Text id = PartIdentity(*part);
+            if (id.empty())
+                continue;
+            size_t i = 0;
+            while (i < older.size() && (paired[i] || older[i].first != id))
+                ++i;
+            if (i == older.size()) {
+                added.push_back(u"part " + PartName(*part) + u" added");
+                continue;
+            }
+            paired[i] = true;
+            std::vector<Text> what = PartChanges(*older[i].second, *part);
+            if (what.empty())
+                continue;
+            Text line = u"part " + PartName(*part) + u" changed (";
+            for (size_t k = 0; k < what.size(); ++k)
+                line += (k ? u", " : u"") + what[k];
+            changes.push_back(line + u")");
+        }
+        for (size_t i = 0; i < older.size(); ++i)
+            if (!paired[i])
+                changes.push_back(u"part " + PartName(*older[i].second) + u" removed");
+        changes.insert(changes.end(), added.begin(), added.end());
+    }
+
+    std::vector<Text> PartChanges(const cObjPolPart& a, const cObjPolPart& b) const {
+        std::vector<Text> what;
+        if (a.PanelKind() != b.PanelKind()) {
+            what.push_back(u"kind " + Text(KindName(a)) + u" to " + KindName(b));
+            return what;
+        }
+        VisitPart(a, [&](const auto& x) {
+            using Kind = std::decay_t<decltype(x)>;
+            const Kind& y = static_cast<const Kind&>(b);
+            Compare(x, y, what);
+        });
+        return what;
+    }
+
+    static Text Number(int flag, const Text& text) {
+        if (!flag)
+            return {};
+        uint32_t number = 0;
+        return ParseRegistryDword(text, number) ? FromUtf8(std::to_string(number)) : text;
+    }
+
+    void Compare(const cObjPolPartNum& a, const cObjPolPartNum& b, std::vector<Text>& what) const {
+        if (Number(a.minFlag, a.min) != Number(b.minFlag, b.min) ||
+            Number(a.maxFlag, a.max) != Number(b.maxFlag, b.max))
+            what.push_back(u"range");
+        if (a.txtConvert != b.txtConvert)
+            what.push_back(u"value type");
+    }
+    void Compare(const cObjPolPartEditText& a, const cObjPolPartEditText& b,
+                 std::vector<Text>& what) const {
+        if (Number(a.maxLenFlag, a.maxLen) != Number(b.maxLenFlag, b.maxLen))
+            what.push_back(u"range");
+        if (a.expandableText != b.expandableText)
+            what.push_back(u"value type");
+    }
+    void Compare(const cObjPolPartCombo& a, const cObjPolPartCombo& b,
+                 std::vector<Text>& what) const {
+        if (Number(a.maxLenFlag, a.maxLen) != Number(b.maxLenFlag, b.maxLen))
+            what.push_back(u"range");
+        if (a.expandableText != b.expandableText)
+            what.push_back(u"value type");
+    }
+    void Compare(const cObjPolPartDropDown& a, const cObjPolPartDropDown& b,
+                 std::vector<Text>& what) const {
+        if (Items(m_older, a) != Items(m_newer, b))
+            what.push_back(u"items");
+    }
+    void Compare(const cObjPolPartCheckBox& a, const cObjPolPartCheckBox& b,
+                 std::vector<Text>& what) const {
+        auto value = [](const cOptionalValue& v, const Text& absent) {
+            return ValueKey(v.has_value() ? &*v : nullptr, absent);
+        };
+        if (value(a.valueOn, u"dword 1") != value(b.valueOn, u"dword 1") ||
+            value(a.valueOff, u"dword 0") != value(b.valueOff, u"dword 0") ||
+            ListKey(a.actionListOn) != ListKey(b.actionListOn) ||
+            ListKey(a.actionListOff) != ListKey(b.actionListOff))
+            what.push_back(u"values");
+    }
+    void Compare(const cObjPolPartListBox& a, const cObjPolPartListBox& b,
+                 std::vector<Text>& what) const {
+        if (a.additive != b.additive || a.explicitValue != b.explicitValue ||
+            a.valuePrefixFlag != b.valuePrefixFlag ||
+            (a.valuePrefixFlag && FoldCase(a.valuePrefix) != FoldCase(b.valuePrefix)))
+            what.push_back(u"value names");
+    }
+    void Compare(const cObjPolPartText&, const cObjPolPartText&, std::vector<Text>&) const {}
+
+    // The items of a drop-down list by what they show and write; the order counts only
+    // where the list is shown unsorted.
+    static std::vector<Text> Items(const CPelwinDoc& doc, const cObjPolPartDropDown& list) {
+        std::vector<Text> out;
+        for (const cItemList& item : list.itemList) {
+            Text line = Shown(doc, item.name) + u'\x1f' + ValueKey(&item.value, {});
+            for (const Text& entry : ListKey(item.actionList))
+                line += u'\x1e' + entry;
+            out.push_back(std::move(line));
+        }
+        if (!list.noSort)
+            std::sort(out.begin(), out.end());
+        return out;
+    }
+
+    const CPelwinDoc& m_older;
+    const CPelwinDoc& m_newer;
+};
+
+cDiffEntry MakeEntry(cDiffKind kind, const CPelwinDoc& doc, const cSidePolicy& side) {
+    cDiffEntry entry;
+    entry.kind = kind;
+    entry.className = side.className;
+    entry.categories = PolicyCategories(doc, *side.item);
+    entry.name = ShownText(doc, side.policy->name);
+    entry.key = side.policy->GetEffectiveKey();
+    entry.hasValueName = side.policy->valueNameFlag != 0;
+    if (entry.hasValueName)
+        entry.valueName = side.policy->valueName;
+    entry.identity = side.identity;
+    entry.occurrence = side.occurrence;
+    return entry;
+}
+
+}  // namespace
+
+Text cDiffEntry::Path() const {
+    Text path = className;
+    for (const Text& category : categories)
+        path += (path.empty() ? u"" : u" > ") + category;
+    return path + (path.empty() ? u"" : u" > ") + name;
+}
+
+Text cDiffEntry::KeyText() const {
+    return hasValueName ? key + u"\\" + valueName : key;
+}
+
+cDiffResult DiffTemplates(const CPelwinDoc& older, const CPelwinDoc& newer) {
+    std::vector<cSidePolicy> before = Collect(older);
+    std::vector<cSidePolicy> after = Collect(newer);
+    // The older template's policies by identity and occurrence.
+    std::unordered_map<Text, std::vector<size_t>> index;
+    for (size_t i = 0; i < before.size(); ++i)
+        index[before[i].identityKey].push_back(i);
+
+    cDiffResult result;
+    cPolicyComparer comparer(older, newer);
+    std::vector<bool> paired(before.size(), false);
+    for (const cSidePolicy& side : after) {
+        auto found = index.find(side.identityKey);
+        if (found == index.end() || side.occurrence >= found->second.size()) {
+            cDiffEntry entry = MakeEntry(cDiffKind::Added, newer, side);
+            entry.newerLine = side.policy->line;
+            result.entries.push_back(std::move(entry));
+            ++result.added;
+            continue;
+        }
+        const cSidePolicy& old = before[found->second[side.occurrence]];
+        paired[found->second[side.occurrence]] = true;
+        std::vector<Text> changes = comparer.Changes(*old.policy, *side.policy);
+        if (changes.empty())
+            continue;
+        cDiffEntry entry = MakeEntry(cDiffKind::Changed, newer, side);
+        entry.olderLine = old.policy->line;
+        entry.newerLine = side.policy->line;
+        entry.changes = std::move(changes);
+        result.entries.push_back(std::move(entry));
+        ++result.changed;
+    }
+    for (size_t i = 0; i < before.size(); ++i) {
+        if (paired[i])
+            continue;
+        cDiffEntry entry = MakeEntry(cDiffKind::Removed, older, before[i]);
+        entry.olderLine = before[i].policy->line;
+        result.entries.push_back(std::move(entry));
+        ++result.removed;
+    }
+    // Sorted by path; the paths computed once.
+    std::vector<std::pair<Text, size_t>> order;
+    order.reserve(result.entries.size());
+    for (size_t i = 0; i < result.entries.size(); ++i)
+        order.emplace_back(result.entries[i].Path(), i);
+    std::sort(order.begin(), order.end(), [&](const auto& x, const auto& y) {
+        const cDiffEntry& a = result.entries[x.second];
+        const cDiffEntry& b = result.entries[y.second];
+        return std::tie(x.first, a.kind, a.key, a.valueName, x.second) <
+               std::tie(y.first, b.kind, b.key, b.valueName, y.second);
+    });
+    std::vector<cDiffEntry> sorted;
+    sorted.reserve(order.size());
+    for (const auto& [path, i] : order)
+        sorted.push_back(std::move(result.entries[i]));
+    result.entries = std::move(sorted);
+    return result;
+}
+
+Text DiffLine(const cDiffEntry& entry) {
+    const char16_t* mark = entry.kind == cDiffKind::Added     ? u"+ "
+                           : entry.kind == cDiffKind::Removed ? u"- "
+                                                              : u"~ ";
+    Text line = mark + entry.Path() + u": " + entry.KeyText();
+    if (entry.kind == cDiffKind::Changed) {
+        line += u": ";
+        for (size_t i = 0; i < entry.changes.size(); ++i)
+            line += (i ? u", " : u"") + entry.changes[i];
+    }
+    // One policy, one line, whatever breaks its names hold.
+    for (char16_t& c : line)
+        if (c == u'\n' || c == u'\r')
+            c = u' ';
+    return line;
+}
+
+std::string DiffSummary(const cDiffResult& result) {
+    return std::to_string(result.added) + " added, " + std::to_string(result.removed) +
+           " removed, " + std::to_string(result.changed) + " changed";
+}
+
+namespace {
+
+std::string JsonString(TextView text) {
+    std::string utf8 = ToUtf8(text);
+    std::string out = "\"";
+    for (unsigned char c : utf8) {
+        switch (c) {
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            default:
+                if (c < 0x20) {
+                    char buffer[8];
+                    std::snprintf(buffer, sizeof buffer, "\\u%04x", unsigned(c));
+                    out += buffer;
+                } else {
+                    out += char(c);
+                }
+        }
+    }
+    return out + "\"";
+}
+
+std::string JsonLine(int line) {
+    return line ? std::to_string(line) : "null";
+}
+
+}  // namespace
+
+std::string DiffJson(const cDiffResult& result, const std::string& olderName,
+                     const std::string& newerName) {
+    std::string out = "{\n  \"older\": " + JsonString(FromUtf8(olderName)) +
+                      ",\n  \"newer\": " + JsonString(FromUtf8(newerName)) +
+                      ",\n  \"added\": " + std::to_string(result.added) +
+                      ",\n  \"removed\": " + std::to_string(result.removed) +
+                      ",\n  \"changed\": " + std::to_string(result.changed) +
+                      ",\n  \"policies\": [";
+    for (size_t i = 0; i < result.entries.size(); ++i) {
+        const cDiffEntry& entry = result.entries[i];
+        const char* kind = entry.kind == cDiffKind::Added     ? "added"
+                           : entry.kind == cDiffKind::Removed ? "removed"
+                                                              : "changed";
+        out += i ? ",\n    {" : "\n    {";
+        out += "\"change\": \"" + std::string(kind) + "\"";
+        out += ", \"class\": " + JsonString(entry.className);
+        out += ", \"categories\": [";
+        for (size_t k = 0; k < entry.categories.size(); ++k)
+            out += (k ? ", " : "") + JsonString(entry.categories[k]);
+        out += "], \"name\": " + JsonString(entry.name);
+        out += ", \"path\": " + JsonString(entry.Path());
+        out += ", \"key\": " + JsonString(entry.key);
+        out += ", \"valueName\": " + (entry.hasValueName ? JsonString(entry.valueName) : "null");
+        out += ", \"olderLine\": " + JsonLine(entry.olderLine);
+        out += ", \"newerLine\": " + JsonLine(entry.newerLine);
+        out += ", \"changes\": [";
+        for (size_t k = 0; k < entry.changes.size(); ++k)
+            out += (k ? ", " : "") + JsonString(entry.changes[k]);
+        out += "]}";
+    }
+    out += result.entries.empty() ? "]\n}\n" : "\n  ]\n}\n";
+    return out;
+}
+
+const cTreeItem* FindPolicy(const CPelwinDoc& doc, const cPolicyIdentity& identity,
+                            size_t occurrence) {
+    const cTreeItem* found = nullptr;
+    size_t seen = 0;
+    ForEachPolicy(doc, [&](const cTreeItem& item, const cObjPolicy& policy) {
+        if (found)
+            return;
+        for (const Text& cls : PolicyClasses(item))
+            if (cls == identity.className && IdentityOf(doc, policy, cls) == identity) {
+                if (seen++ == occurrence)
+                    found = &item;
+                break;
+            }
+    });
+    return found;
+}
