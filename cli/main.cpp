@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/checkcommands.h"
+#include "cli/diffcommand.h"
 #include "cli/exportcommand.h"
 #include "core/document/document.h"
 #include "core/text/messages.h"
@@ -47,7 +48,8 @@ private:
 int Usage(const char* problem) {
     if (problem)
         std::fprintf(stderr, "tessary-cli: %s\n\n", problem);
-    for (const char* text : {kUsage, kLintUsage, kFindUsage, kExportUsage, kUsageTail})
+    for (const char* text :
+         {kUsage, kLintUsage, kFindUsage, kExportUsage, kDiffUsage, kDocUsage, kUsageTail})
         std::fputs(text, problem ? stderr : stdout);
     return problem ? 2 : 0;
 }
@@ -152,6 +154,18 @@ int main(int argc, char** argv) {
             return Usage(args[0] == "lint" ? "lint takes [--werror] FILE..."
                                            : "find takes [--key] PATTERN FILE...");
         Finish(status == 0);
+    }
+
+    if (args[0] == "diff" || args[0] == "doc") {
+        std::vector<std::string> rest(args.begin() + 1, args.end());
+        auto read = [](CPelwinDoc& doc, const std::string& path) {
+            return ReadTemplateFile(doc, path);
+        };
+        auto setFile = [&sink](const std::string& file) { sink.SetFile(file); };
+        int status = args[0] == "diff" ? RunDiff(rest, read, setFile) : RunDoc(rest, read, setFile);
+        std::fflush(stdout);
+        std::fflush(stderr);
+        std::_Exit(status);
     }
 
     return Usage("unknown command");
