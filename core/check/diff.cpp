@@ -16,44 +16,147 @@ struct cSidePolicy {
     const cTreeItem* item;
     const cObjPolicy* policy;
     Text className;
-    cPolicyIdentity identity;
     Text identityKey;  // the identity as one text, for the index
     size_t occurrence = 0;
+    size_t next = size_t(-1);  // the next policy known the same way, in tree order
 };
+
+// A display text as the template shows it, without a copy: a reference resolved through the
+// string table, any other text as it is.
+TextView Resolved(const CPelwinDoc& doc, const Text& text) {
+    if (text.size() >= 2 && text[0] == u'!' && text[1] == u'!')
+        if (const Text* found = doc.Strings().Find(TextView(text).substr(2)))
+            return *found;
+    return text;
+}
+
+// Steps through a resolved text as it is shown: the two characters "\n" are a line break,
+// carriage returns are left out (a line break is a line break however the file wrote it).
+class cShownReader {
+public:
+    explicit cShownReader(TextView text) : m_text(text) {}
+    bool Next(char16_t& c) {
+        while (m_at < m_text.size()) {
+            c = m_text[m_at++];
+            if (c == u'\r')
+                continue;
+            if (c == u'\\' && m_at < m_text.size() && m_text[m_at] == u'n') {
+                ++m_at;
+                c = u'\n';
+            }
+            return true;
+        }
+        return false;
+    }
+
+private:
+    TextView m_text;
+    size_t m_at = 0;
+};
+
+// Whether two resolved texts show the same. Most texts compared are equal as they stand;
+// the texts run to megabytes, so nothing is copied.
+bool SameShown(TextView a, TextView b) {
+    if (a == b)
+        return true;
+    cShownReader x(a), y(b);
+    char16_t c = 0, d = 0;
+    while (true) {
+        bool more = x.Next(c);
+        if (more != y.Next(d))
+            return false;
+        if (!more)
+            return true;
+        if (c != d)
+            return false;
+    }
+}
+
+void AppendFolded(Text& out, TextView text) {
+    for (char16_t c : text)
+        out += FoldChar(c);
+}
+
+void AppendFoldedShown(Text& out, TextView text) {
+    cShownReader reader(text);
+    for (char16_t c = 0; reader.Next(c);)
+        out += FoldChar(c);
+}
 
 cPolicyIdentity IdentityOf(const CPelwinDoc& doc, const cObjPolicy& policy, const Text& cls) {
     cPolicyIdentity identity;
     identity.className = cls;
     identity.key = FoldCase(policy.GetEffectiveKey());
     identity.byValueName = policy.valueNameFlag != 0;
-    identity.name = FoldCase(identity.byValueName ? policy.valueName : ShownText(doc, policy.name));
+    if (identity.byValueName)
+        AppendFolded(identity.name, policy.valueName);
+    else
+        AppendFoldedShown(identity.name, Resolved(doc, policy.name));
     return identity;
 }
 
-Text IdentityKey(const cPolicyIdentity& identity) {
-    Text key = identity.className;
-    key += u'\x1f';
-    key += identity.key;
-    key += identity.byValueName ? u"\x1fv"
-                                : u"\x1f"
-                                  u"d";
-    key += identity.name;
-    return key;
-}
+// The identity as one text: class, folded key, and the folded value name or display text.
+// The folded key of a policy that uses its category's key is found once per category.
+class cIdentityKeys {
+public:
+    explicit cIdentityKeys(const CPelwinDoc& doc) : m_doc(doc) {}
+
+    Text Key(const cTreeItem& item, const cObjPolicy& policy, const Text& cls) {
+        Text key;
+        key.reserve(cls.size() + policy.keyName.size() + policy.valueName.size() + 64);
+        key += cls;
+        key += u'\x1f';
+        if (policy.useDefaultKey) {
+            auto [cached, added] = m_inherited.try_emplace(item.parent);
+            if (added)
+                cached->second = FoldCase(policy.GetInheritedKey());
+            key += cached->second;
+        } else {
+            AppendFolded(key, policy.keyName);
+        }
+        if (policy.valueNameFlag) {
+            key += u"\x1fv";
+            AppendFolded(key, policy.valueName);
+        } else {
+            key +=
+                u"\x1f"
+                u"d";
+            AppendFoldedShown(key, Resolved(m_doc, policy.name));
+        }
+        return key;
+    }
+
+private:
+    const CPelwinDoc& m_doc;
+    std::unordered_map<const cTreeItem*, Text> m_inherited;
+};
 
 // Every policy of a template under each of its classes, in tree order, numbered within
-// their identity.
-std::vector<cSidePolicy> Collect(const CPelwinDoc& doc) {
+// their identity and chained to the next of the same identity. first maps an identity to
+// the first policy known by it; it views the keys held in the policies.
+std::vector<cSidePolicy> Collect(const CPelwinDoc& doc,
+                                 std::unordered_map<TextView, size_t>& first) {
     std::vector<cSidePolicy> out;
-    std::unordered_map<Text, size_t> seen;
+    cIdentityKeys keys(doc);
     ForEachPolicy(doc, [&](const cTreeItem& item, const cObjPolicy& policy) {
         for (Text& cls : PolicyClasses(item)) {
-            cSidePolicy side{&item, &policy, cls, IdentityOf(doc, policy, cls), {}, 0};
-            side.identityKey = IdentityKey(side.identity);
-            side.occurrence = seen[side.identityKey]++;
-            out.push_back(std::move(side));
+            Text key = keys.Key(item, policy, cls);
+            out.push_back({&item, &policy, std::move(cls), std::move(key)});
         }
     });
+    first.reserve(out.size());
+    std::unordered_map<TextView, size_t> last;
+    last.reserve(out.size());
+    for (size_t i = 0; i < out.size(); ++i) {
+        auto [at, added] = last.try_emplace(out[i].identityKey, i);
+        if (added) {
+            first.emplace(out[i].identityKey, i);
+        } else {
+            out[at->second].next = i;
+            out[i].occurrence = out[at->second].occurrence + 1;
+            at->second = i;
+        }
+    }
     return out;
 }
 
@@ -115,12 +218,12 @@ public:
             if (differs)
                 changes.push_back(what);
         };
-        note(Shown(m_older, a.name) != Shown(m_newer, b.name), u"display text");
-        note(Optional(m_older, a.explainFlag, a.explainText) !=
-                 Optional(m_newer, b.explainFlag, b.explainText),
+        note(!SameShown(Resolved(m_older, a.name), Resolved(m_newer, b.name)), u"display text");
+        note(!SameShown(Optional(m_older, a.explainFlag, a.explainText),
+                        Optional(m_newer, b.explainFlag, b.explainText)),
              u"explain text");
-        note(Optional(m_older, a.supportedFlag, a.supportedText) !=
-                 Optional(m_newer, b.supportedFlag, b.supportedText),
+        note(!SameShown(Optional(m_older, a.supportedFlag, a.supportedText),
+                        Optional(m_newer, b.supportedFlag, b.supportedText)),
              u"supported on");
         if (a.valueNameFlag || b.valueNameFlag) {
             note(ValueKey(a.valueOn.has_value() ? &*a.valueOn : nullptr, u"dword 1") !=
@@ -138,13 +241,14 @@ public:
 
 private:
     static Text Shown(const CPelwinDoc& doc, const Text& text) {
-        Text shown = ShownText(doc, text);
-        // A line break is a line break, however the file wrote it.
-        shown.erase(std::remove(shown.begin(), shown.end(), u'\r'), shown.end());
-        return shown;
+        Text out;
+        cShownReader reader(Resolved(doc, text));
+        for (char16_t c = 0; reader.Next(c);)
+            out += c;
+        return out;
     }
-    static Text Optional(const CPelwinDoc& doc, int flag, const Text& text) {
-        return flag ? Shown(doc, text) : Text();
+    static TextView Optional(const CPelwinDoc& doc, int flag, const Text& text) {
+        return flag ? Resolved(doc, text) : TextView();
     }
 
     void Parts(const cObjPolicy& a, const cObjPolicy& b, std::vector<Text>& changes) const {
@@ -267,17 +371,24 @@ private:
     const CPelwinDoc& m_newer;
 };
 
-cDiffEntry MakeEntry(cDiffKind kind, const CPelwinDoc& doc, const cSidePolicy& side) {
+// The categories of the policies under one parent, found once.
+using cCategoryCache = std::unordered_map<const cTreeItem*, std::vector<Text>>;
+
+cDiffEntry MakeEntry(cDiffKind kind, const CPelwinDoc& doc, const cSidePolicy& side,
+                     cCategoryCache& categories) {
     cDiffEntry entry;
     entry.kind = kind;
     entry.className = side.className;
-    entry.categories = PolicyCategories(doc, *side.item);
+    auto [cached, added] = categories.try_emplace(side.item->parent);
+    if (added)
+        cached->second = PolicyCategories(doc, *side.item);
+    entry.categories = cached->second;
     entry.name = ShownText(doc, side.policy->name);
     entry.key = side.policy->GetEffectiveKey();
     entry.hasValueName = side.policy->valueNameFlag != 0;
     if (entry.hasValueName)
         entry.valueName = side.policy->valueName;
-    entry.identity = side.identity;
+    entry.identity = IdentityOf(doc, *side.policy, side.className);
     entry.occurrence = side.occurrence;
     return entry;
 }
@@ -285,7 +396,12 @@ cDiffEntry MakeEntry(cDiffKind kind, const CPelwinDoc& doc, const cSidePolicy& s
 }  // namespace
 
 Text cDiffEntry::Path() const {
-    Text path = className;
+    Text path;
+    size_t size = className.size() + name.size() + 3;
+    for (const Text& category : categories)
+        size += category.size() + 3;
+    path.reserve(size);
+    path += className;
     for (const Text& category : categories)
         path += (path.empty() ? u"" : u" > ") + category;
     return path + (path.empty() ? u"" : u" > ") + name;
@@ -296,60 +412,75 @@ Text cDiffEntry::KeyText() const {
 }
 
 cDiffResult DiffTemplates(const CPelwinDoc& older, const CPelwinDoc& newer) {
-    std::vector<cSidePolicy> before = Collect(older);
-    std::vector<cSidePolicy> after = Collect(newer);
-    // The older template's policies by identity and occurrence.
-    std::unordered_map<Text, std::vector<size_t>> index;
-    for (size_t i = 0; i < before.size(); ++i)
-        index[before[i].identityKey].push_back(i);
+    std::unordered_map<TextView, size_t> olderFirst, newerFirst;
+    std::vector<cSidePolicy> before = Collect(older, olderFirst);
+    const std::vector<cSidePolicy> after = Collect(newer, newerFirst);
 
     cDiffResult result;
     cPolicyComparer comparer(older, newer);
+    cCategoryCache olderCategories, newerCategories;
     std::vector<bool> paired(before.size(), false);
-    for (const cSidePolicy& side : after) {
-        auto found = index.find(side.identityKey);
-        if (found == index.end() || side.occurrence >= found->second.size()) {
-            cDiffEntry entry = MakeEntry(cDiffKind::Added, newer, side);
+    // Each identity's policies are paired in tree order: the k-th of the newer template with
+    // the k-th of the older one.
+    for (size_t start = 0; start < after.size(); ++start) {
+        if (after[start].occurrence != 0)
+            continue;
+        auto found = olderFirst.find(after[start].identityKey);
+        size_t old = found == olderFirst.end() ? size_t(-1) : found->second;
+        for (size_t at = start; at != size_t(-1); at = after[at].next) {
+            const cSidePolicy& side = after[at];
+            if (old == size_t(-1)) {
+                cDiffEntry entry = MakeEntry(cDiffKind::Added, newer, side, newerCategories);
+                entry.newerLine = side.policy->line;
+                result.entries.push_back(std::move(entry));
+                ++result.added;
+                continue;
+            }
+            const cSidePolicy& pair = before[old];
+            paired[old] = true;
+            old = pair.next;
+            std::vector<Text> changes = comparer.Changes(*pair.policy, *side.policy);
+            if (changes.empty())
+                continue;
+            cDiffEntry entry = MakeEntry(cDiffKind::Changed, newer, side, newerCategories);
+            entry.olderLine = pair.policy->line;
             entry.newerLine = side.policy->line;
+            entry.changes = std::move(changes);
             result.entries.push_back(std::move(entry));
-            ++result.added;
-            continue;
+            ++result.changed;
         }
-        const cSidePolicy& old = before[found->second[side.occurrence]];
-        paired[found->second[side.occurrence]] = true;
-        std::vector<Text> changes = comparer.Changes(*old.policy, *side.policy);
-        if (changes.empty())
-            continue;
-        cDiffEntry entry = MakeEntry(cDiffKind::Changed, newer, side);
-        entry.olderLine = old.policy->line;
-        entry.newerLine = side.policy->line;
-        entry.changes = std::move(changes);
-        result.entries.push_back(std::move(entry));
-        ++result.changed;
     }
     for (size_t i = 0; i < before.size(); ++i) {
         if (paired[i])
             continue;
-        cDiffEntry entry = MakeEntry(cDiffKind::Removed, older, before[i]);
+        cDiffEntry entry = MakeEntry(cDiffKind::Removed, older, before[i], olderCategories);
         entry.olderLine = before[i].policy->line;
         result.entries.push_back(std::move(entry));
         ++result.removed;
     }
-    // Sorted by path; the paths computed once.
-    std::vector<std::pair<Text, size_t>> order;
+    // Sorted by path. The paths are made once, as UTF-8, whose bytes compare in the order of
+    // the characters and much faster than UTF-16 units.
+    struct cSortKey {
+        std::string path;
+        cDiffKind kind;
+        std::string key;
+        size_t index;
+    };
+    std::vector<cSortKey> order;
     order.reserve(result.entries.size());
-    for (size_t i = 0; i < result.entries.size(); ++i)
-        order.emplace_back(result.entries[i].Path(), i);
-    std::sort(order.begin(), order.end(), [&](const auto& x, const auto& y) {
-        const cDiffEntry& a = result.entries[x.second];
-        const cDiffEntry& b = result.entries[y.second];
-        return std::tie(x.first, a.kind, a.key, a.valueName, x.second) <
-               std::tie(y.first, b.kind, b.key, b.valueName, y.second);
+    for (size_t i = 0; i < result.entries.size(); ++i) {
+        const cDiffEntry& entry = result.entries[i];
+        order.push_back({ToUtf8(entry.Path()), entry.kind, ToUtf8(entry.KeyText()), i});
+    }
+    std::sort(order.begin(), order.end(), [](const cSortKey& a, const cSortKey& b) {
+        if (int c = a.path.compare(b.path); c != 0)
+            return c < 0;
+        return std::tie(a.kind, a.key, a.index) < std::tie(b.kind, b.key, b.index);
     });
     std::vector<cDiffEntry> sorted;
     sorted.reserve(order.size());
-    for (const auto& [path, i] : order)
-        sorted.push_back(std::move(result.entries[i]));
+    for (const cSortKey& key : order)
+        sorted.push_back(std::move(result.entries[key.index]));
     result.entries = std::move(sorted);
     return result;
 }
@@ -358,7 +489,12 @@ Text DiffLine(const cDiffEntry& entry) {
     const char16_t* mark = entry.kind == cDiffKind::Added     ? u"+ "
                            : entry.kind == cDiffKind::Removed ? u"- "
                                                               : u"~ ";
-    Text line = mark + entry.Path() + u": " + entry.KeyText();
+    Text line;
+    line.reserve(160);
+    line += mark;
+    line += entry.Path();
+    line += u": ";
+    line += entry.KeyText();
     if (entry.kind == cDiffKind::Changed) {
         line += u": ";
         for (size_t i = 0; i < entry.changes.size(); ++i)
