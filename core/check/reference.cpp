@@ -98,7 +98,7 @@ private:
             out.key = part.GetEffectiveKey();
         if (UsesValueName(part))
             out.valueName = part.valueName;
-        std::vector<Text> details;
+        std::vector<Text>& details = out.details;
         auto text = [&](int expandable, int maxLenFlag, const Text& maxLen, int defaultFlag,
                         const Text& defaultText, int required) {
             out.valueType = expandable ? u"expandable string" : u"string";
@@ -134,11 +134,8 @@ private:
                           out.kind = u"COMBOBOX";
                           text(combo.expandableText, combo.maxLenFlag, combo.maxLen,
                                combo.defaultFlag, combo.defaultText, combo.required);
-                          std::vector<Text> suggestions;
                           for (const cSuggestion& suggestion : combo.suggestions)
-                              suggestions.push_back(ShownText(m_doc, suggestion.text));
-                          if (!suggestions.empty())
-                              details.push_back(u"suggestions: " + Join(suggestions, u", "));
+                              out.items.push_back(ShownText(m_doc, suggestion.text));
                       },
                       [&](const cObjPolPartNum& num) {
                           out.kind = u"NUMERIC";
@@ -155,20 +152,18 @@ private:
                       [&](const cObjPolPartDropDown& list) {
                           out.kind = u"DROPDOWNLIST";
                           std::vector<Text> types;
-                          std::vector<Text> items;
                           Text chosen;
                           for (const cItemList& item : list.itemList) {
                               types.push_back(TypeOf(&item.value, u""));
                               Text shown = ShownText(m_doc, item.name);
-                              Text line = shown + u" = " + DescribeValue(item.value);
+                              Text line = DescribeValue(item.value) + u" = " + shown;
                               if (Text also = List(item.actionList); !also.empty())
-                                  line += u" (also " + also + u")";
-                              items.push_back(std::move(line));
+                                  line += u" (also writes " + also + u")";
+                              out.items.push_back(std::move(line));
                               if (item.defaultFlag)
                                   chosen = shown;
                           }
                           out.valueType = Types(types);
-                          details.push_back(u"items: " + Join(items, u", "));
                           if (!chosen.empty())
                               details.push_back(u"default " + chosen);
                           if (list.required)
@@ -187,7 +182,6 @@ private:
                       },
                       [&](const cObjPolPartText&) { out.kind = u"TEXT"; },
                   });
-        out.details = Join(details, u"; ");
         return out;
     }
 
@@ -231,6 +225,15 @@ Text cReferencePolicy::Classes() const {
     return Join(classes, u", ");
 }
 
+Text cReferencePart::DetailsText() const {
+    Text out;
+    if (!items.empty())
+        out = (kind == u"COMBOBOX" ? u"suggestions: " : u"items: ") + Join(items, u" | ");
+    for (const Text& detail : details)
+        out += (out.empty() ? u"" : u"; ") + detail;
+    return out;
+}
+
 Text cReferencePolicy::PartsText() const {
     std::vector<Text> lines;
     for (const cReferencePart& part : parts) {
@@ -246,8 +249,8 @@ Text cReferencePolicy::PartsText() const {
             if (!part.valueType.empty())
                 line += u" (" + part.valueType + u")";
         }
-        if (!part.details.empty())
-            line += u"; " + part.details;
+        if (Text details = part.DetailsText(); !details.empty())
+            line += u"; " + details;
         lines.push_back(std::move(line));
     }
     return Join(lines, u"\n");
@@ -502,8 +505,10 @@ h2 { font-size: 1.25rem; border-bottom: 2px solid #d0d7de; padding-bottom: .2rem
 h3 { font-size: 1.05rem; margin: 1.8rem 0 .4rem; }
 nav ul { list-style: none; padding-left: 1.2rem; margin: .1rem 0; }
 nav > ul { padding-left: 0; }
-nav details { margin-left: 1.2rem; }
-nav summary { color: #57606a; cursor: pointer; }
+nav summary { cursor: pointer; }
+nav details > ul { padding-left: 2.2rem; }
+nav .count { color: #57606a; font-size: 13px; margin-left: .4rem; }
+nav .place { margin-left: 1.1rem; }
 a { color: #0550ae; text-decoration: none; }
 a:hover { text-decoration: underline; }
 .policy { border-left: 3px solid #d0d7de; padding-left: .9rem; }
@@ -516,6 +521,7 @@ table { border-collapse: collapse; margin: .5rem 0; font-size: 14px; }
 th, td { border: 1px solid #d0d7de; padding: .2rem .5rem; text-align: left; vertical-align: top; }
 th { background: #f6f8fa; }
 .explain { white-space: pre-wrap; margin: .6rem 0 0; }
+ul.items { margin: .1rem 0 .2rem; padding-left: 1.1rem; }
 .self { color: #8c959f; font-weight: normal; margin-left: .3rem; }
 )";
 
@@ -530,11 +536,12 @@ void HtmlContents(const cPlace& place, std::string& out) {
     for (const auto& child : place.children) {
         out += "<li>";
         if (child->policies.empty()) {
-            out += Html(child->name) + "\n";
+            out += "<span class=\"place\">" + Html(child->name) + "</span>\n";
         } else {
-            out += "<a href=\"#" + child->anchor + "\">" + Html(child->name) + "</a>\n";
-            out += "<details><summary>" + Count(child->policies.size(), "policy", "policies") +
-                   "</summary><ul>\n";
+            // The category's link and its count in one line; its policies fold out below.
+            out += "<details><summary><a href=\"#" + child->anchor + "\">" + Html(child->name) +
+                   "</a> <span class=\"count\">" +
+                   Count(child->policies.size(), "policy", "policies") + "</span></summary><ul>\n";
             for (const cReferencePolicy* policy : child->policies)
                 out += "<li><a href=\"#" + ToUtf8(policy->anchor) + "\">" + Html(policy->name) +
                        "</a></li>\n";
@@ -602,8 +609,17 @@ std::string ReferenceHtml(const std::vector<cReferencePolicy>& policies, const s
                         "<tr><td>" + Html(part.kind) + "</td><td>" + Html(part.label) +
                         "</td><td>" +
                         (registry.empty() ? std::string() : "<code>" + Html(registry) + "</code>") +
-                        "</td><td>" + Html(part.valueType) + "</td><td>" + Html(part.details) +
-                        "</td></tr>\n";
+                        "</td><td>" + Html(part.valueType) + "</td><td>";
+                    if (!part.items.empty()) {
+                        out += part.kind == u"COMBOBOX" ? "Suggestions:" : "Items:";
+                        out += "<ul class=\"items\">";
+                        for (const Text& item : part.items)
+                            out += "<li>" + Html(item) + "</li>";
+                        out += "</ul>";
+                    }
+                    for (const Text& detail : part.details)
+                        out += "<div>" + Html(detail) + "</div>";
+                    out += "</td></tr>\n";
                 }
                 out += "</table>\n";
             }

@@ -16,7 +16,13 @@ struct cReferencePart {
     Text key;        // empty for a text part
     Text valueName;  // empty for a list box or a text part
     Text valueType;  // "dword", "string", "expandable string", "string values", ...
-    Text details;    // range, items, defaults, how a list names its values
+    // Range, defaults, how a list names its values, ...: one fact each.
+    std::vector<Text> details;
+    // A drop-down list's items, "VALUE = Name" each; a combo box's suggestions.
+    std::vector<Text> items;
+
+    // The details and items in one line.
+    Text DetailsText() const;
 };
 
 struct cReferencePolicy {

@@ -93,7 +93,7 @@ TEST(Reference, EntriesHoldWhatThePolicyWrites) {
     EXPECT_EQ(ToUtf8(first.explain), "First line.\nSecond, with a comma.");
     EXPECT_EQ(ToUtf8(first.supportedOn), "Win 10");
     EXPECT_EQ(ToUtf8(policies[1].PartsText()),
-              "DROPDOWNLIST \"Mode\": m (dword); items: A = 1, B = 2; default B\n"
+              "DROPDOWNLIST \"Mode\": m (dword); items: 1 = A | 2 = B; default B\n"
               "NUMERIC \"Size\": s (dword); from 2 to 8; default 4\n"
               "LISTBOX \"Sites\": key Software\\T\\Sites (string values); values named 1, 2, …");
     // Anchors are unique, even for the same policy under a second category or class.
