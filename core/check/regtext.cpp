@@ -91,6 +91,14 @@ cPartValue StartValue(const cObjPolPart& part, const cTreeOwner& owner) {
     return value;
 }
 
+std::optional<size_t> ItemShownAs(const cObjPolPartDropDown& list, TextView shown,
+                                  const cTreeOwner& owner) {
+    for (size_t i = 0; i < list.itemList.size(); ++i)
+        if (owner.ResolveText(list.itemList[i].name) == shown)
+            return i;
+    return std::nullopt;
+}
+
 namespace {
 
 void AppendList(std::vector<cRegWrite>& out, const cActionList& list) {

@@ -10,6 +10,7 @@
 
 class cObjPolicy;
 class cObjPolPart;
+class cObjPolPartDropDown;
 class cTreeOwner;
 
 // What a policy writes to the registry when it is enabled or disabled, as a list of writes,
@@ -53,6 +54,11 @@ struct cPartValue {
 // numeric field with its DEFAULT (texts resolved as the panels show them), a drop-down
 // list at its DEFAULT item, a list box empty.
 cPartValue StartValue(const cObjPolPart& part, const cTreeOwner& owner);
+
+// The item of a drop-down list whose name shows as `shown` (resolved, as its panel lists it);
+// none when no item shows so. The first of several that show alike.
+std::optional<size_t> ItemShownAs(const cObjPolPartDropDown& list, TextView shown,
+                                  const cTreeOwner& owner);
 
 // The writes of a policy in a state. values holds one entry per part in part order; parts
 // beyond its end take their start value. Disabling removes the policy's value unless it has a
