@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
         auto middle = Clock::now();
         std::string out;
         for (const cDiffEntry& entry : result.entries)
-            out += ToUtf8(DiffLine(entry)) + "\n";
+            AppendDiffLine(out, entry);
         auto end = Clock::now();
         compare = std::min(compare, Ms(middle - start));
         lines = std::min(lines, Ms(end - middle));

@@ -73,8 +73,9 @@ int RunDiff(const std::vector<std::string>& args, const cReadDocumentFn& read,
         Print(DiffJson(result, files[0], files[1]));
     } else {
         std::string out;
+        out.reserve(result.entries.size() * 256);
         for (const cDiffEntry& entry : result.entries)
-            out += ToUtf8(DiffLine(entry)) + "\n";
+            AppendDiffLine(out, entry);
         Print(out);
     }
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {

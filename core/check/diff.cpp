@@ -83,16 +83,31 @@ void AppendFoldedShown(Text& out, TextView text) {
         out += FoldChar(c);
 }
 
-cPolicyIdentity IdentityOf(const CPelwinDoc& doc, const cObjPolicy& policy, const Text& cls) {
-    cPolicyIdentity identity;
-    identity.className = cls;
-    identity.key = FoldCase(policy.GetEffectiveKey());
-    identity.byValueName = policy.valueNameFlag != 0;
-    if (identity.byValueName)
-        AppendFolded(identity.name, policy.valueName);
-    else
-        AppendFoldedShown(identity.name, Resolved(doc, policy.name));
-    return identity;
+// The identity as one text: the class, the folded key, and the folded value name or the
+// folded display text as shown.
+Text IdentityKey(const Text& cls, TextView foldedKey, bool byValueName, TextView name,
+                 bool nameIsShown) {
+    Text key;
+    key.reserve(cls.size() + foldedKey.size() + name.size() + 4);
+    key += cls;
+    key += u'\x1f';
+    key += foldedKey;
+    if (byValueName) {
+        key += u"\x1fv";
+        AppendFolded(key, name);
+    } else {
+        key +=
+            u"\x1f"
+            u"d";
+        if (nameIsShown) {
+            for (char16_t c : name)
+                if (c != u'\r')
+                    key += FoldChar(c);
+        } else {
+            AppendFoldedShown(key, name);
+        }
+    }
+    return key;
 }
 
 // The identity as one text: class, folded key, and the folded value name or display text.
@@ -102,28 +117,20 @@ public:
     explicit cIdentityKeys(const CPelwinDoc& doc) : m_doc(doc) {}
 
     Text Key(const cTreeItem& item, const cObjPolicy& policy, const Text& cls) {
-        Text key;
-        key.reserve(cls.size() + policy.keyName.size() + policy.valueName.size() + 64);
-        key += cls;
-        key += u'\x1f';
+        const Text* key = &policy.keyName;
+        Text own;
         if (policy.useDefaultKey) {
             auto [cached, added] = m_inherited.try_emplace(item.parent);
             if (added)
                 cached->second = FoldCase(policy.GetInheritedKey());
-            key += cached->second;
+            key = &cached->second;
         } else {
-            AppendFolded(key, policy.keyName);
+            own = FoldCase(policy.keyName);
+            key = &own;
         }
-        if (policy.valueNameFlag) {
-            key += u"\x1fv";
-            AppendFolded(key, policy.valueName);
-        } else {
-            key +=
-                u"\x1f"
-                u"d";
-            AppendFoldedShown(key, Resolved(m_doc, policy.name));
-        }
-        return key;
+        return policy.valueNameFlag
+                   ? IdentityKey(cls, *key, true, policy.valueName, false)
+                   : IdentityKey(cls, *key, false, Resolved(m_doc, policy.name), false);
     }
 
 private:
@@ -132,10 +139,11 @@ private:
 };
 
 // Every policy of a template under each of its classes, in tree order, numbered within
-// their identity and chained to the next of the same identity. first maps an identity to
-// the first policy known by it; it views the keys held in the policies.
-std::vector<cSidePolicy> Collect(const CPelwinDoc& doc,
-                                 std::unordered_map<TextView, size_t>& first) {
+// their identity and chained to the next of the same identity; index maps an identity to its
+// first and last policy.
+using cIdentityIndex = std::unordered_map<TextView, std::pair<size_t, size_t>>;
+
+std::vector<cSidePolicy> Collect(const CPelwinDoc& doc, cIdentityIndex& index) {
     std::vector<cSidePolicy> out;
     cIdentityKeys keys(doc);
     ForEachPolicy(doc, [&](const cTreeItem& item, const cObjPolicy& policy) {
@@ -144,17 +152,15 @@ std::vector<cSidePolicy> Collect(const CPelwinDoc& doc,
             out.push_back({&item, &policy, std::move(cls), std::move(key)});
         }
     });
-    first.reserve(out.size());
-    std::unordered_map<TextView, size_t> last;
-    last.reserve(out.size());
+    // Each identity's first and last policy; the keys are viewed where the policies hold them.
+    index.reserve(out.size());
     for (size_t i = 0; i < out.size(); ++i) {
-        auto [at, added] = last.try_emplace(out[i].identityKey, i);
-        if (added) {
-            first.emplace(out[i].identityKey, i);
-        } else {
-            out[at->second].next = i;
-            out[i].occurrence = out[at->second].occurrence + 1;
-            at->second = i;
+        auto [at, added] = index.try_emplace(out[i].identityKey, i, i);
+        if (!added) {
+            size_t& last = at->second.second;
+            out[last].next = i;
+            out[i].occurrence = out[last].occurrence + 1;
+            last = i;
         }
     }
     return out;
@@ -176,6 +182,39 @@ Text ValueKey(const cDescVal* value, const Text& absent) {
     }
     return u"string " + value->valueText;
 }
+
+// A value record by what it writes, without a copy; a missing record stands for `absent`.
+struct cValueView {
+    int kind = 0;  // 0 removal, 1 DWORD, 2 NUMERIC that is no number, 3 string
+    uint32_t number = 0;
+    TextView text;
+    bool operator==(const cValueView&) const = default;
+};
+
+cValueView ViewOf(const cDescVal* value, const cDescVal& absent) {
+    if (!value)
+        value = &absent;
+    cValueView view;
+    if (value->IsDelete())
+        return view;
+    if (value->IsNumeric()) {
+        view.kind = ParseRegistryDword(value->valueText, view.number) ? 1 : 2;
+        if (view.kind == 2)
+            view.text = value->valueText;
+        return view;
+    }
+    view.kind = 3;
+    view.text = value->valueText;
+    return view;
+}
+
+bool SameValue(const cOptionalValue& a, const cOptionalValue& b, const cDescVal& absent) {
+    return ViewOf(a ? &*a : nullptr, absent) == ViewOf(b ? &*b : nullptr, absent);
+}
+
+// What a missing VALUEON and VALUEOFF write: a DWORD 1, and the removal of the value.
+const cDescVal kDefaultOn{{}, u"1", 1, 0};
+const cDescVal kDefaultOff{{}, {}, 0, 1};
 
 // An action list as the set of what it writes: keys and value names without regard to case.
 std::vector<Text> ListKey(const cActionList& list) {
@@ -222,24 +261,41 @@ public:
         note(!SameShown(Optional(m_older, a.explainFlag, a.explainText),
                         Optional(m_newer, b.explainFlag, b.explainText)),
              u"explain text");
-        note(!SameShown(Optional(m_older, a.supportedFlag, a.supportedText),
-                        Optional(m_newer, b.supportedFlag, b.supportedText)),
+        // Most policies share one supported-on text: it is looked up once per text.
+        note(!SameShown(m_olderSupported.Of(m_older, a.supportedFlag, a.supportedText),
+                        m_newerSupported.Of(m_newer, b.supportedFlag, b.supportedText)),
              u"supported on");
         if (a.valueNameFlag || b.valueNameFlag) {
-            note(ValueKey(a.valueOn.has_value() ? &*a.valueOn : nullptr, u"dword 1") !=
-                     ValueKey(b.valueOn.has_value() ? &*b.valueOn : nullptr, u"dword 1"),
-                 u"on value");
-            note(ValueKey(a.valueOff.has_value() ? &*a.valueOff : nullptr, u"delete") !=
-                     ValueKey(b.valueOff.has_value() ? &*b.valueOff : nullptr, u"delete"),
-                 u"off value");
+            note(!SameValue(a.valueOn, b.valueOn, kDefaultOn), u"on value");
+            note(!SameValue(a.valueOff, b.valueOff, kDefaultOff), u"off value");
         }
-        note(ListKey(a.actionListOn) != ListKey(b.actionListOn), u"on list");
-        note(ListKey(a.actionListOff) != ListKey(b.actionListOff), u"off list");
-        Parts(a, b, changes);
+        note(!SameList(a.actionListOn, b.actionListOn), u"on list");
+        note(!SameList(a.actionListOff, b.actionListOff), u"off list");
+        if (!a.Parts().empty() || !b.Parts().empty())
+            Parts(a, b, changes);
         return changes;
     }
 
 private:
+    // The last text resolved and what it resolved to.
+    struct cLastResolved {
+        const Text* text = nullptr;
+        TextView resolved;
+        TextView Of(const CPelwinDoc& doc, int flag, const Text& raw) {
+            if (!flag)
+                return {};
+            if (!text || *text != raw) {
+                text = &raw;
+                resolved = Resolved(doc, raw);
+            }
+            return resolved;
+        }
+    };
+
+    static bool SameList(const cActionList& a, const cActionList& b) {
+        return (a.empty() && b.empty()) || ListKey(a) == ListKey(b);
+    }
+
     static Text Shown(const CPelwinDoc& doc, const Text& text) {
         Text out;
         cShownReader reader(Resolved(doc, text));
@@ -369,13 +425,33 @@ private:
 
     const CPelwinDoc& m_older;
     const CPelwinDoc& m_newer;
+    mutable cLastResolved m_olderSupported;
+    mutable cLastResolved m_newerSupported;
 };
+
+Text PathOf(const cDiffEntry& entry) {
+    Text path;
+    size_t size = entry.className.size() + entry.name.size() + 3;
+    for (const Text& category : entry.categories)
+        size += category.size() + 3;
+    path.reserve(size);
+    path += entry.className;
+    for (const Text& category : entry.categories) {
+        if (!path.empty())
+            path += u" > ";
+        path += category;
+    }
+    if (!path.empty())
+        path += u" > ";
+    return path += entry.name;
+}
 
 // The categories of the policies under one parent, found once.
 using cCategoryCache = std::unordered_map<const cTreeItem*, std::vector<Text>>;
 
+// place: set to the categories the entry was made with, which entries of one parent share.
 cDiffEntry MakeEntry(cDiffKind kind, const CPelwinDoc& doc, const cSidePolicy& side,
-                     cCategoryCache& categories) {
+                     cCategoryCache& categories, std::vector<const void*>& places) {
     cDiffEntry entry;
     entry.kind = kind;
     entry.className = side.className;
@@ -383,28 +459,22 @@ cDiffEntry MakeEntry(cDiffKind kind, const CPelwinDoc& doc, const cSidePolicy& s
     if (added)
         cached->second = PolicyCategories(doc, *side.item);
     entry.categories = cached->second;
+    places.push_back(&cached->second);
     entry.name = ShownText(doc, side.policy->name);
     entry.key = side.policy->GetEffectiveKey();
     entry.hasValueName = side.policy->valueNameFlag != 0;
     if (entry.hasValueName)
         entry.valueName = side.policy->valueName;
-    entry.identity = IdentityOf(doc, *side.policy, side.className);
+    entry.path = PathOf(entry);
     entry.occurrence = side.occurrence;
     return entry;
 }
 
 }  // namespace
 
-Text cDiffEntry::Path() const {
-    Text path;
-    size_t size = className.size() + name.size() + 3;
-    for (const Text& category : categories)
-        size += category.size() + 3;
-    path.reserve(size);
-    path += className;
-    for (const Text& category : categories)
-        path += (path.empty() ? u"" : u" > ") + category;
-    return path + (path.empty() ? u"" : u" > ") + name;
+cPolicyIdentity cDiffEntry::Identity() const {
+    return {
+        IdentityKey(className, FoldCase(key), hasValueName, hasValueName ? valueName : name, true)};
 }
 
 Text cDiffEntry::KeyText() const {
@@ -412,25 +482,27 @@ Text cDiffEntry::KeyText() const {
 }
 
 cDiffResult DiffTemplates(const CPelwinDoc& older, const CPelwinDoc& newer) {
-    std::unordered_map<TextView, size_t> olderFirst, newerFirst;
-    std::vector<cSidePolicy> before = Collect(older, olderFirst);
-    const std::vector<cSidePolicy> after = Collect(newer, newerFirst);
+    cIdentityIndex olderIndex, newerIndex;
+    std::vector<cSidePolicy> before = Collect(older, olderIndex);
+    const std::vector<cSidePolicy> after = Collect(newer, newerIndex);
 
     cDiffResult result;
     cPolicyComparer comparer(older, newer);
     cCategoryCache olderCategories, newerCategories;
+    std::vector<const void*> places;  // one per entry
     std::vector<bool> paired(before.size(), false);
     // Each identity's policies are paired in tree order: the k-th of the newer template with
     // the k-th of the older one.
     for (size_t start = 0; start < after.size(); ++start) {
         if (after[start].occurrence != 0)
             continue;
-        auto found = olderFirst.find(after[start].identityKey);
-        size_t old = found == olderFirst.end() ? size_t(-1) : found->second;
+        auto found = olderIndex.find(after[start].identityKey);
+        size_t old = found == olderIndex.end() ? size_t(-1) : found->second.first;
         for (size_t at = start; at != size_t(-1); at = after[at].next) {
             const cSidePolicy& side = after[at];
             if (old == size_t(-1)) {
-                cDiffEntry entry = MakeEntry(cDiffKind::Added, newer, side, newerCategories);
+                cDiffEntry entry =
+                    MakeEntry(cDiffKind::Added, newer, side, newerCategories, places);
                 entry.newerLine = side.policy->line;
                 result.entries.push_back(std::move(entry));
                 ++result.added;
@@ -442,7 +514,7 @@ cDiffResult DiffTemplates(const CPelwinDoc& older, const CPelwinDoc& newer) {
             std::vector<Text> changes = comparer.Changes(*pair.policy, *side.policy);
             if (changes.empty())
                 continue;
-            cDiffEntry entry = MakeEntry(cDiffKind::Changed, newer, side, newerCategories);
+            cDiffEntry entry = MakeEntry(cDiffKind::Changed, newer, side, newerCategories, places);
             entry.olderLine = pair.policy->line;
             entry.newerLine = side.policy->line;
             entry.changes = std::move(changes);
@@ -453,29 +525,36 @@ cDiffResult DiffTemplates(const CPelwinDoc& older, const CPelwinDoc& newer) {
     for (size_t i = 0; i < before.size(); ++i) {
         if (paired[i])
             continue;
-        cDiffEntry entry = MakeEntry(cDiffKind::Removed, older, before[i], olderCategories);
+        cDiffEntry entry = MakeEntry(cDiffKind::Removed, older, before[i], olderCategories, places);
         entry.olderLine = before[i].policy->line;
         result.entries.push_back(std::move(entry));
         ++result.removed;
     }
-    // Sorted by path. The paths are made once, as UTF-8, whose bytes compare in the order of
-    // the characters and much faster than UTF-16 units.
+    // Sorted by path.
     struct cSortKey {
-        std::string path;
-        cDiffKind kind;
-        std::string key;
+        const Text* path;
+        const void* place;
+        const cDiffEntry* entry;
         size_t index;
     };
     std::vector<cSortKey> order;
     order.reserve(result.entries.size());
-    for (size_t i = 0; i < result.entries.size(); ++i) {
-        const cDiffEntry& entry = result.entries[i];
-        order.push_back({ToUtf8(entry.Path()), entry.kind, ToUtf8(entry.KeyText()), i});
-    }
+    for (size_t i = 0; i < result.entries.size(); ++i)
+        order.push_back({&result.entries[i].path, places[i], &result.entries[i], i});
     std::sort(order.begin(), order.end(), [](const cSortKey& a, const cSortKey& b) {
-        if (int c = a.path.compare(b.path); c != 0)
+        // Paths of one class and place differ in their policy names alone; the shared
+        // beginning, which is most of them, need not be compared again and again.
+        const bool samePlace = a.place == b.place && a.entry->className == b.entry->className;
+        if (int c = samePlace ? a.entry->name.compare(b.entry->name) : a.path->compare(*b.path);
+            c != 0)
             return c < 0;
-        return std::tie(a.kind, a.key, a.index) < std::tie(b.kind, b.key, b.index);
+        if (a.entry->kind != b.entry->kind)
+            return a.entry->kind < b.entry->kind;
+        if (int c = a.entry->key.compare(b.entry->key); c != 0)
+            return c < 0;
+        if (int c = a.entry->valueName.compare(b.entry->valueName); c != 0)
+            return c < 0;
+        return a.index < b.index;
     });
     std::vector<cDiffEntry> sorted;
     sorted.reserve(order.size());
@@ -505,6 +584,56 @@ Text DiffLine(const cDiffEntry& entry) {
         if (c == u'\n' || c == u'\r')
             c = u' ';
     return line;
+}
+
+void AppendDiffLine(std::string& out, const cDiffEntry& entry) {
+    // Straight into the output: tessary-cli writes thousands of these.
+    auto append = [&out](TextView text) {
+        size_t at = out.size();
+        out.resize(at + text.size() * 3);
+        char* p = out.data() + at;
+        for (size_t i = 0; i < text.size(); ++i) {
+            char32_t c = text[i];
+            if (c < 0x80) {
+                *p++ = c == u'\n' || c == u'\r' ? ' ' : char(c);
+                continue;
+            }
+            if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+                text[i + 1] <= 0xDFFF)
+                c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+            else if (c >= 0xD800 && c <= 0xDFFF)
+                c = 0xFFFD;
+            if (c < 0x800) {
+                *p++ = char(0xC0 | (c >> 6));
+            } else if (c < 0x10000) {
+                *p++ = char(0xE0 | (c >> 12));
+                *p++ = char(0x80 | ((c >> 6) & 0x3F));
+            } else {
+                *p++ = char(0xF0 | (c >> 18));
+                *p++ = char(0x80 | ((c >> 12) & 0x3F));
+                *p++ = char(0x80 | ((c >> 6) & 0x3F));
+            }
+            *p++ = char(0x80 | (c & 0x3F));
+        }
+        out.resize(size_t(p - out.data()));
+    };
+    out += entry.kind == cDiffKind::Added ? "+ " : entry.kind == cDiffKind::Removed ? "- " : "~ ";
+    append(entry.path);
+    out += ": ";
+    append(entry.key);
+    if (entry.hasValueName) {
+        out += '\\';
+        append(entry.valueName);
+    }
+    if (entry.kind == cDiffKind::Changed) {
+        out += ": ";
+        for (size_t i = 0; i < entry.changes.size(); ++i) {
+            if (i)
+                out += ", ";
+            append(entry.changes[i]);
+        }
+    }
+    out += '\n';
 }
 
 std::string DiffSummary(const cDiffResult& result) {
@@ -591,11 +720,12 @@ const cTreeItem* FindPolicy(const CPelwinDoc& doc, const cPolicyIdentity& identi
                             size_t occurrence) {
     const cTreeItem* found = nullptr;
     size_t seen = 0;
+    cIdentityKeys keys(doc);
     ForEachPolicy(doc, [&](const cTreeItem& item, const cObjPolicy& policy) {
         if (found)
             return;
         for (const Text& cls : PolicyClasses(item))
-            if (cls == identity.className && IdentityOf(doc, policy, cls) == identity) {
+            if (keys.Key(item, policy, cls) == identity.key) {
                 if (seen++ == occurrence)
                     found = &item;
                 break;

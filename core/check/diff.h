@@ -15,11 +15,10 @@ struct cTreeItem;
 // that applies to both classes counts under each. Policies known the same way several times
 // in one template are paired in tree order.
 
+// How a policy is known, as one text: its class, its key and its value name or display text,
+// the last two case folded.
 struct cPolicyIdentity {
-    Text className;
-    Text key;   // case folded
-    Text name;  // the value name, or for a policy without one its display text; case folded
-    bool byValueName = true;
+    Text key;
     bool operator==(const cPolicyIdentity&) const = default;
 };
 
@@ -38,13 +37,16 @@ struct cDiffEntry {
     int newerLine = 0;
     // What changed, e.g. "display text", "part Foo changed (range, items)".
     std::vector<Text> changes;
-    cPolicyIdentity identity;
-    // Which of the policies known by `identity` in its template this is, from 0 in tree
+    // Which of the policies known by its identity in its template this is, from 0 in tree
     // order (in the newer template, or the older one for a removed policy).
     size_t occurrence = 0;
 
+    // How the policy is known, made from the fields above.
+    cPolicyIdentity Identity() const;
+
     // "CLASS > Category > ... > Policy"
-    Text Path() const;
+    const Text& Path() const { return path; }
+    Text path;
     // "KEY\VALUENAME", or the key alone.
     Text KeyText() const;
 };
@@ -62,6 +64,8 @@ cDiffResult DiffTemplates(const CPelwinDoc& older, const CPelwinDoc& newer);
 
 // "+ PATH: KEY", "- PATH: KEY" or "~ PATH: KEY: WHAT, WHAT".
 Text DiffLine(const cDiffEntry& entry);
+// The same line in UTF-8 with its line end, appended to out (what tessary-cli diff prints).
+void AppendDiffLine(std::string& out, const cDiffEntry& entry);
 // "N added, M removed, K changed"
 std::string DiffSummary(const cDiffResult& result);
 // The whole result as one JSON object (UTF-8), for tools.

@@ -238,7 +238,7 @@ bool cCompareWindow::GoTo(const QTreeWidgetItem* row) {
             ShowMessage(kSeverityInformation, u"%s is no longer open.", {side.title});
         return false;
     }
-    const cTreeItem* item = FindPolicy(*doc, entry.identity, entry.occurrence);
+    const cTreeItem* item = FindPolicy(*doc, entry.Identity(), entry.occurrence);
     if (!item) {
         ShowMessage(kSeverityInformation, u"%s no longer holds the policy %s.",
                     {TitleOf(*doc), entry.Path()});

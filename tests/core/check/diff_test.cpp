@@ -164,6 +164,29 @@ TEST(Diff, WhatWritesTheSameIsNoChange) {
             .empty());
 }
 
+// The text as a UTF-16 file with its byte-order mark, which holds any character.
+std::string Utf16File(const std::string& utf8) {
+    std::string bytes = "\xFF\xFE";
+    for (char16_t c : FromUtf8(utf8)) {
+        bytes += char(c & 0xFF);
+        bytes += char(c >> 8);
+    }
+    return bytes;
+}
+
+TEST(Diff, ALineIsOneLineWhateverTheNamesHold) {
+    auto a = ReadTemplateText(HEAD TAIL);
+    auto b = ReadTemplateText(
+        Utf16File(HEAD " POLICY !!Two VALUENAME v END POLICY\n" TAIL
+                       "[strings]\nTwo=\"Line\\none \xF0\x9F\x94\x92 \xC3\xA9\"\n"));
+    cDiffResult result = DiffTemplates(*a, *b);
+    ASSERT_EQ(result.entries.size(), 1u);
+    std::string line;
+    AppendDiffLine(line, result.entries[0]);
+    EXPECT_EQ(line, "+ MACHINE > Cat > Line one \xF0\x9F\x94\x92 \xC3\xA9: Software\\Test\\v\n");
+    EXPECT_EQ(line, ToUtf8(DiffLine(result.entries[0])) + "\n");
+}
+
 TEST(Diff, LinesAreSortedByPathAndTheSummaryCounts) {
     const char newer[] = HEAD
         " POLICY \"Flag\" VALUENAME Flag VALUEON NUMERIC 1 VALUEOFF NUMERIC 0 EXPLAIN x END "
@@ -215,13 +238,13 @@ TEST(Diff, PoliciesKnownTheSameWayArePairedInOrderAndFoundAgain) {
     const cDiffEntry& changed = result.entries[1];
     EXPECT_EQ(added.occurrence, 2u);
     EXPECT_EQ(changed.occurrence, 1u);
-    const cTreeItem* item = FindPolicy(*b, added.identity, added.occurrence);
+    const cTreeItem* item = FindPolicy(*b, added.Identity(), added.occurrence);
     ASSERT_NE(item, nullptr);
     EXPECT_EQ(item->node->line, added.newerLine);
-    item = FindPolicy(*b, changed.identity, changed.occurrence);
+    item = FindPolicy(*b, changed.Identity(), changed.occurrence);
     ASSERT_NE(item, nullptr);
     EXPECT_EQ(item->node->line, 5);
-    EXPECT_EQ(FindPolicy(*a, added.identity, added.occurrence), nullptr);
+    EXPECT_EQ(FindPolicy(*a, added.Identity(), added.occurrence), nullptr);
 }
 
 TEST(Diff, CorpusReleasesCountTheSameBothWays) {
@@ -238,10 +261,14 @@ TEST(Diff, CorpusReleasesCountTheSameBothWays) {
     EXPECT_EQ(forward.changed, back.changed);
     EXPECT_EQ(forward.entries.size(), forward.added + forward.removed + forward.changed);
     EXPECT_TRUE(DiffTemplates(*newer, *newer).Empty());
-    // Every entry is found again in the template it names.
+    // Every entry is found again in the template it names, and its line is written alike
+    // for the editor and for tessary-cli.
     for (const cDiffEntry& entry : forward.entries) {
+        std::string line;
+        AppendDiffLine(line, entry);
+        EXPECT_EQ(line, ToUtf8(DiffLine(entry)) + "\n");
         const CPelwinDoc& side = entry.kind == cDiffKind::Removed ? *older : *newer;
-        const cTreeItem* item = FindPolicy(side, entry.identity, entry.occurrence);
+        const cTreeItem* item = FindPolicy(side, entry.Identity(), entry.occurrence);
         ASSERT_NE(item, nullptr) << ToUtf8(DiffLine(entry));
         EXPECT_EQ(item->node->line,
                   entry.kind == cDiffKind::Removed ? entry.olderLine : entry.newerLine);
