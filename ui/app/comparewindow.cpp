@@ -72,7 +72,9 @@ cDialogCompareWith::cDialogCompareWith(const QString& activeTitle,
 
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("&Template:"), m_other);
-    form->addRow(QStringLiteral("&File:"), fileRow);
+    auto* fileLabel = new QLabel(QStringLiteral("&File:"), this);
+    fileLabel->setBuddy(m_path);
+    form->addRow(fileLabel, fileRow);
     form->addRow(QStringLiteral("It is:"), role);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -154,6 +156,10 @@ cCompareWindow::cCompareWindow(CMainFrame& frame, cAppServices& services, cSide 
     m_tree->setHeaderLabels({QStringLiteral("Policy"), QStringLiteral("Registry")});
     m_tree->setUniformRowHeights(true);
     m_tree->setAlternatingRowColors(true);
+    // Paths share their beginnings; what tells them apart is at their end.
+    m_tree->setTextElideMode(Qt::ElideMiddle);
+    // A double click goes to the policy; it does not fold the row as well.
+    m_tree->setExpandsOnDoubleClick(false);
     m_tree->header()->setStretchLastSection(true);
     connect(m_tree, &QTreeWidget::itemDoubleClicked, this,
             [this](QTreeWidgetItem* row) { GoTo(row); });
