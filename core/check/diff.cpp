@@ -491,6 +491,8 @@ cDiffResult DiffTemplates(const CPelwinDoc& older, const CPelwinDoc& newer) {
     cCategoryCache olderCategories, newerCategories;
     std::vector<const void*> places;  // one per entry
     std::vector<bool> paired(before.size(), false);
+    // Room for the most there can be; only what is used is ever touched.
+    result.entries.reserve(before.size() + after.size());
     // Each identity's policies are paired in tree order: the k-th of the newer template with
     // the k-th of the older one.
     for (size_t start = 0; start < after.size(); ++start) {
@@ -556,11 +558,15 @@ cDiffResult DiffTemplates(const CPelwinDoc& older, const CPelwinDoc& newer) {
             return c < 0;
         return a.index < b.index;
     });
-    std::vector<cDiffEntry> sorted;
-    sorted.reserve(order.size());
-    for (const cSortKey& key : order)
-        sorted.push_back(std::move(result.entries[key.index]));
-    result.entries = std::move(sorted);
+    // Into that order where they stand, each cycle of the permutation followed once.
+    std::vector<size_t> target(order.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        target[order[i].index] = i;
+    for (size_t i = 0; i < target.size(); ++i)
+        while (target[i] != i) {
+            std::swap(result.entries[i], result.entries[target[i]]);
+            std::swap(target[i], target[target[i]]);
+        }
     return result;
 }
 
