@@ -33,6 +33,20 @@ const cCommandHelp kCommandHelp[] = {
      "are read back and their registry bindings compared with the template's before\n"
      "they replace anything. What ADMX cannot hold is reported as\n"
      "'IN:LINE: warning: not exported: WHAT'; --strict makes that a failure."},
+    {"diff", "tessary-cli diff [--format text|json] OLD NEW",
+     "Reads both templates as check does and prints, sorted by path, what changed\n"
+     "from OLD to NEW, one policy a line: '+ CLASS > Category > ... > Policy: KEY\\VALUE'\n"
+     "for an added policy, '- ...' for a removed one, '~ ...: WHAT, WHAT' for a changed\n"
+     "one; then 'N added, M removed, K changed' on standard error. Policies are known\n"
+     "by class, key and value name (without one: class, key and display text),\n"
+     "whatever the case. Exit status 0 no difference, 1 differences, 2 trouble."},
+    {"doc", "tessary-cli doc [--format csv|md|html] [--lang LL-CC] FILE",
+     "Reads FILE as check does and prints a reference of every policy on standard\n"
+     "output: path, class, display name, registry key and value name, value type and\n"
+     "values, parts, supported on and explain text. md (the default) is Markdown, html\n"
+     "one self-contained page with contents by category and an anchor per policy, csv\n"
+     "one row per policy (RFC 4180, UTF-8 with a byte-order mark). --lang marks the\n"
+     "page's language. Exit status 0 written, 1 the read failed, 2 wrong usage."},
     {"--help", "tessary-cli --help", ""},
 };
 const size_t kCommandHelpCount = sizeof(kCommandHelp) / sizeof(kCommandHelp[0]);

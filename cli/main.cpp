@@ -13,6 +13,7 @@
 #endif
 
 #include "cli/checkcommands.h"
+#include "cli/diffcommand.h"
 #include "cli/exportcommand.h"
 #include "cli/helptext.h"
 #include "core/document/document.h"
@@ -159,6 +160,18 @@ int Run(const std::vector<std::string>& args) {
                              ? "lint takes [--werror] [--format text|json|sarif] FILE..."
                              : "find takes [--key] [--format text|json] PATTERN FILE...");
         Finish(status == 0);
+    }
+
+    if (args[0] == "diff" || args[0] == "doc") {
+        std::vector<std::string> rest(args.begin() + 1, args.end());
+        auto read = [](CPelwinDoc& doc, const std::string& path) {
+            return ReadTemplateFile(doc, path);
+        };
+        auto setFile = [&sink](const std::string& file) { sink.SetFile(file); };
+        int status = args[0] == "diff" ? RunDiff(rest, read, setFile) : RunDoc(rest, read, setFile);
+        std::fflush(stdout);
+        std::fflush(stderr);
+        std::_Exit(status);
     }
 
     return Usage("unknown command");

@@ -43,6 +43,7 @@ enum class cCommand {
     WindowCascade,
     WindowTile,
     WindowArrangeIcons,
+    WindowCompare,
     Help,
     HelpTopics,
     HelpInfo,

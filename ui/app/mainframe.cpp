@@ -27,6 +27,7 @@
 #include "core/text/messages.h"
 #include "ui/app/admxdialog.h"
 #include "ui/app/childframe.h"
+#include "ui/app/comparewindow.h"
 #include "ui/app/helpwindow.h"
 #include "ui/edit/undohistory.h"
 #include "ui/preview/polleaveview.h"
@@ -149,6 +150,8 @@ void CMainFrame::InstallDocumentRoutes(CChildFrame& child) {
                  {hasServices, [this, &doc] { m_services->Docs().SaveAs(doc); }});
     document.Set(cCommand::FileExportAdmx,
                  {hasServices, [this, &doc] { ExportAsAdmx(doc, m_services->Prompts()); }});
+    document.Set(cCommand::WindowCompare,
+                 {hasServices, [this, &doc] { CompareWith(doc, *m_services, *this); }});
     document.Set(cCommand::EditFind, {nullptr, [&child] { child.FindBar()->Open(); }});
     document.Set(cCommand::StringTable,
                  {nullptr, [&doc, &child] { RunStringTableCommand(doc, &child); }});
@@ -375,6 +378,8 @@ void CMainFrame::CreateCommands() {
         {cCommand::WindowTile, "&Tile", "Arrange the windows side by side", nullptr, nullptr},
         {cCommand::WindowArrangeIcons, "&Arrange Icons",
          "Arrange the minimized windows along the bottom", nullptr, nullptr},
+        {cCommand::WindowCompare, "Compare &with...",
+         "Compare the active template with another one, policy by policy", nullptr, nullptr},
         {cCommand::Help, "Help", "Show the help", nullptr, nullptr},
         {cCommand::HelpTopics, "&Help Topics", "List the help topics", nullptr, nullptr},
         {cCommand::HelpInfo, "&Info", "Show the help", nullptr, nullptr},
@@ -519,6 +524,8 @@ void CMainFrame::CreateMenus() {
     window->addAction(command(cCommand::WindowCascade));
     window->addAction(command(cCommand::WindowTile));
     window->addAction(command(cCommand::WindowArrangeIcons));
+    window->addSeparator();
+    window->addAction(command(cCommand::WindowCompare));
 
     auto* help129 = new QMenu(QStringLiteral("&Help"), this);
     help129->addAction(command(cCommand::HelpInfo));

@@ -27,6 +27,8 @@ public:
     cAnswer AskApplyChanges(const Text& question) override;
     bool AskAdmxExport(const CPelwinDoc& doc, Text& folder, Text& language) override;
     void ShowAdmxReport(const Text& summary, const std::vector<Text>& lines) override;
+    bool AskCompareWith(const CPelwinDoc& active, const std::vector<CPelwinDoc*>& others,
+                        cCompareChoice& choice) override;
 
     // The Open dialog in two halves, so that it can be driven without its modal loop.
     static void SetUpOpenDialog(QFileDialog& dialog);

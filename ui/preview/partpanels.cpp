@@ -173,7 +173,12 @@ public:
         AddSelectionFrame(DialogRect(1, 0, 260, 18));
         // The click also toggles the box, which changes nothing in the part.
         connect(m_check, &QCheckBox::clicked, this, [this] { HandToSheet(); });
+        connect(m_check, &QCheckBox::toggled, this, &cPanelWidget::valueChanged);
         ShowSheetOnDoubleClick(m_check, false);
+    }
+    bool Value(cPartValue& value) const override {
+        value.checked = m_check->isChecked();
+        return true;
     }
     void Fill(const cPanelContent& content) override {
         m_check->setText(ToQString(content.label));
@@ -216,6 +221,11 @@ public:
         m_edit->setReadOnly(true);
         AddSelectionFrame(DialogRect(1, 0, 260, 40));
         HandOverOnFocus(m_edit);
+        connect(m_edit, &QLineEdit::textChanged, this, &cPanelWidget::valueChanged);
+    }
+    bool Value(cPartValue& value) const override {
+        value.text = m_edit->text().toStdU16String();
+        return true;
     }
     void Fill(const cPanelContent& content) override {
         m_label->setText(ToQString(content.label));
@@ -245,6 +255,11 @@ public:
         AddSelectionFrame(DialogRect(1, 0, 260, 40));
         HandOverOnFocus(m_combo);
         ShowSheetOnDoubleClick(m_combo->lineEdit(), false);
+        connect(m_combo, &QComboBox::editTextChanged, this, &cPanelWidget::valueChanged);
+    }
+    bool Value(cPartValue& value) const override {
+        value.text = m_combo->currentText().toStdU16String();
+        return true;
     }
     void Fill(const cPanelContent& content) override {
         m_label->setText(ToQString(content.label));
@@ -300,6 +315,12 @@ public:
         AddSelectionFrame(DialogRect(1, 0, 260, 40));
         HandOverOnFocus(m_list);
         ShowSheetOnDoubleClick(m_list, true);
+        connect(m_list, &QComboBox::currentIndexChanged, this, &cPanelWidget::valueChanged);
+    }
+    bool Value(cPartValue& value) const override {
+        if (m_list->currentIndex() >= 0)
+            value.text = m_list->currentText().toStdU16String();
+        return true;
     }
     void Fill(const cPanelContent& content) override {
         m_label->setText(ToQString(content.label));
@@ -361,6 +382,11 @@ public:
         AddSelectionFrame(DialogRect(1, 0, 260, 40));
         HandOverOnFocus(m_edit);
         ShowSheetOnDoubleClick(m_upDown, false);
+        connect(m_edit, &QLineEdit::textChanged, this, &cPanelWidget::valueChanged);
+    }
+    bool Value(cPartValue& value) const override {
+        value.text = m_edit->text().toStdU16String();
+        return true;
     }
     void Fill(const cPanelContent& content) override {
         m_label->setText(ToQString(content.label));

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+#include "core/check/regtext.h"
 #include "core/model/seams.h"
 
 class QGroupBox;
@@ -15,8 +16,19 @@ public:
 
     cCtrlList* Node() const { return m_node; }
     virtual void Fill(const cPanelContent&) {}
+    // What the control holds now: a check box its state, an edit field, combo box or numeric
+    // field its text, a drop-down list the text of its chosen entry (none while none is
+    // chosen). False for a panel whose control holds nothing.
+    virtual bool Value(cPartValue& value) const {
+        (void)value;
+        return false;
+    }
     void ShowSelection(bool show);
     bool IsSelected() const;
+
+signals:
+    // What the control holds has changed, by the user or by a fill.
+    void valueChanged();
 
 protected:
     // Panels are laid out in dialog units; one fixed ratio turns them into pixels for the

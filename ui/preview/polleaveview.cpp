@@ -4,10 +4,12 @@
 #include <QScrollBar>
 #include <algorithm>
 #include <optional>
+#include <unordered_map>
 
 #include "core/document/document.h"
 #include "core/model/nodeobjects.h"
 #include "ui/preview/partpanels.h"
+#include "ui/preview/registryview.h"
 
 // The panel a node holds while it is shown in the pane. Until its widget exists it keeps
 // what the widget is to show, as the widget would have taken it.
@@ -18,6 +20,7 @@ public:
     ~cPanelSlot() override { m_pane->Forget(this); }
 
     void Fill(const cPanelContent& content) override {
+        emit m_pane->panelsChanged();
         if (m_widget) {
             m_widget->Fill(content);
         } else if (!m_content) {
@@ -54,6 +57,8 @@ public:
         m_widget = CreatePartPanel(m_kind, m_rect, m_node, canvas);
         if (!m_widget)
             return;
+        QObject::connect(m_widget, &cPanelWidget::valueChanged, m_pane,
+                         &cPolLeaveView::panelsChanged);
         if (m_content) {
             m_widget->Fill(*m_content);
             m_content.reset();
@@ -72,7 +77,10 @@ private:
 };
 
 cPolLeaveView::cPolLeaveView(CPelwinDoc* doc, QWidget* parent)
-    : QAbstractScrollArea(parent), m_doc(doc), m_canvas(new QWidget(viewport())) {
+    : QAbstractScrollArea(parent),
+      m_doc(doc),
+      m_canvas(new QWidget(viewport())),
+      m_registry(new cRegistryView(this, doc)) {
     QPalette grey = palette();
     grey.setColor(QPalette::Window, QColor(192, 192, 192));
     setPalette(grey);
@@ -85,9 +93,15 @@ cPolLeaveView::cPolLeaveView(CPelwinDoc* doc, QWidget* parent)
     setFocusPolicy(Qt::StrongFocus);
     connect(qApp, &QApplication::focusChanged, this,
             [this](QWidget*, QWidget* now) { FocusChanged(now); });
+    connect(this, &cPolLeaveView::panelsChanged, m_registry, &cRegistryView::Schedule);
+    connect(m_registry, &cRegistryView::heightChanged, this, [this] { LayoutRegistryView(); });
+    LayoutRegistryView();
 }
 
 cPolLeaveView::~cPolLeaveView() {
+    // The registry view reads the panels: it goes first.
+    delete m_registry;
+    m_registry = nullptr;
     // The nodes outlive this pane: have them let go of their panels while the pane can
     // still take the widgets back. Each round removes at least the first slot.
     while (!m_slots.empty())
@@ -106,6 +120,43 @@ bool cPolLeaveView::HasActiveBorder() const {
     return frameShape() != QFrame::NoFrame;
 }
 
+cObjPolicy* cPolLeaveView::ShownPolicy() const {
+    for (const cPanelSlot* slot : m_slots)
+        if (cData* data = slot->Node()->GetData(); data && data->kind == kKindPolicy)
+            return dynamic_cast<cObjPolicy*>(data);
+    return nullptr;
+}
+
+std::vector<cPartValue> cPolLeaveView::PanelValues() const {
+    std::vector<cPartValue> values;
+    const cObjPolicy* policy = ShownPolicy();
+    if (!policy)
+        return values;
+    std::unordered_map<const cCtrlList*, const cPanelWidget*> widgets;
+    for (const cPanelSlot* slot : m_slots)
+        if (slot->Widget())
+            widgets.emplace(slot->Node(), slot->Widget());
+    values.reserve(policy->Parts().size());
+    for (const auto& part : policy->Parts()) {
+        cPartValue value = m_doc ? StartValue(*part, *m_doc) : cPartValue();
+        auto found = widgets.find(part.get());
+        cPartValue shown;
+        if (found != widgets.end() && found->second->Value(shown)) {
+            if (part->PanelKind() == cPanelKind::DropDown) {
+                // The list shows the items' names; the registry takes the item.
+                const auto& list = static_cast<const cObjPolPartDropDown&>(*part);
+                value.item =
+                    shown.text && m_doc ? ItemShownAs(list, *shown.text, *m_doc) : std::nullopt;
+            } else {
+                value.checked = shown.checked;
+                value.text = shown.text;
+            }
+        }
+        values.push_back(std::move(value));
+    }
+    return values;
+}
+
 std::unique_ptr<cPanel> cPolLeaveView::CreatePanelWindow(cPanelKind kind, const cRect& rect,
                                                          cCtrlList* node) {
     // The widget is made once the whole node is laid out (SetTotalSize) and in view.
@@ -121,6 +172,7 @@ void cPolLeaveView::Forget(cPanelSlot* slot) {
     if (it != m_slots.end())
         m_slots.erase(it);
     delete slot->Widget();
+    emit panelsChanged();
 }
 
 void cPolLeaveView::CreatePanelsInView() {
@@ -151,6 +203,32 @@ void cPolLeaveView::SetTotalSize(int width, int height) {
     verticalScrollBar()->setValue(0);
     UpdateScrollBars();
     CreatePanelsInView();
+    emit panelsChanged();
+}
+
+void cPolLeaveView::LayoutRegistryView() {
+    if (!m_registry)
+        return;
+    const int height = m_registry->WantedHeight(contentsRect().height());
+    setViewportMargins(0, 0, 0, height);
+    PlaceRegistryView();
+    UpdateScrollBars();
+    CreatePanelsInView();
+}
+
+void cPolLeaveView::PlaceRegistryView() {
+    // Below the viewport, as wide as it is: the vertical scroll bar runs on beside it.
+    const QRect shown = viewport()->geometry();
+    m_registry->setGeometry(shown.left(), shown.bottom() + 1, shown.width(),
+                            m_registry->WantedHeight(contentsRect().height()));
+    m_registry->raise();
+}
+
+bool cPolLeaveView::viewportEvent(QEvent* event) {
+    // The scroll bars come and go after the ranges change, which moves the viewport.
+    if (event->type() == QEvent::Resize && m_registry)
+        PlaceRegistryView();
+    return QAbstractScrollArea::viewportEvent(event);
 }
 
 void cPolLeaveView::UpdateScrollBars() {
@@ -174,8 +252,7 @@ void cPolLeaveView::scrollContentsBy(int, int) {
 
 void cPolLeaveView::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
-    UpdateScrollBars();
-    CreatePanelsInView();
+    LayoutRegistryView();
 }
 
 void cPolLeaveView::SetActiveBorder(bool active) {
@@ -187,6 +264,7 @@ void cPolLeaveView::SetActiveBorder(bool active) {
     } else {
         setFrameStyle(QFrame::NoFrame);
     }
+    LayoutRegistryView();
 }
 
 void cPolLeaveView::FocusChanged(QWidget* now) {

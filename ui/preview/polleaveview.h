@@ -4,11 +4,14 @@
 #include <QSize>
 #include <vector>
 
+#include "core/check/regtext.h"
 #include "core/edit/treeselection.h"
 
 class CPelwinDoc;
+class cObjPolicy;
 class cObjPolPart;
 class cPanelSlot;
+class cRegistryView;
 
 // The right pane of a template window: a grey scrolling area in which the panels of the
 // node selected in the tree live, stacked from its origin. It keeps no pointer to that node;
@@ -38,6 +41,12 @@ public:
     cObjPolPart* SelectedPart() const;
     // Whether the pane shows the border of the active view.
     bool HasActiveBorder() const;
+    // The policy whose panels the pane shows; null while it shows none.
+    cObjPolicy* ShownPolicy() const;
+    // What the panels of the shown policy's parts hold now, one per part in part order; a
+    // panel whose widget is not made yet holds what it will start with.
+    std::vector<cPartValue> PanelValues() const;
+    cRegistryView* RegistryView() const { return m_registry; }
 
     std::unique_ptr<cPanel> CreatePanelWindow(cPanelKind kind, const cRect& rect,
                                               cCtrlList* node) override;
@@ -48,13 +57,19 @@ public:
 signals:
     // A part's selection frame was shown or hidden.
     void partSelectionChanged();
+    // Panels were laid out, filled, taken away, or the user changed what one holds.
+    void panelsChanged();
 
 protected:
     void scrollContentsBy(int dx, int dy) override;
+    bool viewportEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
     void UpdateScrollBars();
+    // Gives the registry view its room at the bottom, below the panels' viewport.
+    void LayoutRegistryView();
+    void PlaceRegistryView();
     void SetActiveBorder(bool active);
     void FocusChanged(QWidget* now);
     // Makes the widgets of the slots that the pane has come to show.
@@ -67,4 +82,5 @@ private:
     QWidget* m_canvas;
     std::vector<cPanelSlot*> m_slots;  // Not owned: each belongs to its node. In creation order.
     QSize m_total{0, 0};
+    cRegistryView* m_registry;
 };

@@ -5,6 +5,14 @@
 
 #include "core/document/docmanager.h"
 
+// The template Window > Compare with... compares the active one with: another open template
+// or a file, and which of the two is the older release.
+struct cCompareChoice {
+    CPelwinDoc* other = nullptr;  // an open template; none: the file at path
+    Text path;
+    bool otherIsOlder = true;
+};
+
 // Every modal question the editor asks. The editor answers them with dialogs; tests replace
 // the whole set through CPelwinApp::SetPrompts.
 class cAppPrompts : public cDocPrompts {
@@ -23,6 +31,13 @@ public:
     // What the export did: a summary and the mapping report, one line each.
     virtual void ShowAdmxReport(const Text& summary, const std::vector<Text>& lines) {
         (void)summary, (void)lines;
+    }
+    // Window > Compare with...: what to compare the active template with, offered the other
+    // open ones; false when cancelled.
+    virtual bool AskCompareWith(const CPelwinDoc& active, const std::vector<CPelwinDoc*>& others,
+                                cCompareChoice& choice) {
+        (void)active, (void)others, (void)choice;
+        return false;
     }
 };
 

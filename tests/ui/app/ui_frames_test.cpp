@@ -126,7 +126,8 @@ TEST_F(UiApp, MenusFollowTheActiveTemplateWindow) {
                            "Cu&t|Ctrl+X, Shift+Del", "&Copy|Ctrl+C, Ctrl+Ins",
                            "&Paste |Ctrl+V, Shift+Ins", "Paste as &next |Ctrl+Shift+V",
                            "&Delete|Del", "-", "&Find...|Ctrl+F", "-", "P&roperties...|"}));
-    EXPECT_EQ(Items(menus[4]), QStringList({"&Cascade|", "&Tile|", "&Arrange Icons|"}));
+    EXPECT_EQ(Items(menus[4]),
+              QStringList({"&Cascade|", "&Tile|", "&Arrange Icons|", "-", "Compare &with...|"}));
     EXPECT_EQ(Items(menus[5]), QStringList({"&Info|", "-", "&About Tessary|"}));
 
     CPelwinDoc* second = app->Docs().New();

@@ -1,0 +1,68 @@
+#include <cstdio>
+
+#include <filesystem>
+#include "cli/helptext.h"
+
+#include "cli/diffcommand.h"
+#include "core/admx/admxexport.h"
+#include "core/check/reference.h"
+#include "core/document/document.h"
+
+namespace {
+
+int DocUsage(const std::string& problem) {
+    std::fprintf(stderr, "tessary-cli: %s\n\nUsage:\n%s", problem.c_str(),
+                 CommandUsage("doc").c_str());
+    return 2;
+}
+
+}  // namespace
+
+int RunDoc(const std::vector<std::string>& args, const cReadDocumentFn& read,
+           const std::function<void(const std::string&)>& setFile) {
+    std::string format = "md";
+    std::string language;
+    std::vector<std::string> files;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        std::string option = a.substr(0, a.find('='));
+        std::string* value = option == "--format" ? &format
+                             : option == "--lang" ? &language
+                                                  : nullptr;
+        if (value) {
+            if (a.find('=') != std::string::npos)
+                *value = a.substr(a.find('=') + 1);
+            else if (i + 1 < args.size())
+                *value = args[++i];
+            else
+                value->clear();
+            if (value->empty())
+                return DocUsage(option + " needs a value");
+        } else if (a.size() > 1 && a[0] == '-') {
+            return DocUsage("unknown option " + a);
+        } else {
+            files.push_back(a);
+        }
+    }
+    if (format != "csv" && format != "md" && format != "html")
+        return DocUsage("--format takes csv, md or html");
+    if (!language.empty() && !IsValidLanguage(language))
+        return DocUsage("--lang takes a language tag such as en-US");
+    if (files.size() != 1)
+        return DocUsage("doc takes one FILE");
+    setFile(files[0]);
+    auto* doc = new CPelwinDoc;
+    if (!read(*doc, files[0]))
+        return 1;
+    std::vector<cReferencePolicy> policies = BuildReference(*doc);
+    std::string title = std::filesystem::path(files[0]).filename().string();
+    std::string out = format == "csv"  ? ReferenceCsv(policies)
+                      : format == "md" ? ReferenceMarkdown(policies, title)
+                                       : ReferenceHtml(policies, title, language);
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::fprintf(stderr, "tessary-cli: the reference could not be written out\n");
+        return 1;
+    }
+    return 0;
+}

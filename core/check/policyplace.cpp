@@ -1,0 +1,73 @@
+#include "core/check/policyplace.h"
+
+namespace {
+
+bool IsReference(const Text& text) {
+    return text.size() > 2 && text[0] == u'!' && text[1] == u'!';
+}
+
+}  // namespace
+
+std::vector<Text> PolicyClasses(const cTreeItem& policyItem) {
+    for (const cTreeItem* up = policyItem.parent; up; up = up->parent) {
+        if (!up->node || up->node->kind != kKindClass)
+            continue;
+        const Text& name = static_cast<const cPolClass&>(*up->node).className;
+        if (KeywordEquals(name, u"MACHINE"))
+            return {u"MACHINE"};
+        if (KeywordEquals(name, u"USER"))
+            return {u"USER"};
+        return {name};
+    }
+    return {};
+}
+
+TextView RegistryRoot(TextView className) {
+    if (className == u"MACHINE")
+        return u"HKEY_LOCAL_MACHINE";
+    if (className == u"USER")
+        return u"HKEY_CURRENT_USER";
+    return {};
+}
+
+std::vector<Text> PolicyCategories(const cTreeOwner& owner, const cTreeItem& policyItem) {
+    std::vector<Text> names;
+    for (const cTreeItem* up = policyItem.parent; up; up = up->parent)
+        if (up->node && up->node->kind == kKindCategory)
+            names.push_back(ShownText(owner, static_cast<const cCategory&>(*up->node).name));
+    return {names.rbegin(), names.rend()};
+}
+
+Text PolicyPath(const cTreeOwner& owner, const cTreeItem& policyItem, TextView className) {
+    Text path(className);
+    for (const Text& category : PolicyCategories(owner, policyItem))
+        path += (path.empty() ? u"" : u" > ") + category;
+    if (policyItem.node)
+        path += (path.empty() ? u"" : u" > ") +
+                ShownText(owner, static_cast<const cPolicy&>(*policyItem.node).name);
+    return path;
+}
+
+Text ShownText(const cTreeOwner& owner, const Text& text) {
+    Text shown = IsReference(text) ? owner.ResolveText(text) : text;
+    size_t at = shown.find(u"\\n");
+    if (at == Text::npos)
+        return shown;
+    Text out;
+    out.reserve(shown.size());
+    size_t from = 0;
+    for (; at != Text::npos; at = shown.find(u"\\n", from)) {
+        out.append(shown, from, at - from);
+        out += u'\n';
+        from = at + 2;
+    }
+    out.append(shown, from);
+    return out;
+}
+
+Text KeyWithValueName(const cObjPolicy& policy) {
+    Text key = policy.GetEffectiveKey();
+    if (policy.valueNameFlag)
+        key += u"\\" + policy.valueName;
+    return key;
+}
