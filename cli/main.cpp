@@ -8,6 +8,7 @@
 
 #include "cli/checkcommands.h"
 #include "cli/exportcommand.h"
+#include "cli/translationscommand.h"
 #include "core/document/document.h"
 #include "core/text/messages.h"
 
@@ -47,7 +48,8 @@ private:
 int Usage(const char* problem) {
     if (problem)
         std::fprintf(stderr, "tessary-cli: %s\n\n", problem);
-    for (const char* text : {kUsage, kLintUsage, kFindUsage, kExportUsage, kUsageTail})
+    for (const char* text :
+         {kUsage, kLintUsage, kFindUsage, kExportUsage, kTranslationsUsage, kUsageTail})
         std::fputs(text, problem ? stderr : stdout);
     return problem ? 2 : 0;
 }
@@ -135,6 +137,16 @@ int main(int argc, char** argv) {
 
     if (args[0] == "export") {
         int status = RunExport(
+            std::vector<std::string>(args.begin() + 1, args.end()),
+            [](CPelwinDoc& doc, const std::string& path) { return ReadTemplateFile(doc, path); },
+            [&sink](const std::string& file) { sink.SetFile(file); });
+        if (status == 2)
+            return status;
+        Finish(status == 0);
+    }
+
+    if (args[0] == "translations") {
+        int status = RunTranslations(
             std::vector<std::string>(args.begin() + 1, args.end()),
             [](CPelwinDoc& doc, const std::string& path) { return ReadTemplateFile(doc, path); },
             [&sink](const std::string& file) { sink.SetFile(file); });
