@@ -10,25 +10,42 @@ cTranslationSet::cTranslationSet(CPelwinDoc& doc) : m_doc(doc), m_languages(Lang
     Refresh();
 }
 
+namespace {
+
+bool SameNames(const cStringMap& strings, const std::vector<Text>& names) {
+    const auto& entries = strings.Entries();
+    if (entries.size() != names.size())
+        return false;
+    for (size_t i = 0; i < entries.size(); ++i)
+        if (entries[i].first != names[i])
+            return false;
+    return true;
+}
+
+std::vector<Text> TagsOf(const cDocumentLanguages* languages) {
+    std::vector<Text> tags;
+    if (languages)
+        for (size_t i = 0; i < languages->Count(); ++i)
+            tags.push_back(languages->At(i).language);
+    return tags;
+}
+
+}  // namespace
+
+bool cTranslationSet::NeedsRefresh() const {
+    return !SameNames(m_doc.Strings(), m_names) || TagsOf(m_languages.get()) != m_tags;
+}
+
 bool cTranslationSet::Refresh() {
     bool changed = false;
-    const auto& entries = m_doc.Strings().Entries();
-    if (entries.size() != m_names.size()) {
-        changed = true;
-    } else {
-        for (size_t i = 0; i < entries.size() && !changed; ++i)
-            changed = entries[i].first != m_names[i];
-    }
-    if (changed) {
+    if (!SameNames(m_doc.Strings(), m_names)) {
         m_names.clear();
-        m_names.reserve(entries.size());
-        for (const auto& entry : entries)
+        m_names.reserve(m_doc.Strings().Size());
+        for (const auto& entry : m_doc.Strings().Entries())
             m_names.push_back(entry.first);
+        changed = true;
     }
-    std::vector<Text> tags;
-    if (m_languages)
-        for (size_t i = 0; i < m_languages->Count(); ++i)
-            tags.push_back(m_languages->At(i).language);
+    std::vector<Text> tags = TagsOf(m_languages.get());
     if (tags != m_tags) {
         m_tags = std::move(tags);
         changed = true;

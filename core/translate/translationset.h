@@ -31,6 +31,8 @@ public:
     // Takes in the document's names and languages as they are now; true when they changed
     // (not merely texts).
     bool Refresh();
+    // Whether Refresh would change the rows or the languages.
+    bool NeedsRefresh() const;
 
     size_t RowCount() const { return m_names.size(); }
     const Text& Name(size_t row) const { return m_names[row]; }
