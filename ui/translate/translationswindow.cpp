@@ -52,7 +52,7 @@ constexpr size_t kFirstShown = 4;
 
 bool cTranslationPrompts::AskOpenFile(QWidget* parent, const QString& title, const QString& filter,
                                       QString& path) {
-    path = QFileDialog::getOpenFileName(parent, title, QString(), filter);
+    path = QFileDialog::getOpenFileName(parent, title, path, filter);
     return !path.isEmpty();
 }
 
@@ -84,7 +84,7 @@ cTranslationsWindow::cTranslationsWindow(CPelwinDoc& doc, cPolTreeView* tree, QU
       m_prompts(&m_dialogs) {
     setObjectName(QStringLiteral("translations"));
     setWindowTitle(QStringLiteral("Translations \u2014 %1").arg(ToQ(doc.Title())));
-    resize(1100, 650);
+    resize(1300, 700);
 
     m_table = new cTranslationTableModel(*m_set, this);
     m_rows = new cTranslationFilterModel(*m_table, this);
@@ -152,8 +152,8 @@ cTranslationsWindow::cTranslationsWindow(CPelwinDoc& doc, cPolTreeView* tree, QU
     m_view->setTextElideMode(Qt::ElideRight);
     m_view->verticalHeader()->setVisible(false);
     m_view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_view->verticalHeader()->setDefaultSectionSize(m_view->fontMetrics().height() + 8);
     m_view->horizontalHeader()->setStretchLastSection(true);
-    m_view->horizontalHeader()->setDefaultSectionSize(260);
 
     // The editor for long texts, below the table.
     auto* editorPane = new QWidget(this);
@@ -219,7 +219,6 @@ cTranslationsWindow::cTranslationsWindow(CPelwinDoc& doc, cPolTreeView* tree, QU
     for (size_t i = 0; i < m_set->LanguageCount() && i < kFirstShown; ++i)
         shown.push_back(i);
     ShowLanguages(std::move(shown));
-    m_view->setColumnWidth(cTranslationTableModel::kNameColumn, 220);
 }
 
 cTranslationsWindow::~cTranslationsWindow() {
@@ -260,6 +259,14 @@ void cTranslationsWindow::Detach() {
 void cTranslationsWindow::ShowLanguages(std::vector<size_t> languages) {
     m_table->SetShownLanguages(std::move(languages));
     m_rows->Update();
+    // The texts share the width the id leaves, each at least a readable part of it.
+    const int nameWidth = 220;
+    const int texts = m_table->columnCount() - cTranslationTableModel::kSourceColumn;
+    const int room = std::max(width(), 800) - nameWidth - 40;
+    m_view->setColumnWidth(cTranslationTableModel::kNameColumn, nameWidth);
+    for (int column = cTranslationTableModel::kSourceColumn; column < m_table->columnCount();
+         ++column)
+        m_view->setColumnWidth(column, std::max(200, room / std::max(texts, 1)));
     BuildLanguagesMenu();
     UpdateCounts();
     LoadEditor();
@@ -393,6 +400,11 @@ void cTranslationsWindow::UpdateCounts(bool recount) {
     m_counts->setText(line + m_stateCounts);
 }
 
+QString cTranslationsWindow::Folder() const {
+    return m_doc && !m_doc->Path().empty() ? QFileInfo(ToQ(m_doc->Path())).absolutePath()
+                                           : QString();
+}
+
 size_t cTranslationsWindow::CurrentLanguage() const {
     const QModelIndex current = m_rows->mapToSource(m_view->currentIndex());
     size_t language =
@@ -408,7 +420,7 @@ bool cTranslationsWindow::AddTranslationFromFile() {
     cDocumentLanguages* languages = m_set->Languages();
     if (!m_doc || !languages)
         return false;
-    QString path;
+    QString path = Folder();
     if (!m_prompts->AskOpenFile(this, QStringLiteral("Add translation from file"),
                                 QStringLiteral("Templates (*.adm);;All files (*)"), path))
         return false;
@@ -484,7 +496,7 @@ bool cTranslationsWindow::ExportLanguage() {
 bool cTranslationsWindow::ImportFile() {
     if (!m_doc)
         return false;
-    QString path;
+    QString path = Folder();
     if (!m_prompts->AskOpenFile(this, QStringLiteral("Import translations"),
                                 QStringLiteral("XLIFF (*.xlf *.xliff);;All files (*)"), path))
         return false;

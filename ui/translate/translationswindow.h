@@ -28,7 +28,7 @@ class cTranslationTableModel;
 class cTranslationPrompts {
 public:
     virtual ~cTranslationPrompts() = default;
-    // False when cancelled.
+    // False when cancelled. path comes in as the folder to start in.
     virtual bool AskOpenFile(QWidget* parent, const QString& title, const QString& filter,
                              QString& path);
     virtual bool AskSaveFile(QWidget* parent, const QString& title, const QString& suggested,
@@ -91,6 +91,8 @@ private:
     // The status line; recount: the states changed, not only the rows shown.
     void UpdateCounts(bool recount = true);
     void UpdateEditorButtons();
+    // The folder of the template's file, where its languages and exchange files lie.
+    QString Folder() const;
     // The language export and import act on: the current column's, else the first shown.
     size_t CurrentLanguage() const;
     // The tree view went with the template's views: the document goes next.
