@@ -92,6 +92,20 @@ TEST_F(XliffTest, ImportWritesTheChangedTextsIntoTheirLanguageOnly) {
     EXPECT_EQ(GermanState(u"Headers"), cCellState::Missing);
 }
 
+TEST_F(XliffTest, ATextTheTemplateCannotHoldIsNotWritten) {
+    cTranslationSet& s = WithGerman();
+    std::string edited = Export(s, u"de-DE");
+    // A line break inside a string: the strings section has one string per line.
+    Replace(edited, ">Webbrowser<", ">Web\nbrowser<");
+    const auto before = folder.Snapshot();
+    cMessageRecorder messages;
+    Text problem;
+    EXPECT_FALSE(Import(s, edited, problem));
+    ASSERT_EQ(messages.texts.size(), 1u);
+    EXPECT_NE(messages.Utf8()[0].find("app-de-DE.adm"), std::string::npos) << messages.Utf8()[0];
+    EXPECT_EQ(folder.Snapshot(), before);
+}
+
 TEST_F(XliffTest, ATranslationOfAnOlderDisplayTextComesInStale) {
     cTranslationSet& s = WithGerman();
     std::string edited = Export(s, u"de-DE");
