@@ -1,5 +1,7 @@
 #include "core/translate/exchange.h"
 
+#include <unordered_map>
+
 #include "core/document/document.h"
 #include "core/translate/translationset.h"
 #include "core/translate/translationsteps.h"
@@ -52,11 +54,16 @@ bool PlanImport(const cTranslationSet& set, const cXliffFile& file, cImportPlan&
                              {file.sourceLanguage, source});
         return false;
     }
+    std::unordered_map<TextView, size_t> rows;
+    rows.reserve(set.RowCount());
+    for (size_t row = 0; row < set.RowCount(); ++row)
+        rows.emplace(set.Name(row), row);
     Text unknown;
     int unknownCount = 0;
     plan.language = file.targetLanguage;
     for (const cXliffUnit& unit : file.units) {
-        const size_t row = set.RowOf(unit.id);
+        auto found = rows.find(TextView(unit.id));
+        const size_t row = found == rows.end() ? cTranslationSet::npos : found->second;
         if (row == cTranslationSet::npos) {
             if (unknownCount++ < 20)
                 unknown += (unknown.empty() ? u"" : u", ") + unit.id;

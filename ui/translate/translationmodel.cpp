@@ -176,9 +176,11 @@ QVariant cTranslationTableModel::headerData(int section, Qt::Orientation orienta
 
 Qt::ItemFlags cTranslationTableModel::flags(const QModelIndex& index) const {
     Qt::ItemFlags flags = QAbstractTableModel::flags(index);
-    if (index.isValid() && index.column() != kNameColumn)
-        flags |= Qt::ItemIsEditable;
-    return flags;
+    if (!index.isValid() || index.column() == kNameColumn)
+        return flags;
+    // A text of several lines is edited below the table: a line editor would join them.
+    const bool lines = data(index, Qt::EditRole).toString().contains(QLatin1Char('\n'));
+    return lines ? flags : flags | Qt::ItemIsEditable;
 }
 
 bool cTranslationTableModel::setData(const QModelIndex& index, const QVariant& value, int role) {

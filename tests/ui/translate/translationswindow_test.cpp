@@ -252,4 +252,16 @@ TEST_F(TranslationsWindowTest, ExportAndImportFromTheWindow) {
     EXPECT_EQ(*window->Set().TargetText(window->Set().RowOf(u"Browser"), 0), u"Webbrowser");
 }
 
+TEST_F(TranslationsWindowTest, TheWindowGoesWithItsTemplate) {
+    AddGerman();
+    QPointer<cTranslationsWindow> guard(window);
+    // Shown again, it is the same window.
+    ASSERT_TRUE(frame->Router().Run(cCommand::Translations));
+    EXPECT_EQ(child->findChildren<cTranslationsWindow*>().size(), 1);
+    ASSERT_TRUE(app->Docs().Close(*doc));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QApplication::processEvents();
+    EXPECT_TRUE(guard.isNull());
+}
+
 }  // namespace
