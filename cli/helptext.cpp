@@ -47,6 +47,20 @@ const cCommandHelp kCommandHelp[] = {
      "one self-contained page with contents by category and an anchor per policy, csv\n"
      "one row per policy (RFC 4180, UTF-8 with a byte-order mark). --lang marks the\n"
      "page's language. Exit status 0 written, 1 the read failed, 2 wrong usage."},
+    {"translations", "tessary-cli translations status FILE",
+     "Reads FILE and the files of its other languages beside it and prints per\n"
+     "language how many texts are missing, untranslated, stale and translated."},
+    {"translations export", "tessary-cli translations export FILE --lang LL-CC OUT.xlf",
+     "Writes the language's texts as XLIFF 1.2 for translators: per id the display\n"
+     "text, the language's text and its state. A language without a file starts as\n"
+     "a copy of the display texts."},
+    {"translations import", "tessary-cli translations import FILE IN.xlf",
+     "Writes the texts of IN.xlf into the file of its target language; only texts\n"
+     "that differ are changed, and no file is written when none does. Ids that FILE\n"
+     "does not have, or a file that is no XLIFF, change nothing (exit status 1).\n"
+     "A language's file lies beside FILE, named as FILE with the language's tag in\n"
+     "place of FILE's own (chrome-en-US.adm: chrome-de-DE.adm), or added to its name\n"
+     "when it has none (app.adm: app-de-DE.adm); FILE's language is its tag, else en-US."},
     {"--help", "tessary-cli --help", ""},
 };
 const size_t kCommandHelpCount = sizeof(kCommandHelp) / sizeof(kCommandHelp[0]);

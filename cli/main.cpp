@@ -16,6 +16,7 @@
 #include "cli/diffcommand.h"
 #include "cli/exportcommand.h"
 #include "cli/helptext.h"
+#include "cli/translationscommand.h"
 #include "core/document/document.h"
 #include "core/io/paths.h"
 #include "core/text/messages.h"
@@ -140,6 +141,16 @@ int Run(const std::vector<std::string>& args) {
 
     if (args[0] == "export") {
         int status = RunExport(
+            std::vector<std::string>(args.begin() + 1, args.end()),
+            [](CPelwinDoc& doc, const std::string& path) { return ReadTemplateFile(doc, path); },
+            [&sink](const std::string& file) { sink.SetFile(file); });
+        if (status == 2)
+            return status;
+        Finish(status == 0);
+    }
+
+    if (args[0] == "translations") {
+        int status = RunTranslations(
             std::vector<std::string>(args.begin() + 1, args.end()),
             [](CPelwinDoc& doc, const std::string& path) { return ReadTemplateFile(doc, path); },
             [&sink](const std::string& file) { sink.SetFile(file); });

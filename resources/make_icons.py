@@ -180,6 +180,23 @@ k....kwk..kwwk..
 ................
 ................
 """,
+    "translate": """
+kkkkkkkk........
+kwwwwwwk........
+kwwBBwwk........
+kwBwwBwk........
+kwBBBBwk........
+kwBwwBwkkkkkkkk.
+kwBwwBwkwwwwwwk.
+kwwwwwwkwRRRRwk.
+kkkkkkkkwwRwwwk.
+.......kwwRwwwk.
+.......kwRRRRwk.
+.......kwwRwwwk.
+.......kwRwRwwk.
+.......kwwwwwwk.
+.......kkkkkkkk.
+""",
 }
 
 # The template windows' own icon: a page with a small tree drawn on it.

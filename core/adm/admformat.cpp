@@ -113,8 +113,11 @@ bool cAdmFormat::CheckWritable(const cTemplateContent& content, Text& message) c
         message.clear();
         return true;
     }
-    return ::CheckWritable(*tree, content.strings, content.encoding, message,
-                           &content.trailingComments);
+    if (!::CheckWritable(*tree, content.strings, content.encoding, message,
+                         &content.trailingComments))
+        return false;
+    const auto* companions = dynamic_cast<const cAdmCompanionFiles*>(content.state.get());
+    return !companions || companions->CheckWritable(content, message);
 }
 
 bool cAdmFormat::Write(const cTemplateContent& content, const Text& path,
@@ -128,5 +131,6 @@ bool cAdmFormat::Write(const cTemplateContent& content, const Text& path,
     if (!SaveTemplate(*tree, content.strings, text, &content.trailingComments))
         return false;
     files.push_back({path, EncodeTemplate(text, content.encoding)});
-    return true;
+    const auto* companions = dynamic_cast<const cAdmCompanionFiles*>(content.state.get());
+    return !companions || companions->Write(content, files);
 }

@@ -14,3 +14,15 @@ public:
     bool Write(const cTemplateContent& content, const Text& path,
                std::vector<cFileOutput>& files) const override;
 };
+
+// Further files an ADM template is saved with: the same template in other languages, each a
+// file of its own. Kept in the document's format state by the layer that adds them; a save
+// writes them after the template's own file, a failure in any of them failing the save.
+class cAdmCompanionFiles : public cFormatState {
+public:
+    // Whether every file a save would write can be written and read back; message says
+    // which and what to change when not.
+    virtual bool CheckWritable(const cTemplateContent& content, Text& message) const = 0;
+    // Appends the files that need writing, content being the template saved with them.
+    virtual bool Write(const cTemplateContent& content, std::vector<cFileOutput>& files) const = 0;
+};

@@ -96,6 +96,10 @@ public:
 
     // The format the document was read in and is written in (ADM for a new document).
     const cTemplateFormat& Format() const { return *m_format; }
+    // What the format keeps beyond the model (for ADM: the template's other languages, once
+    // some were added); null when nothing.
+    cFormatState* FormatState() const { return m_formatState.get(); }
+    void SetFormatState(std::unique_ptr<cFormatState> state) { m_formatState = std::move(state); }
 
 private:
     // The tree the read step fills; shows why there is none.

@@ -104,7 +104,37 @@ expect_status 1 "find without a match" "$cli" find nosuchthing "$work/warn.adm"
 expect_status 0 "find a policy" "$cli" find p "$work/warn.adm"
 grep -qx "$work/warn.adm:4: MACHINE > Cat > P: K" "$work/out" || fail "find output: $(cat "$work/out")"
 
+# translations: a language's file beside the template; export, an unchanged import that
+# writes nothing, refused imports that change nothing, a new language made by an import.
+mkdir "$work/tr"
+printf 'CLASS MACHINE\r\n CATEGORY !!Cat\r\n  POLICY !!Pol\r\n   KEYNAME K\r\n   VALUENAME V\r\n  END POLICY\r\n END CATEGORY\r\n[strings]\r\nCat=Category\r\nPol=Policy\r\n' >"$work/tr/app-en-US.adm"
+printf 'CLASS MACHINE\r\n CATEGORY !!Cat\r\n  POLICY !!Pol\r\n   KEYNAME K\r\n   VALUENAME V\r\n  END POLICY\r\n END CATEGORY\r\n[strings]\r\nCat=Kategorie\r\n' >"$work/tr/app-de-DE.adm"
+cp "$work/tr/app-de-DE.adm" "$work/tr/de.before"
+expect_status 2 "translations without a command" "$cli" translations
+expect_status 2 "translations export without --lang" "$cli" translations export "$work/tr/app-en-US.adm" "$work/tr/x.xlf"
+expect_status 0 "translations status" "$cli" translations status "$work/tr/app-en-US.adm"
+grep -qx "de-DE: 1 missing, 0 untranslated, 0 stale, 1 translated" "$work/out" ||
+    fail "translations status: $(cat "$work/out")"
+expect_status 0 "translations export" "$cli" translations export "$work/tr/app-en-US.adm" --lang de-DE "$work/tr/de.xlf"
+grep -q '<target state="translated">Kategorie</target>' "$work/tr/de.xlf" || fail "exported XLIFF: $(cat "$work/tr/de.xlf")"
+expect_status 0 "translations import unchanged" "$cli" translations import "$work/tr/app-en-US.adm" "$work/tr/de.xlf"
+cmp -s "$work/tr/app-de-DE.adm" "$work/tr/de.before" || fail "an unchanged import changed the file"
+sed 's/id="Pol"/id="Gone"/' "$work/tr/de.xlf" >"$work/tr/unknown.xlf"
+expect_status 1 "translations import of an unknown id" "$cli" translations import "$work/tr/app-en-US.adm" "$work/tr/unknown.xlf"
+grep -q "1 ids of the file are not in the template (Gone)" "$work/err" || fail "unknown id message: $(cat "$work/err")"
+head -c 200 "$work/tr/de.xlf" >"$work/tr/broken.xlf"
+expect_status 1 "translations import of broken XML" "$cli" translations import "$work/tr/app-en-US.adm" "$work/tr/broken.xlf"
+cmp -s "$work/tr/app-de-DE.adm" "$work/tr/de.before" || fail "a refused import changed the file"
+sed 's|<source>Policy</source>|<source>Policy</source><target>Richtlinie</target>|; s/de-DE/fr-FR/' "$work/tr/de.xlf" >"$work/tr/fr.xlf"
+expect_status 0 "translations import of a new language" "$cli" translations import "$work/tr/app-en-US.adm" "$work/tr/fr.xlf"
+expect_status 0 "translations status with French" "$cli" translations status "$work/tr/app-en-US.adm"
+grep -qx "fr-FR: 0 missing, 0 untranslated, 0 stale, 2 translated" "$work/out" ||
+    fail "new language by import: $(cat "$work/out")"
+cmp -s "$work/tr/app-de-DE.adm" "$work/tr/de.before" || fail "importing French changed German"
+
 if [ -d "$corpus" ]; then
+    expect_status 0 "translations status of the corpus's five languages" "$cli" translations status "$corpus/chrome-en-US.adm"
+    [ "$(grep -c ' 0 missing, .* translated$' "$work/out")" -eq 4 ] || fail "corpus translations: $(cat "$work/out")"
     expect_status 0 "find --key in the corpus" "$cli" find --key DefaultClipboardSetting "$corpus/chrome-en-US.adm"
     grep -qxF "$corpus/chrome-en-US.adm:147: MACHINE > Google > Google Chrome > Content settings > Default clipboard setting > Default clipboard setting: Software\\Policies\\Google\\Chrome\\DefaultClipboardSetting" "$work/out" ||
         fail "find --key in the corpus: $(head -3 "$work/out")"

@@ -38,6 +38,7 @@ enum class cCommand {
     NewPartNumeric,
     NewPartText,
     StringTable,
+    Translations,
     ViewToolbar,
     ViewStatusBar,
     WindowCascade,

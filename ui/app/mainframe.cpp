@@ -32,6 +32,7 @@
 #include "ui/edit/undohistory.h"
 #include "ui/preview/polleaveview.h"
 #include "ui/properties/propsheet.h"
+#include "ui/translate/translationswindow.h"
 #include "ui/tree/dialogstringmap.h"
 #include "ui/tree/findbar.h"
 #include "ui/tree/poltreeview.h"
@@ -155,6 +156,13 @@ void CMainFrame::InstallDocumentRoutes(CChildFrame& child) {
     document.Set(cCommand::EditFind, {nullptr, [&child] { child.FindBar()->Open(); }});
     document.Set(cCommand::StringTable,
                  {nullptr, [&doc, &child] { RunStringTableCommand(doc, &child); }});
+    document.Set(cCommand::Translations, {nullptr, [this, &doc, &child, tree, stack] {
+                                              cTranslationsWindow::ShowFor(
+                                                  doc, &child, tree, stack, [this, &doc] {
+                                                      if (m_services)
+                                                          m_services->Docs().Save(doc);
+                                                  });
+                                          }});
     document.Set(cCommand::EditProperties, {nullptr, [this] { m_sheet->ShowWindow(true); }});
     document.Set(cCommand::EditUndo,
                  {[stack] { return stack->canUndo(); }, [stack] { stack->undo(); }});
@@ -371,6 +379,8 @@ void CMainFrame::CreateCommands() {
         {cCommand::NewPartText, "Text",
          "Create a new \"text\" policy part  below selected entry in template.", nullptr, nullptr},
         {cCommand::StringTable, "&String table ...", "", nullptr, nullptr},
+        {cCommand::Translations, "&Translations...",
+         "Show the template's texts in its languages side by side", "translate", "Translations"},
         {cCommand::ViewToolbar, "&Toolbar", "Show or hide the toolbar", nullptr, nullptr},
         {cCommand::ViewStatusBar, "&Status Bar", "Show or hide the status bar", nullptr, nullptr},
         {cCommand::WindowCascade, "&Cascade", "Arrange the windows so that they overlap", nullptr,
@@ -519,6 +529,7 @@ void CMainFrame::CreateMenus() {
         newPart->addAction(command(id));
     policy->addSeparator();
     policy->addAction(command(cCommand::StringTable));
+    policy->addAction(command(cCommand::Translations));
 
     auto* window = new QMenu(QStringLiteral("&Window"), this);
     window->addAction(command(cCommand::WindowCascade));
@@ -551,6 +562,8 @@ void CMainFrame::CreateToolBar() {
     m_toolBar->addSeparator();
     for (cCommand id : {cCommand::EditCut, cCommand::EditCopy, cCommand::EditPaste})
         m_toolBar->addAction(Command(id));
+    m_toolBar->addSeparator();
+    m_toolBar->addAction(Command(cCommand::Translations));
     m_toolBar->addSeparator();
     for (cCommand id : {cCommand::FilePrint, cCommand::About, cCommand::ContextHelp})
         m_toolBar->addAction(Command(id));

@@ -180,7 +180,7 @@ TEST_F(UiApp, CommandsAreEnabledOnlyWhenSomethingHandlesThem) {
     for (QAction* action : frame->ToolBar()->actions())
         buttons << (action->isSeparator() ? "-" : action->toolTip());
     EXPECT_EQ(buttons, QStringList({"New", "Open", "Save", "-", "Cut", "Copy", "Paste", "-",
-                                    "Print", "About", "Help"}));
+                                    "Translations", "-", "Print", "About", "Help"}));
 }
 
 TEST_F(UiApp, NewWindowIsSplitOneThirdToTwoThirds) {

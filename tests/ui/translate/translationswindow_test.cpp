@@ -1,0 +1,267 @@
+#include <gtest/gtest.h>
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QTableView>
+#include <QTest>
+#include <deque>
+#include <set>
+#include <sstream>
+
+#include "tests/core/translate/translatefixture.h"
+#include "tests/ui/app/uitest.h"
+#include "ui/app/childframe.h"
+#include "ui/app/mainframe.h"
+#include "ui/translate/translationmodel.h"
+#include "ui/translate/translationswindow.h"
+#include "ui/tree/poltreeview.h"
+
+namespace {
+
+// Answers the window's file and language questions from a script.
+class cScriptedFiles : public cTranslationPrompts {
+public:
+    bool AskOpenFile(QWidget*, const QString&, const QString&, QString& path) override {
+        return Next(path);
+    }
+    bool AskSaveFile(QWidget*, const QString&, const QString& suggested, const QString&,
+                     QString& path) override {
+        offered = suggested;
+        return Next(path);
+    }
+    bool AskLanguage(QWidget*, const QString&, const QString&, QString& language) override {
+        return Next(language);
+    }
+
+    std::deque<QString> answers;
+    QString offered;
+
+private:
+    bool Next(QString& answer) {
+        if (answers.empty())
+            return false;
+        answer = answers.front();
+        answers.pop_front();
+        return true;
+    }
+};
+
+// The lines of a file's text that are not in the other, both 8-bit templates.
+std::vector<std::string> LinesOnlyIn(const std::string& a, const std::string& b) {
+    auto lines = [](const std::string& text) {
+        std::multiset<std::string> set;
+        std::stringstream in(text);
+        for (std::string line; std::getline(in, line);)
+            set.insert(line);
+        return set;
+    };
+    std::multiset<std::string> other = lines(b);
+    std::vector<std::string> only;
+    for (const std::string& line : lines(a)) {
+        auto found = other.find(line);
+        if (found == other.end())
+            only.push_back(line);
+        else
+            other.erase(found);
+    }
+    return only;
+}
+
+// The editor with the English template open and its Translations window shown.
+class TranslationsWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // Both files as a save lays them out, so that a save changes only what changed.
+        for (const char* name : {"app-en-US.adm", "app-de-DE.adm"}) {
+            Text path = folder.Write(name, name[4] == 'e' ? kEnglish : kGerman);
+            cTestDocReader file(path);
+            ASSERT_TRUE(file.ok && file.doc.WriteFile(path));
+        }
+        english = folder.File("app-en-US.adm");
+        german = folder.File("app-de-DE.adm");
+
+        app = std::make_unique<CPelwinApp>();
+        QSettings().remove("Recent File List");
+        app->SetPrompts(&prompts);
+        app->SetWelcomeInterval(1);
+        ASSERT_TRUE(app->InitInstance({"tessary"}));
+        messages = std::make_unique<cMessageRecorder>();
+        doc = app->Docs().Open(english);
+        ASSERT_NE(doc, nullptr);
+        frame = app->MainFrame();
+        child = frame->ChildOf(*doc);
+        tree = qobject_cast<cPolTreeView*>(child->TreePane());
+        frame->show();
+        ASSERT_TRUE(frame->Router().Run(cCommand::Translations));
+        window = child->findChild<cTranslationsWindow*>();
+        ASSERT_NE(window, nullptr);
+        window->SetPrompts(&files);
+    }
+    void TearDown() override {
+        messages.reset();
+        app.reset();
+    }
+
+    void AddGerman() {
+        files.answers = {QString::fromStdU16String(german)};
+        ASSERT_TRUE(window->AddTranslationFromFile())
+            << (messages->Utf8().empty() ? "" : messages->Utf8()[0]);
+    }
+    QStringList ShownIds() const {
+        QStringList ids;
+        for (int row = 0; row < window->Rows()->rowCount(); ++row)
+            ids << window->Rows()->index(row, 0).data().toString();
+        return ids;
+    }
+    QModelIndex Cell(const QString& id, int column) const {
+        for (int row = 0; row < window->Rows()->rowCount(); ++row)
+            if (window->Rows()->index(row, 0).data().toString() == id)
+                return window->Rows()->index(row, column);
+        return {};
+    }
+    cCellState GermanState(const char16_t* id) const {
+        cTranslationSet& set = window->Set();
+        return set.State(set.RowOf(id), set.IndexOf(u"de-DE"));
+    }
+
+    cTempFolder folder;
+    Text english, german;
+    cScriptedPrompts prompts;
+    cScriptedFiles files;
+    std::unique_ptr<CPelwinApp> app;
+    std::unique_ptr<cMessageRecorder> messages;
+    CPelwinDoc* doc = nullptr;
+    CMainFrame* frame = nullptr;
+    CChildFrame* child = nullptr;
+    cPolTreeView* tree = nullptr;
+    cTranslationsWindow* window = nullptr;
+};
+
+TEST_F(TranslationsWindowTest, FillAMissingTextUndoRedoAndSaveChangesOnlyThatFile) {
+    AddGerman();
+    EXPECT_EQ(window->Table()->columnCount(), 3);
+    EXPECT_EQ(window->Table()->headerData(2, Qt::Horizontal).toString(), "de-DE");
+    const auto before = folder.Snapshot();
+
+    window->FilterBox()->setCurrentIndex(1);  // Missing
+    ASSERT_EQ(ShownIds(), QStringList{"Headers"});
+    // Selecting the row selects the policy that shows the string.
+    window->View()->setCurrentIndex(Cell("Headers", 2));
+    ASSERT_NE(tree->SelectedItem(), nullptr);
+    EXPECT_EQ(tree->SelectedItem()->label, u"Print headers");
+    EXPECT_EQ(window->Editor()->toPlainText(), "");
+
+    window->Editor()->setPlainText("Kopfzeilen drucken");
+    QTest::mouseClick(window->ApplyButton(), Qt::LeftButton);
+    EXPECT_EQ(GermanState(u"Headers"), cCellState::Translated);
+    EXPECT_TRUE(doc->IsModified());
+    // The row stays while the filter is not chosen again; the counts follow at once.
+    EXPECT_EQ(ShownIds(), QStringList{"Headers"});
+    EXPECT_TRUE(window->CountsLine()->text().contains("de-DE: 0 missing"))
+        << window->CountsLine()->text().toStdString();
+
+    window->UndoAction()->trigger();
+    EXPECT_EQ(GermanState(u"Headers"), cCellState::Missing);
+    EXPECT_FALSE(doc->IsModified());
+    EXPECT_EQ(window->Editor()->toPlainText(), "");
+    window->RedoAction()->trigger();
+    EXPECT_EQ(GermanState(u"Headers"), cCellState::Translated);
+    EXPECT_EQ(window->Editor()->toPlainText(), "Kopfzeilen drucken");
+
+    window->SaveAction()->trigger();
+    EXPECT_FALSE(doc->IsModified());
+    auto after = folder.Snapshot();
+    EXPECT_EQ(after.at("app-en-US.adm"), before.at("app-en-US.adm"));
+    EXPECT_EQ(LinesOnlyIn(after.at("app-de-DE.adm"), before.at("app-de-DE.adm")),
+              std::vector<std::string>{"Headers =\"Kopfzeilen drucken\"\r"});
+    EXPECT_TRUE(LinesOnlyIn(before.at("app-de-DE.adm"), after.at("app-de-DE.adm")).empty());
+}
+
+TEST_F(TranslationsWindowTest, FiltersFindLanguagesAndStatesAsTheUserSeesThem) {
+    EXPECT_TRUE(window->CountsLine()->text().contains("no other language yet"));
+    AddGerman();
+    window->FilterBox()->setCurrentIndex(2);  // Untranslated
+    EXPECT_EQ(ShownIds(), QStringList{"Proxy"});
+    window->FilterBox()->setCurrentIndex(0);
+    window->FindField()->setText("startseite");
+    EXPECT_EQ(ShownIds(), QStringList({"Homepage", "Homepage_Explain"}));
+    window->FindField()->clear();
+    EXPECT_EQ(window->Rows()->rowCount(), 10);
+
+    // A cell's state: colour, icon and the words for it.
+    const QModelIndex missing = Cell("Headers", 2);
+    EXPECT_EQ(missing.data(Qt::BackgroundRole).value<QColor>(),
+              cTranslationTableModel::StateColour(cCellState::Missing));
+    EXPECT_FALSE(missing.data(Qt::DecorationRole).isNull());
+    EXPECT_TRUE(missing.data(Qt::ToolTipRole).toString().startsWith("de-DE \u2014 Missing"));
+
+    // Editing the display text makes the German one stale, and the Stale filter finds it.
+    ASSERT_TRUE(window->Rows()->setData(Cell("Url", 1), "Start URL"));
+    window->FilterBox()->setCurrentIndex(3);
+    EXPECT_EQ(ShownIds(), QStringList{"Url"});
+    EXPECT_TRUE(window->CountsLine()->text().contains("1 stale"));
+
+    // A new language: a column of its own, all of it untranslated; its column can be hidden.
+    files.answers = {"ja-JP"};
+    ASSERT_TRUE(window->AddLanguage());
+    EXPECT_EQ(window->Table()->columnCount(), 4);
+    EXPECT_EQ(window->Set().Counts(window->Set().IndexOf(u"ja-JP"))[cCellState::Untranslated], 10u);
+    ASSERT_EQ(window->LanguagesMenu()->actions().size(), 2);
+    window->LanguagesMenu()->actions()[0]->setChecked(false);  // de-DE
+    EXPECT_EQ(window->Table()->columnCount(), 3);
+    EXPECT_EQ(window->Table()->headerData(2, Qt::Horizontal).toString(), "ja-JP");
+    // Undone, the language and its column are gone.
+    window->UndoAction()->trigger();
+    EXPECT_EQ(window->Table()->columnCount(), 2);
+}
+
+TEST_F(TranslationsWindowTest, ExportAndImportFromTheWindow) {
+    AddGerman();
+    window->View()->setCurrentIndex(Cell("Browser", 2));
+    const QString xlf = QString::fromStdString((folder.path / "out.xlf").string());
+    files.answers = {xlf};
+    ASSERT_TRUE(window->ExportLanguage());
+    EXPECT_TRUE(files.offered.endsWith("app-de-DE.xlf")) << files.offered.toStdString();
+
+    // Unchanged it changes nothing; a broken one is refused with a message.
+    files.answers = {xlf};
+    ASSERT_TRUE(window->ImportFile());
+    EXPECT_FALSE(doc->IsModified());
+    std::string text = cTempFolder::Read(xlf.toStdU16String());
+    const std::string broken = text.substr(0, text.size() / 2);
+    folder.Write("broken.xlf", broken);
+    messages->Clear();
+    files.answers = {QString::fromStdString((folder.path / "broken.xlf").string())};
+    EXPECT_FALSE(window->ImportFile());
+    ASSERT_EQ(messages->texts.size(), 1u);
+    EXPECT_NE(messages->Utf8()[0].find("not well-formed XML"), std::string::npos);
+
+    // A changed one comes in as one step.
+    text.replace(text.find(">Webbrowser<"), 12, ">Browser<");
+    folder.Write("changed.xlf", text);
+    files.answers = {QString::fromStdString((folder.path / "changed.xlf").string())};
+    ASSERT_TRUE(window->ImportFile());
+    EXPECT_EQ(*window->Set().TargetText(window->Set().RowOf(u"Browser"), 0), u"Browser");
+    EXPECT_TRUE(doc->IsModified());
+    window->UndoAction()->trigger();
+    EXPECT_EQ(*window->Set().TargetText(window->Set().RowOf(u"Browser"), 0), u"Webbrowser");
+}
+
+TEST_F(TranslationsWindowTest, TheWindowGoesWithItsTemplate) {
+    AddGerman();
+    QPointer<cTranslationsWindow> guard(window);
+    // Shown again, it is the same window.
+    ASSERT_TRUE(frame->Router().Run(cCommand::Translations));
+    EXPECT_EQ(child->findChildren<cTranslationsWindow*>().size(), 1);
+    ASSERT_TRUE(app->Docs().Close(*doc));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QApplication::processEvents();
+    EXPECT_TRUE(guard.isNull());
+}
+
+}  // namespace
