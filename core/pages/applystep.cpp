@@ -29,6 +29,8 @@ cApplyPropertiesStep::cApplyPropertiesStep(cData& node)
 
 void cApplyPropertiesStep::Finish(const cData& node) {
     SetAfter(CopyNodeData(node));
+    // Named as the node is called now: a new policy renamed by this apply is not "<new>".
+    SetLabel(ApplyStepText(node));
 }
 
 void cApplyPropertiesStep::Undo() {

@@ -33,7 +33,8 @@ void MarkTemplateModified(cData& node);
 // refill (the edit rules).
 class cApplyPropertiesStep : public cNodeDataStep {
 public:
-    // Takes the "before" state of node now; call Finish after the pages have written.
+    // Takes the "before" state of node now; call Finish after the pages have written, which
+    // also names the step after the node's new name.
     explicit cApplyPropertiesStep(cData& node);
     void Finish(const cData& node);
 

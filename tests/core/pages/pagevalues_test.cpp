@@ -224,6 +224,8 @@ TEST(ApplyStep, UndoAndRedoFindTheNodeAndRestoreItsData) {
     values.key = {false, u"K", u"Own", true};
     values.ApplyTo(policy);
     step.Finish(policy);
+    // The history names the node as it is called after the change.
+    EXPECT_EQ(step.Name(), u"Apply properties of After");
     t.owner.modified = 0;
 
     step.Undo();
@@ -418,6 +420,7 @@ TEST(ApplyStep, UndoingAPartApplyGivesTheWrittenBytesBack) {
     values.ApplyTo(*f.part);
     f.part->itemList.clear();
     step.Finish(*f.part);
+    EXPECT_EQ(step.Name(), u"Apply properties of Renamed");
     Text after = f.Written();
     ASSERT_NE(after, before);
     f.doc.doc.SetModifiedFlag(0);

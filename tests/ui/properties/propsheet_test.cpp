@@ -344,7 +344,7 @@ TEST_F(SheetTest, EveryApplyIsAStepThatUndoesIntoTheSheet) {
     Type(sheet.PolicyPage()->name, "New name");
     sheet.ApplyButton()->click();
     ASSERT_EQ(steps.size(), 1u);
-    EXPECT_EQ(steps[0]->Name(), u"Apply properties of Policy A");
+    EXPECT_EQ(steps[0]->Name(), u"Apply properties of New name");
 
     steps[0]->Undo();
     EXPECT_EQ(policyA->label, u"Policy A");
@@ -444,6 +444,7 @@ TEST_F(PartSheetTest, CheckBoxApplyMarksTheTemplateAndUndoes) {
     page->checkedByDefault->click();
     EXPECT_FALSE(page->uncheckedByDefault->isChecked());
     Type(page->valueName, "Val");
+    Type(page->name, "QA Check");
 
     sheet.ApplyButton()->click();
     EXPECT_EQ(part.defChecked, 1);
@@ -452,7 +453,8 @@ TEST_F(PartSheetTest, CheckBoxApplyMarksTheTemplateAndUndoes) {
     EXPECT_EQ(part.keyName, u"");
     EXPECT_TRUE(doc.IsModified());
     ASSERT_EQ(steps.size(), 1u);
-    EXPECT_EQ(steps[0]->Name(), u"Apply properties of <new>");
+    // The step is named after what the part is called now, not what it was called.
+    EXPECT_EQ(steps[0]->Name(), u"Apply properties of QA Check");
 
     steps[0]->Undo();
     EXPECT_EQ(part.defChecked, 0);
