@@ -152,10 +152,10 @@ cPPCheckBox1::cPPCheckBox1(QWidget* parent) : cValuesPage(QStringLiteral("Genera
     MarkOnEdit(this, valueName);
     connect(valueOn, &cValueGroup::changed, this, changed);
     connect(valueOff, &cValueGroup::changed, this, changed);
-    connect(actionList, &QPushButton::clicked, this, [this] {
-        if (EditActionLists(this, m_actionListOn, &m_actionListOff))
-            MarkChanged();
-    });
+    // OK writes the lists into the node at once; the page's copies follow it, and its other
+    // edits stay pending.
+    connect(actionList, &QPushButton::clicked, this,
+            [this] { EditNodeActionLists(this, m_actionListOn, m_actionListOff); });
 }
 
 void cPPCheckBox1::Show(const cCheckBoxPageValues& values) {

@@ -259,10 +259,10 @@ cPPPolicy1::cPPPolicy1(cPPPolicy2* second, QWidget* parent)
         UpdateValueName();
         MarkChanged();
     });
-    connect(actionList, &QPushButton::clicked, this, [this] {
-        if (EditActionLists(this, m_actionListOn, &m_actionListOff))
-            MarkChanged();
-    });
+    // OK writes the lists into the node at once; the page's copies follow it, and its other
+    // edits stay pending.
+    connect(actionList, &QPushButton::clicked, this,
+            [this] { EditNodeActionLists(this, m_actionListOn, m_actionListOff); });
 }
 
 void cPPPolicy1::Fill(cData& node) {

@@ -177,7 +177,8 @@ private:
     void UpdateValueName();
 
     cPPPolicy2* m_second;  // Not owned.
-    // The node's lists as the page holds them until an apply.
+    // The node's lists, kept equal to them: the action list editor writes into the node and
+    // here, and the apply writes them back unchanged.
     cActionList m_actionListOn;
     cActionList m_actionListOff;
 };
@@ -273,7 +274,7 @@ protected:
     void Show(const cCheckBoxPageValues& values) override;
 
 private:
-    // The part's lists as the action list editor left them; they reach the part on apply.
+    // The part's lists, kept equal to them as on the policy page.
     cActionList m_actionListOn;
     cActionList m_actionListOff;
 };
