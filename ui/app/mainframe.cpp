@@ -96,7 +96,19 @@ CMainFrame::CMainFrame(QWidget* parent)
     for (auto signal : {&QUndoGroup::undoTextChanged, &QUndoGroup::redoTextChanged})
         connect(m_undoGroup, signal, this, &CMainFrame::UpdateCommands);
     connect(qApp, &QApplication::focusChanged, this, &CMainFrame::UpdateCommands);
-    connect(m_mdi, &QMdiArea::subWindowActivated, this, [this] { OnActiveWindowChanged(); });
+    connect(m_mdi, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
+        CChildFrame* before = m_lastActive.data();
+        OnActiveWindowChanged();
+        // However another window became active (the active one closed, Ctrl+Tab, the Window
+        // menu, a click anywhere in it), the sheet edits its selection from now on. The same
+        // window coming back with the application (after the sheet had the focus) keeps
+        // what the sheet shows, such as a part chosen in the preview.
+        auto* child = qobject_cast<CChildFrame*>(window);
+        if (!child || child == before || !child->Document())
+            return;
+        if (auto* tree = qobject_cast<cPolTreeView*>(child->TreePane()))
+            HandOverOnActivation(tree->SelectedNode());
+    });
     qApp->installEventFilter(this);
     OnActiveWindowChanged();
     resize(1000, 700);

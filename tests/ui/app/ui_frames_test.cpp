@@ -17,10 +17,13 @@
 #include <QFileInfo>
 #include <QMdiSubWindow>
 
+#include "core/model/nodeobjects.h"
 #include "tests/testsupport.h"
 #include "tests/ui/app/uitest.h"
 #include "ui/app/childframe.h"
 #include "ui/app/mainframe.h"
+#include "ui/properties/propsheet.h"
+#include "ui/tree/poltreeview.h"
 #include "ui/widgets/look.h"
 
 namespace {
@@ -74,12 +77,26 @@ protected:
     }
 
     // A template with nothing but a comment: it opens as an empty tree.
-    QString WriteTemplate(const QString& name) {
+    QString WriteTemplate(const QString& name, const QByteArray& text = "; nothing yet\r\n") {
         QString path = dir.filePath(name);
         QFile file(path);
         EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("; nothing yet\r\n");
+        file.write(text);
         return path;
+    }
+    // A template of one category holding one policy.
+    QString WritePolicyTemplate(const QString& name, const QByteArray& policy) {
+        return WriteTemplate(name,
+                             "CLASS MACHINE\r\nCATEGORY Cat\r\nKEYNAME Software\\Cat\r\n"
+                             "POLICY " +
+                                 policy + "\r\nEND POLICY\r\nEND CATEGORY\r\n");
+    }
+    // Selects the template's first policy in its window's tree; answers the node.
+    cData* SelectPolicy(CPelwinDoc& doc) {
+        auto* tree = qobject_cast<cPolTreeView*>(frame->ChildOf(doc)->TreePane());
+        cTreeItem* policy = doc.Tree().Root()->children[0]->children[0]->children[0].get();
+        EXPECT_TRUE(tree && tree->Select(policy));
+        return policy->node.get();
     }
 
     std::unique_ptr<CPelwinApp> app;
@@ -403,6 +420,45 @@ TEST_F(UiApp, RecentFilesComeBackInTheNextRun) {
     ASSERT_TRUE(app->InitInstance({}));
     EXPECT_EQ(app->Docs().RecentFiles(), files);
     EXPECT_EQ(app->MainFrame()->RecentFileActions()[1]->text(), "&2 /tmp/b&&c.adm");
+}
+
+TEST_F(UiApp, TheWindowThatBecomesActiveHandsItsSelectionToTheSheet) {
+    CPelwinDoc* one = app->Docs().Open(
+        WritePolicyTemplate("one.adm", "One\r\nPART Box CHECKBOX\r\nEND PART").toStdU16String());
+    CPelwinDoc* two = app->Docs().Open(WritePolicyTemplate("two.adm", "Two").toStdU16String());
+    ASSERT_TRUE(one && two);
+    cData* nodeOne = SelectPolicy(*one);
+    cData* nodeTwo = SelectPolicy(*two);
+    cPropSheet* sheet = frame->Sheet();
+    ASSERT_EQ(sheet->CurrentNode(), nodeTwo);
+
+    // Whatever activates a window (the Window menu, Ctrl+Tab, a click) hands its node over.
+    frame->MdiArea()->setActiveSubWindow(frame->ChildOf(*one));
+    EXPECT_EQ(sheet->CurrentNode(), nodeOne);
+    frame->MdiArea()->activateNextSubWindow();
+    EXPECT_EQ(frame->ActiveDocument(), two);
+    EXPECT_EQ(sheet->CurrentNode(), nodeTwo);
+
+    // Closing the active window leaves the other one's node in the sheet, not an empty frame.
+    frame->ChildOf(*two)->close();
+    QApplication::processEvents();
+    EXPECT_EQ(frame->ActiveDocument(), one);
+    EXPECT_EQ(sheet->CurrentNode(), nodeOne);
+    EXPECT_EQ(sheet->windowTitle(), "Policy Properties");
+    EXPECT_EQ(sheet->Pages().size(), 2u);
+
+    // Going to the sheet and back is no activation of another window: a part chosen in the
+    // preview stays in the sheet.
+    cData* part = static_cast<cObjPolicy*>(nodeOne)->Parts()[0].get();
+    QApplication::setActiveWindow(frame);
+    QApplication::processEvents();
+    frame->ChildOf(*one)->PreviewPane()->setFocus();
+    ASSERT_EQ(sheet->SetObject(part), kSheetShown);
+    QApplication::setActiveWindow(sheet);
+    QApplication::processEvents();
+    QApplication::setActiveWindow(frame);
+    QApplication::processEvents();
+    EXPECT_EQ(sheet->CurrentNode(), part);
 }
 
 }  // namespace
