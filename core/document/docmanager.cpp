@@ -180,29 +180,44 @@ bool cDocManager::DoSave(CPelwinDoc& doc, bool askName) {
     return true;
 }
 
-bool cDocManager::Close(CPelwinDoc& doc) {
-    if (doc.IsModified()) {
-        Text question = u"Save changes to %1?";
-        question.replace(question.find(u"%1"), 2, doc.Title());
-        switch (m_prompts.AskYesNoCancel(question)) {
-            case cAnswer::Yes:
-                if (!Save(doc))
-                    return false;
-                break;
-            case cAnswer::No:
-                break;
-            case cAnswer::Cancel:
-                return false;
-        }
+bool cDocManager::SettleChanges(CPelwinDoc& doc) {
+    if (!doc.IsModified())
+        return true;
+    Text question = u"Save changes to %1?";
+    question.replace(question.find(u"%1"), 2, doc.Title());
+    switch (m_prompts.AskYesNoCancel(question)) {
+        case cAnswer::Yes:
+            return Save(doc);
+        case cAnswer::No:
+            return true;
+        case cAnswer::Cancel:
+            break;
     }
+    return false;
+}
+
+bool cDocManager::Close(CPelwinDoc& doc) {
+    if (!SettleChanges(doc))
+        return false;
     Discard(doc);
     return true;
 }
 
 bool cDocManager::CloseAll() {
-    while (!m_docs.empty())
-        if (!Close(*m_docs.back()))
+    // Every question first, in window order, with the window it is about in front; only
+    // when all are answered does anything close, so a Cancel leaves every window open.
+    std::vector<CPelwinDoc*> docs;
+    for (const auto& doc : m_docs)
+        docs.push_back(doc.get());
+    for (CPelwinDoc* doc : docs) {
+        if (!doc->IsModified())
+            continue;
+        m_views.ActivateViews(*doc);
+        if (!SettleChanges(*doc))
             return false;
+    }
+    while (!m_docs.empty())
+        Discard(*m_docs.back());
     return true;
 }
 

@@ -62,7 +62,8 @@ public:
     bool SaveAs(CPelwinDoc& doc);
     // Asks about unsaved changes; false when the close stops.
     bool Close(CPelwinDoc& doc);
-    // Closes every document (exit); false when one of them stops.
+    // Closes every document (exit): asks about each changed one first, in window order, and
+    // closes nothing when one of the questions is cancelled or a save fails.
     bool CloseAll();
 
     const std::vector<std::unique_ptr<CPelwinDoc>>& Documents() const { return m_docs; }
@@ -74,6 +75,9 @@ public:
 
 private:
     bool DoSave(CPelwinDoc& doc, bool askName);
+    // "Save changes to %1?" for a modified document, and the save on Yes; false when the
+    // user cancelled or the save failed.
+    bool SettleChanges(CPelwinDoc& doc);
     CPelwinDoc* CreateDocument();
     void Discard(CPelwinDoc& doc);
 

@@ -21,19 +21,27 @@ public:
         ++created;
         return true;
     }
-    void ActivateViews(CPelwinDoc& doc) override { activated = &doc; }
+    void ActivateViews(CPelwinDoc& doc) override {
+        activated = &doc;
+        activations.push_back(&doc);
+    }
     void DestroyViews(CPelwinDoc&) override { ++destroyed; }
 
     int created = 0;
     int destroyed = 0;
     CPelwinDoc* activated = nullptr;
+    std::vector<CPelwinDoc*> activations;
 };
 
 class cFakePrompts : public cDocPrompts {
 public:
     cAnswer AskYesNoCancel(const Text& question) override {
         asked.push_back("question:" + ToUtf8(question));
-        return answer;
+        if (answers.empty())
+            return answer;
+        cAnswer next = answers.front();
+        answers.erase(answers.begin());
+        return next;
     }
     bool AskFormat(int& utf16) override {
         asked.push_back("format:" + std::to_string(utf16));
@@ -54,6 +62,7 @@ public:
     std::vector<std::string> asked;
     bool saveAnyway = false;
     cAnswer answer = cAnswer::No;
+    std::vector<cAnswer> answers;  // answered first, in order, then `answer`
     int formatChoice = -1;
     Text savePath;
 };
@@ -251,6 +260,40 @@ TEST_F(DocFlows, CloseAsksAboutChangesAndCanStop) {
     prompts.answer = cAnswer::No;
     EXPECT_TRUE(manager.Close(*doc));
     EXPECT_TRUE(manager.Documents().empty());
+}
+
+// Exit asks about every changed template first, in window order and each in front, and only
+// then closes anything: a Cancel or a failed save leaves every window open.
+TEST_F(DocFlows, CloseAllAsksAboutEveryChangeBeforeItClosesAnything) {
+    CPelwinDoc* first = manager.New();
+    CPelwinDoc* unchanged = manager.New();
+    CPelwinDoc* third = manager.New();
+    first->SetModifiedFlag(1);
+    third->SetModifiedFlag(1);
+    views.activations.clear();
+
+    prompts.answers = {cAnswer::No, cAnswer::Cancel};
+    EXPECT_FALSE(manager.CloseAll());
+    EXPECT_EQ(prompts.asked, (std::vector<std::string>{"question:Save changes to New1?",
+                                                       "question:Save changes to New3?"}));
+    EXPECT_EQ(views.activations, (std::vector<CPelwinDoc*>{first, third}));
+    EXPECT_EQ(manager.Documents().size(), 3u);
+    EXPECT_EQ(views.destroyed, 0);
+    EXPECT_TRUE(first->IsModified());
+
+    // Yes whose save is cancelled stops as well.
+    prompts.asked.clear();
+    prompts.answers = {cAnswer::Yes};
+    EXPECT_FALSE(manager.CloseAll());
+    EXPECT_EQ(prompts.asked,
+              (std::vector<std::string>{"question:Save changes to New1?", "format:1", "path"}));
+    EXPECT_EQ(manager.Documents().size(), 3u);
+
+    prompts.answers = {cAnswer::No, cAnswer::No};
+    EXPECT_TRUE(manager.CloseAll());
+    EXPECT_TRUE(manager.Documents().empty());
+    EXPECT_EQ(views.destroyed, 3);
+    (void)unchanged;
 }
 
 TEST_F(DocFlows, CancelAtTheSheetQuestionWritesNothing) {

@@ -291,13 +291,19 @@ TEST_F(UiApp, ExitAsksForEveryModifiedTemplateAndStopsOnCancel) {
     first->SetModifiedFlag(1);
     second->SetModifiedFlag(1);
 
+    // Every question comes before any window closes; Cancel leaves all of them open.
     prompts.answers = {cAnswer::No, cAnswer::Cancel};
     frame->Command(cCommand::FileExit)->trigger();
     EXPECT_TRUE(frame->isVisible());
-    EXPECT_EQ(prompts.questions.size(), 2u);
-    ASSERT_EQ(app->Docs().Documents().size(), 1u);
+    EXPECT_EQ(prompts.questions,
+              (std::vector<Text>{u"Save changes to New1?", u"Save changes to New2?"}));
+    ASSERT_EQ(app->Docs().Documents().size(), 3u);
+    QApplication::processEvents();
+    EXPECT_EQ(frame->MdiArea()->subWindowList().size(), 3);
+    // The window asked about last is in front.
+    EXPECT_EQ(frame->ActiveDocument(), second);
 
-    prompts.answers = {cAnswer::No};
+    prompts.answers = {cAnswer::No, cAnswer::No};
     EXPECT_TRUE(frame->close());
     EXPECT_TRUE(app->Docs().Documents().empty());
 }
