@@ -339,11 +339,14 @@ void cPPPolicy2::CreateWindow() {
     m_content = new QWidget(this);
     explain = new QCheckBox(QStringLiteral("Explain"), m_content);
     explainText = new QLineEdit(m_content);
+    explainShown = new QLabel(m_content);
     supported = new QCheckBox(QStringLiteral("Supported on"), m_content);
     supportedText = new QLineEdit(m_content);
     supportedShown = new QLabel(m_content);
-    supportedShown->setTextFormat(Qt::PlainText);
-    supportedShown->setWordWrap(true);
+    for (QLabel* shown : {explainShown, supportedShown}) {
+        shown->setTextFormat(Qt::PlainText);
+        shown->setWordWrap(true);
+    }
     clientExt = new QCheckBox(QStringLiteral("Clientext GUID"), m_content);
     clientExtText = new QLineEdit(m_content);
     auto* grid = new QGridLayout(m_content);
@@ -353,19 +356,20 @@ void cPPPolicy2::CreateWindow() {
                     0, 0, 1, 2);
     grid->addWidget(explain, 1, 0);
     grid->addWidget(explainText, 1, 1);
-    grid->addWidget(supported, 2, 0);
-    grid->addWidget(supportedText, 2, 1);
-    grid->addWidget(supportedShown, 3, 1);
+    grid->addWidget(explainShown, 2, 1);
+    grid->addWidget(supported, 3, 0);
+    grid->addWidget(supportedText, 3, 1);
+    grid->addWidget(supportedShown, 4, 1);
     grid->addWidget(
         WrappedText(QStringLiteral("Check the Clientext checkbox to specifify the GUID of the  "
                                    "Client-side extension to the Group Policy snap-in  that has "
                                    "to 'process'  the policy settings, after it has been read "
                                    "into the registry  (Windows 2000 only) "),
                     m_content),
-        4, 0, 1, 2);
-    grid->addWidget(clientExt, 5, 0);
-    grid->addWidget(clientExtText, 5, 1);
-    grid->setRowStretch(6, 1);
+        5, 0, 1, 2);
+    grid->addWidget(clientExt, 6, 0);
+    grid->addWidget(clientExtText, 6, 1);
+    grid->setRowStretch(7, 1);
     layout()->addWidget(m_content);
 
     explain->setChecked(m_values.explainFlag == 1);
@@ -374,7 +378,8 @@ void cPPPolicy2::CreateWindow() {
     supported->setChecked(m_values.supportedFlag == 1);
     supportedText->setText(ToQ(m_values.supportedText));
     supportedText->setEnabled(m_values.supportedFlag == 1);
-    UpdateSupportedShown();
+    UpdateShown(explainShown, explainText);
+    UpdateShown(supportedShown, supportedText);
     clientExt->setChecked(m_values.clientExtFlag == 1);
     clientExtText->setText(ToQ(m_values.clientExt));
     clientExtText->setEnabled(m_values.clientExtFlag == 1);
@@ -388,14 +393,17 @@ void cPPPolicy2::CreateWindow() {
         });
         connect(edit, &QLineEdit::textChanged, this, [this] { MarkChanged(); });
     }
-    connect(supportedText, &QLineEdit::textChanged, this, [this] { UpdateSupportedShown(); });
+    for (auto [shown, edit] :
+         {std::pair{explainShown, explainText}, std::pair{supportedShown, supportedText}})
+        connect(edit, &QLineEdit::textChanged, this,
+                [this, shown, edit] { UpdateShown(shown, edit); });
 }
 
 // A reference is kept as typed; beneath it stands the text it shows.
-void cPPPolicy2::UpdateSupportedShown() {
-    Text text = FromQ(supportedText->text());
-    Text shown = m_resolver ? m_resolver->ResolveText(text) : text;
-    supportedShown->setText(shown == text ? QString() : QStringLiteral("Shows: ") + ToQ(shown));
+void cPPPolicy2::UpdateShown(QLabel* shown, const QLineEdit* edit) {
+    Text text = FromQ(edit->text());
+    Text resolved = m_resolver ? m_resolver->ResolveText(text) : text;
+    shown->setText(resolved == text ? QString() : QStringLiteral("Shows: ") + ToQ(resolved));
 }
 
 cPolicyPage2Values cPPPolicy2::TakeValues() {
@@ -415,6 +423,7 @@ void cPPPolicy2::Removed() {
     m_content = nullptr;
     explain = nullptr;
     explainText = nullptr;
+    explainShown = nullptr;
     supported = nullptr;
     supportedText = nullptr;
     supportedShown = nullptr;

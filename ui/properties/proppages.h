@@ -200,6 +200,7 @@ public:
 
     QCheckBox* explain = nullptr;
     QLineEdit* explainText = nullptr;
+    QLabel* explainShown = nullptr;  // the explain text as the policy editor shows it
     QCheckBox* supported = nullptr;
     QLineEdit* supportedText = nullptr;
     QLabel* supportedShown = nullptr;  // the supported-on text as the policy editor shows it
@@ -211,7 +212,8 @@ protected:
 
 private:
     void CreateWindow();
-    void UpdateSupportedShown();
+    // Puts the text a "!!name" reference in edit shows into shown, empty for any other text.
+    void UpdateShown(QLabel* shown, const QLineEdit* edit);
 
     cPolicyPage2Values m_values;
     QWidget* m_content = nullptr;

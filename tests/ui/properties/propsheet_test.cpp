@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -13,6 +14,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolTip>
 #include <QTreeWidget>
 
 #include "core/document/document.h"
@@ -25,6 +27,7 @@
 #include "ui/preview/polleaveview.h"
 #include "ui/properties/proppages.h"
 #include "ui/tree/poltreeview.h"
+#include "ui/widgets/look.h"
 
 namespace {
 
@@ -302,6 +305,40 @@ TEST_F(SheetTest, SecondPolicyPageIsMadeWhenFirstShown) {
     // Another node takes the page's window away.
     ASSERT_TRUE(view->Select(policyB));
     EXPECT_FALSE(second->HasWindow());
+    sheet.hide();
+}
+
+// An explain text that is a reference shows, like "Supported on", the text it stands for;
+// a one-line field too narrow for its text shows the whole of it as its tool tip.
+TEST_F(SheetTest, LongAndReferencedTextsAreReadable) {
+    doc.Strings().Set(u"Help", u"What this policy does");
+    auto& policy = Node<cObjPolicy>(policyA);
+    policy.explainFlag = 1;
+    policy.explainText = u"!!Help";
+    policy.keyName =
+        QString("Software\\Policies\\Vendor\\Product\\Component").repeated(4).toStdU16String();
+    policy.useDefaultKey = 0;
+    ASSERT_TRUE(view->Select(policyA));
+    sheet.resize(300, 520);
+    sheet.show();
+    sheet.Tabs()->setCurrentIndex(1);
+    cPPPolicy2* second = sheet.PolicySecondPage();
+    ASSERT_TRUE(second->HasWindow());
+    EXPECT_EQ(second->explainShown->text(), "Shows: What this policy does");
+    Type(second->explainText, "Plain words");
+    EXPECT_EQ(second->explainShown->text(), "");
+
+    sheet.Tabs()->setCurrentIndex(0);
+    QApplication::processEvents();
+    QLineEdit* key = sheet.PolicyPage()->key->ownKey;
+    ASSERT_LT(key->width(), key->fontMetrics().horizontalAdvance(key->text()));
+    EXPECT_EQ(WholeTextTip(*key), key->text());
+    QHelpEvent help(QEvent::ToolTip, QPoint(5, 5), key->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(key, &help);
+    EXPECT_EQ(QToolTip::text(), key->text());
+    QToolTip::hideText();
+    // A text that fits has no tip.
+    EXPECT_EQ(WholeTextTip(*sheet.PolicyPage()->name), "");
     sheet.hide();
 }
 
