@@ -134,11 +134,18 @@ Text PassedOverQuestion(const CPelwinDoc& doc) {
     const std::vector<cPassedOver>& lines = doc.PassedOver();
     if (lines.empty())
         return Text();
-    // A long line is shown by its beginning.
+    // A long line is shown by its beginning, and whatever would show as nothing (the bytes
+    // of a file that is no template) by its code.
     constexpr size_t kShown = 80;
-    Text shown = lines.front().text;
-    if (shown.size() > kShown)
-        shown = shown.substr(0, kShown) + u"...";
+    const Text& first = lines.front().text;
+    Text shown = PrintableText(TextView(first).substr(0, kShown));
+    if (first.size() > kShown)
+        shown += u"...";
+    if (lines.size() == 1)
+        return FormatText(
+            u"This template holds 1 line that this editor does not keep (line %d: %s). Save "
+            u"anyway?",
+            {(long long)lines.front().line, shown});
     return FormatText(
         u"This template holds %d lines that this editor does not keep (first at "
         u"line %d: %s). Save anyway?",

@@ -165,7 +165,7 @@ TEST_F(DocFlows, SavingWhatWouldLoseContentAsksFirstAndCancelWritesNothing) {
     CPelwinDoc* doc = manager.Open(PathOf("lossy.adm"));
     ASSERT_NE(doc, nullptr);
     const std::string question =
-        "anyway:This template holds 1 lines that this editor does not keep (first at line 5: "
+        "anyway:This template holds 1 line that this editor does not keep (line 5: "
         "WHATEVER this is). Save anyway?";
     doc->SetModifiedFlag(1);
     EXPECT_FALSE(manager.Save(*doc));
@@ -183,6 +183,22 @@ TEST_F(DocFlows, SavingWhatWouldLoseContentAsksFirstAndCancelWritesNothing) {
     prompts.asked.clear();
     ASSERT_TRUE(manager.Save(*doc));
     EXPECT_TRUE(prompts.asked.empty());
+}
+
+// The question quotes the first line passed over as something a person can read: a file
+// that is no template shows its bytes by their codes, and a long line by its beginning.
+TEST_F(DocFlows, ThePassedOverQuestionCountsAndQuotesReadably) {
+    CPelwinDoc doc;
+    doc.PassedOver() = {{1, Text(u"\x89PNG\x1A\x00x", 7) + Text(100, u'y')}, {2, u"IHDR"}};
+    EXPECT_EQ(ToUtf8(PassedOverQuestion(doc)),
+              "This template holds 2 lines that this editor does not keep (first at line 1: "
+              "\\x89PNG\\x1A\\x00x" +
+                  std::string(73, 'y') + "...). Save anyway?");
+    doc.PassedOver().resize(1);
+    doc.PassedOver()[0].text = u"root:x:0:0:root:/root:/bin/bash";
+    EXPECT_EQ(ToUtf8(PassedOverQuestion(doc)),
+              "This template holds 1 line that this editor does not keep (line 1: "
+              "root:x:0:0:root:/root:/bin/bash). Save anyway?");
 }
 
 TEST_F(DocFlows, AnOpened8BitFileIsSavedAs8BitWithoutQuestions) {
