@@ -51,6 +51,7 @@ CPelwinDoc* cDocManager::CreateDocument() {
 }
 
 void cDocManager::Discard(CPelwinDoc& doc) {
+    std::erase(m_notRecent, &doc);
     m_views.DestroyViews(doc);
     auto it =
         std::find_if(m_docs.begin(), m_docs.end(), [&](const auto& d) { return d.get() == &doc; });
@@ -102,9 +103,14 @@ CPelwinDoc* cDocManager::Open(const Text& path) {
     doc->SetPath(ec ? path : FromUtf8(absolute.lexically_normal().string()));
     doc->SetTitle(FileNameOf(path));
     doc->SetModifiedFlag(0);
-    AddRecentFile(doc->Path());
+    if (doc->ReadNothing())
+        m_notRecent.push_back(doc);
+    else
+        AddRecentFile(doc->Path());
     m_views.TitleChanged(*doc);
     m_views.ShowViews(*doc);
+    if (doc->ReadNothing())
+        m_views.ShowStatus(u"No template content found in " + doc->Title());
     return doc;
 }
 
@@ -180,6 +186,11 @@ bool cDocManager::DoSave(CPelwinDoc& doc, bool askName) {
         fs::path absolute = fs::absolute(fs::path(ToUtf8(path)), ec);
         doc.SetPath(ec ? path : FromUtf8(absolute.lexically_normal().string()));
         doc.SetTitle(FileNameOf(path));
+    }
+    auto held = std::find(m_notRecent.begin(), m_notRecent.end(), &doc);
+    if (askName || held != m_notRecent.end()) {
+        if (held != m_notRecent.end())
+            m_notRecent.erase(held);
         AddRecentFile(doc.Path());
     }
     doc.SetModifiedFlag(0);

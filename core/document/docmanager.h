@@ -39,6 +39,8 @@ public:
     virtual void DestroyViews(CPelwinDoc& doc) = 0;
     // Title or path changed.
     virtual void TitleChanged(CPelwinDoc& doc) { (void)doc; }
+    // A remark on what just happened, for the status bar.
+    virtual void ShowStatus(const Text& text) { (void)text; }
     // The recent-file list changed.
     virtual void RecentFilesChanged() {}
 };
@@ -53,7 +55,10 @@ public:
 
     CPelwinDoc* New();
     // Opens path, or activates the window of the document already open with it (then
-    // nothing is read and that document is returned). Null when the read fails.
+    // nothing is read and that document is returned). Null when the read fails. A file in
+    // which nothing was read as a template (a picture, a password file) opens as an empty
+    // template, says so ("No template content found in NAME") and joins the recent files
+    // only once it is saved.
     CPelwinDoc* Open(const Text& path);
     // Opens recent file index (0-based); an entry that fails to open is removed.
     CPelwinDoc* OpenRecent(size_t index);
@@ -84,6 +89,8 @@ private:
     cDocViews& m_views;
     cDocPrompts& m_prompts;
     std::vector<std::unique_ptr<CPelwinDoc>> m_docs;
+    // Opened, but nothing in them was a template: kept out of the recent files until saved.
+    std::vector<const CPelwinDoc*> m_notRecent;
     std::vector<Text> m_recent;
     int m_newCount = 0;
 };

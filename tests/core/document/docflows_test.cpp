@@ -26,11 +26,13 @@ public:
         activations.push_back(&doc);
     }
     void DestroyViews(CPelwinDoc&) override { ++destroyed; }
+    void ShowStatus(const Text& text) override { statuses.push_back(ToUtf8(text)); }
 
     int created = 0;
     int destroyed = 0;
     CPelwinDoc* activated = nullptr;
     std::vector<CPelwinDoc*> activations;
+    std::vector<std::string> statuses;
 };
 
 class cFakePrompts : public cDocPrompts {
@@ -265,6 +267,31 @@ TEST_F(DocFlows, RecentFilesKeepFourAndDropOnesThatFail) {
     EXPECT_EQ(manager.OpenRecent(1), nullptr);
     EXPECT_EQ(manager.RecentFiles().size(), 3u);
     EXPECT_EQ(manager.RecentFiles()[1], PathOf("r2.adm"));
+}
+
+// A file in which nothing is a template opens as an empty one, but says so, and is no
+// recent file until it has been saved as a template.
+TEST_F(DocFlows, AFileWithoutTemplateContentSaysSoAndWaitsForItsRecentEntry) {
+    WriteBytes("passwd", "root:x:0:0:root:/root:/bin/bash\ndaemon:x:1:1::/:/bin/sh\n");
+    WriteBytes("real.adm", "CLASS USER\r\n");
+    ASSERT_NE(manager.Open(PathOf("real.adm")), nullptr);
+    CPelwinDoc* doc = manager.Open(PathOf("passwd"));
+    ASSERT_NE(doc, nullptr);
+    EXPECT_TRUE(doc->Tree().IsEmpty());
+    EXPECT_TRUE(messages.texts.empty());
+    EXPECT_EQ(views.statuses, std::vector<std::string>{"No template content found in passwd"});
+    EXPECT_EQ(manager.RecentFiles(), std::vector<Text>{PathOf("real.adm")});
+
+    AddClass(*doc);
+    doc->SetModifiedFlag(1);
+    prompts.saveAnyway = true;
+    ASSERT_TRUE(manager.Save(*doc));
+    EXPECT_EQ(manager.RecentFiles(), (std::vector<Text>{PathOf("passwd"), PathOf("real.adm")}));
+    // From then on it is a template like any other: a plain Save leaves the list alone.
+    manager.AddRecentFile(PathOf("real.adm"));
+    ASSERT_TRUE(manager.Save(*doc));
+    EXPECT_EQ(manager.RecentFiles().front(), PathOf("real.adm"));
+    EXPECT_EQ(views.statuses.size(), 1u);
 }
 
 TEST_F(DocFlows, CloseAsksAboutChangesAndCanStop) {

@@ -6,6 +6,7 @@
 #include <QMenuBar>
 #include <QSettings>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
@@ -143,7 +144,8 @@ TEST_F(UiApp, MenusFollowTheActiveTemplateWindow) {
                            "Cu&t|Ctrl+X, Shift+Del", "&Copy|Ctrl+C, Ctrl+Ins",
                            "&Paste |Ctrl+V, Shift+Ins", "Paste as &next |Ctrl+Shift+V",
                            "&Delete|Del", "-", "&Find...|Ctrl+F", "-", "P&roperties...|"}));
-    EXPECT_EQ(Items(menus[4]), QStringList({"&Cascade|", "&Tile|", "&Arrange Icons|"}));
+    EXPECT_EQ(Items(menus[4]),
+              QStringList({"&Cascade|", "&Tile|", "&Arrange Icons|", "-", "&1 New1|"}));
     EXPECT_EQ(Items(menus[5]), QStringList({"&Info|", "-", "&About Tessary|"}));
 
     CPelwinDoc* second = app->Docs().New();
@@ -465,6 +467,46 @@ TEST_F(UiApp, TheWindowThatBecomesActiveHandsItsSelectionToTheSheet) {
     QApplication::setActiveWindow(frame);
     QApplication::processEvents();
     EXPECT_EQ(sheet->CurrentNode(), part);
+}
+
+// The Window menu lists the template windows, the active one checked; choosing one brings it
+// to the front. Titles and closed windows are followed.
+TEST_F(UiApp, WindowMenuListsTheTemplateWindows) {
+    CPelwinDoc* first = app->Docs().New();
+    CPelwinDoc* second = app->Docs().New();
+    QMenu* window = frame->Menus()[4];
+    emit window->aboutToShow();
+    EXPECT_EQ(Items(window),
+              QStringList({"&Cascade|", "&Tile|", "&Arrange Icons|", "-", "&1 New1|", "&2 New2|"}));
+    QList<QAction*> actions = window->actions();
+    EXPECT_FALSE(actions[4]->isChecked());
+    EXPECT_TRUE(actions[5]->isChecked());
+
+    actions[4]->trigger();
+    EXPECT_EQ(frame->ActiveDocument(), first);
+    EXPECT_TRUE(window->actions()[4]->isChecked());
+    EXPECT_FALSE(window->actions()[5]->isChecked());
+
+    first->SetTitle(u"R&D.adm");
+    frame->TitleChanged(*first);
+    EXPECT_EQ(window->actions()[4]->text(), "&1 R&&D.adm");
+    ASSERT_TRUE(app->Docs().Close(*first));
+    QApplication::processEvents();
+    EXPECT_EQ(Items(window),
+              QStringList({"&Cascade|", "&Tile|", "&Arrange Icons|", "-", "&1 New2|"}));
+    (void)second;
+}
+
+// A file in which nothing was read as a template opens empty, says so in the status bar and
+// stays out of the recent files.
+TEST_F(UiApp, AFileWithoutTemplateContentSaysSoInTheStatusBar) {
+    QString picture = WriteTemplate("picture.png", QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16));
+    CPelwinDoc* doc = app->Docs().Open(picture.toStdU16String());
+    ASSERT_NE(doc, nullptr);
+    EXPECT_TRUE(messages->texts.empty());
+    EXPECT_EQ(frame->statusBar()->currentMessage(), "No template content found in picture.png");
+    EXPECT_TRUE(app->Docs().RecentFiles().empty());
+    EXPECT_FALSE(frame->RecentFileActions()[0]->isVisible());
 }
 
 }  // namespace
