@@ -401,9 +401,16 @@ void cPPPolicy2::CreateWindow() {
 
 // A reference is kept as typed; beneath it stands the text it shows.
 void cPPPolicy2::UpdateShown(QLabel* shown, const QLineEdit* edit) {
+    // An explanation runs to pages: the page shows its beginning, the tool tip all of it.
+    constexpr qsizetype kShown = 240;
     Text text = FromQ(edit->text());
     Text resolved = m_resolver ? m_resolver->ResolveText(text) : text;
-    shown->setText(resolved == text ? QString() : QStringLiteral("Shows: ") + ToQ(resolved));
+    QString whole = resolved == text ? QString() : ToQ(resolved);
+    shown->setText(whole.isEmpty()
+                       ? QString()
+                       : QStringLiteral("Shows: ") +
+                             (whole.size() > kShown ? whole.left(kShown) + "..." : whole));
+    shown->setToolTip(whole.size() > kShown ? whole : QString());
 }
 
 cPolicyPage2Values cPPPolicy2::TakeValues() {

@@ -327,6 +327,12 @@ TEST_F(SheetTest, LongAndReferencedTextsAreReadable) {
     EXPECT_EQ(second->explainShown->text(), "Shows: What this policy does");
     Type(second->explainText, "Plain words");
     EXPECT_EQ(second->explainShown->text(), "");
+    // A long explanation shows its beginning; the tool tip holds all of it.
+    const QString longText = QString("Explained at length. ").repeated(40);
+    doc.Strings().Set(u"Long", longText.toStdU16String());
+    Type(second->explainText, "!!Long");
+    EXPECT_EQ(second->explainShown->text(), "Shows: " + longText.left(240) + "...");
+    EXPECT_EQ(second->explainShown->toolTip(), longText);
 
     sheet.Tabs()->setCurrentIndex(0);
     QApplication::processEvents();
