@@ -53,6 +53,7 @@ CPelwinDoc* cDocManager::CreateDocument() {
 }
 
 void cDocManager::Discard(CPelwinDoc& doc) {
+    std::erase(m_notRecent, &doc);
     m_views.DestroyViews(doc);
     auto it =
         std::find_if(m_docs.begin(), m_docs.end(), [&](const auto& d) { return d.get() == &doc; });
@@ -104,9 +105,14 @@ CPelwinDoc* cDocManager::Open(const Text& path) {
     doc->SetPath(ec ? path : FromUtf8(Utf8FromPath(absolute.lexically_normal())));
     doc->SetTitle(FileNameOf(path));
     doc->SetModifiedFlag(0);
-    AddRecentFile(doc->Path());
+    if (doc->ReadNothing())
+        m_notRecent.push_back(doc);
+    else
+        AddRecentFile(doc->Path());
     m_views.TitleChanged(*doc);
     m_views.ShowViews(*doc);
+    if (doc->ReadNothing())
+        m_views.ShowStatus(u"No template content found in " + doc->Title());
     return doc;
 }
 
@@ -136,11 +142,18 @@ Text PassedOverQuestion(const CPelwinDoc& doc) {
     const std::vector<cPassedOver>& lines = doc.PassedOver();
     if (lines.empty())
         return Text();
-    // A long line is shown by its beginning.
+    // A long line is shown by its beginning, and whatever would show as nothing (the bytes
+    // of a file that is no template) by its code.
     constexpr size_t kShown = 80;
-    Text shown = lines.front().text;
-    if (shown.size() > kShown)
-        shown = shown.substr(0, kShown) + u"...";
+    const Text& first = lines.front().text;
+    Text shown = PrintableText(TextView(first).substr(0, kShown));
+    if (first.size() > kShown)
+        shown += u"...";
+    if (lines.size() == 1)
+        return FormatText(
+            u"This template holds 1 line that this editor does not keep (line %d: %s). Save "
+            u"anyway?",
+            {(long long)lines.front().line, shown});
     return FormatText(
         u"This template holds %d lines that this editor does not keep (first at "
         u"line %d: %s). Save anyway?",
@@ -245,6 +258,11 @@ bool cDocManager::DoSave(CPelwinDoc& doc, bool askName) {
         fs::path absolute = fs::absolute(PathFromUtf8(ToUtf8(path)), ec);
         doc.SetPath(ec ? path : FromUtf8(Utf8FromPath(absolute.lexically_normal())));
         doc.SetTitle(FileNameOf(path));
+    }
+    auto held = std::find(m_notRecent.begin(), m_notRecent.end(), &doc);
+    if (askName || held != m_notRecent.end()) {
+        if (held != m_notRecent.end())
+            m_notRecent.erase(held);
         AddRecentFile(doc.Path());
     }
     doc.SetModifiedFlag(0);
@@ -252,29 +270,44 @@ bool cDocManager::DoSave(CPelwinDoc& doc, bool askName) {
     return true;
 }
 
-bool cDocManager::Close(CPelwinDoc& doc) {
-    if (doc.IsModified()) {
-        Text question = u"Save changes to %1?";
-        question.replace(question.find(u"%1"), 2, doc.Title());
-        switch (m_prompts.AskYesNoCancel(question)) {
-            case cAnswer::Yes:
-                if (!Save(doc))
-                    return false;
-                break;
-            case cAnswer::No:
-                break;
-            case cAnswer::Cancel:
-                return false;
-        }
+bool cDocManager::SettleChanges(CPelwinDoc& doc) {
+    if (!doc.IsModified())
+        return true;
+    Text question = u"Save changes to %1?";
+    question.replace(question.find(u"%1"), 2, doc.Title());
+    switch (m_prompts.AskYesNoCancel(question)) {
+        case cAnswer::Yes:
+            return Save(doc);
+        case cAnswer::No:
+            return true;
+        case cAnswer::Cancel:
+            break;
     }
+    return false;
+}
+
+bool cDocManager::Close(CPelwinDoc& doc) {
+    if (!SettleChanges(doc))
+        return false;
     Discard(doc);
     return true;
 }
 
 bool cDocManager::CloseAll() {
-    while (!m_docs.empty())
-        if (!Close(*m_docs.back()))
+    // Every question first, in window order, with the window it is about in front; only
+    // when all are answered does anything close, so a Cancel leaves every window open.
+    std::vector<CPelwinDoc*> docs;
+    for (const auto& doc : m_docs)
+        docs.push_back(doc.get());
+    for (CPelwinDoc* doc : docs) {
+        if (!doc->IsModified())
+            continue;
+        m_views.ActivateViews(*doc);
+        if (!SettleChanges(*doc))
             return false;
+    }
+    while (!m_docs.empty())
+        Discard(*m_docs.back());
     return true;
 }
 

@@ -44,6 +44,8 @@ public:
     virtual void DestroyViews(CPelwinDoc& doc) = 0;
     // Title or path changed.
     virtual void TitleChanged(CPelwinDoc& doc) { (void)doc; }
+    // A remark on what just happened, for the status bar.
+    virtual void ShowStatus(const Text& text) { (void)text; }
     // The recent-file list changed.
     virtual void RecentFilesChanged() {}
 };
@@ -58,7 +60,10 @@ public:
 
     CPelwinDoc* New();
     // Opens path, or activates the window of the document already open with it (then
-    // nothing is read and that document is returned). Null when the read fails.
+    // nothing is read and that document is returned). Null when the read fails. A file in
+    // which nothing was read as a template (a picture, a password file) opens as an empty
+    // template, says so ("No template content found in NAME") and joins the recent files
+    // only once it is saved.
     CPelwinDoc* Open(const Text& path);
     // Opens recent file index (0-based); an entry that fails to open is removed.
     CPelwinDoc* OpenRecent(size_t index);
@@ -75,7 +80,8 @@ public:
     // Reads doc's file again into a new document that takes doc's place; doc stays as it is
     // and null is returned when the read fails.
     CPelwinDoc* Reload(CPelwinDoc& doc);
-    // Closes every document (exit); false when one of them stops.
+    // Closes every document (exit): asks about each changed one first, in window order, and
+    // closes nothing when one of the questions is cancelled or a save fails.
     bool CloseAll();
 
     const std::vector<std::unique_ptr<CPelwinDoc>>& Documents() const { return m_docs; }
@@ -87,12 +93,17 @@ public:
 
 private:
     bool DoSave(CPelwinDoc& doc, bool askName);
+    // "Save changes to %1?" for a modified document, and the save on Yes; false when the
+    // user cancelled or the save failed.
+    bool SettleChanges(CPelwinDoc& doc);
     CPelwinDoc* CreateDocument();
     void Discard(CPelwinDoc& doc);
 
     cDocViews& m_views;
     cDocPrompts& m_prompts;
     std::vector<std::unique_ptr<CPelwinDoc>> m_docs;
+    // Opened, but nothing in them was a template: kept out of the recent files until saved.
+    std::vector<const CPelwinDoc*> m_notRecent;
     std::vector<Text> m_recent;
     int m_newCount = 0;
     // Set while the question about an outside change is open: the activations it causes do

@@ -31,6 +31,9 @@ public:
     const cTreePath& Touched() const { return m_touched; }
 
 protected:
+    // A step whose change is made before it is kept names it once the change is known.
+    void SetLabel(Text text) { m_text = std::move(text); }
+
     cTreePath m_touched;
 
 private:

@@ -3,6 +3,7 @@
 #include "core/document/document.h"
 #include "core/edit/editstep.h"
 #include "core/model/clipboard.h"
+#include "core/model/nodetexts.h"
 
 namespace {
 
@@ -28,16 +29,31 @@ CPelwinDoc* OtherSource(const cEditState& state) {
     return source && source != &state.doc ? source : nullptr;
 }
 
-// A paste from another template brings that template's strings along, in the same step, so
-// that undoing the paste takes them out again.
-std::unique_ptr<cCompoundStep> PasteStep(const cEditState& state, Text text) {
+// A paste from another template brings along the strings that what it pastes refers to (a
+// name both tables hold takes the source's text), in the same step, so that undoing the
+// paste takes them out again. The source's other strings stay where they are.
+std::unique_ptr<cCompoundStep> PasteStep(const cEditState& state, Text text,
+                                         const cStringUses& uses) {
     auto step = std::make_unique<cCompoundStep>(text);
     if (CPelwinDoc* source = OtherSource(state)) {
         cStringMap merged = state.doc.Strings();
-        MergeStrings(merged, source->Strings());
-        step->Add(std::make_unique<cStringTableStep>(text, std::move(merged)));
+        if (MergeStrings(merged, source->Strings(),
+                         [&uses](TextView name) { return uses.Uses(name); }) > 0)
+            step->Add(std::make_unique<cStringTableStep>(text, std::move(merged)));
     }
     return step;
+}
+
+cStringUses UsesOf(const cData& node) {
+    cStringUses uses;
+    uses.AddNode(node);
+    return uses;
+}
+
+cStringUses UsesOf(const cTreeItem& item) {
+    cStringUses uses;
+    uses.AddSubtree(item);
+    return uses;
 }
 
 cEditResult InsertNewPart(cEditState& state, cObjPolicy& policy, size_t index, Text text,
@@ -115,7 +131,7 @@ cEditResult Paste(cEditState& state) {
         return {};
     if (cObjPolPart* copied = state.clipboard.part) {
         cObjPolicy& policy = *PolicyOf(state.selected);
-        auto step = PasteStep(state, u"Paste " + StepNodeName(*copied));
+        auto step = PasteStep(state, u"Paste " + StepNodeName(*copied), UsesOf(*copied));
         std::unique_ptr<cObjPolPart> copy = copied->ClonePart(&policy);
         cObjPolPart* made = copy.get();
         step->Add(cPartPlacementStep::Insert(step->Label(), policy, 0, std::move(copy)));
@@ -125,7 +141,7 @@ cEditResult Paste(cEditState& state) {
     }
     const cTreeItem& copied = *state.clipboard.item;
     cPlacement place = PastePlacement(state.selected);
-    auto step = PasteStep(state, u"Paste " + StepNodeName(*copied.node));
+    auto step = PasteStep(state, u"Paste " + StepNodeName(*copied.node), UsesOf(copied));
     step->Add(cItemPlacementStep::Insert(step->Label(), cTreePath::Of(place.parent), place.row,
                                          CloneSubtree(copied)));
     if (!PerformStep(state.doc, std::move(step)))
@@ -147,7 +163,7 @@ cEditResult PasteNext(cEditState& state) {
     if (!place)
         return {};
     const cTreeItem& copied = *state.clipboard.item;
-    auto step = PasteStep(state, u"Paste as next " + StepNodeName(*copied.node));
+    auto step = PasteStep(state, u"Paste as next " + StepNodeName(*copied.node), UsesOf(copied));
     step->Add(cItemPlacementStep::Insert(step->Label(), cTreePath::Of(place->parent), place->row,
                                          CloneSubtree(copied)));
     if (!PerformStep(state.doc, std::move(step)))
@@ -184,7 +200,8 @@ cEditResult PastePartAfter(cEditState& state) {
         return {};
     cObjPolPart* selected = SelectedPart(state);
     cObjPolicy& policy = *selected->Policy();
-    auto step = PasteStep(state, u"Paste " + StepNodeName(*state.clipboard.part));
+    auto step = PasteStep(state, u"Paste " + StepNodeName(*state.clipboard.part),
+                          UsesOf(*state.clipboard.part));
     std::unique_ptr<cObjPolPart> copy = state.clipboard.part->ClonePart(&policy);
     cObjPolPart* made = copy.get();
     step->Add(cPartPlacementStep::Insert(step->Label(), policy, policy.IndexOfPart(selected) + 1,

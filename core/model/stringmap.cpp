@@ -118,3 +118,14 @@ void MergeStrings(cStringMap& target, const cStringMap& source) {
     for (const auto& [name, text] : source.Entries())
         target.Set(name, text);
 }
+
+size_t MergeStrings(cStringMap& target, const cStringMap& source,
+                    const std::function<bool(TextView name)>& take) {
+    size_t copied = 0;
+    for (const auto& [name, text] : source.Entries())
+        if (take(name)) {
+            target.Set(name, text);
+            ++copied;
+        }
+    return copied;
+}

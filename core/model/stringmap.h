@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -64,3 +65,6 @@ Text ResolveText(const cStringMap& map, TextView text);
 // Copies every entry of `source` into `target`, replacing the text of names both hold; new
 // names are appended in the source's order.
 void MergeStrings(cStringMap& target, const cStringMap& source);
+// The same for the entries whose names `take` accepts; answers how many were copied.
+size_t MergeStrings(cStringMap& target, const cStringMap& source,
+                    const std::function<bool(TextView name)>& take);

@@ -33,7 +33,8 @@ void MarkTemplateModified(cData& node);
 // refill (the edit rules).
 class cApplyPropertiesStep : public cNodeDataStep {
 public:
-    // Takes the "before" state of node now; call Finish after the pages have written.
+    // Takes the "before" state of node now; call Finish after the pages have written, which
+    // also names the step after the node's new name.
     explicit cApplyPropertiesStep(cData& node);
     void Finish(const cData& node);
 
@@ -49,3 +50,10 @@ private:
 
 // The label of an undo step applying properties: "Apply properties of NAME".
 Text ApplyStepText(const cData& node);
+
+// The action list editor's OK on a policy or a check box part: its ACTIONLISTON and
+// ACTIONLISTOFF become on and off at once, as a step of their own in the node's template
+// ("Edit action lists of NAME"), whatever the sheet still holds unapplied. A node that
+// belongs to no template takes the lists directly. False for a node without such lists, and
+// when the step could not be made.
+bool ReplaceActionLists(cData& node, cActionList on, cActionList off);

@@ -48,6 +48,13 @@ void cStringTableRows::SetText(Text text) {
         m_rows[size_t(m_selected)].text = std::move(text);
 }
 
+size_t cStringTableRows::RemoveUnused(const cStringUses& uses) {
+    size_t before = m_rows.size();
+    std::erase_if(m_rows, [&uses](const cStringRow& row) { return !uses.Uses(row.name); });
+    m_selected = m_rows.empty() ? -1 : 0;
+    return before - m_rows.size();
+}
+
 cStringMap cStringTableRows::BuildMap(const cStringMap& old) const {
     cStringMap names;
     for (const cStringRow& row : m_rows)

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "core/model/nodetexts.h"
 #include "core/model/stringmap.h"
 
 // The rows of the String table dialog, apart from its widgets: one row per name, kept in
@@ -28,6 +29,9 @@ public:
     bool DeleteSelected();
     void SetName(Text name);
     void SetText(Text text);
+    // "Remove unused": drops every row whose name no node refers to and selects the first
+    // row left. Answers how many rows went.
+    size_t RemoveUnused(const cStringUses& uses);
 
     // The table OK makes: a later row of the same name wins; names the old table held keep
     // their place in its order, and new names follow in row order, so that a save changes

@@ -21,6 +21,46 @@ void AppendNumber(Text& out, long long n) {
 
 }  // namespace
 
+namespace {
+
+bool IsHighSurrogate(char16_t c) {
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+
+bool IsLowSurrogate(char16_t c) {
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
+
+bool ShowsNothing(char16_t c) {
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || (c >= 0x200B && c <= 0x200F) ||
+           (c >= 0x2028 && c <= 0x202E) || (c >= 0x2060 && c <= 0x2069) || c == 0xFEFF ||
+           c == 0xFFFE || c == 0xFFFF;
+}
+
+}  // namespace
+
+Text PrintableText(TextView text) {
+    static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
+    Text out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        char16_t c = text[i];
+        if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+            out += c;
+            out += text[++i];
+            continue;
+        }
+        if (!ShowsNothing(c) && !IsHighSurrogate(c) && !IsLowSurrogate(c)) {
+            out += c;
+            continue;
+        }
+        out += u"\\x";
+        for (int shift = c > 0xFF ? 12 : 4; shift >= 0; shift -= 4)
+            out += kDigits[(c >> shift) & 0xF];
+    }
+    return out;
+}
+
 Text FormatText(TextView format, std::initializer_list<FormatArg> args) {
     Text out;
     out.reserve(format.size() + 64);

@@ -34,6 +34,11 @@ inline bool IsBlank(char16_t c) {
 }
 TextView TrimBlanks(TextView s);
 
+// The text with every character that shows nothing, or shows as something else, written as
+// "\xNN" (four digits above FF): control characters, unpaired surrogates, the direction and
+// zero-width marks, U+FEFF, U+FFFE and U+FFFF. For quoting what a file held.
+Text PrintableText(TextView text);
+
 // A format string of the program's own: only compile-time constants convert to it, so user
 // data can never become a format.
 class MessageFormat {

@@ -1,5 +1,6 @@
 #include "ui/app/helpwindow.h"
 
+#include <QAction>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -22,6 +23,12 @@ cHelpWindow::cHelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_browser);
     resize(640, 520);
+    // Closed as other windows of the desktop are.
+    auto* close = new QAction(QStringLiteral("Close"), this);
+    close->setShortcuts({QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)});
+    close->setShortcutContext(Qt::WindowShortcut);
+    connect(close, &QAction::triggered, this, &QWidget::close);
+    addAction(close);
 }
 
 QString cHelpWindow::TopicFor(const QWidget* widget) {

@@ -98,7 +98,19 @@ CMainFrame::CMainFrame(QWidget* parent)
     for (auto signal : {&QUndoGroup::undoTextChanged, &QUndoGroup::redoTextChanged})
         connect(m_undoGroup, signal, this, &CMainFrame::UpdateCommands);
     connect(qApp, &QApplication::focusChanged, this, &CMainFrame::UpdateCommands);
-    connect(m_mdi, &QMdiArea::subWindowActivated, this, [this] { OnActiveWindowChanged(); });
+    connect(m_mdi, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
+        CChildFrame* before = m_lastActive.data();
+        OnActiveWindowChanged();
+        // However another window became active (the active one closed, Ctrl+Tab, the Window
+        // menu, a click anywhere in it), the sheet edits its selection from now on. The same
+        // window coming back with the application (after the sheet had the focus) keeps
+        // what the sheet shows, such as a part chosen in the preview.
+        auto* child = qobject_cast<CChildFrame*>(window);
+        if (!child || child == before || !child->Document())
+            return;
+        if (auto* tree = qobject_cast<cPolTreeView*>(child->TreePane()))
+            HandOverOnActivation(tree->SelectedNode());
+    });
     qApp->installEventFilter(this);
     OnActiveWindowChanged();
     resize(1000, 700);
@@ -537,6 +549,8 @@ void CMainFrame::CreateMenus() {
     window->addAction(command(cCommand::WindowArrangeIcons));
     window->addSeparator();
     window->addAction(command(cCommand::WindowCompare));
+    m_windowMenu = window;
+    connect(window, &QMenu::aboutToShow, this, &CMainFrame::UpdateWindowList);
 
     auto* help129 = new QMenu(QStringLiteral("&Help"), this);
     help129->addAction(command(cCommand::HelpInfo));
@@ -659,6 +673,45 @@ void CMainFrame::OnActiveWindowChanged() {
     m_undoGroup->setActiveStack(child && child->History() ? child->History()->Stack() : nullptr);
     UpdateCaption();
     UpdateCommands();
+    UpdateWindowList();
+}
+
+void CMainFrame::UpdateWindowList() {
+    if (!m_windowMenu)
+        return;
+    for (QAction* action : m_windowActions) {
+        m_windowMenu->removeAction(action);
+        action->deleteLater();
+    }
+    m_windowActions.clear();
+    CChildFrame* active = ActiveChild();
+    int number = 0;
+    for (QMdiSubWindow* window : m_mdi->subWindowList()) {
+        auto* child = qobject_cast<CChildFrame*>(window);
+        if (!child || !child->Document())
+            continue;
+        if (m_windowActions.isEmpty())
+            m_windowActions << m_windowMenu->addSeparator();
+        QString title = QString::fromStdU16String(child->Document()->Title());
+        title.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        auto* action = m_windowMenu->addAction(QStringLiteral("&%1 %2").arg(++number).arg(title));
+        action->setCheckable(true);
+        action->setChecked(child == active);
+        action->setStatusTip(QStringLiteral("Bring this template's window to the front"));
+        QPointer<CChildFrame> target(child);
+        connect(action, &QAction::triggered, this, [this, target] {
+            if (!target)
+                return;
+            if (target->isMinimized())
+                target->showNormal();
+            m_mdi->setActiveSubWindow(target);
+        });
+        m_windowActions << action;
+    }
+}
+
+void CMainFrame::ShowStatus(const Text& text) {
+    statusBar()->showMessage(QString::fromStdU16String(text));
 }
 
 void CMainFrame::UpdateCaption() {
@@ -758,6 +811,7 @@ void CMainFrame::TitleChanged(CPelwinDoc& doc) {
     if (CChildFrame* child = ChildOf(doc))
         child->UpdateTitle();
     UpdateCaption();
+    UpdateWindowList();
 }
 
 void CMainFrame::RecentFilesChanged() {

@@ -72,6 +72,7 @@ public:
     void DestroyViews(CPelwinDoc& doc) override;
     void TitleChanged(CPelwinDoc& doc) override;
     void RecentFilesChanged() override;
+    void ShowStatus(const Text& text) override;
 
 signals:
     void recentFilesChanged();
@@ -95,6 +96,8 @@ private:
     void ShowMenuSet(int menuId);
     void OnActiveWindowChanged();
     void UpdateCaption();
+    // The Window menu's list of the template windows, the active one checked.
+    void UpdateWindowList();
     void UpdateKeyIndicators(const QKeyEvent& event);
     void OpenFile();
     void OpenRecentFile(size_t index);
@@ -120,6 +123,8 @@ private:
     QList<QMenu*> m_menusDocument;
     // Submenus, greyed while none of their items is enabled.
     QList<QMenu*> m_subMenus;
+    QMenu* m_windowMenu = nullptr;
+    QList<QAction*> m_windowActions;  // the separator and one entry per template window
     int m_menuId = 0;
     QString m_caption;
     // The property sheet every template window hands its nodes to; a window of its own

@@ -141,6 +141,7 @@ CPelwinApp::CPelwinApp(QObject* parent)
     QCoreApplication::setApplicationName(ToQString(kAppTitle));
     EnsureResources();
     QApplication::setWindowIcon(AppIcon());
+    qApp->installEventFilter(new cWholeTextTips(this));
 }
 
 CPelwinApp::~CPelwinApp() {

@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "core/model/nodeobjects.h"
+#include "core/pages/applystep.h"
 #include "ui/properties/proppages.h"
 #include "ui/properties/propsheet.h"
 #include "ui/widgets/look.h"
@@ -43,12 +44,8 @@ cPropSheet* SheetOf(QWidget* widget) {
 }
 
 void MarkTemplateOf(cData* node) {
-    if (!node)
-        return;
-    if (cObjPolPart* part = node->GetPartObject())
-        part->SetModified(1);
-    else
-        node->MarkModified(1);
+    if (node)
+        MarkTemplateModified(*node);
 }
 
 }  // namespace
@@ -247,4 +244,26 @@ bool EditActionLists(QWidget* page, cPropActList& dialog) {
             MarkTemplateOf(sheet->CurrentNode());
     }
     return accepted;
+}
+
+bool EditNodeActionLists(QWidget* page, cActionList& on, cActionList& off) {
+    cPropSheet* sheet = SheetOf(page);
+    cActionList newOn = on;
+    cActionList newOff = off;
+    cPropActList dialog(newOn, &newOff, page ? page->window() : nullptr);
+    if (sheet)
+        sheet->HoldVisible();
+    bool accepted = dialog.exec() == QDialog::Accepted;
+    if (sheet)
+        sheet->HoldVisible();
+    cData* node = sheet ? sheet->CurrentNode() : nullptr;
+    bool written = false;
+    if (accepted && node)
+        sheet->KeepingPendingEdits([&] { written = ReplaceActionLists(*node, newOn, newOff); });
+    // The copies follow the node, so that the next apply writes what it holds.
+    if (written || (accepted && !node)) {
+        on = std::move(newOn);
+        off = std::move(newOff);
+    }
+    return written;
 }

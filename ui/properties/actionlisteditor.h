@@ -65,10 +65,17 @@ private:
     QTabWidget* m_tabs;
 };
 
-// Runs the action list editor for a property page: keeps the property sheet visible while
-// it is open, and on OK rewrites the lists and marks the template of the sheet's node
-// modified. True on OK; the page then sets its own modified flag, so that the next apply
-// takes the lists into the node. The lists given should be the page's copies.
+// Runs the action list editor for a list the page keeps until its apply (an item's list on
+// the item list page): keeps the property sheet visible while it is open, and on OK rewrites
+// the list and marks the template of the sheet's node modified. True on OK; the page then
+// sets its own modified flag, so that the next apply takes the list into the part.
 bool EditActionLists(QWidget* page, cActionList& first, cActionList* second);
 // The same with a dialog made by the caller (tests answer it themselves).
 bool EditActionLists(QWidget* page, cPropActList& dialog);
+
+// Runs the action list editor on the lists of the policy or check box the sheet shows, as
+// the page holds them: on OK they reach the node at once, as a step of their own, and the
+// page's copies follow, so that a later apply writes them unchanged. The page's other edits
+// stay pending and its modified flag is not touched. Answers whether OK was pressed and the
+// node took the lists; a page outside a sheet only keeps them in on and off.
+bool EditNodeActionLists(QWidget* page, cActionList& on, cActionList& off);

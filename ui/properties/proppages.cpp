@@ -5,14 +5,11 @@
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QRegularExpressionValidator>
 #include <QSignalBlocker>
-#include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include "core/model/nodeobjects.h"
@@ -262,10 +259,10 @@ cPPPolicy1::cPPPolicy1(cPPPolicy2* second, QWidget* parent)
         UpdateValueName();
         MarkChanged();
     });
-    connect(actionList, &QPushButton::clicked, this, [this] {
-        if (EditActionLists(this, m_actionListOn, &m_actionListOff))
-            MarkChanged();
-    });
+    // OK writes the lists into the node at once; the page's copies follow it, and its other
+    // edits stay pending.
+    connect(actionList, &QPushButton::clicked, this,
+            [this] { EditNodeActionLists(this, m_actionListOn, m_actionListOff); });
 }
 
 void cPPPolicy1::Fill(cData& node) {
@@ -342,11 +339,14 @@ void cPPPolicy2::CreateWindow() {
     m_content = new QWidget(this);
     explain = new QCheckBox(QStringLiteral("Explain"), m_content);
     explainText = new QLineEdit(m_content);
+    explainShown = new QLabel(m_content);
     supported = new QCheckBox(QStringLiteral("Supported on"), m_content);
     supportedText = new QLineEdit(m_content);
     supportedShown = new QLabel(m_content);
-    supportedShown->setTextFormat(Qt::PlainText);
-    supportedShown->setWordWrap(true);
+    for (QLabel* shown : {explainShown, supportedShown}) {
+        shown->setTextFormat(Qt::PlainText);
+        shown->setWordWrap(true);
+    }
     clientExt = new QCheckBox(QStringLiteral("Clientext GUID"), m_content);
     clientExtText = new QLineEdit(m_content);
     auto* grid = new QGridLayout(m_content);
@@ -356,19 +356,20 @@ void cPPPolicy2::CreateWindow() {
                     0, 0, 1, 2);
     grid->addWidget(explain, 1, 0);
     grid->addWidget(explainText, 1, 1);
-    grid->addWidget(supported, 2, 0);
-    grid->addWidget(supportedText, 2, 1);
-    grid->addWidget(supportedShown, 3, 1);
+    grid->addWidget(explainShown, 2, 1);
+    grid->addWidget(supported, 3, 0);
+    grid->addWidget(supportedText, 3, 1);
+    grid->addWidget(supportedShown, 4, 1);
     grid->addWidget(
         WrappedText(QStringLiteral("Check the Clientext checkbox to specifify the GUID of the  "
                                    "Client-side extension to the Group Policy snap-in  that has "
                                    "to 'process'  the policy settings, after it has been read "
                                    "into the registry  (Windows 2000 only) "),
                     m_content),
-        4, 0, 1, 2);
-    grid->addWidget(clientExt, 5, 0);
-    grid->addWidget(clientExtText, 5, 1);
-    grid->setRowStretch(6, 1);
+        5, 0, 1, 2);
+    grid->addWidget(clientExt, 6, 0);
+    grid->addWidget(clientExtText, 6, 1);
+    grid->setRowStretch(7, 1);
     layout()->addWidget(m_content);
 
     explain->setChecked(m_values.explainFlag == 1);
@@ -377,7 +378,8 @@ void cPPPolicy2::CreateWindow() {
     supported->setChecked(m_values.supportedFlag == 1);
     supportedText->setText(ToQ(m_values.supportedText));
     supportedText->setEnabled(m_values.supportedFlag == 1);
-    UpdateSupportedShown();
+    UpdateShown(explainShown, explainText);
+    UpdateShown(supportedShown, supportedText);
     clientExt->setChecked(m_values.clientExtFlag == 1);
     clientExtText->setText(ToQ(m_values.clientExt));
     clientExtText->setEnabled(m_values.clientExtFlag == 1);
@@ -391,14 +393,24 @@ void cPPPolicy2::CreateWindow() {
         });
         connect(edit, &QLineEdit::textChanged, this, [this] { MarkChanged(); });
     }
-    connect(supportedText, &QLineEdit::textChanged, this, [this] { UpdateSupportedShown(); });
+    for (auto [shown, edit] :
+         {std::pair{explainShown, explainText}, std::pair{supportedShown, supportedText}})
+        connect(edit, &QLineEdit::textChanged, this,
+                [this, shown, edit] { UpdateShown(shown, edit); });
 }
 
 // A reference is kept as typed; beneath it stands the text it shows.
-void cPPPolicy2::UpdateSupportedShown() {
-    Text text = FromQ(supportedText->text());
-    Text shown = m_resolver ? m_resolver->ResolveText(text) : text;
-    supportedShown->setText(shown == text ? QString() : QStringLiteral("Shows: ") + ToQ(shown));
+void cPPPolicy2::UpdateShown(QLabel* shown, const QLineEdit* edit) {
+    // An explanation runs to pages: the page shows its beginning, the tool tip all of it.
+    constexpr qsizetype kShown = 240;
+    Text text = FromQ(edit->text());
+    Text resolved = m_resolver ? m_resolver->ResolveText(text) : text;
+    QString whole = resolved == text ? QString() : ToQ(resolved);
+    shown->setText(whole.isEmpty()
+                       ? QString()
+                       : QStringLiteral("Shows: ") +
+                             (whole.size() > kShown ? whole.left(kShown) + "..." : whole));
+    shown->setToolTip(whole.size() > kShown ? whole : QString());
 }
 
 cPolicyPage2Values cPPPolicy2::TakeValues() {
@@ -418,6 +430,7 @@ void cPPPolicy2::Removed() {
     m_content = nullptr;
     explain = nullptr;
     explainText = nullptr;
+    explainShown = nullptr;
     supported = nullptr;
     supportedText = nullptr;
     supportedShown = nullptr;
@@ -457,544 +470,4 @@ void cPPVersion::Show(const cVersionPageValues& values) {
 
 cVersionPageValues cPPVersion::Values() const {
     return {FromQ(op->currentText()), FromQ(number->text())};
-}
-
-// ---- Policy part pages ----------------------------------------------------------------
-
-namespace {
-
-// Connects a line edit's changes to the page's modified flag.
-template <typename Page>
-void MarkOnEdit(Page* page, QLineEdit* edit) {
-    QObject::connect(edit, &QLineEdit::textChanged, page, [page] { page->SetModified(true); });
-}
-
-template <typename Page>
-void MarkOnClick(Page* page, QAbstractButton* button) {
-    QObject::connect(button, &QAbstractButton::clicked, page, [page] { page->SetModified(true); });
-}
-
-void SetChecked(QAbstractButton* button, bool checked) {
-    QSignalBlocker block(button);
-    button->setChecked(checked);
-}
-
-void SetText(QLineEdit* edit, const Text& text) {
-    QSignalBlocker block(edit);
-    edit->setText(ToQ(text));
-}
-
-QVBoxLayout* PageLayout(QWidget* page) {
-    auto* layout = new QVBoxLayout(page);
-    return layout;
-}
-
-// "Name:" / "Label:" / ... with its edit, as the first row of a page.
-QLineEdit* NameRow(QVBoxLayout* layout, const QString& label, QWidget* page) {
-    auto* edit = new QLineEdit(page);
-    auto* form = new QFormLayout;
-    form->addRow(label, edit);
-    layout->addLayout(form);
-    return edit;
-}
-
-QLineEdit* ValueNameRow(QVBoxLayout* layout, QWidget* page) {
-    return NameRow(layout, QStringLiteral("Value name:"), page);
-}
-
-QGridLayout* PairGrid(QVBoxLayout* layout, std::initializer_list<cPairRow*> pairs) {
-    auto* grid = new QGridLayout;
-    int row = 0;
-    for (cPairRow* pair : pairs) {
-        grid->addWidget(pair->box, row, 0);
-        grid->addWidget(pair->edit, row, 1);
-        ++row;
-    }
-    grid->setColumnStretch(1, 1);
-    layout->addLayout(grid);
-    return grid;
-}
-
-}  // namespace
-
-cPairRow::cPairRow(const QString& label, QWidget* parent, const QString& resetText)
-    : QObject(parent), m_resetText(resetText) {
-    box = new QCheckBox(label, parent);
-    edit = new QLineEdit(parent);
-    edit->setReadOnly(true);
-    connect(box, &QCheckBox::clicked, this, [this] {
-        bool on = box->isChecked();
-        edit->setReadOnly(!on);
-        if (!on && !m_resetText.isNull()) {
-            QSignalBlocker block(edit);
-            edit->setText(m_resetText);
-        }
-        emit changed();
-    });
-    connect(edit, &QLineEdit::textChanged, this, &cPairRow::changed);
-}
-
-void cPairRow::Set(const cOptionalPairValues& values) {
-    SetChecked(box, values.checked);
-    SetText(edit, values.text);
-    edit->setReadOnly(values.EditReadOnly());
-}
-
-cOptionalPairValues cPairRow::Values() const {
-    return {box->isChecked(), FromQ(edit->text())};
-}
-
-// ---- Check box ----
-
-cPPCheckBox1::cPPCheckBox1(QWidget* parent) : cValuesPage(QStringLiteral("General"), parent) {
-    auto* layout = PageLayout(this);
-    name = NameRow(layout, QStringLiteral("Name:"), this);
-    checkedByDefault = new QRadioButton(QStringLiteral("Checked by default"), this);
-    uncheckedByDefault = new QRadioButton(QStringLiteral("Unchecked by default"), this);
-    auto* defaults = new QHBoxLayout;
-    defaults->addWidget(checkedByDefault);
-    defaults->addWidget(uncheckedByDefault);
-    defaults->addStretch();
-    layout->addLayout(defaults);
-    key = new cKeyGroup(this);
-    layout->addWidget(key);
-    valueName = ValueNameRow(layout, this);
-    valueOn = new cValueGroup(QStringLiteral("Value when checked"),
-                              QStringLiteral("Default value (1)"), this);
-    valueOff = new cValueGroup(QStringLiteral("Value when unchecked"),
-                               QStringLiteral("Default value (0)"), this);
-    auto* groups = new QHBoxLayout;
-    groups->addWidget(valueOn);
-    groups->addWidget(valueOff);
-    layout->addLayout(groups);
-    actionList = new QPushButton(QStringLiteral("Action list"), this);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(actionList);
-    layout->addLayout(buttons);
-    layout->addStretch();
-
-    auto changed = [this] { MarkChanged(); };
-    MarkOnEdit(this, name);
-    MarkOnClick(this, checkedByDefault);
-    MarkOnClick(this, uncheckedByDefault);
-    connect(key, &cKeyGroup::changed, this, changed);
-    MarkOnEdit(this, valueName);
-    connect(valueOn, &cValueGroup::changed, this, changed);
-    connect(valueOff, &cValueGroup::changed, this, changed);
-    connect(actionList, &QPushButton::clicked, this, [this] {
-        if (EditActionLists(this, m_actionListOn, &m_actionListOff))
-            MarkChanged();
-    });
-}
-
-void cPPCheckBox1::Show(const cCheckBoxPageValues& values) {
-    SetText(name, values.name);
-    (values.checkedByDefault ? checkedByDefault : uncheckedByDefault)->setChecked(true);
-    key->Set(values.key, false);
-    SetText(valueName, values.valueName);
-    for (auto [group, groupValues] :
-         {std::pair{valueOn, values.valueOn}, std::pair{valueOff, values.valueOff}}) {
-        group->Set(groupValues);
-        // Until a radio button is clicked, a default or delete value leaves its edit
-        // enabled but read-only, and "Numeric" usable.
-        if (groupValues.choice != cValueGroupValues::Choice::Explicit) {
-            group->text->setEnabled(true);
-            group->text->setReadOnly(true);
-            group->numeric->setEnabled(true);
-        }
-    }
-    m_actionListOn = values.actionListOn;
-    m_actionListOff = values.actionListOff;
-}
-
-cCheckBoxPageValues cPPCheckBox1::Values() const {
-    cCheckBoxPageValues values;
-    values.name = FromQ(name->text());
-    values.checkedByDefault = checkedByDefault->isChecked();
-    values.key = key->Values();
-    values.valueName = FromQ(valueName->text());
-    values.valueOn = valueOn->Values();
-    values.valueOff = valueOff->Values();
-    values.actionListOn = m_actionListOn;
-    values.actionListOff = m_actionListOff;
-    return values;
-}
-
-// ---- Text ----
-
-cPPText1::cPPText1(QWidget* parent) : cPropPage(QStringLiteral("General"), parent) {
-    auto* layout = PageLayout(this);
-    text = NameRow(layout, QStringLiteral("Text:"), this);
-    layout->addStretch();
-    MarkOnEdit(this, text);
-}
-
-void cPPText1::Fill(cData& node) {
-    if (auto* part = dynamic_cast<cPolPartText*>(&node))
-        SetText(text, cTextPageValues::Load(*part).name);
-}
-
-void cPPText1::Apply(cData& node) {
-    auto* part = dynamic_cast<cPolPartText*>(&node);
-    if (part && IsModified())
-        cTextPageValues{FromQ(text->text())}.ApplyTo(*part);
-    SetModified(false);
-}
-
-// ---- Edit text ----
-
-cPPEditText1::cPPEditText1(QWidget* parent) : cValuesPage(QStringLiteral("General"), parent) {
-    auto* layout = PageLayout(this);
-    label = NameRow(layout, QStringLiteral("Label:"), this);
-    defaultValue = new cPairRow(QStringLiteral("Default value:"), this);
-    maxLength = new cPairRow(QStringLiteral("Max. length:"), this);
-    maxLength->edit->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this));
-    PairGrid(layout, {defaultValue, maxLength});
-    required = new QCheckBox(QStringLiteral("Required"), this);
-    oemConvert = new QCheckBox(QStringLiteral("OEMConvert"), this);
-    expandableText = new QCheckBox(QStringLiteral("Expandable text"), this);
-    for (QCheckBox* box : {required, oemConvert, expandableText}) {
-        layout->addWidget(box);
-        MarkOnClick(this, box);
-    }
-    key = new cKeyGroup(this);
-    layout->addWidget(key);
-    valueName = ValueNameRow(layout, this);
-    layout->addStretch();
-
-    auto changed = [this] { MarkChanged(); };
-    MarkOnEdit(this, label);
-    connect(defaultValue, &cPairRow::changed, this, changed);
-    connect(maxLength, &cPairRow::changed, this, changed);
-    connect(key, &cKeyGroup::changed, this, changed);
-    MarkOnEdit(this, valueName);
-}
-
-void cPPEditText1::Show(const cEditTextPageValues& values) {
-    SetText(label, values.name);
-    defaultValue->Set(values.defaultValue);
-    maxLength->Set(values.maxLength);
-    SetChecked(required, values.required);
-    SetChecked(oemConvert, values.oemConvert);
-    SetChecked(expandableText, values.expandableText);
-    key->Set(values.key, false);
-    SetText(valueName, values.valueName);
-}
-
-cEditTextPageValues cPPEditText1::Values() const {
-    cEditTextPageValues values;
-    values.name = FromQ(label->text());
-    values.defaultValue = defaultValue->Values();
-    values.maxLength = maxLength->Values();
-    values.required = required->isChecked();
-    values.oemConvert = oemConvert->isChecked();
-    values.expandableText = expandableText->isChecked();
-    values.key = key->Values();
-    values.valueName = FromQ(valueName->text());
-    return values;
-}
-
-// ---- Combo box ----
-
-cPPCombo1::cPPCombo1(QWidget* parent) : cValuesPage(QStringLiteral("General"), parent) {
-    auto* layout = PageLayout(this);
-    label = NameRow(layout, QStringLiteral("Label:"), this);
-    defaultValue = new cPairRow(QStringLiteral("Default value:"), this);
-    maxLength = new cPairRow(QStringLiteral("Max. length:"), this);
-    PairGrid(layout, {defaultValue, maxLength});
-    required = new QCheckBox(QStringLiteral("Required"), this);
-    oemConvert = new QCheckBox(QStringLiteral("OEMConvert"), this);
-    expandableText = new QCheckBox(QStringLiteral("Expandable text"), this);
-    for (QCheckBox* box : {required, oemConvert, expandableText}) {
-        layout->addWidget(box);
-        MarkOnClick(this, box);
-    }
-    key = new cKeyGroup(this);
-    layout->addWidget(key);
-    valueName = ValueNameRow(layout, this);
-
-    auto* group = new QGroupBox(QStringLiteral("Suggestions"), this);
-    add = new QPushButton(QStringLiteral("Add"), group);
-    remove = new QPushButton(QStringLiteral("Delete"), group);
-    suggestions = new QTreeWidget(group);
-    suggestions->setColumnCount(1);
-    suggestions->setHeaderLabels({QStringLiteral("Suggestions")});
-    suggestions->headerItem()->setTextAlignment(0, Qt::AlignCenter);
-    suggestions->setColumnWidth(0, 165);
-    suggestions->setHeaderHidden(true);
-    suggestions->setRootIsDecorated(false);
-    suggestions->setSelectionMode(QAbstractItemView::SingleSelection);
-    suggestions->setEditTriggers(QAbstractItemView::DoubleClicked |
-                                 QAbstractItemView::EditKeyPressed |
-                                 QAbstractItemView::SelectedClicked);
-    noSort = new QCheckBox(QStringLiteral("Do Not Sort "), group);
-    auto* buttons = new QVBoxLayout;
-    buttons->addWidget(add);
-    buttons->addWidget(remove);
-    buttons->addStretch();
-    auto* groupLayout = new QGridLayout(group);
-    groupLayout->addLayout(buttons, 0, 0);
-    groupLayout->addWidget(suggestions, 0, 1);
-    groupLayout->addWidget(noSort, 1, 1);
-    layout->addWidget(group, 1);
-
-    auto changed = [this] { MarkChanged(); };
-    MarkOnEdit(this, label);
-    connect(defaultValue, &cPairRow::changed, this, changed);
-    connect(maxLength, &cPairRow::changed, this, changed);
-    connect(key, &cKeyGroup::changed, this, changed);
-    MarkOnEdit(this, valueName);
-    MarkOnClick(this, noSort);
-    connect(add, &QPushButton::clicked, this, &cPPCombo1::AddSuggestion);
-    connect(remove, &QPushButton::clicked, this, &cPPCombo1::DeleteSuggestion);
-    // Only an edit that ends with a new text changes a row; a cancelled one changes nothing.
-    connect(suggestions, &QTreeWidget::itemChanged, this, changed);
-}
-
-void cPPCombo1::Show(const cComboPageValues& values) {
-    SetText(label, values.name);
-    defaultValue->Set(values.defaultValue);
-    maxLength->Set(values.maxLength);
-    SetChecked(required, values.required);
-    SetChecked(oemConvert, values.oemConvert);
-    SetChecked(expandableText, values.expandableText);
-    SetChecked(noSort, values.noSort);
-    key->Set(values.key, false);
-    SetText(valueName, values.valueName);
-    SetRows(values.suggestions, -1);
-}
-
-void cPPCombo1::SetRows(const std::vector<Text>& rows, int selected) {
-    QSignalBlocker block(suggestions);
-    suggestions->clear();
-    for (const Text& row : rows) {
-        auto* item = new QTreeWidgetItem(suggestions, {ToQ(row)});
-        item->setFlags(item->flags() | Qt::ItemIsEditable);
-    }
-    if (selected >= 0) {
-        QTreeWidgetItem* item = suggestions->topLevelItem(selected);
-        suggestions->setCurrentItem(item);
-        suggestions->scrollToItem(item);
-    }
-}
-
-std::vector<Text> cPPCombo1::Rows() const {
-    std::vector<Text> rows;
-    rows.reserve(size_t(suggestions->topLevelItemCount()));
-    // Each row is taken whole, however long.
-    for (int i = 0; i < suggestions->topLevelItemCount(); ++i)
-        rows.push_back(FromQ(suggestions->topLevelItem(i)->text(0)));
-    return rows;
-}
-
-int cPPCombo1::SelectedSuggestion() const {
-    QList<QTreeWidgetItem*> selected = suggestions->selectedItems();
-    return selected.isEmpty() ? -1 : suggestions->indexOfTopLevelItem(selected.front());
-}
-
-void cPPCombo1::AddSuggestion() {
-    std::vector<Text> rows = Rows();
-    int row = cComboPageValues::AddRow(rows, SelectedSuggestion());
-    SetRows(rows, row);
-    MarkChanged();
-    suggestions->setFocus();
-    // The new row is renamed in place right away.
-    suggestions->editItem(suggestions->topLevelItem(row), 0);
-}
-
-void cPPCombo1::DeleteSuggestion() {
-    int selected = SelectedSuggestion();
-    if (selected < 0)
-        return;
-    std::vector<Text> rows = Rows();
-    int next = cComboPageValues::DeleteRow(rows, selected);
-    SetRows(rows, next);
-    MarkChanged();
-}
-
-cComboPageValues cPPCombo1::Values() const {
-    cComboPageValues values;
-    values.name = FromQ(label->text());
-    values.defaultValue = defaultValue->Values();
-    values.maxLength = maxLength->Values();
-    values.required = required->isChecked();
-    values.oemConvert = oemConvert->isChecked();
-    values.expandableText = expandableText->isChecked();
-    values.noSort = noSort->isChecked();
-    values.key = key->Values();
-    values.valueName = FromQ(valueName->text());
-    values.suggestions = Rows();
-    return values;
-}
-
-// ---- Drop-down list ----
-
-cPPDro1::cPPDro1(cPropPage* itemList, QWidget* parent)
-    : cValuesPage(QStringLiteral("General"), parent), m_itemList(itemList) {
-    auto* layout = PageLayout(this);
-    name = NameRow(layout, QStringLiteral("List name:"), this);
-    required = new QCheckBox(QStringLiteral("Required"), this);
-    noSort = new QCheckBox(QStringLiteral("Do Not Sort"), this);
-    for (QCheckBox* box : {required, noSort}) {
-        layout->addWidget(box);
-        MarkOnClick(this, box);
-    }
-    key = new cKeyGroup(this);
-    layout->addWidget(key);
-    valueName = ValueNameRow(layout, this);
-    layout->addStretch();
-    MarkOnEdit(this, name);
-    connect(key, &cKeyGroup::changed, this, [this] { MarkChanged(); });
-    MarkOnEdit(this, valueName);
-}
-
-void cPPDro1::Show(const cDropDownPageValues& values) {
-    SetText(name, values.name);
-    SetChecked(required, values.required);
-    SetChecked(noSort, values.noSort);
-    key->Set(values.key, false);
-    SetText(valueName, values.valueName);
-}
-
-void cPPDro1::Fill(cData& node) {
-    cValuesPage::Fill(node);
-    // The item list page takes the part's ITEMLIST from here.
-    if (m_itemList)
-        m_itemList->Fill(node);
-}
-
-cDropDownPageValues cPPDro1::Values() const {
-    cDropDownPageValues values;
-    values.name = FromQ(name->text());
-    values.required = required->isChecked();
-    values.noSort = noSort->isChecked();
-    values.key = key->Values();
-    values.valueName = FromQ(valueName->text());
-    return values;
-}
-
-void cPPDro1::Apply(cData& node) {
-    cValuesPage::Apply(node);
-    if (m_itemList)
-        m_itemList->Apply(node);  // writes only when that page was changed; clears its flag
-}
-
-// ---- List box ----
-
-cPPListBox1::cPPListBox1(QWidget* parent) : cValuesPage(QStringLiteral("General"), parent) {
-    auto* layout = PageLayout(this);
-    name = NameRow(layout, QStringLiteral("Category name:"), this);
-    additive = new QCheckBox(QStringLiteral("Additive"), this);
-    layout->addWidget(additive);
-    valueContent = new QRadioButton(QStringLiteral("Value name equals value content"), this);
-    explicitName =
-        new QRadioButton(QStringLiteral("Specify value name explicitly in Policy Editor"), this);
-    prefixed = new QRadioButton(QStringLiteral("Value name equals prefix plus value"), this);
-    for (QRadioButton* radio : {valueContent, explicitName, prefixed}) {
-        layout->addWidget(radio);
-        connect(radio, &QRadioButton::clicked, this, [this] {
-            prefix->setEnabled(prefixed->isChecked());
-            MarkChanged();
-        });
-    }
-    prefix = NameRow(layout, QStringLiteral("Prefix:"), this);
-    key = new cKeyGroup(this);
-    layout->addWidget(key);
-    layout->addStretch();
-    MarkOnEdit(this, name);
-    MarkOnClick(this, additive);
-    MarkOnEdit(this, prefix);
-    connect(key, &cKeyGroup::changed, this, [this] { MarkChanged(); });
-}
-
-void cPPListBox1::Show(const cListBoxPageValues& values) {
-    SetText(name, values.name);
-    SetChecked(additive, values.additive);
-    switch (values.naming) {
-        case cListBoxPageValues::Naming::ValueContent:
-            valueContent->setChecked(true);
-            break;
-        case cListBoxPageValues::Naming::Explicit:
-            explicitName->setChecked(true);
-            break;
-        case cListBoxPageValues::Naming::Prefix:
-            prefixed->setChecked(true);
-            break;
-    }
-    SetText(prefix, values.prefix);
-    prefix->setEnabled(values.PrefixEnabled());
-    key->Set(values.key, false);
-}
-
-cListBoxPageValues cPPListBox1::Values() const {
-    cListBoxPageValues values;
-    values.name = FromQ(name->text());
-    values.additive = additive->isChecked();
-    if (explicitName->isChecked())
-        values.naming = cListBoxPageValues::Naming::Explicit;
-    else if (prefixed->isChecked())
-        values.naming = cListBoxPageValues::Naming::Prefix;
-    values.prefix = FromQ(prefix->text());
-    values.key = key->Values();
-    return values;
-}
-
-// ---- Numeric ----
-
-cPPNum1::cPPNum1(QWidget* parent) : cValuesPage(QStringLiteral("General"), parent) {
-    auto* layout = PageLayout(this);
-    label = NameRow(layout, QStringLiteral("Label:"), this);
-    defaultValue = new cPairRow(QStringLiteral("Default value:"), this);
-    max =
-        new cPairRow(QStringLiteral("Max. Value:"), this, ToQ(Text(cNumericPageValues::kMaxReset)));
-    min =
-        new cPairRow(QStringLiteral("Min. Value:"), this, ToQ(Text(cNumericPageValues::kMinReset)));
-    spin = new cPairRow(QStringLiteral("Spin increment:"), this,
-                        ToQ(Text(cNumericPageValues::kSpinReset)));
-    PairGrid(layout, {defaultValue, max, min, spin});
-    required = new QCheckBox(QStringLiteral("Required"), this);
-    txtConvert = new QCheckBox(QStringLiteral("Convert to Text"), this);
-    for (QCheckBox* box : {required, txtConvert}) {
-        layout->addWidget(box);
-        MarkOnClick(this, box);
-    }
-    key = new cKeyGroup(this);
-    layout->addWidget(key);
-    valueName = ValueNameRow(layout, this);
-    layout->addStretch();
-
-    auto changed = [this] { MarkChanged(); };
-    MarkOnEdit(this, label);
-    for (cPairRow* pair : {defaultValue, max, min, spin})
-        connect(pair, &cPairRow::changed, this, changed);
-    connect(key, &cKeyGroup::changed, this, changed);
-    MarkOnEdit(this, valueName);
-}
-
-void cPPNum1::Show(const cNumericPageValues& values) {
-    SetText(label, values.name);
-    defaultValue->Set(values.defaultValue);
-    max->Set(values.max);
-    min->Set(values.min);
-    spin->Set(values.spin);
-    SetChecked(required, values.required);
-    SetChecked(txtConvert, values.txtConvert);
-    key->Set(values.key, false);
-    SetText(valueName, values.valueName);
-}
-
-cNumericPageValues cPPNum1::Values() const {
-    cNumericPageValues values;
-    values.name = FromQ(label->text());
-    values.defaultValue = defaultValue->Values();
-    values.max = max->Values();
-    values.min = min->Values();
-    values.spin = spin->Values();
-    values.required = required->isChecked();
-    values.txtConvert = txtConvert->isChecked();
-    values.key = key->Values();
-    values.valueName = FromQ(valueName->text());
-    return values;
 }

@@ -177,7 +177,8 @@ private:
     void UpdateValueName();
 
     cPPPolicy2* m_second;  // Not owned.
-    // The node's lists as the page holds them until an apply.
+    // The node's lists, kept equal to them: the action list editor writes into the node and
+    // here, and the apply writes them back unchanged.
     cActionList m_actionListOn;
     cActionList m_actionListOff;
 };
@@ -199,6 +200,7 @@ public:
 
     QCheckBox* explain = nullptr;
     QLineEdit* explainText = nullptr;
+    QLabel* explainShown = nullptr;  // the explain text as the policy editor shows it
     QCheckBox* supported = nullptr;
     QLineEdit* supportedText = nullptr;
     QLabel* supportedShown = nullptr;  // the supported-on text as the policy editor shows it
@@ -210,7 +212,8 @@ protected:
 
 private:
     void CreateWindow();
-    void UpdateSupportedShown();
+    // Puts the text a "!!name" reference in edit shows into shown, empty for any other text.
+    void UpdateShown(QLabel* shown, const QLineEdit* edit);
 
     cPolicyPage2Values m_values;
     QWidget* m_content = nullptr;
@@ -273,7 +276,7 @@ protected:
     void Show(const cCheckBoxPageValues& values) override;
 
 private:
-    // The part's lists as the action list editor left them; they reach the part on apply.
+    // The part's lists, kept equal to them as on the policy page.
     cActionList m_actionListOn;
     cActionList m_actionListOff;
 };

@@ -300,13 +300,20 @@ void cPropSheet::DropNode(cData* node) {
 }
 
 void cPropSheet::NodeChanged(cData* node) {
-    if (!node || node != m_current)
+    if (!node || node != m_current || m_keepPending)
         return;
     int tab = m_tabs->currentIndex();
     RemovePages();
     ShowPagesOf(node);
     ClearModified();
     m_tabs->setCurrentIndex(tab);
+}
+
+void cPropSheet::KeepingPendingEdits(const std::function<void()>& change) {
+    bool outer = m_keepPending;
+    m_keepPending = true;
+    change();
+    m_keepPending = outer;
 }
 
 bool cPropSheet::AnyPageModified() const {

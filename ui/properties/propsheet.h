@@ -55,6 +55,10 @@ public:
     // Keeps the sheet visible around a modal editor opened from a page: called once before
     // and once after.
     void HoldVisible();
+    // Runs a change that a page makes to the current node directly (the action list
+    // editor's OK): the pages keep what the user typed and has not applied yet, instead of
+    // being filled again from the node.
+    void KeepingPendingEdits(const std::function<void()>& change);
 
     void SetStepSink(StepSink sink) { m_stepSink = std::move(sink); }
     // Where the question about unapplied edits is asked; without it, with the dialogs.
@@ -115,6 +119,7 @@ private:
     std::vector<cPropPage*> m_all;  // every page, in creation order
     std::vector<cPropPage*> m_shown;
     bool m_firstShow = false;
+    bool m_keepPending = false;
     StepSink m_stepSink;
     cAppServices* m_services = nullptr;  // Not owned.
 };

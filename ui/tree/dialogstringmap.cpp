@@ -2,12 +2,15 @@
 
 #include <algorithm>
 
+#include <QFormLayout>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTableWidget>
+#include <QVBoxLayout>
 
 #include "core/document/document.h"
 #include "core/edit/editstep.h"
@@ -30,56 +33,78 @@ QRect Dlu(int x, int y, int width, int height) {
 
 }  // namespace
 
-cDialogStringMap::cDialogStringMap(const cStringMap& map, QWidget* parent)
-    : QDialog(parent), m_map(map), m_rows(map) {
+cDialogStringMap::cDialogStringMap(const cStringMap& map, QWidget* parent, const cStringUses* uses)
+    : QDialog(parent), m_map(map), m_uses(uses), m_rows(map) {
     setWindowTitle(QStringLiteral("String table"));
     setModal(true);
     setFont(SharedFont());
-    setFixedSize(Dlu(0, 0, 347, 134).size());
+    setSizeGripEnabled(true);
 
     okButton = new QPushButton(QStringLiteral("OK"), this);
-    okButton->setGeometry(Dlu(290, 3, 50, 14));
     okButton->setDefault(true);
     cancelButton = new QPushButton(QStringLiteral("Cancel"), this);
-    cancelButton->setGeometry(Dlu(290, 20, 50, 14));
     list = new QTableWidget(this);
-    list->setGeometry(Dlu(7, 2, 274, 83));
     addButton = new QPushButton(QStringLiteral("Add "), this);
-    addButton->setGeometry(Dlu(290, 51, 50, 14));
-    addButton->setAutoDefault(false);
     deleteButton = new QPushButton(QStringLiteral("Delete"), this);
-    deleteButton->setGeometry(Dlu(290, 69, 50, 14));
-    deleteButton->setAutoDefault(false);
-    auto* searchLabel = new QLabel(QStringLiteral("Search string:"), this);
+    removeUnusedButton = new QPushButton(QStringLiteral("Remove unused"), this);
+    removeUnusedButton->setToolTip(
+        QStringLiteral("Delete every string that no node of the template refers to"));
+    removeUnusedButton->setEnabled(uses != nullptr);
+    for (QPushButton* button : {addButton, deleteButton, removeUnusedButton})
+        button->setAutoDefault(false);
+    filter = new QLineEdit(this);
+    filter->setPlaceholderText(QStringLiteral("Names and texts containing..."));
+    filter->setClearButtonEnabled(true);
+    count = new QLabel(this);
     searchString = new QLineEdit(this);
-    auto* displayLabel = new QLabel(QStringLiteral("Display string:"), this);
     displayString = new QLineEdit(this);
-    // The fields begin where the labels end, so that no font cuts the labels; they end
-    // under the list's right edge.
-    QRect searchRect = Dlu(60, 97, 221, 12);
-    QRect displayRect = Dlu(60, 115, 221, 12);
-    int labelLeft = Dlu(10, 0, 0, 0).left();
-    int fieldLeft = std::max(searchRect.left(),
-                             labelLeft + fontMetrics().horizontalAdvance(displayLabel->text()) + 6);
-    for (QRect* rect : {&searchRect, &displayRect})
-        rect->setLeft(fieldLeft);
-    searchString->setGeometry(searchRect);
-    displayString->setGeometry(displayRect);
-    searchLabel->setGeometry(labelLeft, searchRect.top(), fieldLeft - labelLeft,
-                             searchRect.height());
-    displayLabel->setGeometry(labelLeft, displayRect.top(), fieldLeft - labelLeft,
-                              displayRect.height());
+
+    // The buttons keep the width the fixed layout gave them; the list and the fields take
+    // what the dialog grows by.
+    const int buttonWidth = Dlu(0, 0, 50, 0).width();
+    for (QPushButton* button : {okButton, cancelButton, addButton, deleteButton})
+        button->setMinimumWidth(buttonWidth);
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(okButton);
+    buttons->addWidget(cancelButton);
+    buttons->addSpacing(Dlu(0, 0, 0, 14).height());
+    buttons->addWidget(addButton);
+    buttons->addWidget(deleteButton);
+    buttons->addWidget(removeUnusedButton);
+    buttons->addStretch();
+    auto* filterRow = new QHBoxLayout;
+    filterRow->addWidget(new QLabel(QStringLiteral("Filter:"), this));
+    filterRow->addWidget(filter, 1);
+    filterRow->addWidget(count);
+    auto* fields = new QFormLayout;
+    fields->addRow(QStringLiteral("Search string:"), searchString);
+    fields->addRow(QStringLiteral("Display string:"), displayString);
+    auto* left = new QVBoxLayout;
+    left->addLayout(filterRow);
+    left->addWidget(list, 1);
+    left->addLayout(fields);
+    auto* layout = new QHBoxLayout(this);
+    layout->addLayout(left, 1);
+    layout->addLayout(buttons);
 
     SetListLook(list);
     SetListColumns(list, {QStringLiteral("Search string"), QStringLiteral("Display string")},
                    {200, 200}, {});
+    list->horizontalHeader()->setStretchLastSection(true);
 
-    list->setRowCount(int(m_rows.Rows().size()));
-    for (int row = 0; row < list->rowCount(); ++row)
-        ShowRow(row);
+    FillList();
     if (m_rows.Selected() >= 0)
         list->selectRow(m_rows.Selected());
     LoadFields(true);
+
+    // No smaller than the fixed layout was; opened showing a dozen rows of a long table.
+    setMinimumSize(Dlu(0, 0, 347, 134).size());
+    const int rowHeight = list->verticalHeader()->defaultSectionSize();
+    list->setMinimumHeight(list->horizontalHeader()->sizeHint().height() + 12 * rowHeight +
+                           2 * list->frameWidth());
+    resize(std::max(sizeHint().width(), Dlu(0, 0, 420, 0).width()), sizeHint().height());
+    list->setMinimumHeight(list->horizontalHeader()->sizeHint().height() + 3 * rowHeight +
+                           2 * list->frameWidth());
 
     // The fields follow the selection, whether it moves by click or by key; a click also
     // hands them the focus.
@@ -96,10 +121,66 @@ cDialogStringMap::cDialogStringMap(const cStringMap& map, QWidget* parent)
         m_rows.SetText(FromQ(text));
         ShowRow(m_rows.Selected());
     });
+    connect(filter, &QLineEdit::textChanged, this, &cDialogStringMap::ApplyFilter);
     connect(addButton, &QPushButton::clicked, this, &cDialogStringMap::OnAdd);
     connect(deleteButton, &QPushButton::clicked, this, &cDialogStringMap::OnDelete);
+    connect(removeUnusedButton, &QPushButton::clicked, this, &cDialogStringMap::OnRemoveUnused);
     connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void cDialogStringMap::FillList() {
+    QSignalBlocker block(list);
+    list->clearContents();
+    list->setRowCount(int(m_rows.Rows().size()));
+    for (int row = 0; row < list->rowCount(); ++row)
+        ShowRow(row);
+    ApplyFilter();
+}
+
+bool cDialogStringMap::RowShown(int row) const {
+    const QString wanted = filter->text();
+    if (wanted.isEmpty())
+        return true;
+    const cStringRow& cells = m_rows.Rows()[size_t(row)];
+    return ToQ(cells.name).contains(wanted, Qt::CaseInsensitive) ||
+           ToQ(cells.text).contains(wanted, Qt::CaseInsensitive);
+}
+
+void cDialogStringMap::ApplyFilter() {
+    int shown = 0;
+    const int rows = list->rowCount();
+    for (int row = 0; row < rows; ++row) {
+        bool show = RowShown(row);
+        list->setRowHidden(row, !show);
+        shown += show ? 1 : 0;
+    }
+    count->setText(shown == rows ? QStringLiteral("%1 strings").arg(rows)
+                                 : QStringLiteral("%1 of %2 strings").arg(shown).arg(rows));
+    // A row the filter hides cannot stay the one the fields edit.
+    int selected = m_rows.Selected();
+    if (selected >= 0 && list->isRowHidden(selected))
+        SelectShown(selected);
+}
+
+void cDialogStringMap::SelectShown(int row) {
+    const int rows = list->rowCount();
+    int found = -1;
+    for (int at = std::min(row, rows - 1); at >= 0 && found < 0; --at)
+        if (!list->isRowHidden(at))
+            found = at;
+    for (int at = std::max(row, 0); at < rows && found < 0; ++at)
+        if (!list->isRowHidden(at))
+            found = at;
+    m_rows.Select(found);
+    {
+        QSignalBlocker block(list);
+        if (found >= 0)
+            list->selectRow(found);
+        else
+            list->clearSelection();
+    }
+    LoadFields(false);
 }
 
 void cDialogStringMap::ShowRow(int row) {
@@ -136,6 +217,8 @@ void cDialogStringMap::LoadFields(bool focus) {
 }
 
 void cDialogStringMap::OnAdd() {
+    // The new row is to be named at once: no filter may hide it.
+    filter->clear();
     int row = m_rows.Add();
     {
         QSignalBlocker block(list);
@@ -143,6 +226,7 @@ void cDialogStringMap::OnAdd() {
         ShowRow(row);
         list->selectRow(row);
     }
+    ApplyFilter();
     LoadFields(true);
 }
 
@@ -153,16 +237,24 @@ void cDialogStringMap::OnDelete() {
     {
         QSignalBlocker block(list);
         list->removeRow(row);
-        if (m_rows.Selected() >= 0)
-            list->selectRow(m_rows.Selected());
-        else
-            list->clearSelection();
     }
-    LoadFields(true);
+    ApplyFilter();
+    SelectShown(m_rows.Selected());
+    if (m_rows.Selected() >= 0)
+        searchString->setFocus();
+}
+
+void cDialogStringMap::OnRemoveUnused() {
+    if (!m_uses || m_rows.RemoveUnused(*m_uses) == 0)
+        return;
+    FillList();
+    SelectShown(m_rows.Selected());
 }
 
 bool RunStringTableCommand(CPelwinDoc& doc, QWidget* parent) {
-    cDialogStringMap dialog(doc.Strings(), parent);
+    cStringUses uses;
+    uses.AddTree(doc.Tree());
+    cDialogStringMap dialog(doc.Strings(), parent, &uses);
     if (dialog.exec() != QDialog::Accepted)
         return false;
     PerformStep(doc,

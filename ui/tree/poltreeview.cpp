@@ -1,11 +1,13 @@
 #include "ui/tree/poltreeview.h"
 
+#include <QApplication>
 #include <QFocusEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSplitter>
+#include <QStyledItemDelegate>
 #include <QTimer>
 
 #include "core/document/document.h"
@@ -84,6 +86,50 @@ void cTreeSelectionModel::Forget() {
     m_internal = false;
 }
 
+// ---- Labels ---------------------------------------------------------------------------
+
+namespace {
+
+// Draws every label as the view fits it (cPolTreeView::LabelShown).
+class cLabelDelegate : public QStyledItemDelegate {
+public:
+    explicit cLabelDelegate(QAbstractItemView* view) : QStyledItemDelegate(view), m_view(view) {}
+
+    // The label to draw in a cell with the given option (its rect in viewport coordinates).
+    QString Shown(QStyleOptionViewItem option, const QModelIndex& index) const {
+        initStyleOption(&option, index);
+        return Fitted(option);
+    }
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyleOptionViewItem shown = option;
+        initStyleOption(&shown, index);
+        shown.text = Fitted(shown);
+        const QWidget* widget = option.widget;
+        QStyle* style = widget ? widget->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &shown, painter, widget);
+    }
+
+private:
+    QString Fitted(const QStyleOptionViewItem& option) const {
+        if (!option.text.isRightToLeft())
+            return option.text;
+        const QWidget* widget = option.widget;
+        QStyle* style = widget ? widget->style() : QApplication::style();
+        const QRect text = style->subElementRect(QStyle::SE_ItemViewItemText, &option, widget);
+        // The style keeps a margin on either side of the text.
+        const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+        const int room = m_view->viewport()->width() - text.left() - 2 * margin;
+        if (option.fontMetrics.horizontalAdvance(option.text) <= room)
+            return option.text;
+        return option.fontMetrics.elidedText(option.text, Qt::ElideRight, std::max(room, 0));
+    }
+
+    QAbstractItemView* m_view;  // Not owned.
+};
+
+}  // namespace
+
 // ---- cPolTreeView ----------------------------------------------------------------------
 
 cPolTreeView::cPolTreeView(CPelwinDoc& doc, QWidget* frame, QWidget* parent)
@@ -107,6 +153,7 @@ cPolTreeView::cPolTreeView(CPelwinDoc& doc, QWidget* frame, QWidget* parent)
     setPalette(colours);
 
     setModel(m_model);
+    setItemDelegate(new cLabelDelegate(this));
     // Long labels are scrolled to rather than cut short. The column is fitted to its labels
     // once after a batch of changes: fitted on every change, expanding a large tree would
     // measure every row once per expanded item.
@@ -214,6 +261,15 @@ cPreviewTarget* cPolTreeView::Preview() const {
     if (!splitter || splitter->count() < 2)
         return nullptr;
     return dynamic_cast<cPreviewTarget*>(splitter->widget(1));
+}
+
+QString cPolTreeView::LabelShown(const QModelIndex& index) const {
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.rect = visualRect(index);
+    if (auto* delegate = dynamic_cast<cLabelDelegate*>(itemDelegate()))
+        return delegate->Shown(option, index);
+    return index.data().toString();
 }
 
 void cPolTreeView::ShowInPreview(cData* node) {

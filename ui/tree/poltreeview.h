@@ -67,6 +67,10 @@ public:
     void ShowInPreview(cData* node);
     // The right-hand pane of the window's splitter, or null.
     cPreviewTarget* Preview() const;
+    // The label as the tree draws it now. One that reads right to left starts at its right
+    // end: when that end lies past the pane's right edge it is cut at its own end instead,
+    // so that its start stays in view.
+    QString LabelShown(const QModelIndex& index) const;
 
 protected:
     QItemSelectionModel::SelectionFlags selectionCommand(

@@ -1,8 +1,14 @@
 #include "ui/widgets/look.h"
 
+#include <QEvent>
 #include <QHeaderView>
+#include <QHelpEvent>
+#include <QLineEdit>
 #include <QPalette>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTableWidget>
+#include <QToolTip>
 
 #include <algorithm>
 
@@ -59,4 +65,31 @@ cAnswer AskYesNoCancelBox(QMessageBox::Icon icon, const Text& question, QWidget*
         default:
             return cAnswer::Cancel;
     }
+}
+
+QString WholeTextTip(const QLineEdit& edit) {
+    if (edit.echoMode() != QLineEdit::Normal || !edit.toolTip().isEmpty() || edit.text().isEmpty())
+        return QString();
+    QStyleOptionFrame option;
+    option.initFrom(&edit);
+    option.lineWidth = edit.hasFrame() ? 1 : 0;
+    const QRect room = edit.style()
+                           ->subElementRect(QStyle::SE_LineEditContents, &option, &edit)
+                           .marginsRemoved(edit.textMargins());
+    // The field keeps a small margin inside its contents on either side.
+    const int shown = room.width() - 4;
+    return edit.fontMetrics().horizontalAdvance(edit.text()) > shown ? edit.text() : QString();
+}
+
+bool cWholeTextTips::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::ToolTip)
+        return false;
+    auto* edit = qobject_cast<QLineEdit*>(watched);
+    if (!edit)
+        return false;
+    QString tip = WholeTextTip(*edit);
+    if (tip.isEmpty())
+        return false;
+    QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), tip, edit);
+    return true;
 }

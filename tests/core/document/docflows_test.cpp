@@ -21,19 +21,29 @@ public:
         ++created;
         return true;
     }
-    void ActivateViews(CPelwinDoc& doc) override { activated = &doc; }
+    void ActivateViews(CPelwinDoc& doc) override {
+        activated = &doc;
+        activations.push_back(&doc);
+    }
     void DestroyViews(CPelwinDoc&) override { ++destroyed; }
+    void ShowStatus(const Text& text) override { statuses.push_back(ToUtf8(text)); }
 
     int created = 0;
     int destroyed = 0;
     CPelwinDoc* activated = nullptr;
+    std::vector<CPelwinDoc*> activations;
+    std::vector<std::string> statuses;
 };
 
 class cFakePrompts : public cDocPrompts {
 public:
     cAnswer AskYesNoCancel(const Text& question) override {
         asked.push_back("question:" + ToUtf8(question));
-        return answer;
+        if (answers.empty())
+            return answer;
+        cAnswer next = answers.front();
+        answers.erase(answers.begin());
+        return next;
     }
     bool AskFormat(int& utf16) override {
         asked.push_back("format:" + std::to_string(utf16));
@@ -54,6 +64,7 @@ public:
     std::vector<std::string> asked;
     bool saveAnyway = false;
     cAnswer answer = cAnswer::No;
+    std::vector<cAnswer> answers;  // answered first, in order, then `answer`
     int formatChoice = -1;
     Text savePath;
 };
@@ -156,7 +167,7 @@ TEST_F(DocFlows, SavingWhatWouldLoseContentAsksFirstAndCancelWritesNothing) {
     CPelwinDoc* doc = manager.Open(PathOf("lossy.adm"));
     ASSERT_NE(doc, nullptr);
     const std::string question =
-        "anyway:This template holds 1 lines that this editor does not keep (first at line 5: "
+        "anyway:This template holds 1 line that this editor does not keep (line 5: "
         "WHATEVER this is). Save anyway?";
     doc->SetModifiedFlag(1);
     EXPECT_FALSE(manager.Save(*doc));
@@ -174,6 +185,22 @@ TEST_F(DocFlows, SavingWhatWouldLoseContentAsksFirstAndCancelWritesNothing) {
     prompts.asked.clear();
     ASSERT_TRUE(manager.Save(*doc));
     EXPECT_TRUE(prompts.asked.empty());
+}
+
+// The question quotes the first line passed over as something a person can read: a file
+// that is no template shows its bytes by their codes, and a long line by its beginning.
+TEST_F(DocFlows, ThePassedOverQuestionCountsAndQuotesReadably) {
+    CPelwinDoc doc;
+    doc.PassedOver() = {{1, Text(u"\x89PNG\x1A\x00x", 7) + Text(100, u'y')}, {2, u"IHDR"}};
+    EXPECT_EQ(ToUtf8(PassedOverQuestion(doc)),
+              "This template holds 2 lines that this editor does not keep (first at line 1: "
+              "\\x89PNG\\x1A\\x00x" +
+                  std::string(73, 'y') + "...). Save anyway?");
+    doc.PassedOver().resize(1);
+    doc.PassedOver()[0].text = u"root:x:0:0:root:/root:/bin/bash";
+    EXPECT_EQ(ToUtf8(PassedOverQuestion(doc)),
+              "This template holds 1 line that this editor does not keep (line 1: "
+              "root:x:0:0:root:/root:/bin/bash). Save anyway?");
 }
 
 TEST_F(DocFlows, AnOpened8BitFileIsSavedAs8BitWithoutQuestions) {
@@ -242,6 +269,31 @@ TEST_F(DocFlows, RecentFilesKeepFourAndDropOnesThatFail) {
     EXPECT_EQ(manager.RecentFiles()[1], PathOf("r2.adm"));
 }
 
+// A file in which nothing is a template opens as an empty one, but says so, and is no
+// recent file until it has been saved as a template.
+TEST_F(DocFlows, AFileWithoutTemplateContentSaysSoAndWaitsForItsRecentEntry) {
+    WriteBytes("passwd", "root:x:0:0:root:/root:/bin/bash\ndaemon:x:1:1::/:/bin/sh\n");
+    WriteBytes("real.adm", "CLASS USER\r\n");
+    ASSERT_NE(manager.Open(PathOf("real.adm")), nullptr);
+    CPelwinDoc* doc = manager.Open(PathOf("passwd"));
+    ASSERT_NE(doc, nullptr);
+    EXPECT_TRUE(doc->Tree().IsEmpty());
+    EXPECT_TRUE(messages.texts.empty());
+    EXPECT_EQ(views.statuses, std::vector<std::string>{"No template content found in passwd"});
+    EXPECT_EQ(manager.RecentFiles(), std::vector<Text>{PathOf("real.adm")});
+
+    AddClass(*doc);
+    doc->SetModifiedFlag(1);
+    prompts.saveAnyway = true;
+    ASSERT_TRUE(manager.Save(*doc));
+    EXPECT_EQ(manager.RecentFiles(), (std::vector<Text>{PathOf("passwd"), PathOf("real.adm")}));
+    // From then on it is a template like any other: a plain Save leaves the list alone.
+    manager.AddRecentFile(PathOf("real.adm"));
+    ASSERT_TRUE(manager.Save(*doc));
+    EXPECT_EQ(manager.RecentFiles().front(), PathOf("real.adm"));
+    EXPECT_EQ(views.statuses.size(), 1u);
+}
+
 TEST_F(DocFlows, CloseAsksAboutChangesAndCanStop) {
     CPelwinDoc* doc = manager.New();
     doc->SetModifiedFlag(1);
@@ -251,6 +303,40 @@ TEST_F(DocFlows, CloseAsksAboutChangesAndCanStop) {
     prompts.answer = cAnswer::No;
     EXPECT_TRUE(manager.Close(*doc));
     EXPECT_TRUE(manager.Documents().empty());
+}
+
+// Exit asks about every changed template first, in window order and each in front, and only
+// then closes anything: a Cancel or a failed save leaves every window open.
+TEST_F(DocFlows, CloseAllAsksAboutEveryChangeBeforeItClosesAnything) {
+    CPelwinDoc* first = manager.New();
+    CPelwinDoc* unchanged = manager.New();
+    CPelwinDoc* third = manager.New();
+    first->SetModifiedFlag(1);
+    third->SetModifiedFlag(1);
+    views.activations.clear();
+
+    prompts.answers = {cAnswer::No, cAnswer::Cancel};
+    EXPECT_FALSE(manager.CloseAll());
+    EXPECT_EQ(prompts.asked, (std::vector<std::string>{"question:Save changes to New1?",
+                                                       "question:Save changes to New3?"}));
+    EXPECT_EQ(views.activations, (std::vector<CPelwinDoc*>{first, third}));
+    EXPECT_EQ(manager.Documents().size(), 3u);
+    EXPECT_EQ(views.destroyed, 0);
+    EXPECT_TRUE(first->IsModified());
+
+    // Yes whose save is cancelled stops as well.
+    prompts.asked.clear();
+    prompts.answers = {cAnswer::Yes};
+    EXPECT_FALSE(manager.CloseAll());
+    EXPECT_EQ(prompts.asked,
+              (std::vector<std::string>{"question:Save changes to New1?", "format:1", "path"}));
+    EXPECT_EQ(manager.Documents().size(), 3u);
+
+    prompts.answers = {cAnswer::No, cAnswer::No};
+    EXPECT_TRUE(manager.CloseAll());
+    EXPECT_TRUE(manager.Documents().empty());
+    EXPECT_EQ(views.destroyed, 3);
+    (void)unchanged;
 }
 
 TEST_F(DocFlows, CancelAtTheSheetQuestionWritesNothing) {

@@ -175,6 +175,80 @@ TEST(TreeCommands, PasteFromAnotherTemplateBringsItsStringsAndUndoesThem) {
     EXPECT_EQ(own->label, u"Target's");
 }
 
+// A paste brings the strings its nodes and parts refer to, from names, explain and
+// supported-on texts to items, and no others; undo takes them out again.
+TEST(TreeCommands, PasteFromAnotherTemplateBringsOnlyTheStringsItUses) {
+    Editor source;
+    cTreeItem* cls = source.t.Class(nullptr, u"MACHINE");
+    cTreeItem* category = source.t.Category(cls, u"!!cat");
+    cTestDoc::Node<cObjCategory>(category).explainText = u"!!catHelp";
+    cTreeItem* policy = source.t.Policy(category, u"!!pol");
+    auto& data = cTestDoc::Node<cObjPolicy>(policy);
+    data.supportedFlag = 1;
+    data.supportedText = u"!!sup";
+    data.explainText = u"!!polHelp";
+    auto& list = cTestDoc::AddPart<cObjPolPartDropDown>(policy, u"!!list");
+    list.itemList = {cItemList(u"!!item", {})};
+    source.t.Category(cls, u"!!other");
+    for (const char16_t* name :
+         {u"cat", u"catHelp", u"pol", u"sup", u"polHelp", u"list", u"item", u"other"})
+        source.t.doc.Strings().Set(name, Text(u"Source ") + name);
+    for (int i = 0; i < 1100; ++i)
+        source.t.doc.Strings().Set(u"unused" + FromUtf8(std::to_string(i)), u"x");
+    source.t.doc.RefreshAllNodes();
+
+    Editor target;
+    cTreeItem* user = target.t.Class(nullptr, u"USER");
+    cTreeItem* own = target.t.Category(user, u"!!pol");
+    target.t.doc.Strings().Set(u"pol", u"Target's");
+    target.t.doc.Strings().Set(u"mine", u"Mine");
+    target.t.doc.RefreshAllNodes();
+    const Text original = Written(target.t.doc);
+
+    source.state.selected = policy;
+    CopyItem(source.state);
+    target.state.selected = own;
+    ASSERT_TRUE(Paste(target.state));
+    std::vector<Text> names;
+    for (const auto& entry : target.t.doc.Strings().Entries())
+        names.push_back(entry.first);
+    EXPECT_EQ(names, (std::vector<Text>{u"pol", u"mine", u"sup", u"polHelp", u"list", u"item"}));
+    EXPECT_EQ(*target.t.doc.Strings().Find(u"pol"), u"Source pol");
+    EXPECT_EQ(own->label, u"Source pol");
+    target.history.Undo();
+    EXPECT_EQ(Written(target.t.doc), original);
+    EXPECT_EQ(target.t.doc.Strings().Size(), 2u);
+
+    // A category brings its own texts with those of everything in it.
+    source.state.selected = category;
+    CopyItem(source.state);
+    target.state.selected = user;
+    ASSERT_TRUE(Paste(target.state));
+    EXPECT_EQ(target.t.doc.Strings().Size(), 8u);
+    EXPECT_TRUE(target.t.doc.Strings().Contains(u"catHelp"));
+    EXPECT_FALSE(target.t.doc.Strings().Contains(u"other"));
+    target.history.Undo();
+
+    // A part copied in the preview brings only what the part refers to.
+    source.state.selectedPart = &list;
+    CopyPart(source.state);
+    cTreeItem* targetPolicy = target.t.Policy(own, u"Plain");
+    target.state.selected = targetPolicy;
+    ASSERT_TRUE(Paste(target.state));
+    EXPECT_EQ(target.t.doc.Strings().Size(), 4u);
+    EXPECT_TRUE(target.t.doc.Strings().Contains(u"item"));
+
+    // Nothing referred to: the paste is the node alone.
+    cTreeItem* plain = source.t.Policy(category, u"Plain text");
+    source.state.selected = plain;
+    CopyItem(source.state);
+    target.state.selected = own;
+    size_t steps = target.history.steps.size();
+    ASSERT_TRUE(Paste(target.state));
+    EXPECT_EQ(target.t.doc.Strings().Size(), 4u);
+    EXPECT_EQ(target.history.steps.size(), steps + 1);
+}
+
 TEST(PartCommands, ActOnTheSelectedPartOfThePreview) {
     Editor e;
     cTreeItem* cls = e.t.Class(nullptr, u"MACHINE");

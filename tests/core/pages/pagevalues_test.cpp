@@ -2,6 +2,7 @@
 
 #include "core/adm/templatewriter.h"
 #include "core/document/editrules.h"
+#include "core/edit/editstep.h"
 #include "core/model/nodeobjects.h"
 #include "core/model/templatetree.h"
 #include "core/pages/applystep.h"
@@ -224,6 +225,8 @@ TEST(ApplyStep, UndoAndRedoFindTheNodeAndRestoreItsData) {
     values.key = {false, u"K", u"Own", true};
     values.ApplyTo(policy);
     step.Finish(policy);
+    // The history names the node as it is called after the change.
+    EXPECT_EQ(step.Name(), u"Apply properties of After");
     t.owner.modified = 0;
 
     step.Undo();
@@ -418,6 +421,7 @@ TEST(ApplyStep, UndoingAPartApplyGivesTheWrittenBytesBack) {
     values.ApplyTo(*f.part);
     f.part->itemList.clear();
     step.Finish(*f.part);
+    EXPECT_EQ(step.Name(), u"Apply properties of Renamed");
     Text after = f.Written();
     ASSERT_NE(after, before);
     f.doc.doc.SetModifiedFlag(0);
@@ -427,6 +431,63 @@ TEST(ApplyStep, UndoingAPartApplyGivesTheWrittenBytesBack) {
     EXPECT_TRUE(f.doc.doc.IsModified());  // through the part's policy
     step.Redo();
     EXPECT_EQ(f.Written(), after);
+}
+
+// Keeps the steps a document hands it, applied.
+class cKeptSteps : public cStepSink {
+public:
+    bool Push(std::unique_ptr<cEditStep> step) override {
+        if (!step->Apply(*doc))
+            return false;
+        steps.push_back(std::move(step));
+        return true;
+    }
+    CPelwinDoc* doc = nullptr;
+    std::vector<std::unique_ptr<cEditStep>> steps;
+};
+
+TEST(ActionListStep, ReplacesTheListsOfAPolicyOrCheckBoxAsAStepOfItsOwn) {
+    PartFixture<cObjPolPartCheckBox> f;
+    cKeptSteps kept;
+    kept.doc = &f.doc.doc;
+    f.doc.doc.SetStepSink(&kept);
+    auto& policy = cTestDoc::Node<cObjPolicy>(f.policyItem);
+    policy.InsertPartAfter(nullptr, std::make_unique<cObjPolPartText>(&policy));
+    f.part->actionListOn = {{u"Old", {}}};
+    Text before = f.Written();
+
+    cActionValue entry;
+    entry.valueName = u"v";
+    entry.valueText = u"1";
+    ASSERT_TRUE(ReplaceActionLists(*f.part, {}, {{u"K", {entry}}}));
+    ASSERT_EQ(kept.steps.size(), 1u);
+    EXPECT_EQ(kept.steps[0]->Label(), u"Edit action lists of Part");
+    EXPECT_TRUE(f.part->actionListOn.empty());
+    EXPECT_EQ(f.part->actionListOff, (cActionList{{u"K", {entry}}}));
+    EXPECT_EQ(f.part->name, u"Part");
+    Text after = f.Written();
+    EXPECT_NE(after, before);
+    EXPECT_TRUE(f.doc.doc.IsModified());
+
+    ASSERT_TRUE(kept.steps[0]->Revert(f.doc.doc));
+    EXPECT_EQ(f.Written(), before);
+    ASSERT_TRUE(kept.steps[0]->Apply(f.doc.doc));
+    EXPECT_EQ(f.Written(), after);
+
+    ASSERT_TRUE(ReplaceActionLists(policy, {{u"P", {entry}}}, {}));
+    EXPECT_EQ(kept.steps.back()->Label(), u"Edit action lists of Pol");
+    EXPECT_EQ(policy.actionListOn, (cActionList{{u"P", {entry}}}));
+    EXPECT_EQ(policy.Parts().size(), 2u);
+
+    // Only policies and check boxes have the two lists.
+    EXPECT_FALSE(ReplaceActionLists(*policy.Parts()[0], {{u"P", {entry}}}, {}));
+    EXPECT_EQ(kept.steps.size(), 2u);
+
+    // Outside a template the node takes the lists itself.
+    cObjPolicy loose;
+    ASSERT_TRUE(ReplaceActionLists(loose, {{u"L", {}}}, {}));
+    EXPECT_EQ(loose.actionListOn, (cActionList{{u"L", {}}}));
+    f.doc.doc.SetStepSink(nullptr);
 }
 
 }  // namespace

@@ -87,6 +87,32 @@ TEST(StringTableRows, AddAndDeleteKeepASensibleSelection) {
     EXPECT_EQ(three.Rows()[0].name, u"b");
 }
 
+TEST(StringTableRows, RemoveUnusedKeepsWhatAnyNodeRefersTo) {
+    cTestDoc t;
+    cTreeItem* category = t.Category(t.Class(nullptr, u"MACHINE"), u"!!cat");
+    cTreeItem* policy = t.Policy(category, u"Plain");
+    cTestDoc::Node<cObjPolicy>(policy).supportedText = u"!!sup";
+    cTestDoc::AddPart<cObjPolPartCombo>(policy, u"Box").suggestions = {{u"!!hint"}};
+    cStringMap old = Map({{u"unused", u"U"},
+                          {u"cat", u"C"},
+                          {u"sup", u"S"},
+                          {u"hint", u"H"},
+                          {u"Plain", u"not a reference"}});
+    cStringTableRows rows(old);
+    rows.Select(3);
+    cStringUses uses;
+    uses.AddTree(t.Tree());
+    EXPECT_EQ(rows.RemoveUnused(uses), 2u);
+    EXPECT_EQ(rows.Selected(), 0);
+    EXPECT_EQ(rows.BuildMap(old).Entries(),
+              (Map({{u"cat", u"C"}, {u"sup", u"S"}, {u"hint", u"H"}}).Entries()));
+    EXPECT_EQ(rows.RemoveUnused(uses), 0u);
+
+    cStringTableRows none(old);
+    EXPECT_EQ(none.RemoveUnused(cStringUses()), 5u);
+    EXPECT_EQ(none.Selected(), -1);
+}
+
 TEST(StringTableStep, UndoAndRedoSwapTheTableItsOrderAndEveryLabel) {
     cTestDoc t;
     t.doc.Strings() = Map({{u"Cat", u"Old name"}, {u"Other", u"O"}});

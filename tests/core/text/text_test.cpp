@@ -28,6 +28,19 @@ TEST(Text, FormatsPrintfPlaceholders) {
     EXPECT_EQ(FormatText(u"trailing %", {}), u"trailing %");
 }
 
+TEST(Text, PrintableTextWritesWhatShowsNothingByItsCode) {
+    EXPECT_EQ(PrintableText(u"Plain text, \u00e9t\u00e9 \u65e5\u672c"),
+              u"Plain text, \u00e9t\u00e9 \u65e5\u672c");
+    EXPECT_EQ(PrintableText(Text(u"a\x00"
+                                 u"b\tc\x7f\x85",
+                                 7)),
+              u"a\\x00b\\x09c\\x7F\\x85");
+    // A pair of surrogates is one character; one alone, a bidi override and a BOM show nothing.
+    EXPECT_EQ(PrintableText(u"\U0001F600"), u"\U0001F600");
+    EXPECT_EQ(PrintableText(Text(1, char16_t(0xD800)) + u"x\u202E\uFEFF"),
+              u"\\xD800x\\x202E\\xFEFF");
+}
+
 TEST(Messages, AreCutAfter1023CharactersAndRouteToTheSink) {
     cMessageRecorder recorder;
     const Text longText(2000, u'y');

@@ -6,6 +6,7 @@
 #include <QMenuBar>
 #include <QSettings>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
@@ -17,10 +18,13 @@
 #include <QFileInfo>
 #include <QMdiSubWindow>
 
+#include "core/model/nodeobjects.h"
 #include "tests/testsupport.h"
 #include "tests/ui/app/uitest.h"
 #include "ui/app/childframe.h"
 #include "ui/app/mainframe.h"
+#include "ui/properties/propsheet.h"
+#include "ui/tree/poltreeview.h"
 #include "ui/widgets/look.h"
 
 namespace {
@@ -74,12 +78,26 @@ protected:
     }
 
     // A template with nothing but a comment: it opens as an empty tree.
-    QString WriteTemplate(const QString& name) {
+    QString WriteTemplate(const QString& name, const QByteArray& text = "; nothing yet\r\n") {
         QString path = dir.filePath(name);
         QFile file(path);
         EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("; nothing yet\r\n");
+        file.write(text);
         return path;
+    }
+    // A template of one category holding one policy.
+    QString WritePolicyTemplate(const QString& name, const QByteArray& policy) {
+        return WriteTemplate(name,
+                             "CLASS MACHINE\r\nCATEGORY Cat\r\nKEYNAME Software\\Cat\r\n"
+                             "POLICY " +
+                                 policy + "\r\nEND POLICY\r\nEND CATEGORY\r\n");
+    }
+    // Selects the template's first policy in its window's tree; answers the node.
+    cData* SelectPolicy(CPelwinDoc& doc) {
+        auto* tree = qobject_cast<cPolTreeView*>(frame->ChildOf(doc)->TreePane());
+        cTreeItem* policy = doc.Tree().Root()->children[0]->children[0]->children[0].get();
+        EXPECT_TRUE(tree && tree->Select(policy));
+        return policy->node.get();
     }
 
     std::unique_ptr<CPelwinApp> app;
@@ -126,8 +144,8 @@ TEST_F(UiApp, MenusFollowTheActiveTemplateWindow) {
                            "Cu&t|Ctrl+X, Shift+Del", "&Copy|Ctrl+C, Ctrl+Ins",
                            "&Paste |Ctrl+V, Shift+Ins", "Paste as &next |Ctrl+Shift+V",
                            "&Delete|Del", "-", "&Find...|Ctrl+F", "-", "P&roperties...|"}));
-    EXPECT_EQ(Items(menus[4]),
-              QStringList({"&Cascade|", "&Tile|", "&Arrange Icons|", "-", "Compare &with...|"}));
+    EXPECT_EQ(Items(menus[4]), QStringList({"&Cascade|", "&Tile|", "&Arrange Icons|", "-",
+                                            "Compare &with...|", "-", "&1 New1|"}));
     EXPECT_EQ(Items(menus[5]), QStringList({"&Info|", "-", "&About Tessary|"}));
 
     CPelwinDoc* second = app->Docs().New();
@@ -275,13 +293,19 @@ TEST_F(UiApp, ExitAsksForEveryModifiedTemplateAndStopsOnCancel) {
     first->SetModifiedFlag(1);
     second->SetModifiedFlag(1);
 
+    // Every question comes before any window closes; Cancel leaves all of them open.
     prompts.answers = {cAnswer::No, cAnswer::Cancel};
     frame->Command(cCommand::FileExit)->trigger();
     EXPECT_TRUE(frame->isVisible());
-    EXPECT_EQ(prompts.questions.size(), 2u);
-    ASSERT_EQ(app->Docs().Documents().size(), 1u);
+    EXPECT_EQ(prompts.questions,
+              (std::vector<Text>{u"Save changes to New1?", u"Save changes to New2?"}));
+    ASSERT_EQ(app->Docs().Documents().size(), 3u);
+    QApplication::processEvents();
+    EXPECT_EQ(frame->MdiArea()->subWindowList().size(), 3);
+    // The window asked about last is in front.
+    EXPECT_EQ(frame->ActiveDocument(), second);
 
-    prompts.answers = {cAnswer::No};
+    prompts.answers = {cAnswer::No, cAnswer::No};
     EXPECT_TRUE(frame->close());
     EXPECT_TRUE(app->Docs().Documents().empty());
 }
@@ -404,6 +428,85 @@ TEST_F(UiApp, RecentFilesComeBackInTheNextRun) {
     ASSERT_TRUE(app->InitInstance({}));
     EXPECT_EQ(app->Docs().RecentFiles(), files);
     EXPECT_EQ(app->MainFrame()->RecentFileActions()[1]->text(), "&2 /tmp/b&&c.adm");
+}
+
+TEST_F(UiApp, TheWindowThatBecomesActiveHandsItsSelectionToTheSheet) {
+    CPelwinDoc* one = app->Docs().Open(
+        WritePolicyTemplate("one.adm", "One\r\nPART Box CHECKBOX\r\nEND PART").toStdU16String());
+    CPelwinDoc* two = app->Docs().Open(WritePolicyTemplate("two.adm", "Two").toStdU16String());
+    ASSERT_TRUE(one && two);
+    cData* nodeOne = SelectPolicy(*one);
+    cData* nodeTwo = SelectPolicy(*two);
+    cPropSheet* sheet = frame->Sheet();
+    ASSERT_EQ(sheet->CurrentNode(), nodeTwo);
+
+    // Whatever activates a window (the Window menu, Ctrl+Tab, a click) hands its node over.
+    frame->MdiArea()->setActiveSubWindow(frame->ChildOf(*one));
+    EXPECT_EQ(sheet->CurrentNode(), nodeOne);
+    frame->MdiArea()->activateNextSubWindow();
+    EXPECT_EQ(frame->ActiveDocument(), two);
+    EXPECT_EQ(sheet->CurrentNode(), nodeTwo);
+
+    // Closing the active window leaves the other one's node in the sheet, not an empty frame.
+    frame->ChildOf(*two)->close();
+    QApplication::processEvents();
+    EXPECT_EQ(frame->ActiveDocument(), one);
+    EXPECT_EQ(sheet->CurrentNode(), nodeOne);
+    EXPECT_EQ(sheet->windowTitle(), "Policy Properties");
+    EXPECT_EQ(sheet->Pages().size(), 2u);
+
+    // Going to the sheet and back is no activation of another window: a part chosen in the
+    // preview stays in the sheet.
+    cData* part = static_cast<cObjPolicy*>(nodeOne)->Parts()[0].get();
+    QApplication::setActiveWindow(frame);
+    QApplication::processEvents();
+    frame->ChildOf(*one)->PreviewPane()->setFocus();
+    ASSERT_EQ(sheet->SetObject(part), kSheetShown);
+    QApplication::setActiveWindow(sheet);
+    QApplication::processEvents();
+    QApplication::setActiveWindow(frame);
+    QApplication::processEvents();
+    EXPECT_EQ(sheet->CurrentNode(), part);
+}
+
+// The Window menu lists the template windows, the active one checked; choosing one brings it
+// to the front. Titles and closed windows are followed.
+TEST_F(UiApp, WindowMenuListsTheTemplateWindows) {
+    CPelwinDoc* first = app->Docs().New();
+    CPelwinDoc* second = app->Docs().New();
+    QMenu* window = frame->Menus()[4];
+    emit window->aboutToShow();
+    EXPECT_EQ(Items(window),
+              QStringList({"&Cascade|", "&Tile|", "&Arrange Icons|", "-", "&1 New1|", "&2 New2|"}));
+    QList<QAction*> actions = window->actions();
+    EXPECT_FALSE(actions[4]->isChecked());
+    EXPECT_TRUE(actions[5]->isChecked());
+
+    actions[4]->trigger();
+    EXPECT_EQ(frame->ActiveDocument(), first);
+    EXPECT_TRUE(window->actions()[4]->isChecked());
+    EXPECT_FALSE(window->actions()[5]->isChecked());
+
+    first->SetTitle(u"R&D.adm");
+    frame->TitleChanged(*first);
+    EXPECT_EQ(window->actions()[4]->text(), "&1 R&&D.adm");
+    ASSERT_TRUE(app->Docs().Close(*first));
+    QApplication::processEvents();
+    EXPECT_EQ(Items(window),
+              QStringList({"&Cascade|", "&Tile|", "&Arrange Icons|", "-", "&1 New2|"}));
+    (void)second;
+}
+
+// A file in which nothing was read as a template opens empty, says so in the status bar and
+// stays out of the recent files.
+TEST_F(UiApp, AFileWithoutTemplateContentSaysSoInTheStatusBar) {
+    QString picture = WriteTemplate("picture.png", QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16));
+    CPelwinDoc* doc = app->Docs().Open(picture.toStdU16String());
+    ASSERT_NE(doc, nullptr);
+    EXPECT_TRUE(messages->texts.empty());
+    EXPECT_EQ(frame->statusBar()->currentMessage(), "No template content found in picture.png");
+    EXPECT_TRUE(app->Docs().RecentFiles().empty());
+    EXPECT_FALSE(frame->RecentFileActions()[0]->isVisible());
 }
 
 }  // namespace

@@ -70,6 +70,25 @@ TEST_F(HelpTest, OpensAtThePageOfTheFocusedWindow) {
     frame->HelpWindow()->hide();
 }
 
+TEST_F(HelpTest, ClosesWithEscAndCtrlWAndExplainsTheSecondPolicyPage) {
+    frame->ShowHelp();
+    cHelpWindow* help = frame->HelpWindow();
+    ASSERT_NE(help, nullptr);
+    for (QKeySequence key : {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
+        help->ShowTopic("pages.html");
+        QApplication::setActiveWindow(help);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(help));
+        ASSERT_TRUE(help->isVisible());
+        QTest::keySequence(help->Browser(), key);
+        EXPECT_FALSE(help->isVisible()) << key.toString().toStdString();
+    }
+    help->ShowTopic("pages.html");
+    QString text = help->Browser()->toPlainText();
+    for (const char* words : {"Supported on", "Explain", "Clientext GUID", "Shows:"})
+        EXPECT_TRUE(text.contains(words)) << words;
+    help->hide();
+}
+
 TEST_F(HelpTest, ShortcutTableHoldsTheAlternativeKeys) {
     auto keys = [this](cCommand id) {
         QStringList list;

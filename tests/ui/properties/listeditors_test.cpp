@@ -11,12 +11,14 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUndoStack>
 
 #include "core/document/document.h"
 #include "core/model/nodeobjects.h"
 #include "tests/core/adm/writertest.h"
 #include "tests/testsupport.h"
 #include "tests/ui/app/uitest.h"
+#include "ui/edit/undohistory.h"
 #include "ui/properties/actionlisteditor.h"
 #include "ui/properties/itemlistpage.h"
 #include "ui/properties/proppages.h"
@@ -155,6 +157,7 @@ class PolicyActionListTest : public ::testing::Test {
 protected:
     void SetUp() override {
         app.SetPrompts(&prompts);
+        sheet.SetServices(&app);
         SharedState().sheet = &sheet;
         cTreeItem* machine = doc.Tree().InsertLast(nullptr, u"MACHINE", kImageClosedBook,
                                                    std::make_unique<cObjClass>());
@@ -191,7 +194,12 @@ protected:
 
 }  // namespace
 
-TEST_F(PolicyActionListTest, OkMarksTheTemplateAndTheApplyWritesTheLists) {
+// OK writes the lists into the policy as a step of its own; what else was typed on the page
+// stays pending, and dropping it later keeps the lists.
+TEST_F(PolicyActionListTest, OkWritesTheListsAtOnceAsAStepOfItsOwn) {
+    cUndoHistory history(doc);
+    Type(sheet.PolicyPage()->name, "Renamed");
+    ASSERT_TRUE(sheet.PolicyPage()->IsModified());
     bool keptOnTop = false;
     OnNextModal([&](QWidget* modal) {
         auto* dialog = qobject_cast<cPropActList*>(modal);
@@ -208,12 +216,49 @@ TEST_F(PolicyActionListTest, OkMarksTheTemplateAndTheApplyWritesTheLists) {
     EXPECT_TRUE(keptOnTop);
     EXPECT_FALSE(sheet.KeepOnTop()->isChecked());
     EXPECT_TRUE(doc.IsModified());
-    EXPECT_TRUE(sheet.PolicyPage()->IsModified());
-    // The node changes only with the apply, so the apply's step holds the change.
-    EXPECT_TRUE(node->actionListOff.empty());
-    sheet.ApplyNow();
     EXPECT_EQ(node->actionListOn, (cActionList{{u"K", {Entry(u"on", u"1", 1)}}}));
     EXPECT_EQ(node->actionListOff, (cActionList{{u"K2", {Entry(u"", u"off")}}}));
+    EXPECT_EQ(node->name, u"P");
+    ASSERT_EQ(history.Stack()->count(), 1);
+    EXPECT_EQ(history.Stack()->text(0), "Edit action lists of P");
+    // The page's other edit is still there and still pending.
+    EXPECT_EQ(sheet.PolicyPage()->name->text(), "Renamed");
+    EXPECT_TRUE(sheet.PolicyPage()->IsModified());
+
+    // No to the question drops the name; the lists stay.
+    prompts.answers = {cAnswer::No};
+    ASSERT_TRUE(view->Select(doc.Tree().Root()->children[0].get()));
+    EXPECT_EQ(prompts.questions, std::vector<Text>{u"Apply changes to the current policy?"});
+    EXPECT_EQ(node->name, u"P");
+    EXPECT_EQ(node->actionListOff, (cActionList{{u"K2", {Entry(u"", u"off")}}}));
+
+    history.Stack()->undo();
+    EXPECT_TRUE(node->actionListOff.empty());
+    history.Stack()->redo();
+    EXPECT_EQ(node->actionListOff, (cActionList{{u"K2", {Entry(u"", u"off")}}}));
+}
+
+// The editor alone leaves nothing to ask about, and a later apply of the page keeps the new
+// lists instead of writing the old ones back.
+TEST_F(PolicyActionListTest, OkLeavesThePageUnchangedAndALaterApplyKeepsTheLists) {
+    OnNextModal([](QWidget* modal) {
+        auto* dialog = qobject_cast<cPropActList*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        QTest::mouseClick(dialog->Page()->deleteButton, Qt::LeftButton);
+        dialog->accept();
+    });
+    sheet.PolicyPage()->actionList->click();
+    EXPECT_TRUE(node->actionListOn.empty());
+    EXPECT_FALSE(sheet.PolicyPage()->IsModified());
+    EXPECT_FALSE(sheet.AnyPageModified());
+
+    Type(sheet.PolicyPage()->name, "Renamed");
+    sheet.ApplyNow();
+    EXPECT_EQ(node->name, u"Renamed");
+    EXPECT_TRUE(node->actionListOn.empty());
+
+    ASSERT_TRUE(view->Select(doc.Tree().Root()->children[0].get()));
+    EXPECT_TRUE(prompts.questions.empty());
 }
 
 TEST_F(PolicyActionListTest, CancelChangesNothing) {
@@ -230,7 +275,7 @@ TEST_F(PolicyActionListTest, CancelChangesNothing) {
     EXPECT_EQ(node->actionListOn, (cActionList{{u"K", {Entry(u"on", u"1", 1)}}}));
 }
 
-TEST_F(PolicyActionListTest, CheckBoxListsReachThePartWithTheApply) {
+TEST_F(PolicyActionListTest, CheckBoxListsReachThePartAtOnce) {
     auto box = std::make_unique<cObjPolPartCheckBox>(node);
     box->name = u"Box";
     box->actionListOn = {{u"K", {Entry(u"on", u"1", 1)}}};
@@ -249,8 +294,9 @@ TEST_F(PolicyActionListTest, CheckBoxListsReachThePartWithTheApply) {
     });
     sheet.CheckBoxPage()->actionList->click();
     EXPECT_TRUE(doc.IsModified());
-    EXPECT_TRUE(sheet.CheckBoxPage()->IsModified());
-    EXPECT_EQ(checkBox->actionListOn.size(), 1u);
+    EXPECT_FALSE(sheet.CheckBoxPage()->IsModified());
+    EXPECT_EQ(checkBox->actionListOn.size(), 2u);
+    EXPECT_TRUE(checkBox->actionListOff.empty());
     sheet.ApplyNow();
     EXPECT_EQ(checkBox->actionListOn.size(), 2u);
 }

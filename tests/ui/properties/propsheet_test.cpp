@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -13,6 +14,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolTip>
 #include <QTreeWidget>
 
 #include "core/document/document.h"
@@ -25,6 +27,7 @@
 #include "ui/preview/polleaveview.h"
 #include "ui/properties/proppages.h"
 #include "ui/tree/poltreeview.h"
+#include "ui/widgets/look.h"
 
 namespace {
 
@@ -305,6 +308,46 @@ TEST_F(SheetTest, SecondPolicyPageIsMadeWhenFirstShown) {
     sheet.hide();
 }
 
+// An explain text that is a reference shows, like "Supported on", the text it stands for;
+// a one-line field too narrow for its text shows the whole of it as its tool tip.
+TEST_F(SheetTest, LongAndReferencedTextsAreReadable) {
+    doc.Strings().Set(u"Help", u"What this policy does");
+    auto& policy = Node<cObjPolicy>(policyA);
+    policy.explainFlag = 1;
+    policy.explainText = u"!!Help";
+    policy.keyName =
+        QString("Software\\Policies\\Vendor\\Product\\Component").repeated(4).toStdU16String();
+    policy.useDefaultKey = 0;
+    ASSERT_TRUE(view->Select(policyA));
+    sheet.resize(300, 520);
+    sheet.show();
+    sheet.Tabs()->setCurrentIndex(1);
+    cPPPolicy2* second = sheet.PolicySecondPage();
+    ASSERT_TRUE(second->HasWindow());
+    EXPECT_EQ(second->explainShown->text(), "Shows: What this policy does");
+    Type(second->explainText, "Plain words");
+    EXPECT_EQ(second->explainShown->text(), "");
+    // A long explanation shows its beginning; the tool tip holds all of it.
+    const QString longText = QString("Explained at length. ").repeated(40);
+    doc.Strings().Set(u"Long", longText.toStdU16String());
+    Type(second->explainText, "!!Long");
+    EXPECT_EQ(second->explainShown->text(), "Shows: " + longText.left(240) + "...");
+    EXPECT_EQ(second->explainShown->toolTip(), longText);
+
+    sheet.Tabs()->setCurrentIndex(0);
+    QApplication::processEvents();
+    QLineEdit* key = sheet.PolicyPage()->key->ownKey;
+    ASSERT_LT(key->width(), key->fontMetrics().horizontalAdvance(key->text()));
+    EXPECT_EQ(WholeTextTip(*key), key->text());
+    QHelpEvent help(QEvent::ToolTip, QPoint(5, 5), key->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(key, &help);
+    EXPECT_EQ(QToolTip::text(), key->text());
+    QToolTip::hideText();
+    // A text that fits has no tip.
+    EXPECT_EQ(WholeTextTip(*sheet.PolicyPage()->name), "");
+    sheet.hide();
+}
+
 TEST_F(SheetTest, VersionPageListsTheOperatorsAndRebuildsTheLabel) {
     Node<cObjVersion>(version).op = u"<";
     ASSERT_TRUE(view->Select(version));
@@ -344,7 +387,7 @@ TEST_F(SheetTest, EveryApplyIsAStepThatUndoesIntoTheSheet) {
     Type(sheet.PolicyPage()->name, "New name");
     sheet.ApplyButton()->click();
     ASSERT_EQ(steps.size(), 1u);
-    EXPECT_EQ(steps[0]->Name(), u"Apply properties of Policy A");
+    EXPECT_EQ(steps[0]->Name(), u"Apply properties of New name");
 
     steps[0]->Undo();
     EXPECT_EQ(policyA->label, u"Policy A");
@@ -444,6 +487,7 @@ TEST_F(PartSheetTest, CheckBoxApplyMarksTheTemplateAndUndoes) {
     page->checkedByDefault->click();
     EXPECT_FALSE(page->uncheckedByDefault->isChecked());
     Type(page->valueName, "Val");
+    Type(page->name, "QA Check");
 
     sheet.ApplyButton()->click();
     EXPECT_EQ(part.defChecked, 1);
@@ -452,7 +496,8 @@ TEST_F(PartSheetTest, CheckBoxApplyMarksTheTemplateAndUndoes) {
     EXPECT_EQ(part.keyName, u"");
     EXPECT_TRUE(doc.IsModified());
     ASSERT_EQ(steps.size(), 1u);
-    EXPECT_EQ(steps[0]->Name(), u"Apply properties of <new>");
+    // The step is named after what the part is called now, not what it was called.
+    EXPECT_EQ(steps[0]->Name(), u"Apply properties of QA Check");
 
     steps[0]->Undo();
     EXPECT_EQ(part.defChecked, 0);

@@ -132,7 +132,7 @@ TEST_F(SheetCorpusTest, UndoOfAnApplyRestoresTheWrittenBytes) {
     CMainFrame* frame = app->MainFrame();
     frame->UpdateCommands();
     QAction* undo = frame->Command(cCommand::EditUndo);
-    EXPECT_EQ(undo->text(), "&Undo Apply properties of " + shown);
+    EXPECT_EQ(undo->text(), "&Undo Apply properties of Renamed policy");
     undo->trigger();
     EXPECT_TRUE(doc->IsModified());
     EXPECT_EQ(item->label, shown.toStdU16String());

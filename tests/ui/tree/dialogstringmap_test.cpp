@@ -1,6 +1,8 @@
 #include "ui/tree/dialogstringmap.h"
 
 #include <gtest/gtest.h>
+#include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
@@ -120,6 +122,89 @@ TEST(StringTableDialog, OkReplacesTheTableAndRelabelsCancelLeavesAll) {
     sink.steps[0]->Revert(doc);
     EXPECT_EQ(item->label, u"Old");
     doc.SetStepSink(nullptr);
+}
+
+// The filter shows the rows whose name or text holds it; "Remove unused" drops what no node
+// refers to, and OK makes all of it one step that undo takes back.
+TEST(StringTableDialog, FilterAndRemoveUnusedBecomeOneStep) {
+    CPelwinApp app;
+    CPelwinDoc doc;
+    doc.SetTreeView(&doc.Tree());
+    doc.Strings() = Map({{u"Cat", u"Category"},
+                         {u"Old", u"Gone"},
+                         {u"Sup", u"Windows"},
+                         {u"Spare", u"category too"}});
+    auto category = std::make_unique<cObjCategory>();
+    category->name = u"!!Cat";
+    cTreeItem* item = doc.Tree().InsertLast(nullptr, u"", kImageClosedBook, std::move(category));
+    auto policy = std::make_unique<cObjPolicy>();
+    policy->supportedFlag = 1;
+    policy->supportedText = u"!!Sup";
+    doc.Tree().InsertLast(item, u"", kImagePage, std::move(policy));
+    doc.RefreshAllNodes();
+    const cStringMap original = doc.Strings();
+    struct cKeepingSink : cStepSink {
+        bool Push(std::unique_ptr<cEditStep> step) override {
+            steps.push_back(std::move(step));
+            return steps.back()->Apply(*doc);
+        }
+        CPelwinDoc* doc = nullptr;
+        std::vector<std::unique_ptr<cEditStep>> steps;
+    } sink;
+    sink.doc = &doc;
+    doc.SetStepSink(&sink);
+
+    OnNextModal([](QWidget* modal) {
+        auto* dialog = qobject_cast<cDialogStringMap*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->count->text(), "4 strings");
+        Type(dialog->filter, "CATEG");
+        QStringList shown;
+        for (int row = 0; row < dialog->list->rowCount(); ++row)
+            if (!dialog->list->isRowHidden(row))
+                shown << dialog->list->item(row, 0)->text();
+        EXPECT_EQ(shown, QStringList({"Cat", "Spare"}));
+        EXPECT_EQ(dialog->count->text(), "2 of 4 strings");
+        // The fields never edit a row the filter hides.
+        EXPECT_EQ(dialog->searchString->text(), "Cat");
+        dialog->filter->clear();
+        QTest::mouseClick(dialog->removeUnusedButton, Qt::LeftButton);
+        EXPECT_EQ(Names(dialog->list), QStringList({"Cat", "Sup"}));
+        EXPECT_EQ(dialog->count->text(), "2 strings");
+        QTest::mouseClick(dialog->okButton, Qt::LeftButton);
+    });
+    ASSERT_TRUE(RunStringTableCommand(doc, nullptr));
+    EXPECT_EQ(doc.Strings().Entries(),
+              (Map({{u"Cat", u"Category"}, {u"Sup", u"Windows"}}).Entries()));
+    ASSERT_EQ(sink.steps.size(), 1u);
+    sink.steps[0]->Revert(doc);
+    EXPECT_EQ(doc.Strings().Entries(), original.Entries());
+    doc.SetStepSink(nullptr);
+}
+
+// A long table shows more than a handful of rows at once, and the dialog can grow.
+TEST(StringTableDialog, OpensShowingManyRowsAndResizes) {
+    cStringMap map;
+    for (int i = 0; i < 40; ++i)
+        map.Set(u"name" + FromUtf8(std::to_string(i)), u"text");
+    cDialogStringMap dialog(map);
+    dialog.show();
+    QApplication::processEvents();
+    auto rowsShown = [&dialog] {
+        int shown = 0;
+        for (int row = 0; row < dialog.list->rowCount(); ++row)
+            if (dialog.list->viewport()->rect().contains(
+                    dialog.list->visualRect(dialog.list->model()->index(row, 0))))
+                ++shown;
+        return shown;
+    };
+    EXPECT_GT(rowsShown(), 5);
+    EXPECT_LT(dialog.minimumSize().height(), dialog.maximumSize().height());
+    const int before = rowsShown();
+    dialog.resize(dialog.width() + 200, dialog.height() + 300);
+    QApplication::processEvents();
+    EXPECT_GT(rowsShown(), before);
+    EXPECT_GT(dialog.displayString->width(), 400);
 }
 
 // A real template's table through the dialog and OK, untouched: the saved text is the

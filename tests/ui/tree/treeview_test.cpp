@@ -239,6 +239,39 @@ void ExpectBooksAfterExpandingAll(cTemplateTree& tree, bool expanded) {
     EXPECT_GT(policies, 0);
 }
 
+// A label that reads right to left begins at its right end: past the pane's edge it is cut
+// at its own end, so that its start shows. Labels that read left to right are drawn whole
+// and scrolled to.
+TEST_F(TreeViewTest, RightToLeftLabelsKeepTheirStartInView) {
+    const QString hebrew = QString::fromUtf8(
+        "\xd7\x94\xd7\x92\xd7\x93\xd7\xa8\xd7\x95\xd7\xaa \xd7\x9e\xd7\x93\xd7"
+        "\x99\xd7\xa0\xd7\x99\xd7\x95\xd7\xaa ");
+    const QString rtl = hebrew.repeated(8);
+    const QString ltr = QString("Settings of the policy ").repeated(8);
+    cTreeItem* right = doc.Tree().InsertLast(category, rtl.toStdU16String(), kImagePage,
+                                             std::make_unique<cObjPolicy>());
+    cTreeItem* left = doc.Tree().InsertLast(category, ltr.toStdU16String(), kImagePage,
+                                            std::make_unique<cObjPolicy>());
+    splitter->show();
+    view->expandAll();
+    QApplication::processEvents();
+    ASSERT_LT(view->viewport()->width(), view->fontMetrics().horizontalAdvance(rtl));
+
+    QString shown = view->LabelShown(IndexOf(right));
+    EXPECT_LT(shown.size(), rtl.size());
+    EXPECT_TRUE(shown.startsWith(hebrew.left(10))) << shown.toStdString();
+    QRect cell = view->visualRect(IndexOf(right));
+    EXPECT_LE(cell.left() + view->fontMetrics().horizontalAdvance(shown),
+              view->viewport()->width());
+    EXPECT_EQ(view->LabelShown(IndexOf(left)), ltr);
+    EXPECT_EQ(view->LabelShown(IndexOf(policyA)), "Policy A");
+
+    // Scrolled to the right, more of it shows.
+    view->horizontalScrollBar()->setValue(view->horizontalScrollBar()->maximum());
+    QApplication::processEvents();
+    EXPECT_GT(view->LabelShown(IndexOf(right)).size(), shown.size());
+}
+
 TEST_F(TreeViewTest, ExpandingAllKeepsEveryPolicysOwnImage) {
     splitter->show();
     view->expandAll();
