@@ -327,6 +327,45 @@ TEST_F(UiApp, OpeningTheSameFileTwiceActivatesItsWindow) {
     EXPECT_EQ(Caption(*frame), "Tessary 2.0.2 - one.adm");
 }
 
+TEST_F(UiApp, AWindowActivatedAfterAnOutsideChangeOffersToReload) {
+    QString path = WriteTemplate("one.adm");
+    CPelwinDoc* one = app->Docs().Open(path.toStdU16String());
+    ASSERT_NE(one, nullptr);
+    app->Docs().New();
+    QApplication::processEvents();
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::Append));
+    file.write("; another program was here\r\n");
+    file.close();
+
+    // Keep: the question once, the document as it was.
+    prompts.answers = {cAnswer::No};
+    frame->MdiArea()->activateNextSubWindow();
+    QApplication::processEvents();
+    ASSERT_EQ(frame->ActiveDocument(), one);
+    ASSERT_EQ(prompts.questions.size(), 1u);
+    EXPECT_EQ(prompts.questions[0], u"one.adm has been changed by another program. Reload it?");
+    frame->MdiArea()->activateNextSubWindow();
+    frame->MdiArea()->activateNextSubWindow();
+    QApplication::processEvents();
+    EXPECT_EQ(prompts.questions.size(), 1u);
+
+    // Reload: a fresh window for the file's new content.
+    ASSERT_TRUE(file.open(QIODevice::Append));
+    file.write("; and once more\r\n");
+    file.close();
+    prompts.answers = {cAnswer::Yes};
+    frame->MdiArea()->activateNextSubWindow();
+    frame->MdiArea()->activateNextSubWindow();
+    QApplication::processEvents();
+    ASSERT_EQ(prompts.questions.size(), 2u);
+    ASSERT_EQ(app->Docs().Documents().size(), 2u);
+    CPelwinDoc* reloaded = app->Docs().FindByPath(path.toStdU16String());
+    ASSERT_NE(reloaded, nullptr);
+    EXPECT_EQ(reloaded->TrailingComments().size(), 3u);
+    EXPECT_EQ(frame->ActiveDocument(), reloaded);
+}
+
 TEST_F(UiApp, FailedOpenLeavesNoWindow) {
     QString empty = dir.filePath("empty.adm");
     QFile(empty).open(QIODevice::WriteOnly);
@@ -476,24 +515,24 @@ TEST_F(UiApp, WindowMenuListsTheTemplateWindows) {
     CPelwinDoc* second = app->Docs().New();
     QMenu* window = frame->Menus()[4];
     emit window->aboutToShow();
-    EXPECT_EQ(Items(window),
-              QStringList({"&Cascade|", "&Tile|", "&Arrange Icons|", "-", "&1 New1|", "&2 New2|"}));
+    EXPECT_EQ(Items(window), QStringList({"&Cascade|", "&Tile|", "&Arrange Icons|", "-",
+                                          "Compare &with...|", "-", "&1 New1|", "&2 New2|"}));
     QList<QAction*> actions = window->actions();
-    EXPECT_FALSE(actions[4]->isChecked());
-    EXPECT_TRUE(actions[5]->isChecked());
+    EXPECT_FALSE(actions[6]->isChecked());
+    EXPECT_TRUE(actions[7]->isChecked());
 
-    actions[4]->trigger();
+    actions[6]->trigger();
     EXPECT_EQ(frame->ActiveDocument(), first);
-    EXPECT_TRUE(window->actions()[4]->isChecked());
-    EXPECT_FALSE(window->actions()[5]->isChecked());
+    EXPECT_TRUE(window->actions()[6]->isChecked());
+    EXPECT_FALSE(window->actions()[7]->isChecked());
 
     first->SetTitle(u"R&D.adm");
     frame->TitleChanged(*first);
-    EXPECT_EQ(window->actions()[4]->text(), "&1 R&&D.adm");
+    EXPECT_EQ(window->actions()[6]->text(), "&1 R&&D.adm");
     ASSERT_TRUE(app->Docs().Close(*first));
     QApplication::processEvents();
-    EXPECT_EQ(Items(window),
-              QStringList({"&Cascade|", "&Tile|", "&Arrange Icons|", "-", "&1 New2|"}));
+    EXPECT_EQ(Items(window), QStringList({"&Cascade|", "&Tile|", "&Arrange Icons|", "-",
+                                          "Compare &with...|", "-", "&1 New2|"}));
     (void)second;
 }
 
