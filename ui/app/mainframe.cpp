@@ -14,6 +14,7 @@
 #include <QShowEvent>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 #include <QUndoGroup>
 #include <QUndoStack>
@@ -106,14 +107,30 @@ CMainFrame::CMainFrame(QWidget* parent)
         // window coming back with the application (after the sheet had the focus) keeps
         // what the sheet shows, such as a part chosen in the preview.
         auto* child = qobject_cast<CChildFrame*>(window);
+        if (child && child->Document())
+            CheckOutsideChangeLater();
         if (!child || child == before || !child->Document())
             return;
         if (auto* tree = qobject_cast<cPolTreeView*>(child->TreePane()))
             HandOverOnActivation(tree->SelectedNode());
     });
+    // Coming back from another program is the moment its changes to a file show.
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState s) {
+        if (s == Qt::ApplicationActive)
+            CheckOutsideChangeLater();
+    });
     qApp->installEventFilter(this);
     OnActiveWindowChanged();
     resize(1000, 700);
+}
+
+void CMainFrame::CheckOutsideChangeLater() {
+    // Not from inside the activation: the question is a modal box of its own.
+    QTimer::singleShot(0, this, [this] {
+        CChildFrame* child = ActiveChild();
+        if (m_services && child && child->Document())
+            m_services->Docs().CheckOutsideChange(*child->Document());
+    });
 }
 
 void CMainFrame::SetServices(cAppServices* services) {

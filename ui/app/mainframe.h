@@ -38,6 +38,9 @@ public:
     // The application's documents, questions and About box; until then the commands that
     // need them do nothing.
     void SetServices(cAppServices* services);
+    // Asks the document manager, once the event in hand is done, whether another program
+    // changed the active template's files (it says so and offers to reload).
+    void CheckOutsideChangeLater();
     const cCommandRouter& Router() const { return m_router; }
     // Follows the active document's undo history.
     QUndoGroup* UndoGroup() const { return m_undoGroup; }
