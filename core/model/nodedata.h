@@ -159,10 +159,8 @@ public:
     cOptionalValue valueOn;   // none: the default value 1
 };
 
-class cPolPartCombo : public cPolPartOf<cPolPartCombo> {
-public:
-    static constexpr TextView kKeyword = u"COMBOBOX";
-
+// The fields of a part the user types a text into; a combo box has them as an edit text does.
+struct cTextEntryFields {
     int defaultFlag = 0;
     Text defaultText;
     int maxLenFlag = 0;
@@ -170,6 +168,13 @@ public:
     int oemConvert = 0;
     int required = 0;
     int expandableText = 0;
+};
+
+// A combo box is a text entry with suggestions.
+class cPolPartCombo : public cPolPartOf<cPolPartCombo>, public cTextEntryFields {
+public:
+    static constexpr TextView kKeyword = u"COMBOBOX";
+
     int noSort = 0;
     cSuggestionList suggestions;
 };
@@ -183,17 +188,9 @@ public:
     int noSort = 0;
 };
 
-class cPolPartEditText : public cPolPartOf<cPolPartEditText> {
+class cPolPartEditText : public cPolPartOf<cPolPartEditText>, public cTextEntryFields {
 public:
     static constexpr TextView kKeyword = u"EDITTEXT";
-
-    int defaultFlag = 0;
-    Text defaultText;
-    int maxLenFlag = 0;
-    Text maxLen;
-    int oemConvert = 0;
-    int required = 0;
-    int expandableText = 0;
 };
 
 class cPolPartListBox : public cPolPartOf<cPolPartListBox> {

@@ -345,28 +345,27 @@ cPanelContent cObjPolPart::PanelContent(bool) const {
     return content;
 }
 
-cPanelContent cObjPolPartEditText::PanelContent(bool refresh) const {
+cPanelContent cObjPolPart::TextEntryContent(const cTextEntryFields& entry, bool refresh) const {
     cPanelContent content = cObjPolPart::PanelContent(refresh);
-    if (defaultFlag)
-        content.editText = Resolve(defaultText);
+    if (entry.defaultFlag)
+        content.editText = Resolve(entry.defaultText);
     else if (refresh)
         content.editText = Text();
-    content.textLimit = LengthLimit(maxLenFlag, maxLen);
+    content.textLimit = LengthLimit(entry.maxLenFlag, entry.maxLen);
     return content;
 }
 
+cPanelContent cObjPolPartEditText::PanelContent(bool refresh) const {
+    return TextEntryContent(*this, refresh);
+}
+
 cPanelContent cObjPolPartCombo::PanelContent(bool refresh) const {
-    cPanelContent content = cObjPolPart::PanelContent(refresh);
+    cPanelContent content = TextEntryContent(*this, refresh);
     std::vector<Text> list;
     list.reserve(suggestions.size());
     for (const cSuggestion& suggestion : suggestions)
         list.push_back(Resolve(suggestion.text));
     content.list = std::move(list);
-    if (defaultFlag)
-        content.editText = Resolve(defaultText);
-    else if (refresh)
-        content.editText = Text();
-    content.textLimit = LengthLimit(maxLenFlag, maxLen);
     return content;
 }
 

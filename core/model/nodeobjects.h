@@ -159,6 +159,9 @@ public:
 
 protected:
     Text Resolve(const Text& text) const;
+    // The content of a part the user types into: the default text, resolved (a refresh
+    // without one empties the field), and the length limit.
+    cPanelContent TextEntryContent(const cTextEntryFields& entry, bool refresh) const;
 
 private:
     cObjPolicy* m_policy;  // Not owned: the policy owns this part.
