@@ -67,21 +67,22 @@ protected:
     }
 };
 
-class cPolClass : public cData {
-public:
-    cPolClass() : cData(kKindClass) {}
-    cPolClass(const cPolClass&) = default;
-    cPolClass& operator=(const cPolClass&) = default;
+// What the data classes of the node kinds share: the kind code. Copies and assignment are
+// cData's (kind and comments, never the tie to a tree) and then the kind's fields, member by
+// member, so none of the classes below declares them.
+template <int Kind>
+class cDataOf : public cData {
+protected:
+    cDataOf() : cData(Kind) {}
+};
 
+class cPolClass : public cDataOf<kKindClass> {
+public:
     Text className;
 };
 
-class cCategory : public cData {
+class cCategory : public cDataOf<kKindCategory> {
 public:
-    cCategory() : cData(kKindCategory) {}
-    cCategory(const cCategory&) = default;
-    cCategory& operator=(const cCategory&) = default;
-
     Text name = u"<new>";
     Text keyName;
     int useDefaultKey = 1;
@@ -90,12 +91,8 @@ public:
     int explainFlag = 0;
 };
 
-class cPolicy : public cData {
+class cPolicy : public cDataOf<kKindPolicy> {
 public:
-    cPolicy() : cData(kKindPolicy) {}
-    cPolicy(const cPolicy&) = default;
-    cPolicy& operator=(const cPolicy&) = default;
-
     Text name = u"<new>";
     Text keyName;
     Text explainText;
@@ -114,12 +111,8 @@ public:
     cOptionalValue valueOn;
 };
 
-class cPolVersion : public cData {
+class cPolVersion : public cDataOf<kKindVersion> {
 public:
-    cPolVersion() : cData(kKindVersion) {}
-    cPolVersion(const cPolVersion&) = default;
-    cPolVersion& operator=(const cPolVersion&) = default;
-
     // "If Version " + operator + " " + number.
     void RebuildLabel();
 
@@ -130,9 +123,11 @@ public:
 
 // ---- Policy parts ---------------------------------------------------------------------
 
-class cPolicyPart : public cData {
+class cPolicyPart : public cDataOf<kKindPart> {
 public:
-    cPolicyPart() : cData(kKindPart) {}
+    cPolicyPart() = default;
+    // Copied, never moved: the kinds' data classes share this as a virtual base, which an
+    // implicit assignment may assign once per path, and a second move would find it empty.
     cPolicyPart(const cPolicyPart&) = default;
     cPolicyPart& operator=(const cPolicyPart&) = default;
 
@@ -143,13 +138,19 @@ public:
     int useDefaultKey = 1;
 };
 
-class cPolPartCheckBox : public virtual cPolicyPart {
+// What the data classes of the seven part kinds share: the part data as a virtual base, so
+// that a part object holds it once (cObjPolPart derives from it too), and the type keyword,
+// which Kind names as kKeyword and a fresh part starts with. Only the most derived class
+// builds a virtual base, so the keyword is set in the body, where it always takes.
+template <typename Kind>
+class cPolPartOf : public virtual cPolicyPart {
+protected:
+    cPolPartOf() { typeKeyword = Kind::kKeyword; }
+};
+
+class cPolPartCheckBox : public cPolPartOf<cPolPartCheckBox> {
 public:
     static constexpr TextView kKeyword = u"CHECKBOX";
-
-    cPolPartCheckBox() { typeKeyword = kKeyword; }
-    cPolPartCheckBox(const cPolPartCheckBox&) = default;
-    cPolPartCheckBox& operator=(const cPolPartCheckBox&) = default;
 
     cActionList actionListOn;
     cActionList actionListOff;
@@ -158,14 +159,8 @@ public:
     cOptionalValue valueOn;   // none: the default value 1
 };
 
-class cPolPartCombo : public virtual cPolicyPart {
-public:
-    static constexpr TextView kKeyword = u"COMBOBOX";
-
-    cPolPartCombo() { typeKeyword = kKeyword; }
-    cPolPartCombo(const cPolPartCombo&) = default;
-    cPolPartCombo& operator=(const cPolPartCombo&) = default;
-
+// The fields of a part the user types a text into; a combo box has them as an edit text does.
+struct cTextEntryFields {
     int defaultFlag = 0;
     Text defaultText;
     int maxLenFlag = 0;
@@ -173,47 +168,34 @@ public:
     int oemConvert = 0;
     int required = 0;
     int expandableText = 0;
+};
+
+// A combo box is a text entry with suggestions.
+class cPolPartCombo : public cPolPartOf<cPolPartCombo>, public cTextEntryFields {
+public:
+    static constexpr TextView kKeyword = u"COMBOBOX";
+
     int noSort = 0;
     cSuggestionList suggestions;
 };
 
-class cPolPartDropDown : public virtual cPolicyPart {
+class cPolPartDropDown : public cPolPartOf<cPolPartDropDown> {
 public:
     static constexpr TextView kKeyword = u"DROPDOWNLIST";
-
-    cPolPartDropDown() { typeKeyword = kKeyword; }
-    cPolPartDropDown(const cPolPartDropDown&) = default;
-    cPolPartDropDown& operator=(const cPolPartDropDown&) = default;
 
     cItemListChain itemList;
     int required = 0;
     int noSort = 0;
 };
 
-class cPolPartEditText : public virtual cPolicyPart {
+class cPolPartEditText : public cPolPartOf<cPolPartEditText>, public cTextEntryFields {
 public:
     static constexpr TextView kKeyword = u"EDITTEXT";
-
-    cPolPartEditText() { typeKeyword = kKeyword; }
-    cPolPartEditText(const cPolPartEditText&) = default;
-    cPolPartEditText& operator=(const cPolPartEditText&) = default;
-
-    int defaultFlag = 0;
-    Text defaultText;
-    int maxLenFlag = 0;
-    Text maxLen;
-    int oemConvert = 0;
-    int required = 0;
-    int expandableText = 0;
 };
 
-class cPolPartListBox : public virtual cPolicyPart {
+class cPolPartListBox : public cPolPartOf<cPolPartListBox> {
 public:
     static constexpr TextView kKeyword = u"LISTBOX";
-
-    cPolPartListBox() { typeKeyword = kKeyword; }
-    cPolPartListBox(const cPolPartListBox&) = default;
-    cPolPartListBox& operator=(const cPolPartListBox&) = default;
 
     int additive = 0;
     int explicitValue = 0;
@@ -221,13 +203,9 @@ public:
     Text valuePrefix;
 };
 
-class cPolPartNum : public virtual cPolicyPart {
+class cPolPartNum : public cPolPartOf<cPolPartNum> {
 public:
     static constexpr TextView kKeyword = u"NUMERIC";
-
-    cPolPartNum() { typeKeyword = kKeyword; }
-    cPolPartNum(const cPolPartNum&) = default;
-    cPolPartNum& operator=(const cPolPartNum&) = default;
 
     int defaultFlag = 0;
     Text defaultValue;
@@ -241,11 +219,7 @@ public:
     int txtConvert = 0;
 };
 
-class cPolPartText : public virtual cPolicyPart {
+class cPolPartText : public cPolPartOf<cPolPartText> {
 public:
     static constexpr TextView kKeyword = u"TEXT";
-
-    cPolPartText() { typeKeyword = kKeyword; }
-    cPolPartText(const cPolPartText&) = default;
-    cPolPartText& operator=(const cPolPartText&) = default;
 };

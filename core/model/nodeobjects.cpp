@@ -85,39 +85,11 @@ int cEmptyPanelNode::CreatePanel(cRect& rect, cPanelHost* parent) {
     return CreateFromTemplate(cPanelKind::Empty, rect, parent);
 }
 
-// Writes the data of `from` into `to` when both are node objects of the same class; the
-// data class's assignment keeps what ties `to` to its tree (cData).
-template <typename Obj, typename Data>
-bool AssignAs(Obj& to, const cData& from) {
-    const auto* source = dynamic_cast<const Obj*>(&from);
-    if (!source)
-        return false;
-    if (source != &to)
-        static_cast<Data&>(to) = static_cast<const Data&>(*source);
-    return true;
-}
-
 cCtrlList* CtrlOf(cData* node) {
     return dynamic_cast<cCtrlList*>(node);
 }
 
 // ---- Structural node objects ----------------------------------------------------------
-
-std::unique_ptr<cData> cObjClass::Clone() const {
-    return std::make_unique<cObjClass>(*this);
-}
-
-bool cObjClass::AssignData(const cData& from) {
-    return AssignAs<cObjClass, cPolClass>(*this, from);
-}
-
-std::unique_ptr<cData> cObjCategory::Clone() const {
-    return std::make_unique<cObjCategory>(*this);
-}
-
-bool cObjCategory::AssignData(const cData& from) {
-    return AssignAs<cObjCategory, cCategory>(*this, from);
-}
 
 Text cObjCategory::GetInheritedKey() const {
     return InheritedKeyOf(this);
@@ -131,14 +103,6 @@ void cObjCategory::UpdateDisplay() {
     ShowTreeLabel(*this, name);
 }
 
-std::unique_ptr<cData> cObjVersion::Clone() const {
-    return std::make_unique<cObjVersion>(*this);
-}
-
-bool cObjVersion::AssignData(const cData& from) {
-    return AssignAs<cObjVersion, cPolVersion>(*this, from);
-}
-
 Text cObjVersion::GetInheritedKey() const {
     return InheritedKeyOf(this);
 }
@@ -149,7 +113,7 @@ void cObjVersion::UpdateDisplay() {
 
 // ---- cObjPolicy ------------------------------------------------------------------------
 
-cObjPolicy::cObjPolicy(const cObjPolicy& other) : cCtrlList(), cPolicy(other) {
+cObjPolicy::cObjPolicy(const cObjPolicy& other) : cObjNodeOf(other) {
     m_parts.reserve(other.m_parts.size());
     for (const auto& part : other.m_parts)
         m_parts.push_back(part->ClonePart(this));
@@ -158,14 +122,6 @@ cObjPolicy::cObjPolicy(const cObjPolicy& other) : cCtrlList(), cPolicy(other) {
 cObjPolicy::~cObjPolicy() {
     // Parts go first: they may still reach their policy while they are destroyed.
     m_parts.clear();
-}
-
-std::unique_ptr<cData> cObjPolicy::Clone() const {
-    return std::make_unique<cObjPolicy>(*this);
-}
-
-bool cObjPolicy::AssignData(const cData& from) {
-    return AssignAs<cObjPolicy, cPolicy>(*this, from);
 }
 
 Text cObjPolicy::GetInheritedKey() const {
@@ -281,19 +237,6 @@ cObjPolPart::~cObjPolPart() {
     SharedState().copy.PartLeaving(*this);
 }
 
-bool cObjPolPart::AssignData(const cData& from) {
-    const auto* source = dynamic_cast<const cObjPolPart*>(&from);
-    if (!source || source->PanelKind() != PanelKind())
-        return false;
-    VisitPart(*this, [source](auto& to) {
-        using Kind = std::remove_cvref_t<decltype(to)>;
-        using Data = typename Kind::Data;
-        if (source != &to)
-            static_cast<Data&>(to) = static_cast<const Data&>(static_cast<const Kind&>(*source));
-    });
-    return true;
-}
-
 Text cObjPolPart::GetInheritedKey() const {
     return m_policy ? m_policy->GetEffectiveKey() : Text();
 }
@@ -345,28 +288,27 @@ cPanelContent cObjPolPart::PanelContent(bool) const {
     return content;
 }
 
-cPanelContent cObjPolPartEditText::PanelContent(bool refresh) const {
+cPanelContent cObjPolPart::TextEntryContent(const cTextEntryFields& entry, bool refresh) const {
     cPanelContent content = cObjPolPart::PanelContent(refresh);
-    if (defaultFlag)
-        content.editText = Resolve(defaultText);
+    if (entry.defaultFlag)
+        content.editText = Resolve(entry.defaultText);
     else if (refresh)
         content.editText = Text();
-    content.textLimit = LengthLimit(maxLenFlag, maxLen);
+    content.textLimit = LengthLimit(entry.maxLenFlag, entry.maxLen);
     return content;
 }
 
+cPanelContent cObjPolPartEditText::PanelContent(bool refresh) const {
+    return TextEntryContent(*this, refresh);
+}
+
 cPanelContent cObjPolPartCombo::PanelContent(bool refresh) const {
-    cPanelContent content = cObjPolPart::PanelContent(refresh);
+    cPanelContent content = TextEntryContent(*this, refresh);
     std::vector<Text> list;
     list.reserve(suggestions.size());
     for (const cSuggestion& suggestion : suggestions)
         list.push_back(Resolve(suggestion.text));
     content.list = std::move(list);
-    if (defaultFlag)
-        content.editText = Resolve(defaultText);
-    else if (refresh)
-        content.editText = Text();
-    content.textLimit = LengthLimit(maxLenFlag, maxLen);
     return content;
 }
 
@@ -390,28 +332,6 @@ cPanelContent cObjPolPartNum::PanelContent(bool refresh) const {
     if (defaultFlag)
         content.editText = defaultValue;
     return content;
-}
-
-std::unique_ptr<cObjPolPart> cObjPolPartCheckBox::ClonePart(cObjPolicy* policy) const {
-    return std::make_unique<cObjPolPartCheckBox>(*this, policy);
-}
-std::unique_ptr<cObjPolPart> cObjPolPartCombo::ClonePart(cObjPolicy* policy) const {
-    return std::make_unique<cObjPolPartCombo>(*this, policy);
-}
-std::unique_ptr<cObjPolPart> cObjPolPartDropDown::ClonePart(cObjPolicy* policy) const {
-    return std::make_unique<cObjPolPartDropDown>(*this, policy);
-}
-std::unique_ptr<cObjPolPart> cObjPolPartEditText::ClonePart(cObjPolicy* policy) const {
-    return std::make_unique<cObjPolPartEditText>(*this, policy);
-}
-std::unique_ptr<cObjPolPart> cObjPolPartListBox::ClonePart(cObjPolicy* policy) const {
-    return std::make_unique<cObjPolPartListBox>(*this, policy);
-}
-std::unique_ptr<cObjPolPart> cObjPolPartNum::ClonePart(cObjPolicy* policy) const {
-    return std::make_unique<cObjPolPartNum>(*this, policy);
-}
-std::unique_ptr<cObjPolPart> cObjPolPartText::ClonePart(cObjPolicy* policy) const {
-    return std::make_unique<cObjPolPartText>(*this, policy);
 }
 
 std::unique_ptr<cObjPolPart> CreatePartFromKeyword(TextView keyword, cObjPolicy* policy,

@@ -42,59 +42,71 @@ public:
     int CreatePanel(cRect& rect, cPanelHost* parent) override;
 };
 
-class cObjClass : public cEmptyPanelNode, public cPolClass {
-public:
-    cObjClass() = default;
-    cObjClass(const cObjClass& other) : cEmptyPanelNode(), cPolClass(other) {}
+// Writes the data of `from` into `to` when `from` is a node object of the class Obj as well;
+// false, and nothing written, for any other node. The data class's assignment keeps what ties
+// `to` to its tree (cData).
+template <typename Obj, typename Data>
+bool AssignNodeData(Obj& to, const cData& from) {
+    const auto* source = dynamic_cast<const Obj*>(&from);
+    if (!source)
+        return false;
+    if (source != &to)
+        static_cast<Data&>(to) = static_cast<const Data&>(*source);
+    return true;
+}
 
-    std::unique_ptr<cData> Clone() const override;
-    bool AssignData(const cData& from) override;
-    Text GetInheritedKey() const override { return Text(); }
-    Text GetEffectiveKey() const override { return Text(); }
+// What the class, category, policy and version node objects share. Obj is the node object
+// class that derives from this, Data its data class and Panel its panel side: a copy takes
+// the data but not the panel, Clone copies an Obj and AssignData takes another Obj's data.
+template <typename Obj, typename Data, typename Panel = cEmptyPanelNode>
+class cObjNodeOf : public Panel, public Data {
+public:
+    std::unique_ptr<cData> Clone() const override {
+        return std::make_unique<Obj>(static_cast<const Obj&>(*this));
+    }
+    bool AssignData(const cData& from) override {
+        return AssignNodeData<Obj, Data>(static_cast<Obj&>(*this), from);
+    }
     cData* GetData() override { return this; }
+
+protected:
+    cObjNodeOf() = default;
+    cObjNodeOf(const cObjNodeOf& other) : Panel(), Data(other) {}
 };
 
-class cObjCategory : public cEmptyPanelNode, public cCategory {
+class cObjClass : public cObjNodeOf<cObjClass, cPolClass> {
 public:
-    cObjCategory() = default;
-    cObjCategory(const cObjCategory& other) : cEmptyPanelNode(), cCategory(other) {}
+    Text GetInheritedKey() const override { return Text(); }
+    Text GetEffectiveKey() const override { return Text(); }
+};
 
-    std::unique_ptr<cData> Clone() const override;
-    bool AssignData(const cData& from) override;
+class cObjCategory : public cObjNodeOf<cObjCategory, cCategory> {
+public:
     Text GetInheritedKey() const override;
     Text GetEffectiveKey() const override;
     void UpdateDisplay() override;
-    cData* GetData() override { return this; }
 };
 
-class cObjVersion : public cEmptyPanelNode, public cPolVersion {
+class cObjVersion : public cObjNodeOf<cObjVersion, cPolVersion> {
 public:
-    cObjVersion() = default;
-    cObjVersion(const cObjVersion& other) : cEmptyPanelNode(), cPolVersion(other) {}
-
-    std::unique_ptr<cData> Clone() const override;
-    bool AssignData(const cData& from) override;
     Text GetInheritedKey() const override;
     Text GetEffectiveKey() const override { return GetInheritedKey(); }
     void UpdateDisplay() override;
-    cData* GetData() override { return this; }
 };
 
-class cObjPolicy : public cCtrlList, public cPolicy {
+class cObjPolicy : public cObjNodeOf<cObjPolicy, cPolicy, cCtrlList> {
 public:
     // Part panels are 395 pixels wide.
     static constexpr int kPanelWidth = 395;
 
     cObjPolicy() = default;
+    // Copies the data and every part; the copies' policy is the copy.
     cObjPolicy(const cObjPolicy& other);
     ~cObjPolicy() override;
 
-    std::unique_ptr<cData> Clone() const override;
-    bool AssignData(const cData& from) override;
     Text GetInheritedKey() const override;
     Text GetEffectiveKey() const override;
     void UpdateDisplay() override;
-    cData* GetData() override { return this; }
 
     int CreatePanel(cRect& rect, cPanelHost* parent) override;
     int DestroyPanel() override;
@@ -138,9 +150,8 @@ public:
     // Refreshes the part's panel while it exists.
     void UpdateDisplay() override;
     cData* GetData() override { return this; }
+    // A part is copied with ClonePart, onto a policy.
     std::unique_ptr<cData> Clone() const override { return nullptr; }
-    // Any part of the same kind.
-    bool AssignData(const cData& from) override;
 
     int CreatePanel(cRect& rect, cPanelHost* parent) override;
 
@@ -159,97 +170,84 @@ public:
 
 protected:
     Text Resolve(const Text& text) const;
+    // The content of a part the user types into: the default text, resolved (a refresh
+    // without one empties the field), and the length limit.
+    cPanelContent TextEntryContent(const cTextEntryFields& entry, bool refresh) const;
 
 private:
     cObjPolicy* m_policy;  // Not owned: the policy owns this part.
 };
 
-class cObjPolPartCheckBox : public cObjPolPart, public cPolPartCheckBox {
+// What the seven part node objects share. Kind is the part object class that derives from
+// this and inherits its constructors (`using cObjPartOf::cObjPartOf;`), PartData its data
+// class and Code its kind code, which is also the kind of its panel.
+template <typename Kind, typename PartData, cPanelKind Code>
+class cObjPartOf : public cObjPolPart, public PartData {
 public:
-    explicit cObjPolPartCheckBox(cObjPolicy* policy) : cObjPolPart(policy) {}
-    cObjPolPartCheckBox(const cObjPolPartCheckBox& other, cObjPolicy* policy)
-        : cPolicyPart(other), cObjPolPart(policy), cPolPartCheckBox(other) {}
     // The data class of the kind, which the property pages and undo write.
-    using Data = cPolPartCheckBox;
-    std::unique_ptr<cObjPolPart> ClonePart(cObjPolicy* policy) const override;
-    static constexpr cPanelKind kKind = cPanelKind::CheckBox;
+    using Data = PartData;
+    static constexpr cPanelKind kKind = Code;
+
+    explicit cObjPartOf(cObjPolicy* policy) : cObjPolPart(policy) {}
+    // A copy of other's data that belongs to policy, without a panel.
+    cObjPartOf(const cObjPartOf& other, cObjPolicy* policy) : cObjPolPart(policy), PartData(other) {
+        // The part data sits in the virtual base cPolicyPart, which only the most derived
+        // class constructs, from its own initializers or, through an inherited constructor,
+        // by default: it is copied here so that it is copied either way.
+        static_cast<cPolicyPart&>(*this) = other;
+    }
+
+    std::unique_ptr<cObjPolPart> ClonePart(cObjPolicy* policy) const override {
+        return std::make_unique<Kind>(static_cast<const Kind&>(*this), policy);
+    }
+    // Any part of the same kind.
+    bool AssignData(const cData& from) override {
+        return AssignNodeData<Kind, PartData>(static_cast<Kind&>(*this), from);
+    }
     cPanelKind PanelKind() const override { return kKind; }
 };
 
-class cObjPolPartCombo : public cObjPolPart, public cPolPartCombo {
+class cObjPolPartCheckBox
+    : public cObjPartOf<cObjPolPartCheckBox, cPolPartCheckBox, cPanelKind::CheckBox> {
 public:
-    explicit cObjPolPartCombo(cObjPolicy* policy) : cObjPolPart(policy) {}
-    cObjPolPartCombo(const cObjPolPartCombo& other, cObjPolicy* policy)
-        : cPolicyPart(other), cObjPolPart(policy), cPolPartCombo(other) {}
-    // The data class of the kind, which the property pages and undo write.
-    using Data = cPolPartCombo;
-    std::unique_ptr<cObjPolPart> ClonePart(cObjPolicy* policy) const override;
-    static constexpr cPanelKind kKind = cPanelKind::Combo;
-    cPanelKind PanelKind() const override { return kKind; }
+    using cObjPartOf::cObjPartOf;
+};
+
+class cObjPolPartCombo : public cObjPartOf<cObjPolPartCombo, cPolPartCombo, cPanelKind::Combo> {
+public:
+    using cObjPartOf::cObjPartOf;
     cPanelContent PanelContent(bool refresh) const override;
 };
 
-class cObjPolPartDropDown : public cObjPolPart, public cPolPartDropDown {
+class cObjPolPartDropDown
+    : public cObjPartOf<cObjPolPartDropDown, cPolPartDropDown, cPanelKind::DropDown> {
 public:
-    explicit cObjPolPartDropDown(cObjPolicy* policy) : cObjPolPart(policy) {}
-    cObjPolPartDropDown(const cObjPolPartDropDown& other, cObjPolicy* policy)
-        : cPolicyPart(other), cObjPolPart(policy), cPolPartDropDown(other) {}
-    // The data class of the kind, which the property pages and undo write.
-    using Data = cPolPartDropDown;
-    std::unique_ptr<cObjPolPart> ClonePart(cObjPolicy* policy) const override;
-    static constexpr cPanelKind kKind = cPanelKind::DropDown;
-    cPanelKind PanelKind() const override { return kKind; }
+    using cObjPartOf::cObjPartOf;
     cPanelContent PanelContent(bool refresh) const override;
 };
 
-class cObjPolPartEditText : public cObjPolPart, public cPolPartEditText {
+class cObjPolPartEditText
+    : public cObjPartOf<cObjPolPartEditText, cPolPartEditText, cPanelKind::EditText> {
 public:
-    explicit cObjPolPartEditText(cObjPolicy* policy) : cObjPolPart(policy) {}
-    cObjPolPartEditText(const cObjPolPartEditText& other, cObjPolicy* policy)
-        : cPolicyPart(other), cObjPolPart(policy), cPolPartEditText(other) {}
-    // The data class of the kind, which the property pages and undo write.
-    using Data = cPolPartEditText;
-    std::unique_ptr<cObjPolPart> ClonePart(cObjPolicy* policy) const override;
-    static constexpr cPanelKind kKind = cPanelKind::EditText;
-    cPanelKind PanelKind() const override { return kKind; }
+    using cObjPartOf::cObjPartOf;
     cPanelContent PanelContent(bool refresh) const override;
 };
 
-class cObjPolPartListBox : public cObjPolPart, public cPolPartListBox {
+class cObjPolPartListBox
+    : public cObjPartOf<cObjPolPartListBox, cPolPartListBox, cPanelKind::ListBox> {
 public:
-    explicit cObjPolPartListBox(cObjPolicy* policy) : cObjPolPart(policy) {}
-    cObjPolPartListBox(const cObjPolPartListBox& other, cObjPolicy* policy)
-        : cPolicyPart(other), cObjPolPart(policy), cPolPartListBox(other) {}
-    // The data class of the kind, which the property pages and undo write.
-    using Data = cPolPartListBox;
-    std::unique_ptr<cObjPolPart> ClonePart(cObjPolicy* policy) const override;
-    static constexpr cPanelKind kKind = cPanelKind::ListBox;
-    cPanelKind PanelKind() const override { return kKind; }
+    using cObjPartOf::cObjPartOf;
 };
 
-class cObjPolPartNum : public cObjPolPart, public cPolPartNum {
+class cObjPolPartNum : public cObjPartOf<cObjPolPartNum, cPolPartNum, cPanelKind::Numeric> {
 public:
-    explicit cObjPolPartNum(cObjPolicy* policy) : cObjPolPart(policy) {}
-    cObjPolPartNum(const cObjPolPartNum& other, cObjPolicy* policy)
-        : cPolicyPart(other), cObjPolPart(policy), cPolPartNum(other) {}
-    // The data class of the kind, which the property pages and undo write.
-    using Data = cPolPartNum;
-    std::unique_ptr<cObjPolPart> ClonePart(cObjPolicy* policy) const override;
-    static constexpr cPanelKind kKind = cPanelKind::Numeric;
-    cPanelKind PanelKind() const override { return kKind; }
+    using cObjPartOf::cObjPartOf;
     cPanelContent PanelContent(bool refresh) const override;
 };
 
-class cObjPolPartText : public cObjPolPart, public cPolPartText {
+class cObjPolPartText : public cObjPartOf<cObjPolPartText, cPolPartText, cPanelKind::Text> {
 public:
-    explicit cObjPolPartText(cObjPolicy* policy) : cObjPolPart(policy) {}
-    cObjPolPartText(const cObjPolPartText& other, cObjPolicy* policy)
-        : cPolicyPart(other), cObjPolPart(policy), cPolPartText(other) {}
-    // The data class of the kind, which the property pages and undo write.
-    using Data = cPolPartText;
-    std::unique_ptr<cObjPolPart> ClonePart(cObjPolicy* policy) const override;
-    static constexpr cPanelKind kKind = cPanelKind::Text;
-    cPanelKind PanelKind() const override { return kKind; }
+    using cObjPartOf::cObjPartOf;
 };
 
 // A fresh part of the kind named by a type keyword, or none for any other keyword.

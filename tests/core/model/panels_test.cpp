@@ -77,6 +77,8 @@ TEST(PanelContent, FillsAndRefreshesPerKind) {
     combo->name = u"!!Nowhere";
     combo->suggestions = {{u"b"}, {u"!!Label"}};
     combo->maxLen = u"10";
+    combo->defaultFlag = 1;
+    combo->defaultText = u"!!Def";
     auto* num = static_cast<cObjPolPartNum*>(Add(policy, u"NUMERIC"));
     num->defaultFlag = 1;
     num->defaultValue = u"!!Def";
@@ -90,7 +92,8 @@ TEST(PanelContent, FillsAndRefreshesPerKind) {
     const auto& comboShown = host.records[2]->content;
     EXPECT_EQ(comboShown.label, u"!!Nowhere");  // a missing name shows as written
     EXPECT_EQ(comboShown.list, (std::vector<Text>{u"b", u"Resolved label"}));
-    EXPECT_FALSE(comboShown.textLimit.has_value());                // the flag is off
+    EXPECT_FALSE(comboShown.textLimit.has_value());  // the flag is off
+    EXPECT_EQ(comboShown.editText, Text(u"Resolved default"));
     EXPECT_EQ(host.records[3]->content.editText, Text(u"!!Def"));  // numbers stay as stored
     EXPECT_FALSE(host.records[1]->selected);
 
