@@ -414,11 +414,27 @@ std::unique_ptr<cObjPolPart> cObjPolPartText::ClonePart(cObjPolicy* policy) cons
     return std::make_unique<cObjPolPartText>(*this, policy);
 }
 
+std::unique_ptr<cObjPolPart> cObjPolPartMultiText::ClonePart(cObjPolicy* policy) const {
+    return std::make_unique<cObjPolPartMultiText>(*this, policy);
+}
+std::unique_ptr<cObjPolPart> cObjPolPartLongNum::ClonePart(cObjPolicy* policy) const {
+    return std::make_unique<cObjPolPartLongNum>(*this, policy);
+}
+
+cPanelContent cObjPolPartLongNum::PanelContent(bool refresh) const {
+    cPanelContent content = cObjPolPart::PanelContent(refresh);
+    if (defaultFlag)
+        content.editText = defaultValue;
+    return content;
+}
+
 std::unique_ptr<cObjPolPart> CreatePartFromKeyword(TextView keyword, cObjPolicy* policy,
                                                    bool ignoreCase) {
     std::unique_ptr<cObjPolPart> part;
     ForEachPartKind([&](auto kind) {
         using Kind = typename decltype(kind)::type;
+        if constexpr (requires { Kind::kAdmxOnly; })
+            return;
         bool same = ignoreCase ? KeywordEquals(keyword, Kind::kKeyword) : keyword == Kind::kKeyword;
         if (same && !part)
             part = std::make_unique<Kind>(policy);

@@ -252,8 +252,36 @@ public:
     cPanelKind PanelKind() const override { return kKind; }
 };
 
-// A fresh part of the kind named by a type keyword, or none for any other keyword.
-// The editor's commands match the keyword exactly; the reader ignores the case of A-Z.
+// ---- Part kinds that ADMX adds ----------------------------------------------------------
+
+class cObjPolPartMultiText : public cObjPolPart, public cPolPartMultiText {
+public:
+    explicit cObjPolPartMultiText(cObjPolicy* policy) : cObjPolPart(policy) {}
+    cObjPolPartMultiText(const cObjPolPartMultiText& other, cObjPolicy* policy)
+        : cPolicyPart(other), cObjPolPart(policy), cPolPartMultiText(other) {}
+    // The data class of the kind, which the property pages and undo write.
+    using Data = cPolPartMultiText;
+    std::unique_ptr<cObjPolPart> ClonePart(cObjPolicy* policy) const override;
+    static constexpr cPanelKind kKind = cPanelKind::MultiText;
+    cPanelKind PanelKind() const override { return kKind; }
+};
+
+class cObjPolPartLongNum : public cObjPolPart, public cPolPartLongNum {
+public:
+    explicit cObjPolPartLongNum(cObjPolicy* policy) : cObjPolPart(policy) {}
+    cObjPolPartLongNum(const cObjPolPartLongNum& other, cObjPolicy* policy)
+        : cPolicyPart(other), cObjPolPart(policy), cPolPartLongNum(other) {}
+    // The data class of the kind, which the property pages and undo write.
+    using Data = cPolPartLongNum;
+    std::unique_ptr<cObjPolPart> ClonePart(cObjPolicy* policy) const override;
+    static constexpr cPanelKind kKind = cPanelKind::LongNumeric;
+    cPanelKind PanelKind() const override { return kKind; }
+    cPanelContent PanelContent(bool refresh) const override;
+};
+
+// A fresh part of the kind named by a type keyword, or none for any other keyword and for
+// the kinds that only ADMX has. The editor's commands match the keyword exactly; the reader
+// ignores the case of A-Z.
 std::unique_ptr<cObjPolPart> CreatePartFromKeyword(TextView keyword, cObjPolicy* policy,
                                                    bool ignoreCase);
 
