@@ -87,6 +87,10 @@ public:
     bool WriteText(Text& out) const;
     // The format the document was read in and is written in (ADM for a new document).
     const cTemplateFormat& Format() const { return *m_format; }
+    // The language whose texts a format of several languages (ADMX) shows; empty: its own
+    // choice. Asked for before the read.
+    const Text& Language() const { return m_language; }
+    void SetLanguage(Text language) { m_language = std::move(language); }
 
 private:
     // The tree the read step fills; shows why there is none.
@@ -106,6 +110,7 @@ private:
     cTemplateTree* m_treeView = nullptr;  // Not owned.
     const cTemplateFormat* m_format;      // Not owned: one of the formats' single objects.
     std::unique_ptr<cFormatState> m_formatState;
+    Text m_language;
     cStepSink* m_stepSink = nullptr;  // Not owned.
     cTemplateTree m_tree;
     cEditRules m_editRules;
