@@ -38,6 +38,11 @@ public:
         std::string line = m_file + ": " + ToUtf8(text) + "\n";
         std::fwrite(line.data(), 1, line.size(), stderr);
     }
+    // A message that names its own file and line: "FILE:LINE: TEXT".
+    void ShowAt(const cMessagePlace& place, int, const Text& text) override {
+        std::string line = ToUtf8(PlaceText(place) + text) + "\n";
+        std::fwrite(line.data(), 1, line.size(), stderr);
+    }
     void SetFile(std::string file) { m_file = std::move(file); }
 
 private:

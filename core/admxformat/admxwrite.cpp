@@ -67,6 +67,7 @@ public:
         SyncStrings();
         WalkTree(tree);
         RemoveUnclaimed();
+        MirrorControls();
         return m_failed.empty();
     }
 
@@ -302,6 +303,7 @@ private:
         pugi::xml_node string = AppendElement(table, "string", m_admlLineBreak);
         string.append_attribute("id").set_value(id.c_str());
         SetText(string, text, m_admlLineBreak);
+        MirrorString(string);
         return StringReference(id);
     }
 
@@ -343,6 +345,7 @@ private:
             pugi::xml_node s = AppendElement(table, "string", m_admlLineBreak);
             s.append_attribute("id").set_value(id.c_str());
             SetText(s, text, m_admlLineBreak);
+            MirrorString(s);
             present.insert(id);
         }
         m_stringIds = std::move(present);
@@ -373,7 +376,7 @@ private:
         if (const cAdmxOrigin* origin = OriginIn(node, &m_set)) {
             if (claimed.insert(origin->element.internal_object()).second)
                 return CopyOf(origin->element);
-            return AppendCopy(Container(container), CopyOf(origin->element), m_lineBreak);
+            return AppendCopy(Container(container), origin->element, m_lineBreak);
         }
         if (node.admx && node.admx->origin) {
             if (const auto* foreign = dynamic_cast<const cAdmxOrigin*>(node.admx->origin.get()))
@@ -477,6 +480,11 @@ private:
         const cAdmxOrigin* origin = OriginIn(node, &m_set);
         const bool own = origin && !m_claimedPolicies.count(origin->element.internal_object());
         pugi::xml_node element = ElementFor(node, "policies", "policy", m_claimedPolicies);
+        if (!own) {
+            // The parts make their elements and controls again.
+            RemoveChild(element, "elements");
+            element.remove_attribute("presentation");
+        }
         const std::string name = element.attribute("name").value();
         if (!own || (node.admx && ToUtf8(node.admx->name) != name))
             SetAttribute(element, "name",
@@ -589,6 +597,12 @@ private:
         pugi::xml_node presentation = AppendElement(table, "presentation", m_admlLineBreak);
         presentation.append_attribute("id").set_value(name.c_str());
         SetAttribute(policy, "presentation", u"$(presentation." + FromUtf8(name) + u")");
+        for (size_t i = 0; i < m_adml.size(); ++i)
+            if (i != m_set.display && !OtherPresentation(i, name))
+                AppendElement(OtherTable(i, "presentationTable"), "presentation",
+                              m_set.languages[i]->xml.Form().lineBreak)
+                    .append_attribute("id")
+                    .set_value(name.c_str());
         return presentation;
     }
 
@@ -650,9 +664,16 @@ private:
                 if (needed) {
                     if (!presentation)
                         presentation = PresentationOf(element, base, true);
-                    control = AppendElement(presentation, tags.control, m_admlLineBreak);
+                    const cAdmxOrigin* from =
+                        part->admx && part->admx->origin
+                            ? dynamic_cast<const cAdmxOrigin*>(part->admx->origin.get())
+                            : nullptr;
+                    control = from && from->control && Is(from->control, tags.control)
+                                  ? AppendCopy(presentation, from->control, m_admlLineBreak)
+                                  : AppendElement(presentation, tags.control, m_admlLineBreak);
                     if (partElement)
                         SetAttribute(control, "refId", AttributeText(partElement, "id"));
+                    m_newControls.push_back({presentation, control});
                 }
             }
             if (control)
@@ -671,8 +692,10 @@ private:
                     if (!info.control || (info.element && !IsModelledElement(info.element)))
                         continue;
                     pugi::xml_node copy = CopyOf(info.control);
-                    if (std::find(controls.begin(), controls.end(), copy) == controls.end())
+                    if (std::find(controls.begin(), controls.end(), copy) == controls.end()) {
+                        MirrorRemoval(info.control);
                         RemoveElement(copy);
+                    }
                 }
             }
         }
@@ -887,8 +910,78 @@ private:
                     RemoveElement(CopyOf(e));
     }
 
+    // ---- The other languages ---------------------------------------------------------------
+    // What the display language gains or loses in ids the others follow, untranslated, so
+    // that the policy editor can still show every language.
+
+    pugi::xml_node OtherTable(size_t language, const char* local) {
+        pugi::xml_node root = m_adml[language]->document_element();
+        const std::string& lineBreak = m_set.languages[language]->xml.Form().lineBreak;
+        return EnsureChild(EnsureChild(root, "resources", Order{}, lineBreak), local,
+                           kAdmlResourcesOrder, lineBreak);
+    }
+
+    pugi::xml_node OtherPresentation(size_t language, std::string_view id) {
+        pugi::xml_node table =
+            Child(Child(m_adml[language]->document_element(), "resources"), "presentationTable");
+        for (pugi::xml_node p = table.first_child(); p; p = p.next_sibling())
+            if (Is(p, "presentation") && p.attribute("id").value() == id)
+                return p;
+        return pugi::xml_node();
+    }
+
+    void MirrorString(pugi::xml_node string) {
+        const std::string id = string.attribute("id").value();
+        for (size_t i = 0; i < m_adml.size(); ++i) {
+            if (i == m_set.display)
+                continue;
+            pugi::xml_node table = OtherTable(i, "stringTable");
+            bool present = false;
+            for (pugi::xml_node s = table.first_child(); s && !present; s = s.next_sibling())
+                present = Is(s, "string") && s.attribute("id").value() == id;
+            if (!present)
+                AppendCopy(table, string, m_set.languages[i]->xml.Form().lineBreak);
+        }
+    }
+
+    // The controls made for new parts, once their fields are written.
+    void MirrorControls() {
+        for (const auto& [presentation, control] : m_newControls) {
+            const std::string id = presentation.attribute("id").value();
+            for (size_t i = 0; i < m_adml.size(); ++i)
+                if (i != m_set.display)
+                    if (pugi::xml_node other = OtherPresentation(i, id))
+                        AppendCopy(other, control, m_set.languages[i]->xml.Form().lineBreak);
+        }
+    }
+
+    // The control of the other languages that stands for a control of the display language:
+    // the one of the same refId, a static text by its place among the static texts.
+    void MirrorRemoval(pugi::xml_node control) {
+        pugi::xml_node presentation = control.parent();
+        const std::string id = presentation.attribute("id").value();
+        const std::string refId = control.attribute("refId").value();
+        size_t ordinal = 0;
+        for (pugi::xml_node c = presentation.first_child(); c != control; c = c.next_sibling())
+            ordinal += Is(c, "text");
+        for (size_t i = 0; i < m_adml.size(); ++i) {
+            pugi::xml_node other = i == m_set.display ? pugi::xml_node() : OtherPresentation(i, id);
+            size_t texts = 0;
+            for (pugi::xml_node c = other.first_child(); c; c = c.next_sibling()) {
+                bool same = Is(control, "text")
+                                ? Is(c, "text") && texts++ == ordinal
+                                : !refId.empty() && refId == c.attribute("refId").value();
+                if (same) {
+                    RemoveElement(c);
+                    break;
+                }
+            }
+        }
+    }
+
     const cTemplateContent& m_content;
     const cAdmxSet& m_set;
+    std::vector<std::pair<pugi::xml_node, pugi::xml_node>> m_newControls;
     Text* m_problem;
     Text m_failed;
     pugi::xml_document m_admx;
