@@ -6,9 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "cli/admxcommands.h"
 #include "cli/checkcommands.h"
 #include "cli/exportcommand.h"
 #include "core/document/document.h"
+#include "core/document/formats.h"
 #include "core/text/messages.h"
 
 namespace {
@@ -17,13 +19,19 @@ const char kUsage[] =
     "Usage:\n"
     "  tessary-cli check FILE\n"
     "      Reads FILE as the editor's Open does, without a window.\n"
-    "  tessary-cli convert [--format unicode|ascii] IN OUT\n"
+    "  tessary-cli convert [--format unicode|ascii] [--lang LL-CC] IN OUT\n"
     "      Reads IN as Open does and, when that succeeds, saves it to OUT as Save does:\n"
     "      in the given format, or else in the one IN was read in. OUT is replaced only\n"
     "      once the whole template was written. An IN that holds no template (no node,\n"
     "      no string, no comment line) is refused and OUT left as it was. Content that\n"
     "      OUT cannot keep is named on standard error, one line each, as\n"
-    "      'IN:LINE: warning: passed over: TEXT'.\n";
+    "      'IN:LINE: warning: passed over: TEXT'.\n"
+    "      IN may be an ADMX file (recognized by its content), read with the ADML files of\n"
+    "      its language folders. OUT.admx gets the whole set again: OUT.admx and\n"
+    "      OUTDIR/LL-CC/OUT.adml for each language read. Any other OUT gets an ADM template\n"
+    "      of one language (--lang, else en-US), what ADM cannot hold reported as\n"
+    "      'IN:LINE: warning: not converted: WHAT'. An ADM template converted to OUT.admx\n"
+    "      is exported as export does, its ADML in the --lang folder.\n";
 
 const char kUsageTail[] =
     "  tessary-cli --help\n"
@@ -94,10 +102,19 @@ int main(int argc, char** argv) {
 
     if (args[0] == "convert") {
         int format = -1;
+        std::string language;
         std::vector<std::string> files;
         for (size_t i = 1; i < args.size(); ++i) {
             const std::string& a = args[i];
             std::string value;
+            if (a == "--lang" || a.rfind("--lang=", 0) == 0) {
+                if (a == "--lang" && i + 1 >= args.size())
+                    return Usage("--lang needs a language such as en-US");
+                language = a == "--lang" ? args[++i] : a.substr(std::strlen("--lang="));
+                if (language.empty())
+                    return Usage("--lang needs a language such as en-US");
+                continue;
+            }
             if (a == "--format") {
                 if (i + 1 >= args.size())
                     return Usage("--format needs unicode or ascii");
@@ -117,8 +134,11 @@ int main(int argc, char** argv) {
         }
         if (files.size() != 2)
             return Usage("convert takes IN and OUT");
+        if (format >= 0 && IsAdmxName(files[1]))
+            return Usage("--format is the format of an ADM template, not of an ADMX file");
         sink.SetFile(files[0]);
         auto* doc = new CPelwinDoc;
+        doc->SetLanguage(FromUtf8(language));
         if (!ReadTemplateFile(*doc, files[0]))
             Finish(false);
         // Saving what was no template would only empty OUT.
@@ -132,6 +152,9 @@ int main(int argc, char** argv) {
                                   ": warning: passed over: " + ToUtf8(line.text) + "\n";
             std::fwrite(warning.data(), 1, warning.size(), stderr);
         }
+        if (&doc->Format() != &AdmFormat() || IsAdmxName(files[1]))
+            Finish(ConvertWithAdmx(*doc, files[0], files[1], format, language,
+                                   [&sink](const std::string& file) { sink.SetFile(file); }) == 0);
         if (format >= 0)
             doc->SetUtf16(format);
         sink.SetFile(files[1]);
