@@ -37,6 +37,9 @@ public:
     cHeldMessages& operator=(const cHeldMessages&) = delete;
 
     void Show(int severity, const Text& text) override { m_held.push_back({severity, text}); }
+    void ShowAt(const cMessagePlace& place, int severity, const Text& text) override {
+        m_held.push_back({severity, PlaceText(place) + text});
+    }
     void Release() {
         if (m_next)
             for (const auto& [severity, text] : m_held)
@@ -76,19 +79,27 @@ int RunLint(const std::vector<std::string>& args, const cReadTemplateFn& read,
         {
             cHeldMessages held;
             ok = read(*doc, file, &log);
-            if (!ok)
+            // A read that failed on a fault with a rule reports that as a finding.
+            if (!ok && log.findings.empty())
                 held.Release();
         }
-        if (!ok) {
-            ++errors;
-            continue;
-        }
-        for (const cFinding& finding : LintTemplate(*doc, log)) {
+        auto print = [&](const cFinding& finding) {
             ++(finding.severity == cLintSeverity::Error ? errors : warnings);
-            PrintLine(stdout, file + ":" + std::to_string(finding.line) + ": " +
+            PrintLine(stdout, (finding.file.empty() ? file : ToUtf8(finding.file)) + ":" +
+                                  std::to_string(finding.line) + ": " +
                                   SeverityName(finding.severity) + ": " + ToUtf8(finding.text) +
                                   " [" + finding.rule + "]\n");
+        };
+        if (!ok) {
+            if (log.findings.empty())
+                ++errors;
+            for (const cReadLog::cFormatFinding& f : log.findings)
+                print({f.line, f.error ? cLintSeverity::Error : cLintSeverity::Warning, f.rule,
+                       f.text, f.file});
+            continue;
         }
+        for (const cFinding& finding : LintTemplate(*doc, log))
+            print(finding);
     }
     std::fprintf(stderr, "%ld errors, %ld warnings\n", errors, warnings);
     return errors || (werror && warnings) ? 1 : 0;

@@ -5,6 +5,7 @@
 
 #include "core/admx/admxexport.h"
 #include "core/document/document.h"
+#include "core/document/formats.h"
 
 const char kExportUsage[] =
     "  tessary-cli export [--lang LL-CC] [--namespace NS] [--prefix P] [--strict] IN OUTDIR\n"
@@ -12,7 +13,9 @@ const char kExportUsage[] =
     "      (NAME: IN's name without its extension; LL-CC: en-US unless given). Both files\n"
     "      are read back and their registry bindings compared with the template's before\n"
     "      they replace anything. What ADMX cannot hold is reported as\n"
-    "      'IN:LINE: warning: not exported: WHAT'; --strict makes that a failure.\n";
+    "      'IN:LINE: warning: not exported: WHAT'; --strict makes that a failure.\n"
+    "      An ADMX file IN is written again with its ADML files into OUTDIR, as convert\n"
+    "      IN OUTDIR/NAME.admx does; the options do not apply to it.\n";
 
 namespace {
 
@@ -67,6 +70,14 @@ int RunExport(const std::vector<std::string>& args,
     if (!read(*doc, in))
         return 1;
     std::string name = std::filesystem::path(in).stem().string();
+    // An ADMX set is written again, whole, into OUTDIR.
+    if (&doc->Format() == &AdmxFormat()) {
+        setFile(files[1]);
+        return doc->WriteFile(
+                   FromUtf8((std::filesystem::path(files[1]) / (name + ".admx")).string()))
+                   ? 0
+                   : 1;
+    }
     cAdmxReport report;
     bool ok = ExportAdmx(*doc, files[1], name, options, report);
     for (std::string line : ReportLines(report, in)) {

@@ -158,10 +158,13 @@ private:
     // A fault that ends the read at once: shown, and noted for lint.
     bool Fail(const Text& file, int line, const char* rule, Text text) {
         if (m_log)
-            m_log->findings.push_back({file, line, true, rule, text});
+            m_log->findings.push_back({Noted(file), line, true, rule, text});
         ShowMessageAt({file, line}, kSeverityError, u"%s", {text});
         return false;
     }
+
+    // The file a finding names: none for the ADMX file that was read.
+    Text Noted(const Text& file) const { return file == m_set->path ? Text() : file; }
 
     // A reference to nothing: fails the read unless there is a log to note it, or unless the
     // policy editor shows the set all the same (fatal false), as it does with a supportedOn
@@ -365,7 +368,7 @@ private:
         for (const cAdmxFault& fault : m_faults) {
             if (m_log)
                 m_log->findings.push_back(
-                    {*fault.file, fault.line, fault.error, fault.rule, fault.text});
+                    {Noted(*fault.file), fault.line, fault.error, fault.rule, fault.text});
             if (!fault.fatal)
                 continue;
             ++fatal;

@@ -179,8 +179,10 @@ private:
                                          AttributeText(d, "name") + u"; its display name is kept");
     }
 
-    // Attributes and child elements of element that the template has no keyword for.
-    void Unmodelled(pugi::xml_node element, const Text& owner, int line) {
+    // Attributes and child elements of element that the template has no keyword for, at
+    // their own lines when the element is the ADMX file's (file given), else at line.
+    void Unmodelled(pugi::xml_node element, const Text& owner, int line,
+                    const cXmlFile* file = nullptr) {
         if (!element)
             return;
         std::string_view local = LocalName(element.name());
@@ -200,13 +202,14 @@ private:
             std::string_view name = a.name();
             if (name.substr(0, 5) == "xmlns" || Among(known->attributes, name))
                 continue;
-            Note(line, u"the attribute " + FromUtf8(name) + u"=" + Quoted(FromUtf8(a.value())) +
-                           u" of " + owner);
+            Note(file ? file->LineOf(a) : line, u"the attribute " + FromUtf8(name) + u"=" +
+                                                    Quoted(FromUtf8(a.value())) + u" of " + owner);
         }
         for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling())
             if (child.type() == pugi::node_element &&
                 !Among(known->children, LocalName(child.name())))
-                Note(line, FromUtf8(LocalName(child.name())) + u" of " + owner);
+                Note(file ? file->LineOf(child) : line,
+                     FromUtf8(LocalName(child.name())) + u" of " + owner);
     }
 
     cTreeItem* ClassItem(int cls) {
@@ -252,7 +255,7 @@ private:
         const cAdmxOrigin* origin = Origin(from);
         if (origin && m_notedCategories.insert(origin->element.internal_object()).second) {
             const Text owner = u"category " + from.admx->name;
-            Unmodelled(origin->element, owner, from.line);
+            Unmodelled(origin->element, owner, from.line, &origin->set->admx);
             std::string name;
             pugi::xml_node parent = Child(origin->element, "parentCategory");
             if (parent && origin->set->Resolve(parent.attribute("ref").value(), name) !=
@@ -356,22 +359,23 @@ private:
             Values(*node->valueOff, owner, line);
         Lists(node->actionListOn, owner, line);
         Lists(node->actionListOff, owner, line);
+        const cAdmxOrigin* origin = Origin(from);
         if (node->supportedFlag) {
             Text supported = AdmReference(from.supportedText);
             if (supported == from.supportedText) {
                 if (notes)
-                    Note(line, u"the supportedOn reference " + from.supportedText + u" of " +
-                                   owner + u", which another file defines");
+                    Note(origin ? origin->set->admx.LineOf(Child(origin->element, "supportedOn"))
+                                : line,
+                         u"the supportedOn reference " + from.supportedText + u" of " + owner +
+                             u", which another file defines");
                 node->supportedFlag = 0;
                 node->supportedText.clear();
             } else {
                 node->supportedText = supported;
             }
         }
-        const cAdmxOrigin* origin = Origin(from);
-        if (origin && notes) {
-            Unmodelled(origin->element, owner, line);
-        }
+        if (origin && notes)
+            Unmodelled(origin->element, owner, line, &origin->set->admx);
         int texts = 0;
         for (const auto& part : from.Parts())
             node->AppendPart(Part(*part, *node, ToUtf8(name), texts, notes));
@@ -470,7 +474,7 @@ private:
                   });
         const cAdmxOrigin* origin = Origin(from);
         if (origin && note) {
-            Unmodelled(origin->element, owner, line);
+            Unmodelled(origin->element, owner, line, &origin->set->admx);
             if (origin->control)
                 Unmodelled(origin->control, u"the control of " + owner, line);
         }

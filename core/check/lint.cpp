@@ -1,6 +1,7 @@
 #include "core/check/lint.h"
 
 #include <algorithm>
+#include <tuple>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -69,14 +70,31 @@ public:
         if (m_doc.Tree().IsEmpty() && m_doc.Strings().Empty())
             Add(1, cLintSeverity::Error, "empty-template",
                 u"nothing was read from this template: no class, category, policy or string");
+        // What the format's own checks found: in the template's file, or in another file
+        // of its set.
+        std::vector<cFinding> elsewhere;
+        for (const cReadLog::cFormatFinding& finding : m_log.findings) {
+            cLintSeverity severity = finding.error ? cLintSeverity::Error : cLintSeverity::Warning;
+            if (finding.file.empty())
+                Add(finding.line, severity, finding.rule, finding.text);
+            else
+                elsewhere.push_back(
+                    {finding.line, severity, finding.rule, finding.text, finding.file});
+        }
         std::stable_sort(m_findings.begin(), m_findings.end(),
                          [](const cFinding& a, const cFinding& b) { return a.line < b.line; });
+        std::stable_sort(elsewhere.begin(), elsewhere.end(),
+                         [](const cFinding& a, const cFinding& b) {
+                             return std::tie(a.file, a.line) < std::tie(b.file, b.line);
+                         });
+        for (cFinding& finding : elsewhere)
+            m_findings.push_back(std::move(finding));
         return std::move(m_findings);
     }
 
 private:
     void Add(int line, cLintSeverity severity, const char* rule, Text text) {
-        m_findings.push_back({line, severity, rule, std::move(text)});
+        m_findings.push_back({line, severity, rule, std::move(text), Text()});
     }
 
     bool InStringsSection(int line) const {
@@ -251,6 +269,48 @@ private:
 };
 
 }  // namespace
+
+std::span<const cLintRule> LintRules() {
+    static constexpr cLintRule kRules[] = {
+        {"undefined-string", cLintSeverity::Error, "a !! reference no string defines"},
+        {"numeric-range", cLintSeverity::Error,
+         "a number's minimum above its maximum, or a "
+         "default outside them"},
+        {"empty-itemlist", cLintSeverity::Error, "a drop-down list without items"},
+        {"no-key", cLintSeverity::Error, "a value written without a registry key"},
+        {"read-message", cLintSeverity::Error, "a message the read showed"},
+        {"empty-template", cLintSeverity::Error, "nothing read from the template"},
+        {"unused-string", cLintSeverity::Warning, "a string nothing refers to"},
+        {"duplicate-string", cLintSeverity::Warning, "a string defined again"},
+        {"duplicate-item-value", cLintSeverity::Warning, "two items of a list with one value"},
+        {"duplicate-value", cLintSeverity::Warning, "a registry value two nodes of a class write"},
+        {"empty-policy", cLintSeverity::Warning, "a policy that writes nothing"},
+        {"passed-over", cLintSeverity::Warning, "content the read passes over, lost on saving"},
+        {"several-defaults", cLintSeverity::Warning, "a drop-down list of several DEFAULT items"},
+        {"xml", cLintSeverity::Error,
+         "an ADMX or ADML file that is not well-formed or no "
+         "policy definition"},
+        {"admx-undefined-string", cLintSeverity::Error, "a $(string.ID) no ADML defines"},
+        {"admx-undefined-presentation", cLintSeverity::Error,
+         "a $(presentation.ID) no ADML defines"},
+        {"admx-undefined-reference", cLintSeverity::Error,
+         "a supportedOn or parentCategory reference defined neither in the file nor under a "
+         "using prefix"},
+        {"admx-unknown-refid", cLintSeverity::Error,
+         "a presentation control whose refId names no element of its policy"},
+        {"admx-duplicate-name", cLintSeverity::Error,
+         "two policies, or two categories, of one "
+         "name"},
+        {"admx-missing-translation", cLintSeverity::Error,
+         "an id of the display language's ADML that another language's ADML lacks"},
+        {"admx-revision", cLintSeverity::Error,
+         "an ADML whose revision does not satisfy minRequiredRevision"},
+        {"admx-unused-string", cLintSeverity::Warning, "an ADML string nothing refers to"},
+        {"admx-unused-presentation", cLintSeverity::Warning,
+         "an ADML presentation nothing refers to"},
+    };
+    return kRules;
+}
 
 std::vector<cFinding> LintTemplate(const CPelwinDoc& doc, const cReadLog& log) {
     return cLinter(doc, log).Run();

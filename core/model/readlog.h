@@ -48,7 +48,7 @@ struct cReadLog {
     // Faults that a format's own checks found in the files it read (ADMX: references, names,
     // translations, revisions), each with its file, line and lint rule.
     struct cFormatFinding {
-        Text file;  // as the read named it
+        Text file;  // as the read named it; empty: the file that was read
         int line = 0;
         bool error = true;
         const char* rule = "";

@@ -96,11 +96,11 @@ TEST(AdmxToAdm, NamesWhatTheTemplateCannotHold) {
     const Text notes = Convert(admx).notesText;
     for (const char16_t* expected : {
              u"14: the parent category windows:WindowsComponents of category Root",
-             u"30: the supportedOn reference windows:SUPPORTED_Windows7 of policy UserOnly",
+             u"32: the supportedOn reference windows:SUPPORTED_Windows7 of policy UserOnly",
              u"36: the 64-bit number (longDecimal) element Big of policy UserOnly",
              u"37: the list of texts (multiText) element Lines of policy UserOnly",
              u"47: the attribute soft=\"true\" of element Hidden of policy UserOnly",
-             u"50: seeAlso of policy Everyone",
+             u"52: seeAlso of policy Everyone",
              u"55: the category windows:System, which another file defines",
          })
         EXPECT_NE(notes.find(expected), Text::npos) << ToUtf8(expected) << "\n" << ToUtf8(notes);
