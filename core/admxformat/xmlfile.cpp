@@ -224,6 +224,16 @@ bool IsXmlSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
+// Whether an XML declaration begins at i: "<?xml" followed by a blank or "?>", "xml" in any
+// case, as the parser takes it.
+bool IsDeclarationAt(std::string_view text, size_t i) {
+    if (text.size() < i + 6 || text.compare(i, 2, "<?") != 0)
+        return false;
+    auto lower = [](char c) { return char(std::tolower(static_cast<unsigned char>(c))); };
+    return lower(text[i + 2]) == 'x' && lower(text[i + 3]) == 'm' && lower(text[i + 4]) == 'l' &&
+           (IsXmlSpace(text[i + 5]) || text[i + 5] == '?');
+}
+
 bool IsXmlChar(uint32_t c) {
     return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) ||
            (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
@@ -301,12 +311,7 @@ private:
         if (Starts(i, "<!"))
             return Fail(i, u"\"<!\" begins neither a comment nor a CDATA section");
         if (Starts(i, "<?")) {
-            size_t name = i + 2;
-            size_t nameEnd = name;
-            while (nameEnd < m_text.size() && !IsXmlSpace(m_text[nameEnd]) &&
-                   m_text[nameEnd] != '?')
-                ++nameEnd;
-            if (m_text.substr(name, nameEnd - name) == "xml" && i != 0)
+            if (IsDeclarationAt(m_text, i) && i != 0)
                 return Fail(i, u"the XML declaration must stand at the very start of the file");
             i += 2;
             return skipTo("?>", u"a processing instruction is not closed");
@@ -527,7 +532,7 @@ bool cXmlFile::Load(std::string_view bytes, cXmlProblem& problem) {
         return false;
     }
     m_form.lineBreak = LineBreakOf(text);
-    if (text.compare(0, 5, "<?xml") == 0)
+    if (IsDeclarationAt(text, 0))
         m_form.declaration = text.substr(0, text.find("?>") + 2);
 
     // The parser works in place on a buffer of its own allocator, which the document then

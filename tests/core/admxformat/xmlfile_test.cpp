@@ -150,6 +150,19 @@ TEST(XmlFile, RefusesWhatIsNoWellFormedDocument) {
     }
 }
 
+// Only "<?xml" and a blank (in any case, as the parser takes it) begin a declaration: a
+// processing instruction of another name first is written once, as it stood.
+TEST(XmlFile, DeclarationOrProcessingInstruction) {
+    for (const char* bytes :
+         {"<?xmlsrev ion=\"1.0\"?><a/>", "<?XML version=\"1.0\"?>\n<a/>", "<?xml?><a/>"}) {
+        SCOPED_TRACE(bytes);
+        cXmlFile file;
+        cXmlProblem problem;
+        ASSERT_TRUE(file.Load(bytes, problem)) << ToUtf8(problem.text);
+        EXPECT_EQ(Saved(file), bytes);
+    }
+}
+
 TEST(XmlFile, DeepNestingFailsCleanly) {
     const int levels = 100000;
     std::string deep;
