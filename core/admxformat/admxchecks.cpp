@@ -69,9 +69,13 @@ private:
         for (const auto& adml : m_set.languages) {
             if (adml.get() == &display)
                 continue;
-            for (auto [table, entry, what] :
+            for (const auto& kinds :
                  {std::tuple{"stringTable", "string", u"string"},
                   std::tuple{"presentationTable", "presentation", u"presentation"}}) {
+                // Named, not bound: lambdas below use them.
+                const char* table = std::get<0>(kinds);
+                const char* entry = std::get<1>(kinds);
+                const char16_t* what = std::get<2>(kinds);
                 std::unordered_set<std::string> ids;
                 pugi::xml_node own = Table(*adml, table);
                 ForEachChild(own, entry,

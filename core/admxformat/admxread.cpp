@@ -53,6 +53,7 @@ bool LessIgnoringCase(const std::string& a, const std::string& b) {
 struct cFoundAdml {
     std::string folder;
     std::string path;
+    const std::string_view* bytes = nullptr;  // held in memory; none: read from path
 };
 
 std::vector<cFoundAdml> FindAdmls(const std::string& admxPath) {
@@ -123,8 +124,9 @@ public:
         m_set->path = path;
     }
 
-    cReadOutcome Run(std::string_view bytes) {
-        if (!LoadAdmx(bytes) || !LoadAdmls())
+    // given: the ADML files in memory; none: those beside the ADMX file on disk.
+    cReadOutcome Run(std::string_view bytes, const std::vector<cFoundAdml>* given) {
+        if (!LoadAdmx(bytes) || !LoadAdmls(given ? *given : FindAdmls(ToUtf8(m_set->path))))
             return cReadOutcome::Failed;
         Index();
         CheckReferences();
@@ -195,9 +197,8 @@ private:
         return true;
     }
 
-    bool LoadAdmls() {
+    bool LoadAdmls(const std::vector<cFoundAdml>& found) {
         cAdmxSet& set = *m_set;
-        const std::vector<cFoundAdml> found = FindAdmls(ToUtf8(set.path));
         pugi::xml_node resources = Child(set.admx.Root(), "resources");
         if (found.empty()) {
             fs::path admx(ToUtf8(set.path));
@@ -212,11 +213,11 @@ private:
             file->path = FromUtf8(adml.path);
             cFileBytes bytes;
             cFileError error;
-            if (!bytes.Load(adml.path, error)) {
+            if (!adml.bytes && !bytes.Load(adml.path, error)) {
                 ReportFileError(error, file->path);
                 return false;
             }
-            if (!LoadXml(file->path, bytes.View(), file->xml))
+            if (!LoadXml(file->path, adml.bytes ? *adml.bytes : bytes.View(), file->xml))
                 return false;
             pugi::xml_node root = file->xml.Root();
             if (!Is(root, "policyDefinitionResources"))
@@ -310,7 +311,7 @@ private:
             }
             const bool parent = Is(element, "parentCategory");
             if (parent || (Is(element, "supportedOn") && Is(element.parent(), "policy")) ||
-                (Is(element, "reference") && element.attribute("ref"))) {
+                ((Is(element, "reference") || Is(element, "range")) && element.attribute("ref"))) {
                 std::string reference = element.attribute("ref").value();
                 std::string name;
                 cAdmxSet::cPlace place = set.Resolve(reference, name);
@@ -548,7 +549,25 @@ bool StartsWithMarkup(std::string_view text) {
 cReadOutcome ReadAdmxSet(const Text& path, std::string_view bytes, cTemplateContent& content,
                          cReadLog* log) {
     try {
-        return cAdmxReader(path, content, log).Run(bytes);
+        return cAdmxReader(path, content, log).Run(bytes, nullptr);
+    } catch (const std::bad_alloc&) {
+        ShowMessage(kSeverityError, u"Error reading file %s: not enough memory", {path});
+        return cReadOutcome::Failed;
+    }
+}
+
+cReadOutcome ReadAdmxSetInMemory(const Text& path, std::string_view bytes,
+                                 const std::vector<cAdmlBytes>& languages,
+                                 cTemplateContent& content, cReadLog* log) {
+    const fs::path admx(ToUtf8(path));
+    std::vector<cFoundAdml> found;
+    for (const cAdmlBytes& adml : languages)
+        found.push_back(
+            {adml.folder,
+             (admx.parent_path() / adml.folder / (admx.stem().string() + ".adml")).string(),
+             &adml.bytes});
+    try {
+        return cAdmxReader(path, content, log).Run(bytes, &found);
     } catch (const std::bad_alloc&) {
         ShowMessage(kSeverityError, u"Error reading file %s: not enough memory", {path});
         return cReadOutcome::Failed;

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/model/stringmap.h"
 #include "core/model/templateformat.h"
@@ -14,6 +16,15 @@
 // everything lint reports of a set, as findings.
 cReadOutcome ReadAdmxSet(const Text& path, std::string_view bytes, cTemplateContent& content,
                          cReadLog* log);
+
+// The same for a set held in memory: the ADML file of each language folder given.
+struct cAdmlBytes {
+    std::string folder;
+    std::string_view bytes;
+};
+cReadOutcome ReadAdmxSetInMemory(const Text& path, std::string_view bytes,
+                                 const std::vector<cAdmlBytes>& languages,
+                                 cTemplateContent& content, cReadLog* log);
 
 // A display text: "$(string.ID)" shows the string table's text of ID, every other text
 // itself.

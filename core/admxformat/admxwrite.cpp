@@ -49,8 +49,8 @@ std::string BlanksBefore(pugi::xml_node node) {
 // Writes the documents of one set again from the model.
 class cSetWriter {
 public:
-    cSetWriter(const cTemplateContent& content, const cAdmxSet& set, Text* problem)
-        : m_content(content), m_set(set), m_problem(problem) {}
+    cSetWriter(const cTemplateContent& content, const cAdmxSet& set)
+        : m_content(content), m_set(set) {}
 
     bool Run(cTemplateTree& tree) {
         m_admx.reset(m_set.admx.Document());
@@ -982,7 +982,6 @@ private:
     const cTemplateContent& m_content;
     const cAdmxSet& m_set;
     std::vector<std::pair<pugi::xml_node, pugi::xml_node>> m_newControls;
-    Text* m_problem;
     Text m_failed;
     pugi::xml_document m_admx;
     std::vector<std::unique_ptr<pugi::xml_document>> m_adml;
@@ -1016,7 +1015,7 @@ bool WriteAdmxSet(const cTemplateContent& content, const Text& path,
         return false;
     }
     const cAdmxSet& set = *state->set;
-    cSetWriter writer(content, set, problem);
+    cSetWriter writer(content, set);
     bool ok = writer.Run(*tree);
     std::vector<cFileOutput> out;
     Text why = writer.Failure();
