@@ -169,8 +169,9 @@ private:
     Text Noted(const Text& file) const { return file == m_set->path ? Text() : file; }
 
     // A reference to nothing: fails the read unless there is a log to note it, or unless the
-    // policy editor shows the set all the same (fatal false), as it does with a supportedOn
-    // reference to nothing.
+    // set can be shown all the same (fatal false): a supportedOn reference to nothing (the
+    // policy shows no supported-on text) or a control's refId to nothing (the control shows
+    // nothing).
     void Fault(const Text& file, int line, const char* rule, Text text, bool fatal = true) {
         m_faults.push_back({&file, line, rule, true, std::move(text), fatal});
     }
@@ -336,11 +337,13 @@ private:
                     Presentation(element.attribute("presentation").value());
                 std::vector<pugi::xml_node> unknown;
                 PolicyControls(element, presentation, &unknown);
+                // The control shows nothing; the read goes on (the control is kept as it is).
                 for (pugi::xml_node control : unknown)
                     Fault(adml, set.Display().xml.LineOf(control), "admx-unknown-refid",
                           FromUtf8(control.name()) + u" refers to " +
                               AttributeText(control, "refId") + u", which is no element of " +
-                              u"the policy " + AttributeText(element, "name"));
+                              u"the policy " + AttributeText(element, "name"),
+                          false);
             }
         });
         // An ADML of another file defines none of the strings; say that once.

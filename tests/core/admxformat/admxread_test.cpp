@@ -186,9 +186,9 @@ TEST(AdmxRead, ReferencesToNothing) {
          "admx-undefined-reference", "sample.admx:25:", true},
         {"using prefix", "windows:System", "win:System", "admx-undefined-reference",
          "sample.admx:56:", true},
-        {"refId", "<list id=\"Hosts\"", "<list id=\"Other\"", "admx-unknown-refid",
-         "sample.adml:", true},
-        // The policy editor shows a policy whose supportedOn names nothing: so does the read.
+        // A control that shows nothing, and a policy that shows no supported-on text: the
+        // set reads.
+        {"refId", "<list id=\"Hosts\"", "<list id=\"Other\"", "admx-unknown-refid", "", false},
         {"supportedOn", "<supportedOn ref=\"SUPPORTED_Sample\"/>",
          "<supportedOn ref=\"SUPPORTED_None\"/>", "admx-undefined-reference", "", false},
     };
