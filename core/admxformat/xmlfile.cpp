@@ -161,9 +161,10 @@ bool Decode(std::string_view bytes, cXmlForm& form, std::string& text, cXmlProbl
         utf16 = true;
         bigEndian = bytes[0] == '\xFE';
         bytes.remove_prefix(2);
-    } else if (bytes.size() >= 2 && bytes[0] == '<' && bytes[1] == '\0') {
+    } else if (bytes.size() >= 4 && bytes[0] != '\0' && bytes[1] == '\0' && bytes[3] == '\0') {
+        // ASCII characters in UTF-16 without a mark, "<" or a blank first.
         utf16 = true;
-    } else if (bytes.size() >= 2 && bytes[0] == '\0' && bytes[1] == '<') {
+    } else if (bytes.size() >= 4 && bytes[0] == '\0' && bytes[2] == '\0' && bytes[1] != '\0') {
         utf16 = bigEndian = true;
     }
     if (utf16) {
@@ -189,9 +190,13 @@ bool Decode(std::string_view bytes, cXmlForm& form, std::string& text, cXmlProbl
         return true;
     }
     std::string declared = DeclaredEncoding(bytes);
-    if (declared == "iso-8859-1" || declared == "latin1" || declared == "latin-1" ||
-        declared == "windows-1252" || declared == "cp1252") {
-        bool windows = declared == "windows-1252" || declared == "cp1252";
+    const bool latin = declared == "iso-8859-1" || declared == "latin1" || declared == "latin-1";
+    // Bytes that are no UTF-8 under a declaration that names UTF-8, UTF-16 or nothing are
+    // text of the system's 8-bit code page as such files were written: windows-1252.
+    const bool fallback = declared.empty() || declared == "utf-8" || declared == "utf8" ||
+                          declared == "utf-16" || declared == "unicode";
+    if (latin || fallback || declared == "windows-1252" || declared == "cp1252") {
+        bool windows = !latin;
         form.encoding = windows ? cXmlEncoding::Windows1252 : cXmlEncoding::Latin1;
         text.reserve(bytes.size() + bytes.size() / 8);
         for (char byte : bytes) {

@@ -66,6 +66,10 @@ TEST(XmlFile, ReadsEachFormAndWritesItBack) {
          cXmlEncoding::Utf16BE, true},
         {"UTF-16LE without mark", Utf16(body, false, false), Utf16(written, false, false),
          cXmlEncoding::Utf16LE, false},
+        {"UTF-16BE without mark, a blank first",
+         Utf16(" " + body.substr(body.find('<', 1)), true, false),
+         Utf16(" " + written.substr(written.find('<', 1)), true, false), cXmlEncoding::Utf16BE,
+         false},
         {"declares UTF-16, holds UTF-8", declaredUtf16, declaredUtf16, cXmlEncoding::Utf8, false},
     };
     for (const cCase& c : cases) {
@@ -105,9 +109,20 @@ TEST(XmlFile, SingleByteEncodingsFromTheDeclaration) {
     EXPECT_EQ(XmlToText(file.Root().child_value()), u"\u20ac");
     EXPECT_EQ(Saved(file), windows);
 
-    EXPECT_FALSE(file.Load("<?xml version='1.0'?>\n<a>\n\xE9</a>", problem));
+    // Declared as UTF-8 and held in the 8-bit code page: read as that, written as it was.
+    const std::string mislabeled = "<?xml version='1.0' encoding='utf-8'?>\n<a>\n\xE9\x80</a>";
+    ASSERT_TRUE(file.Load(mislabeled, problem));
+    EXPECT_EQ(file.Form().encoding, cXmlEncoding::Windows1252);
+    EXPECT_EQ(XmlToText(file.Root().child_value()), u"\n\u00e9\u20ac");
+    EXPECT_EQ(Saved(file), mislabeled);
+
+    // A byte the code page has no character for, under a declaration of another encoding.
+    EXPECT_FALSE(file.Load("<?xml version='1.0' encoding='koi8-r'?>\n<a>\n\xE9</a>", problem));
     EXPECT_EQ(problem.line, 3);
     EXPECT_NE(problem.text.find(u"0xE9"), Text::npos);
+    EXPECT_NE(problem.text.find(u"koi8-r"), Text::npos);
+    EXPECT_FALSE(file.Load("<a>\x81</a>", problem));
+    EXPECT_NE(problem.text.find(u"0x81"), Text::npos);
 }
 
 // What the parser would let pass is refused with the line it stands on, quickly and
