@@ -16,39 +16,7 @@ bool ParseReportFormat(std::string_view name, cReportFormat& format) {
 
 std::string JsonString(std::string_view text) {
     // A file name need not be UTF-8; the round trip puts U+FFFD for what is not.
-    const std::string utf8 = ToUtf8(FromUtf8(text));
-    std::string out = "\"";
-    out.reserve(utf8.size() + 2);
-    for (char c : utf8) {
-        switch (c) {
-            case '"':
-                out += "\\\"";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            default:
-                if (static_cast<unsigned char>(c) < 0x20) {
-                    static const char kHex[] = "0123456789abcdef";
-                    out += "\\u00";
-                    out += kHex[(c >> 4) & 0xF];
-                    out += kHex[c & 0xF];
-                } else {
-                    out += c;
-                }
-        }
-    }
-    out += '"';
-    return out;
+    return JsonQuoted(ToUtf8(FromUtf8(text)));
 }
 
 std::string FileUri(std::string_view file) {

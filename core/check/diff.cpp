@@ -650,36 +650,7 @@ std::string DiffSummary(const cDiffResult& result) {
 namespace {
 
 std::string JsonString(TextView text) {
-    std::string utf8 = ToUtf8(text);
-    std::string out = "\"";
-    for (unsigned char c : utf8) {
-        switch (c) {
-            case '"':
-                out += "\\\"";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            default:
-                if (c < 0x20) {
-                    char buffer[8];
-                    std::snprintf(buffer, sizeof buffer, "\\u%04x", unsigned(c));
-                    out += buffer;
-                } else {
-                    out += char(c);
-                }
-        }
-    }
-    return out + "\"";
+    return JsonQuoted(ToUtf8(text));
 }
 
 std::string JsonLine(int line) {

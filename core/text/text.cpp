@@ -224,3 +224,38 @@ long ParseLeadingInt(TextView text, bool* ok) {
         *ok = i > start;
     return negative ? -value : value;
 }
+
+std::string JsonQuoted(std::string_view utf8) {
+    std::string out = "\"";
+    out.reserve(utf8.size() + 2);
+    for (char c : utf8) {
+        switch (c) {
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            default:
+                if (static_cast<unsigned char>(c) < 0x20) {
+                    static const char kHex[] = "0123456789abcdef";
+                    out += "\\u00";
+                    out += kHex[(c >> 4) & 0xF];
+                    out += kHex[c & 0xF];
+                } else {
+                    out += c;
+                }
+        }
+    }
+    out += '"';
+    return out;
+}

@@ -74,3 +74,7 @@ Text FromLatin1(std::string_view bytes);
 
 // Reads a leading decimal integer with optional sign, as strtol does; 0 when there is none.
 long ParseLeadingInt(TextView text, bool* ok = nullptr);
+
+// utf8 as a JSON string, quotes included: the quote, the backslash and control characters
+// escaped, everything else as it is.
+std::string JsonQuoted(std::string_view utf8);
