@@ -1,5 +1,6 @@
 #include "cli/admxcommands.h"
 
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 

@@ -1,6 +1,7 @@
 #include "core/admxformat/admxread.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <filesystem>
 #include <new>

@@ -318,6 +318,10 @@ private:
         if (Starts(i, "<?")) {
             if (IsDeclarationAt(m_text, i) && i != 0)
                 return Fail(i, u"the XML declaration must stand at the very start of the file");
+            if (IsDeclarationAt(m_text, i) && !WellFormedDeclaration(i))
+                return Fail(i,
+                            u"the XML declaration is malformed: it holds pseudo-attributes "
+                            u"(version, encoding, standalone) alone");
             i += 2;
             return skipTo("?>", u"a processing instruction is not closed");
         }
@@ -360,6 +364,39 @@ private:
             }
         }
         return Fail(start, u"a start tag is not closed");
+    }
+
+    // "<?xml" and its pseudo-attributes, each name="value" or name='value', up to "?>"; the
+    // parser reads anything else there its own way.
+    bool WellFormedDeclaration(size_t i) const {
+        i += 5;
+        for (;;) {
+            size_t blanks = i;
+            while (i < m_text.size() && IsXmlSpace(m_text[i]))
+                ++i;
+            if (Starts(i, "?>"))
+                return true;
+            size_t name = i;
+            while (i < m_text.size() && std::isalpha(static_cast<unsigned char>(m_text[i])))
+                ++i;
+            std::string_view word = m_text.substr(name, i - name);
+            if (i == blanks || (word != "version" && word != "encoding" && word != "standalone"))
+                return false;
+            while (i < m_text.size() && IsXmlSpace(m_text[i]))
+                ++i;
+            if (i >= m_text.size() || m_text[i] != '=')
+                return false;
+            ++i;
+            while (i < m_text.size() && IsXmlSpace(m_text[i]))
+                ++i;
+            if (i >= m_text.size() || (m_text[i] != '"' && m_text[i] != '\''))
+                return false;
+            size_t close = m_text.find(m_text[i], i + 1);
+            if (close == std::string_view::npos ||
+                m_text.substr(i + 1, close - i - 1).find_first_of("<>&?") != std::string_view::npos)
+                return false;
+            i = close + 1;
+        }
     }
 
     // Checks the reference at i and moves i past it.

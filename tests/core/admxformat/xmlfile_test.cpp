@@ -149,6 +149,9 @@ TEST(XmlFile, RefusesWhatIsNoWellFormedDocument) {
         {"second root", "<a/>\n<b/>", 2, u"second root"},
         {"no element", "<!-- only -->", 1, u"no element"},
         {"late declaration", "\n<?xml version='1.0'?><a/>", 2, u"very start"},
+        // Found by fuzzing: the parser ends a declaration at "/>", leaving the rest as text.
+        {"malformed declaration", "<?xml version=\"1\"/>\n.0\"?>\n<a/>", 1,
+         u"declaration is malformed"},
         {"less-than in attribute", "<a b='<'/>", 1, u"&lt;"},
         {"mismatched tags", "<a>\n<b>\n</a>", 3, u"not well-formed"},
         {"unclosed comment", "<a/>\n<!-- open", 2, u"comment"},
