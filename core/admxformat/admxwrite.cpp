@@ -61,8 +61,6 @@ public:
             m_adml[i]->reset(m_set.languages[i]->xml.Document());
         }
         MapCopy(m_set.Display().xml.Document(), *m_adml[m_set.display]);
-        m_lineBreak = m_set.admx.Form().lineBreak;
-        m_admlLineBreak = m_set.Display().xml.Form().lineBreak;
 
         SyncStrings();
         WalkTree(tree);
@@ -130,24 +128,17 @@ private:
             node.remove_attribute(name);
     }
 
-    // Puts text as the element's only content, line ends as its file has them.
-    void SetText(pugi::xml_node node, const Text& text, const std::string& lineBreak) {
+    // Puts text as the element's only content.
+    static void SetText(pugi::xml_node node, const Text& text) {
         while (node.first_child())
             node.remove_child(node.first_child());
-        std::string utf8;
-        for (char c : ToUtf8(text)) {
-            if (c == '\n')
-                utf8 += lineBreak;
-            else
-                utf8.push_back(c);
-        }
+        std::string utf8 = ToUtf8(text);
         if (!utf8.empty())
             node.append_child(pugi::node_pcdata).set_value(utf8.c_str());
     }
 
     // A new element at the end of parent's elements, indented as its siblings are.
-    pugi::xml_node AppendElement(pugi::xml_node parent, const char* name,
-                                 const std::string& lineBreak) {
+    pugi::xml_node AppendElement(pugi::xml_node parent, const char* name) {
         pugi::xml_node last;
         for (pugi::xml_node child = parent.last_child(); child && !last;
              child = child.previous_sibling())
@@ -162,7 +153,7 @@ private:
         }
         std::string outer = BlanksBefore(parent);
         if (outer.empty())
-            outer = lineBreak;
+            outer = "\n";
         std::string inner = outer + "  ";
         // Blanks alone in the parent are its closing line.
         bool blanksOnly = !parent.first_child() || (IsBlankText(parent.first_child()) &&
@@ -179,10 +170,9 @@ private:
     }
 
     // An element with its indentation before it, or a copy of an element of another set.
-    pugi::xml_node InsertElement(pugi::xml_node parent, const char* name, pugi::xml_node before,
-                                 const std::string& lineBreak) {
+    pugi::xml_node InsertElement(pugi::xml_node parent, const char* name, pugi::xml_node before) {
         if (!before)
-            return AppendElement(parent, name, lineBreak);
+            return AppendElement(parent, name);
         std::string blanks = BlanksBefore(before);
         pugi::xml_node element = parent.insert_child_before(name, before);
         if (!blanks.empty())
@@ -190,9 +180,8 @@ private:
         return element;
     }
 
-    pugi::xml_node AppendCopy(pugi::xml_node parent, pugi::xml_node original,
-                              const std::string& lineBreak) {
-        pugi::xml_node placeholder = AppendElement(parent, "x", lineBreak);
+    pugi::xml_node AppendCopy(pugi::xml_node parent, pugi::xml_node original) {
+        pugi::xml_node placeholder = AppendElement(parent, "x");
         pugi::xml_node copy = parent.insert_copy_after(original, placeholder);
         parent.remove_child(placeholder);
         return copy;
@@ -208,8 +197,7 @@ private:
     }
 
     // The child of that local name, made where the order puts it when there is none.
-    pugi::xml_node EnsureChild(pugi::xml_node parent, std::string_view local, Order order,
-                               const std::string& lineBreak) {
+    pugi::xml_node EnsureChild(pugi::xml_node parent, std::string_view local, Order order) {
         if (pugi::xml_node child = Child(parent, local))
             return child;
         auto rank = [&](std::string_view name) {
@@ -222,7 +210,7 @@ private:
              child = child.next_sibling())
             if (child.type() == pugi::node_element && rank(LocalName(child.name())) > mine)
                 before = child;
-        return InsertElement(parent, std::string(local).c_str(), before, lineBreak);
+        return InsertElement(parent, std::string(local).c_str(), before);
     }
 
     static void RemoveChild(pugi::xml_node parent, std::string_view local) {
@@ -246,7 +234,7 @@ private:
                 .append_attribute("value")
                 .set_value(ToUtf8(value.valueText).c_str());
         } else {
-            SetText(holder.append_child("string"), value.valueText, m_lineBreak);
+            SetText(holder.append_child("string"), value.valueText);
         }
     }
 
@@ -256,7 +244,7 @@ private:
             RemoveChild(parent, local);
             return;
         }
-        pugi::xml_node holder = EnsureChild(parent, local, order, m_lineBreak);
+        pugi::xml_node holder = EnsureChild(parent, local, order);
         WriteValue(holder, *value);
     }
 
@@ -269,7 +257,7 @@ private:
             RemoveChild(parent, local);
             return;
         }
-        pugi::xml_node node = EnsureChild(parent, local, order, m_lineBreak);
+        pugi::xml_node node = EnsureChild(parent, local, order);
         WriteListItems(node, list, ownerKey);
     }
 
@@ -280,7 +268,7 @@ private:
             node.remove_child(c);
         for (const cActionKey& group : list)
             for (const cActionValue& entry : group.entries) {
-                pugi::xml_node item = AppendElement(node, "item", m_lineBreak);
+                pugi::xml_node item = AppendElement(node, "item");
                 SetAttribute(item, "key", group.keyName, group.keyName != defaultKey);
                 SetAttribute(item, "valueName", entry.valueName);
                 WriteValue(item.append_child("value"), entry);
@@ -293,16 +281,15 @@ private:
         if (!StringId(ToUtf8(text)).empty())
             return text;
         pugi::xml_node resources =
-            EnsureChild(DisplayAdml().document_element(), "resources", Order{}, m_admlLineBreak);
-        pugi::xml_node table =
-            EnsureChild(resources, "stringTable", kAdmlResourcesOrder, m_admlLineBreak);
+            EnsureChild(DisplayAdml().document_element(), "resources", Order{});
+        pugi::xml_node table = EnsureChild(resources, "stringTable", kAdmlResourcesOrder);
         std::string id = base;
         for (int n = 2; m_stringIds.count(id) || m_content.strings.Contains(FromUtf8(id)); ++n)
             id = base + "_" + std::to_string(n);
         m_stringIds.insert(id);
-        pugi::xml_node string = AppendElement(table, "string", m_admlLineBreak);
+        pugi::xml_node string = AppendElement(table, "string");
         string.append_attribute("id").set_value(id.c_str());
-        SetText(string, text, m_admlLineBreak);
+        SetText(string, text);
         MirrorString(string);
         return StringReference(id);
     }
@@ -333,18 +320,18 @@ private:
             }
             present.insert(id);
             if (ElementText(s) != *text)
-                SetText(s, *text, m_admlLineBreak);
+                SetText(s, *text);
         }
         for (const auto& [name, text] : strings.Entries()) {
             std::string id = ToUtf8(name);
             if (present.count(id))
                 continue;
             if (!table)
-                table = EnsureChild(EnsureChild(root, "resources", Order{}, m_admlLineBreak),
-                                    "stringTable", kAdmlResourcesOrder, m_admlLineBreak);
-            pugi::xml_node s = AppendElement(table, "string", m_admlLineBreak);
+                table = EnsureChild(EnsureChild(root, "resources", Order{}), "stringTable",
+                                    kAdmlResourcesOrder);
+            pugi::xml_node s = AppendElement(table, "string");
             s.append_attribute("id").set_value(id.c_str());
-            SetText(s, text, m_admlLineBreak);
+            SetText(s, text);
             MirrorString(s);
             present.insert(id);
         }
@@ -366,7 +353,7 @@ private:
     }
 
     pugi::xml_node Container(const char* local) {
-        return EnsureChild(m_admx.document_element(), local, kRootOrder, m_lineBreak);
+        return EnsureChild(m_admx.document_element(), local, kRootOrder);
     }
 
     // The element a node writes: its own copy when it came from this set and no other node
@@ -376,13 +363,13 @@ private:
         if (const cAdmxOrigin* origin = OriginIn(node, &m_set)) {
             if (claimed.insert(origin->element.internal_object()).second)
                 return CopyOf(origin->element);
-            return AppendCopy(Container(container), origin->element, m_lineBreak);
+            return AppendCopy(Container(container), origin->element);
         }
         if (node.admx && node.admx->origin) {
             if (const auto* foreign = dynamic_cast<const cAdmxOrigin*>(node.admx->origin.get()))
-                return AppendCopy(Container(container), foreign->element, m_lineBreak);
+                return AppendCopy(Container(container), foreign->element);
         }
-        return AppendElement(Container(container), local, m_lineBreak);
+        return AppendElement(Container(container), local);
     }
 
     // A name no other element of the list has, from the node's own or its display text.
@@ -424,7 +411,7 @@ private:
                 name == target)
                 return;
         }
-        pugi::xml_node reference = EnsureChild(element, "parentCategory", order, m_lineBreak);
+        pugi::xml_node reference = EnsureChild(element, "parentCategory", order);
         SetAttribute(reference, "ref", FromUtf8(target));
     }
 
@@ -518,8 +505,7 @@ private:
             if (supportedOn.empty())
                 RemoveChild(element, "supportedOn");
             else
-                SetAttribute(EnsureChild(element, "supportedOn", kPolicyOrder, m_lineBreak), "ref",
-                             supportedOn);
+                SetAttribute(EnsureChild(element, "supportedOn", kPolicyOrder), "ref", supportedOn);
             ReadPolicyFields(m_set, element, read);
         }
         if (node.supportedFlag != read.supportedFlag || node.supportedText != read.supportedText)
@@ -590,17 +576,15 @@ private:
         if (!make)
             return pugi::xml_node();
         if (!table)
-            table = EnsureChild(EnsureChild(DisplayAdml().document_element(), "resources", Order{},
-                                            m_admlLineBreak),
-                                "presentationTable", kAdmlResourcesOrder, m_admlLineBreak);
+            table = EnsureChild(EnsureChild(DisplayAdml().document_element(), "resources", Order{}),
+                                "presentationTable", kAdmlResourcesOrder);
         std::string name = id.empty() ? base : std::string(id);
-        pugi::xml_node presentation = AppendElement(table, "presentation", m_admlLineBreak);
+        pugi::xml_node presentation = AppendElement(table, "presentation");
         presentation.append_attribute("id").set_value(name.c_str());
         SetAttribute(policy, "presentation", u"$(presentation." + FromUtf8(name) + u")");
         for (size_t i = 0; i < m_adml.size(); ++i)
             if (i != m_set.display && !OtherPresentation(i, name))
-                AppendElement(OtherTable(i, "presentationTable"), "presentation",
-                              m_set.languages[i]->xml.Form().lineBreak)
+                AppendElement(OtherTable(i, "presentationTable"), "presentation")
                     .append_attribute("id")
                     .set_value(name.c_str());
         return presentation;
@@ -638,11 +622,9 @@ private:
                     part->admx && part->admx->origin
                         ? dynamic_cast<const cAdmxOrigin*>(part->admx->origin.get())
                         : nullptr;
-                pugi::xml_node elements =
-                    EnsureChild(element, "elements", kPolicyOrder, m_lineBreak);
-                partElement = foreign && foreign->element
-                                  ? AppendCopy(elements, foreign->element, m_lineBreak)
-                                  : AppendElement(elements, tags.element, m_lineBreak);
+                pugi::xml_node elements = EnsureChild(element, "elements", kPolicyOrder);
+                partElement = foreign && foreign->element ? AppendCopy(elements, foreign->element)
+                                                          : AppendElement(elements, tags.element);
                 std::string id = part->admx && !part->admx->name.empty()
                                      ? ToUtf8(part->admx->name)
                                      : std::string(tags.element);
@@ -669,8 +651,8 @@ private:
                             ? dynamic_cast<const cAdmxOrigin*>(part->admx->origin.get())
                             : nullptr;
                     control = from && from->control && Is(from->control, tags.control)
-                                  ? AppendCopy(presentation, from->control, m_admlLineBreak)
-                                  : AppendElement(presentation, tags.control, m_admlLineBreak);
+                                  ? AppendCopy(presentation, from->control)
+                                  : AppendElement(presentation, tags.control);
                     if (partElement)
                         SetAttribute(control, "refId", AttributeText(partElement, "id"));
                     m_newControls.push_back({presentation, control});
@@ -742,11 +724,10 @@ private:
             if (Is(control, "textBox") || Is(control, "comboBox"))
                 SetText(
                     EnsureChild(control, "label",
-                                Is(control, "textBox") ? Order(kTextBoxOrder) : Order(kComboOrder),
-                                m_admlLineBreak),
-                    part.name, m_admlLineBreak);
+                                Is(control, "textBox") ? Order(kTextBoxOrder) : Order(kComboOrder)),
+                    part.name);
             else
-                SetText(control, part.name, m_admlLineBreak);
+                SetText(control, part.name);
         }
         if (!element)
             return;
@@ -816,8 +797,7 @@ private:
                 if (kind.defaultFlag != was.defaultFlag ||
                     (kind.defaultFlag && kind.defaultText != was.defaultText)) {
                     if (kind.defaultFlag)
-                        SetText(EnsureChild(control, defaultTag, order, m_admlLineBreak),
-                                kind.defaultText, m_admlLineBreak);
+                        SetText(EnsureChild(control, defaultTag, order), kind.defaultText);
                     else
                         RemoveChild(control, defaultTag);
                 }
@@ -827,8 +807,7 @@ private:
                         while (pugi::xml_node s = Child(control, "suggestion"))
                             RemoveElement(s);
                         for (const cSuggestion& suggestion : kind.suggestions)
-                            SetText(AppendElement(control, "suggestion", m_admlLineBreak),
-                                    suggestion.text, m_admlLineBreak);
+                            SetText(AppendElement(control, "suggestion"), suggestion.text);
                     }
                 }
             } else if constexpr (std::is_same_v<Kind, cObjPolPartMultiText>) {
@@ -879,7 +858,7 @@ private:
                 RemoveElement(item);
             items.clear();
             for (size_t i = 0; i < now.itemList.size(); ++i) {
-                pugi::xml_node item = AppendElement(element, "item", m_lineBreak);
+                pugi::xml_node item = AppendElement(element, "item");
                 item.append_child("value");
                 items.push_back(item);
             }
@@ -893,7 +872,7 @@ private:
                 SetAttribute(node, "displayName",
                              StringFor(item.name, base + "_" + std::to_string(i + 1)));
             if (!before || !(item.value == before->value))
-                WriteValue(EnsureChild(node, "value", kItemOrder, m_lineBreak), item.value);
+                WriteValue(EnsureChild(node, "value", kItemOrder), item.value);
             if (!before || item.actionList != before->actionList)
                 WriteList(node, "valueList", kItemOrder, item.actionList, ownerKey);
         }
@@ -916,9 +895,7 @@ private:
 
     pugi::xml_node OtherTable(size_t language, const char* local) {
         pugi::xml_node root = m_adml[language]->document_element();
-        const std::string& lineBreak = m_set.languages[language]->xml.Form().lineBreak;
-        return EnsureChild(EnsureChild(root, "resources", Order{}, lineBreak), local,
-                           kAdmlResourcesOrder, lineBreak);
+        return EnsureChild(EnsureChild(root, "resources", Order{}), local, kAdmlResourcesOrder);
     }
 
     pugi::xml_node OtherPresentation(size_t language, std::string_view id) {
@@ -940,7 +917,7 @@ private:
             for (pugi::xml_node s = table.first_child(); s && !present; s = s.next_sibling())
                 present = Is(s, "string") && s.attribute("id").value() == id;
             if (!present)
-                AppendCopy(table, string, m_set.languages[i]->xml.Form().lineBreak);
+                AppendCopy(table, string);
         }
     }
 
@@ -951,7 +928,7 @@ private:
             for (size_t i = 0; i < m_adml.size(); ++i)
                 if (i != m_set.display)
                     if (pugi::xml_node other = OtherPresentation(i, id))
-                        AppendCopy(other, control, m_set.languages[i]->xml.Form().lineBreak);
+                        AppendCopy(other, control);
         }
     }
 
@@ -986,8 +963,6 @@ private:
     pugi::xml_document m_admx;
     std::vector<std::unique_ptr<pugi::xml_document>> m_adml;
     std::unordered_map<pugi::xml_node_struct*, pugi::xml_node> m_copies;
-    std::string m_lineBreak;
-    std::string m_admlLineBreak;
     std::unordered_set<std::string> m_stringIds;
     std::unordered_set<pugi::xml_node_struct*> m_claimedCategories;
     std::unordered_set<pugi::xml_node_struct*> m_claimedPolicies;

@@ -8,12 +8,14 @@
 namespace {
 
 // What the parser keeps: everything a file holds, blanks between elements included, so that
-// a document written back differs from the file only where it was changed. Line ends stay as
-// they stood; the fragment mode keeps the blanks between the top-level nodes as well and lets
+// a document written back differs from the file only where it was changed. Line ends become
+// LF, as XML reads them (a carriage return left is a character reference's, and is written
+// as one); the fragment mode keeps the blanks between the top-level nodes as well and lets
 // the checks below decide what may stand there.
-constexpr unsigned kParseOptions =
-    pugi::parse_cdata | pugi::parse_escapes | pugi::parse_wconv_attribute | pugi::parse_ws_pcdata |
-    pugi::parse_comments | pugi::parse_pi | pugi::parse_declaration | pugi::parse_fragment;
+constexpr unsigned kParseOptions = pugi::parse_cdata | pugi::parse_escapes | pugi::parse_eol |
+                                   pugi::parse_wconv_attribute | pugi::parse_ws_pcdata |
+                                   pugi::parse_comments | pugi::parse_pi | pugi::parse_declaration |
+                                   pugi::parse_fragment;
 
 Text Hex(unsigned value, int digits) {
     static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
@@ -466,15 +468,129 @@ std::string LineBreakOf(std::string_view text) {
 
 // ---- Writing ---------------------------------------------------------------------------
 
-class cStringWriter : public pugi::xml_writer {
+// Writes the nodes of a document as XML text, without recursion. Line ends are the file's
+// (the parser gave them as LF); a carriage return that is left came from a character
+// reference and is written as one again, as are the tab and line breaks of attribute values,
+// which a reader would otherwise turn into spaces.
+class cXmlWriter {
 public:
-    explicit cStringWriter(std::string& out) : m_out(out) {}
-    void write(const void* data, size_t size) override {
-        m_out.append(static_cast<const char*>(data), size);
+    cXmlWriter(std::string& out, const std::string& lineBreak)
+        : m_out(out), m_lineBreak(lineBreak) {}
+
+    void Node(pugi::xml_node top) {
+        pugi::xml_node node = top;
+        while (node) {
+            Open(node);
+            if (node.type() == pugi::node_element && node.first_child()) {
+                node = node.first_child();
+                continue;
+            }
+            // Close what ends here, up to the next sibling.
+            while (node != top && !node.next_sibling()) {
+                node = node.parent();
+                Close(node);
+            }
+            node = node == top ? pugi::xml_node() : node.next_sibling();
+        }
     }
 
 private:
+    void Attributes(pugi::xml_node node) {
+        for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
+            m_out += ' ';
+            m_out += a.name();
+            m_out += "=\"";
+            Escaped(a.value(), true);
+            m_out += '"';
+        }
+    }
+
+    void Open(pugi::xml_node node) {
+        switch (node.type()) {
+            case pugi::node_element:
+                m_out += '<';
+                m_out += node.name();
+                Attributes(node);
+                m_out += node.first_child() ? ">" : "/>";
+                break;
+            case pugi::node_pcdata:
+                Escaped(node.value(), false);
+                break;
+            case pugi::node_cdata:
+                m_out += "<![CDATA[";
+                Lines(node.value());
+                m_out += "]]>";
+                break;
+            case pugi::node_comment:
+                m_out += "<!--";
+                Lines(node.value());
+                m_out += "-->";
+                break;
+            case pugi::node_pi:
+            case pugi::node_declaration:
+                m_out += "<?";
+                m_out += node.name();
+                Attributes(node);
+                if (*node.value()) {
+                    m_out += ' ';
+                    Lines(node.value());
+                }
+                m_out += "?>";
+                break;
+            default:
+                break;
+        }
+    }
+
+    void Close(pugi::xml_node node) {
+        if (node.type() == pugi::node_element && node.first_child()) {
+            m_out += "</";
+            m_out += node.name();
+            m_out += '>';
+        }
+    }
+
+    void Lines(const char* text) {
+        for (const char* c = text; *c; ++c) {
+            if (*c == '\n')
+                m_out += m_lineBreak;
+            else
+                m_out += *c;
+        }
+    }
+
+    void Escaped(const char* text, bool attribute) {
+        for (const char* c = text; *c; ++c) {
+            switch (*c) {
+                case '&':
+                    m_out += "&amp;";
+                    break;
+                case '<':
+                    m_out += "&lt;";
+                    break;
+                case '>':
+                    m_out += attribute ? ">" : "&gt;";
+                    break;
+                case '"':
+                    m_out += attribute ? "&quot;" : "\"";
+                    break;
+                case '\r':
+                    m_out += "&#13;";
+                    break;
+                case '\n':
+                    m_out += attribute ? std::string("&#10;") : m_lineBreak;
+                    break;
+                case '\t':
+                    m_out += attribute ? "&#9;" : "\t";
+                    break;
+                default:
+                    m_out += *c;
+            }
+        }
+    }
+
     std::string& m_out;
+    const std::string& m_lineBreak;
 };
 
 // Decodes one character of valid UTF-8 at i and moves i past it.
@@ -651,12 +767,12 @@ int cXmlFile::LineOf(pugi::xml_attribute attribute) const {
 bool SaveXml(const pugi::xml_document& document, const cXmlForm& form, std::string& bytes,
              Text& problem) {
     std::string utf8 = form.declaration;
-    cStringWriter writer(utf8);
+    cXmlWriter writer(utf8, form.lineBreak);
     for (pugi::xml_node node = document.first_child(); node; node = node.next_sibling()) {
         // The declaration was written as it stood.
         if (node.type() == pugi::node_declaration && !form.declaration.empty())
             continue;
-        node.print(writer, "", pugi::format_raw, pugi::encoding_utf8);
+        writer.Node(node);
     }
     return Encode(utf8, form, bytes, problem);
 }
