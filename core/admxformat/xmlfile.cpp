@@ -550,9 +550,13 @@ private:
         }
     }
 
+    // Comments, CDATA and processing instructions hold no references: every carriage return
+    // there is a line end (the parser leaves those of processing instructions as they stood).
     void Lines(const char* text) {
         for (const char* c = text; *c; ++c) {
-            if (*c == '\n')
+            if (*c == '\r' && c[1] == '\n')
+                continue;
+            if (*c == '\n' || *c == '\r')
                 m_out += m_lineBreak;
             else
                 m_out += *c;

@@ -185,12 +185,13 @@ TEST(XmlFile, DeclarationOrProcessingInstruction) {
 // feed given by a character reference stays one, where a reader would otherwise take it for
 // a line end or a blank.
 TEST(XmlFile, BlanksOfCharacterReferencesStay) {
-    const std::string bytes = "<a b=\"x&#9;y&#10;z&#13;\">\r\n one&#13;\r\n two\r\n</a>";
+    const std::string bytes =
+        "<a b=\"x&#9;y&#10;z&#13;\">\r\n one&#13;\r\n two\r\n<?pi a\r\nb?><!--c\r\nd--></a>";
     cXmlFile file;
     cXmlProblem problem;
     ASSERT_TRUE(file.Load(bytes, problem));
     EXPECT_STREQ(file.Root().attribute("b").value(), "x\ty\nz\r");
-    EXPECT_STREQ(file.Root().child_value(), "\n one\r\n two\n");
+    EXPECT_STREQ(file.Root().first_child().value(), "\n one\r\n two\n");
     EXPECT_EQ(Saved(file), bytes);
 }
 
