@@ -10,10 +10,6 @@
 
 namespace {
 
-void PrintLine(FILE* stream, const std::string& line) {
-    std::fwrite(line.data(), 1, line.size(), stream);
-}
-
 // Holds back the messages of a read: a read that fails prints them, one that succeeds
 // reports them as findings instead. Given the read's log, each message keeps the line the
 // read noted for it (0 for a message shown outside the template's text).
@@ -99,20 +95,6 @@ cReportOptions LintReportOptions(cReportFormat format) {
     return options;
 }
 
-// ADMX files are not read yet; read as an ADM template, one would only give findings about
-// its XML.
-bool IsAdmxName(const std::string& file) {
-    static const std::string_view kExtension = ".admx";
-    if (file.size() < kExtension.size())
-        return false;
-    for (size_t i = 0; i < kExtension.size(); ++i) {
-        char c = file[file.size() - kExtension.size() + i];
-        if ((c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c) != kExtension[i])
-            return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 int RunCheck(const std::vector<std::string>& args, const cReadTemplateFn& read,
@@ -178,12 +160,6 @@ int RunLint(const std::vector<std::string>& args, const cReadTemplateFn& read,
     long warnings = 0;
     for (const std::string& file : files) {
         setFile(file);
-        if (IsAdmxName(file)) {
-            const std::string note = "not checked: lint does not read ADMX files yet";
-            PrintLine(stderr, file + ": " + note + "\n");
-            report.Notify(file, "note", note);
-            continue;
-        }
         // Each template is left to the system at exit, as check leaves its one.
         auto* doc = new CPelwinDoc;
         cReadLog log;
@@ -191,20 +167,26 @@ int RunLint(const std::vector<std::string>& args, const cReadTemplateFn& read,
         {
             cHeldMessages held;
             ok = read(*doc, file, &log);
-            if (!ok) {
+            // A read that failed on a fault with a rule reports that as a finding.
+            if (!ok && log.findings.empty()) {
                 report.Notify(file, "error", held.Joined());
                 held.Release();
             }
         }
+        auto print = [&](const cFinding& finding) {
+            ++(finding.severity == cLintSeverity::Error ? errors : warnings);
+            report.Add({finding.file.empty() ? file : ToUtf8(finding.file), finding.line,
+                        SeverityName(finding.severity), finding.rule, ToUtf8(finding.text)});
+        };
         if (!ok) {
-            ++errors;
+            if (log.findings.empty())
+                ++errors;
+            for (const cReadLog::cFormatFinding& finding : log.findings)
+                print(FindingOf(finding));
             continue;
         }
-        for (const cFinding& finding : LintTemplate(*doc, log)) {
-            ++(finding.severity == cLintSeverity::Error ? errors : warnings);
-            report.Add({file, finding.line, SeverityName(finding.severity), finding.rule,
-                        ToUtf8(finding.text)});
-        }
+        for (const cFinding& finding : LintTemplate(*doc, log))
+            print(finding);
     }
     report.Finish();
     std::fprintf(stderr, "%ld errors, %ld warnings\n", errors, warnings);

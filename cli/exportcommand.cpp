@@ -6,6 +6,7 @@
 #include "cli/helptext.h"
 #include "core/admx/admxexport.h"
 #include "core/document/document.h"
+#include "core/document/formats.h"
 #include "core/io/paths.h"
 
 namespace {
@@ -61,6 +62,13 @@ int RunExport(const std::vector<std::string>& args,
     if (!read(*doc, in))
         return 1;
     std::string name = Utf8FromPath(PathFromUtf8(in).stem());
+    // An ADMX set is written again, whole, into OUTDIR.
+    if (&doc->Format() == &AdmxFormat()) {
+        setFile(files[1]);
+        return doc->WriteFile(FromUtf8(Utf8FromPath(PathFromUtf8(files[1]) / (name + ".admx"))))
+                   ? 0
+                   : 1;
+    }
     cAdmxReport report;
     bool ok = ExportAdmx(*doc, files[1], name, options, report);
     for (std::string line : ReportLines(report, in)) {

@@ -1,26 +1,33 @@
 #include "cli/helptext.h"
 
-const char kHelpSummary[] = "check, convert, lint, search and export policy templates (.adm files)";
+const char kHelpSummary[] =
+    "check, convert, lint, search and export policy templates (.adm and .admx files)";
 
 const cCommandHelp kCommandHelp[] = {
     {"check", "tessary-cli check [--format text|json] FILE",
      "Reads FILE as the editor's Open does, without a window. With --format json its\n"
      "messages go to standard output as JSON instead (rule read-message, or read-failed\n"
      "when the read failed)."},
-    {"convert", "tessary-cli convert [--format unicode|ascii] IN OUT",
+    {"convert", "tessary-cli convert [--format unicode|ascii] [--lang LL-CC] IN OUT",
      "Reads IN as Open does and, when that succeeds, saves it to OUT as Save does:\n"
      "in the given format, or else in the one IN was read in. OUT is replaced only\n"
      "once the whole template was written. An IN that holds no template (no node,\n"
      "no string, no comment line) is refused and OUT left as it was. Content that\n"
      "OUT cannot keep is named on standard error, one line each, as\n"
-     "'IN:LINE: warning: passed over: TEXT'."},
+     "'IN:LINE: warning: passed over: TEXT'.\n"
+     "IN may be an ADMX file (recognized by its content), read with the ADML files of\n"
+     "its language folders. OUT.admx gets the whole set again: OUT.admx and\n"
+     "OUTDIR/LL-CC/OUT.adml for each language read. Any other OUT gets an ADM template\n"
+     "of one language (--lang, else en-US), what ADM cannot hold reported as\n"
+     "'IN:LINE: warning: not converted: WHAT'. An ADM template converted to OUT.admx\n"
+     "is exported as export does, its ADML in the --lang folder."},
     {"lint", "tessary-cli lint [--werror] [--format text|json|sarif] FILE...",
      "Reads each FILE as check does and reports its faults on standard output as\n"
      "'FILE:LINE: error|warning: TEXT [RULE]', sorted by line, then the counts\n"
      "on standard error. Exit status 1 when there is an error or a read failed (with\n"
      "--werror also when there is a warning), else 0. --format json prints the same\n"
      "findings as JSON, --format sarif as a SARIF 2.1.0 log that lists every rule.\n"
-     "A FILE whose name ends in .admx is not checked yet: it is named on standard error."},
+     "An ADMX file is checked with its ADML files; a finding in an ADML names that file."},
     {"find", "tessary-cli find [--key] [--format text|json] PATTERN FILE...",
      "Prints every policy and part whose display text or name (with --key: whose\n"
      "registry key or value name) contains PATTERN, whatever the case, as\n"
@@ -32,7 +39,9 @@ const cCommandHelp kCommandHelp[] = {
      "(NAME: IN's name without its extension; LL-CC: en-US unless given). Both files\n"
      "are read back and their registry bindings compared with the template's before\n"
      "they replace anything. What ADMX cannot hold is reported as\n"
-     "'IN:LINE: warning: not exported: WHAT'; --strict makes that a failure."},
+     "'IN:LINE: warning: not exported: WHAT'; --strict makes that a failure.\n"
+     "An ADMX file IN is written again with its ADML files into OUTDIR, as convert\n"
+     "IN OUTDIR/NAME.admx does; the options do not apply to it."},
     {"diff", "tessary-cli diff [--format text|json] OLD NEW",
      "Reads both templates as check does and prints, sorted by path, what changed\n"
      "from OLD to NEW, one policy a line: '+ CLASS > Category > ... > Policy: KEY\\VALUE'\n"

@@ -12,12 +12,14 @@
 #include <windows.h>
 #endif
 
+#include "cli/admxcommands.h"
 #include "cli/checkcommands.h"
 #include "cli/diffcommand.h"
 #include "cli/exportcommand.h"
 #include "cli/helptext.h"
 #include "cli/translationscommand.h"
 #include "core/document/document.h"
+#include "core/document/formats.h"
 #include "core/io/paths.h"
 #include "core/text/messages.h"
 
@@ -28,6 +30,11 @@ class cStderrSink : public cMessageSink {
 public:
     void Show(int, const Text& text) override {
         std::string line = m_file + ": " + ToUtf8(text) + "\n";
+        std::fwrite(line.data(), 1, line.size(), stderr);
+    }
+    // A message that names its own file and line: "FILE:LINE: TEXT".
+    void ShowAt(const cMessagePlace& place, int, const Text& text) override {
+        std::string line = ToUtf8(PlaceText(place) + text) + "\n";
         std::fwrite(line.data(), 1, line.size(), stderr);
     }
     void SetFile(std::string file) { m_file = std::move(file); }
@@ -95,10 +102,19 @@ int Run(const std::vector<std::string>& args) {
 
     if (args[0] == "convert") {
         int format = -1;
+        std::string language;
         std::vector<std::string> files;
         for (size_t i = 1; i < args.size(); ++i) {
             const std::string& a = args[i];
             std::string value;
+            if (a == "--lang" || a.rfind("--lang=", 0) == 0) {
+                if (a == "--lang" && i + 1 >= args.size())
+                    return Usage("--lang needs a language such as en-US");
+                language = a == "--lang" ? args[++i] : a.substr(std::strlen("--lang="));
+                if (language.empty())
+                    return Usage("--lang needs a language such as en-US");
+                continue;
+            }
             if (a == "--format") {
                 if (i + 1 >= args.size())
                     return Usage("--format needs unicode or ascii");
@@ -118,8 +134,11 @@ int Run(const std::vector<std::string>& args) {
         }
         if (files.size() != 2)
             return Usage("convert takes IN and OUT");
+        if (format >= 0 && IsAdmxName(files[1]))
+            return Usage("--format is the format of an ADM template, not of an ADMX file");
         sink.SetFile(files[0]);
         auto* doc = new CPelwinDoc;
+        doc->SetLanguage(FromUtf8(language));
         if (!ReadTemplateFile(*doc, files[0]))
             Finish(false);
         // Saving what was no template would only empty OUT.
@@ -133,6 +152,9 @@ int Run(const std::vector<std::string>& args) {
                                   ": warning: passed over: " + ToUtf8(line.text) + "\n";
             std::fwrite(warning.data(), 1, warning.size(), stderr);
         }
+        if (&doc->Format() != &AdmFormat() || IsAdmxName(files[1]))
+            Finish(ConvertWithAdmx(*doc, files[0], files[1], format, language,
+                                   [&sink](const std::string& file) { sink.SetFile(file); }) == 0);
         if (format >= 0)
             doc->SetUtf16(format);
         sink.SetFile(files[1]);

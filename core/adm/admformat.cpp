@@ -106,6 +106,10 @@ cReadOutcome cAdmFormat::Read(const Text& path, cFileBytes& file, cTemplateConte
     }
 }
 
+Text cAdmFormat::ResolveText(const cStringMap& strings, TextView text) const {
+    return ::ResolveText(strings, text);
+}
+
 bool cAdmFormat::CheckWritable(const cTemplateContent& content, Text& message) const {
     cTemplateTree* tree = content.tree();
     // Without a tree nothing is written, so nothing can fail to read back.

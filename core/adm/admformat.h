@@ -10,6 +10,7 @@ public:
     bool Recognizes(std::string_view bytes) const override;
     cReadOutcome Read(const Text& path, cFileBytes& file, cTemplateContent& content,
                       cReadLog* log) const override;
+    Text ResolveText(const cStringMap& strings, TextView text) const override;
     bool CheckWritable(const cTemplateContent& content, Text& message) const override;
     bool Write(const cTemplateContent& content, const Text& path,
                std::vector<cFileOutput>& files) const override;

@@ -5,10 +5,10 @@
 #include <span>
 #include <utility>
 
-#include "core/model/stringmap.h"
 #include "core/adm/tokenizer.h"
 #include "core/model/partkinds.h"
 #include "core/model/readlog.h"
+#include "core/model/stringmap.h"
 #include "core/model/templatetree.h"
 #include "core/text/messages.h"
 
@@ -120,6 +120,9 @@ private:
     bool ReadPart(cObjPolPartNum& part);
     bool ReadPart(cObjPolPartDropDown& part);
     bool ReadPart(cObjPolPartListBox& part);
+    // The kinds that only ADMX has are never made from a type keyword, so never read here.
+    bool ReadPart(cObjPolPartMultiText&) { return false; }
+    bool ReadPart(cObjPolPartLongNum&) { return false; }
     template <typename P>
     bool ReadEditKeyword(P& part, const Text& token);
 

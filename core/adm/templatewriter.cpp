@@ -112,6 +112,8 @@ private:
     void PartBody(const cObjPolPartListBox& list, int m);
     void PartBody(const cObjPolPartNum& num, int m);
     void PartBody(const cObjPolPartText& text, int m);
+    void PartBody(const cObjPolPartMultiText& text, int m);
+    void PartBody(const cObjPolPartLongNum& num, int m);
     void ActionList(const cActionList& list, int kind, int level);
     void Item(const cItemList& item, int level);
     void Suggestions(const cSuggestionList& list, int level);
@@ -467,6 +469,21 @@ void cWriter::PartBody(const cObjPolPartNum& num, int m) {
 }
 
 void cWriter::PartBody(const cObjPolPartText&, int) {}
+
+// The kinds that only ADMX has: the check refuses them, so they are never written.
+void cWriter::PartBody(const cObjPolPartMultiText&, int) {
+    if (Checking())
+        Fail(u"type",
+             u"is a list of texts (ADMX multiText), which a template file cannot "
+             u"hold. Replace the part by an edit text.");
+}
+
+void cWriter::PartBody(const cObjPolPartLongNum&, int) {
+    if (Checking())
+        Fail(u"type",
+             u"is a 64-bit number (ADMX longDecimal), which a template file cannot "
+             u"hold. Replace the part by a numeric part.");
+}
 
 void cWriter::ActionList(const cActionList& list, int kind, int level) {
     static constexpr const char16_t* kOpen[] = {u"ACTIONLISTON ", u"ACTIONLISTOFF ",

@@ -156,6 +156,15 @@ void Part(cSig& sig, const cObjPolPart& part) {
                                            return true;
                                        },
                                        [](const cObjPolPartText&) { return false; },
+                                       [&](const cObjPolPartMultiText&) {
+                                           common("multiText", true);
+                                           return true;
+                                       },
+                                       [&](const cObjPolPartLongNum& num) {
+                                           common("longDecimal", true);
+                                           sig.Field("storeAsText").Flag(num.txtConvert);
+                                           return true;
+                                       },
                                    });
     if (!written)
         return;
@@ -259,8 +268,9 @@ void XmlElement(cSig& sig, pugi::xml_node element, pugi::xml_node control, const
         XmlList(sig.Field("falseList"), element.child("falseList"), key);
     } else if (tag == "text") {
         sig.Field("expandable").Flag(element.attribute("expandable").as_bool());
-    } else if (tag == "decimal") {
+    } else if (tag == "decimal" || tag == "longDecimal") {
         sig.Field("storeAsText").Flag(element.attribute("storeAsText").as_bool());
+    } else if (tag == "multiText") {
     } else if (tag == "enum") {
         sig.Field("items").Raw("[");
         pugi::xml_attribute defaultItem = control.attribute("defaultItem");

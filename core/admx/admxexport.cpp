@@ -213,6 +213,14 @@ bool SamePart(const cObjPolPart& a, const cObjPolPart& b) {
                             x.required, x.spinFlag, x.spin, x.txtConvert);
         },
         [](const cObjPolPartText&) { return std::tuple<>(); },
+        [](const cObjPolPartMultiText& x) {
+            return std::tie(x.required, x.maxLenFlag, x.maxLen, x.maxStringsFlag, x.maxStrings,
+                            x.defaultHeightFlag, x.defaultHeight);
+        },
+        [](const cObjPolPartLongNum& x) {
+            return std::tie(x.defaultFlag, x.defaultValue, x.maxFlag, x.max, x.minFlag, x.min,
+                            x.required, x.spinFlag, x.spin, x.txtConvert);
+        },
     };
     return VisitPart(a, [&](const auto& x) {
         return VisitPart(b, [&](const auto& y) {
@@ -610,6 +618,38 @@ void cBuilder::Element(pugi::xml_node elements, pugi::xml_node presentation,
             },
             // Written above.
             [](const cObjPolPartText&) {},
+            // The kinds that only ADMX has, from a part pasted out of an ADMX set.
+            [&](const cObjPolPartMultiText& text) {
+                auto element = common("multiText", true);
+                Flag(element, "required", text.required);
+                Unsigned(element, "maxLength", text.maxLenFlag, text.maxLen, line,
+                         where + " maximum length");
+                Unsigned(element, "maxStrings", text.maxStringsFlag, text.maxStrings, line,
+                         where + " maximum number of strings");
+                auto shown = control("multiTextBox");
+                Unsigned(shown, "defaultHeight", text.defaultHeightFlag, text.defaultHeight, line,
+                         where + " height");
+                shown.text() = label.c_str();
+            },
+            [&](const cObjPolPartLongNum& num) {
+                auto element = common("longDecimal", true);
+                Flag(element, "required", num.required);
+                if (num.minFlag)
+                    Attribute(element, "minValue", num.min, line);
+                if (num.maxFlag)
+                    Attribute(element, "maxValue", num.max, line);
+                Flag(element, "storeAsText", num.txtConvert);
+                auto shown = control("longDecimalTextBox");
+                if (num.defaultFlag)
+                    Attribute(shown, "defaultValue", num.defaultValue, line);
+                if (num.spinFlag) {
+                    if (num.spin == u"0")
+                        shown.append_attribute("spin") = "false";
+                    else
+                        Attribute(shown, "spinStep", num.spin, line);
+                }
+                shown.text() = label.c_str();
+            },
         });
 }
 

@@ -407,6 +407,23 @@ private:
             what.push_back(u"value names");
     }
     void Compare(const cObjPolPartText&, const cObjPolPartText&, std::vector<Text>&) const {}
+    void Compare(const cObjPolPartLongNum& a, const cObjPolPartLongNum& b,
+                 std::vector<Text>& what) const {
+        auto bound = [](int flag, const Text& text) {
+            return flag ? Text(TrimBlanks(text)) : Text();
+        };
+        if (bound(a.minFlag, a.min) != bound(b.minFlag, b.min) ||
+            bound(a.maxFlag, a.max) != bound(b.maxFlag, b.max))
+            what.push_back(u"range");
+        if (a.txtConvert != b.txtConvert)
+            what.push_back(u"value type");
+    }
+    void Compare(const cObjPolPartMultiText& a, const cObjPolPartMultiText& b,
+                 std::vector<Text>& what) const {
+        if (Number(a.maxLenFlag, a.maxLen) != Number(b.maxLenFlag, b.maxLen) ||
+            Number(a.maxStringsFlag, a.maxStrings) != Number(b.maxStringsFlag, b.maxStrings))
+            what.push_back(u"range");
+    }
 
     // The items of a drop-down list by what they show and write; the order counts only
     // where the list is shown unsorted.

@@ -72,7 +72,9 @@ public:
             return false;
         if (m_matcher.Matches(text))
             return true;
-        return text.size() >= 2 && text[0] == u'!' && text[1] == u'!' &&
+        // A reference: "!!name" in an ADM template, "$(string.ID)" in an ADMX set.
+        return text.size() >= 2 &&
+               ((text[0] == u'!' && text[1] == u'!') || (text[0] == u'$' && text[1] == u'(')) &&
                m_matcher.Matches(m_owner.ResolveText(text));
     }
     bool Registry(const Text& text) const {

@@ -1,6 +1,7 @@
 #include "core/check/lint.h"
 
 #include <algorithm>
+#include <tuple>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -69,15 +70,31 @@ public:
         if (m_doc.Tree().IsEmpty() && m_doc.Strings().Empty())
             Add(1, cLintRuleId::EmptyTemplate,
                 u"nothing was read from this template: no class, category, policy or string");
+        // What the format's own checks found: in the template's file, or in another file
+        // of its set.
+        std::vector<cFinding> elsewhere;
+        for (const cReadLog::cFormatFinding& finding : m_log.findings) {
+            cFinding found = FindingOf(finding);
+            if (finding.file.empty())
+                m_findings.push_back(std::move(found));
+            else
+                elsewhere.push_back(std::move(found));
+        }
         std::stable_sort(m_findings.begin(), m_findings.end(),
                          [](const cFinding& a, const cFinding& b) { return a.line < b.line; });
+        std::stable_sort(elsewhere.begin(), elsewhere.end(),
+                         [](const cFinding& a, const cFinding& b) {
+                             return std::tie(a.file, a.line) < std::tie(b.file, b.line);
+                         });
+        for (cFinding& finding : elsewhere)
+            m_findings.push_back(std::move(finding));
         return std::move(m_findings);
     }
 
 private:
     void Add(int line, cLintRuleId rule, Text text) {
         const cLintRule& entry = LintRule(rule);
-        m_findings.push_back({line, entry.severity, entry.id, std::move(text)});
+        m_findings.push_back({line, entry.severity, entry.id, std::move(text), Text()});
     }
 
     bool InStringsSection(int line) const {
@@ -251,6 +268,14 @@ private:
 };
 
 }  // namespace
+
+cFinding FindingOf(const cReadLog::cFormatFinding& finding) {
+    // A format names its rules by their ids; the table gives the severity.
+    const cLintRule* rule = FindLintRule(finding.rule);
+    return {finding.line,
+            rule ? rule->severity : (finding.error ? cLintSeverity::Error : cLintSeverity::Warning),
+            rule ? rule->id : finding.rule, finding.text, finding.file};
+}
 
 std::vector<cFinding> LintTemplate(const CPelwinDoc& doc, const cReadLog& log) {
     return cLinter(doc, log).Run();

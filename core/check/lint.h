@@ -14,8 +14,14 @@ struct cFinding {
     cLintSeverity severity = cLintSeverity::Error;
     const char* rule = "";  // the rule's id in kLintRules, e.g. "undefined-string"
     Text text;
+    // The file the line is in when it is not the template's own (an ADML of an ADMX set).
+    Text file;
 };
 
+// A finding of a format's own checks, with the severity of its rule.
+cFinding FindingOf(const cReadLog::cFormatFinding& finding);
+
 // Checks a template that was read with `log` and returns its findings sorted by line
-// (findings on one line in the order the checks found them).
+// (findings on one line in the order the checks found them; those of other files, which a
+// format's read noted, after the template's own, in the order noted).
 std::vector<cFinding> LintTemplate(const CPelwinDoc& doc, const cReadLog& log);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string_view>
 
 enum class cLintSeverity { Error, Warning };
 
@@ -13,6 +14,14 @@ enum class cLintRuleId {
     NoKey,
     ReadMessage,
     EmptyTemplate,
+    Xml,
+    AdmxUndefinedString,
+    AdmxUndefinedPresentation,
+    AdmxUndefinedReference,
+    AdmxUnknownRefId,
+    AdmxDuplicateName,
+    AdmxMissingTranslation,
+    AdmxRevision,
     UnusedString,
     DuplicateString,
     DuplicateItemValue,
@@ -20,6 +29,8 @@ enum class cLintRuleId {
     EmptyPolicy,
     PassedOver,
     SeveralDefaults,
+    AdmxUnusedString,
+    AdmxUnusedPresentation,
 };
 
 struct cLintRule {
@@ -43,6 +54,23 @@ inline constexpr cLintRule kLintRules[] = {
      "The read showed a message although it went on"},
     {cLintRuleId::EmptyTemplate, "empty-template", cLintSeverity::Error,
      "Nothing was read from the template: no class, category, policy or string"},
+    {cLintRuleId::Xml, "xml", cLintSeverity::Error,
+     "An ADMX or ADML file is not well-formed, or holds no policy definitions"},
+    {cLintRuleId::AdmxUndefinedString, "admx-undefined-string", cLintSeverity::Error,
+     "A $(string.ID) reference names a string that no ADML defines"},
+    {cLintRuleId::AdmxUndefinedPresentation, "admx-undefined-presentation", cLintSeverity::Error,
+     "A $(presentation.ID) reference names a presentation that no ADML defines"},
+    {cLintRuleId::AdmxUndefinedReference, "admx-undefined-reference", cLintSeverity::Error,
+     "A supportedOn or parentCategory reference is defined neither in the file nor under a "
+     "using prefix"},
+    {cLintRuleId::AdmxUnknownRefId, "admx-unknown-refid", cLintSeverity::Error,
+     "A presentation control's refId names no element of its policy"},
+    {cLintRuleId::AdmxDuplicateName, "admx-duplicate-name", cLintSeverity::Error,
+     "Two policies, or two categories, have one name"},
+    {cLintRuleId::AdmxMissingTranslation, "admx-missing-translation", cLintSeverity::Error,
+     "An id of the display language's ADML is missing from another language's ADML"},
+    {cLintRuleId::AdmxRevision, "admx-revision", cLintSeverity::Error,
+     "An ADML's revision does not satisfy the ADMX file's minRequiredRevision"},
     {cLintRuleId::UnusedString, "unused-string", cLintSeverity::Warning,
      "A string of the strings section is not referenced"},
     {cLintRuleId::DuplicateString, "duplicate-string", cLintSeverity::Warning,
@@ -57,6 +85,10 @@ inline constexpr cLintRule kLintRules[] = {
      "The reader passes over content of this line, and a save loses it"},
     {cLintRuleId::SeveralDefaults, "several-defaults", cLintSeverity::Warning,
      "A drop-down list marks more than one item DEFAULT; only the last mark is kept"},
+    {cLintRuleId::AdmxUnusedString, "admx-unused-string", cLintSeverity::Warning,
+     "A string of an ADML is not referenced"},
+    {cLintRuleId::AdmxUnusedPresentation, "admx-unused-presentation", cLintSeverity::Warning,
+     "A presentation of an ADML is not referenced"},
 };
 
 inline constexpr size_t kLintRuleCount = sizeof(kLintRules) / sizeof(kLintRules[0]);
@@ -73,6 +105,14 @@ constexpr bool LintRulesInOrder() {
     return true;
 }
 static_assert(LintRulesInOrder(), "kLintRules must list the rules in the order of cLintRuleId");
+
+// The entry of the rule with the id, or null.
+constexpr const cLintRule* FindLintRule(std::string_view id) {
+    for (const cLintRule& rule : kLintRules)
+        if (id == rule.id)
+            return &rule;
+    return nullptr;
+}
 
 constexpr const char* SeverityName(cLintSeverity severity) {
     return severity == cLintSeverity::Error ? "error" : "warning";

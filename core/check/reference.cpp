@@ -109,6 +109,19 @@ private:
             if (required)
                 details.push_back(u"required");
         };
+        // A number part of 32 or 64 bits.
+        auto number = [&](const auto& num, const char16_t* type) {
+            out.kind = Text(num.kKeyword);
+            out.valueType = num.txtConvert ? u"string" : type;
+            details.push_back(u"from " + (num.minFlag ? num.min : Text(u"0")) + u" to " +
+                              (num.maxFlag ? num.max : Text(u"9999")));
+            if (num.defaultFlag)
+                details.push_back(u"default " + num.defaultValue);
+            if (num.spinFlag)
+                details.push_back(u"steps of " + num.spin);
+            if (num.required)
+                details.push_back(u"required");
+        };
         VisitPart(part,
                   cOverloaded{
                       [&](const cObjPolPartCheckBox& box) {
@@ -137,16 +150,16 @@ private:
                           for (const cSuggestion& suggestion : combo.suggestions)
                               out.items.push_back(ShownText(m_doc, suggestion.text));
                       },
-                      [&](const cObjPolPartNum& num) {
-                          out.kind = u"NUMERIC";
-                          out.valueType = num.txtConvert ? u"string" : u"dword";
-                          details.push_back(u"from " + (num.minFlag ? num.min : Text(u"0")) +
-                                            u" to " + (num.maxFlag ? num.max : Text(u"9999")));
-                          if (num.defaultFlag)
-                              details.push_back(u"default " + num.defaultValue);
-                          if (num.spinFlag)
-                              details.push_back(u"steps of " + num.spin);
-                          if (num.required)
+                      [&](const cObjPolPartNum& num) { number(num, u"dword"); },
+                      [&](const cObjPolPartLongNum& num) { number(num, u"qword"); },
+                      [&](const cObjPolPartMultiText& multi) {
+                          out.kind = Text(multi.kKeyword);
+                          out.valueType = u"multi-string";
+                          if (multi.maxLenFlag)
+                              details.push_back(u"at most " + multi.maxLen + u" characters");
+                          if (multi.maxStringsFlag)
+                              details.push_back(u"at most " + multi.maxStrings + u" strings");
+                          if (multi.required)
                               details.push_back(u"required");
                       },
                       [&](const cObjPolPartDropDown& list) {

@@ -37,6 +37,24 @@ bool ParseRegistryDword(TextView text, uint32_t& out) {
     return true;
 }
 
+bool ParseRegistryQword(TextView text, uint64_t& out) {
+    if (!text.empty() && text[0] == u'+')
+        text.remove_prefix(1);
+    if (text.empty() || text.size() > 20)
+        return false;
+    uint64_t value = 0;
+    for (char16_t c : text) {
+        if (c < u'0' || c > u'9')
+            return false;
+        uint64_t digit = uint64_t(c - u'0');
+        if (value > (UINT64_MAX - digit) / 10)
+            return false;
+        value = value * 10 + digit;
+    }
+    out = value;
+    return true;
+}
+
 cRegWrite ValueWrite(const cDescVal& value, const Text& key, const Text& valueName) {
     cRegWrite write = Write(cRegKind::DeleteValue, key, valueName);
     if (value.IsDelete())
@@ -78,6 +96,10 @@ cPartValue StartValue(const cObjPolPart& part, const cTreeOwner& owner) {
                             value.text = combo.defaultFlag ? shown(combo.defaultText) : Text();
                         },
                         [&](const cObjPolPartNum& num) {
+                            if (num.defaultFlag)
+                                value.text = num.defaultValue;
+                        },
+                        [&](const cObjPolPartLongNum& num) {
                             if (num.defaultFlag)
                                 value.text = num.defaultValue;
                         },
@@ -187,6 +209,35 @@ void EnabledPart(std::vector<cRegWrite>& out, const cObjPolPart& part, const cPa
                           write.text = data;
                           out.push_back(std::move(write));
                       }
+                  },
+                  [&](const cObjPolPartLongNum& num) {
+                      uint64_t number = 0;
+                      Text typed(TrimBlanks(value.text.value_or(Text())));
+                      if (!ParseRegistryQword(typed, number)) {
+                          out.push_back(Note(key, label + u": no number to write"));
+                      } else if (num.txtConvert) {
+                          cRegWrite write = Write(cRegKind::String, key, part.valueName);
+                          write.text = typed;
+                          out.push_back(std::move(write));
+                      } else {
+                          cRegWrite write = Write(cRegKind::Qword, key, part.valueName);
+                          write.number = number;
+                          out.push_back(std::move(write));
+                      }
+                  },
+                  [&](const cObjPolPartMultiText&) {
+                      cRegWrite write = Write(cRegKind::MultiString, key, part.valueName);
+                      Text all = value.text.value_or(Text());
+                      // One string a line of the panel's text.
+                      for (size_t start = 0; start <= all.size();) {
+                          size_t end = all.find(u'\n', start);
+                          if (end == Text::npos)
+                              end = all.size();
+                          if (end > start)
+                              write.strings.push_back(all.substr(start, end - start));
+                          start = end + 1;
+                      }
+                      out.push_back(std::move(write));
                   },
                   [](const cObjPolPartText&) {},
               });

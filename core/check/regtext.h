@@ -81,6 +81,8 @@ Text RegExeCommands(const std::vector<cRegWrite>& writes, const std::vector<Text
 // A 32-bit registry number from a NUMERIC text: decimal, with an optional sign (a negative
 // number wraps as a DWORD does).
 bool ParseRegistryDword(TextView text, uint32_t& out);
+// A 64-bit number as a 64-bit number part holds it: decimal digits, no sign but "+".
+bool ParseRegistryQword(TextView text, uint64_t& out);
 
 // How a value record reads in a reference: "1" (a number), "\"text\"" or "delete".
 Text DescribeValue(const cDescVal& value);

@@ -31,7 +31,7 @@ void CPelwinDoc::SetModifiedFlag(int flag) {
 }
 
 Text CPelwinDoc::ResolveText(TextView text) const {
-    return ::ResolveText(m_strings, text);
+    return m_format->ResolveText(m_strings, text);
 }
 
 void CPelwinDoc::MergeStrings(const cStringMap& other) {
@@ -68,7 +68,8 @@ cTemplateContent CPelwinDoc::Content(int& encoding) const {
                             self.m_trailingComments,
                             self.m_passedOver,
                             self.m_formatState,
-                            encoding};
+                            encoding,
+                            m_language};
 }
 
 bool CPelwinDoc::CheckWritable(int utf16, Text& message) const {
@@ -124,9 +125,17 @@ bool CPelwinDoc::WriteFile(const Text& path) {
         ShowMessage(kSeverityError, u"Error writing file %s: not enough memory", {path});
         return false;
     }
-    for (const cFileOutput& file : files)
-        if (!ReplaceFile(file.path, file.bytes))
+    if (files.size() == 1) {
+        if (!ReplaceFile(files[0].path, files[0].bytes))
             return false;
+    } else {
+        // A set of files is replaced together or not at all.
+        std::vector<cFileReplacement> set;
+        for (const cFileOutput& file : files)
+            set.push_back({file.path, file.bytes});
+        if (!ReplaceFiles(set))
+            return false;
+    }
     m_passedOver.clear();
     m_stamps.clear();
     for (const cFileOutput& file : files)

@@ -101,6 +101,11 @@ public:
     cFormatState* FormatState() const { return m_formatState.get(); }
     void SetFormatState(std::unique_ptr<cFormatState> state) { m_formatState = std::move(state); }
 
+    // The language whose texts a format of several languages (ADMX) shows; empty: its own
+    // choice. Asked for before the read.
+    const Text& Language() const { return m_language; }
+    void SetLanguage(Text language) { m_language = std::move(language); }
+
 private:
     // The tree the read step fills; shows why there is none.
     cTemplateTree* TreeForReading() const;
@@ -121,6 +126,7 @@ private:
     std::unique_ptr<cFormatState> m_formatState;
     // The files last read or written, as they were then.
     std::vector<std::pair<Text, cFileStamp>> m_stamps;
+    Text m_language;
     cStepSink* m_stepSink = nullptr;  // Not owned.
     cTemplateTree m_tree;
     cEditRules m_editRules;

@@ -16,7 +16,7 @@
 namespace {
 
 // Writes all of data to fd, retrying short writes; false with errno set on failure.
-bool WriteAll(int fd, const std::string& data) {
+bool WriteAll(int fd, std::string_view data) {
     size_t done = 0;
     while (done < data.size()) {
         ssize_t n = ::write(fd, data.data() + done, data.size() - done);
@@ -132,7 +132,7 @@ void CopyIdentity(int from, int to, const struct stat& old) {
     }
 }
 
-bool WriteAt(int fd, const std::string& data) {
+bool WriteAt(int fd, std::string_view data) {
     return ::lseek(fd, 0, SEEK_SET) == 0 && WriteAll(fd, data) &&
            ::ftruncate(fd, off_t(data.size())) == 0 && ::fsync(fd) == 0;
 }
@@ -424,4 +424,183 @@ bool ReplaceFile(const Text& path, const std::string& bytes) {
     }
     return existing.st_nlink > 1 ? RewriteInPlace(target, bytes, path)
                                  : ReplaceThroughNewFile(target, &existing, bytes, path);
+}
+
+namespace {
+
+// One file of a set on its way to its target.
+struct cPendingFile {
+    Text shown;
+    std::string target;
+    std::string_view bytes;
+    bool existed = false;
+    struct stat old {};
+    // A file of several names is rewritten in place, its old text kept in memory.
+    bool inPlace = false;
+    std::string oldBytes;
+    std::string temporary;  // the new text beside the target, until it takes the target's name
+    std::string aside;      // a further name of the old file, to put it back
+    bool committed = false;
+};
+
+// A name beside target that nothing has: for a further name of the old file.
+bool LinkAside(const std::string& target, std::string& aside) {
+    std::string folder = FolderOf(target);
+    size_t slash = target.rfind('/');
+    std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        std::string name = folder + "/." + base + ".old.XXXXXX";
+        int fd = ::mkstemp(name.data());
+        if (fd < 0)
+            return false;
+        ::close(fd);
+        ::unlink(name.c_str());
+        if (::link(target.c_str(), name.c_str()) == 0) {
+            aside = name;
+            return true;
+        }
+        if (errno != EEXIST)
+            return false;
+    }
+    return false;
+}
+
+// Makes the folders of path that are missing; the ones made are added to `made`, deepest
+// last. False with errno set.
+bool MakeFolders(const std::string& folder, std::vector<std::string>& made) {
+    struct stat st {};
+    if (::stat(folder.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode))
+            return true;
+        errno = ENOTDIR;
+        return false;
+    }
+    std::string parent = FolderOf(folder);
+    if (parent != folder && !MakeFolders(parent, made))
+        return false;
+    if (::mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST)
+        return false;
+    made.push_back(folder);
+    return true;
+}
+
+}  // namespace
+
+bool ReplaceFiles(const std::vector<cFileReplacement>& files) {
+    std::vector<cPendingFile> pending(files.size());
+    std::vector<std::string> madeFolders;
+    auto undo = [&] {
+        // Back as it was, newest change first.
+        for (size_t i = pending.size(); i-- > 0;) {
+            cPendingFile& file = pending[i];
+            if (file.committed && file.inPlace) {
+                int fd = ::open(file.target.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
+                if (fd >= 0) {
+                    WriteAt(fd, file.oldBytes);
+                    ::close(fd);
+                }
+            } else if (file.committed && !file.aside.empty()) {
+                ::rename(file.aside.c_str(), file.target.c_str());
+                file.aside.clear();
+            } else if (file.committed && !file.existed) {
+                ::unlink(file.target.c_str());
+            }
+            if (!file.temporary.empty())
+                ::unlink(file.temporary.c_str());
+            if (!file.aside.empty())
+                ::unlink(file.aside.c_str());
+        }
+        for (auto it = madeFolders.rbegin(); it != madeFolders.rend(); ++it)
+            ::rmdir(it->c_str());
+    };
+    auto fail = [&](int err, const Text& shown) {
+        undo();
+        ReportFileError(FileErrorFromErrno(err), shown);
+        return false;
+    };
+
+    // Where each file goes, and whether it may be replaced.
+    for (size_t i = 0; i < files.size(); ++i) {
+        cPendingFile& file = pending[i];
+        file.shown = files[i].path;
+        file.bytes = files[i].bytes;
+        file.target = ToUtf8(files[i].path);
+        int err = 0;
+        if (!FollowLinks(file.target, err))
+            return fail(err, file.shown);
+        file.existed = ::stat(file.target.c_str(), &file.old) == 0;
+        if (file.existed && !S_ISREG(file.old.st_mode)) {
+            undo();
+            ReportFileError(NotRegularError(file.old), file.shown);
+            return false;
+        }
+        if (file.existed && !IsWritableFile(FromUtf8(file.target)))
+            return fail(EACCES, file.shown);
+        if (!file.existed && !MakeFolders(FolderOf(file.target), madeFolders))
+            return fail(errno, file.shown);
+        file.inPlace = file.existed && file.old.st_nlink > 1;
+    }
+    // Every new text written beside its target; nothing replaced yet.
+    for (cPendingFile& file : pending) {
+        if (file.inPlace) {
+            int err = 0;
+            if (!ReadWholeFile(file.target, file.oldBytes, err))
+                return fail(err, file.shown);
+            continue;
+        }
+        int fd = CreateBeside(file.target, file.temporary, file.shown);
+        if (fd < 0) {
+            file.temporary.clear();
+            undo();
+            return false;
+        }
+        if (file.existed) {
+            int oldFd = ::open(file.target.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+            if (oldFd >= 0) {
+                CopyIdentity(oldFd, fd, file.old);
+                ::close(oldFd);
+            } else {
+                ::fchmod(fd, file.old.st_mode & 07777);
+            }
+        } else {
+            ::fchmod(fd, 0666 & ~CurrentUmask());
+        }
+        bool ok = WriteAll(fd, file.bytes) && ::fsync(fd) == 0;
+        int err = ok ? 0 : errno;
+        if (::close(fd) != 0 && ok) {
+            ok = false;
+            err = errno;
+        }
+        if (!ok)
+            return fail(err, file.shown);
+    }
+    // All in place; an old file keeps a further name until the last one is replaced.
+    for (cPendingFile& file : pending) {
+        if (file.inPlace) {
+            int fd = ::open(file.target.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
+            if (fd < 0)
+                return fail(errno, file.shown);
+            bool ok = WriteAt(fd, file.bytes);
+            int err = ok ? 0 : errno;
+            if (!ok)
+                WriteAt(fd, file.oldBytes);
+            ::close(fd);
+            if (!ok)
+                return fail(err, file.shown);
+            file.committed = true;
+            continue;
+        }
+        if (file.existed && !LinkAside(file.target, file.aside))
+            file.aside.clear();  // the system allows no second name: this one cannot go back
+        if (::rename(file.temporary.c_str(), file.target.c_str()) != 0)
+            return fail(errno, file.shown);
+        file.temporary.clear();
+        file.committed = true;
+    }
+    for (cPendingFile& file : pending) {
+        if (!file.aside.empty())
+            ::unlink(file.aside.c_str());
+        SyncFolder(FolderOf(file.target));
+    }
+    return true;
 }

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/text/messages.h"
 #include "core/text/text.h"
@@ -72,3 +73,17 @@ bool IsWritableFile(const Text& path);
 // further names of an existing file are kept. Every failure has been reported when this
 // returns false, and the file on disk is then as it was.
 bool ReplaceFile(const Text& path, const std::string& bytes);
+
+// One file of a set that is replaced together.
+struct cFileReplacement {
+    Text path;
+    std::string_view bytes;
+};
+
+// Puts each file's bytes at its path, all of them or none: every new file is first written
+// beside its target (missing folders are made), and only once all of them are written do
+// they take their targets' places. Should any step fail, the new files and the folders made
+// go again and every old file is as it was. Each file is kept as ReplaceFile keeps it
+// (links followed; owner, group, mode, extended attributes and further names kept). Every
+// failure has been reported when this returns false.
+bool ReplaceFiles(const std::vector<cFileReplacement>& files);

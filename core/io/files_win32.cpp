@@ -411,3 +411,178 @@ bool ReplaceFile(const Text& path, const std::string& bytes) {
     return info.nNumberOfLinks > 1 ? RewriteInPlace(target, bytes, path)
                                    : ReplaceThroughNewFile(target, true, bytes, path);
 }
+
+namespace {
+
+// One file of a set on its way to its target.
+struct cPendingFile {
+    Text shown;
+    std::string target;
+    std::string bytes;
+    bool existed = false;
+    // A file of several names is rewritten in place, its old text kept in memory.
+    bool inPlace = false;
+    std::string oldBytes;
+    std::string temporary;  // the new text beside the target, until it takes the target's place
+    std::string aside;      // a copy of the old file, to put it back
+    bool committed = false;
+};
+
+// Makes the folders of folder that are missing; the ones made are added to `made`, deepest
+// last. False with err set.
+bool MakeFolders(const std::string& folder, std::vector<std::string>& made, int& err) {
+    DWORD attributes = ::GetFileAttributesW(WideFromUtf8(folder).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+            return true;
+        err = ENOTDIR;
+        return false;
+    }
+    std::string parent = FolderOf(folder);
+    if (parent != folder && parent != "." && !MakeFolders(parent, made, err))
+        return false;
+    if (!::CreateDirectoryW(WideFromUtf8(folder).c_str(), nullptr) &&
+        ::GetLastError() != ERROR_ALREADY_EXISTS) {
+        err = LastErrno();
+        return false;
+    }
+    made.push_back(folder);
+    return true;
+}
+
+// Writes bytes to a new file beside target; its name in `name`. False with the failure
+// reported.
+bool WriteBeside(const std::string& target, std::string& name, const std::string& bytes,
+                 const Text& shown) {
+    cHandle file(CreateBeside(target, name, shown));
+    if (!file.Valid()) {
+        name.clear();
+        return false;
+    }
+    bool ok = WriteAll(file.Get(), bytes) && ::FlushFileBuffers(file.Get());
+    int err = ok ? 0 : LastErrno();
+    if (!file.Close() && ok) {
+        ok = false;
+        err = LastErrno();
+    }
+    if (!ok)
+        ReportFileError(FileErrorFromErrno(err), shown);
+    return ok;
+}
+
+}  // namespace
+
+bool ReplaceFiles(const std::vector<cFileReplacement>& files) {
+    std::vector<cPendingFile> pending(files.size());
+    std::vector<std::string> madeFolders;
+    auto undo = [&] {
+        // Back as it was, newest change first.
+        for (size_t i = pending.size(); i-- > 0;) {
+            cPendingFile& file = pending[i];
+            std::wstring target = WideFromUtf8(file.target);
+            if (file.committed && file.inPlace) {
+                cHandle handle(::CreateFileW(target.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+                if (handle.Valid())
+                    WriteAt(handle.Get(), file.oldBytes);
+            } else if (file.committed && file.existed && !file.aside.empty()) {
+                if (::MoveFileExW(WideFromUtf8(file.aside).c_str(), target.c_str(),
+                                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+                    file.aside.clear();
+            } else if (file.committed && !file.existed) {
+                ::DeleteFileW(target.c_str());
+            }
+            if (!file.temporary.empty())
+                RemoveFile(file.temporary);
+            if (!file.aside.empty())
+                RemoveFile(file.aside);
+        }
+        for (auto it = madeFolders.rbegin(); it != madeFolders.rend(); ++it)
+            ::RemoveDirectoryW(WideFromUtf8(*it).c_str());
+    };
+    auto fail = [&](int err, const Text& shown) {
+        undo();
+        ReportFileError(FileErrorFromErrno(err), shown);
+        return false;
+    };
+
+    // Where each file goes, and whether it may be replaced.
+    for (size_t i = 0; i < files.size(); ++i) {
+        cPendingFile& file = pending[i];
+        file.shown = files[i].path;
+        file.bytes.assign(files[i].bytes);
+        file.target = ToUtf8(files[i].path);
+        int err = 0;
+        if (!FollowLinks(file.target, err))
+            return fail(err, file.shown);
+        cHandle existing(OpenForReading(file.target));
+        if (existing.Valid()) {
+            BY_HANDLE_FILE_INFORMATION info{};
+            if (!IsRegularFile(existing.Get(), info, err)) {
+                undo();
+                ReportFileError(ErrorOf(err), file.shown);
+                return false;
+            }
+            file.existed = true;
+            file.inPlace = info.nNumberOfLinks > 1;
+            if (file.inPlace && !ReadAll(existing.Get(), file.oldBytes, kMaxTemplateBytes, err))
+                return fail(err, file.shown);
+            existing.Close();
+            if (!IsWritableFile(FromUtf8(file.target)))
+                return fail(EACCES, file.shown);
+        } else {
+            DWORD error = ::GetLastError();
+            if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
+                return fail(ErrnoFromWin32(error), file.shown);
+            if (!MakeFolders(FolderOf(file.target), madeFolders, err))
+                return fail(err, file.shown);
+        }
+    }
+    // Every new text written beside its target, and a copy of every old file that is
+    // replaced by name; nothing replaced yet.
+    for (cPendingFile& file : pending) {
+        if (file.inPlace)
+            continue;
+        if (!WriteBeside(file.target, file.temporary, file.bytes, file.shown)) {
+            undo();
+            return false;
+        }
+        if (file.existed) {
+            std::string old;
+            int err = 0;
+            if (!ReadWholeFile(file.target, old, err))
+                return fail(err, file.shown);
+            if (!WriteBeside(file.target, file.aside, old, file.shown)) {
+                undo();
+                return false;
+            }
+        }
+    }
+    // All in place.
+    for (cPendingFile& file : pending) {
+        int err = 0;
+        if (file.inPlace) {
+            cHandle handle(::CreateFileW(WideFromUtf8(file.target).c_str(),
+                                         GENERIC_READ | GENERIC_WRITE,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+            if (!handle.Valid())
+                return fail(LastErrno(), file.shown);
+            if (!WriteAt(handle.Get(), file.bytes)) {
+                err = LastErrno();
+                WriteAt(handle.Get(), file.oldBytes);
+                return fail(err, file.shown);
+            }
+        } else if (!PutInPlace(file.temporary, file.target, file.existed, err)) {
+            return fail(err, file.shown);
+        } else {
+            file.temporary.clear();
+        }
+        file.committed = true;
+    }
+    for (cPendingFile& file : pending)
+        if (!file.aside.empty())
+            RemoveFile(file.aside);
+    return true;
+}

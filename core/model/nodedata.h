@@ -3,6 +3,7 @@
 #include <memory>
 #include <vector>
 
+#include "core/model/admxrecord.h"
 #include "core/model/records.h"
 #include "core/text/text.h"
 
@@ -25,8 +26,9 @@ enum : int {
 class cData {
 public:
     explicit cData(int kind) : kind(kind) {}
-    // A copy takes the kind and the comments; it is not in a tree until attached.
-    cData(const cData& other) : kind(other.kind), comments(other.comments) {}
+    // A copy takes the kind, the comments and the ADMX record; it is not in a tree until
+    // attached.
+    cData(const cData& other) : kind(other.kind), comments(other.comments), admx(other.admx) {}
     virtual ~cData();
 
     virtual std::unique_ptr<cData> Clone() const = 0;
@@ -54,15 +56,19 @@ public:
     // The whole-line comments that stood before the node's first line in the file, each
     // from its comment mark on; written back in the same place.
     std::vector<Text> comments;
+    // What a node read from an ADMX file carries beyond the fields below (admxrecord.h);
+    // none for every other node.
+    cBoxedOptional<cAdmxRecord> admx;
     cTreeItem* treeItem = nullptr;       // Not owned.
     cTemplateTree* treeView = nullptr;   // Not owned.
     cTemplateTree* ownerView = nullptr;  // Not owned.
 
 protected:
     // Assigning data keeps the kind and everything that ties the node to its tree; the
-    // comments are data and go along.
+    // comments and the ADMX record are data and go along.
     cData& operator=(const cData& other) {
         comments = other.comments;
+        admx = other.admx;
         return *this;
     }
 };
@@ -222,4 +228,42 @@ public:
 class cPolPartText : public cPolPartOf<cPolPartText> {
 public:
     static constexpr TextView kKeyword = u"TEXT";
+};
+
+// ---- Part kinds that ADMX adds ----------------------------------------------------------
+// No ADM template holds them: the ADM reader never makes them from a type keyword, and the
+// ADM writer refuses them.
+
+// A list of texts, stored as one multi-string value (ADMX multiText and multiTextBox).
+class cPolPartMultiText : public cPolPartOf<cPolPartMultiText> {
+public:
+    static constexpr TextView kKeyword = u"MULTITEXT";
+    static constexpr bool kAdmxOnly = true;
+
+    int required = 0;
+    int maxLenFlag = 0;
+    Text maxLen;
+    int maxStringsFlag = 0;
+    Text maxStrings;
+    // The height of the box in lines.
+    int defaultHeightFlag = 0;
+    Text defaultHeight;
+};
+
+// A 64-bit number (ADMX longDecimal and longDecimalTextBox); the fields read as NUMERIC's.
+class cPolPartLongNum : public cPolPartOf<cPolPartLongNum> {
+public:
+    static constexpr TextView kKeyword = u"LONGDECIMAL";
+    static constexpr bool kAdmxOnly = true;
+
+    int defaultFlag = 0;
+    Text defaultValue;
+    int maxFlag = 0;
+    Text max = u"9999";
+    int minFlag = 0;
+    Text min = u"0";
+    int required = 0;
+    int spinFlag = 0;
+    Text spin = u"1";
+    int txtConvert = 0;
 };

@@ -334,11 +334,20 @@ cPanelContent cObjPolPartNum::PanelContent(bool refresh) const {
     return content;
 }
 
+cPanelContent cObjPolPartLongNum::PanelContent(bool refresh) const {
+    cPanelContent content = cObjPolPart::PanelContent(refresh);
+    if (defaultFlag)
+        content.editText = defaultValue;
+    return content;
+}
+
 std::unique_ptr<cObjPolPart> CreatePartFromKeyword(TextView keyword, cObjPolicy* policy,
                                                    bool ignoreCase) {
     std::unique_ptr<cObjPolPart> part;
     ForEachPartKind([&](auto kind) {
         using Kind = typename decltype(kind)::type;
+        if constexpr (requires { Kind::kAdmxOnly; })
+            return;
         bool same = ignoreCase ? KeywordEquals(keyword, Kind::kKeyword) : keyword == Kind::kKeyword;
         if (same && !part)
             part = std::make_unique<Kind>(policy);

@@ -250,8 +250,24 @@ public:
     using cObjPartOf::cObjPartOf;
 };
 
-// A fresh part of the kind named by a type keyword, or none for any other keyword.
-// The editor's commands match the keyword exactly; the reader ignores the case of A-Z.
+// ---- Part kinds that ADMX adds ----------------------------------------------------------
+
+class cObjPolPartMultiText
+    : public cObjPartOf<cObjPolPartMultiText, cPolPartMultiText, cPanelKind::MultiText> {
+public:
+    using cObjPartOf::cObjPartOf;
+};
+
+class cObjPolPartLongNum
+    : public cObjPartOf<cObjPolPartLongNum, cPolPartLongNum, cPanelKind::LongNumeric> {
+public:
+    using cObjPartOf::cObjPartOf;
+    cPanelContent PanelContent(bool refresh) const override;
+};
+
+// A fresh part of the kind named by a type keyword, or none for any other keyword and for
+// the kinds that only ADMX has. The editor's commands match the keyword exactly; the reader
+// ignores the case of A-Z.
 std::unique_ptr<cObjPolPart> CreatePartFromKeyword(TextView keyword, cObjPolicy* policy,
                                                    bool ignoreCase);
 

@@ -24,44 +24,54 @@ void ListTexts(const cActionList& list, const cVisit& visit) {
     }
 }
 
+// The texts of a number part, of 32 or 64 bits.
+template <typename Number>
+void NumberTexts(const Number& number, const cVisit& visit) {
+    for (const Text* text : {&number.defaultValue, &number.max, &number.min, &number.spin})
+        visit(*text);
+}
+
 // The texts a part kind adds to those every part has; no catch-all, so that a new kind
 // must say what it holds.
 void PartTexts(const cObjPolPart& part, const cVisit& visit) {
     visit(part.name);
     visit(part.keyName);
     visit(part.valueName);
-    VisitPart(part, cOverloaded{
-                        [&](const cObjPolPartCheckBox& box) {
-                            RecordTexts(box.valueOn, visit);
-                            RecordTexts(box.valueOff, visit);
-                            ListTexts(box.actionListOn, visit);
-                            ListTexts(box.actionListOff, visit);
-                        },
-                        [&](const cObjPolPartCombo& combo) {
-                            visit(combo.defaultText);
-                            visit(combo.maxLen);
-                            for (const cSuggestion& suggestion : combo.suggestions)
-                                visit(suggestion.text);
-                        },
-                        [&](const cObjPolPartDropDown& list) {
-                            for (const cItemList& item : list.itemList) {
-                                visit(item.name);
-                                RecordTexts(item.value, visit);
-                                ListTexts(item.actionList, visit);
-                            }
-                        },
-                        [&](const cObjPolPartEditText& edit) {
-                            visit(edit.defaultText);
-                            visit(edit.maxLen);
-                        },
-                        [&](const cObjPolPartListBox& list) { visit(list.valuePrefix); },
-                        [&](const cObjPolPartNum& number) {
-                            for (const Text* text :
-                                 {&number.defaultValue, &number.max, &number.min, &number.spin})
-                                visit(*text);
-                        },
-                        [](const cObjPolPartText&) {},
-                    });
+    VisitPart(
+        part,
+        cOverloaded{
+            [&](const cObjPolPartCheckBox& box) {
+                RecordTexts(box.valueOn, visit);
+                RecordTexts(box.valueOff, visit);
+                ListTexts(box.actionListOn, visit);
+                ListTexts(box.actionListOff, visit);
+            },
+            [&](const cObjPolPartCombo& combo) {
+                visit(combo.defaultText);
+                visit(combo.maxLen);
+                for (const cSuggestion& suggestion : combo.suggestions)
+                    visit(suggestion.text);
+            },
+            [&](const cObjPolPartDropDown& list) {
+                for (const cItemList& item : list.itemList) {
+                    visit(item.name);
+                    RecordTexts(item.value, visit);
+                    ListTexts(item.actionList, visit);
+                }
+            },
+            [&](const cObjPolPartEditText& edit) {
+                visit(edit.defaultText);
+                visit(edit.maxLen);
+            },
+            [&](const cObjPolPartListBox& list) { visit(list.valuePrefix); },
+            [&](const cObjPolPartNum& number) { NumberTexts(number, visit); },
+            [&](const cObjPolPartLongNum& number) { NumberTexts(number, visit); },
+            [&](const cObjPolPartMultiText& multi) {
+                for (const Text* text : {&multi.maxLen, &multi.maxStrings, &multi.defaultHeight})
+                    visit(*text);
+            },
+            [](const cObjPolPartText&) {},
+        });
 }
 
 }  // namespace

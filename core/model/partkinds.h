@@ -18,9 +18,9 @@
 template <typename... Kinds>
 struct cPartKindList {};
 
-using cPartKinds =
-    cPartKindList<cObjPolPartCheckBox, cObjPolPartCombo, cObjPolPartDropDown, cObjPolPartEditText,
-                  cObjPolPartListBox, cObjPolPartNum, cObjPolPartText>;
+using cPartKinds = cPartKindList<cObjPolPartCheckBox, cObjPolPartCombo, cObjPolPartDropDown,
+                                 cObjPolPartEditText, cObjPolPartListBox, cObjPolPartNum,
+                                 cObjPolPartText, cObjPolPartMultiText, cObjPolPartLongNum>;
 
 namespace part_kinds_detail {
 

@@ -45,4 +45,14 @@ struct cReadLog {
         int count = 0;
     };
     std::vector<cDefaultMarks> severalDefaults;
+    // Faults that a format's own checks found in the files it read (ADMX: references, names,
+    // translations, revisions), each with its file, line and lint rule.
+    struct cFormatFinding {
+        Text file;  // as the read named it; empty: the file that was read
+        int line = 0;
+        bool error = true;
+        const char* rule = "";
+        Text text;
+    };
+    std::vector<cFormatFinding> findings;
 };

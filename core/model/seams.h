@@ -75,7 +75,19 @@ struct cRect {
     bool operator==(const cRect&) const = default;
 };
 
-enum class cPanelKind { Empty, CheckBox, Text, EditText, Combo, DropDown, ListBox, Numeric };
+enum class cPanelKind {
+    Empty,
+    CheckBox,
+    Text,
+    EditText,
+    Combo,
+    DropDown,
+    ListBox,
+    Numeric,
+    // The kinds that only ADMX has.
+    MultiText,
+    LongNumeric,
+};
 
 // What a part panel shows. Filled by the core at creation and on every refresh; a field
 // left empty leaves that control as it is.

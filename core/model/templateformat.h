@@ -34,6 +34,9 @@ struct cTemplateContent {
     std::unique_ptr<cFormatState>& state;
     // ADM: 1 stored as UTF-16 ("UNICODE format"), 0 as 8-bit text ("ASCII format").
     int& encoding;
+    // The language whose texts the string table holds, for a format that has several
+    // ("en-US"); empty: the format's own choice.
+    Text language;
 };
 
 // One file a write produces: where it goes and its bytes.
@@ -70,6 +73,10 @@ public:
         (void)content;
         return {path};
     }
+
+    // The text a display text shows: a reference to the string table resolved (ADM "!!name",
+    // ADMX "$(string.ID)"); any other text as it is.
+    virtual Text ResolveText(const cStringMap& strings, TextView text) const = 0;
 
     // Whether the content can be written and read back the same; message says what to change
     // when not. Nothing is written.

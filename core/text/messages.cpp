@@ -30,6 +30,26 @@ void ShowMessage(int severity, MessageFormat format, std::initializer_list<Forma
         g_sink->Show(severity, text);
 }
 
+void cMessageSink::ShowAt(const cMessagePlace& place, int severity, const Text& text) {
+    Show(severity, PlaceText(place) + text);
+}
+
+Text PlaceText(const cMessagePlace& place) {
+    if (place.line > 0)
+        return FormatText(u"%s:%d: ", {place.file, place.line});
+    return place.file + u": ";
+}
+
+void ShowMessageAt(const cMessagePlace& place, int severity, MessageFormat format,
+                   std::initializer_list<FormatArg> args) {
+    Text text = FormatText(format.text(), args);
+    if (text.size() > kMessageLimit)
+        text.resize(kMessageLimit);
+    ++g_shown;
+    if (g_sink)
+        g_sink->ShowAt(place, severity, text);
+}
+
 cFileError FileErrorFromErrno(int err) {
     cFileError error;
     error.cause = err;

@@ -11,12 +11,21 @@ enum : int {
     kSeverityInternal = 4,
 };
 
+// The file and line a message is about.
+struct cMessagePlace {
+    Text file;
+    int line = 0;  // 0: the file as a whole
+};
+
 // Where every message ends: a message box in the editor, standard error in the command line,
 // a recorder in tests.
 class cMessageSink {
 public:
     virtual ~cMessageSink() = default;
     virtual void Show(int severity, const Text& text) = 0;
+    // A message about a place in a file; shown as "FILE:LINE: TEXT" unless the sink knows
+    // better.
+    virtual void ShowAt(const cMessagePlace& place, int severity, const Text& text);
 };
 
 // The sink in use for the whole process (the program has one user-interface thread).
@@ -32,6 +41,12 @@ inline constexpr char16_t kAppTitle[] = u"Tessary 2.0.2";
 // Formats the message in the manner of printf and shows it; the text is cut after its
 // 1023rd character.
 void ShowMessage(int severity, MessageFormat format, std::initializer_list<FormatArg> args = {});
+
+// The same for a message about a place in a file.
+void ShowMessageAt(const cMessagePlace& place, int severity, MessageFormat format,
+                   std::initializer_list<FormatArg> args = {});
+// "FILE:LINE: " (or "FILE: " without a line).
+Text PlaceText(const cMessagePlace& place);
 
 // A failed open or create of a template file: the cause code (0 when none was recorded) and
 // the system's description of it.

@@ -220,7 +220,8 @@ bool cAdmLanguages::AddFromFile(const Text& path, const Text& language, Text& pr
                                  target->trailingComments,
                                  passedOver,
                                  state,
-                                 target->encoding};
+                                 target->encoding,
+                                 {}};
         if (AdmFormat().Read(path, file, content, nullptr) != cReadOutcome::Read) {
             problem = messages.Texts().empty()
                           ? FormatText(u"%s holds no template.", {path})

@@ -122,7 +122,9 @@ if log is not None and validate("lint of every rule", log):
         fail("a rule is listed twice: %s" % ids)
     results = run_["results"]
     used = sorted(result["ruleId"] for result in results)
-    if used != sorted(ids):
+    # The rules of ADMX sets are found in sets of their own (admx_test.sh).
+    template_ids = [i for i in ids if i != "xml" and not i.startswith("admx-")]
+    if used != sorted(template_ids):
         fail("not one finding of each rule: rules %s, findings %s" % (sorted(ids), used))
     if len(results) != len(expected):
         fail("%d SARIF results for %d findings" % (len(results), len(expected)))
@@ -171,9 +173,8 @@ objects = parse_json("check --format json of a name that is not UTF-8", out) or 
 if status != 1 or objects[0].get("file") != "bad\ufffd.adm":
     fail("check --format json of a name that is not UTF-8: %s" % objects)
 
-# A file that cannot be read fails the run; an ADMX file is passed over with a note.
-admx = os.path.join(work, "policies.admx")
-open(admx, "w").write('<?xml version="1.0"?>\n<policyDefinitions/>\n')
+# A file that cannot be read fails the run; a clean ADMX set beside it adds nothing.
+admx = os.path.join(os.path.dirname(os.path.abspath(__file__)), "admx-lint", "clean", "lint.admx")
 status, out, err = run("lint", "--format", "sarif", os.path.join(work, "missing.adm"), admx)
 log = parse_json("lint --format sarif of a missing file", out)
 if status != 1 or b"No such file or directory" not in err:
@@ -181,11 +182,11 @@ if status != 1 or b"No such file or directory" not in err:
 if log is not None and validate("missing file", log):
     invocation = log["runs"][0]["invocations"][0]
     levels = [n["level"] for n in invocation.get("toolExecutionNotifications", [])]
-    if invocation["executionSuccessful"] or levels != ["error", "note"] or log["runs"][0]["results"]:
+    if invocation["executionSuccessful"] or levels != ["error"] or log["runs"][0]["results"]:
         fail("missing file and ADMX file: %s" % json.dumps(log["runs"][0]))
 status, out, err = run("lint", "--werror", admx)
-if status != 0 or out or b"not checked" not in err:
-    fail("lint of an ADMX file: exit %d, %r %r" % (status, out, err))
+if status != 0 or out:
+    fail("lint of a clean ADMX set: exit %d, %r %r" % (status, out, err))
 
 # check: the read's messages with their lines, nothing on standard error.
 open_category = os.path.join(work, "open.adm")

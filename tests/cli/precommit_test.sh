@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The pre-commit hook of .pre-commit-hooks.yaml, run by pre-commit itself on a repository of
-# templates: it lints the staged .adm files (whatever the case of the extension), passes
-# .admx files and leaves other files alone, and fails on a warning.
+# templates: it lints the staged .adm and .admx files (whatever the case of the extension),
+# leaves other files alone, and fails on a warning.
 set -u
 cli=$1
 source=$2
@@ -27,9 +27,10 @@ cp "$source/.pre-commit-hooks.yaml" "$work/hooks/"
 
 cd "$work/repo" && git_quiet init
 printf 'CLASS MACHINE\n CATEGORY C\n  KEYNAME K\n  POLICY P\n   VALUENAME v\n  END POLICY\n END CATEGORY\n' >clean.ADM
-printf '<?xml version="1.0"?>\n<policyDefinitions/>\n' >policies.admx
-printf 'not a template\n' >notes.adml
-git add clean.ADM policies.admx notes.adml
+cp "$source/tests/cli/admx-lint/clean/lint.admx" policies.admx
+mkdir en-US && cp "$source/tests/cli/admx-lint/clean/en-US/lint.adml" en-US/policies.adml
+printf 'not a template\n' >notes.txt
+git add clean.ADM policies.admx en-US/policies.adml notes.txt
 try() { pre-commit try-repo "$work/hooks" tessary-lint "$@" >"$work/out" 2>&1; }
 try || fail "the hook failed on a clean template: $(cat "$work/out")"
 grep -q "tessary-cli lint.*Passed" "$work/out" || fail "the hook did not run: $(cat "$work/out")"
@@ -38,7 +39,7 @@ printf 'CLASS MACHINE\n CATEGORY C\n  KEYNAME K\n  POLICY P\n  END POLICY\n END 
 git add warn.adm
 try && fail "the hook passed a template with a warning"
 grep -q "warn.adm:4: warning: .*\[empty-policy\]" "$work/out" || fail "the hook's output: $(cat "$work/out")"
-grep -q "notes.adml" "$work/out" && fail "the hook looked at a file that is no template"
+grep -q "notes.txt" "$work/out" && fail "the hook looked at a file that is no template"
 
 if [ "$failures" -eq 0 ]; then
     echo "pre-commit hook: all checks passed"

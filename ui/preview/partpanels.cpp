@@ -560,6 +560,15 @@ template <>
 struct cPanelOf<cObjPolPartText> {
     using type = cTextPanel;
 };
+// The kinds only ADMX has show as the nearest ADM kind does.
+template <>
+struct cPanelOf<cObjPolPartMultiText> {
+    using type = cEditTextPanel;
+};
+template <>
+struct cPanelOf<cObjPolPartLongNum> {
+    using type = cNumericPanel;
+};
 
 }  // namespace
 

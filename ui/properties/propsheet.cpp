@@ -188,6 +188,9 @@ cPropPage* cPropSheet::PartPage(cObjPolPart& part) const {
                          [this](const cObjPolPartListBox&) -> cPropPage* { return m_listBox; },
                          [this](const cObjPolPartNum&) -> cPropPage* { return m_numeric; },
                          [this](const cObjPolPartText&) -> cPropPage* { return m_text; },
+                         // The kinds only ADMX has have no pages yet.
+                         [](const cObjPolPartMultiText&) -> cPropPage* { return nullptr; },
+                         [](const cObjPolPartLongNum&) -> cPropPage* { return nullptr; },
                      });
 }
 

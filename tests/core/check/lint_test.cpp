@@ -137,10 +137,14 @@ TEST_P(LintRules, FindExactlyTheFaultAndNothingInTheCleanVersion) {
 
 INSTANTIATE_TEST_SUITE_P(Rules, LintRules, ::testing::ValuesIn(kRuleCases), CaseName<cRuleCase>);
 
-// The rule list that SARIF and the manual page show is the one the checks use: every rule has
-// a case above, with the list's severity.
+// The rule list that SARIF and the manual page show is the one the checks use: every rule of
+// templates has a case above, with the list's severity (those of ADMX sets have a set each
+// under tests/cli/admx-lint).
 TEST(LintRuleList, EveryRuleHasACaseWithItsSeverity) {
     for (const cLintRule& rule : kLintRules) {
+        std::string_view id = rule.id;
+        if (id == "xml" || id.starts_with("admx-"))
+            continue;
         bool found = false;
         for (const cRuleCase& c : kRuleCases)
             if (std::string_view(c.rule) == rule.id) {

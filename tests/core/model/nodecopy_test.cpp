@@ -35,8 +35,7 @@ TEST(NodeCopies, EveryPartKindCopiesAndTakesItsSharedData) {
     ForEachPartKind([&](auto listed) {
         using Kind = typename decltype(listed)::type;
         const std::string keyword = ToUtf8(Text(Kind::kKeyword));
-        cObjPolPart* part =
-            policy.AppendPart(CreatePartFromKeyword(Kind::kKeyword, &policy, false));
+        cObjPolPart* part = policy.AppendPart(std::make_unique<Kind>(&policy));
         MarkShared(*part, u"Source");
         cRect rect{};
         ASSERT_EQ(part->CreatePanel(rect, &host), 1) << keyword;

@@ -20,8 +20,14 @@ TEST(PartKinds, EachKindDispatchesToItsOwnClass) {
         const std::string keyword = ToUtf8(Text(Kind::kKeyword));
         EXPECT_TRUE(codes.insert(Kind::kKind).second) << keyword << ": its code is taken";
 
-        cObjPolPart* part =
-            policy.AppendPart(CreatePartFromKeyword(Kind::kKeyword, &policy, false));
+        // The kinds that only ADMX has are never made from a template's type keyword.
+        std::unique_ptr<cObjPolPart> made = CreatePartFromKeyword(Kind::kKeyword, &policy, false);
+        if constexpr (requires { Kind::kAdmxOnly; }) {
+            EXPECT_EQ(made, nullptr) << keyword;
+            EXPECT_EQ(CreatePartFromKeyword(Kind::kKeyword, &policy, true), nullptr) << keyword;
+            made = std::make_unique<Kind>(&policy);
+        }
+        cObjPolPart* part = policy.AppendPart(std::move(made));
         ASSERT_NE(part, nullptr) << keyword;
         EXPECT_EQ(part->typeKeyword, Kind::kKeyword);
         EXPECT_EQ(part->PanelKind(), Kind::kKind) << keyword;
@@ -43,8 +49,8 @@ TEST(PartKinds, EachKindDispatchesToItsOwnClass) {
         }));
         EXPECT_TRUE(found) << keyword;
     });
-    EXPECT_EQ(kinds, 7);
-    EXPECT_EQ(policy.Parts().size(), 7u);
+    EXPECT_EQ(kinds, 9);
+    EXPECT_EQ(policy.Parts().size(), 9u);
     // A node that is no part has the empty panel, which no part kind claims.
     EXPECT_FALSE(ForPartKind(cPanelKind::Empty, [](auto) {}));
 }

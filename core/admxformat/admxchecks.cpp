@@ -1,0 +1,152 @@
+#include "core/admxformat/admxchecks.h"
+
+#include <unordered_map>
+#include <unordered_set>
+
+namespace {
+
+template <typename F>
+void ForEachChild(pugi::xml_node node, std::string_view local, F&& visit) {
+    for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling())
+        if (Is(child, local))
+            visit(child);
+}
+
+pugi::xml_node Table(const cAdmlFile& adml, std::string_view local) {
+    return Child(Child(adml.xml.Root(), "resources"), local);
+}
+
+// A revision "major.minor" as a comparable pair; false for anything else.
+bool ParseRevision(std::string_view text, std::pair<long, long>& out) {
+    size_t dot = text.find('.');
+    if (dot == std::string_view::npos || dot == 0 || dot + 1 == text.size())
+        return false;
+    auto number = [](std::string_view digits, long& value) {
+        value = 0;
+        for (char c : digits) {
+            if (c < '0' || c > '9' || value > 100000000)
+                return false;
+            value = value * 10 + (c - '0');
+        }
+        return !digits.empty();
+    };
+    return number(text.substr(0, dot), out.first) && number(text.substr(dot + 1), out.second);
+}
+
+class cChecks {
+public:
+    cChecks(const cAdmxSet& set, std::vector<cAdmxFault>& faults) : m_set(set), m_faults(faults) {}
+
+    void Run() {
+        DuplicateNames("categories", "category");
+        DuplicateNames("policies", "policy");
+        Translations();
+        Revisions();
+        Unused();
+    }
+
+private:
+    void Add(const Text& file, int line, const char* rule, bool error, Text text) {
+        m_faults.push_back({&file, line, rule, error, std::move(text), false});
+    }
+
+    void DuplicateNames(std::string_view list, std::string_view kind) {
+        std::unordered_map<std::string, int> first;
+        ForEachChild(Child(m_set.admx.Root(), list), kind, [&](pugi::xml_node node) {
+            const int line = m_set.admx.LineOf(node);
+            auto [it, fresh] = first.try_emplace(node.attribute("name").value(), line);
+            if (!fresh)
+                Add(m_set.path, line, "admx-duplicate-name", true,
+                    FromUtf8(kind) + u" " + AttributeText(node, "name") +
+                        FormatText(u" is defined again; the first stands at line %d",
+                                   {it->second}));
+        });
+    }
+
+    // The policy editor refuses a language that lacks an id of the display language.
+    void Translations() {
+        const cAdmlFile& display = m_set.Display();
+        for (const auto& adml : m_set.languages) {
+            if (adml.get() == &display)
+                continue;
+            for (const auto& kinds :
+                 {std::tuple{"stringTable", "string", u"string"},
+                  std::tuple{"presentationTable", "presentation", u"presentation"}}) {
+                // Named, not bound: lambdas below use them.
+                const char* table = std::get<0>(kinds);
+                const char* entry = std::get<1>(kinds);
+                const char16_t* what = std::get<2>(kinds);
+                std::unordered_set<std::string> ids;
+                pugi::xml_node own = Table(*adml, table);
+                ForEachChild(own, entry,
+                             [&](pugi::xml_node n) { ids.insert(n.attribute("id").value()); });
+                const int line = adml->xml.LineOf(own ? own : adml->xml.Root());
+                ForEachChild(Table(display, table), entry, [&](pugi::xml_node n) {
+                    if (!ids.count(n.attribute("id").value()))
+                        Add(adml->path, line, "admx-missing-translation", true,
+                            Text(what) + u" " + AttributeText(n, "id") + u" of " + display.folder +
+                                u" is missing in " + adml->folder +
+                                u": the policy editor cannot show this language");
+                });
+            }
+        }
+    }
+
+    void Revisions() {
+        pugi::xml_node resources = Child(m_set.admx.Root(), "resources");
+        std::pair<long, long> required;
+        if (!ParseRevision(resources.attribute("minRequiredRevision").value(), required))
+            return;
+        for (const auto& adml : m_set.languages) {
+            pugi::xml_node root = adml->xml.Root();
+            std::pair<long, long> revision;
+            bool ok = ParseRevision(root.attribute("revision").value(), revision);
+            if (!ok || revision < required)
+                Add(adml->path, adml->xml.LineOf(root), "admx-revision", true,
+                    u"the revision " + AttributeText(root, "revision") +
+                        u" does not satisfy the ADMX file's minRequiredRevision " +
+                        AttributeText(resources, "minRequiredRevision"));
+        }
+    }
+
+    void Unused() {
+        std::unordered_set<std::string> strings;
+        std::unordered_set<std::string> presentations;
+        for (pugi::xml_node node = m_set.admx.Root(); node;) {
+            for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
+                if (std::string_view id = StringId(a.value()); !id.empty())
+                    strings.emplace(id);
+                else if (std::string_view p = PresentationId(a.value()); !p.empty())
+                    presentations.emplace(p);
+            }
+            if (node.first_child()) {
+                node = node.first_child();
+                continue;
+            }
+            while (node && !node.next_sibling())
+                node = node.parent();
+            if (node)
+                node = node.next_sibling();
+        }
+        const cAdmlFile& display = m_set.Display();
+        ForEachChild(Table(display, "stringTable"), "string", [&](pugi::xml_node n) {
+            if (!strings.count(n.attribute("id").value()))
+                Add(display.path, display.xml.LineOf(n), "admx-unused-string", false,
+                    u"string " + AttributeText(n, "id") + u" is not referenced");
+        });
+        ForEachChild(Table(display, "presentationTable"), "presentation", [&](pugi::xml_node n) {
+            if (!presentations.count(n.attribute("id").value()))
+                Add(display.path, display.xml.LineOf(n), "admx-unused-presentation", false,
+                    u"presentation " + AttributeText(n, "id") + u" is not referenced");
+        });
+    }
+
+    const cAdmxSet& m_set;
+    std::vector<cAdmxFault>& m_faults;
+};
+
+}  // namespace
+
+void CheckAdmxSet(const cAdmxSet& set, std::vector<cAdmxFault>& faults) {
+    cChecks(set, faults).Run();
+}

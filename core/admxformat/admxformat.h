@@ -1,0 +1,22 @@
+#pragma once
+
+#include "core/model/templateformat.h"
+
+// The ADMX format: an ADMX file of policy definitions with the ADML file of each of its
+// languages (DIR/NAME.admx, DIR/LL-CC/NAME.adml), read into the model and written back
+// without loss.
+class cAdmxFormat : public cTemplateFormat {
+public:
+    // An XML declaration or a policyDefinitions element first.
+    bool Recognizes(std::string_view bytes) const override;
+    cReadOutcome Read(const Text& path, cFileBytes& file, cTemplateContent& content,
+                      cReadLog* log) const override;
+    Text ResolveText(const cStringMap& strings, TextView text) const override;
+    // The ADMX file and every ADML file read with it.
+    std::vector<Text> FilesRead(const Text& path, const cTemplateContent& content) const override;
+    bool CheckWritable(const cTemplateContent& content, Text& message) const override;
+    // The ADMX file at path and the ADML file of each language read, in the folders beside
+    // it.
+    bool Write(const cTemplateContent& content, const Text& path,
+               std::vector<cFileOutput>& files) const override;
+};

@@ -1,0 +1,610 @@
+#include "core/admxformat/admxread.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <filesystem>
+#include <new>
+#include <unordered_set>
+
+#include "core/admxformat/admxchecks.h"
+#include "core/admxformat/admxset.h"
+#include "core/io/files.h"
+#include "core/text/messages.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Language folders are named like "en-US", "sr-Latn-RS", "zh-Hans".
+bool IsLanguageFolder(std::string_view name) {
+    size_t i = 0;
+    while (i < name.size() && std::isalpha(static_cast<unsigned char>(name[i])))
+        ++i;
+    if (i < 2 || i > 3)
+        return false;
+    while (i < name.size()) {
+        if (name[i] != '-')
+            return false;
+        size_t start = ++i;
+        while (i < name.size() && std::isalnum(static_cast<unsigned char>(name[i])))
+            ++i;
+        if (i == start || i - start > 8)
+            return false;
+    }
+    return true;
+}
+
+bool SameIgnoringCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+bool LessIgnoringCase(const std::string& a, const std::string& b) {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) <
+               std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+// A language's ADML beside the ADMX: DIR/FOLDER/NAME.adml, the file's name in any case when
+// it is not there as written.
+struct cFoundAdml {
+    std::string folder;
+    std::string path;
+    const std::string_view* bytes = nullptr;  // held in memory; none: read from path
+};
+
+std::vector<cFoundAdml> FindAdmls(const std::string& admxPath) {
+    fs::path admx(admxPath);
+    fs::path dir = admx.parent_path();
+    if (dir.empty())
+        dir = ".";
+    const std::string wanted = admx.stem().string() + ".adml";
+    std::vector<cFoundAdml> found;
+    std::error_code ec;
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code kind;
+        const std::string folder = it->path().filename().string();
+        if (!IsLanguageFolder(folder) || !it->is_directory(kind))
+            continue;
+        // Named as the ADMX was: beside a bare name, the folder without "./".
+        const fs::path named = admx.parent_path() / folder;
+        if (fs::is_regular_file(it->path() / wanted, kind)) {
+            found.push_back({folder, (named / wanted).string()});
+            continue;
+        }
+        std::error_code inner;
+        for (fs::directory_iterator file(it->path(), inner), none; !inner && file != none;
+             file.increment(inner)) {
+            if (SameIgnoringCase(file->path().filename().string(), wanted)) {
+                found.push_back({folder, (named / file->path().filename()).string()});
+                break;
+            }
+        }
+    }
+    std::sort(found.begin(), found.end(), [](const cFoundAdml& a, const cFoundAdml& b) {
+        return LessIgnoringCase(a.folder, b.folder);
+    });
+    return found;
+}
+
+// Pre-order over the elements below and including root, without recursion.
+template <typename F>
+void ForEachElement(pugi::xml_node root, F&& visit) {
+    for (pugi::xml_node node = root; node;) {
+        if (node.type() == pugi::node_element)
+            visit(node);
+        if (node.first_child()) {
+            node = node.first_child();
+            continue;
+        }
+        while (node && node != root && !node.next_sibling())
+            node = node.parent();
+        if (!node || node == root)
+            break;
+        node = node.next_sibling();
+    }
+}
+
+template <typename F>
+void ForEachChild(pugi::xml_node node, std::string_view local, F&& visit) {
+    for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling())
+        if (Is(child, local))
+            visit(child);
+}
+
+enum : int { kMachine = 1, kUser = 2 };
+
+class cAdmxReader {
+public:
+    cAdmxReader(const Text& path, cTemplateContent& content, cReadLog* log)
+        : m_content(content), m_log(log), m_set(std::make_shared<cAdmxSet>()) {
+        m_set->path = path;
+    }
+
+    // given: the ADML files in memory; none: those beside the ADMX file on disk.
+    cReadOutcome Run(std::string_view bytes, const std::vector<cFoundAdml>* given) {
+        if (!LoadAdmx(bytes) || !LoadAdmls(given ? *given : FindAdmls(ToUtf8(m_set->path))))
+            return cReadOutcome::Failed;
+        Index();
+        CheckReferences();
+        if (m_log)
+            CheckAdmxSet(*m_set, m_faults);
+        if (!ReportFaults())
+            return cReadOutcome::Failed;
+        for (pugi::xml_node string : Strings(m_set->Display()))
+            m_content.strings.Set(AttributeText(string, "id"), ElementText(string));
+        cTemplateTree* tree = m_content.tree();
+        if (!tree)
+            return cReadOutcome::Failed;
+        if (!BuildTree(*tree))
+            return cReadOutcome::Failed;
+        // A UTF-16 template when the set is converted to ADM.
+        m_content.encoding = 1;
+        auto state = std::make_unique<cAdmxState>();
+        state->set = std::move(m_set);
+        m_content.state = std::move(state);
+        return cReadOutcome::Read;
+    }
+
+private:
+    static std::vector<pugi::xml_node> Strings(const cAdmlFile& adml) {
+        std::vector<pugi::xml_node> out;
+        pugi::xml_node table = Child(Child(adml.xml.Root(), "resources"), "stringTable");
+        ForEachChild(table, "string", [&](pugi::xml_node s) { out.push_back(s); });
+        return out;
+    }
+
+    // A fault that ends the read at once: shown, and noted for lint.
+    bool Fail(const Text& file, int line, const char* rule, Text text) {
+        if (m_log)
+            m_log->findings.push_back({Noted(file), line, true, rule, text});
+        ShowMessageAt({file, line}, kSeverityError, u"%s", {text});
+        return false;
+    }
+
+    // The file a finding names: none for the ADMX file that was read.
+    Text Noted(const Text& file) const { return file == m_set->path ? Text() : file; }
+
+    // A reference to nothing: fails the read unless there is a log to note it, or unless the
+    // set can be shown all the same (fatal false): a supportedOn reference to nothing (the
+    // policy shows no supported-on text) or a control's refId to nothing (the control shows
+    // nothing).
+    void Fault(const Text& file, int line, const char* rule, Text text, bool fatal = true) {
+        m_faults.push_back({&file, line, rule, true, std::move(text), fatal});
+    }
+
+    bool LoadXml(const Text& path, std::string_view bytes, cXmlFile& xml) {
+        cXmlProblem problem;
+        if (xml.Load(bytes, problem))
+            return true;
+        return Fail(path, problem.line, "xml", problem.text);
+    }
+
+    bool LoadAdmx(std::string_view bytes) {
+        if (!LoadXml(m_set->path, bytes, m_set->admx))
+            return false;
+        pugi::xml_node root = m_set->admx.Root();
+        if (Is(root, "policyDefinitionResources"))
+            return Fail(m_set->path, m_set->admx.LineOf(root), "xml",
+                        u"this is an ADML file (policyDefinitionResources): read the ADMX file "
+                        u"beside its language folders instead");
+        if (!Is(root, "policyDefinitions"))
+            return Fail(m_set->path, m_set->admx.LineOf(root), "xml",
+                        u"the root element is " + FromUtf8(root.name()) +
+                            u", not policyDefinitions: this is no ADMX file");
+        return true;
+    }
+
+    bool LoadAdmls(const std::vector<cFoundAdml>& found) {
+        cAdmxSet& set = *m_set;
+        pugi::xml_node resources = Child(set.admx.Root(), "resources");
+        if (found.empty()) {
+            fs::path admx(ToUtf8(set.path));
+            return Fail(set.path, resources ? set.admx.LineOf(resources) : 1, "xml",
+                        u"no ADML file belongs to this ADMX file: no language folder beside it "
+                        u"(such as en-US) holds " +
+                            FromUtf8(admx.stem().string()) + u".adml");
+        }
+        for (const cFoundAdml& adml : found) {
+            auto file = std::make_unique<cAdmlFile>();
+            file->folder = FromUtf8(adml.folder);
+            file->path = FromUtf8(adml.path);
+            cFileBytes bytes;
+            cFileError error;
+            if (!adml.bytes && !bytes.Load(adml.path, error)) {
+                ReportFileError(error, file->path);
+                return false;
+            }
+            if (!LoadXml(file->path, adml.bytes ? *adml.bytes : bytes.View(), file->xml))
+                return false;
+            pugi::xml_node root = file->xml.Root();
+            if (!Is(root, "policyDefinitionResources"))
+                return Fail(file->path, file->xml.LineOf(root), "xml",
+                            u"the root element is " + FromUtf8(root.name()) +
+                                u", not policyDefinitionResources: this is no ADML file");
+            set.languages.push_back(std::move(file));
+        }
+        // The display language: the one asked for, else en-US, else the fallback culture,
+        // else the first.
+        auto index = [&](std::string_view language) -> size_t {
+            for (size_t i = 0; i < set.languages.size(); ++i)
+                if (SameIgnoringCase(ToUtf8(set.languages[i]->folder), language))
+                    return i;
+            return set.languages.size();
+        };
+        const std::string asked = ToUtf8(m_content.language);
+        if (!asked.empty()) {
+            set.display = index(asked);
+            if (set.display == set.languages.size())
+                return Fail(set.path, 0, "xml",
+                            u"no ADML file of the language " + m_content.language +
+                                u" belongs to this ADMX file");
+            return true;
+        }
+        set.display = index("en-US");
+        if (set.display == set.languages.size())
+            set.display = index(resources.attribute("fallbackCulture").value());
+        if (set.display == set.languages.size())
+            set.display = 0;
+        return true;
+    }
+
+    void Index() {
+        cAdmxSet& set = *m_set;
+        pugi::xml_node root = set.admx.Root();
+        pugi::xml_node namespaces = Child(root, "policyNamespaces");
+        set.targetPrefix = Child(namespaces, "target").attribute("prefix").value();
+        ForEachChild(namespaces, "using", [&](pugi::xml_node use) {
+            set.usingPrefixes.emplace(use.attribute("prefix").value(),
+                                      use.attribute("namespace").value());
+        });
+        ForEachChild(Child(root, "categories"), "category", [&](pugi::xml_node category) {
+            set.categories.emplace(category.attribute("name").value(), category);
+        });
+        pugi::xml_node supported = Child(root, "supportedOn");
+        ForEachChild(Child(supported, "definitions"), "definition", [&](pugi::xml_node d) {
+            set.supportedOn.emplace(d.attribute("name").value(), d);
+        });
+        ForEachElement(Child(supported, "products"), [&](pugi::xml_node product) {
+            if (product.attribute("name"))
+                set.supportedOn.emplace(product.attribute("name").value(), product);
+        });
+        pugi::xml_node table =
+            Child(Child(set.Display().xml.Root(), "resources"), "presentationTable");
+        ForEachChild(table, "presentation", [&](pugi::xml_node p) {
+            set.presentations.emplace(p.attribute("id").value(), p);
+        });
+    }
+
+    // Every reference of the ADMX must name something: the display language's strings and
+    // presentations, categories and supportedOn definitions here or under a using prefix,
+    // elements of the policy for each control.
+    void CheckReferences() {
+        const cAdmxSet& set = *m_set;
+        const cXmlFile& admx = set.admx;
+        std::unordered_set<std::string> strings;
+        for (pugi::xml_node s : Strings(set.Display()))
+            strings.insert(s.attribute("id").value());
+        const Text& adml = set.Display().path;
+        size_t stringReferences = 0;
+        size_t missingStrings = 0;
+        std::vector<std::pair<int, Text>> missing;
+        ForEachElement(admx.Root(), [&](pugi::xml_node element) {
+            for (pugi::xml_attribute a = element.first_attribute(); a; a = a.next_attribute()) {
+                std::string_view value = a.value();
+                std::string_view id = StringId(value);
+                if (!id.empty()) {
+                    ++stringReferences;
+                    if (!strings.count(std::string(id))) {
+                        ++missingStrings;
+                        missing.push_back({admx.LineOf(a), FromUtf8(value)});
+                    }
+                    continue;
+                }
+                id = PresentationId(value);
+                if (!id.empty() && !set.presentations.count(std::string(id)))
+                    Fault(set.path, admx.LineOf(a), "admx-undefined-presentation",
+                          u"the presentation " + FromUtf8(value) + u" is defined in no " +
+                              u"presentationTable of " + adml);
+            }
+            const bool parent = Is(element, "parentCategory");
+            if (parent || (Is(element, "supportedOn") && Is(element.parent(), "policy")) ||
+                ((Is(element, "reference") || Is(element, "range")) && element.attribute("ref"))) {
+                std::string reference = element.attribute("ref").value();
+                std::string name;
+                cAdmxSet::cPlace place = set.Resolve(reference, name);
+                bool defined =
+                    place == cAdmxSet::cPlace::Elsewhere ||
+                    (place == cAdmxSet::cPlace::Here &&
+                     (parent ? set.categories.count(name) : set.supportedOn.count(name)));
+                if (!defined)
+                    Fault(set.path, admx.LineOf(element), "admx-undefined-reference",
+                          FromUtf8(element.name()) + u" refers to " + FromUtf8(reference) +
+                              u", which is defined neither in this file nor under a using " +
+                              u"prefix",
+                          parent);
+            }
+            if (Is(element, "policy")) {
+                std::string_view cls = element.attribute("class").value();
+                if (cls != "Machine" && cls != "User" && cls != "Both")
+                    Fault(set.path, admx.LineOf(element), "xml",
+                          u"policy " + AttributeText(element, "name") + u" has the class \"" +
+                              FromUtf8(cls) + u"\"; it must be Machine, User or Both");
+                pugi::xml_node presentation =
+                    Presentation(element.attribute("presentation").value());
+                std::vector<pugi::xml_node> unknown;
+                PolicyControls(element, presentation, &unknown);
+                // The control shows nothing; the read goes on (the control is kept as it is).
+                for (pugi::xml_node control : unknown)
+                    Fault(adml, set.Display().xml.LineOf(control), "admx-unknown-refid",
+                          FromUtf8(control.name()) + u" refers to " +
+                              AttributeText(control, "refId") + u", which is no element of " +
+                              u"the policy " + AttributeText(element, "name"),
+                          false);
+            }
+        });
+        // An ADML of another file defines none of the strings; say that once.
+        if (missingStrings && missingStrings == stringReferences && stringReferences > 1) {
+            Fault(adml, set.Display().xml.LineOf(set.Display().xml.Root()), "admx-undefined-string",
+                  u"this ADML file belongs to another ADMX file: it defines none of the " +
+                      FormatText(u"%d", {long(stringReferences)}) + u" strings " + set.path +
+                      u" refers to");
+            return;
+        }
+        for (auto& [line, reference] : missing)
+            Fault(set.path, line, "admx-undefined-string",
+                  u"the string " + reference + u" is defined in no stringTable of " + adml);
+    }
+
+    pugi::xml_node Presentation(std::string_view reference) const {
+        auto found = m_set->presentations.find(std::string(PresentationId(reference)));
+        return found == m_set->presentations.end() ? pugi::xml_node() : found->second;
+    }
+
+    // Faults that end the read are shown (the first hundred); with a log every fault is noted
+    // there. False when the read ends.
+    bool ReportFaults() {
+        size_t shown = 0;
+        size_t fatal = 0;
+        for (const cAdmxFault& fault : m_faults) {
+            if (m_log)
+                m_log->findings.push_back(
+                    {Noted(*fault.file), fault.line, fault.error, fault.rule, fault.text});
+            if (!fault.fatal)
+                continue;
+            ++fatal;
+            if (m_log || ++shown > 100)
+                continue;
+            ShowMessageAt({*fault.file, fault.line}, kSeverityError, u"%s", {fault.text});
+        }
+        if (!m_log && shown > 100)
+            ShowMessageAt({m_set->path, 0}, kSeverityError, u"and %d more references to nothing",
+                          {long(shown - 100)});
+        return m_log || fatal == 0;
+    }
+
+    // ---- The tree ------------------------------------------------------------------------
+
+    // Categories stand under each class whose policies they hold (a category without any
+    // under MACHINE), each category's parent chain with it; policies under their category
+    // of their class (class Both under MACHINE, marked), after the subcategories.
+    bool BuildTree(cTemplateTree& tree) {
+        const cAdmxSet& set = *m_set;
+        pugi::xml_node root = set.admx.Root();
+        std::vector<pugi::xml_node> categories;
+        ForEachChild(Child(root, "categories"), "category",
+                     [&](pugi::xml_node c) { categories.push_back(c); });
+        std::vector<pugi::xml_node> policies;
+        ForEachChild(Child(root, "policies"), "policy",
+                     [&](pugi::xml_node p) { policies.push_back(p); });
+
+        // Each category's parent here, checked for circles.
+        std::unordered_map<pugi::xml_node_struct*, pugi::xml_node> parents;
+        for (pugi::xml_node category : categories)
+            if (pugi::xml_node parent = LocalParent(Child(category, "parentCategory")))
+                parents[category.internal_object()] = parent;
+        for (pugi::xml_node category : categories) {
+            pugi::xml_node at = category;
+            for (size_t steps = 0; at; ++steps) {
+                auto up = parents.find(at.internal_object());
+                if (up == parents.end())
+                    break;
+                at = up->second;
+                if (steps > categories.size()) {
+                    ShowMessageAt({set.path, set.admx.LineOf(category)}, kSeverityError,
+                                  u"the category %s is its own parent through its "
+                                  u"parentCategory references",
+                                  {AttributeText(category, "name")});
+                    return false;
+                }
+            }
+        }
+        auto parentOf = [&](pugi::xml_node category) {
+            auto up = parents.find(category.internal_object());
+            return up == parents.end() ? pugi::xml_node() : up->second;
+        };
+
+        // The classes each category stands under.
+        std::unordered_map<pugi::xml_node_struct*, int> classes;
+        auto mark = [&](pugi::xml_node category, int bits) {
+            for (pugi::xml_node at = category; at; at = parentOf(at)) {
+                int& have = classes[at.internal_object()];
+                if ((have & bits) == bits)
+                    break;
+                have |= bits;
+            }
+        };
+        for (pugi::xml_node policy : policies)
+            if (pugi::xml_node category = LocalParent(Child(policy, "parentCategory")))
+                mark(category, ClassBits(policy));
+        for (pugi::xml_node category : categories)
+            if (!classes[category.internal_object()])
+                mark(category, kMachine);
+
+        cTreeItem* classItems[2] = {nullptr, nullptr};
+        auto classItem = [&](int bit) {
+            cTreeItem*& item = classItems[bit == kUser];
+            if (!item) {
+                auto node = std::make_unique<cObjClass>();
+                node->className = bit == kUser ? u"USER" : u"MACHINE";
+                Text label = node->className;
+                item = bit == kUser
+                           ? tree.InsertLast(nullptr, label, kImageClosedBook, std::move(node))
+                           : tree.InsertFirst(nullptr, label, kImageClosedBook, std::move(node));
+            }
+            return item;
+        };
+        std::unordered_map<pugi::xml_node_struct*, cTreeItem*> items[2];
+        auto categoryItem = [&](pugi::xml_node category, int bit) {
+            // The chain up to the first category already made, then made downwards.
+            std::vector<pugi::xml_node> chain;
+            cTreeItem* parent = nullptr;
+            for (pugi::xml_node at = category; at; at = parentOf(at)) {
+                auto found = items[bit == kUser].find(at.internal_object());
+                if (found != items[bit == kUser].end()) {
+                    parent = found->second;
+                    break;
+                }
+                chain.push_back(at);
+            }
+            if (!parent)
+                parent = classItem(bit);
+            for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+                auto node = std::make_unique<cObjCategory>();
+                ReadCategoryFields(*it, *node);
+                node->line = set.admx.LineOf(*it);
+                cAdmxRecord& record = node->admx.emplace();
+                record.origin = std::make_shared<cAdmxOrigin>(m_set, *it);
+                record.name = AttributeText(*it, "name");
+                Text label = Label(node->name);
+                parent = tree.InsertLast(parent, label, kImageClosedBook, std::move(node));
+                items[bit == kUser][it->internal_object()] = parent;
+            }
+            return parent;
+        };
+        for (pugi::xml_node category : categories)
+            for (int bit : {kMachine, kUser})
+                if (classes[category.internal_object()] & bit)
+                    categoryItem(category, bit);
+
+        for (pugi::xml_node element : policies) {
+            const int bits = ClassBits(element);
+            const int bit = bits & kMachine ? kMachine : kUser;
+            pugi::xml_node category = LocalParent(Child(element, "parentCategory"));
+            cTreeItem* parent = category ? categoryItem(category, bit) : classItem(bit);
+            auto node = std::make_unique<cObjPolicy>();
+            ReadPolicyFields(set, element, *node);
+            node->line = set.admx.LineOf(element);
+            cAdmxRecord& record = node->admx.emplace();
+            record.origin = std::make_shared<cAdmxOrigin>(m_set, element);
+            record.name = AttributeText(element, "name");
+            record.classBoth = bits == (kMachine | kUser);
+            record.supportedOn = AttributeText(Child(element, "supportedOn"), "ref");
+            pugi::xml_node presentation = Presentation(element.attribute("presentation").value());
+            for (const cControlInfo& info : PolicyControls(element, presentation, nullptr))
+                if (auto part = MakePart(m_set, info, element, node.get()))
+                    node->AppendPart(std::move(part));
+            Text label = Label(node->name);
+            tree.InsertLast(parent, label, kImagePage, std::move(node));
+        }
+        return true;
+    }
+
+    // The category of this file a parentCategory names; none for another file's.
+    pugi::xml_node LocalParent(pugi::xml_node parentCategory) const {
+        std::string name;
+        if (!parentCategory ||
+            m_set->Resolve(parentCategory.attribute("ref").value(), name) != cAdmxSet::cPlace::Here)
+            return pugi::xml_node();
+        auto found = m_set->categories.find(name);
+        return found == m_set->categories.end() ? pugi::xml_node() : found->second;
+    }
+
+    static int ClassBits(pugi::xml_node policy) {
+        std::string_view cls = policy.attribute("class").value();
+        return cls == "User" ? kUser : cls == "Both" ? kMachine | kUser : kMachine;
+    }
+
+    Text Label(const Text& text) const { return ResolveAdmxText(m_content.strings, text); }
+
+    cTemplateContent& m_content;
+    cReadLog* m_log;
+    std::shared_ptr<cAdmxSet> m_set;
+    std::vector<cAdmxFault> m_faults;
+};
+
+bool StartsWithMarkup(std::string_view text) {
+    size_t i = text.find_first_not_of(" \t\r\n");
+    if (i == std::string_view::npos)
+        return false;
+    text.remove_prefix(i);
+    if (text.substr(0, 5) == "<?xml" || text.substr(0, 18) == "<policyDefinitions")
+        return true;
+    // A comment first: the root element must follow soon.
+    return text.substr(0, 4) == "<!--" && text.find("<policyDefinitions") != std::string_view::npos;
+}
+
+}  // namespace
+
+cReadOutcome ReadAdmxSet(const Text& path, std::string_view bytes, cTemplateContent& content,
+                         cReadLog* log) {
+    try {
+        return cAdmxReader(path, content, log).Run(bytes, nullptr);
+    } catch (const std::bad_alloc&) {
+        ShowMessage(kSeverityError, u"Error reading file %s: not enough memory", {path});
+        return cReadOutcome::Failed;
+    }
+}
+
+cReadOutcome ReadAdmxSetInMemory(const Text& path, std::string_view bytes,
+                                 const std::vector<cAdmlBytes>& languages,
+                                 cTemplateContent& content, cReadLog* log) {
+    const fs::path admx(ToUtf8(path));
+    std::vector<cFoundAdml> found;
+    for (const cAdmlBytes& adml : languages)
+        found.push_back(
+            {adml.folder,
+             (admx.parent_path() / adml.folder / (admx.stem().string() + ".adml")).string(),
+             &adml.bytes});
+    try {
+        return cAdmxReader(path, content, log).Run(bytes, &found);
+    } catch (const std::bad_alloc&) {
+        ShowMessage(kSeverityError, u"Error reading file %s: not enough memory", {path});
+        return cReadOutcome::Failed;
+    }
+}
+
+Text ResolveAdmxText(const cStringMap& strings, TextView text) {
+    std::string_view head = "$(string.";
+    if (text.size() > head.size() + 1 && text.back() == u')') {
+        bool reference = true;
+        for (size_t i = 0; i < head.size() && reference; ++i)
+            reference = text[i] == char16_t(head[i]);
+        if (reference)
+            if (const Text* found =
+                    strings.Find(text.substr(head.size(), text.size() - head.size() - 1)))
+                return *found;
+    }
+    return Text(text);
+}
+
+bool LooksLikeAdmx(std::string_view bytes) {
+    bytes = bytes.substr(0, 4096);
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
+        return StartsWithMarkup(bytes.substr(3));
+    // UTF-16 either way round: its ASCII characters alone.
+    bool little = bytes.substr(0, 2) == "\xFF\xFE" || (bytes.size() > 1 && bytes[1] == '\0');
+    bool big = bytes.substr(0, 2) == "\xFE\xFF" || (bytes.size() > 1 && bytes[0] == '\0');
+    if (little || big) {
+        std::string ascii;
+        for (size_t i = (bytes[0] == '\xFF' || bytes[0] == '\xFE') ? 2 : 0; i + 1 < bytes.size();
+             i += 2)
+            ascii.push_back(little ? bytes[i] : bytes[i + 1]);
+        return StartsWithMarkup(ascii);
+    }
+    return StartsWithMarkup(bytes);
+}

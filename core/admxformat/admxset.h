@@ -1,0 +1,122 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "core/admxformat/xmlfile.h"
+#include "core/model/admxrecord.h"
+#include "core/model/nodeobjects.h"
+#include "core/model/templateformat.h"
+
+// An ADMX file and the ADML files of its languages, as they were read: the documents hold
+// everything the set holds, the model only what it shows and edits. A set is never changed
+// after its read (a write works on copies of its documents), so that every node's origin in
+// it stays valid for as long as the node lives: in the tree, on the undo history, pasted
+// into another document.
+
+struct cAdmlFile {
+    Text folder;  // the language folder's name as found on disk ("en-US", "EN-us")
+    Text path;    // as it was read
+    cXmlFile xml;
+};
+
+class cAdmxSet {
+public:
+    Text path;
+    cXmlFile admx;
+    // In the order of their folders' names, whatever the case.
+    std::vector<std::unique_ptr<cAdmlFile>> languages;
+    // The language whose strings the document's string table holds.
+    size_t display = 0;
+
+    const cAdmlFile& Display() const { return *languages[display]; }
+
+    // Indexes built by the read.
+    // The namespace's own prefix, and the prefixes of the namespaces it uses.
+    std::string targetPrefix;
+    std::unordered_map<std::string, std::string> usingPrefixes;
+    // The first category of each name.
+    std::unordered_map<std::string, pugi::xml_node> categories;
+    // What a supportedOn reference may name: definitions, products and their versions.
+    std::unordered_map<std::string, pugi::xml_node> supportedOn;
+    // The display language's presentations by id.
+    std::unordered_map<std::string, pugi::xml_node> presentations;
+
+    enum class cPlace { Here, Elsewhere, Nowhere };
+    // Where a reference "prefix:name" (or "name") points: here when the prefix is missing or
+    // the namespace's own (local names in `name`), elsewhere under a using prefix, else
+    // nowhere.
+    cPlace Resolve(std::string_view reference, std::string& name) const;
+};
+
+// Where a node or part was read from: its set and its elements there.
+class cAdmxOrigin : public cFormatOrigin {
+public:
+    cAdmxOrigin(std::shared_ptr<const cAdmxSet> set, pugi::xml_node element,
+                pugi::xml_node control = pugi::xml_node())
+        : set(std::move(set)), element(element), control(control) {}
+
+    std::shared_ptr<const cAdmxSet> set;
+    pugi::xml_node element;  // the category, policy or element in the ADMX
+    pugi::xml_node control;  // a part's control in the display language's presentation
+};
+
+// The origin of a node or part when it was read from set; none otherwise.
+const cAdmxOrigin* OriginIn(const cData& node, const cAdmxSet* set);
+
+// The ADMX format's part of a document: the set it was read from.
+class cAdmxState : public cFormatState {
+public:
+    std::shared_ptr<const cAdmxSet> set;
+    std::unique_ptr<cFormatState> Clone() const override {
+        return std::make_unique<cAdmxState>(*this);
+    }
+};
+
+// ---- Elements and the model --------------------------------------------------------------
+
+// The first child element of the given local name (namespace prefixes aside).
+pugi::xml_node Child(pugi::xml_node node, std::string_view local);
+// Whether the element's local name is `local`.
+bool Is(pugi::xml_node node, std::string_view local);
+// The character data of an element joined, line ends as LF.
+Text ElementText(pugi::xml_node node);
+Text AttributeText(pugi::xml_node node, const char* name);
+// "true" or "1", as the schema's booleans read.
+bool AttributeFlag(pugi::xml_node node, const char* name);
+
+// The id in "$(string.ID)" / "$(presentation.ID)"; empty when text is no such reference.
+std::string_view StringId(std::string_view text);
+std::string_view PresentationId(std::string_view text);
+Text StringReference(std::string_view id);
+
+// The model's fields of a category or policy read from its element (the record and the parts
+// aside).
+void ReadCategoryFields(pugi::xml_node element, cCategory& category);
+void ReadPolicyFields(const cAdmxSet& set, pugi::xml_node element, cPolicy& policy);
+
+// A control of a presentation and what it shows of the policy.
+struct cControlInfo {
+    pugi::xml_node control;
+    pugi::xml_node element;  // none for static text and for a refId that names nothing
+};
+
+// The controls of a presentation in order with their elements, then the elements no control
+// shows (without a control). `unknown` gets each control whose refId names no element.
+std::vector<cControlInfo> PolicyControls(pugi::xml_node policy, pugi::xml_node presentation,
+                                         std::vector<pugi::xml_node>* unknown);
+
+// Whether the model has a part kind for an element of a policy's elements.
+bool IsModelledElement(pugi::xml_node element);
+
+// The fields of the part one control and element make (no record, no line), or none for an
+// element of a kind the model does not know (kept in the documents as it is).
+std::unique_ptr<cObjPolPart> ReadPart(const cControlInfo& info, pugi::xml_node policy,
+                                      cObjPolicy* owner);
+// The same with its lines and its record, the origin in set.
+std::unique_ptr<cObjPolPart> MakePart(const std::shared_ptr<const cAdmxSet>& set,
+                                      const cControlInfo& info, pugi::xml_node policy,
+                                      cObjPolicy* owner);

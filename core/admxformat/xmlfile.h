@@ -1,0 +1,82 @@
+#pragma once
+
+#include <pugixml.hpp>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/text/text.h"
+
+// One XML file as the ADMX format reads and writes it: decoded the way the operating
+// system's policy editor decodes it, checked for what the parser lets pass, parsed with every
+// comment, processing instruction, CDATA section and blank kept, and written back in the form
+// it was read in.
+
+// How the characters of a file are stored.
+enum class cXmlEncoding { Utf8, Utf16LE, Utf16BE, Latin1, Windows1252 };
+
+// What a file keeps of its bytes beyond the document: written back unchanged.
+struct cXmlForm {
+    cXmlEncoding encoding = cXmlEncoding::Utf8;
+    bool byteOrderMark = false;
+    // The XML declaration exactly as it stood ("<?xml ... ?>", UTF-8); empty for none.
+    std::string declaration;
+    // The line break the file uses (the one its first line ends with), for new nodes.
+    std::string lineBreak = "\n";
+};
+
+// Why a file could not be read: the line it stands on (0: the file as a whole).
+struct cXmlProblem {
+    int line = 0;
+    Text text;
+};
+
+// Elements nested deeper than this are refused: no policy definition comes near it, and
+// walks over a document must not have to bear any depth at all.
+inline constexpr int kMaxXmlDepth = 1000;
+
+class cXmlFile {
+public:
+    cXmlFile() = default;
+    cXmlFile(const cXmlFile&) = delete;
+    cXmlFile& operator=(const cXmlFile&) = delete;
+
+    // Decodes and parses the bytes of a file. False, with the problem and its line, when the
+    // bytes are no well-formed XML document this reader takes: one root element, no document
+    // type declaration (its entities are refused, not expanded), no reference to an entity
+    // other than the five predefined ones, no character XML does not allow, nesting at most
+    // kMaxXmlDepth deep.
+    bool Load(std::string_view bytes, cXmlProblem& problem);
+
+    pugi::xml_document& Document() { return m_document; }
+    const pugi::xml_document& Document() const { return m_document; }
+    pugi::xml_node Root() const;
+    const cXmlForm& Form() const { return m_form; }
+
+    // The line a node or attribute of the document as read stands on; 0 for one made later.
+    int LineOf(pugi::xml_node node) const;
+    int LineOf(pugi::xml_attribute attribute) const;
+    int LineAt(size_t offset) const;
+
+private:
+    pugi::xml_document m_document;
+    cXmlForm m_form;
+    const char* m_buffer = nullptr;  // the parsed text, owned by the document
+    size_t m_size = 0;
+    std::vector<uint32_t> m_lineStarts;
+};
+
+// The bytes of a document in the given form: the declaration as it stood, then the nodes,
+// encoded as the file was. False, with problem saying why, when a character cannot be
+// stored in that encoding.
+bool SaveXml(const pugi::xml_document& document, const cXmlForm& form, std::string& bytes,
+             Text& problem);
+
+// The local name of an element or attribute, without its namespace prefix.
+std::string_view LocalName(const char* name);
+
+// Text from and to the UTF-8 of the documents.
+Text XmlToText(const char* utf8);
+std::string TextToXml(TextView text);

@@ -1,0 +1,137 @@
+#!/usr/bin/env bash
+# tessary-cli over ADMX sets as whole processes: lint's rules on the small sets made for them
+# (tests/cli/admx-lint/RULE, each with the findings expected), check, convert both ways, find
+# and export, the bad inputs, and every ADMX set of the corpus when it is there.
+set -u
+cli=$1
+sets=$2
+corpus=$3
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+
+# ---- lint: each rule's fault in its own set ------------------------------------------------
+for dir in "$sets"/*/; do
+    rule=$(basename "$dir")
+    want=0
+    grep -q ': error: ' "$dir/expected" && want=1
+    (cd "$dir" && "$cli" lint lint.admx >"$work/lint.out" 2>"$work/lint.err")
+    got=$?
+    [ "$got" -eq "$want" ] || fail "lint $rule: exit $got, expected $want"
+    cmp -s "$work/lint.out" "$dir/expected" ||
+        fail "lint $rule: $(diff "$dir/expected" "$work/lint.out")"
+    [ "$rule" = clean ] || grep -q "\[$rule\]$" "$work/lint.out" || fail "lint $rule: rule not reported"
+done
+
+# Every ADMX rule of lint's rule list (as the manual page lists them) has its set.
+for rule in $("$cli" lint --format sarif "$sets/clean/lint.admx" 2>/dev/null |
+    grep -o '"id": *"\(xml\|admx-[a-z-]*\)"' | sed 's/.*"\([^"]*\)"$/\1/'); do
+    [ -d "$sets/$rule" ] || fail "the rule $rule has no set under $sets"
+done
+
+# ---- check, convert, find, export on a small set ----------------------------------------------
+clean="$sets/clean/lint.admx"
+"$cli" check "$clean" >"$work/out" 2>&1 || fail "check of a clean set: $(cat "$work/out")"
+[ -s "$work/out" ] && fail "check of a clean set printed: $(cat "$work/out")"
+
+"$cli" convert "$clean" "$work/again/set.admx" 2>"$work/err" || fail "convert to ADMX: $(cat "$work/err")"
+cmp -s "$work/again/set.admx" "$clean" || fail "convert to ADMX changed the ADMX file"
+cmp -s "$work/again/en-US/set.adml" "$sets/clean/en-US/lint.adml" || fail "convert to ADMX changed the ADML file"
+
+"$cli" convert "$clean" "$work/set.adm" 2>"$work/err" || fail "convert to ADM: $(cat "$work/err")"
+grep -qx "$clean:14: warning: not converted: the supportedOn reference windows:SUPPORTED_Windows7 of policy Pol, which another file defines" "$work/err" ||
+    fail "convert to ADM report: $(cat "$work/err")"
+"$cli" check "$work/set.adm" >"$work/out" 2>&1 || fail "check of the converted template"
+[ -s "$work/out" ] && fail "check of the converted template printed: $(cat "$work/out")"
+"$cli" convert --format ascii --lang en-US "$clean" "$work/ascii.adm" 2>/dev/null || fail "convert to ASCII ADM"
+head -c 5 "$work/ascii.adm" | grep -q CLASS || fail "convert --format ascii wrote no 8-bit template"
+"$cli" convert --lang de-DE "$clean" "$work/de.adm" >/dev/null 2>"$work/err" && fail "convert in a missing language"
+grep -q "de-DE" "$work/err" || fail "missing language message: $(cat "$work/err")"
+[ -e "$work/de.adm" ] && fail "convert in a missing language wrote OUT"
+"$cli" convert --format ascii "$clean" "$work/x.admx" 2>/dev/null
+[ $? -eq 2 ] || fail "--format with an ADMX OUT is not a usage error"
+
+# From ADM to ADMX: the export, named after OUT.
+"$cli" convert "$work/set.adm" "$work/exported/named.admx" 2>"$work/err" || fail "ADM to ADMX: $(cat "$work/err")"
+[ -s "$work/exported/named.admx" ] && [ -s "$work/exported/en-US/named.adml" ] ||
+    fail "ADM to ADMX did not write both files"
+"$cli" check "$work/exported/named.admx" >"$work/out" 2>&1 || fail "the exported set does not read: $(cat "$work/out")"
+
+"$cli" find Policy "$clean" >"$work/out" || fail "find in a set"
+grep -qx "$clean:12: MACHINE > Category > Policy: Software\\\\Lint\\\\On" "$work/out" || fail "find: $(cat "$work/out")"
+"$cli" export "$clean" "$work/exp" 2>"$work/err" || fail "export of a set: $(cat "$work/err")"
+cmp -s "$work/exp/lint.admx" "$clean" && cmp -s "$work/exp/en-US/lint.adml" "$sets/clean/en-US/lint.adml" ||
+    fail "export of a set did not write it again"
+
+# ---- bad input: a message naming file and line, a failed read, nothing written ---------------
+bad() {  # name, ADMX text, ADML text (none: no language folder), expected start of a message
+    local name=$1 admx=$2 adml=$3 want=$4
+    mkdir -p "$work/bad/$name"
+    printf '%s' "$admx" >"$work/bad/$name/x.admx"
+    if [ -n "$adml" ]; then
+        mkdir -p "$work/bad/$name/en-US"
+        printf '%s' "$adml" >"$work/bad/$name/en-US/x.adml"
+    fi
+    "$cli" check "$work/bad/$name/x.admx" >/dev/null 2>"$work/err"
+    [ $? -eq 1 ] || fail "bad input $name: check did not fail"
+    grep -q "^$want" "$work/err" || fail "bad input $name: $(cat "$work/err")"
+    "$cli" convert "$work/bad/$name/x.admx" "$work/bad/$name/out/x.admx" >/dev/null 2>&1 &&
+        fail "bad input $name: convert succeeded"
+    [ -e "$work/bad/$name/out" ] && fail "bad input $name: convert wrote something"
+}
+adml=$(cat "$sets/clean/en-US/lint.adml")
+good=$(cat "$clean")
+bad not-well-formed "${good/<\/categories>/</category>}" "$adml" "$work/bad/not-well-formed/x.admx:10: the XML is not well-formed"
+bad no-adml "$good" "" "$work/bad/no-adml/x.admx:7: no ADML file"
+bad other-adml "$good" "${adml//id=\"/id=\"Other}" "$work/bad/other-adml/en-US/x.adml:2: this ADML file belongs to another ADMX file"
+bad nothing "${good/\$(string.Pol)/\$(string.Nothing)}" "$adml" "$work/bad/nothing/x.admx:12: the string \$(string.Nothing)"
+deep=$(printf '<a>%.0s' $(seq 100000))
+bad deep "<policyDefinitions>$deep" "$adml" "$work/bad/deep/x.admx:1: the elements are nested more than 1000 levels deep"
+laughs='<?xml version="1.0"?>
+<!DOCTYPE lolz [<!ENTITY lol "lol"><!ENTITY lol2 "&lol;&lol;&lol;&lol;&lol;&lol;&lol;&lol;">]>
+<policyDefinitions>&lol2;</policyDefinitions>'
+bad laughs "$laughs" "$adml" "$work/bad/laughs/x.admx:2: a document type declaration"
+mkdir -p "$work/bad/huge/en-US"
+printf '%s' "$adml" >"$work/bad/huge/en-US/x.adml"
+printf '%s' "$good" >"$work/bad/huge/x.admx"
+truncate -s 2G "$work/bad/huge/en-US/x.adml"
+"$cli" check "$work/bad/huge/x.admx" >/dev/null 2>"$work/err" && fail "a 2 GB ADML was read"
+grep -q "$work/bad/huge/en-US/x.adml" "$work/err" && grep -q "larger than 1 GiB" "$work/err" ||
+    fail "2 GB ADML message: $(cat "$work/err")"
+
+# ---- the corpus -------------------------------------------------------------------------------
+if [ -d "$corpus/admx-sets" ]; then
+    for admx in "$corpus"/admx/*.admx "$corpus"/admx-sets/*/*.admx; do
+        name=$(basename "$admx" .admx)
+        "$cli" check "$admx" >"$work/out" 2>&1 || fail "check $admx: $(cat "$work/out")"
+        [ -s "$work/out" ] && fail "check $admx printed: $(cat "$work/out")"
+        rm -rf "$work/c"
+        "$cli" convert "$admx" "$work/c/$name.admx" 2>"$work/err" || fail "convert $admx: $(cat "$work/err")"
+        if command -v xmllint >/dev/null; then
+            for source in "$admx" "$(dirname "$admx")"/*/"$name.adml"; do
+                written=$work/c/${source#"$(dirname "$admx")"/}
+                [ "${source##*.}" = adml ] && written=$work/c/$(basename "$(dirname "$source")")/$name.adml
+                cmp -s <(xmllint --c14n "$source") <(xmllint --c14n "$written") ||
+                    fail "convert $admx: $written is not the same XML document"
+            done
+        fi
+        "$cli" convert "$admx" "$work/c.adm" 2>/dev/null || fail "convert $admx to ADM"
+        "$cli" check "$work/c.adm" >"$work/out" 2>&1 || fail "check of $admx as ADM"
+        [ -s "$work/out" ] && fail "check of $admx as ADM printed: $(cat "$work/out")"
+        # Nothing but warnings, but where the set itself refers to nothing.
+        "$cli" lint "$admx" >"$work/out" 2>/dev/null
+        grep ': error: ' "$work/out" | grep -v '\[admx-undefined-reference\]$' >"$work/errors"
+        [ -s "$work/errors" ] && fail "lint $admx: $(head -3 "$work/errors")"
+    done
+fi
+
+if [ "$failures" -gt 0 ]; then
+    echo "$failures failures"
+    exit 1
+fi
+echo "all passed"

@@ -1,0 +1,282 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "core/admxformat/admxread.h"
+#include "core/document/formats.h"
+#include "core/model/partkinds.h"
+#include "tests/core/admxformat/admxsample.h"
+
+namespace {
+
+template <typename Kind>
+const Kind& PartAs(const cObjPolicy& policy, size_t index) {
+    const auto* part = dynamic_cast<const Kind*>(policy.Parts().at(index).get());
+    EXPECT_NE(part, nullptr) << "part " << index << " is of another kind";
+    static Kind none(nullptr);
+    return part ? *part : none;
+}
+
+const cObjPolicy& PolicyAt(const cTemplateTree& tree, std::initializer_list<const char16_t*> path) {
+    cTreeItem* item = ItemAt(tree, path);
+    EXPECT_NE(item, nullptr);
+    static cObjPolicy none;
+    auto* policy = item ? dynamic_cast<cObjPolicy*>(item->node.get()) : nullptr;
+    EXPECT_NE(policy, nullptr);
+    return policy ? *policy : none;
+}
+
+}  // namespace
+
+TEST(AdmxRead, FormatIsChosenByContent) {
+    EXPECT_EQ(&FormatForContent("<?xml version=\"1.0\"?><policyDefinitions/>"), &AdmxFormat());
+    EXPECT_EQ(&FormatForContent("\xEF\xBB\xBF\r\n <policyDefinitions>"), &AdmxFormat());
+    EXPECT_EQ(&FormatForContent(std::string("\xFF\xFE<\0?\0x\0m\0l\0", 12)), &AdmxFormat());
+    EXPECT_EQ(&FormatForContent("<!-- generated -->\n<policyDefinitions/>"), &AdmxFormat());
+    EXPECT_EQ(&FormatForContent("CLASS MACHINE\r\n"), &AdmFormat());
+    EXPECT_EQ(&FormatForContent(std::string("\xFF\xFE"
+                                            "C\0L\0",
+                                            6)),
+              &AdmFormat());
+}
+
+// The sample set in the model: classes, categories under each class that holds their
+// policies, class Both under MACHINE and marked, the parts in the presentation's order.
+TEST(AdmxRead, SetBecomesTheTreeOfNodesAndParts) {
+    cTempSet set;
+    CPelwinDoc doc;
+    cMessageRecorder messages;
+    ASSERT_TRUE(ReadDocument(doc, set.PutSample())) << ::testing::PrintToString(messages.Utf8());
+    EXPECT_TRUE(messages.texts.empty());
+    EXPECT_EQ(&doc.Format(), &AdmxFormat());
+    const cTemplateTree& tree = doc.Tree();
+
+    // Top level: MACHINE then USER.
+    ASSERT_EQ(tree.Root()->children.size(), 2u);
+    EXPECT_EQ(tree.Root()->children[0]->label, u"MACHINE");
+    EXPECT_EQ(tree.Root()->children[1]->label, u"USER");
+    std::vector<Text> machine;
+    for (const auto& child : tree.Root()->children[0]->children)
+        machine.push_back(child->label);
+    EXPECT_EQ(machine, (std::vector<Text>{u"Sample root", u"Empty", u"Outside"}));
+    ASSERT_NE(ItemAt(tree, {u"USER", u"Sample root", u"Child", u"User only"}), nullptr);
+    EXPECT_EQ(ItemAt(tree, {u"USER", u"Empty"}), nullptr);
+    EXPECT_EQ(ItemAt(tree, {u"USER", u"Sample root", u"Everyone"}), nullptr);
+
+    auto* root =
+        dynamic_cast<cObjCategory*>(ItemAt(tree, {u"MACHINE", u"Sample root"})->node.get());
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(root->name, u"$(string.Root)");
+    EXPECT_EQ(root->explainFlag, 1);
+    EXPECT_EQ(doc.ResolveText(root->explainText), u"Line one\nline two");
+    EXPECT_EQ(root->admx->name, u"Root");
+    EXPECT_EQ(root->line, 14);
+
+    const cObjPolicy& everyone = PolicyAt(tree, {u"MACHINE", u"Sample root", u"Everyone"});
+    EXPECT_EQ(everyone.admx->classBoth, 1);
+    ASSERT_EQ(everyone.actionListOn.size(), 1u);
+    EXPECT_EQ(everyone.actionListOn[0].keyName, u"Software\\Sample");
+    EXPECT_EQ(everyone.actionListOn[0].entries[0].valueName, u"A");
+
+    const cObjPolicy& machineOnly =
+        PolicyAt(tree, {u"MACHINE", u"Sample root", u"Child", u"Machine only"});
+    EXPECT_EQ(machineOnly.admx->name, u"MachineOnly");
+    EXPECT_EQ(machineOnly.admx->classBoth, 0);
+    EXPECT_EQ(machineOnly.useDefaultKey, 0);
+    EXPECT_EQ(machineOnly.keyName, u"Software\\Sample");
+    EXPECT_EQ(machineOnly.valueName, u"On");
+    EXPECT_EQ(machineOnly.clientExtFlag, 1);
+    EXPECT_EQ(machineOnly.supportedFlag, 1);
+    EXPECT_EQ(doc.ResolveText(machineOnly.supportedText), u"At least Sample 2");
+    EXPECT_EQ(machineOnly.admx->supportedOn, u"SUPPORTED_Sample");
+    ASSERT_TRUE(machineOnly.valueOn && machineOnly.valueOff);
+    EXPECT_TRUE(machineOnly.valueOn->IsNumeric());
+    EXPECT_EQ(machineOnly.valueOn->valueText, u"1");
+    EXPECT_TRUE(machineOnly.valueOff->IsDelete());
+
+    const cObjPolicy& user = PolicyAt(tree, {u"USER", u"Sample root", u"Child", u"User only"});
+    EXPECT_EQ(user.supportedText, u"windows:SUPPORTED_Windows7");
+    ASSERT_EQ(user.Parts().size(), 9u);
+    EXPECT_EQ(PartAs<cObjPolPartText>(user, 0).name, u"Static words");
+    const auto& combo = PartAs<cObjPolPartCombo>(user, 1);
+    EXPECT_EQ(combo.name, u"Name:");
+    EXPECT_EQ(combo.admx->name, u"Name");
+    EXPECT_EQ(combo.defaultText, u"joe");
+    EXPECT_EQ(combo.suggestions, (cSuggestionList{{u"ann"}, {u"bob"}}));
+    EXPECT_EQ(combo.maxLen, u"20");
+    EXPECT_EQ(combo.required + combo.expandableText + combo.noSort, 3);
+    EXPECT_EQ(combo.GetEffectiveKey(), u"Software\\Sample\\User");
+    const auto& count = PartAs<cObjPolPartNum>(user, 2);
+    EXPECT_EQ(count.min + u"-" + count.max + u"/" + count.defaultValue + u"/" + count.spin,
+              u"1-50/5/2");
+    const auto& big = PartAs<cObjPolPartLongNum>(user, 3);
+    EXPECT_EQ(big.max, u"10000000000");
+    EXPECT_EQ(big.spinFlag, 1);
+    EXPECT_EQ(big.spin, u"0");
+    const auto& lines = PartAs<cObjPolPartMultiText>(user, 4);
+    EXPECT_EQ(lines.maxStrings + u"/" + lines.defaultHeight, u"5/4");
+    const auto& mode = PartAs<cObjPolPartDropDown>(user, 5);
+    ASSERT_EQ(mode.itemList.size(), 2u);
+    EXPECT_EQ(mode.itemList[0].value.valueText, u"fast");
+    EXPECT_EQ(mode.itemList[1].defaultFlag, 1);
+    EXPECT_EQ(mode.itemList[1].actionList.at(0).keyName, u"Software\\Sample\\Extra");
+    EXPECT_EQ(mode.itemList[1].line.number, 40);
+    const auto& hosts = PartAs<cObjPolPartListBox>(user, 6);
+    EXPECT_EQ(hosts.valuePrefix + u"/" + hosts.GetEffectiveKey(), u"Host/Software\\Sample\\Hosts");
+    EXPECT_EQ(PartAs<cObjPolPartCheckBox>(user, 7).defChecked, 1);
+    // An element without a control is a part named by its id.
+    EXPECT_EQ(PartAs<cObjPolPartEditText>(user, 8).name, u"Hidden");
+}
+
+// en-US unless another language is asked for; without en-US the fallback culture, without
+// that the first language.
+TEST(AdmxRead, DisplayLanguage) {
+    {
+        cTempSet set;
+        CPelwinDoc doc;
+        doc.SetLanguage(u"fr-fr");
+        ASSERT_TRUE(ReadDocument(doc, set.PutSample()));
+        EXPECT_NE(ItemAt(doc.Tree(), {u"MACHINE", u"Racine", u"Enfant"}), nullptr);
+    }
+    {
+        cTempSet set;
+        set.Put("de-DE/sample.adml", SampleAdml("de-DE"));
+        set.Put("fr-FR/SAMPLE.ADML", SampleAdml("fr-FR"));
+        CPelwinDoc doc;
+        ASSERT_TRUE(ReadDocument(doc, set.Put("sample.admx", kSampleAdmx)));
+        EXPECT_NE(ItemAt(doc.Tree(), {u"MACHINE", u"Racine"}), nullptr);
+    }
+    {
+        cTempSet set;
+        std::string admx = kSampleAdmx;
+        admx.replace(admx.find(" fallbackCulture=\"fr-FR\""), 24, "");
+        set.Put("zh-CN/sample.adml", SampleAdml("zh-CN"));
+        set.Put("fr-FR/sample.adml", SampleAdml("fr-FR"));
+        CPelwinDoc doc;
+        ASSERT_TRUE(ReadDocument(doc, set.Put("sample.admx", admx)));
+        EXPECT_NE(ItemAt(doc.Tree(), {u"MACHINE", u"Racine"}), nullptr);
+    }
+    {
+        cTempSet set;
+        CPelwinDoc doc;
+        doc.SetLanguage(u"ja-JP");
+        cMessageRecorder messages;
+        EXPECT_FALSE(ReadDocument(doc, set.PutSample()));
+        EXPECT_NE(messages.Utf8().at(0).find("ja-JP"), std::string::npos);
+    }
+}
+
+// A reference to nothing fails the read with its file and line; with a log the read goes
+// on and notes it for lint.
+TEST(AdmxRead, ReferencesToNothing) {
+    struct cCase {
+        const char* name;
+        const char* from;
+        const char* to;
+        const char* rule;
+        const char* where;  // file and line of the message
+        bool fails;
+    };
+    const cCase cases[] = {
+        {"string", "$(string.Outside)", "$(string.Nowhere)", "admx-undefined-string",
+         "sample.admx:55:", true},
+        {"presentation", "$(presentation.UserOnly)", "$(presentation.Nothing)",
+         "admx-undefined-presentation", "sample.admx:30:", true},
+        {"category", "<parentCategory ref=\"Child\"/>", "<parentCategory ref=\"Nowhere\"/>",
+         "admx-undefined-reference", "sample.admx:25:", true},
+        {"using prefix", "windows:System", "win:System", "admx-undefined-reference",
+         "sample.admx:56:", true},
+        // A control that shows nothing, and a policy that shows no supported-on text: the
+        // set reads.
+        {"refId", "<list id=\"Hosts\"", "<list id=\"Other\"", "admx-unknown-refid", "", false},
+        {"supportedOn", "<supportedOn ref=\"SUPPORTED_Sample\"/>",
+         "<supportedOn ref=\"SUPPORTED_None\"/>", "admx-undefined-reference", "", false},
+    };
+    for (const cCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string admx = kSampleAdmx;
+        admx.replace(admx.find(c.from), std::strlen(c.from), c.to);
+        cTempSet set;
+        set.Put("en-US/sample.adml", SampleAdml("en-US"));
+        std::filesystem::path path = set.Put("sample.admx", admx);
+        {
+            CPelwinDoc doc;
+            cMessageRecorder messages;
+            EXPECT_EQ(ReadDocument(doc, path), !c.fails);
+            if (c.fails) {
+                ASSERT_EQ(messages.texts.size(), 1u) << ::testing::PrintToString(messages.Utf8());
+                EXPECT_NE(messages.Utf8()[0].find(c.where), std::string::npos)
+                    << messages.Utf8()[0];
+            } else {
+                EXPECT_TRUE(messages.texts.empty());
+            }
+        }
+        CPelwinDoc doc;
+        cReadLog log;
+        cMessageRecorder messages;
+        EXPECT_TRUE(ReadDocument(doc, path, &log));
+        EXPECT_TRUE(messages.texts.empty());
+        bool found = false;
+        for (const auto& finding : log.findings)
+            found = found || std::string(finding.rule) == c.rule;
+        EXPECT_TRUE(found);
+    }
+}
+
+// Files that make no set: each fails with a message naming the file and line.
+TEST(AdmxRead, BadSetsFailWithFileAndLine) {
+    struct cCase {
+        const char* name;
+        std::string admx;
+        std::string adml;  // none: no language folder
+        const char* words;
+    };
+    std::string otherAdml = SampleAdml("en-US");
+    for (size_t at = otherAdml.find("<string id=\""); at != std::string::npos;
+         at = otherAdml.find("<string id=\"", at + 1))
+        otherAdml.insert(at + 12, "Other");
+    const cCase cases[] = {
+        {"no ADML", kSampleAdmx, "", "sample.admx:7: no ADML file"},
+        {"ADML of another file", kSampleAdmx, otherAdml,
+         "sample.adml:2: this ADML file belongs to another ADMX file"},
+        {"not well-formed",
+         std::string(kSampleAdmx)
+             .replace(std::string(kSampleAdmx).find("</categories>"), 13, "</category>"),
+         SampleAdml("en-US"), "sample.admx:21: the XML is not well-formed"},
+        {"ADML as ADMX", SampleAdml("en-US"), SampleAdml("en-US"),
+         "sample.admx:2: this is an ADML"},
+        {"ADMX as ADML", kSampleAdmx, kSampleAdmx, "sample.adml:2: the root element is "},
+        {"circle of categories",
+         std::string(kSampleAdmx)
+             .replace(std::string(kSampleAdmx).find("windows:WindowsComponents"), 25, "Child"),
+         SampleAdml("en-US"), "is its own parent"},
+    };
+    for (const cCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        cTempSet set;
+        if (!c.adml.empty())
+            set.Put("en-US/sample.adml", c.adml);
+        CPelwinDoc doc;
+        cMessageRecorder messages;
+        EXPECT_FALSE(ReadDocument(doc, set.Put("sample.admx", c.admx)));
+        ASSERT_FALSE(messages.texts.empty());
+        EXPECT_NE(messages.Utf8()[0].find(c.words), std::string::npos) << messages.Utf8()[0];
+    }
+}
+
+TEST(AdmxRead, EveryCorpusSetReads) {
+    SKIP_WITHOUT_CORPUS();
+    std::vector<std::filesystem::path> sets;
+    for (const auto& folder : {CorpusDir() / "admx", CorpusDir() / "admx-sets"})
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+            if (entry.path().extension() == ".admx")
+                sets.push_back(entry.path());
+    ASSERT_GE(sets.size(), 10u);
+    for (const auto& path : sets) {
+        SCOPED_TRACE(path.string());
+        CPelwinDoc doc;
+        cMessageRecorder messages;
+        EXPECT_TRUE(ReadDocument(doc, path));
+        EXPECT_TRUE(messages.texts.empty()) << ::testing::PrintToString(messages.Utf8());
+    }
+}

@@ -1,0 +1,379 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <sstream>
+
+#include "core/admxformat/xmlfile.h"
+#include "core/model/partkinds.h"
+#include "tests/core/admxformat/admxsample.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The canonical text of an XML file: how it is stored (encoding, byte-order mark, the
+// declaration as written), then its nodes in order, each element with its attributes sorted
+// by name, character data without the blanks that stand alone between elements, comments
+// and processing instructions. Two files of the same canonical text hold the same document.
+std::string Canonical(const std::string& bytes) {
+    cXmlFile file;
+    cXmlProblem problem;
+    if (!file.Load(bytes, problem))
+        return "not read: " + ToUtf8(problem.text);
+    std::ostringstream out;
+    const cXmlForm& form = file.Form();
+    out << "encoding " << int(form.encoding) << " mark " << form.byteOrderMark << " "
+        << form.declaration << "\n";
+    pugi::xml_node node = file.Document().first_child();
+    while (node) {
+        switch (node.type()) {
+            case pugi::node_element: {
+                std::vector<std::pair<std::string, std::string>> attributes;
+                for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute())
+                    attributes.emplace_back(a.name(), a.value());
+                std::sort(attributes.begin(), attributes.end());
+                out << "<" << node.name();
+                for (const auto& [name, value] : attributes)
+                    out << " " << name << "=[" << value << "]";
+                out << ">\n";
+                break;
+            }
+            case pugi::node_pcdata:
+            case pugi::node_cdata: {
+                std::string text = node.value();
+                if (text.find_first_not_of(" \t\r\n") != std::string::npos)
+                    out << "text [" << text << "]\n";
+                break;
+            }
+            case pugi::node_comment:
+                out << "comment [" << node.value() << "]\n";
+                break;
+            case pugi::node_pi:
+                out << "pi " << node.name() << " [" << node.value() << "]\n";
+                break;
+            default:
+                break;
+        }
+        if (node.first_child()) {
+            node = node.first_child();
+            continue;
+        }
+        while (node && !node.next_sibling()) {
+            node = node.parent();
+            if (node && node.type() == pugi::node_element)
+                out << "</" << node.name() << ">\n";
+        }
+        if (node)
+            node = node.next_sibling();
+    }
+    return out.str();
+}
+
+// Every file below dir, relative to it.
+std::vector<std::string> FilesBelow(const fs::path& dir) {
+    std::vector<std::string> out;
+    for (const auto& entry : fs::recursive_directory_iterator(dir))
+        if (entry.is_regular_file())
+            out.push_back(entry.path().lexically_relative(dir).string());
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+// The lines only one of two texts has, each list in order: enough to see what an edit
+// changed where it changes a few lines.
+std::pair<std::vector<std::string>, std::vector<std::string>> ChangedLines(
+    const std::string& before, const std::string& after) {
+    std::vector<std::string> a = Lines(before);
+    std::vector<std::string> b = Lines(after);
+    std::multiset<std::string> inA(a.begin(), a.end());
+    std::multiset<std::string> inB(b.begin(), b.end());
+    std::pair<std::vector<std::string>, std::vector<std::string>> out;
+    for (const std::string& line : a) {
+        auto it = inB.find(line);
+        if (it == inB.end())
+            out.first.push_back(line);
+        else
+            inB.erase(it);
+    }
+    for (const std::string& line : b) {
+        auto it = inA.find(line);
+        if (it == inA.end())
+            out.second.push_back(line);
+        else
+            inA.erase(it);
+    }
+    return out;
+}
+
+cObjPolicy& PolicyNamed(CPelwinDoc& doc, const char16_t* name, cTreeItem** item = nullptr) {
+    cObjPolicy* found = nullptr;
+    doc.Tree().ForEachPreOrder([&](cTreeItem* at) {
+        auto* policy = dynamic_cast<cObjPolicy*>(at->node.get());
+        if (!found && policy && policy->admx && policy->admx->name == name) {
+            found = policy;
+            if (item)
+                *item = at;
+        }
+    });
+    EXPECT_NE(found, nullptr);
+    return *found;
+}
+
+}  // namespace
+
+// Every corpus set read and written without an edit gives each of its files back as the
+// same XML document, in the same encoding, with the same byte-order mark and declaration.
+TEST(AdmxWrite, CorpusSetsComeBackAsTheSameDocuments) {
+    SKIP_WITHOUT_CORPUS();
+    std::vector<fs::path> sets;
+    for (const auto& folder : {CorpusDir() / "admx", CorpusDir() / "admx-sets"})
+        for (const auto& entry : fs::recursive_directory_iterator(folder))
+            if (entry.path().extension() == ".admx")
+                sets.push_back(entry.path());
+    ASSERT_GE(sets.size(), 10u);
+    for (const fs::path& source : sets) {
+        SCOPED_TRACE(source.string());
+        cTempSet out;
+        CPelwinDoc doc;
+        cMessageRecorder messages;
+        ASSERT_TRUE(ReadDocument(doc, source));
+        const fs::path target = out.dir / "set" / source.filename();
+        ASSERT_TRUE(doc.WriteFile(FromUtf8(target.string())))
+            << ::testing::PrintToString(messages.Utf8());
+        const std::string name = source.stem().string();
+        size_t files = 0;
+        for (const std::string& written : FilesBelow(target.parent_path())) {
+            fs::path original = source.parent_path() / written;
+            if (fs::path(written).extension() == ".adml")
+                original =
+                    source.parent_path() / fs::path(written).parent_path() / (name + ".adml");
+            SCOPED_TRACE(written);
+            EXPECT_EQ(Canonical(ReadBytes(target.parent_path() / written)),
+                      Canonical(ReadBytes(original)));
+            ++files;
+        }
+        size_t languages = 0;
+        for (const auto& entry : fs::directory_iterator(source.parent_path()))
+            languages += entry.is_directory() && fs::exists(entry.path() / (name + ".adml"));
+        EXPECT_EQ(files, languages + 1);
+    }
+}
+
+// The sample set unchanged is written back byte for byte, and under another name its ADMLs
+// take that name in the folders of their languages.
+TEST(AdmxWrite, UnchangedSetIsWrittenAsItWasRead) {
+    cTempSet set;
+    CPelwinDoc doc;
+    ASSERT_TRUE(ReadDocument(doc, set.PutSample()));
+    ASSERT_TRUE(doc.WriteFile(FromUtf8((set.dir / "out" / "renamed.admx").string())));
+    EXPECT_EQ(set.Read("out/renamed.admx"), kSampleAdmx);
+    EXPECT_EQ(set.Read("out/en-US/renamed.adml"), SampleAdml("en-US"));
+    EXPECT_EQ(set.Read("out/FR-fr/renamed.adml"), SampleAdml("fr-FR"));
+    EXPECT_EQ(
+        FilesBelow(set.dir / "out"),
+        (std::vector<std::string>{"FR-fr/renamed.adml", "en-US/renamed.adml", "renamed.admx"}));
+}
+
+// An edit changes what it touches and nothing else: the lines that differ after a save.
+TEST(AdmxWrite, AnEditChangesOnlyWhatItTouches) {
+    struct cChange {
+        const char* file;
+        std::vector<std::string> removed;
+        std::vector<std::string> added;
+    };
+    struct cCase {
+        const char* name;
+        std::function<void(CPelwinDoc&)> edit;
+        std::vector<cChange> changes;  // every other file stays as it was
+    };
+    const std::string admx = kSampleAdmx;
+    auto line = [&](const std::string& file, const char* containing) {
+        for (const std::string& l : Lines(file == "admx" ? admx : SampleAdml("en-US")))
+            if (l.find(containing) != std::string::npos)
+                return l;
+        return std::string("no line holds ") + containing;
+    };
+    auto replaced = [](std::string l, const std::string& from, const std::string& to) {
+        return l.replace(l.find(from), from.size(), to);
+    };
+    const std::string machine = line("admx", "name=\"MachineOnly\"");
+    const std::string nameElement = line("admx", "<text id=\"Name\"");
+    const std::string dropdown = line("adml", "<dropdownList");
+    const std::string explain = line("adml", "Root_Explain");
+    const cCase cases[] = {
+        {"a policy's key",
+         [](CPelwinDoc& doc) { PolicyNamed(doc, u"MachineOnly").keyName = u"Software\\Other"; },
+         {{"sample.admx",
+           {machine},
+           {replaced(machine, "key=\"Software\\Sample\"", "key=\"Software\\Other\"")}}}},
+        {"a string's text",
+         [](CPelwinDoc& doc) { doc.Strings().Set(u"Root_Explain", u"Only one line"); },
+         {{"en-US/sample.adml",
+           {explain, "line two</string>"},
+           {"      <string id=\"Root_Explain\">Only one line</string>"}}}},
+        {"a part's maximum length",
+         [](CPelwinDoc& doc) {
+             auto& combo =
+                 static_cast<cObjPolPartCombo&>(*PolicyNamed(doc, u"UserOnly").Parts()[1]);
+             combo.maxLen = u"30";
+         },
+         {{"sample.admx",
+           {nameElement},
+           {replaced(nameElement, "maxLength=\"20\"", "maxLength=\"30\"")}}}},
+        {"the default item of a drop-down list",
+         [](CPelwinDoc& doc) {
+             auto& list =
+                 static_cast<cObjPolPartDropDown&>(*PolicyNamed(doc, u"UserOnly").Parts()[5]);
+             list.itemList[1].defaultFlag = 0;
+             list.itemList[0].defaultFlag = 1;
+         },
+         {{"en-US/sample.adml",
+           {dropdown},
+           {replaced(dropdown, "defaultItem=\"1\"", "defaultItem=\"0\"")}}}},
+        {"a deleted policy",
+         [](CPelwinDoc& doc) {
+             cTreeItem* item = nullptr;
+             PolicyNamed(doc, u"Outside", &item);
+             doc.Tree().DeleteItem(item);
+         },
+         {{"sample.admx",
+           {line("admx", "name=\"Outside\""), "      <parentCategory ref=\"windows:System\"/>",
+            "    </policy>"},
+           {}}}},
+        // Its control goes in every language, or the others would refer to nothing.
+        {"a deleted part",
+         [](CPelwinDoc& doc) { PolicyNamed(doc, u"UserOnly").TakePart(2); },
+         {{"sample.admx", {line("admx", "<decimal id=\"Count\"")}, {}},
+          {"en-US/sample.adml", {line("adml", "refId=\"Count\"")}, {}},
+          {"FR-fr/sample.adml", {line("adml", "refId=\"Count\"")}, {}}}},
+    };
+    for (const cCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        cTempSet set;
+        CPelwinDoc doc;
+        ASSERT_TRUE(ReadDocument(doc, set.PutSample()));
+        c.edit(doc);
+        cMessageRecorder messages;
+        ASSERT_TRUE(doc.WriteFile(FromUtf8((set.dir / "sample.admx").string())))
+            << ::testing::PrintToString(messages.Utf8());
+        const std::pair<const char*, std::string> files[] = {
+            {"sample.admx", kSampleAdmx},
+            {"en-US/sample.adml", SampleAdml("en-US")},
+            {"FR-fr/sample.adml", SampleAdml("fr-FR")}};
+        for (const auto& [file, before] : files) {
+            SCOPED_TRACE(file);
+            auto [removed, added] = ChangedLines(before, set.Read(file));
+            cChange expected{file, {}, {}};
+            for (const cChange& change : c.changes)
+                if (std::string(change.file) == file)
+                    expected = change;
+            EXPECT_EQ(removed, expected.removed);
+            EXPECT_EQ(added, expected.added);
+        }
+    }
+}
+
+// A deleted part takes its control along; a pasted policy is a new element of a name of its
+// own, keeping what its original had beyond the model (here seeAlso); a part of another
+// policy brings its element and control.
+TEST(AdmxWrite, CopiesAndDeletionsKeepTheDocumentsWhole) {
+    cTempSet set;
+    CPelwinDoc doc;
+    ASSERT_TRUE(ReadDocument(doc, set.PutSample()));
+    cObjPolicy& user = PolicyNamed(doc, u"UserOnly");
+    std::unique_ptr<cObjPolPart> flag = user.TakePart(7);
+    cTreeItem* everyoneItem = nullptr;
+    cObjPolicy& everyone = PolicyNamed(doc, u"Everyone", &everyoneItem);
+    everyone.AppendPart(std::move(flag));
+    std::unique_ptr<cData> copy = everyone.Clone();
+    EXPECT_EQ(*copy->admx, *everyone.admx);
+    doc.Tree().InsertLast(everyoneItem->parent, u"copy", kImagePage, std::move(copy));
+    cMessageRecorder messages;
+    ASSERT_TRUE(doc.WriteFile(FromUtf8((set.dir / "sample.admx").string())))
+        << ::testing::PrintToString(messages.Utf8());
+
+    CPelwinDoc again;
+    ASSERT_TRUE(ReadDocument(again, set.dir / "sample.admx"))
+        << ::testing::PrintToString(messages.Utf8()) << set.Read("sample.admx");
+    EXPECT_EQ(PolicyNamed(again, u"UserOnly").Parts().size(), 8u);
+    cObjPolicy& moved = PolicyNamed(again, u"Everyone");
+    ASSERT_EQ(moved.Parts().size(), 1u);
+    EXPECT_EQ(moved.Parts()[0]->name, u"Flag it");
+    cObjPolicy& pasted = PolicyNamed(again, u"Everyone_2");
+    EXPECT_EQ(pasted.admx->classBoth, 1);
+    EXPECT_EQ(pasted.Parts().size(), 1u);
+    const std::string written = set.Read("sample.admx");
+    EXPECT_EQ(std::count(written.begin(), written.end(), '\n'),
+              std::count(std::begin(kSampleAdmx), std::end(kSampleAdmx), '\n') + 4 + 6)
+        << written;
+    size_t seeAlso = 0;
+    for (size_t at = written.find("<seeAlso>"); at != std::string::npos;
+         at = written.find("<seeAlso>", at + 1))
+        ++seeAlso;
+    EXPECT_EQ(seeAlso, 2u);
+    const std::string adml = set.Read("en-US/sample.adml");
+    EXPECT_NE(adml.find("<presentation id=\"Everyone\">"), std::string::npos) << adml;
+    // The other language follows: the new presentations and controls, untranslated.
+    CPelwinDoc french;
+    french.SetLanguage(u"fr-FR");
+    cReadLog log;
+    ASSERT_TRUE(ReadDocument(french, set.dir / "sample.admx", &log));
+    for (const auto& finding : log.findings)
+        EXPECT_FALSE(finding.error) << finding.rule << ": " << ToUtf8(finding.text);
+    EXPECT_EQ(PolicyNamed(french, u"Everyone_2").Parts().at(0)->name, u"Flag it");
+}
+
+// What an ADMX file cannot hold is refused before anything is written.
+TEST(AdmxWrite, RefusesWhatTheFilesCannotHold) {
+    struct cCase {
+        const char* name;
+        std::function<void(CPelwinDoc&)> edit;
+        const char* words;
+    };
+    const cCase cases[] = {
+        {"supported-on text",
+         [](CPelwinDoc& doc) { PolicyNamed(doc, u"MachineOnly").supportedText = u"Any"; },
+         "supported-on text of policy \"Machine only\""},
+        {"OEM conversion",
+         [](CPelwinDoc& doc) {
+             static_cast<cObjPolPartCombo&>(*PolicyNamed(doc, u"UserOnly").Parts()[1]).oemConvert =
+                 1;
+         },
+         "OEM"},
+        {"a category's key",
+         [](CPelwinDoc& doc) {
+             auto* category = static_cast<cObjCategory*>(
+                 ItemAt(doc.Tree(), {u"MACHINE", u"Sample root"})->node.get());
+             category->useDefaultKey = 0;
+             category->keyName = u"Software\\Key";
+         },
+         "no registry key"},
+    };
+    for (const cCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        cTempSet set;
+        CPelwinDoc doc;
+        ASSERT_TRUE(ReadDocument(doc, set.PutSample()));
+        c.edit(doc);
+        Text problem;
+        EXPECT_FALSE(doc.CheckWritable(doc.Utf16(), problem));
+        EXPECT_NE(ToUtf8(problem).find(c.words), std::string::npos) << ToUtf8(problem);
+        cMessageRecorder messages;
+        EXPECT_FALSE(doc.WriteFile(FromUtf8((set.dir / "sample.admx").string())));
+        EXPECT_EQ(set.Read("sample.admx"), kSampleAdmx);
+    }
+}
