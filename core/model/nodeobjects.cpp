@@ -325,20 +325,24 @@ cPanelContent cObjPolPartDropDown::PanelContent(bool refresh) const {
     return content;
 }
 
-cPanelContent cObjPolPartNum::PanelContent(bool refresh) const {
-    cPanelContent content = cObjPolPart::PanelContent(refresh);
-    // The number is shown as stored, never resolved; a refresh without a default keeps
-    // whatever the panel shows.
+namespace {
+
+// The number is shown as stored, never resolved; a refresh without a default keeps whatever
+// the panel shows.
+cPanelContent NumberContent(cPanelContent content, int defaultFlag, const Text& defaultValue) {
     if (defaultFlag)
         content.editText = defaultValue;
     return content;
 }
 
+}  // namespace
+
+cPanelContent cObjPolPartNum::PanelContent(bool refresh) const {
+    return NumberContent(cObjPolPart::PanelContent(refresh), defaultFlag, defaultValue);
+}
+
 cPanelContent cObjPolPartLongNum::PanelContent(bool refresh) const {
-    cPanelContent content = cObjPolPart::PanelContent(refresh);
-    if (defaultFlag)
-        content.editText = defaultValue;
-    return content;
+    return NumberContent(cObjPolPart::PanelContent(refresh), defaultFlag, defaultValue);
 }
 
 std::unique_ptr<cObjPolPart> CreatePartFromKeyword(TextView keyword, cObjPolicy* policy,
