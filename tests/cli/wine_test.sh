@@ -193,6 +193,28 @@ win convert --format unicode "$wsave\\in.adm" "$wsave\\link.adm" >/dev/null 2>"$
 [ -L "$work/save/link.adm" ] && cmp -s "$work/save/expected.adm" "$work/save/real.adm" && pass ||
     fail "save through a link: $(cat "$work/err"; ls -l "$work/save")"
 
+# An ADMX set is written whole: the ADMX file and its ADML in a folder made for it, the same
+# bytes as Linux writes; over a set whose ADML may not be written, nothing is replaced.
+set_in="$here/admx-lint/clean"
+mkdir -p "$work/set"
+cp -r "$set_in/lint.admx" "$set_in/en-US" "$work/set/"
+(cd "$work/set" && "$linux" convert lint.admx expected.admx 2>/dev/null)
+wset=$(winpath "$work/set")
+win convert "$wset\\lint.admx" "$wset\\out\\out.admx" >/dev/null 2>"$work/err"
+cmp -s "$work/set/expected.admx" "$work/set/out/out.admx" &&
+    cmp -s "$work/set/en-US/expected.adml" "$work/set/out/en-US/out.adml" && pass ||
+    fail "writing an ADMX set: $(cat "$work/err"; find "$work/set" -type f)"
+echo "old" >"$work/set/out/out.admx"
+chmod a-w "$work/set/out/en-US/out.adml"
+cp "$work/set/out/en-US/out.adml" "$work/set/adml.before"
+win convert "$wset\\lint.admx" "$wset\\out\\out.admx" >/dev/null 2>"$work/err"
+status=$?
+[ "$status" -eq 1 ] && [ "$(cat "$work/set/out/out.admx")" = "old" ] &&
+    cmp -s "$work/set/adml.before" "$work/set/out/en-US/out.adml" && pass ||
+    fail "a set with a read-only ADML: exit $status, $(cat "$work/err")"
+ls -A "$work/set/out" "$work/set/out/en-US" | grep -q '^\.' &&
+    fail "a temporary file was left: $(ls -AR "$work/set/out")"
+
 # What check costs: the largest template, best of five, under Wine (its server already
 # running) and natively.
 largest=$(ls -S "${templates[@]}" | head -1)
