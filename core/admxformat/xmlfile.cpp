@@ -5,6 +5,8 @@
 #include <cstring>
 #include <new>
 
+#include "core/text/text.h"
+
 namespace {
 
 // What the parser keeps: everything a file holds, blanks between elements included, so that
@@ -26,24 +28,6 @@ Text Hex(unsigned value, int digits) {
 }
 
 // ---- Decoding --------------------------------------------------------------------------
-
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out.push_back(char(c));
-    } else if (c < 0x800) {
-        out.push_back(char(0xC0 | (c >> 6)));
-        out.push_back(char(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-        out.push_back(char(0xE0 | (c >> 12)));
-        out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(char(0x80 | (c & 0x3F)));
-    } else {
-        out.push_back(char(0xF0 | (c >> 18)));
-        out.push_back(char(0x80 | ((c >> 12) & 0x3F)));
-        out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(char(0x80 | (c & 0x3F)));
-    }
-}
 
 // The length of the longest valid UTF-8 prefix of bytes.
 size_t ValidUtf8Prefix(std::string_view bytes) {

@@ -147,100 +147,90 @@ void EnabledPart(std::vector<cRegWrite>& out, const cObjPolPart& part, const cPa
         write.text = value.text.value_or(Text());
         out.push_back(std::move(write));
     };
-    VisitPart(part,
-              cOverloaded{
-                  [&](const cObjPolPartCheckBox& box) {
-                      const cOptionalValue& record = value.checked ? box.valueOn : box.valueOff;
-                      if (record) {
-                          out.push_back(ValueWrite(*record, key, part.valueName));
-                      } else {
-                          cRegWrite write = Write(cRegKind::Dword, key, part.valueName);
-                          write.number = value.checked ? 1 : 0;
-                          out.push_back(std::move(write));
-                      }
-                      AppendList(out, value.checked ? box.actionListOn : box.actionListOff);
-                  },
-                  [&](const cObjPolPartEditText& edit) { text(edit.expandableText != 0); },
-                  [&](const cObjPolPartCombo& combo) { text(combo.expandableText != 0); },
-                  [&](const cObjPolPartNum& num) {
-                      uint32_t number = 0;
-                      Text typed(TrimBlanks(value.text.value_or(Text())));
-                      if (!ParseRegistryDword(typed, number)) {
-                          out.push_back(Note(key, label + u": no number to write"));
-                      } else if (num.txtConvert) {
-                          cRegWrite write = Write(cRegKind::String, key, part.valueName);
-                          write.text = typed;
-                          out.push_back(std::move(write));
-                      } else {
-                          cRegWrite write = Write(cRegKind::Dword, key, part.valueName);
-                          write.number = number;
-                          out.push_back(std::move(write));
-                      }
-                  },
-                  [&](const cObjPolPartDropDown& list) {
-                      if (!value.item || *value.item >= list.itemList.size()) {
-                          out.push_back(Note(key, label + u": no item chosen"));
-                          return;
-                      }
-                      const cItemList& item = list.itemList[*value.item];
-                      out.push_back(ValueWrite(item.value, key, part.valueName));
-                      AppendList(out, item.actionList);
-                  },
-                  [&](const cObjPolPartListBox& box) {
-                      if (!box.additive)
-                          out.push_back(Write(cRegKind::DeleteValues, key));
-                      if (value.entries.empty()) {
-                          Text names =
-                              box.explicitValue ? Text(u"its own name")
-                              : box.valuePrefixFlag
-                                  ? u"named " + box.valuePrefix + u"1, " + box.valuePrefix + u"2, …"
-                                  : Text(u"named by its text");
-                          out.push_back(
-                              Note(key, label + u": each entry of the list as a value " + names));
-                      }
-                      size_t index = 0;
-                      for (const auto& [name, data] : value.entries) {
-                          ++index;
-                          cRegWrite write = Write(cRegKind::String, key);
-                          write.valueName = box.explicitValue ? name
-                                            : box.valuePrefixFlag
-                                                ? box.valuePrefix + FromUtf8(std::to_string(index))
-                                                : data;
-                          write.text = data;
-                          out.push_back(std::move(write));
-                      }
-                  },
-                  [&](const cObjPolPartLongNum& num) {
-                      uint64_t number = 0;
-                      Text typed(TrimBlanks(value.text.value_or(Text())));
-                      if (!ParseRegistryQword(typed, number)) {
-                          out.push_back(Note(key, label + u": no number to write"));
-                      } else if (num.txtConvert) {
-                          cRegWrite write = Write(cRegKind::String, key, part.valueName);
-                          write.text = typed;
-                          out.push_back(std::move(write));
-                      } else {
-                          cRegWrite write = Write(cRegKind::Qword, key, part.valueName);
-                          write.number = number;
-                          out.push_back(std::move(write));
-                      }
-                  },
-                  [&](const cObjPolPartMultiText&) {
-                      cRegWrite write = Write(cRegKind::MultiString, key, part.valueName);
-                      Text all = value.text.value_or(Text());
-                      // One string a line of the panel's text.
-                      for (size_t start = 0; start <= all.size();) {
-                          size_t end = all.find(u'\n', start);
-                          if (end == Text::npos)
-                              end = all.size();
-                          if (end > start)
-                              write.strings.push_back(all.substr(start, end - start));
-                          start = end + 1;
-                      }
-                      out.push_back(std::move(write));
-                  },
-                  [](const cObjPolPartText&) {},
-              });
+    // A number part writes the number typed, as a number of its size or as a string.
+    auto number = [&]<typename Number>(const cNumberFields& num, bool (*parse)(TextView, Number&),
+                                       cRegKind kind) {
+        Number parsed = 0;
+        Text typed(TrimBlanks(value.text.value_or(Text())));
+        if (!parse(typed, parsed)) {
+            out.push_back(Note(key, label + u": no number to write"));
+            return;
+        }
+        cRegWrite write = Write(num.txtConvert ? cRegKind::String : kind, key, part.valueName);
+        if (num.txtConvert)
+            write.text = typed;
+        else
+            write.number = parsed;
+        out.push_back(std::move(write));
+    };
+    VisitPart(
+        part,
+        cOverloaded{
+            [&](const cObjPolPartCheckBox& box) {
+                const cOptionalValue& record = value.checked ? box.valueOn : box.valueOff;
+                if (record) {
+                    out.push_back(ValueWrite(*record, key, part.valueName));
+                } else {
+                    cRegWrite write = Write(cRegKind::Dword, key, part.valueName);
+                    write.number = value.checked ? 1 : 0;
+                    out.push_back(std::move(write));
+                }
+                AppendList(out, value.checked ? box.actionListOn : box.actionListOff);
+            },
+            [&](const cObjPolPartEditText& edit) { text(edit.expandableText != 0); },
+            [&](const cObjPolPartCombo& combo) { text(combo.expandableText != 0); },
+            [&](const cObjPolPartNum& num) { number(num, ParseRegistryDword, cRegKind::Dword); },
+            [&](const cObjPolPartDropDown& list) {
+                if (!value.item || *value.item >= list.itemList.size()) {
+                    out.push_back(Note(key, label + u": no item chosen"));
+                    return;
+                }
+                const cItemList& item = list.itemList[*value.item];
+                out.push_back(ValueWrite(item.value, key, part.valueName));
+                AppendList(out, item.actionList);
+            },
+            [&](const cObjPolPartListBox& box) {
+                if (!box.additive)
+                    out.push_back(Write(cRegKind::DeleteValues, key));
+                if (value.entries.empty()) {
+                    Text names = box.explicitValue     ? Text(u"its own name")
+                                 : box.valuePrefixFlag ? u"named " + box.valuePrefix + u"1, " +
+                                                             box.valuePrefix + u"2, …"
+                                                       : Text(u"named by its text");
+                    out.push_back(
+                        Note(key, label + u": each entry of the list as a value " + names));
+                }
+                size_t index = 0;
+                for (const auto& [name, data] : value.entries) {
+                    ++index;
+                    cRegWrite write = Write(cRegKind::String, key);
+                    write.valueName = box.explicitValue ? name
+                                      : box.valuePrefixFlag
+                                          ? box.valuePrefix + FromUtf8(std::to_string(index))
+                                          : data;
+                    write.text = data;
+                    out.push_back(std::move(write));
+                }
+            },
+            [&](const cObjPolPartLongNum& num) {
+                number(num, ParseRegistryQword, cRegKind::Qword);
+            },
+            [&](const cObjPolPartMultiText&) {
+                cRegWrite write = Write(cRegKind::MultiString, key, part.valueName);
+                Text all = value.text.value_or(Text());
+                // One string a line of the panel's text.
+                for (size_t start = 0; start <= all.size();) {
+                    size_t end = all.find(u'\n', start);
+                    if (end == Text::npos)
+                        end = all.size();
+                    if (end > start)
+                        write.strings.push_back(all.substr(start, end - start));
+                    start = end + 1;
+                }
+                out.push_back(std::move(write));
+            },
+            [](const cObjPolPartText&) {},
+        });
 }
 
 }  // namespace

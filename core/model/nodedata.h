@@ -209,10 +209,8 @@ public:
     Text valuePrefix;
 };
 
-class cPolPartNum : public cPolPartOf<cPolPartNum> {
-public:
-    static constexpr TextView kKeyword = u"NUMERIC";
-
+// The fields of a number part, of 32 bits (NUMERIC) or 64 (ADMX longDecimal).
+struct cNumberFields {
     int defaultFlag = 0;
     Text defaultValue;
     int maxFlag = 0;
@@ -223,6 +221,11 @@ public:
     int spinFlag = 0;
     Text spin = u"1";
     int txtConvert = 0;
+};
+
+class cPolPartNum : public cPolPartOf<cPolPartNum>, public cNumberFields {
+public:
+    static constexpr TextView kKeyword = u"NUMERIC";
 };
 
 class cPolPartText : public cPolPartOf<cPolPartText> {
@@ -251,19 +254,8 @@ public:
 };
 
 // A 64-bit number (ADMX longDecimal and longDecimalTextBox); the fields read as NUMERIC's.
-class cPolPartLongNum : public cPolPartOf<cPolPartLongNum> {
+class cPolPartLongNum : public cPolPartOf<cPolPartLongNum>, public cNumberFields {
 public:
     static constexpr TextView kKeyword = u"LONGDECIMAL";
     static constexpr bool kAdmxOnly = true;
-
-    int defaultFlag = 0;
-    Text defaultValue;
-    int maxFlag = 0;
-    Text max = u"9999";
-    int minFlag = 0;
-    Text min = u"0";
-    int required = 0;
-    int spinFlag = 0;
-    Text spin = u"1";
-    int txtConvert = 0;
 };

@@ -69,6 +69,8 @@ struct FormatArg {
 Text FormatText(TextView format, std::initializer_list<FormatArg> args);
 
 std::string ToUtf8(TextView text);
+// Appends the UTF-8 form of the code point c (a scalar value).
+void AppendUtf8(std::string& out, char32_t c);
 Text FromUtf8(std::string_view utf8);
 Text FromLatin1(std::string_view bytes);
 
