@@ -52,6 +52,8 @@ int RunDoc(const std::vector<std::string>& args, const cReadDocumentFn& read,
         return DocUsage("doc takes one FILE");
     setFile(files[0]);
     auto* doc = new CPelwinDoc;
+    // An ADMX set shows the texts of the language asked for; an ADM template has one.
+    doc->SetLanguage(FromUtf8(language));
     if (!read(*doc, files[0]))
         return 1;
     std::vector<cReferencePolicy> policies = BuildReference(*doc);

@@ -48,14 +48,17 @@ const cCommandHelp kCommandHelp[] = {
      "for an added policy, '- ...' for a removed one, '~ ...: WHAT, WHAT' for a changed\n"
      "one; then 'N added, M removed, K changed' on standard error. Policies are known\n"
      "by class, key and value name (without one: class, key and display text),\n"
-     "whatever the case. Exit status 0 no difference, 1 differences, 2 trouble."},
+     "whatever the case; ADM and ADMX files mix, and an ADMX policy of class Both\n"
+     "counts under each class. Exit status 0 no difference, 1 differences, 2 trouble."},
     {"doc", "tessary-cli doc [--format csv|md|html] [--lang LL-CC] FILE",
      "Reads FILE as check does and prints a reference of every policy on standard\n"
      "output: path, class, display name, registry key and value name, value type and\n"
      "values, parts, supported on and explain text. md (the default) is Markdown, html\n"
      "one self-contained page with contents by category and an anchor per policy, csv\n"
      "one row per policy (RFC 4180, UTF-8 with a byte-order mark). --lang marks the\n"
-     "page's language. Exit status 0 written, 1 the read failed, 2 wrong usage."},
+     "page's language and, for an ADMX file, chooses the ADML whose texts are shown (a\n"
+     "language the set lacks fails the read). Exit status 0 written, 1 the read failed,\n"
+     "2 wrong usage."},
     {"translations", "tessary-cli translations status FILE",
      "Reads FILE and the files of its other languages beside it and prints per\n"
      "language how many texts are missing, untranslated, stale and translated."},

@@ -22,25 +22,30 @@ struct cSidePolicy {
 };
 
 // A display text as the template shows it, without a copy: a reference resolved through the
-// string table, any other text as it is.
-TextView Resolved(const CPelwinDoc& doc, const Text& text) {
-    if (text.size() >= 2 && text[0] == u'!' && text[1] == u'!')
-        if (const Text* found = doc.Strings().Find(TextView(text).substr(2)))
-            return *found;
-    return text;
+// string table, any other text as it is. breaks: the two characters "\n" stand for a line
+// break (an ADM template's texts; an ADMX string holds its line breaks as they are).
+struct cShown {
+    TextView text;
+    bool breaks = true;
+};
+
+cShown Resolved(const CPelwinDoc& doc, const Text& text) {
+    if (const Text* found = ReferencedString(doc, text))
+        return {*found, BackslashNIsLineBreak(doc)};
+    return {text};
 }
 
-// Steps through a resolved text as it is shown: the two characters "\n" are a line break,
-// carriage returns are left out (a line break is a line break however the file wrote it).
+// Steps through a resolved text as it is shown: "\n" as a line break where it stands for one,
+// carriage returns left out (a line break is a line break however the file wrote it).
 class cShownReader {
 public:
-    explicit cShownReader(TextView text) : m_text(text) {}
+    explicit cShownReader(cShown text) : m_text(text.text), m_breaks(text.breaks) {}
     bool Next(char16_t& c) {
         while (m_at < m_text.size()) {
             c = m_text[m_at++];
             if (c == u'\r')
                 continue;
-            if (c == u'\\' && m_at < m_text.size() && m_text[m_at] == u'n') {
+            if (m_breaks && c == u'\\' && m_at < m_text.size() && m_text[m_at] == u'n') {
                 ++m_at;
                 c = u'\n';
             }
@@ -51,13 +56,14 @@ public:
 
 private:
     TextView m_text;
+    bool m_breaks;
     size_t m_at = 0;
 };
 
 // Whether two resolved texts show the same. Most texts compared are equal as they stand;
 // the texts run to megabytes, so nothing is copied.
-bool SameShown(TextView a, TextView b) {
-    if (a == b)
+bool SameShown(cShown a, cShown b) {
+    if (a.text == b.text && a.breaks == b.breaks)
         return true;
     cShownReader x(a), y(b);
     char16_t c = 0, d = 0;
@@ -77,35 +83,24 @@ void AppendFolded(Text& out, TextView text) {
         out += FoldChar(c);
 }
 
-void AppendFoldedShown(Text& out, TextView text) {
-    cShownReader reader(text);
-    for (char16_t c = 0; reader.Next(c);)
-        out += FoldChar(c);
-}
-
 // The identity as one text: the class, the folded key, and the folded value name or the
 // folded display text as shown.
-Text IdentityKey(const Text& cls, TextView foldedKey, bool byValueName, TextView name,
-                 bool nameIsShown) {
+Text IdentityKey(const Text& cls, TextView foldedKey, bool byValueName, cShown name) {
     Text key;
-    key.reserve(cls.size() + foldedKey.size() + name.size() + 4);
+    key.reserve(cls.size() + foldedKey.size() + name.text.size() + 4);
     key += cls;
     key += u'\x1f';
     key += foldedKey;
     if (byValueName) {
         key += u"\x1fv";
-        AppendFolded(key, name);
+        AppendFolded(key, name.text);
     } else {
         key +=
             u"\x1f"
             u"d";
-        if (nameIsShown) {
-            for (char16_t c : name)
-                if (c != u'\r')
-                    key += FoldChar(c);
-        } else {
-            AppendFoldedShown(key, name);
-        }
+        cShownReader reader(name);
+        for (char16_t c = 0; reader.Next(c);)
+            key += FoldChar(c);
     }
     return key;
 }
@@ -128,9 +123,8 @@ public:
             own = FoldCase(policy.keyName);
             key = &own;
         }
-        return policy.valueNameFlag
-                   ? IdentityKey(cls, *key, true, policy.valueName, false)
-                   : IdentityKey(cls, *key, false, Resolved(m_doc, policy.name), false);
+        return policy.valueNameFlag ? IdentityKey(cls, *key, true, {policy.valueName})
+                                    : IdentityKey(cls, *key, false, Resolved(m_doc, policy.name));
     }
 
 private:
@@ -280,8 +274,8 @@ private:
     // The last text resolved and what it resolved to.
     struct cLastResolved {
         const Text* text = nullptr;
-        TextView resolved;
-        TextView Of(const CPelwinDoc& doc, int flag, const Text& raw) {
+        cShown resolved;
+        cShown Of(const CPelwinDoc& doc, int flag, const Text& raw) {
             if (!flag)
                 return {};
             if (!text || *text != raw) {
@@ -303,8 +297,8 @@ private:
             out += c;
         return out;
     }
-    static TextView Optional(const CPelwinDoc& doc, int flag, const Text& text) {
-        return flag ? Resolved(doc, text) : TextView();
+    static cShown Optional(const CPelwinDoc& doc, int flag, const Text& text) {
+        return flag ? Resolved(doc, text) : cShown();
     }
 
     void Parts(const cObjPolicy& a, const cObjPolicy& b, std::vector<Text>& changes) const {
@@ -490,8 +484,8 @@ cDiffEntry MakeEntry(cDiffKind kind, const CPelwinDoc& doc, const cSidePolicy& s
 }  // namespace
 
 cPolicyIdentity cDiffEntry::Identity() const {
-    return {
-        IdentityKey(className, FoldCase(key), hasValueName, hasValueName ? valueName : name, true)};
+    return {IdentityKey(className, FoldCase(key), hasValueName,
+                        {hasValueName ? valueName : name, false})};
 }
 
 Text cDiffEntry::KeyText() const {
@@ -511,15 +505,57 @@ cDiffResult DiffTemplates(const CPelwinDoc& older, const CPelwinDoc& newer) {
     // Room for the most there can be; only what is used is ever touched.
     result.entries.reserve(before.size() + after.size());
     // Each identity's policies are paired in tree order: the k-th of the newer template with
-    // the k-th of the older one.
+    // the k-th of the older one. Where an identity stands several times, those in a category
+    // of the same name pair first: the formats order a category's policies and subcategories
+    // differently, and a policy should meet its namesake in the same place.
+    std::vector<size_t> olderChain, newerChain, pairOf;
     for (size_t start = 0; start < after.size(); ++start) {
         if (after[start].occurrence != 0)
             continue;
         auto found = olderIndex.find(after[start].identityKey);
-        size_t old = found == olderIndex.end() ? size_t(-1) : found->second.first;
-        for (size_t at = start; at != size_t(-1); at = after[at].next) {
-            const cSidePolicy& side = after[at];
-            if (old == size_t(-1)) {
+        olderChain.clear();
+        newerChain.clear();
+        if (found != olderIndex.end())
+            for (size_t at = found->second.first; at != size_t(-1); at = before[at].next)
+                olderChain.push_back(at);
+        for (size_t at = start; at != size_t(-1); at = after[at].next)
+            newerChain.push_back(at);
+        pairOf.assign(newerChain.size(), size_t(-1));
+        if (olderChain.size() > 1 || newerChain.size() > 1) {
+            auto place = [](const CPelwinDoc& doc, const cSidePolicy& side) {
+                const cTreeItem* parent = side.item->parent;
+                return parent && parent->node && parent->node->kind == kKindCategory
+                           ? FoldCase(
+                                 ShownText(doc, static_cast<const cCategory&>(*parent->node).name))
+                           : Text();
+            };
+            std::vector<Text> olderPlaces;
+            for (size_t old : olderChain)
+                olderPlaces.push_back(place(older, before[old]));
+            for (size_t k = 0; k < newerChain.size(); ++k) {
+                const Text here = place(newer, after[newerChain[k]]);
+                for (size_t o = 0; o < olderChain.size(); ++o)
+                    if (!paired[olderChain[o]] && olderPlaces[o] == here) {
+                        pairOf[k] = olderChain[o];
+                        paired[olderChain[o]] = true;
+                        break;
+                    }
+            }
+        }
+        size_t next = 0;  // the first older policy of the identity not yet paired
+        for (size_t k = 0; k < newerChain.size(); ++k) {
+            if (pairOf[k] != size_t(-1))
+                continue;
+            while (next < olderChain.size() && paired[olderChain[next]])
+                ++next;
+            if (next < olderChain.size()) {
+                pairOf[k] = olderChain[next];
+                paired[olderChain[next]] = true;
+            }
+        }
+        for (size_t k = 0; k < newerChain.size(); ++k) {
+            const cSidePolicy& side = after[newerChain[k]];
+            if (pairOf[k] == size_t(-1)) {
                 cDiffEntry entry =
                     MakeEntry(cDiffKind::Added, newer, side, newerCategories, places);
                 entry.newerLine = side.policy->line;
@@ -527,9 +563,7 @@ cDiffResult DiffTemplates(const CPelwinDoc& older, const CPelwinDoc& newer) {
                 ++result.added;
                 continue;
             }
-            const cSidePolicy& pair = before[old];
-            paired[old] = true;
-            old = pair.next;
+            const cSidePolicy& pair = before[pairOf[k]];
             std::vector<Text> changes = comparer.Changes(*pair.policy, *side.policy);
             if (changes.empty())
                 continue;

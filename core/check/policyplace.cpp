@@ -1,14 +1,28 @@
 #include "core/check/policyplace.h"
 
+#include "core/document/formats.h"
+
 namespace {
 
-bool IsReference(const Text& text) {
+bool IsAdmReference(TextView text) {
     return text.size() > 2 && text[0] == u'!' && text[1] == u'!';
+}
+
+constexpr TextView kStringHead = u"$(string.";
+
+// The ID of "$(string.ID)"; empty for any other text.
+TextView AdmxStringId(TextView text) {
+    if (text.size() <= kStringHead.size() + 1 || text.back() != u')' ||
+        text.substr(0, kStringHead.size()) != kStringHead)
+        return {};
+    return text.substr(kStringHead.size(), text.size() - kStringHead.size() - 1);
 }
 
 }  // namespace
 
 std::vector<Text> PolicyClasses(const cTreeItem& policyItem) {
+    if (policyItem.node && policyItem.node->admx && policyItem.node->admx->classBoth)
+        return {u"MACHINE", u"USER"};
     for (const cTreeItem* up = policyItem.parent; up; up = up->parent) {
         if (!up->node || up->node->kind != kKindClass)
             continue;
@@ -49,7 +63,9 @@ Text PolicyPath(const cTreeOwner& owner, const cTreeItem& policyItem, TextView c
 }
 
 Text ShownText(const cTreeOwner& owner, const Text& text) {
-    Text shown = IsReference(text) ? owner.ResolveText(text) : text;
+    if (!AdmxStringId(text).empty())
+        return owner.ResolveText(text);
+    Text shown = IsAdmReference(text) ? owner.ResolveText(text) : text;
     size_t at = shown.find(u"\\n");
     if (at == Text::npos)
         return shown;
@@ -70,4 +86,16 @@ Text KeyWithValueName(const cObjPolicy& policy) {
     if (policy.valueNameFlag)
         key += u"\\" + policy.valueName;
     return key;
+}
+
+const Text* ReferencedString(const CPelwinDoc& doc, TextView text) {
+    if (&doc.Format() == &AdmxFormat()) {
+        TextView id = AdmxStringId(text);
+        return id.empty() ? nullptr : doc.Strings().Find(id);
+    }
+    return IsAdmReference(text) ? doc.Strings().Find(text.substr(2)) : nullptr;
+}
+
+bool BackslashNIsLineBreak(const CPelwinDoc& doc) {
+    return &doc.Format() != &AdmxFormat();
 }

@@ -12,8 +12,9 @@
 
 // The classes a policy applies to, by name: "MACHINE" or "USER" (whatever the case in the
 // file), both for a policy that applies to both, the enclosing CLASS's name as written when
-// it is neither, and none for a policy outside every class. Today a policy's class is the
-// CLASS node it stands in.
+// it is neither, and none for a policy outside every class. A policy's class is the CLASS
+// node it stands in; a policy of class Both read from an ADMX set stands under MACHINE and
+// its record says that it applies to USER as well.
 std::vector<Text> PolicyClasses(const cTreeItem& policyItem);
 
 // The registry hive a class writes under: HKEY_LOCAL_MACHINE for MACHINE, HKEY_CURRENT_USER
@@ -28,9 +29,17 @@ std::vector<Text> PolicyCategories(const cTreeOwner& owner, const cTreeItem& pol
 // display name.
 Text PolicyPath(const cTreeOwner& owner, const cTreeItem& policyItem, TextView className);
 
-// A display text as it is shown: a "!!name" reference resolved, and the two characters "\n"
-// of a template's strings as a line break.
+// A display text as it is shown: a reference resolved ("!!name" in an ADM template,
+// "$(string.ID)" in an ADMX set), and the two characters "\n" of an ADM template's texts as a
+// line break (an ADMX string holds its line breaks as they are: a "\n" there is text).
 Text ShownText(const cTreeOwner& owner, const Text& text);
+
+// The string of the template's string table a display text refers to: "!!name" in an ADM
+// template, "$(string.ID)" in an ADMX set; null for a text that refers to nothing.
+const Text* ReferencedString(const CPelwinDoc& doc, TextView text);
+
+// Whether the two characters "\n" stand for a line break in the template's texts (ADM).
+bool BackslashNIsLineBreak(const CPelwinDoc& doc);
 
 // Calls f(item, policy) for every policy of the template in tree order.
 template <typename F>

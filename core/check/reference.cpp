@@ -85,7 +85,7 @@ public:
             out.supportedOn = ShownText(m_doc, policy.supportedText);
         if (policy.explainFlag)
             out.explain = ShownText(m_doc, policy.explainText);
-        out.anchor = Anchor(out.classes, policy.name, out.name);
+        out.anchor = Anchor(out.classes, policy, out.name);
         out.line = policy.line;
         return out;
     }
@@ -198,13 +198,17 @@ private:
         return out;
     }
 
-    // The anchor of a policy: its class and its !! name (or its display name), reduced to
-    // what an id may hold, made unique.
-    Text Anchor(const std::vector<Text>& classes, const Text& name, const Text& shown) {
+    // The anchor of a policy: its class and its name (an ADMX policy's name, the string name
+    // of an ADM policy's !! reference, else its display name), reduced to what an id may hold,
+    // made unique.
+    Text Anchor(const std::vector<Text>& classes, const cObjPolicy& policy, const Text& shown) {
         Text base = u"p";
         for (const Text& cls : classes)
             base += u"-" + Slug(cls);
-        base += u"-" + Slug(IsReference(name) ? name.substr(2) : shown);
+        const Text& name = policy.name;
+        base += u"-" + Slug(policy.admx && !policy.admx->name.empty() ? policy.admx->name
+                            : IsReference(name)                       ? name.substr(2)
+                                                                      : shown);
         Text anchor = base;
         for (int n = 2; !m_anchors.insert(anchor).second; ++n)
             anchor = base + u"-" + FromUtf8(std::to_string(n));

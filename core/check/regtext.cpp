@@ -218,13 +218,15 @@ void EnabledPart(std::vector<cRegWrite>& out, const cObjPolPart& part, const cPa
             [&](const cObjPolPartMultiText&) {
                 cRegWrite write = Write(cRegKind::MultiString, key, part.valueName);
                 Text all = value.text.value_or(Text());
-                // One string a line of the panel's text.
+                // One string a line of the panel's text, whatever its line ends; an empty
+                // line would end the list where the registry reads it, so none is written.
                 for (size_t start = 0; start <= all.size();) {
                     size_t end = all.find(u'\n', start);
                     if (end == Text::npos)
                         end = all.size();
-                    if (end > start)
-                        write.strings.push_back(all.substr(start, end - start));
+                    size_t stop = end > start && all[end - 1] == u'\r' ? end - 1 : end;
+                    if (stop > start)
+                        write.strings.push_back(all.substr(start, stop - start));
                     start = end + 1;
                 }
                 out.push_back(std::move(write));

@@ -72,6 +72,47 @@ if [ -d "$corpus" ]; then
         expect_status 0 "diff $(basename "$f") with itself" "$cli" diff "$f" "$f"
         expect_status 0 "doc --format csv $(basename "$f")" "$cli" doc --format csv "$f"
     done
+
+    # A template and its own ADMX export hold the same policies.
+    if "$cli" export "$corpus/chrome-en-US.adm" "$work/export" >/dev/null 2>&1; then
+        "$cli" diff "$corpus/chrome-en-US.adm" "$work/export/chrome-en-US.admx" >"$work/out" 2>"$work/err"
+        grep -q "^0 added, 0 removed, " "$work/err" || fail "ADM against its ADMX export: $(cat "$work/err")"
+        grep -q '^[-+] ' "$work/out" && fail "ADM against its ADMX export: $(grep -m1 '^[-+] ' "$work/out")"
+    else
+        fail "export of chrome-en-US.adm"
+    fi
+    # Two releases of one ADMX set: a line for each change counted.
+    old_set="$corpus/admx-sets/adobe-dc-2.18/AdobeDC.admx"
+    if [ -f "$old_set" ]; then
+        expect_status 1 "diff of two ADMX releases" "$cli" diff "$old_set" "${old_set/2.18/2.19}"
+        read -r added _ removed _ changed _ <"$work/err"
+        [ "$(wc -l <"$work/out")" -eq $((added + removed + changed)) ] && [ "$added" -gt 0 ] ||
+            fail "ADMX releases: $(cat "$work/err")"
+    fi
+    # Every ADMX file against itself, and its reference: one row per policy element.
+    for f in "$corpus"/admx/*.admx "$corpus"/admx-sets/*/*.admx; do
+        [ -f "$f" ] || continue
+        expect_status 0 "diff $(basename "$f") with itself" "$cli" diff "$f" "$f"
+        [ -s "$work/out" ] && fail "diff $(basename "$f") with itself printed lines"
+        expect_status 0 "doc --format csv $(basename "$f")" "$cli" doc --format csv "$f"
+        command -v python3 >/dev/null || continue
+        python3 - "$f" "$work/out" <<'PY' || fail "doc --format csv $(basename "$f"): rows and policies differ"
+import csv, re, sys
+raw = open(sys.argv[1], "rb").read()
+text = raw.decode("utf-16") if raw[:2] in (b"\xff\xfe", b"\xfe\xff") else raw.decode("utf-8", "replace")
+policies = len(re.findall(r"<policy\s", re.sub(r"<!--.*?-->", "", text, flags=re.S)))
+rows = list(csv.reader(open(sys.argv[2], encoding="utf-8-sig", newline="")))
+sys.exit(0 if len(rows) - 1 == policies else f"{len(rows) - 1} rows, {policies} policies")
+PY
+    done
+    # --lang chooses the set's language; a language it lacks fails the read.
+    wsl="$corpus/admx-sets/wsl/WSL.admx"
+    if [ -f "$wsl" ]; then
+        expect_status 0 "doc --lang de-DE of an ADMX set" "$cli" doc --lang de-DE "$wsl"
+        grep -q "Richtlinie" "$work/out" || fail "doc --lang de-DE shows no German text"
+        expect_status 1 "doc --lang of a language the set lacks" "$cli" doc --lang xx-YY "$wsl"
+        grep -q "xx-YY" "$work/err" || fail "doc --lang xx-YY: $(cat "$work/err")"
+    fi
 fi
 
 if [ "$failures" -ne 0 ]; then

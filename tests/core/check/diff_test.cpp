@@ -5,6 +5,7 @@
 
 #include "core/check/diff.h"
 #include "core/model/nodeobjects.h"
+#include "tests/core/admxformat/admxsample.h"
 #include "tests/core/check/checktest.h"
 
 namespace {
@@ -276,3 +277,83 @@ TEST(Diff, CorpusReleasesCountTheSameBothWays) {
 }
 
 }  // namespace
+
+// The sample ADMX set as an ADM template: the same policies, the same texts, class Both as a
+// policy under each class; the user policy without its parts.
+const char kSampleAsAdm[] =
+    "CLASS MACHINE\n"
+    "CATEGORY !!Root\n"
+    " CATEGORY !!Child\n"
+    "  POLICY !!MachineOnly KEYNAME \"Software\\Sample\" EXPLAIN !!MachineOnly_Explain\n"
+    "   SUPPORTED !!SUPPORTED_Sample VALUENAME On VALUEON NUMERIC 1 VALUEOFF DELETE\n"
+    "  END POLICY\n"
+    " END CATEGORY\n"
+    " POLICY !!Everyone KEYNAME \"Software\\Sample\" VALUENAME Everyone\n"
+    "  ACTIONLISTON VALUENAME A VALUE \"a\" END ACTIONLISTON\n"
+    " END POLICY\n"
+    "END CATEGORY\n"
+    "CATEGORY \"Elsewhere\"\n"
+    " POLICY !!Outside KEYNAME \"Software\\Sample\" VALUENAME Outside END POLICY\n"
+    "END CATEGORY\n"
+    "CLASS USER\n"
+    "CATEGORY !!Root\n"
+    " CATEGORY !!Child\n"
+    "  POLICY !!UserOnly KEYNAME \"Software\\Sample\\User\"\n"
+    "   SUPPORTED \"windows:SUPPORTED_Windows7\" END POLICY\n"
+    " END CATEGORY\n"
+    "EVERYONE"
+    "END CATEGORY\n"
+    "[strings]\n"
+    "Root=\"Sample root\"\nChild=\"Child\"\nMachineOnly=\"Machine only\"\n"
+    "MachineOnly_Explain=\"Turns it on\"\nSUPPORTED_Sample=\"At least Sample 2\"\n"
+    "Everyone=\"Everyone\"\nOutside=\"Outside\"\nUserOnly=\"User only\"\n";
+
+std::string SampleAsAdm(bool userEveryone) {
+    std::string text = kSampleAsAdm;
+    text.replace(text.find("EVERYONE"), 8,
+                 userEveryone ? " POLICY !!Everyone KEYNAME \"Software\\Sample\" VALUENAME "
+                                "Everyone\n  ACTIONLISTON VALUENAME A VALUE \"a\" END "
+                                "ACTIONLISTON\n END POLICY\n"
+                              : "");
+    return text;
+}
+
+TEST(Diff, AnAdmxSetAgainstTheSameTemplateInAdm) {
+    cTempSet set;
+    CPelwinDoc admx;
+    ASSERT_TRUE(ReadDocument(admx, set.PutSample()));
+    // Identity, texts and values alike in both formats: only the parts ADM lacks differ.
+    auto adm = ReadTemplateText(SampleAsAdm(true));
+    for (const cDiffResult& result : {DiffTemplates(*adm, admx), DiffTemplates(admx, *adm)}) {
+        std::vector<std::string> lines = Lines(result);
+        ASSERT_EQ(lines.size(), 1u) << ::testing::PrintToString(lines);
+        EXPECT_EQ(lines[0].rfind("~ USER > Sample root > Child > User only: "
+                                 "Software\\Sample\\User: part Name ",
+                                 0),
+                  0u)
+            << lines[0];
+        EXPECT_EQ(result.added + result.removed, 0u);
+    }
+    // The policy of class Both counts under USER too.
+    adm = ReadTemplateText(SampleAsAdm(false));
+    std::vector<std::string> lines = Lines(DiffTemplates(*adm, admx));
+    ASSERT_EQ(lines.size(), 2u) << ::testing::PrintToString(lines);
+    EXPECT_EQ(lines[1], "+ USER > Sample root > Everyone: Software\\Sample\\Everyone");
+}
+
+TEST(Diff, NamesakesPairInACategoryOfTheSameNameFirst) {
+    // One display text and key twice, once under a subcategory; the other template lists the
+    // subcategory first, as an ADMX set does.
+    const std::string older = HEAD
+        " POLICY \"Sites\" PART \"New\" LISTBOX KEYNAME Software\\Test\\New END PART END POLICY\n"
+        " CATEGORY \"Removed\"\n"
+        "  POLICY \"Sites\" PART \"Old\" LISTBOX KEYNAME Software\\Test\\Old END PART END POLICY\n"
+        " END CATEGORY\n" TAIL;
+    const std::string newer = HEAD
+        " CATEGORY \"Removed\"\n"
+        "  POLICY \"Sites\" PART \"Old\" LISTBOX KEYNAME Software\\Test\\Old END PART END POLICY\n"
+        " END CATEGORY\n"
+        " POLICY \"Sites\" PART \"New\" LISTBOX KEYNAME Software\\Test\\New END PART END "
+        "POLICY\n" TAIL;
+    EXPECT_TRUE(Diff(older, newer).empty()) << ::testing::PrintToString(Diff(older, newer));
+}

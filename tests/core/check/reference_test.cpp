@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <map>
 #include <regex>
 #include <set>
 #include <string>
@@ -7,6 +8,7 @@
 
 #include "core/check/policyplace.h"
 #include "core/check/reference.h"
+#include "tests/core/admxformat/admxsample.h"
 #include "tests/core/check/checktest.h"
 
 namespace {
@@ -180,3 +182,24 @@ TEST(Reference, CorpusCsvHasOneRowPerPolicy) {
 }
 
 }  // namespace
+
+TEST(Reference, AdmxPoliciesShowTheirClassesTextsAndNames) {
+    cTempSet set;
+    CPelwinDoc doc;
+    ASSERT_TRUE(ReadDocument(doc, set.PutSample()));
+    std::map<std::string, cReferencePolicy> byName;
+    for (cReferencePolicy& policy : BuildReference(doc))
+        byName[ToUtf8(policy.name)] = std::move(policy);
+    ASSERT_EQ(byName.size(), 4u);
+    const cReferencePolicy& machine = byName["Machine only"];
+    EXPECT_EQ(ToUtf8(machine.Path()), "Sample root > Child");
+    EXPECT_EQ(ToUtf8(machine.explain), "Turns it on");
+    EXPECT_EQ(ToUtf8(machine.supportedOn), "At least Sample 2");
+    EXPECT_EQ(ToUtf8(machine.anchor), "p-MACHINE-MachineOnly");
+    const cReferencePolicy& user = byName["User only"];
+    EXPECT_EQ(ToUtf8(user.Classes()), "USER");
+    EXPECT_NE(user.PartsText().find(u"Big (qword)"), Text::npos) << ToUtf8(user.PartsText());
+    EXPECT_EQ(ToUtf8(byName["Everyone"].Classes()), "MACHINE, USER");
+    EXPECT_EQ(ToUtf8(byName["Everyone"].anchor), "p-MACHINE-USER-Everyone");
+    EXPECT_EQ(ToUtf8(byName["Outside"].Path()), "");
+}

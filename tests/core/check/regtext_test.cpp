@@ -2,6 +2,7 @@
 
 #include <fstream>
 #include <list>
+#include <map>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -10,6 +11,7 @@
 #include "core/check/policyplace.h"
 #include "core/check/regtext.h"
 #include "core/model/nodeobjects.h"
+#include "tests/core/admxformat/admxsample.h"
 #include "tests/core/check/checktest.h"
 
 namespace {
@@ -193,6 +195,80 @@ const cPartCase kParts[] = {
 
 INSTANTIATE_TEST_SUITE_P(Each, RegPart, ::testing::ValuesIn(kParts), CaseName<cPartCase>);
 
+// A set of one machine policy under key Software\T, with one element shown by one control.
+std::filesystem::path PutOnePolicySet(const cTempSet& set, const std::string& element,
+                                      const std::string& control) {
+    set.Put("en-US/t.adml",
+            "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<policyDefinitionResources "
+            "revision=\"1.0\" schemaVersion=\"1.0\"><displayName>T</displayName><description>T"
+            "</description><resources><stringTable><string id=\"Cat\">Cat</string><string "
+            "id=\"Pol\">Pol</string></stringTable><presentationTable><presentation id=\"Pol\">" +
+                control +
+                "</presentation></presentationTable></resources>"
+                "</policyDefinitionResources>\n");
+    return set.Put(
+        "t.admx",
+        "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<policyDefinitions xmlns=\"http://schemas."
+        "microsoft.com/GroupPolicy/2006/07/PolicyDefinitions\" revision=\"1.0\" "
+        "schemaVersion=\"1.0\"><policyNamespaces><target prefix=\"t\" namespace=\"T\"/>"
+        "</policyNamespaces><resources minRequiredRevision=\"1.0\"/><categories><category "
+        "name=\"Cat\" displayName=\"$(string.Cat)\"/></categories><policies><policy name=\"Pol\" "
+        "class=\"Machine\" displayName=\"$(string.Pol)\" key=\"Software\\T\" "
+        "presentation=\"$(presentation.Pol)\"><parentCategory ref=\"Cat\"/><elements>" +
+            element + "</elements></policy></policies></policyDefinitions>\n");
+}
+
+struct cAdmxPartCase {
+    const char* name;
+    const char* element;
+    const char* control;
+    const char* typed;
+    const char* enabled;  // the lines below the policy's section
+};
+
+void PrintTo(const cAdmxPartCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class RegAdmxPart : public ::testing::TestWithParam<cAdmxPartCase> {};
+
+TEST_P(RegAdmxPart, WritesThePanelsValueAndRemovesItWhenDisabled) {
+    cTempSet set;
+    CPelwinDoc doc;
+    ASSERT_TRUE(ReadDocument(doc, PutOnePolicySet(set, GetParam().element, GetParam().control)));
+    const cObjPolicy& policy = FirstPolicy(doc);
+    ASSERT_EQ(policy.Parts().size(), 1u);
+    auto reg = [&](cPolicyState state) {
+        return ToUtf8(RegFileText(PolicyWrites(policy, state, {Typed(GetParam().typed)}, doc),
+                                  PolicyClasses(*policy.treeItem)));
+    };
+    const std::string head = "Windows Registry Editor Version 5.00\n\n" SECTION;
+    EXPECT_EQ(reg(cPolicyState::Enabled), head + GetParam().enabled);
+    EXPECT_EQ(reg(cPolicyState::Disabled), head + "\"v\"=-\n");
+}
+
+#define LONG_NUM "<longDecimal id=\"N\" valueName=\"v\"/>"
+#define LONG_BOX "<longDecimalTextBox refId=\"N\">Big</longDecimalTextBox>"
+#define MULTI "<multiText id=\"M\" valueName=\"v\"/>"
+#define MULTI_BOX "<multiTextBox refId=\"M\">Lines</multiTextBox>"
+
+const cAdmxPartCase kAdmxParts[] = {
+    {"Qword", LONG_NUM, LONG_BOX, "10000000000", "\"v\"=hex(b):00,e4,0b,54,02,00,00,00\n"},
+    {"QwordLargest", LONG_NUM, LONG_BOX, " 18446744073709551615 ",
+     "\"v\"=hex(b):ff,ff,ff,ff,ff,ff,ff,ff\n"},
+    {"QwordTooLarge", LONG_NUM, LONG_BOX, "18446744073709551616",
+     "; \"Big\": no number to write\n"},
+    {"QwordNegative", LONG_NUM, LONG_BOX, "-1", "; \"Big\": no number to write\n"},
+    {"QwordAsText", "<longDecimal id=\"N\" valueName=\"v\" storeAsText=\"true\"/>", LONG_BOX, "42",
+     "\"v\"=\"42\"\n"},
+    // One string a line, whatever the line ends; empty lines are left out.
+    {"MultiString", MULTI, MULTI_BOX, "a\r\nb\n\nc\n",
+     "\"v\"=hex(7):61,00,00,00,62,00,00,00,63,00,00,00,00,00\n"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Each, RegAdmxPart, ::testing::ValuesIn(kAdmxParts),
+                         CaseName<cAdmxPartCase>);
+
 TEST(RegText, PartsWithoutAPanelValueStartAsThePreviewShowsThem) {
     const std::string bytes = HEAD
         "PART \"B\" CHECKBOX VALUENAME b DEFCHECKED END PART\n"
@@ -368,3 +444,66 @@ TEST(RegText, ACorpusPolicyWritesWhatItsTemplateSays) {
 }
 
 }  // namespace
+
+namespace {
+
+// The attribute's value in an element's start tag, or empty.
+std::string Attribute(const std::string& tag, const std::string& name) {
+    std::smatch match;
+    return std::regex_search(tag, match, std::regex("\\s" + name + "=\"([^\"]*)\""))
+               ? match[1].str()
+               : "";
+}
+
+}  // namespace
+
+TEST(RegText, CorpusAdmxPoliciesWriteWhatTheirElementsSay) {
+    SKIP_WITHOUT_CORPUS();
+    const std::string name = "admx/chrome.admx";
+    CPelwinDoc doc;
+    ASSERT_TRUE(ReadDocument(doc, CorpusDir() / name));
+    std::map<Text, const cObjPolicy*> byName;
+    ForEachPolicy(doc, [&](const cTreeItem&, const cObjPolicy& policy) {
+        if (policy.admx)
+            byName[policy.admx->name] = &policy;
+    });
+    // Every policy element with a value name, an enabled and a disabled number, read from the
+    // file's text: its class, key and numbers.
+    const std::string text = CorpusText(name);
+    size_t checked = 0;
+    for (size_t at = text.find("<policy "); at != std::string::npos;
+         at = text.find("<policy ", at + 1)) {
+        const std::string element = text.substr(at, text.find("</policy>", at) - at);
+        const std::string tag = element.substr(0, element.find('>'));
+        std::smatch on, off;
+        const std::string valueName = Attribute(tag, "valueName");
+        if (valueName.empty() ||
+            !std::regex_search(element, on,
+                               std::regex("<enabledValue>\\s*<decimal value=\"(\\d+)\"")) ||
+            !std::regex_search(element, off,
+                               std::regex("<disabledValue>\\s*<decimal value=\"(\\d+)\"")))
+            continue;
+        const cObjPolicy* policy = byName[FromUtf8(Attribute(tag, "name"))];
+        ASSERT_TRUE(policy) << tag;
+        const std::string cls = Attribute(tag, "class");
+        std::vector<std::string> hives;
+        if (cls != "User")
+            hives.push_back("HKEY_LOCAL_MACHINE");
+        if (cls != "Machine")
+            hives.push_back("HKEY_CURRENT_USER");
+        for (auto [state, number] : {std::pair{cPolicyState::Enabled, on[1].str()},
+                                     {cPolicyState::Disabled, off[1].str()}}) {
+            char dword[16];
+            std::snprintf(dword, sizeof dword, "%08lx", std::stoul(number));
+            std::string expected = "Windows Registry Editor Version 5.00\n";
+            for (const std::string& hive : hives)
+                expected += "\n[" + hive + "\\" + Attribute(tag, "key") + "]\n\"" + valueName +
+                            "\"=dword:" + dword + "\n";
+            EXPECT_EQ(ToUtf8(RegFileText(PolicyWrites(*policy, state, {}, doc),
+                                         PolicyClasses(*policy->treeItem))),
+                      expected);
+        }
+        ++checked;
+    }
+    EXPECT_GT(checked, 100u) << checked;
+}
