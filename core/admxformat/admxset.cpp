@@ -23,6 +23,46 @@ const cAdmxOrigin* OriginIn(const cData& node, const cAdmxSet* set) {
     return origin && origin->set.get() == set ? origin : nullptr;
 }
 
+namespace {
+
+cStringMap Entries(const cAdmlFile& adml, std::string_view table, std::string_view entry,
+                   bool texts) {
+    cStringMap out;
+    pugi::xml_node holder = Child(Child(adml.xml.Root(), "resources"), table);
+    for (pugi::xml_node node = holder.first_child(); node; node = node.next_sibling())
+        if (Is(node, entry))
+            out.Set(AttributeText(node, "id"), texts ? ElementText(node) : Text());
+    return out;
+}
+
+}  // namespace
+
+cStringMap AdmlStrings(const cAdmlFile& adml) {
+    return Entries(adml, "stringTable", "string", true);
+}
+
+cStringMap AdmlPresentations(const cAdmlFile& adml) {
+    return Entries(adml, "presentationTable", "presentation", false);
+}
+
+void cAdmxState::LoadLanguages() {
+    if (languages || !set)
+        return;
+    languages.emplace();
+    const cStringMap display = AdmlStrings(set->Display());
+    for (size_t i = 0; i < set->languages.size(); ++i) {
+        if (i == set->display)
+            continue;
+        cLanguageTable table;
+        table.language = set->languages[i]->folder;
+        table.strings = AdmlStrings(*set->languages[i]);
+        for (const auto& [name, text] : table.strings.Entries())
+            if (const Text* source = display.Find(name))
+                table.basis.emplace(name, *source);
+        languages->push_back(std::move(table));
+    }
+}
+
 pugi::xml_node Child(pugi::xml_node node, std::string_view local) {
     for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling())
         if (child.type() == pugi::node_element && LocalName(child.name()) == local)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -8,6 +9,7 @@
 
 #include "core/admxformat/xmlfile.h"
 #include "core/model/admxrecord.h"
+#include "core/model/languagetable.h"
 #include "core/model/nodeobjects.h"
 #include "core/model/templateformat.h"
 
@@ -67,10 +69,25 @@ public:
 // The origin of a node or part when it was read from set; none otherwise.
 const cAdmxOrigin* OriginIn(const cData& node, const cAdmxSet* set);
 
-// The ADMX format's part of a document: the set it was read from.
+// The texts of an ADML's string table by id, in the file's order (the last text of an id
+// given twice, at the place of its first).
+cStringMap AdmlStrings(const cAdmlFile& adml);
+// The ids of an ADML's presentations, in the file's order, each with an empty text.
+cStringMap AdmlPresentations(const cAdmlFile& adml);
+
+// The ADMX format's part of a document: the set it was read from and, once the translations
+// have been asked for, the string tables of the languages other than the display language.
+// The set's documents stay as read; a write takes each table's texts over its ADML's, and
+// writes a table no ADML of the set has as a new DIR/TAG/NAME.adml.
 class cAdmxState : public cFormatState {
 public:
     std::shared_ptr<const cAdmxSet> set;
+    // Null until LoadLanguages: a document that is only checked or converted never makes them.
+    std::optional<std::vector<cLanguageTable>> languages;
+
+    // Fills languages from the set's ADMLs, each text's basis the display text of its id.
+    void LoadLanguages();
+
     std::unique_ptr<cFormatState> Clone() const override {
         return std::make_unique<cAdmxState>(*this);
     }

@@ -49,8 +49,10 @@ std::string BlanksBefore(pugi::xml_node node) {
 // Writes the documents of one set again from the model.
 class cSetWriter {
 public:
-    cSetWriter(const cTemplateContent& content, const cAdmxSet& set)
-        : m_content(content), m_set(set) {}
+    cSetWriter(const cTemplateContent& content, const cAdmxState& state)
+        : m_content(content),
+          m_set(*state.set),
+          m_languages(state.languages ? &*state.languages : nullptr) {}
 
     bool Run(cTemplateTree& tree) {
         m_admx.reset(m_set.admx.Document());
@@ -66,12 +68,20 @@ public:
         WalkTree(tree);
         RemoveUnclaimed();
         MirrorControls();
+        SyncLanguages();
         return m_failed.empty();
     }
 
     const Text& Failure() const { return m_failed; }
     const pugi::xml_document& Admx() const { return m_admx; }
     const pugi::xml_document& Adml(size_t i) const { return *m_adml[i]; }
+
+    // A language the set had no ADML for: its folder's name and its document.
+    struct cNewLanguage {
+        Text folder;
+        std::unique_ptr<pugi::xml_document> adml;
+    };
+    const std::vector<cNewLanguage>& NewLanguages() const { return m_newLanguages; }
 
 private:
     // ---- The copies -----------------------------------------------------------------------
@@ -135,6 +145,29 @@ private:
         std::string utf8 = ToUtf8(text);
         if (!utf8.empty())
             node.append_child(pugi::node_pcdata).set_value(utf8.c_str());
+    }
+
+    // Puts text as the element's character data, keeping its comments and processing
+    // instructions (a string's note to translators) where they stand: the text goes where
+    // its first character data stood, else at the end.
+    static void ReplaceText(pugi::xml_node node, const Text& text) {
+        pugi::xml_node first;
+        for (pugi::xml_node child = node.first_child(), next; child; child = next) {
+            next = child.next_sibling();
+            if (child.type() != pugi::node_pcdata && child.type() != pugi::node_cdata)
+                continue;
+            if (first)
+                node.remove_child(child);
+            else
+                first = child;
+        }
+        std::string utf8 = ToUtf8(text);
+        if (!utf8.empty())
+            (first ? node.insert_child_before(pugi::node_pcdata, first)
+                   : node.append_child(pugi::node_pcdata))
+                .set_value(utf8.c_str());
+        if (first)
+            node.remove_child(first);
     }
 
     // A new element at the end of parent's elements, indented as its siblings are.
@@ -320,7 +353,7 @@ private:
             }
             present.insert(id);
             if (ElementText(s) != *text)
-                SetText(s, *text);
+                ReplaceText(s, *text);
         }
         for (const auto& [name, text] : strings.Entries()) {
             std::string id = ToUtf8(name);
@@ -956,8 +989,66 @@ private:
         }
     }
 
+    // ---- Translations ---------------------------------------------------------------------
+    // The other languages' tables as edited: a text that differs from its ADML's is set, an
+    // id the ADML lacks (and the display language has) is added at the end of its string
+    // table. A table of a language the set has no ADML for becomes a new ADML: a copy of the
+    // display language's as written, with the table's texts.
+
+    static std::unordered_map<std::string, pugi::xml_node> StringsById(pugi::xml_node root) {
+        std::unordered_map<std::string, pugi::xml_node> ids;
+        pugi::xml_node table = Child(Child(root, "resources"), "stringTable");
+        for (pugi::xml_node s = table.first_child(); s; s = s.next_sibling())
+            if (Is(s, "string"))
+                ids.try_emplace(s.attribute("id").value(), s);
+        return ids;
+    }
+
+    void SyncLanguages() {
+        if (!m_languages)
+            return;
+        const auto display = StringsById(DisplayAdml().document_element());
+        for (const cLanguageTable& table : *m_languages) {
+            size_t index = 0;
+            while (index < m_set.languages.size() &&
+                   m_set.languages[index]->folder != table.language)
+                ++index;
+            if (index == m_set.display)
+                continue;
+            pugi::xml_document* adml = nullptr;
+            if (index < m_set.languages.size()) {
+                adml = m_adml[index].get();
+            } else {
+                auto made = std::make_unique<pugi::xml_document>();
+                made->reset(DisplayAdml());
+                adml = made.get();
+                m_newLanguages.push_back({table.language, std::move(made)});
+            }
+            pugi::xml_node root = adml->document_element();
+            auto own = StringsById(root);
+            pugi::xml_node holder;
+            for (const auto& [name, text] : table.strings.Entries()) {
+                const std::string id = ToUtf8(name);
+                if (auto found = own.find(id); found != own.end()) {
+                    if (ElementText(found->second) != text)
+                        ReplaceText(found->second, text);
+                    continue;
+                }
+                auto source = display.find(id);
+                if (source == display.end())
+                    continue;
+                if (!holder)
+                    holder = EnsureChild(EnsureChild(root, "resources", Order{}), "stringTable",
+                                         kAdmlResourcesOrder);
+                SetText(AppendCopy(holder, source->second), text);
+            }
+        }
+    }
+
     const cTemplateContent& m_content;
     const cAdmxSet& m_set;
+    const std::vector<cLanguageTable>* m_languages;
+    std::vector<cNewLanguage> m_newLanguages;
     std::vector<std::pair<pugi::xml_node, pugi::xml_node>> m_newControls;
     Text m_failed;
     pugi::xml_document m_admx;
@@ -990,7 +1081,7 @@ bool WriteAdmxSet(const cTemplateContent& content, const Text& path,
         return false;
     }
     const cAdmxSet& set = *state->set;
-    cSetWriter writer(content, set);
+    cSetWriter writer(content, *state);
     bool ok = writer.Run(*tree);
     std::vector<cFileOutput> out;
     Text why = writer.Failure();
@@ -1010,6 +1101,17 @@ bool WriteAdmxSet(const cTemplateContent& content, const Text& path,
             ok = SaveXml(writer.Adml(i), adml.xml.Form(), file.bytes, why);
             if (!ok)
                 why = adml.path + u": " + why;
+            out.push_back(std::move(file));
+        }
+        for (const auto& added : writer.NewLanguages()) {
+            if (!ok)
+                break;
+            cFileOutput file;
+            file.path =
+                FromUtf8((target.parent_path() / ToUtf8(added.folder) / (name + ".adml")).string());
+            ok = SaveXml(*added.adml, set.Display().xml.Form(), file.bytes, why);
+            if (!ok)
+                why = file.path + u": " + why;
             out.push_back(std::move(file));
         }
     }

@@ -11,7 +11,8 @@ class CPelwinDoc;
 
 // The languages a template holds beside its display language (the document's own string
 // table, the source of every translation). Each format that keeps other languages offers
-// them through this: the ADM format as sibling files (admlanguages.h). A view over the
+// them through this: the ADM format as sibling files (admlanguages.h), the ADMX format as
+// the ADMLs of its set (admxlanguages.h). A view over the
 // document: the tables live in it, so undo steps and saves reach them through it.
 class cDocumentLanguages {
 public:
