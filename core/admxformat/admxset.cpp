@@ -37,6 +37,27 @@ cStringMap Entries(const cAdmlFile& adml, std::string_view table, std::string_vi
 
 }  // namespace
 
+Text LanguageTagOf(TextView folder) {
+    Text tag(folder);
+    size_t start = 0;
+    for (size_t part = 0; start <= tag.size(); ++part) {
+        size_t end = tag.find(u'-', start);
+        if (end == Text::npos)
+            end = tag.size();
+        for (size_t i = start; i < end; ++i) {
+            // The language in small letters, a script capitalized, a region in capitals.
+            const bool upper = part > 0 && (end - start != 4 || i == start);
+            char16_t& c = tag[i];
+            if (upper && c >= u'a' && c <= u'z')
+                c = char16_t(c - u'a' + u'A');
+            else if (!upper && c >= u'A' && c <= u'Z')
+                c = char16_t(c - u'A' + u'a');
+        }
+        start = end + 1;
+    }
+    return tag;
+}
+
 cStringMap AdmlStrings(const cAdmlFile& adml) {
     return Entries(adml, "stringTable", "string", true);
 }
@@ -54,7 +75,7 @@ void cAdmxState::LoadLanguages() {
         if (i == set->display)
             continue;
         cLanguageTable table;
-        table.language = set->languages[i]->folder;
+        table.language = LanguageTagOf(set->languages[i]->folder);
         table.strings = AdmlStrings(*set->languages[i]);
         for (const auto& [name, text] : table.strings.Entries())
             if (const Text* source = display.Find(name))

@@ -69,6 +69,10 @@ public:
 // The origin of a node or part when it was read from set; none otherwise.
 const cAdmxOrigin* OriginIn(const cData& node, const cAdmxSet* set);
 
+// The language tag a language folder's name stands for, in the usual case ("FR-fr" →
+// "fr-FR", "sr-latn-rs" → "sr-Latn-RS"): the folders are found whatever their case.
+Text LanguageTagOf(TextView folder);
+
 // The texts of an ADML's string table by id, in the file's order (the last text of an id
 // given twice, at the place of its first).
 cStringMap AdmlStrings(const cAdmlFile& adml);

@@ -1011,7 +1011,7 @@ private:
         for (const cLanguageTable& table : *m_languages) {
             size_t index = 0;
             while (index < m_set.languages.size() &&
-                   m_set.languages[index]->folder != table.language)
+                   !KeywordEquals(m_set.languages[index]->folder, table.language))
                 ++index;
             if (index == m_set.display)
                 continue;

@@ -21,17 +21,30 @@ cAdmxLanguages::cAdmxLanguages(CPelwinDoc& doc, cAdmxState& state)
     : m_doc(doc), m_state(state), m_tables((state.LoadLanguages(), *state.languages)) {}
 
 Text cAdmxLanguages::SourceLanguage() const {
-    return m_state.set ? m_state.set->Display().folder : Text();
+    return m_state.set ? LanguageTagOf(m_state.set->Display().folder) : Text();
+}
+
+Text cAdmxLanguages::AdmxPath() const {
+    // The document's path once it has one (a Save As moves the set), else where it was read.
+    if (!m_doc.Path().empty() || !m_state.set)
+        return m_doc.Path();
+    return m_state.set->path;
 }
 
 Text cAdmxLanguages::FileOf(const Text& folder) const {
-    const std::filesystem::path admx(ToUtf8(m_doc.Path()));
+    const std::filesystem::path admx(ToUtf8(AdmxPath()));
     return FromUtf8(
         (admx.parent_path() / ToUtf8(folder) / (admx.stem().string() + ".adml")).string());
 }
 
 Text cAdmxLanguages::PlaceOf(size_t index) const {
-    return FileOf(m_tables[index].language);
+    // A language of the set keeps its folder as it is named on disk.
+    const Text& language = m_tables[index].language;
+    if (m_state.set)
+        for (const auto& adml : m_state.set->languages)
+            if (SameLanguage(adml->folder, language))
+                return FileOf(adml->folder);
+    return FileOf(language);
 }
 
 bool cAdmxLanguages::AddFromFile(const Text& path, const Text&, Text& problem) {
@@ -63,7 +76,7 @@ bool cAdmxLanguages::CanTake(const Text& language, Text& problem) const {
 bool cAdmxLanguages::CanAddLanguage(const Text& language, Text& problem) const {
     if (!CanTake(language, problem))
         return false;
-    if (m_doc.Path().empty()) {
+    if (AdmxPath().empty()) {
         problem = u"Save the template first: a new language's file is placed beside it.";
         return false;
     }
@@ -107,7 +120,7 @@ bool cAdmxLanguages::SaveTargets(std::vector<Text>* written) {
     cTemplateContent content{
         [tree] { return tree; }, strings, trailing, passedOver, state, encoding, m_doc.Language()};
     std::vector<cFileOutput> files;
-    if (!WriteAdmxSet(content, m_doc.Path(), files, nullptr))
+    if (!WriteAdmxSet(content, AdmxPath(), files, nullptr))
         return false;
     std::vector<Text> places;
     for (size_t i = 0; i < m_tables.size(); ++i)

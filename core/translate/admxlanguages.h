@@ -28,6 +28,8 @@ public:
 private:
     // Whether language may be a new target (a tag no language of the set has, in any case).
     bool CanTake(const Text& language, Text& problem) const;
+    // Where the set's ADMX file is.
+    Text AdmxPath() const;
     // The ADML file of a language's folder beside the document's ADMX file.
     Text FileOf(const Text& folder) const;
 
