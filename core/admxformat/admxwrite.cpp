@@ -9,6 +9,7 @@
 
 #include "core/admxformat/admxread.h"
 #include "core/admxformat/admxset.h"
+#include "core/io/files.h"
 #include "core/model/partkinds.h"
 #include "core/text/messages.h"
 
@@ -1066,6 +1067,25 @@ private:
 
 }  // namespace
 
+namespace {
+
+// A document the write left as it was is saved as the bytes of its file, while the file still
+// holds what was read: the serializer gives the same document, but not every byte of its
+// markup (blanks inside a tag, the quotes of attributes), and a save must not touch the files
+// of what did not change.
+void KeepUnchanged(const cXmlFile& read, const Text& readPath, cFileOutput& file) {
+    std::string asRead;
+    Text problem;
+    if (!SaveXml(read.Document(), read.Form(), asRead, problem) || asRead != file.bytes)
+        return;
+    std::string onDisk;
+    int err = 0;
+    if (ReadWholeFile(ToUtf8(readPath), onDisk, err) && read.WasReadFrom(onDisk))
+        file.bytes = std::move(onDisk);
+}
+
+}  // namespace
+
 bool WriteAdmxSet(const cTemplateContent& content, const Text& path,
                   std::vector<cFileOutput>& files, Text* problem) {
     const auto* state = dynamic_cast<const cAdmxState*>(content.state.get());
@@ -1092,6 +1112,8 @@ bool WriteAdmxSet(const cTemplateContent& content, const Text& path,
         ok = SaveXml(writer.Admx(), set.admx.Form(), admx.bytes, why);
         if (!ok)
             why = set.path + u": " + why;
+        else if (!problem)
+            KeepUnchanged(set.admx, set.path, admx);
         out.push_back(std::move(admx));
         for (size_t i = 0; ok && i < set.languages.size(); ++i) {
             const cAdmlFile& adml = *set.languages[i];
@@ -1101,6 +1123,8 @@ bool WriteAdmxSet(const cTemplateContent& content, const Text& path,
             ok = SaveXml(writer.Adml(i), adml.xml.Form(), file.bytes, why);
             if (!ok)
                 why = adml.path + u": " + why;
+            else if (!problem)
+                KeepUnchanged(adml.xml, adml.path, file);
             out.push_back(std::move(file));
         }
         for (const auto& added : writer.NewLanguages()) {
