@@ -18,6 +18,7 @@ public:
     Text PlaceOf(size_t index) const override;
     // A set's languages are its ADML files: a template file is never one of them.
     bool AddFromFile(const Text& path, const Text& language, Text& problem) override;
+    bool AddsFiles() const override { return false; }
     bool CanAddLanguage(const Text& language, Text& problem) const override;
     bool Insert(cLanguageTable& table) override;
     std::optional<cLanguageTable> Take(TextView language) override;

@@ -39,6 +39,8 @@ public:
     // the document's (the first node or part that differs, with its line), or when the
     // language or the file is taken already; nothing is added then.
     virtual bool AddFromFile(const Text& path, const Text& language, Text& problem) = 0;
+    // Whether AddFromFile can take a file at all (the window offers it only then).
+    virtual bool AddsFiles() const { return true; }
     // Whether a new language of this tag can be added; problem says why not.
     virtual bool CanAddLanguage(const Text& language, Text& problem) const = 0;
     // Puts a table in as a new target language (Add language and its redo), taking its
