@@ -25,13 +25,30 @@ const cAdmxOrigin* OriginIn(const cData& node, const cAdmxSet* set) {
 
 namespace {
 
+// The texts of a presentation's controls, a line each.
+Text ControlTexts(pugi::xml_node presentation) {
+    Text texts;
+    bool first = true;
+    for (pugi::xml_node control = presentation.first_child(); control;
+         control = control.next_sibling()) {
+        if (control.type() != pugi::node_element)
+            continue;
+        if (!first)
+            texts += u'\n';
+        first = false;
+        pugi::xml_node label = Child(control, "label");
+        texts += ElementText(label ? label : control);
+    }
+    return texts;
+}
+
 cStringMap Entries(const cAdmlFile& adml, std::string_view table, std::string_view entry,
-                   bool texts) {
+                   bool strings) {
     cStringMap out;
     pugi::xml_node holder = Child(Child(adml.xml.Root(), "resources"), table);
     for (pugi::xml_node node = holder.first_child(); node; node = node.next_sibling())
         if (Is(node, entry))
-            out.Set(AttributeText(node, "id"), texts ? ElementText(node) : Text());
+            out.Set(AttributeText(node, "id"), strings ? ElementText(node) : ControlTexts(node));
     return out;
 }
 
@@ -66,17 +83,29 @@ cStringMap AdmlPresentations(const cAdmlFile& adml) {
     return Entries(adml, "presentationTable", "presentation", false);
 }
 
+Text PresentationRow(TextView id) {
+    return u"$(presentation." + Text(id) + u")";
+}
+
 void cAdmxState::LoadLanguages() {
     if (languages || !set)
         return;
     languages.emplace();
-    const cStringMap display = AdmlStrings(set->Display());
+    cStringMap display = AdmlStrings(set->Display());
+    const cStringMap shown = AdmlPresentations(set->Display());
+    for (const auto& [id, texts] : shown.Entries()) {
+        presentations.Set(PresentationRow(id), texts);
+        display.Set(PresentationRow(id), texts);
+    }
     for (size_t i = 0; i < set->languages.size(); ++i) {
         if (i == set->display)
             continue;
         cLanguageTable table;
         table.language = LanguageTagOf(set->languages[i]->folder);
         table.strings = AdmlStrings(*set->languages[i]);
+        const cStringMap own = AdmlPresentations(*set->languages[i]);
+        for (const auto& [id, texts] : own.Entries())
+            table.strings.Set(PresentationRow(id), texts);
         for (const auto& [name, text] : table.strings.Entries())
             if (const Text* source = display.Find(name))
                 table.basis.emplace(name, *source);

@@ -76,18 +76,26 @@ Text LanguageTagOf(TextView folder);
 // The texts of an ADML's string table by id, in the file's order (the last text of an id
 // given twice, at the place of its first).
 cStringMap AdmlStrings(const cAdmlFile& adml);
-// The ids of an ADML's presentations, in the file's order, each with an empty text.
+// The presentations of an ADML by id, in the file's order, each with the texts its controls
+// show (a control's label, else its own text), one line per control.
 cStringMap AdmlPresentations(const cAdmlFile& adml);
+// The name a presentation goes by beside the strings, where both are translated:
+// "$(presentation.ID)", as the ADMX file refers to it (a string id cannot look like that).
+Text PresentationRow(TextView id);
 
 // The ADMX format's part of a document: the set it was read from and, once the translations
-// have been asked for, the string tables of the languages other than the display language.
-// The set's documents stay as read; a write takes each table's texts over its ADML's, and
-// writes a table no ADML of the set has as a new DIR/TAG/NAME.adml.
+// have been asked for, the tables of the languages other than the display language: their
+// strings by id and their presentations by PresentationRow. The set's documents stay as
+// read; a write takes each table's texts over its ADML's, and writes a table no ADML of the
+// set has as a new DIR/TAG/NAME.adml.
 class cAdmxState : public cFormatState {
 public:
     std::shared_ptr<const cAdmxSet> set;
     // Null until LoadLanguages: a document that is only checked or converted never makes them.
     std::optional<std::vector<cLanguageTable>> languages;
+    // The display language's presentations by PresentationRow, as read: the source of the
+    // tables' presentations (the model edits the display language's controls, not these).
+    cStringMap presentations;
 
     // Fills languages from the set's ADMLs, each text's basis the display text of its id.
     void LoadLanguages();

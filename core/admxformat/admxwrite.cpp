@@ -1005,10 +1005,54 @@ private:
         return ids;
     }
 
+    static std::unordered_map<std::string, pugi::xml_node> PresentationsById(pugi::xml_node root) {
+        std::unordered_map<std::string, pugi::xml_node> ids;
+        pugi::xml_node table = Child(Child(root, "resources"), "presentationTable");
+        for (pugi::xml_node p = table.first_child(); p; p = p.next_sibling())
+            if (Is(p, "presentation"))
+                ids.try_emplace(p.attribute("id").value(), p);
+        return ids;
+    }
+
+    // A presentation's control texts, a line each in order (a control's label, else its own
+    // text): lines beyond the controls go to the last one, controls beyond the lines keep
+    // theirs. A presentation the language lacks is the display language's with these texts.
+    void SyncPresentation(pugi::xml_node root, const std::string& id, const Text& texts,
+                          const std::unordered_map<std::string, pugi::xml_node>& own,
+                          const std::unordered_map<std::string, pugi::xml_node>& display) {
+        pugi::xml_node presentation;
+        if (auto found = own.find(id); found != own.end()) {
+            presentation = found->second;
+        } else if (auto source = display.find(id); source != display.end()) {
+            pugi::xml_node table = EnsureChild(EnsureChild(root, "resources", Order{}),
+                                               "presentationTable", kAdmlResourcesOrder);
+            presentation = AppendCopy(table, source->second);
+        } else {
+            return;
+        }
+        std::vector<pugi::xml_node> controls;
+        for (pugi::xml_node c = presentation.first_child(); c; c = c.next_sibling())
+            if (c.type() == pugi::node_element)
+                controls.push_back(c);
+        size_t start = 0;
+        for (size_t i = 0; i < controls.size() && start <= texts.size(); ++i) {
+            size_t end = i + 1 == controls.size() ? texts.size() : texts.find(u'\n', start);
+            if (end == Text::npos)
+                end = texts.size();
+            pugi::xml_node label = Child(controls[i], "label");
+            pugi::xml_node holder = label ? label : controls[i];
+            const Text line = texts.substr(start, end - start);
+            if (ElementText(holder) != line)
+                ReplaceText(holder, line);
+            start = end + 1;
+        }
+    }
+
     void SyncLanguages() {
         if (!m_languages)
             return;
         const auto display = StringsById(DisplayAdml().document_element());
+        const auto presentations = PresentationsById(DisplayAdml().document_element());
         for (const cLanguageTable& table : *m_languages) {
             size_t index = 0;
             while (index < m_set.languages.size() &&
@@ -1027,9 +1071,15 @@ private:
             }
             pugi::xml_node root = adml->document_element();
             auto own = StringsById(root);
+            auto ownPresentations = PresentationsById(root);
             pugi::xml_node holder;
             for (const auto& [name, text] : table.strings.Entries()) {
                 const std::string id = ToUtf8(name);
+                if (std::string_view presentation = PresentationId(id); !presentation.empty()) {
+                    SyncPresentation(root, std::string(presentation), text, ownPresentations,
+                                     presentations);
+                    continue;
+                }
                 if (auto found = own.find(id); found != own.end()) {
                     if (ElementText(found->second) != text)
                         ReplaceText(found->second, text);

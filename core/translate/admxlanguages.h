@@ -16,6 +16,7 @@ public:
     size_t Count() const override { return m_tables.size(); }
     cLanguageTable& At(size_t index) override { return m_tables[index]; }
     Text PlaceOf(size_t index) const override;
+    const cStringMap* MoreSources() const override { return &m_state.presentations; }
     // A set's languages are its ADML files: a template file is never one of them.
     bool AddFromFile(const Text& path, const Text& language, Text& problem) override;
     bool AddsFiles() const override { return false; }

@@ -31,6 +31,10 @@ public:
     const cLanguageTable* Find(TextView language) const {
         return const_cast<cDocumentLanguages*>(this)->Find(language);
     }
+    // Texts beside the display table that every language translates too, by the names of
+    // their rows (ADMX: the presentations' control texts), after the display table's rows.
+    // Not display texts: they are not edited here. Null when there are none.
+    virtual const cStringMap* MoreSources() const { return nullptr; }
     // Where a target language is kept (a file), for the user.
     virtual Text PlaceOf(size_t index) const = 0;
 

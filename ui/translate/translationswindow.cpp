@@ -360,6 +360,9 @@ void cTranslationsWindow::LoadEditor() {
         m_editor->setPlainText(m_loaded);
     }
     m_editor->setEnabled(m_editRow >= 0);
+    // A presentation's display texts are its controls' labels, edited on its policy's parts.
+    m_editor->setReadOnly(m_editRow >= 0 && m_editColumn == cTranslationTableModel::kSourceColumn &&
+                          !m_set->IsDisplayText(size_t(m_editRow)));
     UpdateEditorButtons();
 }
 

@@ -24,7 +24,8 @@ protected:
         const std::string extra = "\n      <string id=\"Extra\">Extra words</string>";
         std::string english = SampleAdml("en-US", extra);
         Replace(english, "    </presentationTable>",
-                "      <presentation id=\"Extra\"/>\n    </presentationTable>");
+                "      <presentation id=\"Extra\"><text>Some words</text></presentation>\n"
+                "    </presentationTable>");
         std::string french = SampleAdml("fr-FR");
         Replace(french, "<string id=\"Child\">Enfant", "<string id=\"Child\"><!-- note -->Enfant");
         files.Put("en-US/sample.adml", english);
@@ -64,13 +65,17 @@ TEST_F(AdmxTranslationTest, LanguagesAreTheOtherAdmlsAndLintMissesWhatTheWindowM
     ASSERT_EQ(set->LanguageCount(), 1u);
     EXPECT_EQ(set->Language(0), u"fr-FR");
     EXPECT_EQ(set->Languages()->PlaceOf(0), FromUtf8((files.dir / "FR-fr/sample.adml").string()));
-    EXPECT_EQ(set->RowCount(), doc.Strings().Entries().size());
+    // The strings, then the presentations with their controls' texts.
+    ASSERT_EQ(set->RowCount(), doc.Strings().Size() + 2);
+    EXPECT_EQ(set->Name(set->RowCount() - 2), u"$(presentation.UserOnly)");
+    EXPECT_EQ(*set->TargetText(set->RowCount() - 2, French()),
+              u"Mots\nName:\nCount:\nBig:\nLines:\nMode:\nHosts:\nFlag it");
 
     std::vector<Text> missing;
     for (size_t row = 0; row < set->RowCount(); ++row)
         if (set->State(row, French()) == cCellState::Missing)
             missing.push_back(set->Name(row));
-    EXPECT_EQ(missing, std::vector<Text>{u"Extra"});
+    EXPECT_EQ(missing, (std::vector<Text>{u"Extra", u"$(presentation.Extra)"}));
     EXPECT_EQ(set->State(set->RowOf(u"Child"), French()), cCellState::Translated);
 
     std::vector<Text> linted;
@@ -88,16 +93,20 @@ TEST_F(AdmxTranslationTest, LanguagesAreTheOtherAdmlsAndLintMissesWhatTheWindowM
 TEST_F(AdmxTranslationTest, EditsAreStepsAndASaveChangesOnlyThatAdml) {
     ASSERT_TRUE(set->SetTarget(set->RowOf(u"Extra"), French(), u"Mots en plus"));
     ASSERT_TRUE(set->SetTarget(set->RowOf(u"Child"), French(), u"Fils"));
+    ASSERT_TRUE(set->SetTarget(set->RowOf(u"$(presentation.Extra)"), French(), u"Des mots"));
+    const size_t userOnly = set->RowOf(u"$(presentation.UserOnly)");
+    Text controls = *set->TargetText(userOnly, French());
+    ASSERT_TRUE(set->SetTarget(userOnly, French(), u"Paroles" + controls.substr(4)));
     EXPECT_EQ(set->State(set->RowOf(u"Extra"), French()), cCellState::Translated);
-    ASSERT_TRUE(history.Undo());
-    ASSERT_TRUE(history.Undo());
+    for (int i = 0; i < 4; ++i)
+        ASSERT_TRUE(history.Undo());
     EXPECT_EQ(set->State(set->RowOf(u"Extra"), French()), cCellState::Missing);
     // Undone, a save gives every file back as it was.
     ASSERT_TRUE(Save());
     EXPECT_EQ(Snapshot(), before);
 
-    ASSERT_TRUE(history.Redo());
-    ASSERT_TRUE(history.Redo());
+    for (int i = 0; i < 4; ++i)
+        ASSERT_TRUE(history.Redo());
     ASSERT_TRUE(Save());
     auto after = Snapshot();
     EXPECT_EQ(after["admx"], before["admx"]);
@@ -108,6 +117,10 @@ TEST_F(AdmxTranslationTest, EditsAreStepsAndASaveChangesOnlyThatAdml) {
     Replace(
         expected, "<string id=\"Outside\">Dehors</string>",
         "<string id=\"Outside\">Dehors</string>\n      <string id=\"Extra\">Mots en plus</string>");
+    Replace(expected, "<text>Mots</text>", "<text>Paroles</text>");
+    Replace(expected, "    </presentationTable>",
+            "      <presentation id=\"Extra\"><text>Des mots</text></presentation>\n"
+            "    </presentationTable>");
     EXPECT_EQ(after["fr"], expected);
 }
 
