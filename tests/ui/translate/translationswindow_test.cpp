@@ -316,6 +316,10 @@ TEST(TranslationsWindowAdmx, ChangeACellUndoRedoAndSaveChangesOnlyThatAdml) {
     ASSERT_TRUE(cell.isValid());
     window->View()->setCurrentIndex(cell);
     EXPECT_EQ(window->Editor()->toPlainText().toStdU16String(), old);
+    // The policy that shows the string is selected in the tree.
+    auto* tree = qobject_cast<cPolTreeView*>(frame->ChildOf(*doc)->TreePane());
+    ASSERT_NE(tree->SelectedItem(), nullptr);
+    EXPECT_EQ(tree->SelectedItem()->label, u"Allow the Windows Subsystem for Linux");
     window->Editor()->setPlainText("WSL erlauben");
     QTest::mouseClick(window->ApplyButton(), Qt::LeftButton);
     EXPECT_EQ(*set.TargetText(row, german), u"WSL erlauben");
