@@ -72,7 +72,9 @@ const cCommandHelp kCommandHelp[] = {
      "does not have, or a file that is no XLIFF, change nothing (exit status 1).\n"
      "A language's file lies beside FILE, named as FILE with the language's tag in\n"
      "place of FILE's own (chrome-en-US.adm: chrome-de-DE.adm), or added to its name\n"
-     "when it has none (app.adm: app-de-DE.adm); FILE's language is its tag, else en-US."},
+     "when it has none (app.adm: app-de-DE.adm); FILE's language is its tag, else en-US.\n"
+     "For an ADMX file the languages are its ADML files (DIR/LL-CC/NAME.adml), the\n"
+     "display language's the source; a new language becomes a new ADML file."},
     {"--help", "tessary-cli --help", ""},
 };
 const size_t kCommandHelpCount = sizeof(kCommandHelp) / sizeof(kCommandHelp[0]);

@@ -34,9 +34,12 @@ bool Exists(const Text& path) {
     return std::filesystem::exists(std::filesystem::path(ToUtf8(path)), ec);
 }
 
-// Adds language to the document: its file when there is one, else a new language as a copy
-// of the display texts. False when it cannot be (reported).
+// Adds language to the document unless it holds it: its file when there is one, else a new
+// language as a copy of the display texts. False when it cannot be (reported).
 bool AddLanguage(CPelwinDoc& doc, cDocumentLanguages& languages, const Text& language) {
+    // An ADMX set holds its languages already.
+    if (languages.Find(language))
+        return true;
     Text problem;
     const Text path = LanguageFilePath(doc.Path(), language);
     if (Exists(path)) {

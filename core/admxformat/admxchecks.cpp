@@ -1,5 +1,6 @@
 #include "core/admxformat/admxchecks.h"
 
+#include <tuple>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -63,31 +64,26 @@ private:
         });
     }
 
-    // The policy editor refuses a language that lacks an id of the display language.
+    // The policy editor refuses a language that lacks an id of the display language. What
+    // is missing is what the Translations window shows as missing: the same tables, the same
+    // rule.
     void Translations() {
         const cAdmlFile& display = m_set.Display();
+        const cStringMap strings = AdmlStrings(display);
+        const cStringMap presentations = AdmlPresentations(display);
         for (const auto& adml : m_set.languages) {
             if (adml.get() == &display)
                 continue;
-            for (const auto& kinds :
-                 {std::tuple{"stringTable", "string", u"string"},
-                  std::tuple{"presentationTable", "presentation", u"presentation"}}) {
-                // Named, not bound: lambdas below use them.
-                const char* table = std::get<0>(kinds);
-                const char* entry = std::get<1>(kinds);
-                const char16_t* what = std::get<2>(kinds);
-                std::unordered_set<std::string> ids;
-                pugi::xml_node own = Table(*adml, table);
-                ForEachChild(own, entry,
-                             [&](pugi::xml_node n) { ids.insert(n.attribute("id").value()); });
-                const int line = adml->xml.LineOf(own ? own : adml->xml.Root());
-                ForEachChild(Table(display, table), entry, [&](pugi::xml_node n) {
-                    if (!ids.count(n.attribute("id").value()))
-                        Add(adml->path, line, "admx-missing-translation", true,
-                            Text(what) + u" " + AttributeText(n, "id") + u" of " + display.folder +
-                                u" is missing in " + adml->folder +
-                                u": the policy editor cannot show this language");
-                });
+            for (const auto& [table, source, own, what] :
+                 {std::tuple{"stringTable", &strings, AdmlStrings(*adml), u"string"},
+                  std::tuple{"presentationTable", &presentations, AdmlPresentations(*adml),
+                             u"presentation"}}) {
+                pugi::xml_node holder = Table(*adml, table);
+                const int line = adml->xml.LineOf(holder ? holder : adml->xml.Root());
+                for (const Text& id : MissingTranslations(*source, own))
+                    Add(adml->path, line, "admx-missing-translation", true,
+                        Text(what) + u" " + id + u" of " + display.folder + u" is missing in " +
+                            adml->folder + u": the policy editor cannot show this language");
             }
         }
     }

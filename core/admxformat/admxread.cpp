@@ -135,8 +135,7 @@ public:
             CheckAdmxSet(*m_set, m_faults);
         if (!ReportFaults())
             return cReadOutcome::Failed;
-        for (pugi::xml_node string : Strings(m_set->Display()))
-            m_content.strings.Set(AttributeText(string, "id"), ElementText(string));
+        m_content.strings = AdmlStrings(m_set->Display());
         cTemplateTree* tree = m_content.tree();
         if (!tree)
             return cReadOutcome::Failed;

@@ -23,6 +23,96 @@ const cAdmxOrigin* OriginIn(const cData& node, const cAdmxSet* set) {
     return origin && origin->set.get() == set ? origin : nullptr;
 }
 
+namespace {
+
+// The texts of a presentation's controls, a line each.
+Text ControlTexts(pugi::xml_node presentation) {
+    Text texts;
+    bool first = true;
+    for (pugi::xml_node control = presentation.first_child(); control;
+         control = control.next_sibling()) {
+        if (control.type() != pugi::node_element)
+            continue;
+        if (!first)
+            texts += u'\n';
+        first = false;
+        pugi::xml_node label = Child(control, "label");
+        texts += ElementText(label ? label : control);
+    }
+    return texts;
+}
+
+cStringMap Entries(const cAdmlFile& adml, std::string_view table, std::string_view entry,
+                   bool strings) {
+    cStringMap out;
+    pugi::xml_node holder = Child(Child(adml.xml.Root(), "resources"), table);
+    for (pugi::xml_node node = holder.first_child(); node; node = node.next_sibling())
+        if (Is(node, entry))
+            out.Set(AttributeText(node, "id"), strings ? ElementText(node) : ControlTexts(node));
+    return out;
+}
+
+}  // namespace
+
+Text LanguageTagOf(TextView folder) {
+    Text tag(folder);
+    size_t start = 0;
+    for (size_t part = 0; start <= tag.size(); ++part) {
+        size_t end = tag.find(u'-', start);
+        if (end == Text::npos)
+            end = tag.size();
+        for (size_t i = start; i < end; ++i) {
+            // The language in small letters, a script capitalized, a region in capitals.
+            const bool upper = part > 0 && (end - start != 4 || i == start);
+            char16_t& c = tag[i];
+            if (upper && c >= u'a' && c <= u'z')
+                c = char16_t(c - u'a' + u'A');
+            else if (!upper && c >= u'A' && c <= u'Z')
+                c = char16_t(c - u'A' + u'a');
+        }
+        start = end + 1;
+    }
+    return tag;
+}
+
+cStringMap AdmlStrings(const cAdmlFile& adml) {
+    return Entries(adml, "stringTable", "string", true);
+}
+
+cStringMap AdmlPresentations(const cAdmlFile& adml) {
+    return Entries(adml, "presentationTable", "presentation", false);
+}
+
+Text PresentationRow(TextView id) {
+    return u"$(presentation." + Text(id) + u")";
+}
+
+void cAdmxState::LoadLanguages() {
+    if (languages || !set)
+        return;
+    languages.emplace();
+    cStringMap display = AdmlStrings(set->Display());
+    const cStringMap shown = AdmlPresentations(set->Display());
+    for (const auto& [id, texts] : shown.Entries()) {
+        presentations.Set(PresentationRow(id), texts);
+        display.Set(PresentationRow(id), texts);
+    }
+    for (size_t i = 0; i < set->languages.size(); ++i) {
+        if (i == set->display)
+            continue;
+        cLanguageTable table;
+        table.language = LanguageTagOf(set->languages[i]->folder);
+        table.strings = AdmlStrings(*set->languages[i]);
+        const cStringMap own = AdmlPresentations(*set->languages[i]);
+        for (const auto& [id, texts] : own.Entries())
+            table.strings.Set(PresentationRow(id), texts);
+        for (const auto& [name, text] : table.strings.Entries())
+            if (const Text* source = display.Find(name))
+                table.basis.emplace(name, *source);
+        languages->push_back(std::move(table));
+    }
+}
+
 pugi::xml_node Child(pugi::xml_node node, std::string_view local) {
     for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling())
         if (child.type() == pugi::node_element && LocalName(child.name()) == local)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -8,6 +9,7 @@
 
 #include "core/admxformat/xmlfile.h"
 #include "core/model/admxrecord.h"
+#include "core/model/languagetable.h"
 #include "core/model/nodeobjects.h"
 #include "core/model/templateformat.h"
 
@@ -67,10 +69,37 @@ public:
 // The origin of a node or part when it was read from set; none otherwise.
 const cAdmxOrigin* OriginIn(const cData& node, const cAdmxSet* set);
 
-// The ADMX format's part of a document: the set it was read from.
+// The language tag a language folder's name stands for, in the usual case ("FR-fr" →
+// "fr-FR", "sr-latn-rs" → "sr-Latn-RS"): the folders are found whatever their case.
+Text LanguageTagOf(TextView folder);
+
+// The texts of an ADML's string table by id, in the file's order (the last text of an id
+// given twice, at the place of its first).
+cStringMap AdmlStrings(const cAdmlFile& adml);
+// The presentations of an ADML by id, in the file's order, each with the texts its controls
+// show (a control's label, else its own text), one line per control.
+cStringMap AdmlPresentations(const cAdmlFile& adml);
+// The name a presentation goes by beside the strings, where both are translated:
+// "$(presentation.ID)", as the ADMX file refers to it (a string id cannot look like that).
+Text PresentationRow(TextView id);
+
+// The ADMX format's part of a document: the set it was read from and, once the translations
+// have been asked for, the tables of the languages other than the display language: their
+// strings by id and their presentations by PresentationRow. The set's documents stay as
+// read; a write takes each table's texts over its ADML's, and writes a table no ADML of the
+// set has as a new DIR/TAG/NAME.adml.
 class cAdmxState : public cFormatState {
 public:
     std::shared_ptr<const cAdmxSet> set;
+    // Null until LoadLanguages: a document that is only checked or converted never makes them.
+    std::optional<std::vector<cLanguageTable>> languages;
+    // The display language's presentations by PresentationRow, as read: the source of the
+    // tables' presentations (the model edits the display language's controls, not these).
+    cStringMap presentations;
+
+    // Fills languages from the set's ADMLs, each text's basis the display text of its id.
+    void LoadLanguages();
+
     std::unique_ptr<cFormatState> Clone() const override {
         return std::make_unique<cAdmxState>(*this);
     }

@@ -9,6 +9,7 @@
 
 #include "core/admxformat/admxread.h"
 #include "core/admxformat/admxset.h"
+#include "core/io/files.h"
 #include "core/model/partkinds.h"
 #include "core/text/messages.h"
 
@@ -49,8 +50,10 @@ std::string BlanksBefore(pugi::xml_node node) {
 // Writes the documents of one set again from the model.
 class cSetWriter {
 public:
-    cSetWriter(const cTemplateContent& content, const cAdmxSet& set)
-        : m_content(content), m_set(set) {}
+    cSetWriter(const cTemplateContent& content, const cAdmxState& state)
+        : m_content(content),
+          m_set(*state.set),
+          m_languages(state.languages ? &*state.languages : nullptr) {}
 
     bool Run(cTemplateTree& tree) {
         m_admx.reset(m_set.admx.Document());
@@ -66,12 +69,20 @@ public:
         WalkTree(tree);
         RemoveUnclaimed();
         MirrorControls();
+        SyncLanguages();
         return m_failed.empty();
     }
 
     const Text& Failure() const { return m_failed; }
     const pugi::xml_document& Admx() const { return m_admx; }
     const pugi::xml_document& Adml(size_t i) const { return *m_adml[i]; }
+
+    // A language the set had no ADML for: its folder's name and its document.
+    struct cNewLanguage {
+        Text folder;
+        std::unique_ptr<pugi::xml_document> adml;
+    };
+    const std::vector<cNewLanguage>& NewLanguages() const { return m_newLanguages; }
 
 private:
     // ---- The copies -----------------------------------------------------------------------
@@ -135,6 +146,29 @@ private:
         std::string utf8 = ToUtf8(text);
         if (!utf8.empty())
             node.append_child(pugi::node_pcdata).set_value(utf8.c_str());
+    }
+
+    // Puts text as the element's character data, keeping its comments and processing
+    // instructions (a string's note to translators) where they stand: the text goes where
+    // its first character data stood, else at the end.
+    static void ReplaceText(pugi::xml_node node, const Text& text) {
+        pugi::xml_node first;
+        for (pugi::xml_node child = node.first_child(), next; child; child = next) {
+            next = child.next_sibling();
+            if (child.type() != pugi::node_pcdata && child.type() != pugi::node_cdata)
+                continue;
+            if (first)
+                node.remove_child(child);
+            else
+                first = child;
+        }
+        std::string utf8 = ToUtf8(text);
+        if (!utf8.empty())
+            (first ? node.insert_child_before(pugi::node_pcdata, first)
+                   : node.append_child(pugi::node_pcdata))
+                .set_value(utf8.c_str());
+        if (first)
+            node.remove_child(first);
     }
 
     // A new element at the end of parent's elements, indented as its siblings are.
@@ -320,7 +354,7 @@ private:
             }
             present.insert(id);
             if (ElementText(s) != *text)
-                SetText(s, *text);
+                ReplaceText(s, *text);
         }
         for (const auto& [name, text] : strings.Entries()) {
             std::string id = ToUtf8(name);
@@ -956,8 +990,116 @@ private:
         }
     }
 
+    // ---- Translations ---------------------------------------------------------------------
+    // The other languages' tables as edited: a text that differs from its ADML's is set, an
+    // id the ADML lacks (and the display language has) is added at the end of its string
+    // table. A table of a language the set has no ADML for becomes a new ADML: a copy of the
+    // display language's as written, with the table's texts.
+
+    static std::unordered_map<std::string, pugi::xml_node> StringsById(pugi::xml_node root) {
+        std::unordered_map<std::string, pugi::xml_node> ids;
+        pugi::xml_node table = Child(Child(root, "resources"), "stringTable");
+        for (pugi::xml_node s = table.first_child(); s; s = s.next_sibling())
+            if (Is(s, "string"))
+                ids.try_emplace(s.attribute("id").value(), s);
+        return ids;
+    }
+
+    static std::unordered_map<std::string, pugi::xml_node> PresentationsById(pugi::xml_node root) {
+        std::unordered_map<std::string, pugi::xml_node> ids;
+        pugi::xml_node table = Child(Child(root, "resources"), "presentationTable");
+        for (pugi::xml_node p = table.first_child(); p; p = p.next_sibling())
+            if (Is(p, "presentation"))
+                ids.try_emplace(p.attribute("id").value(), p);
+        return ids;
+    }
+
+    // A presentation's control texts, a line each in order (a control's label, else its own
+    // text): lines beyond the controls go to the last one, controls beyond the lines keep
+    // theirs. A presentation the language lacks is the display language's with these texts.
+    void SyncPresentation(pugi::xml_node root, const std::string& id, const Text& texts,
+                          const std::unordered_map<std::string, pugi::xml_node>& own,
+                          const std::unordered_map<std::string, pugi::xml_node>& display) {
+        pugi::xml_node presentation;
+        if (auto found = own.find(id); found != own.end()) {
+            presentation = found->second;
+        } else if (auto source = display.find(id); source != display.end()) {
+            pugi::xml_node table = EnsureChild(EnsureChild(root, "resources", Order{}),
+                                               "presentationTable", kAdmlResourcesOrder);
+            presentation = AppendCopy(table, source->second);
+        } else {
+            return;
+        }
+        std::vector<pugi::xml_node> controls;
+        for (pugi::xml_node c = presentation.first_child(); c; c = c.next_sibling())
+            if (c.type() == pugi::node_element)
+                controls.push_back(c);
+        size_t start = 0;
+        for (size_t i = 0; i < controls.size() && start <= texts.size(); ++i) {
+            size_t end = i + 1 == controls.size() ? texts.size() : texts.find(u'\n', start);
+            if (end == Text::npos)
+                end = texts.size();
+            pugi::xml_node label = Child(controls[i], "label");
+            pugi::xml_node holder = label ? label : controls[i];
+            const Text line = texts.substr(start, end - start);
+            if (ElementText(holder) != line)
+                ReplaceText(holder, line);
+            start = end + 1;
+        }
+    }
+
+    void SyncLanguages() {
+        if (!m_languages)
+            return;
+        const auto display = StringsById(DisplayAdml().document_element());
+        const auto presentations = PresentationsById(DisplayAdml().document_element());
+        for (const cLanguageTable& table : *m_languages) {
+            size_t index = 0;
+            while (index < m_set.languages.size() &&
+                   !KeywordEquals(m_set.languages[index]->folder, table.language))
+                ++index;
+            if (index == m_set.display)
+                continue;
+            pugi::xml_document* adml = nullptr;
+            if (index < m_set.languages.size()) {
+                adml = m_adml[index].get();
+            } else {
+                auto made = std::make_unique<pugi::xml_document>();
+                made->reset(DisplayAdml());
+                adml = made.get();
+                m_newLanguages.push_back({table.language, std::move(made)});
+            }
+            pugi::xml_node root = adml->document_element();
+            auto own = StringsById(root);
+            auto ownPresentations = PresentationsById(root);
+            pugi::xml_node holder;
+            for (const auto& [name, text] : table.strings.Entries()) {
+                const std::string id = ToUtf8(name);
+                if (std::string_view presentation = PresentationId(id); !presentation.empty()) {
+                    SyncPresentation(root, std::string(presentation), text, ownPresentations,
+                                     presentations);
+                    continue;
+                }
+                if (auto found = own.find(id); found != own.end()) {
+                    if (ElementText(found->second) != text)
+                        ReplaceText(found->second, text);
+                    continue;
+                }
+                auto source = display.find(id);
+                if (source == display.end())
+                    continue;
+                if (!holder)
+                    holder = EnsureChild(EnsureChild(root, "resources", Order{}), "stringTable",
+                                         kAdmlResourcesOrder);
+                SetText(AppendCopy(holder, source->second), text);
+            }
+        }
+    }
+
     const cTemplateContent& m_content;
     const cAdmxSet& m_set;
+    const std::vector<cLanguageTable>* m_languages;
+    std::vector<cNewLanguage> m_newLanguages;
     std::vector<std::pair<pugi::xml_node, pugi::xml_node>> m_newControls;
     Text m_failed;
     pugi::xml_document m_admx;
@@ -972,6 +1114,25 @@ private:
     std::unordered_set<std::string> m_categoryNames;
     std::unordered_set<std::string> m_policyNames;
 };
+
+}  // namespace
+
+namespace {
+
+// A document the write left as it was is saved as the bytes of its file, while the file still
+// holds what was read: the serializer gives the same document, but not every byte of its
+// markup (blanks inside a tag, the quotes of attributes), and a save must not touch the files
+// of what did not change.
+void KeepUnchanged(const cXmlFile& read, const Text& readPath, cFileOutput& file) {
+    std::string asRead;
+    Text problem;
+    if (!SaveXml(read.Document(), read.Form(), asRead, problem) || asRead != file.bytes)
+        return;
+    std::string onDisk;
+    int err = 0;
+    if (ReadWholeFile(ToUtf8(readPath), onDisk, err) && read.WasReadFrom(onDisk))
+        file.bytes = std::move(onDisk);
+}
 
 }  // namespace
 
@@ -990,7 +1151,7 @@ bool WriteAdmxSet(const cTemplateContent& content, const Text& path,
         return false;
     }
     const cAdmxSet& set = *state->set;
-    cSetWriter writer(content, set);
+    cSetWriter writer(content, *state);
     bool ok = writer.Run(*tree);
     std::vector<cFileOutput> out;
     Text why = writer.Failure();
@@ -1001,6 +1162,8 @@ bool WriteAdmxSet(const cTemplateContent& content, const Text& path,
         ok = SaveXml(writer.Admx(), set.admx.Form(), admx.bytes, why);
         if (!ok)
             why = set.path + u": " + why;
+        else if (!problem)
+            KeepUnchanged(set.admx, set.path, admx);
         out.push_back(std::move(admx));
         for (size_t i = 0; ok && i < set.languages.size(); ++i) {
             const cAdmlFile& adml = *set.languages[i];
@@ -1010,6 +1173,19 @@ bool WriteAdmxSet(const cTemplateContent& content, const Text& path,
             ok = SaveXml(writer.Adml(i), adml.xml.Form(), file.bytes, why);
             if (!ok)
                 why = adml.path + u": " + why;
+            else if (!problem)
+                KeepUnchanged(adml.xml, adml.path, file);
+            out.push_back(std::move(file));
+        }
+        for (const auto& added : writer.NewLanguages()) {
+            if (!ok)
+                break;
+            cFileOutput file;
+            file.path =
+                FromUtf8((target.parent_path() / ToUtf8(added.folder) / (name + ".adml")).string());
+            ok = SaveXml(*added.adml, set.Display().xml.Form(), file.bytes, why);
+            if (!ok)
+                why = file.path + u": " + why;
             out.push_back(std::move(file));
         }
     }

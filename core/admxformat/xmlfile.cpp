@@ -655,8 +655,25 @@ bool Encode(std::string_view utf8, const cXmlForm& form, std::string& out, Text&
 
 }  // namespace
 
+namespace {
+
+uint64_t Digest(std::string_view bytes) {
+    uint64_t hash = 14695981039346656037ull;  // FNV-1a
+    for (unsigned char c : bytes)
+        hash = (hash ^ c) * 1099511628211ull;
+    return hash;
+}
+
+}  // namespace
+
+bool cXmlFile::WasReadFrom(std::string_view bytes) const {
+    return bytes.size() == m_readSize && Digest(bytes) == m_readDigest;
+}
+
 bool cXmlFile::Load(std::string_view bytes, cXmlProblem& problem) {
     problem = cXmlProblem();
+    m_readSize = bytes.size();
+    m_readDigest = Digest(bytes);
     m_form = cXmlForm();
     m_document.reset();
     m_buffer = nullptr;

@@ -55,6 +55,9 @@ public:
     pugi::xml_node Root() const;
     const cXmlForm& Form() const { return m_form; }
 
+    // Whether bytes are those Load was given (by length and a 64-bit digest).
+    bool WasReadFrom(std::string_view bytes) const;
+
     // The line a node or attribute of the document as read stands on; 0 for one made later.
     int LineOf(pugi::xml_node node) const;
     int LineOf(pugi::xml_attribute attribute) const;
@@ -66,6 +69,8 @@ private:
     const char* m_buffer = nullptr;  // the parsed text, owned by the document
     size_t m_size = 0;
     std::vector<uint32_t> m_lineStarts;
+    size_t m_readSize = 0;
+    uint64_t m_readDigest = 0;
 };
 
 // The bytes of a document in the given form: the declaration as it stood, then the nodes,

@@ -3,6 +3,7 @@
 #include <functional>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "core/model/stringmap.h"
 #include "core/text/text.h"
@@ -24,3 +25,18 @@ struct cLanguageTable {
     cStringMap strings;
     cTextNotes basis;
 };
+
+// The one rule of what is missing: a name of the display language's table that the
+// language's table lacks. The Translations window, its counts and lint's check of an ADMX
+// set's languages all go by it.
+inline bool IsMissingTranslation(const cStringMap& target, TextView name) {
+    return !target.Contains(name);
+}
+// Every name of source that target lacks, in source's order.
+inline std::vector<Text> MissingTranslations(const cStringMap& source, const cStringMap& target) {
+    std::vector<Text> missing;
+    for (const auto& [name, text] : source.Entries())
+        if (IsMissingTranslation(target, name))
+            missing.push_back(name);
+    return missing;
+}

@@ -23,11 +23,3 @@ const char* CellStateName(cCellState state) {
     }
     return "translated";
 }
-
-std::vector<Text> MissingTranslations(const cStringMap& source, const cStringMap& target) {
-    std::vector<Text> missing;
-    for (const auto& [name, text] : source.Entries())
-        if (IsMissingTranslation(target, name))
-            missing.push_back(name);
-    return missing;
-}

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "core/model/stringmap.h"
+#include "core/model/languagetable.h"
 #include "core/text/text.h"
 
 // What a target language's text for one name is, against the display language's text.
@@ -22,14 +22,6 @@ cCellState CellState(TextView source, const Text* target, const Text* basis);
 
 // "missing", "untranslated", "stale", "translated".
 const char* CellStateName(cCellState state);
-
-// The one rule of what is missing: a name of the display language's table that the
-// language's table lacks. Checks and the Translations window both go by it.
-inline bool IsMissingTranslation(const cStringMap& target, TextView name) {
-    return !target.Contains(name);
-}
-// Every name of source that target lacks, in source's order.
-std::vector<Text> MissingTranslations(const cStringMap& source, const cStringMap& target);
 
 // How many names of a language are in each state.
 struct cStateCounts {

@@ -5,6 +5,7 @@
 #include "core/document/document.h"
 #include "core/document/formats.h"
 #include "core/translate/admlanguages.h"
+#include "core/translate/admxlanguages.h"
 
 cLanguageTable* cDocumentLanguages::Find(TextView language) {
     for (size_t i = 0; i < Count(); ++i)
@@ -14,6 +15,12 @@ cLanguageTable* cDocumentLanguages::Find(TextView language) {
 }
 
 std::unique_ptr<cDocumentLanguages> LanguagesOf(CPelwinDoc& doc) {
+    if (&doc.Format() == &AdmxFormat()) {
+        auto* state = dynamic_cast<cAdmxState*>(doc.FormatState());
+        if (!state || !state->set)
+            return nullptr;
+        return std::make_unique<cAdmxLanguages>(doc, *state);
+    }
     if (&doc.Format() != &AdmFormat())
         return nullptr;
     if (!doc.FormatState())

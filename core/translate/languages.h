@@ -11,7 +11,8 @@ class CPelwinDoc;
 
 // The languages a template holds beside its display language (the document's own string
 // table, the source of every translation). Each format that keeps other languages offers
-// them through this: the ADM format as sibling files (admlanguages.h). A view over the
+// them through this: the ADM format as sibling files (admlanguages.h), the ADMX format as
+// the ADMLs of its set (admxlanguages.h). A view over the
 // document: the tables live in it, so undo steps and saves reach them through it.
 class cDocumentLanguages {
 public:
@@ -30,6 +31,10 @@ public:
     const cLanguageTable* Find(TextView language) const {
         return const_cast<cDocumentLanguages*>(this)->Find(language);
     }
+    // Texts beside the display table that every language translates too, by the names of
+    // their rows (ADMX: the presentations' control texts), after the display table's rows.
+    // Not display texts: they are not edited here. Null when there are none.
+    virtual const cStringMap* MoreSources() const { return nullptr; }
     // Where a target language is kept (a file), for the user.
     virtual Text PlaceOf(size_t index) const = 0;
 
@@ -38,6 +43,8 @@ public:
     // the document's (the first node or part that differs, with its line), or when the
     // language or the file is taken already; nothing is added then.
     virtual bool AddFromFile(const Text& path, const Text& language, Text& problem) = 0;
+    // Whether AddFromFile can take a file at all (the window offers it only then).
+    virtual bool AddsFiles() const { return true; }
     // Whether a new language of this tag can be added; problem says why not.
     virtual bool CanAddLanguage(const Text& language, Text& problem) const = 0;
     // Puts a table in as a new target language (Add language and its redo), taking its

@@ -12,12 +12,30 @@ cTranslationSet::cTranslationSet(CPelwinDoc& doc) : m_doc(doc), m_languages(Lang
 
 namespace {
 
-bool SameNames(const cStringMap& strings, const std::vector<Text>& names) {
-    const auto& entries = strings.Entries();
-    if (entries.size() != names.size())
+// The names of the rows: the display table's, then those of the languages' further sources.
+std::vector<Text> RowNames(const cStringMap& strings, const cDocumentLanguages* languages) {
+    std::vector<Text> names;
+    const cStringMap* more = languages ? languages->MoreSources() : nullptr;
+    names.reserve(strings.Size() + (more ? more->Size() : 0));
+    for (const auto& entry : strings.Entries())
+        names.push_back(entry.first);
+    if (more)
+        for (const auto& entry : more->Entries())
+            names.push_back(entry.first);
+    return names;
+}
+
+bool SameNames(const cStringMap& strings, const cDocumentLanguages* languages,
+               const std::vector<Text>& names) {
+    const cStringMap* more = languages ? languages->MoreSources() : nullptr;
+    const size_t own = strings.Size();
+    if (own + (more ? more->Size() : 0) != names.size())
         return false;
-    for (size_t i = 0; i < entries.size(); ++i)
-        if (entries[i].first != names[i])
+    for (size_t i = 0; i < own; ++i)
+        if (strings.Entries()[i].first != names[i])
+            return false;
+    for (size_t i = own; i < names.size(); ++i)
+        if (more->Entries()[i - own].first != names[i])
             return false;
     return true;
 }
@@ -33,16 +51,14 @@ std::vector<Text> TagsOf(const cDocumentLanguages* languages) {
 }  // namespace
 
 bool cTranslationSet::NeedsRefresh() const {
-    return !SameNames(m_doc.Strings(), m_names) || TagsOf(m_languages.get()) != m_tags;
+    return !SameNames(m_doc.Strings(), m_languages.get(), m_names) ||
+           TagsOf(m_languages.get()) != m_tags;
 }
 
 bool cTranslationSet::Refresh() {
     bool changed = false;
-    if (!SameNames(m_doc.Strings(), m_names)) {
-        m_names.clear();
-        m_names.reserve(m_doc.Strings().Size());
-        for (const auto& entry : m_doc.Strings().Entries())
-            m_names.push_back(entry.first);
+    if (!SameNames(m_doc.Strings(), m_languages.get(), m_names)) {
+        m_names = RowNames(m_doc.Strings(), m_languages.get());
         changed = true;
     }
     std::vector<Text> tags = TagsOf(m_languages.get());
@@ -54,7 +70,14 @@ bool cTranslationSet::Refresh() {
 }
 
 const Text* cTranslationSet::SourceText(size_t row) const {
-    return m_doc.Strings().Find(m_names[row]);
+    if (const Text* text = m_doc.Strings().Find(m_names[row]))
+        return text;
+    const cStringMap* more = m_languages ? m_languages->MoreSources() : nullptr;
+    return more ? more->Find(m_names[row]) : nullptr;
+}
+
+bool cTranslationSet::IsDisplayText(size_t row) const {
+    return m_doc.Strings().Contains(m_names[row]);
 }
 
 size_t cTranslationSet::RowOf(TextView name) const {
@@ -151,9 +174,13 @@ bool cTranslationSet::SetSource(size_t row, Text text) {
 
 namespace {
 
+// "!!name", or the ADMX form "$(string.name)".
 bool Shows(const Text& text, TextView name) {
-    return text.size() == name.size() + 2 && text[0] == u'!' && text[1] == u'!' &&
-           TextView(text).substr(2) == name;
+    if (text.size() == name.size() + 2 && text[0] == u'!' && text[1] == u'!')
+        return TextView(text).substr(2) == name;
+    constexpr TextView kString = u"$(string.";
+    return text.size() == kString.size() + name.size() + 1 && text.starts_with(kString) &&
+           text.back() == u')' && TextView(text).substr(kString.size(), name.size()) == name;
 }
 
 bool PartShows(const cObjPolPart& part, TextView name) {

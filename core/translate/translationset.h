@@ -38,6 +38,8 @@ public:
     const Text& Name(size_t row) const { return m_names[row]; }
     // The display text; null when the name has gone since the last Refresh.
     const Text* SourceText(size_t row) const;
+    // Whether the row's source is a display text (else a further source, not edited here).
+    bool IsDisplayText(size_t row) const;
     // The row of a name, or npos.
     size_t RowOf(TextView name) const;
 

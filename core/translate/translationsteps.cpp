@@ -29,7 +29,10 @@ std::unique_ptr<cTranslationTextStep> cTranslationTextStep::Make(CPelwinDoc& doc
     if (before != table->basis.end())
         step->m_beforeBasis = before->second;
     if (text) {
-        step->m_afterBasis = basis ? std::move(basis) : Optional(doc.Strings().Find(step->m_name));
+        const Text* source = doc.Strings().Find(step->m_name);
+        if (!source && languages->MoreSources())
+            source = languages->MoreSources()->Find(step->m_name);
+        step->m_afterBasis = basis ? std::move(basis) : Optional(source);
         step->m_after = std::move(text);
     }
     return step;
@@ -87,7 +90,10 @@ std::unique_ptr<cAddLanguageStep> cAddLanguageStep::Make(CPelwinDoc& doc, const 
     cLanguageTable table;
     table.language = language;
     table.strings = doc.Strings();
-    for (const auto& [name, text] : doc.Strings().Entries())
+    if (const cStringMap* more = languages->MoreSources())
+        for (const auto& [name, text] : more->Entries())
+            table.strings.Set(name, text);
+    for (const auto& [name, text] : table.strings.Entries())
         table.basis.emplace(name, text);
     return std::unique_ptr<cAddLanguageStep>(
         new cAddLanguageStep(u"Add language " + language, std::move(table)));

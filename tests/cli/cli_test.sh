@@ -132,6 +132,25 @@ grep -qx "fr-FR: 0 missing, 0 untranslated, 0 stale, 2 translated" "$work/out" |
     fail "new language by import: $(cat "$work/out")"
 cmp -s "$work/tr/app-de-DE.adm" "$work/tr/de.before" || fail "importing French changed German"
 
+# translations over an ADMX set: its ADMLs are its languages; an unchanged import and the
+# refused ones leave every file as it was, a changed text changes its ADML alone.
+if [ -f "$corpus/admx-sets/wsl/WSL.admx" ]; then
+    cp -r "$corpus/admx-sets/wsl" "$work/wsl" && chmod -R u+w "$work/wsl" && cp -r "$work/wsl" "$work/wsl.before"
+    expect_status 0 "translations status of an ADMX set" "$cli" translations status "$work/wsl/WSL.admx"
+    [ "$(grep -c '^[a-z][a-z]-[A-Z][A-Z]: 0 missing, ' "$work/out")" -eq 21 ] || fail "ADMX set translations: $(cat "$work/out")"
+    expect_status 0 "translations export of an ADMX language" "$cli" translations export "$work/wsl/WSL.admx" --lang de-DE "$work/wsl.xlf"
+    expect_status 0 "translations import unchanged into an ADMX set" "$cli" translations import "$work/wsl/WSL.admx" "$work/wsl.xlf"
+    sed 's/id="AllowWSL"/id="Gone"/' "$work/wsl.xlf" >"$work/wsl-unknown.xlf"
+    expect_status 1 "translations import of an unknown id into an ADMX set" "$cli" translations import "$work/wsl/WSL.admx" "$work/wsl-unknown.xlf"
+    head -c 300 "$work/wsl.xlf" >"$work/wsl-broken.xlf"
+    expect_status 1 "translations import of broken XML into an ADMX set" "$cli" translations import "$work/wsl/WSL.admx" "$work/wsl-broken.xlf"
+    diff -r "$work/wsl" "$work/wsl.before" >/dev/null || fail "an unchanged or refused import changed the set"
+    sed 's|>Windows Subsystem for Linux zulassen<|>WSL zulassen<|' "$work/wsl.xlf" >"$work/wsl-changed.xlf"
+    expect_status 0 "translations import of a changed text into an ADMX set" "$cli" translations import "$work/wsl/WSL.admx" "$work/wsl-changed.xlf"
+    [ "$(diff -r "$work/wsl" "$work/wsl.before" | grep -c '^[<>]')" -eq 2 ] && grep -q '>WSL zulassen<' "$work/wsl/de-DE/WSL.adml" ||
+        fail "an import changed more than its text: $(diff -r "$work/wsl" "$work/wsl.before" | head)"
+fi
+
 if [ -d "$corpus" ]; then
     expect_status 0 "translations status of the corpus's five languages" "$cli" translations status "$corpus/chrome-en-US.adm"
     [ "$(grep -c ' 0 missing, .* translated$' "$work/out")" -eq 4 ] || fail "corpus translations: $(cat "$work/out")"

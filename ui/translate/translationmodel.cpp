@@ -178,6 +178,8 @@ Qt::ItemFlags cTranslationTableModel::flags(const QModelIndex& index) const {
     Qt::ItemFlags flags = QAbstractTableModel::flags(index);
     if (!index.isValid() || index.column() == kNameColumn)
         return flags;
+    if (index.column() == kSourceColumn && !m_set.IsDisplayText(size_t(index.row())))
+        return flags;
     // A text of several lines is edited below the table: a line editor would join them.
     const bool lines = data(index, Qt::EditRole).toString().contains(QLatin1Char('\n'));
     return lines ? flags : flags | Qt::ItemIsEditable;

@@ -114,9 +114,13 @@ cTranslationsWindow::cTranslationsWindow(CPelwinDoc& doc, cPolTreeView* tree, QU
     m_languagesButton->setMenu(m_languagesMenu);
     bar->addWidget(m_languagesButton);
     bar->addSeparator();
-    bar->addAction(QStringLiteral("Add translation from file..."), this,
-                   [this] { AddTranslationFromFile(); })
-        ->setToolTip(QStringLiteral("Add the same template in another language"));
+    QAction* fromFile = bar->addAction(QStringLiteral("Add translation from file..."), this,
+                                       [this] { AddTranslationFromFile(); });
+    fromFile->setToolTip(QStringLiteral("Add the same template in another language"));
+    if (m_set->Languages() && !m_set->Languages()->AddsFiles()) {
+        fromFile->setEnabled(false);
+        fromFile->setToolTip(QStringLiteral("The set's languages are its ADML files"));
+    }
     bar->addAction(QStringLiteral("Add language..."), this, [this] { AddLanguage(); })
         ->setToolTip(QStringLiteral("Start a new language as a copy of the display texts"));
     bar->addSeparator();
@@ -356,6 +360,9 @@ void cTranslationsWindow::LoadEditor() {
         m_editor->setPlainText(m_loaded);
     }
     m_editor->setEnabled(m_editRow >= 0);
+    // A presentation's display texts are its controls' labels, edited on its policy's parts.
+    m_editor->setReadOnly(m_editRow >= 0 && m_editColumn == cTranslationTableModel::kSourceColumn &&
+                          !m_set->IsDisplayText(size_t(m_editRow)));
     UpdateEditorButtons();
 }
 

@@ -264,4 +264,88 @@ TEST_F(TranslationsWindowTest, TheWindowGoesWithItsTemplate) {
     EXPECT_TRUE(guard.isNull());
 }
 
+// The corpus's WSL set (22 languages) opened in the editor, two target languages shown.
+TEST(TranslationsWindowAdmx, ChangeACellUndoRedoAndSaveChangesOnlyThatAdml) {
+    const std::filesystem::path corpus = CorpusDir() / "admx-sets" / "wsl";
+    std::error_code ec;
+    if (CorpusDir().empty() || !std::filesystem::exists(corpus / "WSL.admx", ec))
+        GTEST_SKIP() << "no ADMX set in " << corpus;
+    cTempFolder folder;
+    std::filesystem::copy(corpus, folder.path, std::filesystem::copy_options::recursive);
+    std::map<std::string, std::string> before;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder.path)) {
+        if (!entry.is_regular_file())
+            continue;
+        std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_write,
+                                     std::filesystem::perm_options::add);
+        before[std::filesystem::relative(entry.path(), folder.path).string()] =
+            cTempFolder::Read(FromUtf8(entry.path().string()));
+    }
+
+    cScriptedPrompts prompts;
+    auto app = std::make_unique<CPelwinApp>();
+    QSettings().remove("Recent File List");
+    app->SetPrompts(&prompts);
+    app->SetWelcomeInterval(1);
+    ASSERT_TRUE(app->InitInstance({"tessary"}));
+    cMessageRecorder messages;
+    CPelwinDoc* doc = app->Docs().Open(folder.File("WSL.admx"));
+    ASSERT_NE(doc, nullptr);
+    CMainFrame* frame = app->MainFrame();
+    frame->show();
+    ASSERT_TRUE(frame->Router().Run(cCommand::Translations));
+    auto* window = frame->ChildOf(*doc)->findChild<cTranslationsWindow*>();
+    ASSERT_NE(window, nullptr);
+    cTranslationSet& set = window->Set();
+    EXPECT_EQ(set.SourceLanguage(), u"en-US");
+    ASSERT_EQ(set.LanguageCount(), 21u);
+    const size_t german = set.IndexOf(u"de-DE"), french = set.IndexOf(u"fr-FR");
+    window->ShowLanguages({german, french});
+    ASSERT_EQ(window->Table()->columnCount(), 4);
+    EXPECT_EQ(window->Table()->headerData(2, Qt::Horizontal).toString(), "de-DE");
+    EXPECT_TRUE(window->CountsLine()->text().contains("fr-FR: 0 missing"))
+        << window->CountsLine()->text().toStdString();
+
+    const size_t row = set.RowOf(u"AllowWSL");
+    ASSERT_NE(row, cTranslationSet::npos);
+    const Text old = *set.TargetText(row, german);
+    QModelIndex cell;
+    for (int r = 0; r < window->Rows()->rowCount() && !cell.isValid(); ++r)
+        if (window->Rows()->index(r, 0).data().toString() == "AllowWSL")
+            cell = window->Rows()->index(r, 2);
+    ASSERT_TRUE(cell.isValid());
+    window->View()->setCurrentIndex(cell);
+    EXPECT_EQ(window->Editor()->toPlainText().toStdU16String(), old);
+    // The policy that shows the string is selected in the tree.
+    auto* tree = qobject_cast<cPolTreeView*>(frame->ChildOf(*doc)->TreePane());
+    ASSERT_NE(tree->SelectedItem(), nullptr);
+    EXPECT_EQ(tree->SelectedItem()->label, u"Allow the Windows Subsystem for Linux");
+    window->Editor()->setPlainText("WSL erlauben");
+    QTest::mouseClick(window->ApplyButton(), Qt::LeftButton);
+    EXPECT_EQ(*set.TargetText(row, german), u"WSL erlauben");
+    EXPECT_TRUE(doc->IsModified());
+    window->UndoAction()->trigger();
+    EXPECT_EQ(*set.TargetText(row, german), old);
+    EXPECT_FALSE(doc->IsModified());
+    window->RedoAction()->trigger();
+    EXPECT_EQ(*set.TargetText(row, german), u"WSL erlauben");
+
+    window->SaveAction()->trigger();
+    EXPECT_FALSE(doc->IsModified());
+    for (const auto& [name, bytes] : before) {
+        std::string now = cTempFolder::Read(folder.File(name));
+        if (name != "de-DE/WSL.adml") {
+            EXPECT_EQ(now, bytes) << name;
+            continue;
+        }
+        std::string expected = bytes;
+        const std::string from = ToUtf8(old) + "</string>";
+        const size_t at = expected.find(from);
+        ASSERT_NE(at, std::string::npos);
+        expected.replace(at, from.size(), "WSL erlauben</string>");
+        EXPECT_EQ(now, expected);
+    }
+    EXPECT_TRUE(messages.Utf8().empty()) << messages.Utf8()[0];
+}
+
 }  // namespace
