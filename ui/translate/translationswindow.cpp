@@ -130,10 +130,26 @@ cTranslationsWindow::cTranslationsWindow(CPelwinDoc& doc, cPolTreeView* tree, QU
         ->setToolTip(QStringLiteral("Take the texts of an XLIFF file"));
     bar->addSeparator();
     if (history) {
-        m_undoAction = history->createUndoAction(this, QStringLiteral("Undo"));
+        // The buttons keep their short names, so that the bar does not shift as the steps
+        // change; the step they undo or redo is in their tool tips.
+        m_undoAction = new QAction(QStringLiteral("Undo"), this);
         m_undoAction->setShortcut(QKeySequence::Undo);
-        m_redoAction = history->createRedoAction(this, QStringLiteral("Redo"));
+        m_redoAction = new QAction(QStringLiteral("Redo"), this);
         m_redoAction->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence::Redo});
+        auto follow = [](QAction* action, const QString& verb, bool can, const QString& step) {
+            action->setEnabled(can);
+            action->setToolTip(step.isEmpty() ? verb : verb + QLatin1Char(' ') + step);
+        };
+        connect(m_undoAction, &QAction::triggered, history, &QUndoStack::undo);
+        connect(m_redoAction, &QAction::triggered, history, &QUndoStack::redo);
+        auto update = [this, history, follow] {
+            follow(m_undoAction, QStringLiteral("Undo"), history->canUndo(), history->undoText());
+            follow(m_redoAction, QStringLiteral("Redo"), history->canRedo(), history->redoText());
+        };
+        connect(history, &QUndoStack::indexChanged, this, update);
+        connect(history, &QUndoStack::undoTextChanged, this, update);
+        connect(history, &QUndoStack::redoTextChanged, this, update);
+        update();
         bar->addAction(m_undoAction);
         bar->addAction(m_redoAction);
         connect(history, &QUndoStack::indexChanged, this, &cTranslationsWindow::OnHistoryChanged);
