@@ -394,7 +394,7 @@ private:
         cTreeItem* parentItem = item->parent;
         cData* parent = parentItem ? parentItem->node.get() : nullptr;
         if (!parent || parent->kind != kKindCategory) {
-            // Under a class: a category of another file, or none, as written.
+            // At the top: a category of another file, or none, as written.
             std::string name;
             if (written &&
                 m_set.Resolve(written.attribute("ref").value(), name) == cAdmxSet::cPlace::Here)
@@ -456,11 +456,15 @@ private:
         WriteParent(item, element, kCategoryOrder);
     }
 
-    int ClassOf(const cTreeItem* item) const {
-        while (item->parent && item->parent->parent)
-            item = item->parent;
-        const auto* cls = dynamic_cast<const cPolClass*>(item->node.get());
-        return cls && KeywordEquals(cls->className, u"USER") ? 2 : 1;
+    // The class a policy is written with: its record's, else the class node it stands under
+    // (a policy brought from a template), else Machine.
+    static Text ClassOf(const cTreeItem* item, const cObjPolicy& node) {
+        if (node.admx && !node.admx->policyClass.empty())
+            return node.admx->policyClass;
+        for (const cTreeItem* up = item->parent; up; up = up->parent)
+            if (const auto* cls = dynamic_cast<const cPolClass*>(up->node.get()))
+                return KeywordEquals(cls->className, u"USER") ? u"User" : u"Machine";
+        return u"Machine";
     }
 
     void Policy(cTreeItem* item, cObjPolicy& node) {
@@ -481,8 +485,7 @@ private:
         const std::string base = element.attribute("name").value();
         const Text shown = ResolveAdmxText(m_content.strings, node.name);
 
-        const bool both = node.admx && node.admx->classBoth;
-        const Text cls = both ? u"Both" : ClassOf(item) == 2 ? u"User" : u"Machine";
+        const Text cls = ClassOf(item, node);
         if (AttributeText(element, "class") != cls)
             SetAttribute(element, "class", cls);
         WriteParent(item, element, kPolicyOrder);

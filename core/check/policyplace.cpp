@@ -19,6 +19,16 @@ std::vector<Text> PolicyClasses(const cTreeItem& policyItem) {
             return {u"USER"};
         return {name};
     }
+    // A policy of an ADMX set holds its class itself.
+    if (const cData* node = policyItem.node.get(); node && node->admx) {
+        const Text& cls = node->admx->policyClass;
+        if (cls == u"Both")
+            return {u"MACHINE", u"USER"};
+        if (cls == u"User")
+            return {u"USER"};
+        if (cls == u"Machine")
+            return {u"MACHINE"};
+    }
     return {};
 }
 

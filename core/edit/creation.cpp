@@ -187,7 +187,8 @@ Text NodeLabel(const cTemplateTree& tree, const cData& node) {
         case kKindCategory:
             return tree.DisplayLabel(static_cast<const cCategory&>(node).name);
         case kKindPolicy:
-            return tree.DisplayLabel(static_cast<const cPolicy&>(node).name);
+            return tree.DisplayLabel(static_cast<const cPolicy&>(node).name) +
+                   AdmxLabelNote(node, false);
         case kKindVersion:
             return tree.DisplayLabel(static_cast<const cPolVersion&>(node).label);
         default:

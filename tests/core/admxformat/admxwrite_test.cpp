@@ -314,7 +314,7 @@ TEST(AdmxWrite, CopiesAndDeletionsKeepTheDocumentsWhole) {
     ASSERT_EQ(moved.Parts().size(), 1u);
     EXPECT_EQ(moved.Parts()[0]->name, u"Flag it");
     cObjPolicy& pasted = PolicyNamed(again, u"Everyone_2");
-    EXPECT_EQ(pasted.admx->classBoth, 1);
+    EXPECT_EQ(pasted.admx->policyClass, u"Both");
     EXPECT_EQ(pasted.Parts().size(), 1u);
     const std::string written = set.Read("sample.admx");
     EXPECT_EQ(std::count(written.begin(), written.end(), '\n'),
@@ -356,8 +356,8 @@ TEST(AdmxWrite, RefusesWhatTheFilesCannotHold) {
          "OEM"},
         {"a category's key",
          [](CPelwinDoc& doc) {
-             auto* category = static_cast<cObjCategory*>(
-                 ItemAt(doc.Tree(), {u"MACHINE", u"Sample root"})->node.get());
+             auto* category =
+                 static_cast<cObjCategory*>(ItemAt(doc.Tree(), {u"Sample root"})->node.get());
              category->useDefaultKey = 0;
              category->keyName = u"Software\\Key";
          },
