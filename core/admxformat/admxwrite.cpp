@@ -416,18 +416,9 @@ private:
     }
 
     void Category(cTreeItem* item, cObjCategory& node) {
-        // One category stands under each class that holds its policies: the first node
-        // writes it, the others only lead to it.
-        if (const cAdmxOrigin* origin = OriginIn(node, &m_set)) {
-            auto same = m_categoryByOrigin.find(origin->element.internal_object());
-            if (same != m_categoryByOrigin.end()) {
-                m_categoryElements[&node] = same->second;
-                return;
-            }
-        }
+        // Each category node is a category of its own: a second node of one origin (a paste)
+        // gets a copy of the element.
         pugi::xml_node element = ElementFor(node, "categories", "category", m_claimedCategories);
-        if (const cAdmxOrigin* origin = OriginIn(node, &m_set))
-            m_categoryByOrigin.emplace(origin->element.internal_object(), element);
         m_categoryElements[&node] = element;
 
         const std::string name = element.attribute("name")
@@ -970,7 +961,6 @@ private:
     std::unordered_set<pugi::xml_node_struct*> m_claimedCategories;
     std::unordered_set<pugi::xml_node_struct*> m_claimedPolicies;
     std::unordered_set<pugi::xml_node_struct*> m_claimedPresentations;
-    std::unordered_map<pugi::xml_node_struct*, pugi::xml_node> m_categoryByOrigin;
     std::unordered_map<const cData*, pugi::xml_node> m_categoryElements;
     std::unordered_set<std::string> m_categoryNames;
     std::unordered_set<std::string> m_policyNames;

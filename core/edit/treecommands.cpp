@@ -29,31 +29,90 @@ CPelwinDoc* OtherSource(const cEditState& state) {
     return source && source != &state.doc ? source : nullptr;
 }
 
-// A paste from another template brings along the strings that what it pastes refers to (a
-// name both tables hold takes the source's text), in the same step, so that undoing the
-// paste takes them out again. The source's other strings stay where they are.
+// Whether a copy may go from the clipboard's template into this one: a node keeps its form
+// only between templates that both have class nodes or both have none (ADM, ADMX).
+bool SameFormOfTree(const cEditState& state) {
+    const CPelwinDoc* source = OtherSource(state);
+    return !source || source->HasClassNodes() == state.doc.HasClassNodes();
+}
+
+// The nodes of a pasted copy: each node of a subtree, or a single part.
+using cPastedNodes = std::vector<cData*>;
+
+cPastedNodes NodesOf(cTreeItem& item) {
+    cPastedNodes nodes;
+    cTemplateTree::ForEachInSubtree(&item, [&nodes](cTreeItem* at) {
+        if (at->node)
+            nodes.push_back(at->node.get());
+    });
+    return nodes;
+}
+
+// A paste from another template brings along the strings that what it pastes refers to, in
+// the same step, so that undoing the paste takes them out again. The source's other strings
+// stay where they are. A name both tables hold with different texts: a template takes the
+// source's text; a set without class nodes (ADMX), whose ids name one text each, keeps its
+// own and gives the pasted copy's string a new id ("ID_2"), its references renamed.
 std::unique_ptr<cCompoundStep> PasteStep(const cEditState& state, Text text,
-                                         const cStringUses& uses) {
+                                         const cPastedNodes& nodes) {
     auto step = std::make_unique<cCompoundStep>(text);
-    if (CPelwinDoc* source = OtherSource(state)) {
-        cStringMap merged = state.doc.Strings();
+    CPelwinDoc* source = OtherSource(state);
+    if (!source)
+        return step;
+    // A set's supported-on text is the name of the definition the policy refers to: it
+    // neither comes along nor is renamed.
+    std::vector<std::pair<cPolicy*, Text>> supported;
+    if (!state.doc.HasClassNodes())
+        for (cData* node : nodes)
+            if (node->kind == kKindPolicy) {
+                auto* policy = static_cast<cPolicy*>(node);
+                supported.emplace_back(policy, std::move(policy->supportedText));
+                policy->supportedText.clear();
+            }
+    struct cRestore {
+        std::vector<std::pair<cPolicy*, Text>>& held;
+        ~cRestore() {
+            for (auto& [policy, text] : held)
+                policy->supportedText = std::move(text);
+        }
+    } restore{supported};
+    cStringUses uses;
+    for (const cData* node : nodes)
+        uses.AddNode(*node);
+    cStringMap merged = state.doc.Strings();
+    if (state.doc.HasClassNodes()) {
         if (MergeStrings(merged, source->Strings(),
                          [&uses](TextView name) { return uses.Uses(name); }) > 0)
             step->Add(std::make_unique<cStringTableStep>(text, std::move(merged)));
+        return step;
     }
+    std::unordered_map<Text, Text> renamed;
+    size_t added = 0;
+    for (const auto& [name, value] : source->Strings().Entries()) {
+        if (!uses.Uses(name))
+            continue;
+        const Text* held = merged.Find(name);
+        if (held && *held == value)
+            continue;
+        Text id = name;
+        for (int n = 2; merged.Find(id); ++n)
+            id = name + u"_" + FromUtf8(std::to_string(n));
+        if (id != name)
+            renamed.emplace(u"$(string." + name + u")", u"$(string." + id + u")");
+        merged.Set(id, value);
+        ++added;
+    }
+    if (!renamed.empty())
+        for (cData* node : nodes)
+            ForEachNodeText(*node, [&renamed](const Text& value) {
+                // The copy is this paste's own: its texts may be changed in place.
+                auto found = renamed.find(value);
+                if (found != renamed.end())
+                    const_cast<Text&>(value) = found->second;
+            });
+    if (added > 0)
+        step->Add(std::make_unique<cStringTableStep>(text, std::move(merged)));
     return step;
-}
-
-cStringUses UsesOf(const cData& node) {
-    cStringUses uses;
-    uses.AddNode(node);
-    return uses;
-}
-
-cStringUses UsesOf(const cTreeItem& item) {
-    cStringUses uses;
-    uses.AddSubtree(item);
-    return uses;
 }
 
 cEditResult InsertNewPart(cEditState& state, cObjPolicy& policy, size_t index, Text text,
@@ -85,6 +144,9 @@ cEditResult NewNode(cEditState& state, cNewNodeKind kind) {
         return {};
     auto item = std::make_unique<cTreeItem>();
     item->node = MakeNewNode(kind);
+    // Without class nodes a policy holds its class itself.
+    if (item->node->kind == kKindPolicy && !state.doc.HasClassNodes())
+        item->node->admx.emplace().policyClass = u"Machine";
     item->label = NodeLabel(tree, *item->node);
     item->stateImage = NewNodeImage(kind);
     auto step = cItemPlacementStep::Insert(NewNodeStepText(kind), PathOf(tree, place->parent),
@@ -120,6 +182,8 @@ void CopyItem(cEditState& state) {
 bool CanPaste(const cEditState& state) {
     if (!InDocument(state.doc, state.selected))
         return false;
+    if (!SameFormOfTree(state))
+        return false;
     if (state.clipboard.HoldsPart())
         return PolicyOf(state.selected) != nullptr;
     return state.clipboard.HoldsItem() && CanPasteItem(state.doc.Tree(), state.selected,
@@ -131,9 +195,9 @@ cEditResult Paste(cEditState& state) {
         return {};
     if (cObjPolPart* copied = state.clipboard.part) {
         cObjPolicy& policy = *PolicyOf(state.selected);
-        auto step = PasteStep(state, u"Paste " + StepNodeName(*copied), UsesOf(*copied));
         std::unique_ptr<cObjPolPart> copy = copied->ClonePart(&policy);
         cObjPolPart* made = copy.get();
+        auto step = PasteStep(state, u"Paste " + StepNodeName(*copied), {made});
         step->Add(cPartPlacementStep::Insert(step->Label(), policy, 0, std::move(copy)));
         if (!PerformStep(state.doc, std::move(step)))
             return {};
@@ -141,9 +205,10 @@ cEditResult Paste(cEditState& state) {
     }
     const cTreeItem& copied = *state.clipboard.item;
     cPlacement place = PastePlacement(state.selected);
-    auto step = PasteStep(state, u"Paste " + StepNodeName(*copied.node), UsesOf(copied));
+    std::unique_ptr<cTreeItem> copy = CloneSubtree(copied);
+    auto step = PasteStep(state, u"Paste " + StepNodeName(*copied.node), NodesOf(*copy));
     step->Add(cItemPlacementStep::Insert(step->Label(), cTreePath::Of(place.parent), place.row,
-                                         CloneSubtree(copied)));
+                                         std::move(copy)));
     if (!PerformStep(state.doc, std::move(step)))
         return {};
     return {true, place.parent->children[place.row].get(), nullptr};
@@ -151,6 +216,7 @@ cEditResult Paste(cEditState& state) {
 
 bool CanPasteNext(const cEditState& state) {
     return InDocument(state.doc, state.selected) && state.clipboard.HoldsItem() &&
+           SameFormOfTree(state) &&
            CanPasteItemNext(state.doc.Tree(), state.selected, state.clipboard.view,
                             state.clipboard.item);
 }
@@ -163,9 +229,10 @@ cEditResult PasteNext(cEditState& state) {
     if (!place)
         return {};
     const cTreeItem& copied = *state.clipboard.item;
-    auto step = PasteStep(state, u"Paste as next " + StepNodeName(*copied.node), UsesOf(copied));
+    std::unique_ptr<cTreeItem> copy = CloneSubtree(copied);
+    auto step = PasteStep(state, u"Paste as next " + StepNodeName(*copied.node), NodesOf(*copy));
     step->Add(cItemPlacementStep::Insert(step->Label(), cTreePath::Of(place->parent), place->row,
-                                         CloneSubtree(copied)));
+                                         std::move(copy)));
     if (!PerformStep(state.doc, std::move(step)))
         return {};
     return {true, place->parent->children[place->row].get(), nullptr};
@@ -192,7 +259,7 @@ void CopyPart(cEditState& state) {
 }
 
 bool CanPastePartAfter(const cEditState& state) {
-    return SelectedPart(state) && state.clipboard.HoldsPart();
+    return SelectedPart(state) && state.clipboard.HoldsPart() && SameFormOfTree(state);
 }
 
 cEditResult PastePartAfter(cEditState& state) {
@@ -200,10 +267,9 @@ cEditResult PastePartAfter(cEditState& state) {
         return {};
     cObjPolPart* selected = SelectedPart(state);
     cObjPolicy& policy = *selected->Policy();
-    auto step = PasteStep(state, u"Paste " + StepNodeName(*state.clipboard.part),
-                          UsesOf(*state.clipboard.part));
     std::unique_ptr<cObjPolPart> copy = state.clipboard.part->ClonePart(&policy);
     cObjPolPart* made = copy.get();
+    auto step = PasteStep(state, u"Paste " + StepNodeName(*state.clipboard.part), {made});
     step->Add(cPartPlacementStep::Insert(step->Label(), policy, policy.IndexOfPart(selected) + 1,
                                          std::move(copy)));
     if (!PerformStep(state.doc, std::move(step)))
