@@ -20,6 +20,7 @@
 #include <QUndoStack>
 #include <algorithm>
 
+#include "core/document/formats.h"
 #include "core/edit/commands.h"
 #include "core/edit/treecommands.h"
 #include "core/edit/treeselection.h"
@@ -148,6 +149,7 @@ void CMainFrame::InstallFrameRoutes() {
         m_frameRoutes.Set(id, cRoute{std::move(enabled), std::move(run)});
     };
     route(cCommand::FileNew, hasServices, [this] { m_services->Docs().New(); });
+    route(cCommand::FileNewAdmx, hasServices, [this] { m_services->Docs().New(&AdmxFormat()); });
     route(cCommand::FileOpen, hasServices, [this] { OpenFile(); });
     route(cCommand::FileExit, always, [this] { close(); });
     route(cCommand::ViewToolbar, always,
@@ -353,6 +355,8 @@ void CMainFrame::CreateCommands() {
     };
     static const Entry kEntries[] = {
         {cCommand::FileNew, "&New\tCtrl+N", "Create a new template", "new", "New"},
+        {cCommand::FileNewAdmx, "New ADM&X Template",
+         "Create a new ADMX set: one namespace, an en-US language, revision 1.0", nullptr, nullptr},
         {cCommand::FileOpen, "&Open...\tCtrl+O", "Open an existing template", "open", "Open"},
         {cCommand::FileClose, "&Close", "Close the active template", nullptr, nullptr},
         {cCommand::FileSave, "&Save\tCtrl+S", "Save the active template", "save", "Save"},
@@ -495,6 +499,7 @@ void CMainFrame::CreateMenus() {
 
     auto* file128 = new QMenu(QStringLiteral("&File"), this);
     file128->addAction(command(cCommand::FileNew));
+    file128->addAction(command(cCommand::FileNewAdmx));
     file128->addAction(command(cCommand::FileOpen));
     file128->addSeparator();
     file128->addAction(command(cCommand::FilePrintSetup));
@@ -517,8 +522,8 @@ void CMainFrame::CreateMenus() {
     help128->addAction(command(cCommand::About));
 
     auto* file129 = new QMenu(QStringLiteral("&File"), this);
-    for (cCommand id : {cCommand::FileNew, cCommand::FileOpen, cCommand::FileClose,
-                        cCommand::FileSave, cCommand::FileSaveAs})
+    for (cCommand id : {cCommand::FileNew, cCommand::FileNewAdmx, cCommand::FileOpen,
+                        cCommand::FileClose, cCommand::FileSave, cCommand::FileSaveAs})
         file129->addAction(command(id));
     file129->addSeparator();
     file129->addAction(command(cCommand::FileExportAdmx));
