@@ -312,8 +312,8 @@ bool cDocManager::SaveConvertedCopy(CPelwinDoc& doc, const Text& path) {
         if (notes.size() > kListed)
             listed += FormatText(u"\n... and %d more", {(long long)(notes.size() - kListed)});
         if (!m_prompts.AskSaveAnyway(FormatText(
-                u"An ADM template cannot hold %d things of this set; the copy leaves them "
-                u"out:%s\n\nSave the copy anyway?",
+                u"An ADM template cannot hold all of this set: the copy leaves out or changes "
+                u"%d of its parts.%s\n\nSave the copy anyway?",
                 {(long long)notes.size(), listed})))
             return false;
     }

@@ -180,8 +180,10 @@ void CMainFrame::InstallDocumentRoutes(CChildFrame& child) {
     document.Set(cCommand::FileSave, {hasServices, [this, &doc] { m_services->Docs().Save(doc); }});
     document.Set(cCommand::FileSaveAs,
                  {hasServices, [this, &doc] { m_services->Docs().SaveAs(doc); }});
+    // An ADMX set is saved as one: the export is for templates.
     document.Set(cCommand::FileExportAdmx,
-                 {hasServices, [this, &doc] { ExportAsAdmx(doc, m_services->Prompts()); }});
+                 {[this, &doc] { return m_services && doc.HasClassNodes(); },
+                  [this, &doc] { ExportAsAdmx(doc, m_services->Prompts()); }});
     document.Set(cCommand::WindowCompare,
                  {hasServices, [this, &doc] { CompareWith(doc, *m_services, *this); }});
     document.Set(cCommand::EditFind, {nullptr, [&child] { child.FindBar()->Open(); }});

@@ -540,7 +540,7 @@ TEST_F(DocFlows, SetsOpenNewAndSaveAsTemplates) {
     ASSERT_TRUE(manager.SaveAs(*doc)) << ::testing::PrintToString(messages.Utf8());
     ASSERT_EQ(prompts.asked.size(), 3u);
     EXPECT_EQ(prompts.asked[0], "path");
-    EXPECT_TRUE(prompts.asked[1].starts_with("anyway:An ADM template cannot hold "))
+    EXPECT_TRUE(prompts.asked[1].starts_with("anyway:An ADM template cannot hold all of this set"))
         << prompts.asked[1];
     EXPECT_EQ(prompts.asked[2], "format:1");
     EXPECT_EQ(doc->Path(), PathOf("sample.admx"));
