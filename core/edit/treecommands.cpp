@@ -4,6 +4,8 @@
 #include "core/edit/editstep.h"
 #include "core/model/clipboard.h"
 #include "core/model/nodetexts.h"
+#include "core/model/partkinds.h"
+#include "core/text/messages.h"
 
 namespace {
 
@@ -29,23 +31,182 @@ CPelwinDoc* OtherSource(const cEditState& state) {
     return source && source != &state.doc ? source : nullptr;
 }
 
-// Whether a copy may go from the clipboard's template into this one: a node keeps its form
-// only between templates that both have class nodes or both have none (ADM, ADMX).
-bool SameFormOfTree(const cEditState& state) {
-    const CPelwinDoc* source = OtherSource(state);
-    return !source || source->HasClassNodes() == state.doc.HasClassNodes();
-}
-
 // The nodes of a pasted copy: each node of a subtree, or a single part.
 using cPastedNodes = std::vector<cData*>;
 
-cPastedNodes NodesOf(cTreeItem& item) {
+cPastedNodes NodesOf(const cTreeItem& item) {
     cPastedNodes nodes;
-    cTemplateTree::ForEachInSubtree(&item, [&nodes](cTreeItem* at) {
+    cTemplateTree::ForEachInSubtree(const_cast<cTreeItem*>(&item), [&nodes](cTreeItem* at) {
         if (at->node)
             nodes.push_back(at->node.get());
     });
     return nodes;
+}
+
+// ---- Between a template and a set -----------------------------------------------------
+
+// A paste from a template with class nodes into one without (ADM into an ADMX set), or back.
+enum class cCrossing { None, IntoSet, IntoTemplate };
+
+cCrossing CrossingOf(const cEditState& state) {
+    const CPelwinDoc* source = OtherSource(state);
+    if (!source || source->HasClassNodes() == state.doc.HasClassNodes())
+        return cCrossing::None;
+    return state.doc.HasClassNodes() ? cCrossing::IntoTemplate : cCrossing::IntoSet;
+}
+
+// Whether what the clipboard holds can cross: a set has no version conditions.
+bool CanCross(const cEditState& state) {
+    const cCrossing crossing = CrossingOf(state);
+    if (crossing == cCrossing::IntoTemplate && state.clipboard.HoldsPart())
+        return !dynamic_cast<const cPolPartMultiText*>(state.clipboard.part) &&
+               !dynamic_cast<const cPolPartLongNum*>(state.clipboard.part);
+    if (crossing != cCrossing::IntoSet || !state.clipboard.HoldsItem())
+        return true;
+    bool version = false;
+    cTemplateTree::ForEachInSubtree(state.clipboard.item, [&version](cTreeItem* at) {
+        version = version || (at->node && at->node->kind == kKindVersion);
+    });
+    return !version;
+}
+
+bool IsAdmReference(const Text& text) {
+    return text.size() > 2 && text[0] == u'!' && text[1] == u'!';
+}
+
+bool IsSetReference(const Text& text) {
+    return text.size() > 10 && text.back() == u')' && text.starts_with(u"$(string.");
+}
+
+// A display text of the source as the target holds it: a reference of the source's string
+// table becomes its text (the target's writer gives it a string of its own), with line breaks
+// as the target writes them ("\n" in a template, a line break in a set).
+Text CrossedText(const CPelwinDoc& source, const Text& text, cCrossing crossing) {
+    const bool reference =
+        crossing == cCrossing::IntoSet ? IsAdmReference(text) : IsSetReference(text);
+    if (!reference)
+        return text;
+    Text shown = source.ResolveText(text);
+    Text out;
+    out.reserve(shown.size());
+    for (size_t i = 0; i < shown.size(); ++i) {
+        if (crossing == cCrossing::IntoSet && shown.compare(i, 2, u"\\n") == 0) {
+            out += u'\n';
+            ++i;
+        } else if (crossing == cCrossing::IntoTemplate && shown[i] == u'\n') {
+            out += u"\\n";
+        } else if (crossing != cCrossing::IntoTemplate || shown[i] != u'\r') {
+            out += shown[i];
+        }
+    }
+    return out;
+}
+
+// The class the copied node stands under in its template ("Machine", "User"), or its own.
+Text SourceClassOf(const cTreeItem* item) {
+    for (const cTreeItem* up = item; up; up = up->parent)
+        if (up->node && up->node->kind == kKindClass)
+            return KeywordEquals(static_cast<const cPolClass&>(*up->node).className, u"USER")
+                       ? u"User"
+                       : u"Machine";
+    return u"Machine";
+}
+
+// Makes a pasted copy (nodes, paired with the originals they were cloned from) fit the
+// target's format; shows what did not carry over.
+void CrossFormats(const cEditState& state, const cPastedNodes& copies,
+                  const cPastedNodes& originals, const cTreeItem* copiedItem) {
+    const cCrossing crossing = CrossingOf(state);
+    if (crossing == cCrossing::None)
+        return;
+    const CPelwinDoc& source = *OtherSource(state);
+    std::vector<Text> lost;
+    auto name = [&](const cData& node) { return StepNodeName(node); };
+    for (size_t i = 0; i < copies.size(); ++i) {
+        cData& node = *copies[i];
+        // Texts first, parts with their policy: the copy is this paste's own.
+        ForEachNodeText(node, [&](const Text& text) {
+            const_cast<Text&>(text) = CrossedText(source, text, crossing);
+        });
+        if (crossing == cCrossing::IntoTemplate) {
+            if (node.kind == kKindPolicy && node.admx && node.admx->policyClass == u"Both")
+                lost.push_back(u"class Both of " + name(node) +
+                               u": it takes the class it is pasted under");
+            node.admx.reset();
+            if (auto* policy = dynamic_cast<cObjPolicy*>(&node)) {
+                for (size_t p = policy->Parts().size(); p-- > 0;) {
+                    cObjPolPart& part = *policy->Parts()[p];
+                    part.admx.reset();
+                    if (dynamic_cast<cPolPartMultiText*>(&part) ||
+                        dynamic_cast<cPolPartLongNum*>(&part)) {
+                        lost.push_back(name(part) + u", of a kind a template has not");
+                        policy->TakePart(p);
+                    }
+                }
+            }
+            continue;
+        }
+        if (auto* category = dynamic_cast<cObjCategory*>(&node);
+            category && !category->useDefaultKey) {
+            // A set's category has no key: its policies get it (below).
+            category->useDefaultKey = 1;
+            category->keyName.clear();
+        }
+        auto clearOem = [&](cObjPolPart& part) {
+            VisitPart(part, [&](auto& kind) {
+                if constexpr (requires { kind.oemConvert; })
+                    if (kind.oemConvert) {
+                        lost.push_back(u"the OEM conversion of " + name(kind));
+                        kind.oemConvert = 0;
+                    }
+            });
+        };
+        if (auto* part = dynamic_cast<cObjPolPart*>(&node))
+            clearOem(*part);
+        auto* policy = dynamic_cast<cObjPolicy*>(&node);
+        if (!policy)
+            continue;
+        if (policy->useDefaultKey) {
+            const Text key = static_cast<const cObjPolicy&>(*originals[i]).GetEffectiveKey();
+            if (!key.empty()) {
+                policy->useDefaultKey = 0;
+                policy->keyName = key;
+            }
+        }
+        policy->admx.emplace().policyClass = SourceClassOf(copiedItem);
+        if (policy->supportedFlag) {
+            lost.push_back(u"the supported-on text of " + name(*policy) +
+                           u": a set names a supportedOn definition instead");
+            policy->supportedFlag = 0;
+            policy->supportedText.clear();
+        }
+        for (const auto& part : policy->Parts())
+            clearOem(*part);
+    }
+    if (lost.empty())
+        return;
+    Text list;
+    for (const Text& what : lost)
+        list += u"\n- " + what;
+    ShowMessage(kSeverityInformation, u"Pasted without what the other format cannot hold:%s",
+                {list});
+}
+
+// A copied subtree made to fit the target, its labels shown anew.
+void CrossCopy(const cEditState& state, cTreeItem& copy, const cTreeItem& copied) {
+    if (CrossingOf(state) == cCrossing::None)
+        return;
+    CrossFormats(state, NodesOf(copy), NodesOf(copied), &copied);
+    cTemplateTree::ForEachInSubtree(&copy, [&state](cTreeItem* at) {
+        if (at->node)
+            at->label = NodeLabel(state.doc.Tree(), *at->node);
+    });
+}
+
+void CrossPart(const cEditState& state, cObjPolPart& copy, const cObjPolPart& copied) {
+    if (CrossingOf(state) != cCrossing::None)
+        CrossFormats(state, {&copy}, {const_cast<cObjPolPart*>(&copied)},
+                     copied.Policy() ? copied.Policy()->treeItem : nullptr);
 }
 
 // A paste from another template brings along the strings that what it pastes refers to, in
@@ -182,7 +343,7 @@ void CopyItem(cEditState& state) {
 bool CanPaste(const cEditState& state) {
     if (!InDocument(state.doc, state.selected))
         return false;
-    if (!SameFormOfTree(state))
+    if (!CanCross(state))
         return false;
     if (state.clipboard.HoldsPart())
         return PolicyOf(state.selected) != nullptr;
@@ -197,6 +358,7 @@ cEditResult Paste(cEditState& state) {
         cObjPolicy& policy = *PolicyOf(state.selected);
         std::unique_ptr<cObjPolPart> copy = copied->ClonePart(&policy);
         cObjPolPart* made = copy.get();
+        CrossPart(state, *made, *copied);
         auto step = PasteStep(state, u"Paste " + StepNodeName(*copied), {made});
         step->Add(cPartPlacementStep::Insert(step->Label(), policy, 0, std::move(copy)));
         if (!PerformStep(state.doc, std::move(step)))
@@ -206,6 +368,7 @@ cEditResult Paste(cEditState& state) {
     const cTreeItem& copied = *state.clipboard.item;
     cPlacement place = PastePlacement(state.selected);
     std::unique_ptr<cTreeItem> copy = CloneSubtree(copied);
+    CrossCopy(state, *copy, copied);
     auto step = PasteStep(state, u"Paste " + StepNodeName(*copied.node), NodesOf(*copy));
     step->Add(cItemPlacementStep::Insert(step->Label(), cTreePath::Of(place.parent), place.row,
                                          std::move(copy)));
@@ -216,7 +379,7 @@ cEditResult Paste(cEditState& state) {
 
 bool CanPasteNext(const cEditState& state) {
     return InDocument(state.doc, state.selected) && state.clipboard.HoldsItem() &&
-           SameFormOfTree(state) &&
+           CanCross(state) &&
            CanPasteItemNext(state.doc.Tree(), state.selected, state.clipboard.view,
                             state.clipboard.item);
 }
@@ -230,6 +393,7 @@ cEditResult PasteNext(cEditState& state) {
         return {};
     const cTreeItem& copied = *state.clipboard.item;
     std::unique_ptr<cTreeItem> copy = CloneSubtree(copied);
+    CrossCopy(state, *copy, copied);
     auto step = PasteStep(state, u"Paste as next " + StepNodeName(*copied.node), NodesOf(*copy));
     step->Add(cItemPlacementStep::Insert(step->Label(), cTreePath::Of(place->parent), place->row,
                                          std::move(copy)));
@@ -259,7 +423,7 @@ void CopyPart(cEditState& state) {
 }
 
 bool CanPastePartAfter(const cEditState& state) {
-    return SelectedPart(state) && state.clipboard.HoldsPart() && SameFormOfTree(state);
+    return SelectedPart(state) && state.clipboard.HoldsPart();
 }
 
 cEditResult PastePartAfter(cEditState& state) {
@@ -269,6 +433,7 @@ cEditResult PastePartAfter(cEditState& state) {
     cObjPolicy& policy = *selected->Policy();
     std::unique_ptr<cObjPolPart> copy = state.clipboard.part->ClonePart(&policy);
     cObjPolPart* made = copy.get();
+    CrossPart(state, *made, *state.clipboard.part);
     auto step = PasteStep(state, u"Paste " + StepNodeName(*state.clipboard.part), {made});
     step->Add(cPartPlacementStep::Insert(step->Label(), policy, policy.IndexOfPart(selected) + 1,
                                          std::move(copy)));

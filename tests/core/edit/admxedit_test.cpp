@@ -6,7 +6,6 @@
 #include "core/edit/treecommands.h"
 #include "core/model/clipboard.h"
 #include "core/model/seams.h"
-#include "tests/core/adm/writertest.h"
 #include "tests/core/admxformat/admxsample.h"
 
 namespace {
@@ -89,7 +88,6 @@ TEST(AdmxEdit, NewSetTakesNodesByTheSetsRules) {
 
 // A policy copied from another set brings its strings; an id the target holds with another
 // text keeps the target's text and the copy gets a new id. Undo takes the strings out again.
-// Between a set and an ADM template nothing is pasted.
 TEST(AdmxEdit, PasteBetweenSetsKeepsStringIdsUnique) {
     cTempSet set;
     const auto admx = set.PutSample();
@@ -120,12 +118,64 @@ TEST(AdmxEdit, PasteBetweenSetsKeepsStringIdsUnique) {
     back.SetLanguage(u"fr-FR");
     ASSERT_TRUE(ReadDocument(back, set.dir / "out.admx"))
         << ::testing::PrintToString(messages.Utf8());
+}
 
-    cTestDoc templ;
-    cTreeItem* category = templ.Category(templ.Class(nullptr, u"MACHINE"), u"Cat");
-    SharedState().copy.CopyItem(templ.doc.Tree(), *templ.Policy(category, u"Pol"));
-    french.state.selected = ItemAt(french.doc.Tree(), {u"Racine"});
-    EXPECT_FALSE(CanPaste(french.state));
+// An ADM policy pasted into a set: its references become texts, its key what it inherited,
+// its class the one it stood under; what a set cannot hold is named and left out. The set
+// saves lint clean. A policy of the set pasted into the template loses its class Both.
+TEST(AdmxEdit, PasteBetweenATemplateAndASetConverts) {
+    cTempSet set;
+    const auto admx = set.PutSample();
+    const auto adm =
+        set.Put("t.adm",
+                "CLASS USER\r\nCATEGORY !!Cat\r\nKEYNAME \"Software\\Cat\"\r\n"
+                "POLICY !!Pol\r\n#if version >= 4\r\nSUPPORTED !!Sup\r\n#endif\r\n"
+                "EXPLAIN !!Explain\r\nVALUENAME On\r\nPART !!Part EDITTEXT\r\nVALUENAME Name\r\n"
+                "OEMCONVERT\r\nEND PART\r\nEND POLICY\r\nEND CATEGORY\r\n[strings]\r\n"
+                "Cat=\"Things\"\r\nPol=\"A policy\"\r\nSup=\"Windows 7\"\r\n"
+                "Explain=\"One\\nTwo\"\r\nPart=Name:\r\n");
+    cSetEditor target, templ;
+    ASSERT_TRUE(target.doc.ReadFile(FromUtf8(admx.string())));
+    ASSERT_TRUE(templ.doc.ReadFile(FromUtf8(adm.string())));
+    templ.state.selected = ItemAt(templ.doc.Tree(), {u"USER", u"Things", u"A policy"});
+    ASSERT_NE(templ.state.selected, nullptr);
+    CopyItem(templ.state);
+    target.state.selected = ItemAt(target.doc.Tree(), {u"Sample root"});
+    ASSERT_TRUE(CanPaste(target.state));
+    cMessageRecorder messages;
+    cEditResult pasted = Paste(target.state);
+    ASSERT_TRUE(pasted);
+    EXPECT_EQ(pasted.item->label, u"A policy (User)");
+    const auto& policy = static_cast<const cObjPolicy&>(*pasted.item->node);
+    EXPECT_EQ(policy.keyName, u"Software\\Cat");
+    EXPECT_EQ(policy.explainText, u"One\nTwo");
+    EXPECT_EQ(policy.supportedFlag, 0);
+    ASSERT_EQ(messages.texts.size(), 1u);
+    EXPECT_NE(messages.Utf8()[0].find("supported-on"), std::string::npos) << messages.Utf8()[0];
+    EXPECT_NE(messages.Utf8()[0].find("OEM"), std::string::npos) << messages.Utf8()[0];
+    ASSERT_TRUE(target.doc.WriteFile(FromUtf8((set.dir / "out.admx").string())))
+        << ::testing::PrintToString(messages.Utf8());
+    CPelwinDoc back;
+    cReadLog log;
+    ASSERT_TRUE(ReadDocument(back, set.dir / "out.admx", &log));
+    EXPECT_EQ(Errors(back, log), std::vector<std::string>{}) << set.Read("out.admx");
+    EXPECT_NE(ItemAt(back.Tree(), {u"Sample root", u"A policy"}), nullptr);
+
+    target.state.selected = ItemAt(target.doc.Tree(), {u"Sample root", u"Everyone"});
+    CopyItem(target.state);
+    templ.state.selected = ItemAt(templ.doc.Tree(), {u"USER", u"Things"});
+    ASSERT_TRUE(CanPaste(templ.state));
+    messages.texts.clear();
+    cEditResult back2 = Paste(templ.state);
+    ASSERT_TRUE(back2);
+    EXPECT_EQ(back2.item->label, u"Everyone");
+    EXPECT_FALSE(back2.item->node->admx);
+    ASSERT_EQ(messages.texts.size(), 1u);
+    EXPECT_NE(messages.Utf8()[0].find("class Both"), std::string::npos);
+    ASSERT_TRUE(templ.doc.WriteFile(FromUtf8((set.dir / "t2.adm").string())))
+        << ::testing::PrintToString(messages.Utf8());
+    CPelwinDoc again;
+    EXPECT_TRUE(ReadDocument(again, set.dir / "t2.adm"));
 }
 
 // Copy and paste within a set and delete work as for a template; each is undone.
