@@ -28,6 +28,60 @@ std::vector<Text> cAdmxFormat::FilesRead(const Text& path, const cTemplateConten
     return files;
 }
 
+bool cAdmxFormat::New(const Text& name, cTemplateContent& content) const {
+    // The prefix and namespace are made of the name's letters and digits.
+    std::string id;
+    for (char16_t c : name)
+        if ((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9'))
+            id.push_back(char(c));
+    if (id.empty() || (id[0] >= '0' && id[0] <= '9'))
+        id = "Policies" + id;
+    std::string prefix = id;
+    for (char& c : prefix)
+        if (c >= 'A' && c <= 'Z')
+            c = char(c - 'A' + 'a');
+    const std::string admx =
+        "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+        "<policyDefinitions xmlns:xsd=\"http://www.w3.org/2001/XMLSchema\" "
+        "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" revision=\"1.0\" "
+        "schemaVersion=\"1.0\" "
+        "xmlns=\"http://schemas.microsoft.com/GroupPolicy/2006/07/PolicyDefinitions\">\n"
+        "  <policyNamespaces>\n"
+        "    <target prefix=\"" +
+        prefix + "\" namespace=\"" + id + ".Policies\"/>\n" +
+        "  </policyNamespaces>\n"
+        "  <resources minRequiredRevision=\"1.0\"/>\n"
+        "  <categories>\n"
+        "  </categories>\n"
+        "  <policies>\n"
+        "  </policies>\n"
+        "</policyDefinitions>\n";
+    const std::string adml =
+        "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+        "<policyDefinitionResources xmlns:xsd=\"http://www.w3.org/2001/XMLSchema\" "
+        "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" revision=\"1.0\" "
+        "schemaVersion=\"1.0\" "
+        "xmlns=\"http://schemas.microsoft.com/GroupPolicy/2006/07/PolicyDefinitions\">\n"
+        "  <displayName>" +
+        id + "</displayName>\n" + "  <description>" + id + "</description>\n" +
+        "  <resources>\n"
+        "    <stringTable>\n"
+        "    </stringTable>\n"
+        "    <presentationTable>\n"
+        "    </presentationTable>\n"
+        "  </resources>\n"
+        "</policyDefinitionResources>\n";
+    content.language = u"en-US";
+    return ReadAdmxSetInMemory(name + u".admx", admx, {{"en-US", adml}}, content, nullptr) !=
+           cReadOutcome::Failed;
+}
+
+Text cAdmxFormat::DisplayLanguage(const cTemplateContent& content) const {
+    const auto* state = dynamic_cast<const cAdmxState*>(content.state.get());
+    return state && state->set && !state->set->languages.empty() ? state->set->Display().folder
+                                                                 : Text();
+}
+
 bool cAdmxFormat::CheckWritable(const cTemplateContent& content, Text& message) const {
     std::vector<cFileOutput> files;
     return WriteAdmxSet(content, Text(), files, &message);

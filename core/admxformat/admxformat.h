@@ -14,6 +14,11 @@ public:
     Text ResolveText(const cStringMap& strings, TextView text) const override;
     // The ADMX file and every ADML file read with it.
     std::vector<Text> FilesRead(const Text& path, const cTemplateContent& content) const override;
+    // An empty set: one namespace named after name, an en-US language, revision 1.0.
+    bool New(const Text& name, cTemplateContent& content) const override;
+    // The folder name of the language the string table holds.
+    Text DisplayLanguage(const cTemplateContent& content) const override;
+    bool HasClassNodes() const override { return false; }
     bool CheckWritable(const cTemplateContent& content, Text& message) const override;
     // The ADMX file at path and the ADML file of each language read, in the folders beside
     // it.

@@ -116,8 +116,6 @@ void ForEachChild(pugi::xml_node node, std::string_view local, F&& visit) {
             visit(child);
 }
 
-enum : int { kMachine = 1, kUser = 2 };
-
 class cAdmxReader {
 public:
     cAdmxReader(const Text& path, cTemplateContent& content, cReadLog* log)
@@ -388,9 +386,8 @@ private:
 
     // ---- The tree ------------------------------------------------------------------------
 
-    // Categories stand under each class whose policies they hold (a category without any
-    // under MACHINE), each category's parent chain with it; policies under their category
-    // of their class (class Both under MACHINE, marked), after the subcategories.
+    // No class nodes: categories nested by their parents, policies (each with its class in
+    // its record) under their category after the subcategories.
     bool BuildTree(cTemplateTree& tree) {
         const cAdmxSet& set = *m_set;
         pugi::xml_node root = set.admx.Root();
@@ -427,51 +424,21 @@ private:
             return up == parents.end() ? pugi::xml_node() : up->second;
         };
 
-        // The classes each category stands under.
-        std::unordered_map<pugi::xml_node_struct*, int> classes;
-        auto mark = [&](pugi::xml_node category, int bits) {
-            for (pugi::xml_node at = category; at; at = parentOf(at)) {
-                int& have = classes[at.internal_object()];
-                if ((have & bits) == bits)
-                    break;
-                have |= bits;
-            }
-        };
-        for (pugi::xml_node policy : policies)
-            if (pugi::xml_node category = LocalParent(Child(policy, "parentCategory")))
-                mark(category, ClassBits(policy));
-        for (pugi::xml_node category : categories)
-            if (!classes[category.internal_object()])
-                mark(category, kMachine);
-
-        cTreeItem* classItems[2] = {nullptr, nullptr};
-        auto classItem = [&](int bit) {
-            cTreeItem*& item = classItems[bit == kUser];
-            if (!item) {
-                auto node = std::make_unique<cObjClass>();
-                node->className = bit == kUser ? u"USER" : u"MACHINE";
-                Text label = node->className;
-                item = bit == kUser
-                           ? tree.InsertLast(nullptr, label, kImageClosedBook, std::move(node))
-                           : tree.InsertFirst(nullptr, label, kImageClosedBook, std::move(node));
-            }
-            return item;
-        };
-        std::unordered_map<pugi::xml_node_struct*, cTreeItem*> items[2];
-        auto categoryItem = [&](pugi::xml_node category, int bit) {
+        // Each category once, under its parent category of this file; one of another file's
+        // category or of none at the top. The read order of categories is kept per parent.
+        std::unordered_map<pugi::xml_node_struct*, cTreeItem*> items;
+        auto categoryItem = [&](pugi::xml_node category) {
             // The chain up to the first category already made, then made downwards.
             std::vector<pugi::xml_node> chain;
             cTreeItem* parent = nullptr;
             for (pugi::xml_node at = category; at; at = parentOf(at)) {
-                auto found = items[bit == kUser].find(at.internal_object());
-                if (found != items[bit == kUser].end()) {
+                auto found = items.find(at.internal_object());
+                if (found != items.end()) {
                     parent = found->second;
                     break;
                 }
                 chain.push_back(at);
             }
-            if (!parent)
-                parent = classItem(bit);
             for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
                 auto node = std::make_unique<cObjCategory>();
                 ReadCategoryFields(*it, *node);
@@ -479,38 +446,48 @@ private:
                 cAdmxRecord& record = node->admx.emplace();
                 record.origin = std::make_shared<cAdmxOrigin>(m_set, *it);
                 record.name = AttributeText(*it, "name");
-                Text label = Label(node->name);
+                if (!parent)
+                    record.foreignParent = ForeignParent(*it);
+                Text label = Label(node->name) + AdmxLabelNote(*node, !parent);
                 parent = tree.InsertLast(parent, label, kImageClosedBook, std::move(node));
-                items[bit == kUser][it->internal_object()] = parent;
+                items[it->internal_object()] = parent;
             }
             return parent;
         };
         for (pugi::xml_node category : categories)
-            for (int bit : {kMachine, kUser})
-                if (classes[category.internal_object()] & bit)
-                    categoryItem(category, bit);
+            categoryItem(category);
 
         for (pugi::xml_node element : policies) {
-            const int bits = ClassBits(element);
-            const int bit = bits & kMachine ? kMachine : kUser;
             pugi::xml_node category = LocalParent(Child(element, "parentCategory"));
-            cTreeItem* parent = category ? categoryItem(category, bit) : classItem(bit);
+            cTreeItem* parent = category ? categoryItem(category) : nullptr;
             auto node = std::make_unique<cObjPolicy>();
             ReadPolicyFields(set, element, *node);
             node->line = set.admx.LineOf(element);
             cAdmxRecord& record = node->admx.emplace();
             record.origin = std::make_shared<cAdmxOrigin>(m_set, element);
             record.name = AttributeText(element, "name");
-            record.classBoth = bits == (kMachine | kUser);
+            record.policyClass = ClassName(element);
+            if (!parent)
+                record.foreignParent = ForeignParent(element);
             record.supportedOn = AttributeText(Child(element, "supportedOn"), "ref");
             pugi::xml_node presentation = Presentation(element.attribute("presentation").value());
             for (const cControlInfo& info : PolicyControls(element, presentation, nullptr))
                 if (auto part = MakePart(m_set, info, element, node.get()))
                     node->AppendPart(std::move(part));
-            Text label = Label(node->name);
+            Text label = Label(node->name) + AdmxLabelNote(*node, !parent);
             tree.InsertLast(parent, label, kImagePage, std::move(node));
         }
         return true;
+    }
+
+    // The parentCategory reference of an element when it names another file's category.
+    Text ForeignParent(pugi::xml_node element) const {
+        pugi::xml_node parentCategory = Child(element, "parentCategory");
+        std::string name;
+        if (!parentCategory ||
+            m_set->Resolve(parentCategory.attribute("ref").value(), name) == cAdmxSet::cPlace::Here)
+            return Text();
+        return AttributeText(parentCategory, "ref");
     }
 
     // The category of this file a parentCategory names; none for another file's.
@@ -523,9 +500,10 @@ private:
         return found == m_set->categories.end() ? pugi::xml_node() : found->second;
     }
 
-    static int ClassBits(pugi::xml_node policy) {
+    // The class as the model holds it: Machine, User or Both (a read refuses any other).
+    static Text ClassName(pugi::xml_node policy) {
         std::string_view cls = policy.attribute("class").value();
-        return cls == "User" ? kUser : cls == "Both" ? kMachine | kUser : kMachine;
+        return cls == "User" ? u"User" : cls == "Both" ? u"Both" : u"Machine";
     }
 
     Text Label(const Text& text) const { return ResolveAdmxText(m_content.strings, text); }

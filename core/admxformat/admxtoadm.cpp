@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "core/admxformat/admxset.h"
@@ -62,6 +63,22 @@ Text AdmReference(const Text& text) {
 }
 
 enum : int { kMachine = 0, kUser = 1 };
+enum : int { kMachineBit = 1, kUserBit = 2 };
+
+// The classes of a policy: its record's class, else the class node it stands under.
+int ClassBits(const cTreeItem* item) {
+    const auto& policy = static_cast<const cObjPolicy&>(*item->node);
+    if (policy.admx && !policy.admx->policyClass.empty()) {
+        const Text& cls = policy.admx->policyClass;
+        return cls == u"Both" ? kMachineBit | kUserBit : cls == u"User" ? kUserBit : kMachineBit;
+    }
+    for (const cTreeItem* up = item->parent; up; up = up->parent)
+        if (up->node && up->node->kind == kKindClass)
+            return KeywordEquals(static_cast<const cPolClass&>(*up->node).className, u"USER")
+                       ? kUserBit
+                       : kMachineBit;
+    return kMachineBit;
+}
 
 class cLowering {
 public:
@@ -76,25 +93,36 @@ public:
     void Run() {
         Strings();
         DocumentNotes();
-        int cls = kMachine;
+        // The classes of the policies each category holds: it stands under each of them
+        // (under MACHINE when it holds none), as a template's categories do.
+        std::unordered_map<const cTreeItem*, int> holds;
+        m_from.ForEachPreOrder([&](cTreeItem* item) {
+            if (!item->node || item->node->kind != kKindPolicy)
+                return;
+            const int bits = ClassBits(item);
+            for (const cTreeItem* up = item->parent; up && up->node; up = up->parent)
+                holds[up] |= bits;
+        });
         m_from.ForEachPreOrder([&](cTreeItem* item) {
             const cData* node = item->node.get();
             if (!node)
                 return;
-            if (node->kind == kKindClass) {
-                cls = KeywordEquals(static_cast<const cPolClass*>(node)->className, u"USER")
-                          ? kUser
-                          : kMachine;
-            } else if (node->kind == kKindCategory) {
-                Chain(item, cls);
+            if (node->kind == kKindCategory) {
+                auto found = holds.find(item);
+                const int bits = found == holds.end() ? 0 : found->second;
+                if ((bits & kMachineBit) || !bits)
+                    Chain(item, kMachine);
+                if (bits & kUserBit)
+                    Chain(item, kUser);
             } else if (node->kind == kKindPolicy) {
                 const auto& policy = static_cast<const cObjPolicy&>(*node);
-                const bool both = policy.admx && policy.admx->classBoth;
-                m_tree.InsertLast(Parent(item, policy, cls), Text(), kImagePage,
-                                  Policy(policy, true));
-                if (both)
+                const int bits = ClassBits(item);
+                if (bits & kMachineBit)
+                    m_tree.InsertLast(Parent(item, policy, kMachine), Text(), kImagePage,
+                                      Policy(policy, true));
+                if (bits & kUserBit)
                     m_tree.InsertLast(Parent(item, policy, kUser), Text(), kImagePage,
-                                      Policy(policy, false));
+                                      Policy(policy, !(bits & kMachineBit)));
             }
         });
         std::stable_sort(

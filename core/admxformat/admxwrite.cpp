@@ -428,7 +428,7 @@ private:
         cTreeItem* parentItem = item->parent;
         cData* parent = parentItem ? parentItem->node.get() : nullptr;
         if (!parent || parent->kind != kKindCategory) {
-            // Under a class: a category of another file, or none, as written.
+            // At the top: a category of another file, or none, as written.
             std::string name;
             if (written &&
                 m_set.Resolve(written.attribute("ref").value(), name) == cAdmxSet::cPlace::Here)
@@ -450,18 +450,9 @@ private:
     }
 
     void Category(cTreeItem* item, cObjCategory& node) {
-        // One category stands under each class that holds its policies: the first node
-        // writes it, the others only lead to it.
-        if (const cAdmxOrigin* origin = OriginIn(node, &m_set)) {
-            auto same = m_categoryByOrigin.find(origin->element.internal_object());
-            if (same != m_categoryByOrigin.end()) {
-                m_categoryElements[&node] = same->second;
-                return;
-            }
-        }
+        // Each category node is a category of its own: a second node of one origin (a paste)
+        // gets a copy of the element.
         pugi::xml_node element = ElementFor(node, "categories", "category", m_claimedCategories);
-        if (const cAdmxOrigin* origin = OriginIn(node, &m_set))
-            m_categoryByOrigin.emplace(origin->element.internal_object(), element);
         m_categoryElements[&node] = element;
 
         const std::string name = element.attribute("name")
@@ -490,11 +481,15 @@ private:
         WriteParent(item, element, kCategoryOrder);
     }
 
-    int ClassOf(const cTreeItem* item) const {
-        while (item->parent && item->parent->parent)
-            item = item->parent;
-        const auto* cls = dynamic_cast<const cPolClass*>(item->node.get());
-        return cls && KeywordEquals(cls->className, u"USER") ? 2 : 1;
+    // The class a policy is written with: its record's, else the class node it stands under
+    // (a policy brought from a template), else Machine.
+    static Text ClassOf(const cTreeItem* item, const cObjPolicy& node) {
+        if (node.admx && !node.admx->policyClass.empty())
+            return node.admx->policyClass;
+        for (const cTreeItem* up = item->parent; up; up = up->parent)
+            if (const auto* cls = dynamic_cast<const cPolClass*>(up->node.get()))
+                return KeywordEquals(cls->className, u"USER") ? u"User" : u"Machine";
+        return u"Machine";
     }
 
     void Policy(cTreeItem* item, cObjPolicy& node) {
@@ -515,8 +510,7 @@ private:
         const std::string base = element.attribute("name").value();
         const Text shown = ResolveAdmxText(m_content.strings, node.name);
 
-        const bool both = node.admx && node.admx->classBoth;
-        const Text cls = both ? u"Both" : ClassOf(item) == 2 ? u"User" : u"Machine";
+        const Text cls = ClassOf(item, node);
         if (AttributeText(element, "class") != cls)
             SetAttribute(element, "class", cls);
         WriteParent(item, element, kPolicyOrder);
@@ -1109,7 +1103,6 @@ private:
     std::unordered_set<pugi::xml_node_struct*> m_claimedCategories;
     std::unordered_set<pugi::xml_node_struct*> m_claimedPolicies;
     std::unordered_set<pugi::xml_node_struct*> m_claimedPresentations;
-    std::unordered_map<pugi::xml_node_struct*, pugi::xml_node> m_categoryByOrigin;
     std::unordered_map<const cData*, pugi::xml_node> m_categoryElements;
     std::unordered_set<std::string> m_categoryNames;
     std::unordered_set<std::string> m_policyNames;

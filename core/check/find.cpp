@@ -1,5 +1,6 @@
 #include "core/check/find.h"
 
+#include "core/check/policyplace.h"
 #include "core/document/document.h"
 #include "core/model/partkinds.h"
 
@@ -172,10 +173,22 @@ std::vector<cFindHit> FindInTemplate(const CPelwinDoc& doc, TextView pattern, bo
         const auto* policy = static_cast<const cObjPolicy*>(item->node.get());
         // The path through classes and categories; version conditions are not places.
         Text path;
+        const cTreeItem* top = nullptr;
         for (const cTreeItem* up = item->parent; up && up != tree.Root(); up = up->parent) {
             if (up->node && up->node->kind == kKindVersion)
                 continue;
-            path = up->label + (path.empty() ? u"" : u" > " + path);
+            // A node of an ADMX set by its name, without the notes of its label.
+            const Text shown = up->node && up->node->admx && up->node->kind == kKindCategory
+                                   ? doc.ResolveText(static_cast<const cCategory&>(*up->node).name)
+                                   : up->label;
+            path = shown + (path.empty() ? u"" : u" > " + path);
+            top = up;
+        }
+        // An ADMX set has no class nodes: its policy's class leads the path.
+        if (!top || !top->node || top->node->kind != kKindClass) {
+            const std::vector<Text> classes = PolicyClasses(*item);
+            if (!classes.empty())
+                path = classes.front() + (path.empty() ? u"" : u" > " + path);
         }
         path += (path.empty() ? u"" : u" > ") + doc.ResolveText(policy->name);
         Text key = policy->GetEffectiveKey();

@@ -147,7 +147,13 @@ private:
         });
     }
 
+    // What a policy's values are compared within: its top-level item (a class, or a version
+    // condition holding classes); for a policy of an ADMX set, which has no class nodes, its
+    // class (Both as Machine, where it writes first).
     const cTreeItem* ClassOf(const cTreeItem* item) const {
+        static const cTreeItem machine, user;
+        if (item->node && item->node->admx && !item->node->admx->policyClass.empty())
+            return item->node->admx->policyClass == u"User" ? &user : &machine;
         const cTreeItem* root = m_doc.Tree().Root();
         while (item->parent && item->parent != root)
             item = item->parent;

@@ -21,8 +21,6 @@ TextView AdmxStringId(TextView text) {
 }  // namespace
 
 std::vector<Text> PolicyClasses(const cTreeItem& policyItem) {
-    if (policyItem.node && policyItem.node->admx && policyItem.node->admx->classBoth)
-        return {u"MACHINE", u"USER"};
     for (const cTreeItem* up = policyItem.parent; up; up = up->parent) {
         if (!up->node || up->node->kind != kKindClass)
             continue;
@@ -32,6 +30,16 @@ std::vector<Text> PolicyClasses(const cTreeItem& policyItem) {
         if (KeywordEquals(name, u"USER"))
             return {u"USER"};
         return {name};
+    }
+    // A policy of an ADMX set holds its class itself.
+    if (const cData* node = policyItem.node.get(); node && node->admx) {
+        const Text& cls = node->admx->policyClass;
+        if (cls == u"Both")
+            return {u"MACHINE", u"USER"};
+        if (cls == u"User")
+            return {u"USER"};
+        if (cls == u"Machine")
+            return {u"MACHINE"};
     }
     return {};
 }

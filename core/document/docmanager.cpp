@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "core/admxformat/admxtoadm.h"
+#include "core/document/formats.h"
 #include "core/text/messages.h"
 
 namespace {
@@ -64,11 +66,26 @@ void cDocManager::Discard(CPelwinDoc& doc) {
     }
 }
 
-CPelwinDoc* cDocManager::New() {
+Text DocumentTitle(const CPelwinDoc& doc, const Text& fileName) {
+    const Text language = doc.DisplayLanguage();
+    return language.empty() ? fileName : fileName + u" [" + language + u"]";
+}
+
+bool IsAdmFileName(const Text& path) {
+    return path.size() >= 4 && path[path.size() - 4] == u'.' &&
+           KeywordEquals(TextView(path).substr(path.size() - 3), u"adm");
+}
+
+CPelwinDoc* cDocManager::New(const cTemplateFormat* format) {
     CPelwinDoc* doc = CreateDocument();
     if (!doc)
         return nullptr;
-    doc->SetTitle(u"New" + FromUtf8(std::to_string(++m_newCount)));
+    const Text name = u"New" + FromUtf8(std::to_string(++m_newCount));
+    if (format && !doc->StartNew(*format, name)) {
+        Discard(*doc);
+        return nullptr;
+    }
+    doc->SetTitle(DocumentTitle(*doc, format && !format->HasClassNodes() ? name + u".admx" : name));
     doc->SetModifiedFlag(0);
     m_views.TitleChanged(*doc);
     m_views.ShowViews(*doc);
@@ -103,7 +120,7 @@ CPelwinDoc* cDocManager::Open(const Text& path) {
     std::error_code ec;
     fs::path absolute = fs::absolute(PathFromUtf8(ToUtf8(path)), ec);
     doc->SetPath(ec ? path : FromUtf8(Utf8FromPath(absolute.lexically_normal())));
-    doc->SetTitle(FileNameOf(path));
+    doc->SetTitle(DocumentTitle(*doc, FileNameOf(path)));
     doc->SetModifiedFlag(0);
     if (doc->ReadNothing())
         m_notRecent.push_back(doc);
@@ -236,12 +253,17 @@ bool cDocManager::DoSave(CPelwinDoc& doc, bool askName) {
         return false;
     int format = doc.Utf16();
     Text path = doc.Path();
+    // A set keeps the encoding of each of its files: the ADM encoding is asked only of a
+    // template, or of a set saved as one.
+    const bool classNodes = doc.HasClassNodes();
     if (askName) {
         int choice = format;
-        if (m_prompts.AskFormat(choice))
+        if (classNodes && m_prompts.AskFormat(choice))
             format = choice;
         if (!m_prompts.AskSavePath(doc, path) || path.empty())
             return false;
+        if (!classNodes && IsAdmFileName(path))
+            return SaveConvertedCopy(doc, path);
     }
     // On Cancel nothing is written and the document stays exactly as it was.
     if (!SettleSheetEdits())
@@ -257,7 +279,7 @@ bool cDocManager::DoSave(CPelwinDoc& doc, bool askName) {
         std::error_code ec;
         fs::path absolute = fs::absolute(PathFromUtf8(ToUtf8(path)), ec);
         doc.SetPath(ec ? path : FromUtf8(Utf8FromPath(absolute.lexically_normal())));
-        doc.SetTitle(FileNameOf(path));
+        doc.SetTitle(DocumentTitle(doc, FileNameOf(path)));
     }
     auto held = std::find(m_notRecent.begin(), m_notRecent.end(), &doc);
     if (askName || held != m_notRecent.end()) {
@@ -267,6 +289,44 @@ bool cDocManager::DoSave(CPelwinDoc& doc, bool askName) {
     }
     doc.SetModifiedFlag(0);
     m_views.TitleChanged(doc);
+    return true;
+}
+
+bool cDocManager::SaveConvertedCopy(CPelwinDoc& doc, const Text& path) {
+    if (!SettleSheetEdits())
+        return false;
+    CPelwinDoc adm;
+    adm.SetFrame(&adm);
+    adm.SetTreeView(&adm.Tree());
+    std::vector<cConversionNote> notes;
+    AdmxToAdm(doc.Tree(), doc.Strings(), adm.Tree(), adm.Strings(), notes);
+    if (!notes.empty()) {
+        // The first few by name, the rest counted.
+        constexpr size_t kListed = 5;
+        Text listed;
+        for (size_t i = 0; i < notes.size() && i < kListed; ++i)
+            listed += u"\n- " +
+                      (notes[i].line > 0 ? FormatText(u"line %d: ", {(long long)notes[i].line})
+                                         : Text()) +
+                      PrintableText(notes[i].what);
+        if (notes.size() > kListed)
+            listed += FormatText(u"\n... and %d more", {(long long)(notes.size() - kListed)});
+        if (!m_prompts.AskSaveAnyway(FormatText(
+                u"An ADM template cannot hold all of this set: the copy leaves out or changes "
+                u"%d of its parts.%s\n\nSave the copy anyway?",
+                {(long long)notes.size(), listed})))
+            return false;
+    }
+    int format = 1;
+    if (m_prompts.AskFormat(format))
+        adm.SetUtf16(format);
+    if (!adm.WriteFile(path))
+        return false;
+    AddRecentFile(path);
+    m_views.ShowStatus(u"Saved a copy as the ADM template " + FileNameOf(path) +
+                       u"; this window "
+                       u"still edits " +
+                       doc.Title());
     return true;
 }
 

@@ -27,6 +27,12 @@ public:
     }
 };
 
+// The title of a document's window: the file's name, and for a format of several languages
+// the one shown ("chrome.admx [en-US]").
+Text DocumentTitle(const CPelwinDoc& doc, const Text& fileName);
+// Whether path names an ADM file (".adm", any case).
+bool IsAdmFileName(const Text& path);
+
 // The question a save asks first when the document holds content it does not keep; empty
 // when there is none.
 Text PassedOverQuestion(const CPelwinDoc& doc);
@@ -58,7 +64,8 @@ public:
     cDocManager(cDocViews& views, cDocPrompts& prompts);
     ~cDocManager();
 
-    CPelwinDoc* New();
+    // A new, empty template of format (an ADM template unless another is given).
+    CPelwinDoc* New(const cTemplateFormat* format = nullptr);
     // Opens path, or activates the window of the document already open with it (then
     // nothing is read and that document is returned). Null when the read fails. A file in
     // which nothing was read as a template (a picture, a password file) opens as an empty
@@ -93,6 +100,9 @@ public:
 
 private:
     bool DoSave(CPelwinDoc& doc, bool askName);
+    // Save As of a template whose format holds no class nodes (an ADMX set) to an ADM file:
+    // a converted copy, after the question naming what it loses; the document stays as it is.
+    bool SaveConvertedCopy(CPelwinDoc& doc, const Text& path);
     // "Save changes to %1?" for a modified document, and the save on Yes; false when the
     // user cancelled or the save failed.
     bool SettleChanges(CPelwinDoc& doc);

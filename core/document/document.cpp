@@ -111,6 +111,23 @@ bool CPelwinDoc::ReadFile(const Text& path, cReadLog* log) {
     return true;
 }
 
+bool CPelwinDoc::StartNew(const cTemplateFormat& format, const Text& name) {
+    m_format = &format;
+    cTemplateContent content = Content(m_utf16);
+    content.tree = [this] { return TreeForReading(); };
+    if (!m_format->New(name, content)) {
+        m_format = &AdmFormat();
+        return false;
+    }
+    m_language = content.language;
+    return true;
+}
+
+Text CPelwinDoc::DisplayLanguage() const {
+    int encoding = m_utf16;
+    return m_format->DisplayLanguage(Content(encoding));
+}
+
 bool CPelwinDoc::WriteFile(const Text& path) {
     std::vector<cFileOutput> files;
     try {

@@ -94,6 +94,13 @@ public:
     // document as it is, so the same change is not reported again.
     void AcceptOutsideChange();
 
+    // Makes the document a new, empty template of format, named name; false when it cannot,
+    // the reason shown. Needs the tree view, as a read does.
+    bool StartNew(const cTemplateFormat& format, const Text& name);
+    // The language the template's texts are shown in, for a format of several; else empty.
+    Text DisplayLanguage() const;
+    bool HasClassNodes() const override { return m_format->HasClassNodes(); }
+
     // The format the document was read in and is written in (ADM for a new document).
     const cTemplateFormat& Format() const { return *m_format; }
     // What the format keeps beyond the model (for ADM: the template's other languages, once

@@ -50,9 +50,51 @@ cPlacement After(const cTreeItem* item) {
     return {item->parent, item->row + 1};
 }
 
+// A tree without class nodes (an ADMX set): no classes and no version conditions; categories
+// at the top or in categories, policies in categories.
+bool WithoutClassNodes(const cTemplateTree& tree) {
+    return tree.Owner() && !tree.Owner()->HasClassNodes();
+}
+
+bool CanCreateInSet(const cTreeItem* selected, cNewNodeKind kind) {
+    const int selectedKind = KindOf(selected);
+    switch (kind) {
+        case cNewNodeKind::Category:
+            return !selected || selectedKind == kKindCategory;
+        case cNewNodeKind::ChildCategory:
+            return selectedKind == kKindCategory;
+        case cNewNodeKind::Policy:
+            return selectedKind == kKindCategory || selectedKind == kKindPolicy;
+        default:
+            return false;
+    }
+}
+
+std::optional<cPlacement> PlaceInSet(const cTemplateTree& tree, const cTreeItem* selected,
+                                     cNewNodeKind kind) {
+    if (!CanCreateInSet(selected, kind))
+        return std::nullopt;
+    const int selectedKind = KindOf(selected);
+    if (kind == cNewNodeKind::Category && !selected) {
+        // At the top after the categories there, before the policies of other files'
+        // categories.
+        const cTreeItem* root = tree.Root();
+        size_t row = 0;
+        while (row < root->children.size() && KindOf(root->children[row].get()) == kKindCategory)
+            ++row;
+        return cPlacement{Mutable(root), row};
+    }
+    if (kind == cNewNodeKind::ChildCategory ||
+        (kind == cNewNodeKind::Policy && selectedKind == kKindCategory))
+        return First(selected);
+    return After(selected);
+}
+
 }  // namespace
 
 bool CanCreateNode(const cTemplateTree& tree, const cTreeItem* selected, cNewNodeKind kind) {
+    if (WithoutClassNodes(tree))
+        return CanCreateInSet(selected, kind);
     int selectedKind = KindOf(selected);
     switch (kind) {
         case cNewNodeKind::Version:
@@ -87,6 +129,8 @@ bool CanCreateNode(const cTemplateTree& tree, const cTreeItem* selected, cNewNod
 
 std::optional<cPlacement> PlaceNewNode(const cTemplateTree& tree, const cTreeItem* selected,
                                        cNewNodeKind kind) {
+    if (WithoutClassNodes(tree))
+        return PlaceInSet(tree, selected, kind);
     const cTreeItem* root = tree.Root();
     int selectedKind = KindOf(selected);
     switch (kind) {
@@ -187,7 +231,8 @@ Text NodeLabel(const cTemplateTree& tree, const cData& node) {
         case kKindCategory:
             return tree.DisplayLabel(static_cast<const cCategory&>(node).name);
         case kKindPolicy:
-            return tree.DisplayLabel(static_cast<const cPolicy&>(node).name);
+            return tree.DisplayLabel(static_cast<const cPolicy&>(node).name) +
+                   AdmxLabelNote(node, false);
         case kKindVersion:
             return tree.DisplayLabel(static_cast<const cPolVersion&>(node).label);
         default:
@@ -276,7 +321,8 @@ cPlacement PastePlacement(const cTreeItem* selected) {
 }
 
 std::optional<cPlacement> PasteNextPlacement(const cTemplateTree& tree, const cTreeItem* selected) {
-    if (!selected || !ParentItem(tree, selected))
+    // Without class nodes the top holds categories, which have places after them.
+    if (!selected || (!ParentItem(tree, selected) && !WithoutClassNodes(tree)))
         return std::nullopt;
     return After(selected);
 }

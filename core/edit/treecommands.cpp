@@ -4,6 +4,8 @@
 #include "core/edit/editstep.h"
 #include "core/model/clipboard.h"
 #include "core/model/nodetexts.h"
+#include "core/model/partkinds.h"
+#include "core/text/messages.h"
 
 namespace {
 
@@ -29,31 +31,249 @@ CPelwinDoc* OtherSource(const cEditState& state) {
     return source && source != &state.doc ? source : nullptr;
 }
 
-// A paste from another template brings along the strings that what it pastes refers to (a
-// name both tables hold takes the source's text), in the same step, so that undoing the
-// paste takes them out again. The source's other strings stay where they are.
+// The nodes of a pasted copy: each node of a subtree, or a single part.
+using cPastedNodes = std::vector<cData*>;
+
+cPastedNodes NodesOf(const cTreeItem& item) {
+    cPastedNodes nodes;
+    cTemplateTree::ForEachInSubtree(const_cast<cTreeItem*>(&item), [&nodes](cTreeItem* at) {
+        if (at->node)
+            nodes.push_back(at->node.get());
+    });
+    return nodes;
+}
+
+// ---- Between a template and a set -----------------------------------------------------
+
+// A paste from a template with class nodes into one without (ADM into an ADMX set), or back.
+enum class cCrossing { None, IntoSet, IntoTemplate };
+
+cCrossing CrossingOf(const cEditState& state) {
+    const CPelwinDoc* source = OtherSource(state);
+    if (!source || source->HasClassNodes() == state.doc.HasClassNodes())
+        return cCrossing::None;
+    return state.doc.HasClassNodes() ? cCrossing::IntoTemplate : cCrossing::IntoSet;
+}
+
+// Whether what the clipboard holds can cross: a set has no version conditions.
+bool CanCross(const cEditState& state) {
+    const cCrossing crossing = CrossingOf(state);
+    if (crossing == cCrossing::IntoTemplate && state.clipboard.HoldsPart())
+        return !dynamic_cast<const cPolPartMultiText*>(state.clipboard.part) &&
+               !dynamic_cast<const cPolPartLongNum*>(state.clipboard.part);
+    if (crossing != cCrossing::IntoSet || !state.clipboard.HoldsItem())
+        return true;
+    bool version = false;
+    cTemplateTree::ForEachInSubtree(state.clipboard.item, [&version](cTreeItem* at) {
+        version = version || (at->node && at->node->kind == kKindVersion);
+    });
+    return !version;
+}
+
+bool IsAdmReference(const Text& text) {
+    return text.size() > 2 && text[0] == u'!' && text[1] == u'!';
+}
+
+bool IsSetReference(const Text& text) {
+    return text.size() > 10 && text.back() == u')' && text.starts_with(u"$(string.");
+}
+
+// A display text of the source as the target holds it: a reference of the source's string
+// table becomes its text (the target's writer gives it a string of its own), with line breaks
+// as the target writes them ("\n" in a template, a line break in a set).
+Text CrossedText(const CPelwinDoc& source, const Text& text, cCrossing crossing) {
+    const bool reference =
+        crossing == cCrossing::IntoSet ? IsAdmReference(text) : IsSetReference(text);
+    if (!reference)
+        return text;
+    Text shown = source.ResolveText(text);
+    Text out;
+    out.reserve(shown.size());
+    for (size_t i = 0; i < shown.size(); ++i) {
+        if (crossing == cCrossing::IntoSet && shown.compare(i, 2, u"\\n") == 0) {
+            out += u'\n';
+            ++i;
+        } else if (crossing == cCrossing::IntoTemplate && shown[i] == u'\n') {
+            out += u"\\n";
+        } else if (crossing != cCrossing::IntoTemplate || shown[i] != u'\r') {
+            out += shown[i];
+        }
+    }
+    return out;
+}
+
+// The class the copied node stands under in its template ("Machine", "User"), or its own.
+Text SourceClassOf(const cTreeItem* item) {
+    for (const cTreeItem* up = item; up; up = up->parent)
+        if (up->node && up->node->kind == kKindClass)
+            return KeywordEquals(static_cast<const cPolClass&>(*up->node).className, u"USER")
+                       ? u"User"
+                       : u"Machine";
+    return u"Machine";
+}
+
+// Makes a pasted copy (nodes, paired with the originals they were cloned from) fit the
+// target's format; shows what did not carry over.
+void CrossFormats(const cEditState& state, const cPastedNodes& copies,
+                  const cPastedNodes& originals, const cTreeItem* copiedItem) {
+    const cCrossing crossing = CrossingOf(state);
+    if (crossing == cCrossing::None)
+        return;
+    const CPelwinDoc& source = *OtherSource(state);
+    std::vector<Text> lost;
+    auto name = [&](const cData& node) { return StepNodeName(node); };
+    for (size_t i = 0; i < copies.size(); ++i) {
+        cData& node = *copies[i];
+        // Texts first, parts with their policy: the copy is this paste's own.
+        ForEachNodeText(node, [&](const Text& text) {
+            const_cast<Text&>(text) = CrossedText(source, text, crossing);
+        });
+        if (crossing == cCrossing::IntoTemplate) {
+            if (node.kind == kKindPolicy && node.admx && node.admx->policyClass == u"Both")
+                lost.push_back(u"class Both of " + name(node) +
+                               u": it takes the class it is pasted under");
+            node.admx.reset();
+            if (auto* policy = dynamic_cast<cObjPolicy*>(&node)) {
+                for (size_t p = policy->Parts().size(); p-- > 0;) {
+                    cObjPolPart& part = *policy->Parts()[p];
+                    part.admx.reset();
+                    if (dynamic_cast<cPolPartMultiText*>(&part) ||
+                        dynamic_cast<cPolPartLongNum*>(&part)) {
+                        lost.push_back(name(part) + u", of a kind a template has not");
+                        policy->TakePart(p);
+                    }
+                }
+            }
+            continue;
+        }
+        if (auto* category = dynamic_cast<cObjCategory*>(&node);
+            category && !category->useDefaultKey) {
+            // A set's category has no key: its policies get it (below).
+            category->useDefaultKey = 1;
+            category->keyName.clear();
+        }
+        auto clearOem = [&](cObjPolPart& part) {
+            VisitPart(part, [&](auto& kind) {
+                if constexpr (requires { kind.oemConvert; })
+                    if (kind.oemConvert) {
+                        lost.push_back(u"the OEM conversion of " + name(kind));
+                        kind.oemConvert = 0;
+                    }
+            });
+        };
+        if (auto* part = dynamic_cast<cObjPolPart*>(&node))
+            clearOem(*part);
+        auto* policy = dynamic_cast<cObjPolicy*>(&node);
+        if (!policy)
+            continue;
+        if (policy->useDefaultKey) {
+            const Text key = static_cast<const cObjPolicy&>(*originals[i]).GetEffectiveKey();
+            if (!key.empty()) {
+                policy->useDefaultKey = 0;
+                policy->keyName = key;
+            }
+        }
+        policy->admx.emplace().policyClass = SourceClassOf(copiedItem);
+        if (policy->supportedFlag) {
+            lost.push_back(u"the supported-on text of " + name(*policy) +
+                           u": a set names a supportedOn definition instead");
+            policy->supportedFlag = 0;
+            policy->supportedText.clear();
+        }
+        for (const auto& part : policy->Parts())
+            clearOem(*part);
+    }
+    if (lost.empty())
+        return;
+    Text list;
+    for (const Text& what : lost)
+        list += u"\n- " + what;
+    ShowMessage(kSeverityInformation, u"Pasted without what the other format cannot hold:%s",
+                {list});
+}
+
+// A copied subtree made to fit the target, its labels shown anew.
+void CrossCopy(const cEditState& state, cTreeItem& copy, const cTreeItem& copied) {
+    if (CrossingOf(state) == cCrossing::None)
+        return;
+    CrossFormats(state, NodesOf(copy), NodesOf(copied), &copied);
+    cTemplateTree::ForEachInSubtree(&copy, [&state](cTreeItem* at) {
+        if (at->node)
+            at->label = NodeLabel(state.doc.Tree(), *at->node);
+    });
+}
+
+void CrossPart(const cEditState& state, cObjPolPart& copy, const cObjPolPart& copied) {
+    if (CrossingOf(state) != cCrossing::None)
+        CrossFormats(state, {&copy}, {const_cast<cObjPolPart*>(&copied)},
+                     copied.Policy() ? copied.Policy()->treeItem : nullptr);
+}
+
+// A paste from another template brings along the strings that what it pastes refers to, in
+// the same step, so that undoing the paste takes them out again. The source's other strings
+// stay where they are. A name both tables hold with different texts: a template takes the
+// source's text; a set without class nodes (ADMX), whose ids name one text each, keeps its
+// own and gives the pasted copy's string a new id ("ID_2"), its references renamed.
 std::unique_ptr<cCompoundStep> PasteStep(const cEditState& state, Text text,
-                                         const cStringUses& uses) {
+                                         const cPastedNodes& nodes) {
     auto step = std::make_unique<cCompoundStep>(text);
-    if (CPelwinDoc* source = OtherSource(state)) {
-        cStringMap merged = state.doc.Strings();
+    CPelwinDoc* source = OtherSource(state);
+    if (!source)
+        return step;
+    // A set's supported-on text is the name of the definition the policy refers to: it
+    // neither comes along nor is renamed.
+    std::vector<std::pair<cPolicy*, Text>> supported;
+    if (!state.doc.HasClassNodes())
+        for (cData* node : nodes)
+            if (node->kind == kKindPolicy) {
+                auto* policy = static_cast<cPolicy*>(node);
+                supported.emplace_back(policy, std::move(policy->supportedText));
+                policy->supportedText.clear();
+            }
+    struct cRestore {
+        std::vector<std::pair<cPolicy*, Text>>& held;
+        ~cRestore() {
+            for (auto& [policy, text] : held)
+                policy->supportedText = std::move(text);
+        }
+    } restore{supported};
+    cStringUses uses;
+    for (const cData* node : nodes)
+        uses.AddNode(*node);
+    cStringMap merged = state.doc.Strings();
+    if (state.doc.HasClassNodes()) {
         if (MergeStrings(merged, source->Strings(),
                          [&uses](TextView name) { return uses.Uses(name); }) > 0)
             step->Add(std::make_unique<cStringTableStep>(text, std::move(merged)));
+        return step;
     }
+    std::unordered_map<Text, Text> renamed;
+    size_t added = 0;
+    for (const auto& [name, value] : source->Strings().Entries()) {
+        if (!uses.Uses(name))
+            continue;
+        const Text* held = merged.Find(name);
+        if (held && *held == value)
+            continue;
+        Text id = name;
+        for (int n = 2; merged.Find(id); ++n)
+            id = name + u"_" + FromUtf8(std::to_string(n));
+        if (id != name)
+            renamed.emplace(u"$(string." + name + u")", u"$(string." + id + u")");
+        merged.Set(id, value);
+        ++added;
+    }
+    if (!renamed.empty())
+        for (cData* node : nodes)
+            ForEachNodeText(*node, [&renamed](const Text& value) {
+                // The copy is this paste's own: its texts may be changed in place.
+                auto found = renamed.find(value);
+                if (found != renamed.end())
+                    const_cast<Text&>(value) = found->second;
+            });
+    if (added > 0)
+        step->Add(std::make_unique<cStringTableStep>(text, std::move(merged)));
     return step;
-}
-
-cStringUses UsesOf(const cData& node) {
-    cStringUses uses;
-    uses.AddNode(node);
-    return uses;
-}
-
-cStringUses UsesOf(const cTreeItem& item) {
-    cStringUses uses;
-    uses.AddSubtree(item);
-    return uses;
 }
 
 cEditResult InsertNewPart(cEditState& state, cObjPolicy& policy, size_t index, Text text,
@@ -85,6 +305,9 @@ cEditResult NewNode(cEditState& state, cNewNodeKind kind) {
         return {};
     auto item = std::make_unique<cTreeItem>();
     item->node = MakeNewNode(kind);
+    // Without class nodes a policy holds its class itself.
+    if (item->node->kind == kKindPolicy && !state.doc.HasClassNodes())
+        item->node->admx.emplace().policyClass = u"Machine";
     item->label = NodeLabel(tree, *item->node);
     item->stateImage = NewNodeImage(kind);
     auto step = cItemPlacementStep::Insert(NewNodeStepText(kind), PathOf(tree, place->parent),
@@ -120,6 +343,8 @@ void CopyItem(cEditState& state) {
 bool CanPaste(const cEditState& state) {
     if (!InDocument(state.doc, state.selected))
         return false;
+    if (!CanCross(state))
+        return false;
     if (state.clipboard.HoldsPart())
         return PolicyOf(state.selected) != nullptr;
     return state.clipboard.HoldsItem() && CanPasteItem(state.doc.Tree(), state.selected,
@@ -131,9 +356,10 @@ cEditResult Paste(cEditState& state) {
         return {};
     if (cObjPolPart* copied = state.clipboard.part) {
         cObjPolicy& policy = *PolicyOf(state.selected);
-        auto step = PasteStep(state, u"Paste " + StepNodeName(*copied), UsesOf(*copied));
         std::unique_ptr<cObjPolPart> copy = copied->ClonePart(&policy);
         cObjPolPart* made = copy.get();
+        CrossPart(state, *made, *copied);
+        auto step = PasteStep(state, u"Paste " + StepNodeName(*copied), {made});
         step->Add(cPartPlacementStep::Insert(step->Label(), policy, 0, std::move(copy)));
         if (!PerformStep(state.doc, std::move(step)))
             return {};
@@ -141,9 +367,11 @@ cEditResult Paste(cEditState& state) {
     }
     const cTreeItem& copied = *state.clipboard.item;
     cPlacement place = PastePlacement(state.selected);
-    auto step = PasteStep(state, u"Paste " + StepNodeName(*copied.node), UsesOf(copied));
+    std::unique_ptr<cTreeItem> copy = CloneSubtree(copied);
+    CrossCopy(state, *copy, copied);
+    auto step = PasteStep(state, u"Paste " + StepNodeName(*copied.node), NodesOf(*copy));
     step->Add(cItemPlacementStep::Insert(step->Label(), cTreePath::Of(place.parent), place.row,
-                                         CloneSubtree(copied)));
+                                         std::move(copy)));
     if (!PerformStep(state.doc, std::move(step)))
         return {};
     return {true, place.parent->children[place.row].get(), nullptr};
@@ -151,6 +379,7 @@ cEditResult Paste(cEditState& state) {
 
 bool CanPasteNext(const cEditState& state) {
     return InDocument(state.doc, state.selected) && state.clipboard.HoldsItem() &&
+           CanCross(state) &&
            CanPasteItemNext(state.doc.Tree(), state.selected, state.clipboard.view,
                             state.clipboard.item);
 }
@@ -163,9 +392,11 @@ cEditResult PasteNext(cEditState& state) {
     if (!place)
         return {};
     const cTreeItem& copied = *state.clipboard.item;
-    auto step = PasteStep(state, u"Paste as next " + StepNodeName(*copied.node), UsesOf(copied));
+    std::unique_ptr<cTreeItem> copy = CloneSubtree(copied);
+    CrossCopy(state, *copy, copied);
+    auto step = PasteStep(state, u"Paste as next " + StepNodeName(*copied.node), NodesOf(*copy));
     step->Add(cItemPlacementStep::Insert(step->Label(), cTreePath::Of(place->parent), place->row,
-                                         CloneSubtree(copied)));
+                                         std::move(copy)));
     if (!PerformStep(state.doc, std::move(step)))
         return {};
     return {true, place->parent->children[place->row].get(), nullptr};
@@ -200,10 +431,10 @@ cEditResult PastePartAfter(cEditState& state) {
         return {};
     cObjPolPart* selected = SelectedPart(state);
     cObjPolicy& policy = *selected->Policy();
-    auto step = PasteStep(state, u"Paste " + StepNodeName(*state.clipboard.part),
-                          UsesOf(*state.clipboard.part));
     std::unique_ptr<cObjPolPart> copy = state.clipboard.part->ClonePart(&policy);
     cObjPolPart* made = copy.get();
+    CrossPart(state, *made, *state.clipboard.part);
+    auto step = PasteStep(state, u"Paste " + StepNodeName(*state.clipboard.part), {made});
     step->Add(cPartPlacementStep::Insert(step->Label(), policy, policy.IndexOfPart(selected) + 1,
                                          std::move(copy)));
     if (!PerformStep(state.doc, std::move(step)))

@@ -21,8 +21,12 @@ struct cAdmxRecord {
     std::shared_ptr<const cFormatOrigin> origin;
     // A category's or policy's name, an element's id.
     Text name;
-    // A policy of class Both: it stands under MACHINE and applies to both classes.
-    int classBoth = 0;
+    // A policy's class as written: "Machine", "User" or "Both" (the tree of a set has no class
+    // nodes); empty for other nodes.
+    Text policyClass;
+    // The parentCategory reference into another namespace of a category or policy read at the
+    // top of the tree ("Google:Cat_Google"); the tree shows it beside the node's name.
+    Text foreignParent;
     // A policy's supportedOn reference as written ("windows:SUPPORTED_Windows10").
     Text supportedOn;
 

@@ -39,8 +39,11 @@ Text InheritedKeyOf(const cData* node) {
 }
 
 void ShowTreeLabel(cData& node, const Text& text) {
-    if (node.treeItem && node.treeView && node.ownerView)
-        node.treeView->SetItemText(node.treeItem, node.treeView->DisplayLabel(text));
+    if (node.treeItem && node.treeView && node.ownerView) {
+        const bool topLevel = !node.treeItem->parent || !node.treeItem->parent->parent;
+        node.treeView->SetItemText(
+            node.treeItem, node.treeView->DisplayLabel(text) + AdmxLabelNote(node, topLevel));
+    }
 }
 
 std::optional<long> LengthLimit(int flag, const Text& text) {
@@ -55,6 +58,15 @@ std::optional<long> LengthLimit(int flag, const Text& text) {
 }
 
 }  // namespace
+
+Text AdmxLabelNote(const cData& node, bool topLevel) {
+    if (!node.admx)
+        return Text();
+    Text note = node.kind == kKindPolicy ? node.admx->policyClass : Text();
+    if (topLevel && !node.admx->foreignParent.empty())
+        note += (note.empty() ? u"in " : u", in ") + node.admx->foreignParent;
+    return note.empty() ? note : u" (" + note + u")";
+}
 
 // ---- cCtrlList -------------------------------------------------------------------------
 

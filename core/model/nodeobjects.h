@@ -6,6 +6,11 @@
 #include "core/model/nodedata.h"
 #include "core/model/seams.h"
 
+// What the tree shows after the name of a node read from an ADMX set: a policy's class, and
+// for a node at the top (topLevel) the category of another namespace it stands in:
+// " (User, in Google:Cat_Google)". Empty for every other node.
+Text AdmxLabelNote(const cData& node, bool topLevel);
+
 // A node object is a node's data together with its preview panel. The panel side reaches
 // the user interface only through cPanelHost.
 class cCtrlList {

@@ -12,8 +12,9 @@
 // reference into the template's string table.
 void ForEachNodeText(const cData& node, const std::function<void(const Text&)>& visit);
 
-// The string table names that nodes refer to ("!!name"): what a paste from another template
-// brings along, and what the String table dialog keeps when it removes the unused strings.
+// The string table names that nodes refer to ("!!name", an ADMX set's "$(string.ID)"): what a paste
+// from another template brings along, and what the String table dialog keeps when it removes the
+// unused strings.
 class cStringUses {
 public:
     // A node, with its parts when it is a policy, or a single part.

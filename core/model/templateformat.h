@@ -78,6 +78,24 @@ public:
     // ADMX "$(string.ID)"); any other text as it is.
     virtual Text ResolveText(const cStringMap& strings, TextView text) const = 0;
 
+    // Fills content, which is empty, with a new template of this format named name (a file
+    // name without folder or extension). False when it cannot, the reason shown.
+    virtual bool New(const Text& name, cTemplateContent& content) const {
+        (void)name, (void)content;
+        return true;
+    }
+
+    // The language whose texts the content shows, for a format of several ("en-US"); empty
+    // for a format of one.
+    virtual Text DisplayLanguage(const cTemplateContent& content) const {
+        (void)content;
+        return Text();
+    }
+
+    // Whether the tree holds class nodes (MACHINE, USER) above categories, or each policy
+    // holds its class itself and the tree has none.
+    virtual bool HasClassNodes() const { return true; }
+
     // Whether the content can be written and read back the same; message says what to change
     // when not. Nothing is written.
     virtual bool CheckWritable(const cTemplateContent& content, Text& message) const = 0;

@@ -43,6 +43,9 @@ public:
     virtual void SetModifiedFlag(int flag) = 0;
     // Shows a "!!name" reference as its display string; any other text unchanged.
     virtual Text ResolveText(TextView text) const = 0;
+    // Whether policies stand under class nodes (ADM), or hold their class themselves and the
+    // tree has none (ADMX).
+    virtual bool HasClassNodes() const { return true; }
 };
 
 // Learns of every change of a tree: the views mirror it, the edit rules (edit/editrules.h)

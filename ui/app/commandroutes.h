@@ -6,6 +6,7 @@
 // Every command of the menus, the toolbar and the shortcut table.
 enum class cCommand {
     FileNew,
+    FileNewAdmx,
     FileOpen,
     FileClose,
     FileSave,

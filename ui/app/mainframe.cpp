@@ -20,6 +20,7 @@
 #include <QUndoStack>
 #include <algorithm>
 
+#include "core/document/formats.h"
 #include "core/edit/commands.h"
 #include "core/edit/treecommands.h"
 #include "core/edit/treeselection.h"
@@ -148,6 +149,7 @@ void CMainFrame::InstallFrameRoutes() {
         m_frameRoutes.Set(id, cRoute{std::move(enabled), std::move(run)});
     };
     route(cCommand::FileNew, hasServices, [this] { m_services->Docs().New(); });
+    route(cCommand::FileNewAdmx, hasServices, [this] { m_services->Docs().New(&AdmxFormat()); });
     route(cCommand::FileOpen, hasServices, [this] { OpenFile(); });
     route(cCommand::FileExit, always, [this] { close(); });
     route(cCommand::ViewToolbar, always,
@@ -178,8 +180,10 @@ void CMainFrame::InstallDocumentRoutes(CChildFrame& child) {
     document.Set(cCommand::FileSave, {hasServices, [this, &doc] { m_services->Docs().Save(doc); }});
     document.Set(cCommand::FileSaveAs,
                  {hasServices, [this, &doc] { m_services->Docs().SaveAs(doc); }});
+    // An ADMX set is saved as one: the export is for templates.
     document.Set(cCommand::FileExportAdmx,
-                 {hasServices, [this, &doc] { ExportAsAdmx(doc, m_services->Prompts()); }});
+                 {[this, &doc] { return m_services && doc.HasClassNodes(); },
+                  [this, &doc] { ExportAsAdmx(doc, m_services->Prompts()); }});
     document.Set(cCommand::WindowCompare,
                  {hasServices, [this, &doc] { CompareWith(doc, *m_services, *this); }});
     document.Set(cCommand::EditFind, {nullptr, [&child] { child.FindBar()->Open(); }});
@@ -353,6 +357,8 @@ void CMainFrame::CreateCommands() {
     };
     static const Entry kEntries[] = {
         {cCommand::FileNew, "&New\tCtrl+N", "Create a new template", "new", "New"},
+        {cCommand::FileNewAdmx, "New ADM&X Template",
+         "Create a new ADMX set: one namespace, an en-US language, revision 1.0", nullptr, nullptr},
         {cCommand::FileOpen, "&Open...\tCtrl+O", "Open an existing template", "open", "Open"},
         {cCommand::FileClose, "&Close", "Close the active template", nullptr, nullptr},
         {cCommand::FileSave, "&Save\tCtrl+S", "Save the active template", "save", "Save"},
@@ -495,6 +501,7 @@ void CMainFrame::CreateMenus() {
 
     auto* file128 = new QMenu(QStringLiteral("&File"), this);
     file128->addAction(command(cCommand::FileNew));
+    file128->addAction(command(cCommand::FileNewAdmx));
     file128->addAction(command(cCommand::FileOpen));
     file128->addSeparator();
     file128->addAction(command(cCommand::FilePrintSetup));
@@ -517,8 +524,8 @@ void CMainFrame::CreateMenus() {
     help128->addAction(command(cCommand::About));
 
     auto* file129 = new QMenu(QStringLiteral("&File"), this);
-    for (cCommand id : {cCommand::FileNew, cCommand::FileOpen, cCommand::FileClose,
-                        cCommand::FileSave, cCommand::FileSaveAs})
+    for (cCommand id : {cCommand::FileNew, cCommand::FileNewAdmx, cCommand::FileOpen,
+                        cCommand::FileClose, cCommand::FileSave, cCommand::FileSaveAs})
         file129->addAction(command(id));
     file129->addSeparator();
     file129->addAction(command(cCommand::FileExportAdmx));

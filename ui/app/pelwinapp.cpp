@@ -16,6 +16,8 @@ CPelwinApp* g_app = nullptr;
 
 const QString kRecentGroup = QStringLiteral("Recent File List");
 const QString kTemplateFilter = QStringLiteral("Policy Template(*.adm)");
+const QString kAdmxFilter = QStringLiteral("ADMX policy definitions (*.admx)");
+const QString kAnyTemplateFilter = QStringLiteral("Policy templates (*.adm *.admx)");
 
 QString ToQString(const Text& text) {
     return QString::fromStdU16String(text);
@@ -101,9 +103,25 @@ bool cDialogPrompts::AskSavePath(const CPelwinDoc& doc, Text& path) {
     QFileDialog dialog(DialogParent(), QStringLiteral("Save As"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilter(kTemplateFilter);
-    dialog.setDefaultSuffix(QStringLiteral("adm"));
-    dialog.selectFile(ToQString(doc.Path().empty() ? doc.Title() : doc.Path()));
+    if (doc.HasClassNodes()) {
+        dialog.setNameFilter(kTemplateFilter);
+        dialog.setDefaultSuffix(QStringLiteral("adm"));
+    } else {
+        // A set is saved as a set, or as an ADM template converted from it.
+        dialog.setNameFilters({kAdmxFilter, kTemplateFilter});
+        dialog.setDefaultSuffix(QStringLiteral("admx"));
+        QObject::connect(
+            &dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+                dialog.setDefaultSuffix(filter == kTemplateFilter ? QStringLiteral("adm")
+                                                                  : QStringLiteral("admx"));
+            });
+    }
+    // The title of a set's window ends in its language, which is no part of a file name.
+    QString name = ToQString(doc.Path().empty() ? doc.Title() : doc.Path());
+    if (doc.Path().empty() && name.endsWith(QLatin1Char(']')) &&
+        name.contains(QStringLiteral(" [")))
+        name.truncate(name.lastIndexOf(QStringLiteral(" [")));
+    dialog.selectFile(name);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
     path = dialog.selectedFiles().constFirst().toStdU16String();
@@ -114,7 +132,8 @@ void cDialogPrompts::SetUpOpenDialog(QFileDialog& dialog) {
     dialog.setWindowTitle(QStringLiteral("Open"));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilters({kTemplateFilter, QStringLiteral("All Files (*.*)")});
+    dialog.setNameFilters(
+        {kAnyTemplateFilter, kTemplateFilter, kAdmxFilter, QStringLiteral("All Files (*.*)")});
 }
 
 bool cDialogPrompts::OpenPathChosen(const QFileDialog& dialog, Text& path) {

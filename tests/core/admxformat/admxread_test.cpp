@@ -40,8 +40,8 @@ TEST(AdmxRead, FormatIsChosenByContent) {
               &AdmFormat());
 }
 
-// The sample set in the model: classes, categories under each class that holds their
-// policies, class Both under MACHINE and marked, the parts in the presentation's order.
+// The sample set in the model: no class nodes, categories nested by their parents, each once,
+// the class of each policy in its record and its label, the parts in the presentation's order.
 TEST(AdmxRead, SetBecomesTheTreeOfNodesAndParts) {
     cTempSet set;
     CPelwinDoc doc;
@@ -51,20 +51,20 @@ TEST(AdmxRead, SetBecomesTheTreeOfNodesAndParts) {
     EXPECT_EQ(&doc.Format(), &AdmxFormat());
     const cTemplateTree& tree = doc.Tree();
 
-    // Top level: MACHINE then USER.
-    ASSERT_EQ(tree.Root()->children.size(), 2u);
-    EXPECT_EQ(tree.Root()->children[0]->label, u"MACHINE");
-    EXPECT_EQ(tree.Root()->children[1]->label, u"USER");
-    std::vector<Text> machine;
-    for (const auto& child : tree.Root()->children[0]->children)
-        machine.push_back(child->label);
-    EXPECT_EQ(machine, (std::vector<Text>{u"Sample root", u"Empty", u"Outside"}));
-    ASSERT_NE(ItemAt(tree, {u"USER", u"Sample root", u"Child", u"User only"}), nullptr);
-    EXPECT_EQ(ItemAt(tree, {u"USER", u"Empty"}), nullptr);
-    EXPECT_EQ(ItemAt(tree, {u"USER", u"Sample root", u"Everyone"}), nullptr);
+    // Top level: the category of another namespace's parent, the empty one, and the policy
+    // in another file's category, each naming where it stands.
+    std::vector<Text> top;
+    for (const auto& child : tree.Root()->children)
+        top.push_back(child->label);
+    EXPECT_EQ(top, (std::vector<Text>{u"Sample root (in windows:WindowsComponents)", u"Empty",
+                                      u"Outside (Machine, in windows:System)"}));
+    std::vector<Text> child;
+    for (const auto& item : ItemAt(tree, {u"Sample root", u"Child"})->children)
+        child.push_back(item->label);
+    EXPECT_EQ(child, (std::vector<Text>{u"Machine only (Machine)", u"User only (User)"}));
+    EXPECT_EQ(ItemAt(tree, {u"Sample root", u"Everyone"})->label, u"Everyone (Both)");
 
-    auto* root =
-        dynamic_cast<cObjCategory*>(ItemAt(tree, {u"MACHINE", u"Sample root"})->node.get());
+    auto* root = dynamic_cast<cObjCategory*>(ItemAt(tree, {u"Sample root"})->node.get());
     ASSERT_NE(root, nullptr);
     EXPECT_EQ(root->name, u"$(string.Root)");
     EXPECT_EQ(root->explainFlag, 1);
@@ -72,16 +72,15 @@ TEST(AdmxRead, SetBecomesTheTreeOfNodesAndParts) {
     EXPECT_EQ(root->admx->name, u"Root");
     EXPECT_EQ(root->line, 14);
 
-    const cObjPolicy& everyone = PolicyAt(tree, {u"MACHINE", u"Sample root", u"Everyone"});
-    EXPECT_EQ(everyone.admx->classBoth, 1);
+    const cObjPolicy& everyone = PolicyAt(tree, {u"Sample root", u"Everyone"});
+    EXPECT_EQ(everyone.admx->policyClass, u"Both");
     ASSERT_EQ(everyone.actionListOn.size(), 1u);
     EXPECT_EQ(everyone.actionListOn[0].keyName, u"Software\\Sample");
     EXPECT_EQ(everyone.actionListOn[0].entries[0].valueName, u"A");
 
-    const cObjPolicy& machineOnly =
-        PolicyAt(tree, {u"MACHINE", u"Sample root", u"Child", u"Machine only"});
+    const cObjPolicy& machineOnly = PolicyAt(tree, {u"Sample root", u"Child", u"Machine only"});
     EXPECT_EQ(machineOnly.admx->name, u"MachineOnly");
-    EXPECT_EQ(machineOnly.admx->classBoth, 0);
+    EXPECT_EQ(machineOnly.admx->policyClass, u"Machine");
     EXPECT_EQ(machineOnly.useDefaultKey, 0);
     EXPECT_EQ(machineOnly.keyName, u"Software\\Sample");
     EXPECT_EQ(machineOnly.valueName, u"On");
@@ -94,7 +93,7 @@ TEST(AdmxRead, SetBecomesTheTreeOfNodesAndParts) {
     EXPECT_EQ(machineOnly.valueOn->valueText, u"1");
     EXPECT_TRUE(machineOnly.valueOff->IsDelete());
 
-    const cObjPolicy& user = PolicyAt(tree, {u"USER", u"Sample root", u"Child", u"User only"});
+    const cObjPolicy& user = PolicyAt(tree, {u"Sample root", u"Child", u"User only"});
     EXPECT_EQ(user.supportedText, u"windows:SUPPORTED_Windows7");
     ASSERT_EQ(user.Parts().size(), 9u);
     EXPECT_EQ(PartAs<cObjPolPartText>(user, 0).name, u"Static words");
@@ -136,7 +135,7 @@ TEST(AdmxRead, DisplayLanguage) {
         CPelwinDoc doc;
         doc.SetLanguage(u"fr-fr");
         ASSERT_TRUE(ReadDocument(doc, set.PutSample()));
-        EXPECT_NE(ItemAt(doc.Tree(), {u"MACHINE", u"Racine", u"Enfant"}), nullptr);
+        EXPECT_NE(ItemAt(doc.Tree(), {u"Racine", u"Enfant"}), nullptr);
     }
     {
         cTempSet set;
@@ -144,7 +143,7 @@ TEST(AdmxRead, DisplayLanguage) {
         set.Put("fr-FR/SAMPLE.ADML", SampleAdml("fr-FR"));
         CPelwinDoc doc;
         ASSERT_TRUE(ReadDocument(doc, set.Put("sample.admx", kSampleAdmx)));
-        EXPECT_NE(ItemAt(doc.Tree(), {u"MACHINE", u"Racine"}), nullptr);
+        EXPECT_NE(ItemAt(doc.Tree(), {u"Racine"}), nullptr);
     }
     {
         cTempSet set;
@@ -154,7 +153,7 @@ TEST(AdmxRead, DisplayLanguage) {
         set.Put("fr-FR/sample.adml", SampleAdml("fr-FR"));
         CPelwinDoc doc;
         ASSERT_TRUE(ReadDocument(doc, set.Put("sample.admx", admx)));
-        EXPECT_NE(ItemAt(doc.Tree(), {u"MACHINE", u"Racine"}), nullptr);
+        EXPECT_NE(ItemAt(doc.Tree(), {u"Racine"}), nullptr);
     }
     {
         cTempSet set;

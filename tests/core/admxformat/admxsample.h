@@ -173,7 +173,7 @@ inline cTreeItem* ItemAt(const cTemplateTree& tree, std::initializer_list<const 
     for (const char16_t* label : path) {
         cTreeItem* next = nullptr;
         for (const auto& child : at->children)
-            if (child->label == label)
+            if (child->label == label || child->label.starts_with(Text(label) + u" ("))
                 next = child.get();
         if (!next)
             return nullptr;

@@ -122,7 +122,7 @@ TEST(AdmxToAdm, CorpusSetsConvert) {
             size_t expected = 0;
             admx.Tree().ForEachPreOrder([&](cTreeItem* item) {
                 if (auto* policy = dynamic_cast<cObjPolicy*>(item->node.get()))
-                    expected += policy->admx->classBoth ? 2 : 1;
+                    expected += policy->admx->policyClass == u"Both" ? 2 : 1;
             });
             cConverted converted = Convert(admx);
             cTempSet out;

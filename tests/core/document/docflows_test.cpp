@@ -6,7 +6,9 @@
 #include <fstream>
 
 #include "core/document/docmanager.h"
+#include "core/document/formats.h"
 #include "core/model/nodeobjects.h"
+#include "tests/core/admxformat/admxsample.h"
 #include "tests/testsupport.h"
 
 namespace {
@@ -521,3 +523,40 @@ TEST_F(OutsideChanges, ARemovedFileIsReportedOnceAndSaveWritesItAgain) {
 }
 
 }  // namespace
+
+// A set's window names its language; a new set is saved without the ADM encoding question,
+// its ADMX and ADML together; Save As to an ADM name writes a converted copy after the
+// question of what it loses, and the window stays on the set.
+TEST_F(DocFlows, SetsOpenNewAndSaveAsTemplates) {
+    WriteBytes("sample.admx", kSampleAdmx);
+    fs::create_directories(dir / "en-US");
+    WriteBytes("en-US/sample.adml", SampleAdml("en-US"));
+    CPelwinDoc* doc = manager.Open(PathOf("sample.admx"));
+    ASSERT_NE(doc, nullptr) << ::testing::PrintToString(messages.Utf8());
+    EXPECT_EQ(doc->Title(), u"sample.admx [en-US]");
+
+    prompts.savePath = PathOf("copy.adm");
+    prompts.saveAnyway = true;
+    ASSERT_TRUE(manager.SaveAs(*doc)) << ::testing::PrintToString(messages.Utf8());
+    ASSERT_EQ(prompts.asked.size(), 3u);
+    EXPECT_EQ(prompts.asked[0], "path");
+    EXPECT_TRUE(prompts.asked[1].starts_with("anyway:An ADM template cannot hold all of this set"))
+        << prompts.asked[1];
+    EXPECT_EQ(prompts.asked[2], "format:1");
+    EXPECT_EQ(doc->Path(), PathOf("sample.admx"));
+    EXPECT_EQ(&doc->Format(), &AdmxFormat());
+    CPelwinDoc* copy = manager.Open(PathOf("copy.adm"));
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(&copy->Format(), &AdmFormat());
+    EXPECT_EQ(manager.RecentFiles().front(), PathOf("copy.adm"));
+
+    prompts.asked.clear();
+    CPelwinDoc* made = manager.New(&AdmxFormat());
+    ASSERT_NE(made, nullptr);
+    EXPECT_EQ(made->Title(), u"New1.admx [en-US]");
+    prompts.savePath = PathOf("made.admx");
+    ASSERT_TRUE(manager.Save(*made)) << ::testing::PrintToString(messages.Utf8());
+    EXPECT_EQ(prompts.asked, (std::vector<std::string>{"path"}));
+    EXPECT_TRUE(fs::exists(dir / "en-US" / "made.adml"));
+    EXPECT_EQ(made->Title(), u"made.admx [en-US]");
+}

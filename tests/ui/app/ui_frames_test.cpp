@@ -124,8 +124,8 @@ TEST_F(UiApp, StartsWithAnEmptyMainWindowWhateverTheCommandLine) {
 
 TEST_F(UiApp, MenusFollowTheActiveTemplateWindow) {
     EXPECT_EQ(Items(frame->Menus()[0]),
-              QStringList({"&New|Ctrl+N", "&Open...|Ctrl+O", "-", "P&rint Setup...|", "-",
-                           "Recent File|", "-", "E&xit|"}));
+              QStringList({"&New|Ctrl+N", "New ADM&X Template|", "&Open...|Ctrl+O", "-",
+                           "P&rint Setup...|", "-", "Recent File|", "-", "E&xit|"}));
     EXPECT_EQ(Items(frame->Menus()[2]), QStringList({"&Help Topics|", "-", "&About Tessary|"}));
 
     CPelwinDoc* first = app->Docs().New();
@@ -135,10 +135,11 @@ TEST_F(UiApp, MenusFollowTheActiveTemplateWindow) {
               QStringList({"&File", "&Edit", "&View", "&Policy", "&Window", "&Help"}));
     EXPECT_EQ(Caption(*frame), "Tessary 2.0.2 - New1");
     QList<QMenu*> menus = frame->Menus();
-    EXPECT_EQ(Items(menus[0]),
-              QStringList({"&New|Ctrl+N", "&Open...|Ctrl+O", "&Close|", "&Save|Ctrl+S",
-                           "Save &As...|", "-", "&Export as ADMX...|", "-", "&Print...|Ctrl+P",
-                           "P&rint Setup...|", "-", "Recent File|", "-", "E&xit|"}));
+    EXPECT_EQ(
+        Items(menus[0]),
+        QStringList({"&New|Ctrl+N", "New ADM&X Template|", "&Open...|Ctrl+O", "&Close|",
+                     "&Save|Ctrl+S", "Save &As...|", "-", "&Export as ADMX...|", "-",
+                     "&Print...|Ctrl+P", "P&rint Setup...|", "-", "Recent File|", "-", "E&xit|"}));
     EXPECT_EQ(Items(menus[1]),
               QStringList({"&Undo|Ctrl+Z, Alt+Backspace", "&Redo|Ctrl+Y, Ctrl+Shift+Z", "-",
                            "Cu&t|Ctrl+X, Shift+Del", "&Copy|Ctrl+C, Ctrl+Ins",

@@ -1,0 +1,175 @@
+#include <gtest/gtest.h>
+#include <QAction>
+#include <QCheckBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include "core/document/formats.h"
+#include "core/edit/editstep.h"
+#include "core/pages/applystep.h"
+#include "core/pages/pagevalues.h"
+#include "tests/core/admxformat/canonical.h"
+#include "tests/testsupport.h"
+#include "tests/ui/app/uitest.h"
+#include "ui/app/childframe.h"
+#include "ui/app/mainframe.h"
+#include "ui/properties/proppages.h"
+#include "ui/properties/propsheet.h"
+#include "ui/tree/poltreeview.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Bytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class UiAdmxSet : public ::testing::Test {
+protected:
+    void SetUp() override {
+        app = std::make_unique<CPelwinApp>();
+        QSettings().remove("Recent File List");
+        app->SetPrompts(&prompts);
+        app->SetWelcomeInterval(1);
+        ASSERT_TRUE(app->InitInstance({"tessary"}));
+        frame = app->MainFrame();
+        ASSERT_TRUE(dir.isValid());
+    }
+    void TearDown() override {
+        for (const auto& doc : app->Docs().Documents())
+            doc->SetModifiedFlag(0);
+        app.reset();
+        QSettings().remove("Recent File List");
+    }
+    bool Run(cCommand id) {
+        frame->UpdateCommands();
+        QAction* action = frame->Command(id);
+        if (!action->isEnabled())
+            return false;
+        action->trigger();
+        return true;
+    }
+    fs::path Dir() const { return fs::path(dir.path().toStdString()); }
+    // tessary-cli COMMAND PATH: its exit status and output.
+    static std::pair<int, std::string> Cli(const QString& command, const fs::path& path) {
+        QProcess cli;
+        cli.setProcessChannelMode(QProcess::MergedChannels);
+        cli.start(TESSARY_CLI_PATH, {command, QString::fromStdString(path.string())});
+        EXPECT_TRUE(cli.waitForFinished(60000));
+        return {cli.exitCode(), cli.readAll().toStdString()};
+    }
+
+    std::unique_ptr<CPelwinApp> app;
+    cMessageRecorder messages;
+    cScriptedPrompts prompts;
+    CMainFrame* frame = nullptr;
+    QTemporaryDir dir;
+};
+
+// The corpus set in the editor: a policy's key changed as its page applies it and saved
+// changes that one attribute only; undone and saved, the files are the documents they were.
+TEST_F(UiAdmxSet, KeyChangeSavesThatAttributeAndUndoGivesTheSourceBack) {
+    const fs::path source = CorpusDir() / "admx";
+    if (CorpusDir().empty() || !fs::exists(source / "chrome.admx"))
+        GTEST_SKIP() << "no corpus";
+    fs::copy_file(source / "chrome.admx", Dir() / "chrome.admx");
+    fs::create_directories(Dir() / "en-US");
+    fs::copy_file(source / "en-US" / "chrome.adml", Dir() / "en-US" / "chrome.adml");
+    // The corpus is read-only; the copies are the user's own.
+    for (const fs::path& file : {Dir() / "chrome.admx", Dir() / "en-US" / "chrome.adml"})
+        fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
+    const std::string admx = Canonical(Bytes(Dir() / "chrome.admx"));
+    const std::string adml = Canonical(Bytes(Dir() / "en-US" / "chrome.adml"));
+
+    CPelwinDoc* doc = app->Docs().Open(FromUtf8((Dir() / "chrome.admx").string()));
+    ASSERT_NE(doc, nullptr) << ::testing::PrintToString(messages.Utf8());
+    EXPECT_EQ(frame->ChildOf(*doc)->windowTitle(), "chrome.admx [en-US][*]");
+    EXPECT_EQ(app->Docs().RecentFiles().front(), doc->Path());
+    for (const auto& top : doc->Tree().Root()->children)
+        EXPECT_NE(top->node->kind, kKindClass);
+
+    // The first policy with a key of its own.
+    cObjPolicy* policy = nullptr;
+    doc->Tree().ForEachPreOrder([&](cTreeItem* item) {
+        auto* node = dynamic_cast<cObjPolicy*>(item->node.get());
+        if (!policy && node && !node->useDefaultKey)
+            policy = node;
+    });
+    ASSERT_NE(policy, nullptr);
+    const std::string oldKey = ToUtf8(policy->keyName);
+    auto step = std::make_unique<cApplyPropertiesStep>(*policy);
+    cPolicyPage1Values page = cPolicyPage1Values::Load(*policy);
+    page.key.ownKey = u"Software\\Policies\\Changed";
+    ASSERT_FALSE(page.Validate());
+    page.ApplyTo(*policy);
+    step->Finish(*policy);
+    ASSERT_TRUE(PerformStep(*doc, std::move(step)));
+    ASSERT_TRUE(doc->IsModified());
+    ASSERT_TRUE(app->Docs().Save(*doc)) << ::testing::PrintToString(messages.Utf8());
+
+    // The policy's line of the canonical text with the new key.
+    std::string expected = admx;
+    const size_t name = expected.find("name=[" + ToUtf8(policy->admx->name) + "]");
+    ASSERT_NE(name, std::string::npos);
+    const size_t key = expected.rfind("key=[" + oldKey + "]", name);
+    ASSERT_NE(key, std::string::npos);
+    ASSERT_EQ(expected.find('\n', key), expected.find('\n', name));
+    expected.replace(key, oldKey.size() + 6, "key=[Software\\Policies\\Changed]");
+    EXPECT_EQ(Canonical(Bytes(Dir() / "chrome.admx")), expected);
+    EXPECT_EQ(Canonical(Bytes(Dir() / "en-US" / "chrome.adml")), adml);
+
+    frame->ChildOf(*doc)->TreePane()->setFocus();
+    ASSERT_TRUE(Run(cCommand::EditUndo));
+    EXPECT_EQ(ToUtf8(policy->keyName), oldKey);
+    ASSERT_TRUE(app->Docs().Save(*doc)) << ::testing::PrintToString(messages.Utf8());
+    EXPECT_EQ(Canonical(Bytes(Dir() / "chrome.admx")), admx);
+    EXPECT_EQ(Canonical(Bytes(Dir() / "en-US" / "chrome.adml")), adml);
+}
+
+// File > New ADMX Template, a category, a policy with a part, saved through the menus: the
+// command line reads the set back and lint finds no error in it.
+TEST_F(UiAdmxSet, NewSetBuiltInTheEditorIsLintClean) {
+    ASSERT_TRUE(Run(cCommand::FileNewAdmx));
+    CPelwinDoc* doc = app->Docs().Documents().back().get();
+    EXPECT_EQ(frame->ChildOf(*doc)->windowTitle(), "New1.admx [en-US][*]");
+    auto* tree = qobject_cast<cPolTreeView*>(frame->ChildOf(*doc)->TreePane());
+    ASSERT_NE(tree, nullptr);
+    tree->setFocus();
+    EXPECT_FALSE(Run(cCommand::NewClassMachine));
+    EXPECT_FALSE(Run(cCommand::NewVersion));
+
+    ASSERT_TRUE(Run(cCommand::NewCategory));
+    cPropSheet& sheet = *frame->Sheet();
+    sheet.CategoryPage()->name->setText("Made here");
+    sheet.ApplyButton()->click();
+    ASSERT_TRUE(Run(cCommand::NewPolicy));
+    cPPPolicy1* page = sheet.PolicyPage();
+    page->name->setText("Everything");
+    page->key->useKey->click();
+    page->key->ownKey->setText("Software\\Made");
+    page->valueNameCheck->click();
+    page->valueName->setText("Enabled");
+    sheet.ApplyButton()->click();
+    EXPECT_EQ(tree->SelectedItem()->label, u"Everything (Machine)");
+    ASSERT_TRUE(Run(cCommand::NewPartEditText));
+
+    const fs::path path = Dir() / "made.admx";
+    prompts.savePath = FromUtf8(path.string());
+    ASSERT_TRUE(Run(cCommand::FileSave));
+    EXPECT_FALSE(doc->IsModified()) << ::testing::PrintToString(messages.Utf8());
+    EXPECT_TRUE(prompts.offeredFormats.empty());
+    EXPECT_EQ(frame->ChildOf(*doc)->windowTitle(), "made.admx [en-US][*]");
+    auto [checkStatus, checkOut] = Cli("check", path);
+    EXPECT_EQ(checkStatus, 0) << checkOut;
+    auto [lintStatus, lintOut] = Cli("lint", path);
+    EXPECT_EQ(lintOut.find(": error:"), std::string::npos) << lintOut << Bytes(path);
+}
+
+}  // namespace
