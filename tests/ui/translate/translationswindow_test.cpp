@@ -319,7 +319,7 @@ TEST(TranslationsWindowAdmx, ChangeACellUndoRedoAndSaveChangesOnlyThatAdml) {
     // The policy that shows the string is selected in the tree.
     auto* tree = qobject_cast<cPolTreeView*>(frame->ChildOf(*doc)->TreePane());
     ASSERT_NE(tree->SelectedItem(), nullptr);
-    EXPECT_EQ(tree->SelectedItem()->label, u"Allow the Windows Subsystem for Linux");
+    EXPECT_EQ(tree->SelectedItem()->label, u"Allow the Windows Subsystem for Linux (Machine)");
     window->Editor()->setPlainText("WSL erlauben");
     QTest::mouseClick(window->ApplyButton(), Qt::LeftButton);
     EXPECT_EQ(*set.TargetText(row, german), u"WSL erlauben");
