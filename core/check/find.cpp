@@ -186,9 +186,12 @@ std::vector<cFindHit> FindInTemplate(const CPelwinDoc& doc, TextView pattern, bo
         }
         // An ADMX set has no class nodes: its policy's class leads the path.
         if (!top || !top->node || top->node->kind != kKindClass) {
-            const std::vector<Text> classes = PolicyClasses(*item);
+            // A policy of both classes names both.
+            Text classes;
+            for (const Text& cls : PolicyClasses(*item))
+                classes += (classes.empty() ? u"" : u", ") + cls;
             if (!classes.empty())
-                path = classes.front() + (path.empty() ? u"" : u" > " + path);
+                path = classes + (path.empty() ? u"" : u" > " + path);
         }
         path += (path.empty() ? u"" : u" > ") + doc.ResolveText(policy->name);
         Text key = policy->GetEffectiveKey();

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "core/admxformat/admxread.h"
+#include "core/check/find.h"
 #include "core/document/formats.h"
 #include "core/model/partkinds.h"
 #include "tests/core/admxformat/admxsample.h"
@@ -278,4 +279,25 @@ TEST(AdmxRead, EveryCorpusSetReads) {
         EXPECT_TRUE(ReadDocument(doc, path));
         EXPECT_TRUE(messages.texts.empty()) << ::testing::PrintToString(messages.Utf8());
     }
+}
+
+// find over a set: the policy's class leads its path, both classes for a policy of both, and
+// categories are named without the notes of their labels.
+TEST(AdmxRead, FindNamesThePolicysClasses) {
+    cTempSet set;
+    CPelwinDoc doc;
+    ASSERT_TRUE(ReadDocument(doc, set.PutSample()));
+    std::vector<Text> paths;
+    for (const cFindHit& hit : FindInTemplate(doc, u"Software\\Sample", true))
+        paths.push_back(hit.path);
+    auto has = [&](TextView start, TextView end) {
+        for (const Text& path : paths)
+            if (TextView(path).starts_with(start) && TextView(path).ends_with(end))
+                return true;
+        return false;
+    };
+    EXPECT_TRUE(has(u"MACHINE, USER > ", u"Everyone")) << ::testing::PrintToString(paths);
+    EXPECT_FALSE(has(u"MACHINE, USER > ", u"(Both)")) << ::testing::PrintToString(paths);
+    EXPECT_TRUE(has(u"USER > Sample root > ", u"User only")) << ::testing::PrintToString(paths);
+    EXPECT_TRUE(has(u"MACHINE > Outside", u"Outside")) << ::testing::PrintToString(paths);
 }
