@@ -128,20 +128,25 @@ Text CPelwinDoc::DisplayLanguage() const {
     return m_format->DisplayLanguage(Content(encoding));
 }
 
-bool CPelwinDoc::WriteFile(const Text& path) {
-    std::vector<cFileOutput> files;
+bool CPelwinDoc::WriteFilesFor(const Text& path, std::vector<cFileOutput>& files) const {
     try {
         Text problem;
         if (!CheckWritable(m_utf16, problem)) {
             ShowMessage(kSeverityError, u"%s", {problem});
             return false;
         }
-        if (!m_format->Write(Content(m_utf16), path, files))
-            return false;
+        int encoding = m_utf16;
+        return m_format->Write(Content(encoding), path, files);
     } catch (const std::bad_alloc&) {
         ShowMessage(kSeverityError, u"Error writing file %s: not enough memory", {path});
         return false;
     }
+}
+
+bool CPelwinDoc::WriteFile(const Text& path) {
+    std::vector<cFileOutput> files;
+    if (!WriteFilesFor(path, files))
+        return false;
     if (files.size() == 1) {
         if (!ReplaceFile(files[0].path, files[0].bytes))
             return false;

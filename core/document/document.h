@@ -80,6 +80,9 @@ public:
     // of it was written. Every failure has been reported when this returns false, and the
     // file on disk is then as it was.
     bool WriteFile(const Text& path);
+    // The files a write to path would produce, without writing them and without changing
+    // anything of the document; false with every failure reported.
+    bool WriteFilesFor(const Text& path, std::vector<cFileOutput>& files) const;
     // The first step of a write: whether every text can be written in the given encoding
     // (for an ADM template: UTF-16 or 8-bit) and read back the same; message says what to
     // change when not. It works on the tree view; without one there is nothing to check.

@@ -46,6 +46,7 @@ enum class cCommand {
     WindowTile,
     WindowArrangeIcons,
     WindowCompare,
+    ToolsCheckTemplate,
     Help,
     HelpTopics,
     HelpInfo,

@@ -28,6 +28,7 @@
 #include "core/pages/applystep.h"
 #include "core/text/messages.h"
 #include "ui/app/admxdialog.h"
+#include "ui/app/checkdock.h"
 #include "ui/app/childframe.h"
 #include "ui/app/comparewindow.h"
 #include "ui/app/helpwindow.h"
@@ -186,6 +187,14 @@ void CMainFrame::InstallDocumentRoutes(CChildFrame& child) {
                   [this, &doc] { ExportAsAdmx(doc, m_services->Prompts()); }});
     document.Set(cCommand::WindowCompare,
                  {hasServices, [this, &doc] { CompareWith(doc, *m_services, *this); }});
+    document.Set(cCommand::ToolsCheckTemplate,
+                 {hasServices, [this, &doc] {
+                      if (!m_checkDock) {
+                          m_checkDock = new cCheckDock(*this, *m_services);
+                          addDockWidget(Qt::BottomDockWidgetArea, m_checkDock);
+                      }
+                      m_checkDock->Check(doc);
+                  }});
     document.Set(cCommand::EditFind, {nullptr, [&child] { child.FindBar()->Open(); }});
     document.Set(cCommand::StringTable,
                  {nullptr, [&doc, &child] { RunStringTableCommand(doc, &child); }});
@@ -425,6 +434,8 @@ void CMainFrame::CreateCommands() {
          "Arrange the minimized windows along the bottom", nullptr, nullptr},
         {cCommand::WindowCompare, "Compare &with...",
          "Compare the active template with another one, policy by policy", nullptr, nullptr},
+        {cCommand::ToolsCheckTemplate, "&Check template",
+         "Check the template as it stands for faults, as tessary-cli lint does", nullptr, nullptr},
         {cCommand::Help, "Help", "Show the help", nullptr, nullptr},
         {cCommand::HelpTopics, "&Help Topics", "List the help topics", nullptr, nullptr},
         {cCommand::HelpInfo, "&Info", "Show the help", nullptr, nullptr},
@@ -567,6 +578,9 @@ void CMainFrame::CreateMenus() {
     policy->addAction(command(cCommand::StringTable));
     policy->addAction(command(cCommand::Translations));
 
+    auto* tools = new QMenu(QStringLiteral("&Tools"), this);
+    tools->addAction(command(cCommand::ToolsCheckTemplate));
+
     auto* window = new QMenu(QStringLiteral("&Window"), this);
     window->addAction(command(cCommand::WindowCascade));
     window->addAction(command(cCommand::WindowTile));
@@ -583,7 +597,7 @@ void CMainFrame::CreateMenus() {
 
     m_subMenus = {newClass, newPart};
     m_menusNoDocument = {file128, view, help128};
-    m_menusDocument = {file129, edit, view, policy, window, help129};
+    m_menusDocument = {file129, edit, view, policy, tools, window, help129};
     for (QMenu* menu : m_menusDocument + m_menusNoDocument)
         connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommands);
 }

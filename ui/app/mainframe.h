@@ -13,6 +13,7 @@
 
 class CChildFrame;
 class cAppServices;
+class cCheckDock;
 class cHelpWindow;
 class cPropSheet;
 class QAction;
@@ -65,6 +66,8 @@ public:
     // the help is first asked for.
     void ShowHelp();
     cHelpWindow* HelpWindow() const { return m_help; }
+    // The findings of Tools > Check template; null until it first ran.
+    cCheckDock* CheckDock() const { return m_checkDock; }
 
     // Enables every command as the active window allows.
     void UpdateCommands();
@@ -135,4 +138,5 @@ private:
     cPropSheet* m_sheet = nullptr;
     bool m_sheetPlaced = false;
     cHelpWindow* m_help = nullptr;
+    cCheckDock* m_checkDock = nullptr;
 };

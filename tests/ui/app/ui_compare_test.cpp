@@ -13,6 +13,7 @@
 #include "core/model/nodeobjects.h"
 #include "tests/testsupport.h"
 #include "tests/ui/app/uitest.h"
+#include "ui/app/checkdock.h"
 #include "ui/app/childframe.h"
 #include "ui/app/comparewindow.h"
 #include "ui/app/mainframe.h"
@@ -196,3 +197,28 @@ TEST(UiCompareDialog, OffersTheOpenTemplatesAndAFile) {
 }
 
 }  // namespace
+
+// Tools > Check template lists the faults of the template as it stands, unsaved edits
+// included, and a double click on one selects its node.
+TEST_F(UiCompare, CheckTemplateListsFindingsThatLeadToTheirNodes) {
+    CPelwinDoc* doc = Open("check.adm",
+                           "CLASS MACHINE\nCATEGORY Cat KEYNAME K\n"
+                           " POLICY \"Good\" VALUENAME good END POLICY\n"
+                           " POLICY \"Empty\" END POLICY\nEND CATEGORY\n");
+    ASSERT_NE(doc, nullptr);
+    QAction* command = app->MainFrame()->Command(cCommand::ToolsCheckTemplate);
+    app->MainFrame()->UpdateCommands();
+    ASSERT_TRUE(command->isEnabled());
+    command->trigger();
+    cCheckDock* dock = app->MainFrame()->CheckDock();
+    ASSERT_NE(dock, nullptr);
+    QTreeWidget* list = dock->List();
+    ASSERT_EQ(list->topLevelItemCount(), 1);
+    EXPECT_EQ(list->topLevelItem(0)->text(2), "empty-policy");
+    EXPECT_EQ(dock->Summary()->text(),
+              "check.adm: 0 errors, 1 warnings. Double click a finding to select its node.");
+    emit list->itemActivated(list->topLevelItem(0), 0);
+    ASSERT_NE(SelectedIn(*doc), nullptr);
+    EXPECT_EQ(SelectedIn(*doc)->label, u"Empty");
+    EXPECT_FALSE(doc->IsModified());
+}

@@ -132,7 +132,7 @@ TEST_F(UiApp, MenusFollowTheActiveTemplateWindow) {
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(frame->MenuId(), CMainFrame::kMenuDocument);
     EXPECT_EQ(MenuBarTitles(*frame),
-              QStringList({"&File", "&Edit", "&View", "&Policy", "&Window", "&Help"}));
+              QStringList({"&File", "&Edit", "&View", "&Policy", "&Tools", "&Window", "&Help"}));
     EXPECT_EQ(Caption(*frame), "Tessary 2.0.2 - New1");
     QList<QMenu*> menus = frame->Menus();
     EXPECT_EQ(
@@ -145,9 +145,10 @@ TEST_F(UiApp, MenusFollowTheActiveTemplateWindow) {
                            "Cu&t|Ctrl+X, Shift+Del", "&Copy|Ctrl+C, Ctrl+Ins",
                            "&Paste |Ctrl+V, Shift+Ins", "Paste as &next |Ctrl+Shift+V",
                            "&Delete|Del", "-", "&Find...|Ctrl+F", "-", "P&roperties...|"}));
-    EXPECT_EQ(Items(menus[4]), QStringList({"&Cascade|", "&Tile|", "&Arrange Icons|", "-",
+    EXPECT_EQ(Items(menus[4]), QStringList({"&Check template|"}));
+    EXPECT_EQ(Items(menus[5]), QStringList({"&Cascade|", "&Tile|", "&Arrange Icons|", "-",
                                             "Compare &with...|", "-", "&1 New1|"}));
-    EXPECT_EQ(Items(menus[5]), QStringList({"&Info|", "-", "&About Tessary|"}));
+    EXPECT_EQ(Items(menus[6]), QStringList({"&Info|", "-", "&About Tessary|"}));
 
     CPelwinDoc* second = app->Docs().New();
     EXPECT_EQ(Caption(*frame), "Tessary 2.0.2 - New2");
@@ -514,7 +515,7 @@ TEST_F(UiApp, TheWindowThatBecomesActiveHandsItsSelectionToTheSheet) {
 TEST_F(UiApp, WindowMenuListsTheTemplateWindows) {
     CPelwinDoc* first = app->Docs().New();
     CPelwinDoc* second = app->Docs().New();
-    QMenu* window = frame->Menus()[4];
+    QMenu* window = frame->Menus()[5];
     emit window->aboutToShow();
     EXPECT_EQ(Items(window), QStringList({"&Cascade|", "&Tile|", "&Arrange Icons|", "-",
                                           "Compare &with...|", "-", "&1 New1|", "&2 New2|"}));

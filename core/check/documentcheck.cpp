@@ -1,0 +1,170 @@
+#include "core/check/documentcheck.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string_view>
+
+#include "core/document/document.h"
+#include "core/io/paths.h"
+#include "core/model/nodeobjects.h"
+#include "core/text/messages.h"
+
+namespace {
+
+// A folder of its own under the system's temporary folder, gone with this object.
+class cScratchFolder {
+public:
+    cScratchFolder() {
+        std::error_code error;
+        std::filesystem::path base = std::filesystem::temp_directory_path(error);
+        if (error)
+            return;
+        std::random_device random;
+        for (int attempt = 0; attempt < 16 && m_path.empty(); ++attempt) {
+            std::filesystem::path path = base / ("tessary-check-" + std::to_string(random()));
+            if (std::filesystem::create_directory(path, error) && !error)
+                m_path = path;
+        }
+    }
+    ~cScratchFolder() {
+        std::error_code ignored;
+        if (!m_path.empty())
+            std::filesystem::remove_all(m_path, ignored);
+    }
+    cScratchFolder(const cScratchFolder&) = delete;
+    cScratchFolder& operator=(const cScratchFolder&) = delete;
+
+    const std::filesystem::path& Path() const { return m_path; }
+
+private:
+    std::filesystem::path m_path;
+};
+
+bool WriteBytes(const std::filesystem::path& path, std::string_view bytes) {
+    std::error_code error;
+    std::filesystem::create_directories(path.parent_path(), error);
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), std::streamsize(bytes.size()));
+    out.close();
+    return bool(out);
+}
+
+// Holds back the messages of the read back: they are lint's findings, not the user's.
+class cQuietSink : public cMessageSink {
+public:
+    cQuietSink() : m_next(SetMessageSink(this)) {}
+    ~cQuietSink() override { SetMessageSink(m_next); }
+    cQuietSink(const cQuietSink&) = delete;
+    cQuietSink& operator=(const cQuietSink&) = delete;
+    void Show(int, const Text& text) override { texts.push_back(text); }
+    std::vector<Text> texts;
+
+private:
+    cMessageSink* m_next;
+};
+
+// Each node and part line of the tree, with the place of its tree item.
+struct cLinePlace {
+    int line;
+    std::vector<size_t> place;
+};
+
+void CollectLines(const cTreeItem& item, std::vector<size_t>& place,
+                  std::vector<cLinePlace>& lines) {
+    for (size_t i = 0; i < item.children.size(); ++i) {
+        const cTreeItem& child = *item.children[i];
+        place.push_back(i);
+        if (const cData* node = child.node.get()) {
+            if (node->line > 0)
+                lines.push_back({node->line, place});
+            if (const auto* policy = dynamic_cast<const cObjPolicy*>(node))
+                for (const auto& part : policy->Parts())
+                    if (part->line > 0)
+                        lines.push_back({part->line, place});
+        }
+        CollectLines(child, place, lines);
+        place.pop_back();
+    }
+}
+
+}  // namespace
+
+bool CheckDocument(const CPelwinDoc& doc, std::vector<cDocumentFinding>& findings, Text& problem) {
+    findings.clear();
+    cScratchFolder folder;
+    if (folder.Path().empty()) {
+        problem = u"No temporary folder could be made for the check.";
+        return false;
+    }
+    // The files under the template's own name, so that a set's languages find their ADMX.
+    std::filesystem::path own = PathFromUtf8(ToUtf8(doc.Path())).filename();
+    if (own.empty())
+        own = doc.HasClassNodes() ? "template.adm" : "template.admx";
+    const std::filesystem::path main = folder.Path() / own;
+    std::vector<cFileOutput> files;
+    CPelwinDoc copy;
+    cReadLog log;
+    {
+        cQuietSink quiet;
+        if (!doc.WriteFilesFor(FromUtf8(Utf8FromPath(main)), files)) {
+            problem = quiet.texts.empty() ? Text(u"The template could not be written.")
+                                          : quiet.texts.front();
+            return false;
+        }
+        for (const cFileOutput& file : files)
+            if (!WriteBytes(PathFromUtf8(ToUtf8(file.path)), file.bytes)) {
+                problem = u"The template could not be written to " + file.path + u".";
+                return false;
+            }
+        copy.SetFrame(&copy);
+        copy.SetTreeView(&copy.Tree());
+        copy.SetLanguage(doc.DisplayLanguage());
+        if (!copy.ReadFile(FromUtf8(Utf8FromPath(main)), &log) && log.findings.empty()) {
+            problem = quiet.texts.empty() ? Text(u"The template as written does not read back.")
+                                          : quiet.texts.front();
+            return false;
+        }
+    }
+    std::vector<cLinePlace> lines;
+    std::vector<size_t> place;
+    CollectLines(*copy.Tree().Root(), place, lines);
+    std::stable_sort(lines.begin(), lines.end(),
+                     [](const cLinePlace& a, const cLinePlace& b) { return a.line < b.line; });
+    for (cFinding& finding : LintTemplate(copy, log)) {
+        cDocumentFinding found;
+        // A finding of the template's own file stands at the last node that begins on or
+        // before its line, unless it is about the strings.
+        std::string_view rule = finding.rule;
+        bool aboutStrings = rule == "unused-string" || rule == "duplicate-string" ||
+                            rule.starts_with("admx-unused-") || rule == "passed-over";
+        if (finding.file.empty() && !aboutStrings) {
+            auto after = std::upper_bound(
+                lines.begin(), lines.end(), finding.line,
+                [](int line, const cLinePlace& entry) { return line < entry.line; });
+            if (after != lines.begin())
+                found.place = std::prev(after)->place;
+        }
+        // Messages name the file checked: name the document's own files instead.
+        if (!finding.file.empty()) {
+            std::filesystem::path file = PathFromUtf8(ToUtf8(finding.file));
+            std::error_code error;
+            std::filesystem::path relative = std::filesystem::relative(file, folder.Path(), error);
+            finding.file = FromUtf8(Utf8FromPath(error ? file.filename() : relative));
+        }
+        found.finding = std::move(finding);
+        findings.push_back(std::move(found));
+    }
+    return true;
+}
+
+cTreeItem* ItemAtPlace(const cTemplateTree& tree, const std::vector<size_t>& place) {
+    cTreeItem* at = tree.Root();
+    for (size_t index : place) {
+        if (!at || index >= at->children.size())
+            return nullptr;
+        at = at->children[index].get();
+    }
+    return place.empty() ? nullptr : at;
+}
