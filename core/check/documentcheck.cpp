@@ -51,20 +51,6 @@ bool WriteBytes(const std::filesystem::path& path, std::string_view bytes) {
     return bool(out);
 }
 
-// Holds back the messages of the read back: they are lint's findings, not the user's.
-class cQuietSink : public cMessageSink {
-public:
-    cQuietSink() : m_next(SetMessageSink(this)) {}
-    ~cQuietSink() override { SetMessageSink(m_next); }
-    cQuietSink(const cQuietSink&) = delete;
-    cQuietSink& operator=(const cQuietSink&) = delete;
-    void Show(int, const Text& text) override { texts.push_back(text); }
-    std::vector<Text> texts;
-
-private:
-    cMessageSink* m_next;
-};
-
 // Each node and part line of the tree, with the place of its tree item.
 struct cLinePlace {
     int line;
@@ -107,10 +93,11 @@ bool CheckDocument(const CPelwinDoc& doc, std::vector<cDocumentFinding>& finding
     CPelwinDoc copy;
     cReadLog log;
     {
-        cQuietSink quiet;
+        // The read back's messages are lint's findings, not the user's.
+        cMessageCollector quiet;
         if (!doc.WriteFilesFor(FromUtf8(Utf8FromPath(main)), files)) {
-            problem = quiet.texts.empty() ? Text(u"The template could not be written.")
-                                          : quiet.texts.front();
+            problem =
+                quiet.Texts().empty() ? Text(u"The template could not be written.") : quiet.Texts();
             return false;
         }
         for (const cFileOutput& file : files)
@@ -122,8 +109,8 @@ bool CheckDocument(const CPelwinDoc& doc, std::vector<cDocumentFinding>& finding
         copy.SetTreeView(&copy.Tree());
         copy.SetLanguage(doc.DisplayLanguage());
         if (!copy.ReadFile(FromUtf8(Utf8FromPath(main)), &log) && log.findings.empty()) {
-            problem = quiet.texts.empty() ? Text(u"The template as written does not read back.")
-                                          : quiet.texts.front();
+            problem = quiet.Texts().empty() ? Text(u"The template as written does not read back.")
+                                            : quiet.Texts();
             return false;
         }
     }

@@ -57,3 +57,24 @@ struct cFileError {
 
 cFileError FileErrorFromErrno(int err);
 void ReportFileError(const cFileError& error, const Text& path);
+
+// Keeps the messages shown while it lives for the caller's own report, instead of showing
+// them: the texts joined by "; ".
+class cMessageCollector : public cMessageSink {
+public:
+    cMessageCollector() : m_previous(SetMessageSink(this)) {}
+    ~cMessageCollector() override { SetMessageSink(m_previous); }
+    cMessageCollector(const cMessageCollector&) = delete;
+    cMessageCollector& operator=(const cMessageCollector&) = delete;
+
+    void Show(int, const Text& text) override {
+        if (!m_texts.empty())
+            m_texts += u"; ";
+        m_texts += text;
+    }
+    const Text& Texts() const { return m_texts; }
+
+private:
+    cMessageSink* m_previous;  // Not owned.
+    Text m_texts;
+};

@@ -14,26 +14,6 @@
 
 namespace {
 
-// Keeps the messages of a read for the caller's own report, instead of showing them.
-class cMessageCollector : public cMessageSink {
-public:
-    cMessageCollector() : m_previous(SetMessageSink(this)) {}
-    ~cMessageCollector() override { SetMessageSink(m_previous); }
-    cMessageCollector(const cMessageCollector&) = delete;
-    cMessageCollector& operator=(const cMessageCollector&) = delete;
-
-    void Show(int, const Text& text) override {
-        if (!m_texts.empty())
-            m_texts += u"; ";
-        m_texts += text;
-    }
-    const Text& Texts() const { return m_texts; }
-
-private:
-    cMessageSink* m_previous;  // Not owned.
-    Text m_texts;
-};
-
 bool SameFile(const Text& a, const Text& b) {
     std::error_code ec;
     const std::filesystem::path pa(ToUtf8(a)), pb(ToUtf8(b));
