@@ -89,8 +89,12 @@ public:
                 Chain(item, cls);
             } else if (node->kind == kKindPolicy) {
                 const auto& policy = static_cast<const cObjPolicy&>(*node);
-                const bool both = policy.admx && policy.admx->classBoth;
-                m_tree.InsertLast(Parent(item, policy, cls), Text(), kImagePage,
+                // A class given on the policy's page goes before the one it stands under.
+                const Text given = policy.admx ? policy.admx->policyClass : Text();
+                const bool both =
+                    given.empty() ? policy.admx && policy.admx->classBoth : given == u"Both";
+                const int first = given.empty() ? cls : given == u"User" ? kUser : kMachine;
+                m_tree.InsertLast(Parent(item, policy, first), Text(), kImagePage,
                                   Policy(policy, true));
                 if (both)
                     m_tree.InsertLast(Parent(item, policy, kUser), Text(), kImagePage,

@@ -482,7 +482,10 @@ private:
         const Text shown = ResolveAdmxText(m_content.strings, node.name);
 
         const bool both = node.admx && node.admx->classBoth;
-        const Text cls = both ? u"Both" : ClassOf(item) == 2 ? u"User" : u"Machine";
+        const Text cls = node.admx && !node.admx->policyClass.empty() ? node.admx->policyClass
+                         : both                                       ? u"Both"
+                         : ClassOf(item) == 2                         ? u"User"
+                                                                      : u"Machine";
         if (AttributeText(element, "class") != cls)
             SetAttribute(element, "class", cls);
         WriteParent(item, element, kPolicyOrder);
@@ -638,6 +641,8 @@ private:
             if (partElement && mine && part->admx &&
                 ToUtf8(part->admx->name) != partElement.attribute("id").value()) {
                 SetAttribute(partElement, "id", part->admx->name);
+                if (control && !sharedPresentation)
+                    MirrorRefId(control, part->admx->name);
                 SetAttribute(control, "refId", part->admx->name, bool(control));
             }
             if (!control && !sharedPresentation) {
@@ -953,6 +958,21 @@ private:
                     break;
                 }
             }
+        }
+    }
+
+    // A renamed element: the controls of the other languages that refer to it follow, or
+    // they would refer to nothing. Before the display language's control takes the name.
+    void MirrorRefId(pugi::xml_node control, const Text& name) {
+        const std::string id = control.parent().attribute("id").value();
+        const std::string refId = control.attribute("refId").value();
+        for (size_t i = 0; i < m_adml.size(); ++i) {
+            pugi::xml_node other = i == m_set.display ? pugi::xml_node() : OtherPresentation(i, id);
+            for (pugi::xml_node c = other.first_child(); c; c = c.next_sibling())
+                if (!refId.empty() && refId == c.attribute("refId").value()) {
+                    SetAttribute(c, "refId", name);
+                    break;
+                }
         }
     }
 

@@ -23,6 +23,9 @@ struct cAdmxRecord {
     Text name;
     // A policy of class Both: it stands under MACHINE and applies to both classes.
     int classBoth = 0;
+    // A policy's class as its page set it ("Machine", "User" or "Both"); empty: the class it
+    // stands under (Both by classBoth).
+    Text policyClass;
     // A policy's supportedOn reference as written ("windows:SUPPORTED_Windows10").
     Text supportedOn;
 
