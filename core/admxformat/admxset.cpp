@@ -266,6 +266,17 @@ void ReadCategoryFields(pugi::xml_node element, cCategory& category) {
     category.useDefaultKey = 1;
 }
 
+Text SupportedOnText(const cAdmxSet& set, std::string_view reference) {
+    // A definition of this file shows its display name; any other reference as written.
+    std::string name;
+    auto found = set.supportedOn.end();
+    if (set.Resolve(reference, name) == cAdmxSet::cPlace::Here)
+        found = set.supportedOn.find(name);
+    return found != set.supportedOn.end() && found->second.attribute("displayName")
+               ? AttributeText(found->second, "displayName")
+               : FromUtf8(reference);
+}
+
 void ReadPolicyFields(const cAdmxSet& set, pugi::xml_node element, cPolicy& policy) {
     policy.name = AttributeText(element, "displayName");
     Optional(element, "explainText", policy.explainFlag, policy.explainText);
@@ -277,17 +288,8 @@ void ReadPolicyFields(const cAdmxSet& set, pugi::xml_node element, cPolicy& poli
     policy.supportedFlag = 0;
     policy.supportedText.clear();
     if (pugi::xml_node supported = Child(element, "supportedOn")) {
-        // A definition of this file shows its display name; any other reference as written.
-        std::string reference = supported.attribute("ref").value();
-        std::string name;
-        auto found = set.supportedOn.end();
-        if (set.Resolve(reference, name) == cAdmxSet::cPlace::Here)
-            found = set.supportedOn.find(name);
         policy.supportedFlag = 1;
-        policy.supportedText =
-            found != set.supportedOn.end() && found->second.attribute("displayName")
-                ? AttributeText(found->second, "displayName")
-                : FromUtf8(reference);
+        policy.supportedText = SupportedOnText(set, supported.attribute("ref").value());
     }
     policy.valueOn = ReadOptionalValue(Child(element, "enabledValue"));
     policy.valueOff = ReadOptionalValue(Child(element, "disabledValue"));

@@ -126,6 +126,9 @@ Text StringReference(std::string_view id);
 // aside).
 void ReadCategoryFields(pugi::xml_node element, cCategory& category);
 void ReadPolicyFields(const cAdmxSet& set, pugi::xml_node element, cPolicy& policy);
+// The supported-on text of a policy that refers to `reference`: the display name of this
+// file's definition or product of that name, else the reference as written.
+Text SupportedOnText(const cAdmxSet& set, std::string_view reference);
 
 // A control of a presentation and what it shows of the policy.
 struct cControlInfo {

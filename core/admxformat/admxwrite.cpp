@@ -666,6 +666,8 @@ private:
             if (partElement && mine && part->admx &&
                 ToUtf8(part->admx->name) != partElement.attribute("id").value()) {
                 SetAttribute(partElement, "id", part->admx->name);
+                if (control && !sharedPresentation)
+                    MirrorRefId(control, part->admx->name);
                 SetAttribute(control, "refId", part->admx->name, bool(control));
             }
             if (!control && !sharedPresentation) {
@@ -1087,6 +1089,21 @@ private:
                                          kAdmlResourcesOrder);
                 SetText(AppendCopy(holder, source->second), text);
             }
+        }
+    }
+
+    // A renamed element: the controls of the other languages that refer to it follow, or
+    // they would refer to nothing. Before the display language's control takes the name.
+    void MirrorRefId(pugi::xml_node control, const Text& name) {
+        const std::string id = control.parent().attribute("id").value();
+        const std::string refId = control.attribute("refId").value();
+        for (size_t i = 0; i < m_adml.size(); ++i) {
+            pugi::xml_node other = i == m_set.display ? pugi::xml_node() : OtherPresentation(i, id);
+            for (pugi::xml_node c = other.first_child(); c; c = c.next_sibling())
+                if (!refId.empty() && refId == c.attribute("refId").value()) {
+                    SetAttribute(c, "refId", name);
+                    break;
+                }
         }
     }
 

@@ -355,6 +355,12 @@ void cListBoxPageValues::ApplyTo(cPolPartListBox& part) const {
         part.explicitValue = 1;
         part.valuePrefixFlag = 0;
         part.valuePrefix.clear();
+    } else if (naming == Naming::ValueContent && part.admx) {
+        // In an ADMX set an empty prefix names the values 1, 2, 3; values named by their
+        // content have no prefix.
+        part.explicitValue = 0;
+        part.valuePrefixFlag = 0;
+        part.valuePrefix.clear();
     } else {
         // "Value name equals value content" is a prefix that is empty.
         part.explicitValue = 0;

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStyleOptionButton>
 #include <QValidator>
@@ -239,6 +240,35 @@ public:
 private:
     QLabel* m_label;
     QLineEdit* m_edit;
+};
+
+// A list of texts, one a line: its label above a box of several lines.
+class cMultiTextPanel : public cPanelWidget {
+public:
+    cMultiTextPanel(cCtrlList* node, QWidget* parent)
+        : cPanelWidget(node, parent),
+          m_label(PlainLabel(DialogRect(5, 2, 250, 9), this)),
+          m_edit(new QPlainTextEdit(this)) {
+        m_edit->setObjectName(QStringLiteral("lines"));
+        m_edit->setGeometry(DialogRect(5, 12, 250, 26));
+        m_edit->setLineWrapMode(QPlainTextEdit::NoWrap);
+        m_edit->setTabChangesFocus(true);
+        AddSelectionFrame(DialogRect(1, 0, 260, 40));
+        HandOverOnFocus(m_edit);
+        connect(m_edit, &QPlainTextEdit::textChanged, this, &cPanelWidget::valueChanged);
+    }
+    bool Value(cPartValue& value) const override {
+        value.text = m_edit->toPlainText().toStdU16String();
+        return true;
+    }
+    void Fill(const cPanelContent& content) override {
+        m_label->setText(ToQString(content.label));
+        setToolTip(m_label->text());
+    }
+
+private:
+    QLabel* m_label;
+    QPlainTextEdit* m_edit;
 };
 
 class cComboPanel : public cPanelWidget {
@@ -560,11 +590,11 @@ template <>
 struct cPanelOf<cObjPolPartText> {
     using type = cTextPanel;
 };
-// The kinds only ADMX has show as the nearest ADM kind does.
 template <>
 struct cPanelOf<cObjPolPartMultiText> {
-    using type = cEditTextPanel;
+    using type = cMultiTextPanel;
 };
+// A 64-bit number shows as a number does.
 template <>
 struct cPanelOf<cObjPolPartLongNum> {
     using type = cNumericPanel;

@@ -1,7 +1,9 @@
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -14,8 +16,8 @@
 #include "ui/properties/actionlisteditor.h"
 #include "ui/properties/proppages.h"
 
-// The pages of the seven policy part kinds; the node pages and the shared groups are in
-// proppages.cpp.
+// The pages of the policy part kinds and of what ADMX adds to a policy and a part; the node
+// pages and the shared groups are in proppages.cpp.
 
 namespace {
 
@@ -567,4 +569,244 @@ cNumericPageValues cPPNum1::Values() const {
     values.key = key->Values();
     values.valueName = FromQ(valueName->text());
     return values;
+}
+
+// ---- Multi-line text ----
+
+namespace {
+
+QRegularExpressionValidator* DigitsOnly(QObject* parent) {
+    return new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), parent);
+}
+
+}  // namespace
+
+cPPMultiText1::cPPMultiText1(QWidget* parent) : cValuesPage(QStringLiteral("General"), parent) {
+    auto* layout = PageLayout(this);
+    label = NameRow(layout, QStringLiteral("Label:"), this);
+    maxLength = new cPairRow(QStringLiteral("Max. length:"), this);
+    maxStrings = new cPairRow(QStringLiteral("Max. strings:"), this);
+    defaultHeight = new cPairRow(QStringLiteral("Height in lines:"), this);
+    for (cPairRow* pair : {maxLength, maxStrings, defaultHeight})
+        pair->edit->setValidator(DigitsOnly(this));
+    PairGrid(layout, {maxLength, maxStrings, defaultHeight});
+    required = new QCheckBox(QStringLiteral("Required"), this);
+    layout->addWidget(required);
+    key = new cKeyGroup(this);
+    layout->addWidget(key);
+    valueName = ValueNameRow(layout, this);
+    layout->addStretch();
+
+    auto changed = [this] { MarkChanged(); };
+    MarkOnEdit(this, label);
+    for (cPairRow* pair : {maxLength, maxStrings, defaultHeight})
+        connect(pair, &cPairRow::changed, this, changed);
+    MarkOnClick(this, required);
+    connect(key, &cKeyGroup::changed, this, changed);
+    MarkOnEdit(this, valueName);
+}
+
+void cPPMultiText1::Show(const cMultiTextPageValues& values) {
+    SetText(label, values.name);
+    maxLength->Set(values.maxLength);
+    maxStrings->Set(values.maxStrings);
+    defaultHeight->Set(values.defaultHeight);
+    SetChecked(required, values.required);
+    key->Set(values.key, false);
+    SetText(valueName, values.valueName);
+}
+
+cMultiTextPageValues cPPMultiText1::Values() const {
+    cMultiTextPageValues values;
+    values.name = FromQ(label->text());
+    values.maxLength = maxLength->Values();
+    values.maxStrings = maxStrings->Values();
+    values.defaultHeight = defaultHeight->Values();
+    values.required = required->isChecked();
+    values.key = key->Values();
+    values.valueName = FromQ(valueName->text());
+    return values;
+}
+
+// ---- 64-bit number ----
+
+cPPLongNum1::cPPLongNum1(QWidget* parent) : cValuesPage(QStringLiteral("General"), parent) {
+    auto* layout = PageLayout(this);
+    label = NameRow(layout, QStringLiteral("Label:"), this);
+    defaultValue = new cPairRow(QStringLiteral("Default value:"), this);
+    max =
+        new cPairRow(QStringLiteral("Max. Value:"), this, ToQ(Text(cNumericPageValues::kMaxReset)));
+    min =
+        new cPairRow(QStringLiteral("Min. Value:"), this, ToQ(Text(cNumericPageValues::kMinReset)));
+    spin = new cPairRow(QStringLiteral("Spin increment:"), this,
+                        ToQ(Text(cNumericPageValues::kSpinReset)));
+    for (cPairRow* pair : {defaultValue, max, min, spin})
+        pair->edit->setValidator(DigitsOnly(this));
+    PairGrid(layout, {defaultValue, max, min, spin});
+    required = new QCheckBox(QStringLiteral("Required"), this);
+    storeAsText = new QCheckBox(QStringLiteral("Store as text"), this);
+    for (QCheckBox* box : {required, storeAsText}) {
+        layout->addWidget(box);
+        MarkOnClick(this, box);
+    }
+    key = new cKeyGroup(this);
+    layout->addWidget(key);
+    valueName = ValueNameRow(layout, this);
+    layout->addStretch();
+
+    auto changed = [this] { MarkChanged(); };
+    MarkOnEdit(this, label);
+    for (cPairRow* pair : {defaultValue, max, min, spin})
+        connect(pair, &cPairRow::changed, this, changed);
+    connect(key, &cKeyGroup::changed, this, changed);
+    MarkOnEdit(this, valueName);
+}
+
+void cPPLongNum1::Show(const cLongNumPageValues& values) {
+    SetText(label, values.name);
+    defaultValue->Set(values.defaultValue);
+    max->Set(values.max);
+    min->Set(values.min);
+    spin->Set(values.spin);
+    SetChecked(required, values.required);
+    SetChecked(storeAsText, values.storeAsText);
+    key->Set(values.key, false);
+    SetText(valueName, values.valueName);
+}
+
+cLongNumPageValues cPPLongNum1::Values() const {
+    cLongNumPageValues values;
+    values.name = FromQ(label->text());
+    values.defaultValue = defaultValue->Values();
+    values.max = max->Values();
+    values.min = min->Values();
+    values.spin = spin->Values();
+    values.required = required->isChecked();
+    values.storeAsText = storeAsText->isChecked();
+    values.key = key->Values();
+    values.valueName = FromQ(valueName->text());
+    return values;
+}
+
+// ---- A policy in an ADMX set ----
+
+cPPPolicyAdmx::cPPPolicyAdmx(QWidget* parent) : cPropPage(QStringLiteral("ADMX"), parent) {
+    auto* layout = PageLayout(this);
+    auto* form = new QFormLayout;
+    name = new QLineEdit(this);
+    form->addRow(QStringLiteral("Name:"), name);
+    policyClass = new QComboBox(this);
+    policyClass->addItems(
+        {QStringLiteral("Machine"), QStringLiteral("User"), QStringLiteral("Both")});
+    form->addRow(QStringLiteral("Class:"), policyClass);
+    supportedOn = new QComboBox(this);
+    supportedOn->setEditable(true);
+    supportedOn->setInsertPolicy(QComboBox::NoInsert);
+    form->addRow(QStringLiteral("Supported on:"), supportedOn);
+    supportedShown = new QLabel(this);
+    supportedShown->setTextFormat(Qt::PlainText);
+    supportedShown->setWordWrap(true);
+    form->addRow(QString(), supportedShown);
+    layout->addLayout(form);
+    auto* note = new QLabel(
+        QStringLiteral("The name identifies the policy in its file and in the other files "
+                       "that refer to it. Supported on names a definition of this file or, "
+                       "with its prefix, of a namespace the file uses."),
+        this);
+    note->setWordWrap(true);
+    layout->addWidget(note);
+    layout->addStretch();
+
+    MarkOnEdit(this, name);
+    connect(policyClass, &QComboBox::activated, this, [this] { MarkChanged(); });
+    connect(supportedOn, &QComboBox::editTextChanged, this, [this] {
+        UpdateShown();
+        MarkChanged();
+    });
+}
+
+void cPPPolicyAdmx::Fill(cData& node) {
+    auto* policy = dynamic_cast<cPolicy*>(&node);
+    m_node = policy;
+    if (!policy)
+        return;
+    cAdmxPolicyPageValues values = cAdmxPolicyPageValues::Load(*policy);
+    m_choices = values.choices;
+    SetText(name, values.name);
+    {
+        QSignalBlocker block(policyClass);
+        policyClass->setCurrentIndex(int(values.policyClass));
+    }
+    QSignalBlocker block(supportedOn);
+    supportedOn->clear();
+    supportedOn->addItem(QString());  // none
+    for (const cSupportedChoice& choice : m_choices) {
+        supportedOn->addItem(ToQ(choice.reference));
+        supportedOn->setItemData(supportedOn->count() - 1, ToQ(choice.shown), Qt::ToolTipRole);
+    }
+    supportedOn->setEditText(ToQ(values.supportedOn));
+    UpdateShown();
+}
+
+void cPPPolicyAdmx::UpdateShown() {
+    const Text reference = FromQ(supportedOn->currentText());
+    QString shown;
+    for (const cSupportedChoice& choice : m_choices)
+        if (choice.reference == reference)
+            shown = ToQ(choice.shown);
+    supportedShown->setText(shown);
+}
+
+cAdmxPolicyPageValues cPPPolicyAdmx::Values() const {
+    cAdmxPolicyPageValues values;
+    values.name = FromQ(name->text().trimmed());
+    values.policyClass = cAdmxClass(std::clamp(policyClass->currentIndex(), 0, 2));
+    values.supportedOn = FromQ(supportedOn->currentText().trimmed());
+    values.choices = m_choices;
+    return values;
+}
+
+std::optional<Text> cPPPolicyAdmx::Validate() const {
+    if (!m_node || !IsModified())
+        return std::nullopt;
+    return Values().Validate(*m_node);
+}
+
+void cPPPolicyAdmx::Apply(cData& node) {
+    if (auto* policy = dynamic_cast<cPolicy*>(&node); policy && IsModified())
+        Values().ApplyTo(*policy);
+    SetModified(false);
+}
+
+// ---- A part's element in an ADMX set ----
+
+cPPElementAdmx::cPPElementAdmx(QWidget* parent) : cPropPage(QStringLiteral("ADMX"), parent) {
+    auto* layout = PageLayout(this);
+    id = NameRow(layout, QStringLiteral("Element id:"), this);
+    auto* note = new QLabel(QStringLiteral("The id names the part's element, and its control "
+                                           "in the presentation of every language."),
+                            this);
+    note->setWordWrap(true);
+    layout->addWidget(note);
+    layout->addStretch();
+    MarkOnEdit(this, id);
+}
+
+void cPPElementAdmx::Fill(cData& node) {
+    auto* part = dynamic_cast<cPolicyPart*>(&node);
+    m_node = part;
+    if (part)
+        SetText(id, cAdmxElementPageValues::Load(*part).id);
+}
+
+std::optional<Text> cPPElementAdmx::Validate() const {
+    if (!m_node || !IsModified())
+        return std::nullopt;
+    return cAdmxElementPageValues{FromQ(id->text().trimmed())}.Validate(*m_node);
+}
+
+void cPPElementAdmx::Apply(cData& node) {
+    if (auto* part = dynamic_cast<cPolicyPart*>(&node); part && IsModified())
+        cAdmxElementPageValues{FromQ(id->text().trimmed())}.ApplyTo(*part);
+    SetModified(false);
 }

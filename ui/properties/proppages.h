@@ -4,6 +4,7 @@
 #include <QWidget>
 #include <optional>
 
+#include "core/pages/admxpages.h"
 #include "core/pages/pagevalues.h"
 
 class QCheckBox;
@@ -403,4 +404,83 @@ public:
 
 protected:
     void Show(const cNumericPageValues& values) override;
+};
+
+// ---- Pages of what ADMX adds -------------------------------------------------------------
+
+class cPPMultiText1 : public cValuesPage<cPolPartMultiText, cMultiTextPageValues> {
+    Q_OBJECT
+public:
+    explicit cPPMultiText1(QWidget* parent = nullptr);
+    cMultiTextPageValues Values() const override;
+
+    QLineEdit* label;
+    cPairRow* maxLength;
+    cPairRow* maxStrings;
+    cPairRow* defaultHeight;
+    QCheckBox* required;
+    cKeyGroup* key;
+    QLineEdit* valueName;
+
+protected:
+    void Show(const cMultiTextPageValues& values) override;
+};
+
+class cPPLongNum1 : public cValuesPage<cPolPartLongNum, cLongNumPageValues> {
+    Q_OBJECT
+public:
+    explicit cPPLongNum1(QWidget* parent = nullptr);
+    cLongNumPageValues Values() const override;
+
+    QLineEdit* label;
+    cPairRow* defaultValue;
+    cPairRow* max;
+    cPairRow* min;
+    cPairRow* spin;
+    QCheckBox* required;
+    QCheckBox* storeAsText;
+    cKeyGroup* key;
+    QLineEdit* valueName;
+
+protected:
+    void Show(const cLongNumPageValues& values) override;
+};
+
+// A policy's name, class and supported-on reference in an ADMX set.
+class cPPPolicyAdmx : public cPropPage {
+    Q_OBJECT
+public:
+    explicit cPPPolicyAdmx(QWidget* parent = nullptr);
+    void Fill(cData& node) override;
+    std::optional<Text> Validate() const override;
+    void Apply(cData& node) override;
+    void Removed() override { m_node = nullptr; }
+    cAdmxPolicyPageValues Values() const;
+
+    QLineEdit* name;
+    QComboBox* policyClass;
+    QComboBox* supportedOn;  // editable: a reference chosen or typed
+    QLabel* supportedShown;  // what the reference shows
+
+private:
+    void UpdateShown();
+
+    const cPolicy* m_node = nullptr;  // Not owned: the node filled from, while shown.
+    std::vector<cSupportedChoice> m_choices;
+};
+
+// The id of a part's element in an ADMX set.
+class cPPElementAdmx : public cPropPage {
+    Q_OBJECT
+public:
+    explicit cPPElementAdmx(QWidget* parent = nullptr);
+    void Fill(cData& node) override;
+    std::optional<Text> Validate() const override;
+    void Apply(cData& node) override;
+    void Removed() override { m_node = nullptr; }
+
+    QLineEdit* id;
+
+private:
+    const cPolicyPart* m_node = nullptr;  // Not owned.
 };

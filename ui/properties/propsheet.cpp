@@ -58,8 +58,13 @@ cPropSheet::cPropSheet(QWidget* owner) : QWidget(owner, Qt::Tool) {
     m_itemList = new cPPDro2(this);
     m_dropDown = new cPPDro1(m_itemList, this);
     m_listBox = new cPPListBox1(this);
-    m_all = {m_null, m_version,  m_class, m_category, m_policy1,  m_policy2, m_checkBox,
-             m_text, m_editText, m_combo, m_numeric,  m_dropDown, m_listBox};
+    m_multiText = new cPPMultiText1(this);
+    m_longNum = new cPPLongNum1(this);
+    m_policyAdmx = new cPPPolicyAdmx(this);
+    m_elementAdmx = new cPPElementAdmx(this);
+    m_all = {m_null,     m_version,   m_class,    m_category,   m_policy1,    m_policy2,
+             m_checkBox, m_text,      m_editText, m_combo,      m_numeric,    m_dropDown,
+             m_listBox,  m_multiText, m_longNum,  m_policyAdmx, m_elementAdmx};
     if (m_itemList)
         m_all.push_back(m_itemList);
     for (cPropPage* page : m_all)
@@ -128,6 +133,8 @@ void cPropSheet::ShowPagesOf(cData* node) {
         case kKindPolicy:
             AddPage(m_policy1);
             AddPage(m_policy2);
+            if (ShowsAdmxPages(*node))
+                AddPage(m_policyAdmx);
             title = QStringLiteral("Policy Properties");
             break;
         case kKindVersion:
@@ -145,6 +152,9 @@ void cPropSheet::ShowPagesOf(cData* node) {
             AddPage(page);
             if (page == m_dropDown && m_itemList)
                 AddPage(m_itemList);
+            // A static text of an ADMX set has no element.
+            if (page != m_text && ShowsAdmxPages(*node))
+                AddPage(m_elementAdmx);
             title = QStringLiteral("\"%1\" Policy Part Properties").arg([page, this] {
                 if (page == m_checkBox)
                     return QStringLiteral("Checkbox");
@@ -158,6 +168,10 @@ void cPropSheet::ShowPagesOf(cData* node) {
                     return QStringLiteral("Numeric");
                 if (page == m_dropDown)
                     return QStringLiteral("Dropdown list");
+                if (page == m_multiText)
+                    return QStringLiteral("Multi-line text");
+                if (page == m_longNum)
+                    return QStringLiteral("Long number");
                 return QStringLiteral("ListBox");
             }());
             break;
@@ -169,6 +183,10 @@ void cPropSheet::ShowPagesOf(cData* node) {
     m_tabs->setCurrentIndex(0);
     if (node)
         FillPages(*node);
+    // An ADMX file holds no OEM conversion: there the box can only clear it.
+    const bool admx = node && ShowsAdmxPages(*node);
+    for (QCheckBox* box : {m_editText->oemConvert, m_combo->oemConvert})
+        box->setEnabled(!admx || box->isChecked());
     setWindowTitle(title);
 }
 
@@ -188,9 +206,8 @@ cPropPage* cPropSheet::PartPage(cObjPolPart& part) const {
                          [this](const cObjPolPartListBox&) -> cPropPage* { return m_listBox; },
                          [this](const cObjPolPartNum&) -> cPropPage* { return m_numeric; },
                          [this](const cObjPolPartText&) -> cPropPage* { return m_text; },
-                         // The kinds only ADMX has have no pages yet.
-                         [](const cObjPolPartMultiText&) -> cPropPage* { return nullptr; },
-                         [](const cObjPolPartLongNum&) -> cPropPage* { return nullptr; },
+                         [this](const cObjPolPartMultiText&) -> cPropPage* { return m_multiText; },
+                         [this](const cObjPolPartLongNum&) -> cPropPage* { return m_longNum; },
                      });
 }
 
@@ -242,14 +259,26 @@ cAnswer cPropSheet::AskApply() {
     return answer;
 }
 
+bool cPropSheet::Shown(const cPropPage* page) const {
+    return std::find(m_shown.begin(), m_shown.end(), page) != m_shown.end();
+}
+
 std::optional<Text> cPropSheet::Validate() const {
-    // The first page of the node in this order checks; the others have no rules.
+    // The first page of the node in this order checks, then the ADMX page if it is shown;
+    // the others have no rules.
+    std::optional<Text> error;
     for (cPropPage* page : std::initializer_list<cPropPage*>{
              m_version, m_category, m_policy1, m_checkBox, m_text, m_editText, m_combo, m_numeric,
-             m_dropDown, m_itemList, m_listBox})
-        if (std::find(m_shown.begin(), m_shown.end(), page) != m_shown.end())
-            return page->Validate();
-    return std::nullopt;
+             m_dropDown, m_itemList, m_listBox, m_multiText, m_longNum})
+        if (Shown(page)) {
+            error = page->Validate();
+            break;
+        }
+    for (cPropPage* page :
+         {static_cast<cPropPage*>(m_policyAdmx), static_cast<cPropPage*>(m_elementAdmx)})
+        if (!error && Shown(page))
+            error = page->Validate();
+    return error;
 }
 
 void cPropSheet::ApplyNow() {
@@ -272,13 +301,20 @@ void cPropSheet::Apply() {
             break;
         case kKindPolicy:
             m_policy1->Apply(*m_current);
+            // After the second page, whose supported-on text the reference replaces.
+            if (Shown(m_policyAdmx))
+                m_policyAdmx->Apply(*m_current);
             break;
         case kKindVersion:
             m_version->Apply(*m_current);
             break;
         case kKindPart:
-            if (cObjPolPart* part = m_current->GetPartObject())
-                PartPage(*part)->Apply(*m_current);
+            if (cObjPolPart* part = m_current->GetPartObject()) {
+                if (cPropPage* page = PartPage(*part))
+                    page->Apply(*m_current);
+                if (Shown(m_elementAdmx))
+                    m_elementAdmx->Apply(*m_current);
+            }
             break;
         default:
             break;

@@ -23,6 +23,10 @@ class cPPCombo1;
 class cPPNum1;
 class cPPDro1;
 class cPPListBox1;
+class cPPMultiText1;
+class cPPLongNum1;
+class cPPPolicyAdmx;
+class cPPElementAdmx;
 class QCheckBox;
 class QPushButton;
 class QTabWidget;
@@ -85,6 +89,11 @@ public:
     cPPNum1* NumericPage() const { return m_numeric; }
     cPPDro1* DropDownPage() const { return m_dropDown; }
     cPPListBox1* ListBoxPage() const { return m_listBox; }
+    cPPMultiText1* MultiTextPage() const { return m_multiText; }
+    cPPLongNum1* LongNumPage() const { return m_longNum; }
+    // What an ADMX set adds: a policy's name, class and supported on; a part's element id.
+    cPPPolicyAdmx* PolicyAdmxPage() const { return m_policyAdmx; }
+    cPPElementAdmx* ElementAdmxPage() const { return m_elementAdmx; }
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -96,6 +105,7 @@ private:
     void ShowPagesOf(cData* node);
     // The first page of a part, chosen by its kind.
     cPropPage* PartPage(cObjPolPart& part) const;
+    bool Shown(const cPropPage* page) const;
 
     cData* m_current = nullptr;  // Not owned.
     QCheckBox* m_keepOnTop;
@@ -116,6 +126,10 @@ private:
     cPropPage* m_itemList = nullptr;
     cPPDro1* m_dropDown;
     cPPListBox1* m_listBox;
+    cPPMultiText1* m_multiText;
+    cPPLongNum1* m_longNum;
+    cPPPolicyAdmx* m_policyAdmx;
+    cPPElementAdmx* m_elementAdmx;
     std::vector<cPropPage*> m_all;  // every page, in creation order
     std::vector<cPropPage*> m_shown;
     bool m_firstShow = false;

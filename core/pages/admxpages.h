@@ -1,0 +1,97 @@
+#pragma once
+
+#include <optional>
+#include <vector>
+
+#include "core/model/nodedata.h"
+#include "core/pages/pagevalues.h"
+
+class cAdmxSet;
+
+// The pages of what an ADMX set holds beyond an ADM template: the two part kinds only ADMX
+// has, a policy's name, class and supported-on reference, and a part's element id. Like the
+// other pages' values they load from a node, check and write back without a window.
+
+// The ADMX set a node belongs to: its document's, else the one it was read from; none for a
+// node of an ADM template.
+const cAdmxSet* AdmxSetOf(const cData& node);
+
+// A name as an ADMX file gives its policies and elements: a letter or an underscore, then
+// letters, digits, underscores, hyphens and periods.
+bool IsAdmxName(TextView name);
+
+struct cMultiTextPageValues {
+    Text name;
+    bool required = false;
+    cOptionalPairValues maxLength;
+    cOptionalPairValues maxStrings;
+    cOptionalPairValues defaultHeight;  // the box's height in lines
+    cKeyGroupValues key;
+    Text valueName;
+
+    static cMultiTextPageValues Load(const cPolPartMultiText& part);
+    // The key, and each number given: a whole number from 0 (from 1 for the height).
+    std::optional<Text> Validate() const;
+    void ApplyTo(cPolPartMultiText& part) const;
+};
+
+struct cLongNumPageValues {
+    Text name;
+    cOptionalPairValues defaultValue;
+    cOptionalPairValues max;
+    cOptionalPairValues min;
+    cOptionalPairValues spin;
+    bool required = false;
+    bool storeAsText = false;
+    cKeyGroupValues key;
+    Text valueName;
+
+    static cLongNumPageValues Load(const cPolPartLongNum& part);
+    // The key, and each number given a whole number from 0 that fits 64 bits; the minimum
+    // not above the maximum, the default between them.
+    std::optional<Text> Validate() const;
+    void ApplyTo(cPolPartLongNum& part) const;
+};
+
+// A policy's class in an ADMX file.
+enum class cAdmxClass { Machine, User, Both };
+
+// A reference the supported-on list offers, and what it shows.
+struct cSupportedChoice {
+    Text reference;  // as written: "SUPPORTED_Win7", "windows:SUPPORTED_WindowsXP"
+    Text shown;      // its display name resolved, or empty
+    bool operator==(const cSupportedChoice&) const = default;
+};
+
+struct cAdmxPolicyPageValues {
+    Text name;
+    cAdmxClass policyClass = cAdmxClass::Machine;
+    Text supportedOn;  // the reference; empty: none
+    // The file's definitions and products, then the references of other namespaces the
+    // file's policies use, each once.
+    std::vector<cSupportedChoice> choices;
+
+    static cAdmxPolicyPageValues Load(const cPolicy& node);
+    // What changed: the name given, well formed, and no other policy of the template's so
+    // named (case aside); the reference none, or a name here or under a prefix the file uses.
+    std::optional<Text> Validate(const cPolicy& node) const;
+    // The name, class and reference into the policy's record (made for a policy that has
+    // none), and the supported-on text the reference shows.
+    void ApplyTo(cPolicy& node) const;
+
+private:
+    std::optional<Text> ValidateName(const cPolicy& node) const;
+};
+
+// The element of a part read from or meant for an ADMX set: its id.
+struct cAdmxElementPageValues {
+    Text id;
+
+    static cAdmxElementPageValues Load(const cPolicyPart& part);
+    // When changed: given, well formed, and no other part of the policy has it (case aside).
+    std::optional<Text> Validate(const cPolicyPart& part) const;
+    void ApplyTo(cPolicyPart& part) const;
+};
+
+// Whether the ADMX pages apply to a node: one of an ADMX set's documents, or read from one.
+bool ShowsAdmxPages(const cData& node);
