@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
 #include <QProcess>
@@ -13,6 +14,7 @@
 #include "core/edit/editstep.h"
 #include "core/pages/applystep.h"
 #include "core/pages/pagevalues.h"
+#include "tests/core/admxformat/admxsample.h"
 #include "tests/core/admxformat/canonical.h"
 #include "tests/testsupport.h"
 #include "tests/ui/app/uitest.h"
@@ -173,3 +175,40 @@ TEST_F(UiAdmxSet, NewSetBuiltInTheEditorIsLintClean) {
 }
 
 }  // namespace
+
+// A policy's class changed on its ADMX page and applied: one step that the tree's label, the
+// save and undo follow.
+TEST_F(UiAdmxSet, ClassChangedOnThePolicysPage) {
+    cTempSet set;
+    const fs::path admx = set.PutSample();
+    CPelwinDoc* doc = app->Docs().Open(FromUtf8(admx.string()));
+    ASSERT_NE(doc, nullptr) << ::testing::PrintToString(messages.Utf8());
+    cTreeItem* item = nullptr;
+    doc->Tree().ForEachPreOrder([&](cTreeItem* at) {
+        if (at->node && at->node->admx && at->node->admx->name == u"Everyone")
+            item = at;
+    });
+    ASSERT_NE(item, nullptr);
+    auto* tree = qobject_cast<cPolTreeView*>(frame->ChildOf(*doc)->TreePane());
+    ASSERT_TRUE(tree->Select(item));
+    EXPECT_TRUE(QString::fromStdU16String(item->label).endsWith("(Both)"));
+
+    cPropSheet* sheet = frame->Sheet();
+    ASSERT_EQ(sheet->PolicyAdmxPage()->policyClass->currentText(), "Both");
+    // As the user picks it from the list.
+    QComboBox* classes = sheet->PolicyAdmxPage()->policyClass;
+    classes->setCurrentText("User");
+    emit classes->activated(classes->currentIndex());
+    sheet->ApplyButton()->click();
+    EXPECT_TRUE(messages.texts.empty()) << ::testing::PrintToString(messages.Utf8());
+    EXPECT_EQ(item->node->admx->policyClass, u"User");
+    EXPECT_TRUE(QString::fromStdU16String(item->label).endsWith("(User)"));
+    ASSERT_TRUE(app->Docs().Save(*doc)) << ::testing::PrintToString(messages.Utf8());
+    const std::string written = Bytes(admx);
+    EXPECT_NE(written.find("name=\"Everyone\" class=\"User\""), std::string::npos);
+
+    frame->ChildOf(*doc)->TreePane()->setFocus();
+    ASSERT_TRUE(Run(cCommand::EditUndo));
+    EXPECT_EQ(item->node->admx->policyClass, u"Both");
+    EXPECT_TRUE(QString::fromStdU16String(item->label).endsWith("(Both)"));
+}
