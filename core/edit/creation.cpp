@@ -256,8 +256,27 @@ TextView PartKeyword(cNewPartKind kind) {
             return u"NUMERIC";
         case cNewPartKind::Text:
             return u"TEXT";
+        case cNewPartKind::MultiText:
+            return cPolPartMultiText::kKeyword;
+        case cNewPartKind::LongNumber:
+            return cPolPartLongNum::kKeyword;
     }
     return TextView();
+}
+
+bool IsAdmxOnly(cNewPartKind kind) {
+    return kind == cNewPartKind::MultiText || kind == cNewPartKind::LongNumber;
+}
+
+std::unique_ptr<cObjPolPart> CreateNewPart(cNewPartKind kind, cObjPolicy& policy) {
+    switch (kind) {
+        case cNewPartKind::MultiText:
+            return std::make_unique<cObjPolPartMultiText>(&policy);
+        case cNewPartKind::LongNumber:
+            return std::make_unique<cObjPolPartLongNum>(&policy);
+        default:
+            return CreatePartFromKeyword(PartKeyword(kind), &policy, false);
+    }
 }
 
 Text NewPartStepText(cNewPartKind kind) {
@@ -276,6 +295,10 @@ Text NewPartStepText(cNewPartKind kind) {
             return u"New part Numeric";
         case cNewPartKind::Text:
             return u"New part Text";
+        case cNewPartKind::MultiText:
+            return u"New part Multi-line text";
+        case cNewPartKind::LongNumber:
+            return u"New part 64-bit number";
     }
     return Text();
 }

@@ -32,8 +32,22 @@ Text NewNodeStepText(cNewNodeKind kind);
 Text NodeLabel(const cTemplateTree& tree, const cData& node);
 
 // The part kinds of "New Policy Part", in menu order.
-enum class cNewPartKind { CheckBox, ComboBox, DropDownList, EditText, ListBox, Numeric, Text };
+// The last two are ADMX's own, offered in ADMX sets only.
+enum class cNewPartKind {
+    CheckBox,
+    ComboBox,
+    DropDownList,
+    EditText,
+    ListBox,
+    Numeric,
+    Text,
+    MultiText,
+    LongNumber
+};
 TextView PartKeyword(cNewPartKind kind);
+bool IsAdmxOnly(cNewPartKind kind);
+// A fresh part of the kind for policy.
+std::unique_ptr<cObjPolPart> CreateNewPart(cNewPartKind kind, cObjPolicy& policy);
 // "New part Check box", ...
 Text NewPartStepText(cNewPartKind kind);
 // New parts are made for a selected policy only.

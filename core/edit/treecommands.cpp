@@ -321,12 +321,15 @@ bool CanNewPolicyPart(const cEditState& state) {
     return InDocument(state.doc, state.selected) && CanCreatePart(state.selected);
 }
 
+bool CanNewAdmxPolicyPart(const cEditState& state) {
+    return CanNewPolicyPart(state) && !state.doc.HasClassNodes();
+}
+
 cEditResult NewPolicyPart(cEditState& state, cNewPartKind kind) {
-    if (!CanNewPolicyPart(state))
+    if (!(IsAdmxOnly(kind) ? CanNewAdmxPolicyPart(state) : CanNewPolicyPart(state)))
         return {};
     cObjPolicy& policy = *PolicyOf(state.selected);
-    return InsertNewPart(state, policy, 0, NewPartStepText(kind),
-                         CreatePartFromKeyword(PartKeyword(kind), &policy, false));
+    return InsertNewPart(state, policy, 0, NewPartStepText(kind), CreateNewPart(kind, policy));
 }
 
 // ---- Edit menu in the tree ------------------------------------------------------------
@@ -408,13 +411,17 @@ bool CanPartCommand(const cEditState& state) {
     return SelectedPart(state) != nullptr;
 }
 
+bool CanAdmxPartCommand(const cEditState& state) {
+    return CanPartCommand(state) && !state.doc.HasClassNodes();
+}
+
 cEditResult NewPartAfter(cEditState& state, cNewPartKind kind) {
     cObjPolPart* selected = SelectedPart(state);
-    if (!selected)
+    if (!selected || (IsAdmxOnly(kind) && state.doc.HasClassNodes()))
         return {};
     cObjPolicy& policy = *selected->Policy();
     return InsertNewPart(state, policy, policy.IndexOfPart(selected) + 1, NewPartStepText(kind),
-                         CreatePartFromKeyword(PartKeyword(kind), &policy, false));
+                         CreateNewPart(kind, policy));
 }
 
 void CopyPart(cEditState& state) {

@@ -14,6 +14,8 @@ cEditResult NewNode(cEditState& state, cNewNodeKind kind);
 // policy's item, to be shown again, and the part.
 bool CanNewPolicyPart(const cEditState& state);
 cEditResult NewPolicyPart(cEditState& state, cNewPartKind kind);
+// The part kinds only ADMX has are made in ADMX sets only.
+bool CanNewAdmxPolicyPart(const cEditState& state);
 
 // Edit menu in the tree.
 bool CanCopyItem(const cEditState& state);
@@ -28,6 +30,7 @@ cEditResult PasteNext(cEditState& state);
 // Part commands of the preview, on the part selected there. Each answers the policy's item,
 // whose panels are laid out again.
 bool CanPartCommand(const cEditState& state);
+bool CanAdmxPartCommand(const cEditState& state);
 cEditResult NewPartAfter(cEditState& state, cNewPartKind kind);
 void CopyPart(cEditState& state);
 bool CanPastePartAfter(const cEditState& state);

@@ -38,6 +38,8 @@ enum class cCommand {
     NewPartListBox,
     NewPartNumeric,
     NewPartText,
+    NewPartMultiText,
+    NewPartLongNumber,
     StringTable,
     Translations,
     ViewToolbar,

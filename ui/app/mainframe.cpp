@@ -280,14 +280,15 @@ void CMainFrame::InstallEditRoutes(CChildFrame& child) {
         disabled(inPreview, kNodeCommands[i]);
     }
     static constexpr cCommand kPartCommands[] = {
-        cCommand::NewPartCheckBox, cCommand::NewPartComboBox, cCommand::NewPartDropDownList,
-        cCommand::NewPartEditText, cCommand::NewPartListBox,  cCommand::NewPartNumeric,
-        cCommand::NewPartText};
+        cCommand::NewPartCheckBox, cCommand::NewPartComboBox,  cCommand::NewPartDropDownList,
+        cCommand::NewPartEditText, cCommand::NewPartListBox,   cCommand::NewPartNumeric,
+        cCommand::NewPartText,     cCommand::NewPartMultiText, cCommand::NewPartLongNumber};
     for (size_t i = 0; i < std::size(kPartCommands); ++i) {
         auto kind = cNewPartKind(i);
-        route(inTree, kPartCommands[i], CanNewPolicyPart,
+        const bool admx = IsAdmxOnly(kind);
+        route(inTree, kPartCommands[i], admx ? CanNewAdmxPolicyPart : CanNewPolicyPart,
               [kind, relayout](cEditState& now) { relayout(NewPolicyPart(now, kind)); });
-        route(inPreview, kPartCommands[i], CanPartCommand,
+        route(inPreview, kPartCommands[i], admx ? CanAdmxPartCommand : CanPartCommand,
               [kind, relayout](cEditState& now) { relayout(NewPartAfter(now, kind)); });
     }
     route(inTree, cCommand::EditCopy, CanCopyItem, CopyItem);
@@ -422,6 +423,10 @@ void CMainFrame::CreateCommands() {
          nullptr},
         {cCommand::NewPartText, "Text",
          "Create a new \"text\" policy part  below selected entry in template.", nullptr, nullptr},
+        {cCommand::NewPartMultiText, "Multi-line text",
+         "Create a new multi-line text part (ADMX sets only)", nullptr, nullptr},
+        {cCommand::NewPartLongNumber, "64-bit number",
+         "Create a new 64-bit number part (ADMX sets only)", nullptr, nullptr},
         {cCommand::StringTable, "&String table ...", "", nullptr, nullptr},
         {cCommand::Translations, "&Translations...",
          "Show the template's texts in its languages side by side", "translate", "Translations"},
@@ -570,9 +575,10 @@ void CMainFrame::CreateMenus() {
     policy->addAction(command(cCommand::NewChildCategory));
     policy->addAction(command(cCommand::NewPolicy));
     QMenu* newPart = policy->addMenu(QStringLiteral("New Policy &Part"));
-    for (cCommand id : {cCommand::NewPartCheckBox, cCommand::NewPartComboBox,
-                        cCommand::NewPartDropDownList, cCommand::NewPartEditText,
-                        cCommand::NewPartListBox, cCommand::NewPartNumeric, cCommand::NewPartText})
+    for (cCommand id :
+         {cCommand::NewPartCheckBox, cCommand::NewPartComboBox, cCommand::NewPartDropDownList,
+          cCommand::NewPartEditText, cCommand::NewPartListBox, cCommand::NewPartNumeric,
+          cCommand::NewPartText, cCommand::NewPartMultiText, cCommand::NewPartLongNumber})
         newPart->addAction(command(id));
     policy->addSeparator();
     policy->addAction(command(cCommand::StringTable));

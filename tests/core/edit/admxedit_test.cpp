@@ -57,9 +57,10 @@ TEST(AdmxEdit, NewSetTakesNodesByTheSetsRules) {
     node.useDefaultKey = 0;
     node.keyName = u"Software\\Made";
     EXPECT_EQ(e.New(top, cNewNodeKind::Category)->parent, e.doc.Tree().Root());
-    for (cNewPartKind kind : {cNewPartKind::CheckBox, cNewPartKind::ComboBox,
-                              cNewPartKind::DropDownList, cNewPartKind::EditText,
-                              cNewPartKind::ListBox, cNewPartKind::Numeric, cNewPartKind::Text}) {
+    for (cNewPartKind kind :
+         {cNewPartKind::CheckBox, cNewPartKind::ComboBox, cNewPartKind::DropDownList,
+          cNewPartKind::EditText, cNewPartKind::ListBox, cNewPartKind::Numeric, cNewPartKind::Text,
+          cNewPartKind::MultiText, cNewPartKind::LongNumber}) {
         e.state.selected = policy;
         cEditResult part = NewPolicyPart(e.state, kind);
         ASSERT_TRUE(part);
@@ -83,7 +84,10 @@ TEST(AdmxEdit, NewSetTakesNodesByTheSetsRules) {
     cTreeItem* item = back.Tree().Root()->children[0]->children.at(0)->children.at(0).get();
     const auto& read = static_cast<const cObjPolicy&>(*item->node);
     EXPECT_EQ(read.admx->policyClass, u"Machine");
-    EXPECT_EQ(read.Parts().size(), 7u);
+    ASSERT_EQ(read.Parts().size(), 9u);
+    // New parts go first: the last two made stand first, as their own kinds.
+    EXPECT_NE(dynamic_cast<const cObjPolPartLongNum*>(read.Parts()[0].get()), nullptr);
+    EXPECT_NE(dynamic_cast<const cObjPolPartMultiText*>(read.Parts()[1].get()), nullptr);
 }
 
 // A policy copied from another set brings its strings; an id the target holds with another

@@ -77,6 +77,10 @@ TEST(TreeCommands, NewNodesGoToTheirPlacesAndUndoToTheSameBytes) {
     // Parts added in turn come newest first.
     e.state.selected = policy;
     const Text beforeParts = Written(e.t.doc);
+    // The part kinds only ADMX has are not made in an ADM template.
+    EXPECT_FALSE(CanNewAdmxPolicyPart(e.state));
+    EXPECT_FALSE(NewPolicyPart(e.state, cNewPartKind::MultiText));
+    EXPECT_FALSE(NewPolicyPart(e.state, cNewPartKind::LongNumber));
     ASSERT_TRUE(NewPolicyPart(e.state, cNewPartKind::CheckBox));
     cEditResult text = NewPolicyPart(e.state, cNewPartKind::Text);
     ASSERT_TRUE(text);
