@@ -378,6 +378,7 @@ void cPPPolicy2::CreateWindow() {
     supported->setChecked(m_values.supportedFlag == 1);
     supportedText->setText(ToQ(m_values.supportedText));
     supportedText->setEnabled(m_values.supportedFlag == 1);
+    SetSupportedShownOnly(m_supportedShownOnly);
     UpdateShown(explainShown, explainText);
     UpdateShown(supportedShown, supportedText);
     clientExt->setChecked(m_values.clientExtFlag == 1);
@@ -470,4 +471,17 @@ void cPPVersion::Show(const cVersionPageValues& values) {
 
 cVersionPageValues cPPVersion::Values() const {
     return {FromQ(op->currentText()), FromQ(number->text())};
+}
+
+void cPPPolicy2::SetSupportedShownOnly(bool shownOnly) {
+    m_supportedShownOnly = shownOnly;
+    if (!supported)
+        return;
+    const QString note =
+        shownOnly ? QStringLiteral("In an ADMX set, supported on is chosen on the ADMX page")
+                  : QString();
+    supported->setEnabled(!shownOnly);
+    supported->setToolTip(note);
+    supportedText->setEnabled(!shownOnly && supported->isChecked());
+    supportedText->setToolTip(note);
 }

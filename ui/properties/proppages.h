@@ -197,6 +197,9 @@ public:
     // The members, read back from the controls when the page was shown and changed.
     cPolicyPage2Values TakeValues();
     bool HasWindow() const { return m_content != nullptr; }
+    // In an ADMX set the supported-on text follows the reference chosen on the policy's
+    // ADMX page: here it is shown, not edited.
+    void SetSupportedShownOnly(bool shownOnly);
     void Removed() override;
 
     QCheckBox* explain = nullptr;
@@ -212,6 +215,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    bool m_supportedShownOnly = false;
     void CreateWindow();
     // Puts the text a "!!name" reference in edit shows into shown, empty for any other text.
     void UpdateShown(QLabel* shown, const QLineEdit* edit);

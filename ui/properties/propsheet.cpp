@@ -187,6 +187,7 @@ void cPropSheet::ShowPagesOf(cData* node) {
     const bool admx = node && ShowsAdmxPages(*node);
     for (QCheckBox* box : {m_editText->oemConvert, m_combo->oemConvert})
         box->setEnabled(!admx || box->isChecked());
+    m_policy2->SetSupportedShownOnly(admx);
     setWindowTitle(title);
 }
 

@@ -195,6 +195,13 @@ TEST_F(UiAdmxSet, ClassChangedOnThePolicysPage) {
 
     cPropSheet* sheet = frame->Sheet();
     ASSERT_EQ(sheet->PolicyAdmxPage()->policyClass->currentText(), "Both");
+    // Supported on is the ADMX page's: the second page shows it without editing it.
+    sheet->ShowWindow(true);
+    sheet->Tabs()->setCurrentWidget(sheet->PolicySecondPage());
+    ASSERT_NE(sheet->PolicySecondPage()->supported, nullptr);
+    EXPECT_FALSE(sheet->PolicySecondPage()->supported->isEnabled());
+    EXPECT_FALSE(sheet->PolicySecondPage()->supportedText->isEnabled());
+    sheet->Tabs()->setCurrentWidget(sheet->PolicyAdmxPage());
     // As the user picks it from the list.
     QComboBox* classes = sheet->PolicyAdmxPage()->policyClass;
     classes->setCurrentText("User");
