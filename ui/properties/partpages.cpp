@@ -513,9 +513,20 @@ cListBoxPageValues cPPListBox1::Values() const {
     return values;
 }
 
-// ---- Numeric ----
+// ---- Numbers of 32 and 64 bits ----
 
-cPPNum1::cPPNum1(QWidget* parent) : cValuesPage(QStringLiteral("General"), parent) {
+namespace {
+
+QRegularExpressionValidator* DigitsOnly(QObject* parent) {
+    return new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), parent);
+}
+
+}  // namespace
+
+template <class Part, class PageValues, bool PageValues::*AsText>
+cNumberPage<Part, PageValues, AsText>::cNumberPage(const QString& asTextCaption, bool digitsOnly,
+                                                   QWidget* parent)
+    : cValuesPage<Part, PageValues>(QStringLiteral("General"), parent) {
     auto* layout = PageLayout(this);
     label = NameRow(layout, QStringLiteral("Label:"), this);
     defaultValue = new cPairRow(QStringLiteral("Default value:"), this);
@@ -525,10 +536,13 @@ cPPNum1::cPPNum1(QWidget* parent) : cValuesPage(QStringLiteral("General"), paren
         new cPairRow(QStringLiteral("Min. Value:"), this, ToQ(Text(cNumericPageValues::kMinReset)));
     spin = new cPairRow(QStringLiteral("Spin increment:"), this,
                         ToQ(Text(cNumericPageValues::kSpinReset)));
+    if (digitsOnly)
+        for (cPairRow* pair : {defaultValue, max, min, spin})
+            pair->edit->setValidator(DigitsOnly(this));
     PairGrid(layout, {defaultValue, max, min, spin});
     required = new QCheckBox(QStringLiteral("Required"), this);
-    txtConvert = new QCheckBox(QStringLiteral("Convert to Text"), this);
-    for (QCheckBox* box : {required, txtConvert}) {
+    asText = new QCheckBox(asTextCaption, this);
+    for (QCheckBox* box : {required, asText}) {
         layout->addWidget(box);
         MarkOnClick(this, box);
     }
@@ -537,49 +551,52 @@ cPPNum1::cPPNum1(QWidget* parent) : cValuesPage(QStringLiteral("General"), paren
     valueName = ValueNameRow(layout, this);
     layout->addStretch();
 
-    auto changed = [this] { MarkChanged(); };
+    auto changed = [this] { this->MarkChanged(); };
     MarkOnEdit(this, label);
     for (cPairRow* pair : {defaultValue, max, min, spin})
-        connect(pair, &cPairRow::changed, this, changed);
-    connect(key, &cKeyGroup::changed, this, changed);
+        QObject::connect(pair, &cPairRow::changed, this, changed);
+    QObject::connect(key, &cKeyGroup::changed, this, changed);
     MarkOnEdit(this, valueName);
 }
 
-void cPPNum1::Show(const cNumericPageValues& values) {
+template <class Part, class PageValues, bool PageValues::*AsText>
+void cNumberPage<Part, PageValues, AsText>::Show(const PageValues& values) {
     SetText(label, values.name);
     defaultValue->Set(values.defaultValue);
     max->Set(values.max);
     min->Set(values.min);
     spin->Set(values.spin);
     SetChecked(required, values.required);
-    SetChecked(txtConvert, values.txtConvert);
+    SetChecked(asText, values.*AsText);
     key->Set(values.key, false);
     SetText(valueName, values.valueName);
 }
 
-cNumericPageValues cPPNum1::Values() const {
-    cNumericPageValues values;
+template <class Part, class PageValues, bool PageValues::*AsText>
+PageValues cNumberPage<Part, PageValues, AsText>::Values() const {
+    PageValues values;
     values.name = FromQ(label->text());
     values.defaultValue = defaultValue->Values();
     values.max = max->Values();
     values.min = min->Values();
     values.spin = spin->Values();
     values.required = required->isChecked();
-    values.txtConvert = txtConvert->isChecked();
+    values.*AsText = asText->isChecked();
     values.key = key->Values();
     values.valueName = FromQ(valueName->text());
     return values;
 }
 
+template class cNumberPage<cPolPartNum, cNumericPageValues, &cNumericPageValues::txtConvert>;
+template class cNumberPage<cPolPartLongNum, cLongNumPageValues, &cLongNumPageValues::storeAsText>;
+
+cPPNum1::cPPNum1(QWidget* parent) : cNumberPage(QStringLiteral("Convert to Text"), false, parent) {}
+
+// A 64-bit number is typed as digits: the page refuses a sign or a letter as it is typed.
+cPPLongNum1::cPPLongNum1(QWidget* parent)
+    : cNumberPage(QStringLiteral("Store as text"), true, parent) {}
+
 // ---- Multi-line text ----
-
-namespace {
-
-QRegularExpressionValidator* DigitsOnly(QObject* parent) {
-    return new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), parent);
-}
-
-}  // namespace
 
 cPPMultiText1::cPPMultiText1(QWidget* parent) : cValuesPage(QStringLiteral("General"), parent) {
     auto* layout = PageLayout(this);
@@ -623,66 +640,6 @@ cMultiTextPageValues cPPMultiText1::Values() const {
     values.maxStrings = maxStrings->Values();
     values.defaultHeight = defaultHeight->Values();
     values.required = required->isChecked();
-    values.key = key->Values();
-    values.valueName = FromQ(valueName->text());
-    return values;
-}
-
-// ---- 64-bit number ----
-
-cPPLongNum1::cPPLongNum1(QWidget* parent) : cValuesPage(QStringLiteral("General"), parent) {
-    auto* layout = PageLayout(this);
-    label = NameRow(layout, QStringLiteral("Label:"), this);
-    defaultValue = new cPairRow(QStringLiteral("Default value:"), this);
-    max =
-        new cPairRow(QStringLiteral("Max. Value:"), this, ToQ(Text(cNumericPageValues::kMaxReset)));
-    min =
-        new cPairRow(QStringLiteral("Min. Value:"), this, ToQ(Text(cNumericPageValues::kMinReset)));
-    spin = new cPairRow(QStringLiteral("Spin increment:"), this,
-                        ToQ(Text(cNumericPageValues::kSpinReset)));
-    for (cPairRow* pair : {defaultValue, max, min, spin})
-        pair->edit->setValidator(DigitsOnly(this));
-    PairGrid(layout, {defaultValue, max, min, spin});
-    required = new QCheckBox(QStringLiteral("Required"), this);
-    storeAsText = new QCheckBox(QStringLiteral("Store as text"), this);
-    for (QCheckBox* box : {required, storeAsText}) {
-        layout->addWidget(box);
-        MarkOnClick(this, box);
-    }
-    key = new cKeyGroup(this);
-    layout->addWidget(key);
-    valueName = ValueNameRow(layout, this);
-    layout->addStretch();
-
-    auto changed = [this] { MarkChanged(); };
-    MarkOnEdit(this, label);
-    for (cPairRow* pair : {defaultValue, max, min, spin})
-        connect(pair, &cPairRow::changed, this, changed);
-    connect(key, &cKeyGroup::changed, this, changed);
-    MarkOnEdit(this, valueName);
-}
-
-void cPPLongNum1::Show(const cLongNumPageValues& values) {
-    SetText(label, values.name);
-    defaultValue->Set(values.defaultValue);
-    max->Set(values.max);
-    min->Set(values.min);
-    spin->Set(values.spin);
-    SetChecked(required, values.required);
-    SetChecked(storeAsText, values.storeAsText);
-    key->Set(values.key, false);
-    SetText(valueName, values.valueName);
-}
-
-cLongNumPageValues cPPLongNum1::Values() const {
-    cLongNumPageValues values;
-    values.name = FromQ(label->text());
-    values.defaultValue = defaultValue->Values();
-    values.max = max->Values();
-    values.min = min->Values();
-    values.spin = spin->Values();
-    values.required = required->isChecked();
-    values.storeAsText = storeAsText->isChecked();
     values.key = key->Values();
     values.valueName = FromQ(valueName->text());
     return values;

@@ -390,11 +390,13 @@ protected:
     void Show(const cListBoxPageValues& values) override;
 };
 
-class cPPNum1 : public cValuesPage<cPolPartNum, cNumericPageValues> {
-    Q_OBJECT
+// A number part's page, of 32 bits or 64: the same rows, shown and read back alike. AsText is
+// the values' flag that stores the number as a string; its box is captioned asTextCaption.
+template <class Part, class PageValues, bool PageValues::*AsText>
+class cNumberPage : public cValuesPage<Part, PageValues> {
 public:
-    explicit cPPNum1(QWidget* parent = nullptr);
-    cNumericPageValues Values() const override;
+    cNumberPage(const QString& asTextCaption, bool digitsOnly, QWidget* parent);
+    PageValues Values() const override;
 
     QLineEdit* label;
     cPairRow* defaultValue;
@@ -402,12 +404,19 @@ public:
     cPairRow* min;
     cPairRow* spin;
     QCheckBox* required;
-    QCheckBox* txtConvert;
+    QCheckBox* asText;
     cKeyGroup* key;
     QLineEdit* valueName;
 
 protected:
-    void Show(const cNumericPageValues& values) override;
+    void Show(const PageValues& values) override;
+};
+
+class cPPNum1
+    : public cNumberPage<cPolPartNum, cNumericPageValues, &cNumericPageValues::txtConvert> {
+    Q_OBJECT
+public:
+    explicit cPPNum1(QWidget* parent = nullptr);
 };
 
 // ---- Pages of what ADMX adds -------------------------------------------------------------
@@ -430,25 +439,16 @@ protected:
     void Show(const cMultiTextPageValues& values) override;
 };
 
-class cPPLongNum1 : public cValuesPage<cPolPartLongNum, cLongNumPageValues> {
+class cPPLongNum1
+    : public cNumberPage<cPolPartLongNum, cLongNumPageValues, &cLongNumPageValues::storeAsText> {
     Q_OBJECT
 public:
     explicit cPPLongNum1(QWidget* parent = nullptr);
-    cLongNumPageValues Values() const override;
-
-    QLineEdit* label;
-    cPairRow* defaultValue;
-    cPairRow* max;
-    cPairRow* min;
-    cPairRow* spin;
-    QCheckBox* required;
-    QCheckBox* storeAsText;
-    cKeyGroup* key;
-    QLineEdit* valueName;
-
-protected:
-    void Show(const cLongNumPageValues& values) override;
 };
+
+extern template class cNumberPage<cPolPartNum, cNumericPageValues, &cNumericPageValues::txtConvert>;
+extern template class cNumberPage<cPolPartLongNum, cLongNumPageValues,
+                                  &cLongNumPageValues::storeAsText>;
 
 // A policy's name, class and supported-on reference in an ADMX set.
 class cPPPolicyAdmx : public cPropPage {
