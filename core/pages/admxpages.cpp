@@ -43,15 +43,6 @@ bool IsAdmxName(TextView name) {
 
 namespace {
 
-cOptionalPairValues PairShownWhenSet(int flag, const Text& text) {
-    return {flag != 0, flag != 0 ? text : Text()};
-}
-
-void ApplyPair(const cOptionalPairValues& pair, int& flag, Text& text) {
-    flag = pair.checked ? 1 : 0;
-    text = pair.text;
-}
-
 // A whole number from 0 up to `limit`, digits only.
 std::optional<uint64_t> ParseCount(const Text& text, uint64_t limit) {
     if (text.empty() || text.size() > 20)
@@ -215,11 +206,7 @@ void cMultiTextPageValues::ApplyTo(cPolPartMultiText& part) const {
 cLongNumPageValues cLongNumPageValues::Load(const cPolPartLongNum& part) {
     cLongNumPageValues values;
     values.name = part.name;
-    values.defaultValue = PairShownWhenSet(part.defaultFlag, part.defaultValue);
-    values.max = {part.maxFlag != 0, part.max};
-    values.min = {part.minFlag != 0, part.min};
-    values.spin = {part.spinFlag != 0, part.spin};
-    values.required = part.required != 0;
+    LoadNumberRows(part, values);
     values.storeAsText = part.txtConvert != 0;
     values.key = LoadPartKey(part);
     values.valueName = part.valueName;
@@ -248,11 +235,7 @@ std::optional<Text> cLongNumPageValues::Validate() const {
 
 void cLongNumPageValues::ApplyTo(cPolPartLongNum& part) const {
     part.name = name;
-    ApplyPair(defaultValue, part.defaultFlag, part.defaultValue);
-    ApplyPair(max, part.maxFlag, part.max);
-    ApplyPair(min, part.minFlag, part.min);
-    ApplyPair(spin, part.spinFlag, part.spin);
-    part.required = required ? 1 : 0;
+    ApplyNumberRows(*this, part);
     part.txtConvert = storeAsText ? 1 : 0;
     ApplyPartKey(key, part, true);
     part.valueName = valueName;

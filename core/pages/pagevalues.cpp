@@ -182,9 +182,6 @@ Text ApplyQuestionFor(const cData* node) {
 
 // ---- Policy part pages ----------------------------------------------------------------
 
-namespace {
-
-// A pair whose edit shows the text only while the flag is set.
 cOptionalPairValues PairShownWhenSet(int flag, const Text& text) {
     return {flag != 0, flag != 0 ? text : Text()};
 }
@@ -198,7 +195,7 @@ void ApplyPair(const cOptionalPairValues& pair, int& flag, Text& text) {
     text = pair.text;
 }
 
-}  // namespace
+namespace {}  // namespace
 
 cKeyGroupValues LoadPartKey(const cPolicyPart& part) {
     cKeyGroupValues key;
@@ -373,11 +370,7 @@ void cListBoxPageValues::ApplyTo(cPolPartListBox& part) const {
 cNumericPageValues cNumericPageValues::Load(const cPolPartNum& part) {
     cNumericPageValues values;
     values.name = part.name;
-    values.defaultValue = PairShownWhenSet(part.defaultFlag, part.defaultValue);
-    values.max = PairAlwaysShown(part.maxFlag, part.max);
-    values.min = PairAlwaysShown(part.minFlag, part.min);
-    values.spin = PairAlwaysShown(part.spinFlag, part.spin);
-    values.required = part.required != 0;
+    LoadNumberRows(part, values);
     values.txtConvert = part.txtConvert != 0;
     values.key = LoadPartKey(part);
     values.valueName = part.valueName;
@@ -386,11 +379,7 @@ cNumericPageValues cNumericPageValues::Load(const cPolPartNum& part) {
 
 void cNumericPageValues::ApplyTo(cPolPartNum& part) const {
     part.name = name;
-    ApplyPair(defaultValue, part.defaultFlag, part.defaultValue);
-    ApplyPair(max, part.maxFlag, part.max);
-    ApplyPair(min, part.minFlag, part.min);
-    ApplyPair(spin, part.spinFlag, part.spin);
-    part.required = required ? 1 : 0;
+    ApplyNumberRows(*this, part);
     part.txtConvert = txtConvert ? 1 : 0;
     ApplyPartKey(key, part, true);
     part.valueName = valueName;

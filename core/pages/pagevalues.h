@@ -127,6 +127,31 @@ struct cOptionalPairValues {
     bool operator==(const cOptionalPairValues&) const = default;
 };
 
+// A pair whose edit shows the text only while the flag is set; one that always shows it; a
+// pair written back into a part's flag and text.
+cOptionalPairValues PairShownWhenSet(int flag, const Text& text);
+cOptionalPairValues PairAlwaysShown(int flag, const Text& text);
+void ApplyPair(const cOptionalPairValues& pair, int& flag, Text& text);
+
+// The rows every number page has, of 32 bits or 64, loaded from and written into the part's
+// number fields.
+template <class PageValues>
+void LoadNumberRows(const cNumberFields& part, PageValues& values) {
+    values.defaultValue = PairShownWhenSet(part.defaultFlag, part.defaultValue);
+    values.max = PairAlwaysShown(part.maxFlag, part.max);
+    values.min = PairAlwaysShown(part.minFlag, part.min);
+    values.spin = PairAlwaysShown(part.spinFlag, part.spin);
+    values.required = part.required != 0;
+}
+template <class PageValues>
+void ApplyNumberRows(const PageValues& values, cNumberFields& part) {
+    ApplyPair(values.defaultValue, part.defaultFlag, part.defaultValue);
+    ApplyPair(values.max, part.maxFlag, part.max);
+    ApplyPair(values.min, part.minFlag, part.min);
+    ApplyPair(values.spin, part.spinFlag, part.spin);
+    part.required = values.required ? 1 : 0;
+}
+
 // The "Registry Key" group of a part: the own-key edit shows the effective key and is
 // read-only under "Use default:".
 cKeyGroupValues LoadPartKey(const cPolicyPart& part);
