@@ -363,14 +363,8 @@ private:
         if (a.txtConvert != b.txtConvert)
             what.push_back(u"value type");
     }
-    void Compare(const cObjPolPartEditText& a, const cObjPolPartEditText& b,
-                 std::vector<Text>& what) const {
-        if (Number(a.maxLenFlag, a.maxLen) != Number(b.maxLenFlag, b.maxLen))
-            what.push_back(u"range");
-        if (a.expandableText != b.expandableText)
-            what.push_back(u"value type");
-    }
-    void Compare(const cObjPolPartCombo& a, const cObjPolPartCombo& b,
+    // An edit text or a combo box: the fields of the text typed.
+    void Compare(const cTextEntryFields& a, const cTextEntryFields& b,
                  std::vector<Text>& what) const {
         if (Number(a.maxLenFlag, a.maxLen) != Number(b.maxLenFlag, b.maxLen))
             what.push_back(u"range");
