@@ -459,5 +459,6 @@ std::unique_ptr<cObjPolPart> MakePart(const std::shared_ptr<const cAdmxSet>& set
     cAdmxRecord& record = part->admx.emplace();
     record.origin = std::make_shared<cAdmxOrigin>(set, info.element, info.control);
     record.name = AttributeText(info.element, "id");
+    record.soft = AttributeFlag(info.element, "soft");
     return part;
 }

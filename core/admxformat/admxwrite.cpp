@@ -32,6 +32,12 @@ constexpr std::string_view kTextBoxOrder[] = {"label", "defaultValue"};
 constexpr std::string_view kComboOrder[] = {"label", "default", "suggestion"};
 constexpr std::string_view kItemOrder[] = {"value", "valueList"};
 
+// The elements that may be soft: written only where the registry holds no value yet.
+bool CanBeSoftElement(pugi::xml_node element) {
+    return Is(element, "text") || Is(element, "decimal") || Is(element, "longDecimal") ||
+           Is(element, "multiText");
+}
+
 bool IsBlankText(pugi::xml_node node) {
     if (node.type() != pugi::node_pcdata)
         return false;
@@ -670,6 +676,9 @@ private:
                     MirrorRefId(control, part->admx->name);
                 SetAttribute(control, "refId", part->admx->name, bool(control));
             }
+            if (partElement && part->admx && CanBeSoftElement(partElement) &&
+                part->admx->soft != AttributeFlag(partElement, "soft"))
+                SetFlag(partElement, "soft", part->admx->soft);
             if (!control && !sharedPresentation) {
                 // A part without a control shows its element's id; any other name needs one.
                 bool needed = !tags.element || part->name != AttributeText(partElement, "id");

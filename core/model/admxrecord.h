@@ -29,6 +29,9 @@ struct cAdmxRecord {
     Text foreignParent;
     // A policy's supportedOn reference as written ("windows:SUPPORTED_Windows10").
     Text supportedOn;
+    // A text or number element's `soft`: the value is written only where the registry holds
+    // none yet.
+    bool soft = false;
 
     bool operator==(const cAdmxRecord&) const = default;
 };

@@ -331,8 +331,16 @@ void cAdmxPolicyPageValues::ApplyTo(cPolicy& node) const {
 
 // ---- Element ------------------------------------------------------------------------------
 
+bool CanBeSoft(const cPolicyPart& part) {
+    return dynamic_cast<const cPolPartEditText*>(&part) ||
+           dynamic_cast<const cPolPartNum*>(&part) || dynamic_cast<const cPolPartLongNum*>(&part) ||
+           dynamic_cast<const cPolPartMultiText*>(&part);
+}
+
 cAdmxElementPageValues cAdmxElementPageValues::Load(const cPolicyPart& part) {
-    return {part.admx ? part.admx->name : Text()};
+    if (!part.admx)
+        return {};
+    return {part.admx->name, part.admx->soft};
 }
 
 std::optional<Text> cAdmxElementPageValues::Validate(const cPolicyPart& part) const {
@@ -359,8 +367,9 @@ std::optional<Text> cAdmxElementPageValues::Validate(const cPolicyPart& part) co
 }
 
 void cAdmxElementPageValues::ApplyTo(cPolicyPart& part) const {
-    if (!part.admx && id.empty())
+    if (!part.admx && id.empty() && !soft)
         return;
     cAdmxRecord& record = part.admx ? *part.admx : part.admx.emplace();
     record.name = id;
+    record.soft = soft && CanBeSoft(part);
 }

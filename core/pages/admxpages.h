@@ -83,9 +83,13 @@ private:
     std::optional<Text> ValidateName(const cPolicy& node) const;
 };
 
-// The element of a part read from or meant for an ADMX set: its id.
+// Whether the part's element may be soft: a text, a number or a list of texts.
+bool CanBeSoft(const cPolicyPart& part);
+
+// The element of a part read from or meant for an ADMX set: its id, and whether it is soft.
 struct cAdmxElementPageValues {
     Text id;
+    bool soft = false;
 
     static cAdmxElementPageValues Load(const cPolicyPart& part);
     // When changed: given, well formed, and no other part of the policy has it (case aside).

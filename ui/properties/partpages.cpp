@@ -745,25 +745,39 @@ cPPElementAdmx::cPPElementAdmx(QWidget* parent) : cPropPage(QStringLiteral("ADMX
                             this);
     note->setWordWrap(true);
     layout->addWidget(note);
+    soft = new QCheckBox(QStringLiteral("Soft: keep a value the registry already holds"), this);
+    soft->setToolTip(
+        QStringLiteral("The value is written only where the registry holds none "
+                       "yet (the element's soft attribute)."));
+    layout->addWidget(soft);
+    MarkOnClick(this, soft);
     layout->addStretch();
     MarkOnEdit(this, id);
+}
+
+cAdmxElementPageValues cPPElementAdmx::Values() const {
+    return {FromQ(id->text().trimmed()), soft->isChecked()};
 }
 
 void cPPElementAdmx::Fill(cData& node) {
     auto* part = dynamic_cast<cPolicyPart*>(&node);
     m_node = part;
-    if (part)
-        SetText(id, cAdmxElementPageValues::Load(*part).id);
+    if (!part)
+        return;
+    const cAdmxElementPageValues values = cAdmxElementPageValues::Load(*part);
+    SetText(id, values.id);
+    soft->setChecked(values.soft);
+    soft->setVisible(CanBeSoft(*part));
 }
 
 std::optional<Text> cPPElementAdmx::Validate() const {
     if (!m_node || !IsModified())
         return std::nullopt;
-    return cAdmxElementPageValues{FromQ(id->text().trimmed())}.Validate(*m_node);
+    return Values().Validate(*m_node);
 }
 
 void cPPElementAdmx::Apply(cData& node) {
     if (auto* part = dynamic_cast<cPolicyPart*>(&node); part && IsModified())
-        cAdmxElementPageValues{FromQ(id->text().trimmed())}.ApplyTo(*part);
+        Values().ApplyTo(*part);
     SetModified(false);
 }

@@ -473,7 +473,7 @@ private:
     std::vector<cSupportedChoice> m_choices;
 };
 
-// The id of a part's element in an ADMX set.
+// The id of a part's element in an ADMX set, and for a text or number whether it is soft.
 class cPPElementAdmx : public cPropPage {
     Q_OBJECT
 public:
@@ -484,7 +484,10 @@ public:
     void Removed() override { m_node = nullptr; }
 
     QLineEdit* id;
+    QCheckBox* soft;  // hidden for the kinds that cannot be soft
 
 private:
+    cAdmxElementPageValues Values() const;
+
     const cPolicyPart* m_node = nullptr;  // Not owned.
 };

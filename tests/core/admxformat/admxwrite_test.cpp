@@ -6,6 +6,7 @@
 
 #include "core/admxformat/xmlfile.h"
 #include "core/model/partkinds.h"
+#include "core/pages/admxpages.h"
 #include "tests/core/admxformat/admxsample.h"
 #include "tests/core/admxformat/canonical.h"
 
@@ -197,6 +198,18 @@ TEST(AdmxWrite, AnEditChangesOnlyWhatItTouches) {
            {line("admx", "name=\"Outside\""), "      <parentCategory ref=\"windows:System\"/>",
             "    </policy>"},
            {}}}},
+        // Through the page: a number made soft, a text no longer.
+        {"a part's soft flag",
+         [](CPelwinDoc& doc) {
+             for (const auto& part : PolicyNamed(doc, u"UserOnly").Parts())
+                 if (part->admx && (part->admx->name == u"Count" || part->admx->name == u"Hidden"))
+                     cAdmxElementPageValues{part->admx->name, part->admx->name == u"Count"}.ApplyTo(
+                         *part);
+         },
+         {{"sample.admx",
+           {line("admx", "<decimal id=\"Count\""), line("admx", "<text id=\"Hidden\"")},
+           {replaced(line("admx", "<decimal id=\"Count\""), "/>", " soft=\"true\"/>"),
+            replaced(line("admx", "<text id=\"Hidden\""), " soft=\"true\"", "")}}}},
         // Its control goes in every language, or the others would refer to nothing.
         {"a deleted part",
          [](CPelwinDoc& doc) { PolicyNamed(doc, u"UserOnly").TakePart(2); },
