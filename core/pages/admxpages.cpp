@@ -28,6 +28,28 @@ bool ShowsAdmxPages(const cData& node) {
     return node.admx.has_value();
 }
 
+std::vector<cAdmxKeptEntry> AdmxKeptEntries(const cData& node) {
+    std::vector<cAdmxKeptEntry> entries;
+    const auto* origin =
+        node.admx ? dynamic_cast<const cAdmxOrigin*>(node.admx->origin.get()) : nullptr;
+    if (!origin || !origin->element)
+        return entries;
+    for (pugi::xml_node child = origin->element.first_child(); child;
+         child = child.next_sibling()) {
+        if (Is(child, "annotation")) {
+            Text application = AttributeText(child, "application");
+            entries.push_back(
+                {application.empty() ? Text(u"Annotation") : u"Annotation (" + application + u")",
+                 ElementText(child)});
+        } else if (Is(child, "seeAlso")) {
+            entries.push_back({u"See also", ElementText(child)});
+        } else if (Is(child, "keywords")) {
+            entries.push_back({u"Keywords", ElementText(child)});
+        }
+    }
+    return entries;
+}
+
 bool IsAdmxName(TextView name) {
     if (name.empty())
         return false;

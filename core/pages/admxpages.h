@@ -97,5 +97,15 @@ struct cAdmxElementPageValues {
     void ApplyTo(cPolicyPart& part) const;
 };
 
+// What a category's or policy's element holds that the pages show but do not edit, as the
+// file has it: its annotations, seeAlso and keywords, each with what it is. The save keeps
+// them; a node made in the editor has none.
+struct cAdmxKeptEntry {
+    Text what;  // "Annotation (application)", "See also", "Keywords"
+    Text text;
+    bool operator==(const cAdmxKeptEntry&) const = default;
+};
+std::vector<cAdmxKeptEntry> AdmxKeptEntries(const cData& node);
+
 // Whether the ADMX pages apply to a node: one of an ADMX set's documents, or read from one.
 bool ShowsAdmxPages(const cData& node);

@@ -645,6 +645,51 @@ cMultiTextPageValues cPPMultiText1::Values() const {
     return values;
 }
 
+// ---- What an ADMX element keeps beyond the pages ----
+
+namespace {
+
+QLabel* KeptLabel(QWidget* parent) {
+    auto* label = new QLabel(parent);
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(true);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    label->setToolTip(QStringLiteral("Kept as the file has it; the save writes it back."));
+    return label;
+}
+
+void ShowKept(QLabel* label, const cData& node) {
+    QString text;
+    for (const cAdmxKeptEntry& entry : AdmxKeptEntries(node))
+        text += ToQ(entry.what) + QStringLiteral(": ") + ToQ(entry.text) + u'\n';
+    label->setText(text.trimmed());
+    label->setVisible(!text.isEmpty());
+}
+
+}  // namespace
+
+cPPCategoryAdmx::cPPCategoryAdmx(QWidget* parent) : cPropPage(QStringLiteral("ADMX"), parent) {
+    auto* layout = PageLayout(this);
+    auto* form = new QFormLayout;
+    name = new QLineEdit(this);
+    name->setReadOnly(true);
+    form->addRow(QStringLiteral("Name:"), name);
+    layout->addLayout(form);
+    kept = KeptLabel(this);
+    layout->addWidget(kept);
+    auto* note = new QLabel(QStringLiteral("The name identifies the category in its file and "
+                                           "in the other files that refer to it."),
+                            this);
+    note->setWordWrap(true);
+    layout->addWidget(note);
+    layout->addStretch();
+}
+
+void cPPCategoryAdmx::Fill(cData& node) {
+    SetText(name, node.admx ? node.admx->name : Text());
+    ShowKept(kept, node);
+}
+
 // ---- A policy in an ADMX set ----
 
 cPPPolicyAdmx::cPPPolicyAdmx(QWidget* parent) : cPropPage(QStringLiteral("ADMX"), parent) {
@@ -665,6 +710,8 @@ cPPPolicyAdmx::cPPPolicyAdmx(QWidget* parent) : cPropPage(QStringLiteral("ADMX")
     supportedShown->setWordWrap(true);
     form->addRow(QString(), supportedShown);
     layout->addLayout(form);
+    kept = KeptLabel(this);
+    layout->addWidget(kept);
     auto* note = new QLabel(
         QStringLiteral("The name identifies the policy in its file and in the other files "
                        "that refer to it. Supported on names a definition of this file or, "
@@ -703,6 +750,7 @@ void cPPPolicyAdmx::Fill(cData& node) {
     }
     supportedOn->setEditText(ToQ(values.supportedOn));
     UpdateShown();
+    ShowKept(kept, *policy);
 }
 
 void cPPPolicyAdmx::UpdateShown() {

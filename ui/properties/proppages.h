@@ -465,12 +465,24 @@ public:
     QComboBox* policyClass;
     QComboBox* supportedOn;  // editable: a reference chosen or typed
     QLabel* supportedShown;  // what the reference shows
+    QLabel* kept;            // the element's annotations, seeAlso and keywords
 
 private:
     void UpdateShown();
 
     const cPolicy* m_node = nullptr;  // Not owned: the node filled from, while shown.
     std::vector<cSupportedChoice> m_choices;
+};
+
+// A category of an ADMX set: its name, and what its element holds beyond the pages.
+class cPPCategoryAdmx : public cPropPage {
+    Q_OBJECT
+public:
+    explicit cPPCategoryAdmx(QWidget* parent = nullptr);
+    void Fill(cData& node) override;
+
+    QLineEdit* name;  // read only
+    QLabel* kept;
 };
 
 // The id of a part's element in an ADMX set, and for a text or number whether it is soft.

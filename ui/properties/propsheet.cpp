@@ -60,11 +60,12 @@ cPropSheet::cPropSheet(QWidget* owner) : QWidget(owner, Qt::Tool) {
     m_listBox = new cPPListBox1(this);
     m_multiText = new cPPMultiText1(this);
     m_longNum = new cPPLongNum1(this);
+    m_categoryAdmx = new cPPCategoryAdmx(this);
     m_policyAdmx = new cPPPolicyAdmx(this);
     m_elementAdmx = new cPPElementAdmx(this);
-    m_all = {m_null,     m_version,   m_class,    m_category,   m_policy1,    m_policy2,
-             m_checkBox, m_text,      m_editText, m_combo,      m_numeric,    m_dropDown,
-             m_listBox,  m_multiText, m_longNum,  m_policyAdmx, m_elementAdmx};
+    m_all = {m_null,     m_version,   m_class,    m_category,     m_policy1,    m_policy2,
+             m_checkBox, m_text,      m_editText, m_combo,        m_numeric,    m_dropDown,
+             m_listBox,  m_multiText, m_longNum,  m_categoryAdmx, m_policyAdmx, m_elementAdmx};
     if (m_itemList)
         m_all.push_back(m_itemList);
     for (cPropPage* page : m_all)
@@ -128,6 +129,8 @@ void cPropSheet::ShowPagesOf(cData* node) {
             break;
         case kKindCategory:
             AddPage(m_category);
+            if (ShowsAdmxPages(*node))
+                AddPage(m_categoryAdmx);
             title = QStringLiteral("Category Properties");
             break;
         case kKindPolicy:

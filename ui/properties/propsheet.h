@@ -25,6 +25,7 @@ class cPPDro1;
 class cPPListBox1;
 class cPPMultiText1;
 class cPPLongNum1;
+class cPPCategoryAdmx;
 class cPPPolicyAdmx;
 class cPPElementAdmx;
 class QCheckBox;
@@ -92,6 +93,7 @@ public:
     cPPMultiText1* MultiTextPage() const { return m_multiText; }
     cPPLongNum1* LongNumPage() const { return m_longNum; }
     // What an ADMX set adds: a policy's name, class and supported on; a part's element id.
+    cPPCategoryAdmx* CategoryAdmxPage() const { return m_categoryAdmx; }
     cPPPolicyAdmx* PolicyAdmxPage() const { return m_policyAdmx; }
     cPPElementAdmx* ElementAdmxPage() const { return m_elementAdmx; }
 
@@ -128,6 +130,7 @@ private:
     cPPListBox1* m_listBox;
     cPPMultiText1* m_multiText;
     cPPLongNum1* m_longNum;
+    cPPCategoryAdmx* m_categoryAdmx;
     cPPPolicyAdmx* m_policyAdmx;
     cPPElementAdmx* m_elementAdmx;
     std::vector<cPropPage*> m_all;  // every page, in creation order

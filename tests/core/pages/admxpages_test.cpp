@@ -154,6 +154,25 @@ TEST(AdmxPages, PolicyPageLoadsAndChecksWhatChanged) {
     EXPECT_NE(cAdmxElementPageValues{u"count"}.Validate(big).value_or(u"").find(u"unique"),
               Text::npos);
     EXPECT_EQ(cAdmxElementPageValues{u"UserOnly"}.Validate(big), std::nullopt);
+
+    // Soft is loaded as read, and only a text or a number takes it.
+    EXPECT_FALSE(cAdmxElementPageValues::Load(big).soft);
+    for (const auto& part : user.Parts()) {
+        const bool hidden = part->admx && part->admx->name == u"Hidden";
+        EXPECT_EQ(cAdmxElementPageValues::Load(*part).soft, hidden);
+    }
+    cPolicyPart& hosts = *user.Parts().at(6);
+    ASSERT_EQ(hosts.admx->name, u"Hosts");
+    cAdmxElementPageValues{u"Hosts", true}.ApplyTo(hosts);
+    EXPECT_FALSE(hosts.admx->soft);
+
+    // What the pages only show: the element's seeAlso, which a copy keeps; none for a node
+    // the editor made.
+    const std::vector<cAdmxKeptEntry> kept{{u"See also", u"the other policies"}};
+    EXPECT_EQ(AdmxKeptEntries(Policy(doc, u"Everyone")), kept);
+    EXPECT_EQ(AdmxKeptEntries(*Policy(doc, u"Everyone").Clone()), kept);
+    EXPECT_TRUE(AdmxKeptEntries(user).empty());
+    EXPECT_TRUE(AdmxKeptEntries(cObjPolicy()).empty());
 }
 
 // Each apply goes through the sheet's step and changes only what it touches in the written
