@@ -63,13 +63,13 @@ public:
 
     bool Run(cTemplateTree& tree) {
         m_admx.reset(m_set.admx.Document());
-        MapCopy(m_set.admx.Document(), m_admx);
+        MapCopy(m_set.admx.Document(), m_admx, true);
         m_adml.resize(m_set.languages.size());
         for (size_t i = 0; i < m_set.languages.size(); ++i) {
             m_adml[i] = std::make_unique<pugi::xml_document>();
             m_adml[i]->reset(m_set.languages[i]->xml.Document());
+            MapCopy(m_set.languages[i]->xml.Document(), *m_adml[i], i == m_set.display);
         }
-        MapCopy(m_set.Display().xml.Document(), *m_adml[m_set.display]);
 
         SyncStrings();
         WalkTree(tree);
@@ -93,13 +93,20 @@ public:
 private:
     // ---- The copies -----------------------------------------------------------------------
 
-    // Pairs every element of the original with its copy (same structure), without recursion.
-    void MapCopy(const pugi::xml_document& from, pugi::xml_document& to) {
+    // Pairs the nodes of the original with those of its copy (same structure), without
+    // recursion: every element with its copy where the model edits the document, and every
+    // text and comment of the copy with its original, whose line breaks it keeps.
+    void MapCopy(const pugi::xml_document& from, pugi::xml_document& to, bool elements) {
         pugi::xml_node a = from.first_child();
         pugi::xml_node b = to.first_child();
         while (a && b) {
-            if (a.type() == pugi::node_element)
-                m_copies[a.internal_object()] = b;
+            if (a.type() == pugi::node_element) {
+                if (elements)
+                    m_copies[a.internal_object()] = b;
+            } else if (a.type() == pugi::node_pcdata || a.type() == pugi::node_cdata ||
+                       a.type() == pugi::node_comment) {
+                m_originals[b.internal_object()] = a;
+            }
             if (a.first_child() && b.first_child()) {
                 a = a.first_child();
                 b = b.first_child();
@@ -116,6 +123,14 @@ private:
         }
     }
 
+public:
+    // The text or comment of a document read that a node written was copied from.
+    pugi::xml_node OriginalOf(pugi::xml_node copy) const {
+        auto found = m_originals.find(copy.internal_object());
+        return found == m_originals.end() ? pugi::xml_node() : found->second;
+    }
+
+private:
     pugi::xml_node CopyOf(pugi::xml_node original) const {
         auto found = m_copies.find(original.internal_object());
         return found == m_copies.end() ? pugi::xml_node() : found->second;
@@ -1125,6 +1140,7 @@ private:
     pugi::xml_document m_admx;
     std::vector<std::unique_ptr<pugi::xml_document>> m_adml;
     std::unordered_map<pugi::xml_node_struct*, pugi::xml_node> m_copies;
+    std::unordered_map<pugi::xml_node_struct*, pugi::xml_node> m_originals;
     std::unordered_set<std::string> m_stringIds;
     std::unordered_set<pugi::xml_node_struct*> m_claimedCategories;
     std::unordered_set<pugi::xml_node_struct*> m_claimedPolicies;
@@ -1138,19 +1154,33 @@ private:
 
 namespace {
 
+// A file of the set as it is on disk, while it still holds what was read: its bytes and its
+// text. Both empty when it holds something else (or is gone).
+struct cOnDisk {
+    std::string bytes;
+    std::string text;
+};
+
+cOnDisk OnDisk(const cXmlFile& read, const Text& readPath) {
+    cOnDisk file;
+    int err = 0;
+    if (!ReadWholeFile(ToUtf8(readPath), file.bytes, err) || !read.TextOf(file.bytes, file.text))
+        file = cOnDisk();
+    return file;
+}
+
 // A document the write left as it was is saved as the bytes of its file, while the file still
 // holds what was read: the serializer gives the same document, but not every byte of its
 // markup (blanks inside a tag, the quotes of attributes), and a save must not touch the files
 // of what did not change.
-void KeepUnchanged(const cXmlFile& read, const Text& readPath, cFileOutput& file) {
+void KeepUnchanged(const cXmlFile& read, cOnDisk& onDisk, cFileOutput& file) {
+    if (onDisk.text.empty())
+        return;
     std::string asRead;
     Text problem;
-    if (!SaveXml(read.Document(), read.Form(), asRead, problem) || asRead != file.bytes)
-        return;
-    std::string onDisk;
-    int err = 0;
-    if (ReadWholeFile(ToUtf8(readPath), onDisk, err) && read.WasReadFrom(onDisk))
-        file.bytes = std::move(onDisk);
+    const cXmlSource source{read, onDisk.text, {}};
+    if (SaveXml(read.Document(), read.Form(), asRead, problem, &source) && asRead == file.bytes)
+        file.bytes = std::move(onDisk.bytes);
 }
 
 }  // namespace
@@ -1177,23 +1207,30 @@ bool WriteAdmxSet(const cTemplateContent& content, const Text& path,
     if (ok) {
         const fs::path target(ToUtf8(path));
         const std::string name = target.stem().string();
+        // Texts and comments the write left as they were keep their characters (a check
+        // writes nothing and needs no files).
+        auto original = [&writer](pugi::xml_node node) { return writer.OriginalOf(node); };
         cFileOutput admx{path, {}};
-        ok = SaveXml(writer.Admx(), set.admx.Form(), admx.bytes, why);
+        cOnDisk admxOnDisk = problem ? cOnDisk() : OnDisk(set.admx, set.path);
+        const cXmlSource admxSource{set.admx, admxOnDisk.text, original};
+        ok = SaveXml(writer.Admx(), set.admx.Form(), admx.bytes, why, &admxSource);
         if (!ok)
             why = set.path + u": " + why;
         else if (!problem)
-            KeepUnchanged(set.admx, set.path, admx);
+            KeepUnchanged(set.admx, admxOnDisk, admx);
         out.push_back(std::move(admx));
         for (size_t i = 0; ok && i < set.languages.size(); ++i) {
             const cAdmlFile& adml = *set.languages[i];
             cFileOutput file;
             file.path =
                 FromUtf8((target.parent_path() / ToUtf8(adml.folder) / (name + ".adml")).string());
-            ok = SaveXml(writer.Adml(i), adml.xml.Form(), file.bytes, why);
+            cOnDisk onDisk = problem ? cOnDisk() : OnDisk(adml.xml, adml.path);
+            const cXmlSource source{adml.xml, onDisk.text, original};
+            ok = SaveXml(writer.Adml(i), adml.xml.Form(), file.bytes, why, &source);
             if (!ok)
                 why = adml.path + u": " + why;
             else if (!problem)
-                KeepUnchanged(adml.xml, adml.path, file);
+                KeepUnchanged(adml.xml, onDisk, file);
             out.push_back(std::move(file));
         }
         for (const auto& added : writer.NewLanguages()) {

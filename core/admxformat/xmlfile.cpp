@@ -458,8 +458,8 @@ std::string LineBreakOf(std::string_view text) {
 // which a reader would otherwise turn into spaces.
 class cXmlWriter {
 public:
-    cXmlWriter(std::string& out, const std::string& lineBreak)
-        : m_out(out), m_lineBreak(lineBreak) {}
+    cXmlWriter(std::string& out, const std::string& lineBreak, const cXmlSource* source)
+        : m_out(out), m_lineBreak(lineBreak), m_source(source) {}
 
     void Node(pugi::xml_node top) {
         pugi::xml_node node = top;
@@ -489,6 +489,32 @@ private:
         }
     }
 
+    // Writes node's characters as the file read had them, when they are still what was read
+    // there.
+    bool AsRead(pugi::xml_node node) {
+        if (!m_source || m_source->text.empty())
+            return false;
+        const pugi::xml_node original = m_source->original ? m_source->original(node) : node;
+        if (!original || std::strcmp(original.value(), node.value()) != 0)
+            return false;
+        const std::string_view text = m_source->text;
+        const size_t start = m_source->file.OffsetOf(original);
+        if (start >= text.size())
+            return false;
+        const std::string_view end = node.type() == pugi::node_pcdata    ? "<"
+                                     : node.type() == pugi::node_comment ? "-->"
+                                                                         : "]]>";
+        size_t stop = text.find(end, start);
+        if (stop == std::string_view::npos) {
+            // Only the blanks after the root element run to the end of the file.
+            if (node.type() != pugi::node_pcdata)
+                return false;
+            stop = text.size();
+        }
+        m_out.append(text.substr(start, stop - start));
+        return true;
+    }
+
     void Open(pugi::xml_node node) {
         switch (node.type()) {
             case pugi::node_element:
@@ -498,16 +524,19 @@ private:
                 m_out += node.first_child() ? ">" : "/>";
                 break;
             case pugi::node_pcdata:
-                Escaped(node.value(), false);
+                if (!AsRead(node))
+                    Escaped(node.value(), false);
                 break;
             case pugi::node_cdata:
                 m_out += "<![CDATA[";
-                Lines(node.value());
+                if (!AsRead(node))
+                    Lines(node.value());
                 m_out += "]]>";
                 break;
             case pugi::node_comment:
                 m_out += "<!--";
-                Lines(node.value());
+                if (!AsRead(node))
+                    Lines(node.value());
                 m_out += "-->";
                 break;
             case pugi::node_pi:
@@ -579,6 +608,7 @@ private:
 
     std::string& m_out;
     const std::string& m_lineBreak;
+    const cXmlSource* m_source;
 };
 
 // Decodes one character of valid UTF-8 at i and moves i past it.
@@ -769,10 +799,27 @@ int cXmlFile::LineOf(pugi::xml_attribute attribute) const {
     return LineAt(size_t(name - m_buffer));
 }
 
+bool cXmlFile::TextOf(std::string_view bytes, std::string& text) const {
+    if (!m_buffer || !WasReadFrom(bytes))
+        return false;
+    cXmlForm form;
+    cXmlProblem problem;
+    return Decode(bytes, form, text, problem) && text.size() == m_size;
+}
+
+size_t cXmlFile::OffsetOf(pugi::xml_node node) const {
+    const pugi::xml_node_type type = node.type();
+    if (type != pugi::node_pcdata && type != pugi::node_cdata && type != pugi::node_comment)
+        return std::string_view::npos;
+    const ptrdiff_t offset = node.offset_debug();
+    return offset < 0 || !m_buffer || size_t(offset) >= m_size ? std::string_view::npos
+                                                               : size_t(offset);
+}
+
 bool SaveXml(const pugi::xml_document& document, const cXmlForm& form, std::string& bytes,
-             Text& problem) {
+             Text& problem, const cXmlSource* source) {
     std::string utf8 = form.declaration;
-    cXmlWriter writer(utf8, form.lineBreak);
+    cXmlWriter writer(utf8, form.lineBreak, source);
     for (pugi::xml_node node = document.first_child(); node; node = node.next_sibling()) {
         // The declaration was written as it stood.
         if (node.type() == pugi::node_declaration && !form.declaration.empty())

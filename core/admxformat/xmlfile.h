@@ -3,6 +3,7 @@
 #include <pugixml.hpp>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -62,6 +63,12 @@ public:
     int LineOf(pugi::xml_node node) const;
     int LineOf(pugi::xml_attribute attribute) const;
     int LineAt(size_t offset) const;
+    // The text of the file as read, when bytes are the bytes Load was given (decoded again:
+    // the document keeps no copy); false otherwise.
+    bool TextOf(std::string_view bytes, std::string& text) const;
+    // Where a text, comment or CDATA section of the document as read begins in that text;
+    // npos for a node of another kind or made later.
+    size_t OffsetOf(pugi::xml_node node) const;
 
 private:
     pugi::xml_document m_document;
@@ -76,8 +83,20 @@ private:
 // The bytes of a document in the given form: the declaration as it stood, then the nodes,
 // encoded as the file was. False, with problem saying why, when a character cannot be
 // stored in that encoding.
+//
+// With a source given, a text, comment or CDATA section that is still what it was when read
+// is written as the file had it, character for character: its line breaks (files mix CR LF
+// and LF) and its references ("&quot;" and "&#34;" stay what they were), so that a file
+// changes only where its document did.
+struct cXmlSource {
+    const cXmlFile& file;
+    std::string_view text;  // the file's text as read (TextOf); empty: not at hand
+    // The node of file's document that a node written was copied from; none for a node made
+    // later. Unset: the document written is file's own.
+    std::function<pugi::xml_node(pugi::xml_node)> original;
+};
 bool SaveXml(const pugi::xml_document& document, const cXmlForm& form, std::string& bytes,
-             Text& problem);
+             Text& problem, const cXmlSource* source = nullptr);
 
 // The local name of an element or attribute, without its namespace prefix.
 std::string_view LocalName(const char* name);

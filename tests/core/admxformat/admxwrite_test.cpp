@@ -333,3 +333,50 @@ TEST(AdmxWrite, RefusesWhatTheFilesCannotHold) {
         EXPECT_EQ(set.Read("sample.admx"), kSampleAdmx);
     }
 }
+
+// A file that mixes CR LF and LF (as vendors' ADML files do, LF inside their texts) and
+// writes characters as references changes only where the document did: every other text
+// keeps its own line breaks and references.
+TEST(AdmxWrite, TextsKeepTheirCharactersAsTheyWere) {
+    auto crlf = [](const std::string& text) {
+        std::string out;
+        for (char c : text)
+            out += c == '\n' ? std::string("\r\n") : std::string(1, c);
+        return out;
+    };
+    auto replaced = [](std::string text, const std::string& from, const std::string& to) {
+        const size_t at = text.find(from);
+        EXPECT_NE(at, std::string::npos) << from;
+        return at == std::string::npos ? text : text.replace(at, from.size(), to);
+    };
+    // The lines end in CR LF, the explain text's own line break in LF; a letter is a
+    // reference.
+    const std::string adml =
+        replaced(replaced(crlf(SampleAdml("en-US")), "Line one\r\n", "Line one\n"), ">Everyone<",
+                 ">Every&#111;ne<");
+    const std::string admx = replaced(crlf(kSampleAdmx), "<policies>\r\n", "<policies>\n");
+
+    cTempSet set;
+    set.Put("en-US/sample.adml", adml);
+    set.Put("FR-fr/sample.adml", SampleAdml("fr-FR"));
+    const fs::path path = set.Put("sample.admx", admx);
+    CPelwinDoc doc;
+    ASSERT_TRUE(ReadDocument(doc, path));
+    doc.Strings().Set(u"Outside", u"Far away");
+    PolicyNamed(doc, u"MachineOnly").keyName = u"Software\\Other";
+    cMessageRecorder messages;
+    ASSERT_TRUE(doc.WriteFile(FromUtf8(path.string())))
+        << ::testing::PrintToString(messages.Utf8());
+
+    EXPECT_EQ(set.Read("en-US/sample.adml"),
+              replaced(adml, ">Outside</string>", ">Far away</string>"));
+    EXPECT_EQ(set.Read("sample.admx"), replaced(admx, "key=\"Software\\Sample\" valueName=\"On\"",
+                                                "key=\"Software\\Other\" valueName=\"On\""));
+    EXPECT_EQ(set.Read("FR-fr/sample.adml"), SampleAdml("fr-FR"));
+
+    // The texts read back as they were: both breaks are a line feed to XML.
+    CPelwinDoc again;
+    ASSERT_TRUE(ReadDocument(again, path));
+    EXPECT_EQ(*again.Strings().Find(u"Root_Explain"), u"Line one\nline two");
+    EXPECT_EQ(*again.Strings().Find(u"Everyone"), u"Everyone");
+}
