@@ -255,6 +255,28 @@ std::string_view PresentationId(std::string_view text) {
     return ReferenceId(text, "$(presentation.");
 }
 
+Text AdmxNameFrom(TextView text) {
+    constexpr size_t kLongest = 64;
+    Text name;
+    bool wordStart = true;
+    for (char16_t c : text) {
+        const bool lower = c >= u'a' && c <= u'z';
+        const bool kept = lower || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') ||
+                          c == u'_' || (c >= 0x80 && c < 0xD800);
+        if (!kept) {
+            wordStart = true;
+            continue;
+        }
+        if (name.size() >= kLongest)
+            break;
+        name += wordStart && lower ? char16_t(c - u'a' + u'A') : c;
+        wordStart = false;
+    }
+    if (!name.empty() && name.front() >= u'0' && name.front() <= u'9')
+        name.insert(name.begin(), u'_');
+    return name;
+}
+
 Text StringReference(std::string_view id) {
     return u"$(string." + FromUtf8(id) + u")";
 }

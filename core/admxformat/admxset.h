@@ -122,6 +122,11 @@ std::string_view StringId(std::string_view text);
 std::string_view PresentationId(std::string_view text);
 Text StringReference(std::string_view id);
 
+// A name for an element made in the editor, from its display text: its words joined, each
+// begun with a capital ("Sample settings" → "SampleSettings"), "_" before a leading digit;
+// empty when the text holds no letter or digit.
+Text AdmxNameFrom(TextView text);
+
 // The model's fields of a category or policy read from its element (the record and the parts
 // aside).
 void ReadCategoryFields(pugi::xml_node element, cCategory& category);

@@ -433,8 +433,11 @@ private:
         std::string base = node.admx ? ToUtf8(node.admx->name) : std::string();
         if (base.empty()) {
             std::string_view id = StringId(ToUtf8(shown));
-            base = id.empty() ? std::string(element.name()) : std::string(id);
+            base = id.empty() ? ToUtf8(AdmxNameFrom(ResolveAdmxText(m_content.strings, shown)))
+                              : std::string(id);
         }
+        if (base.empty())
+            base = element.name();
         std::string name = base;
         for (int n = 2; names.count(name); ++n)
             name = base + "_" + std::to_string(n);

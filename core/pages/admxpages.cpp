@@ -309,29 +309,70 @@ std::optional<Text> cAdmxPolicyPageValues::Validate(const cPolicy& node) const {
     return std::nullopt;
 }
 
-std::optional<Text> cAdmxPolicyPageValues::ValidateName(const cPolicy& node) const {
+namespace {
+
+// A name given to a category or policy (what: "policy", "category"): well formed, and no
+// other node of its kind in the template so named, case aside.
+std::optional<Text> CheckNodeName(const cData& node, const Text& name, const Text& what) {
     if (!IsAdmxName(name))
         return FormatText(
-            u"The policy name \"%.50s\" cannot be used: a name begins with a "
+            u"The %s name \"%.50s\" cannot be used: a name begins with a "
             u"letter or an underscore and holds only letters, digits, "
             u"underscores, hyphens and periods.",
-            {name});
+            {what, name});
     const Text folded = Folded(name);
     std::optional<Text> taken;
     if (const cTemplateTree* tree = TreeOfNode(node)) {
         tree->ForEachPreOrder([&](cTreeItem* item) {
             const cData* other = item->node.get();
-            if (!taken && other && other != &node && other->kind == kKindPolicy && other->admx &&
+            if (!taken && other && other != &node && other->kind == node.kind && other->admx &&
                 Folded(other->admx->name) == folded)
                 taken = other->admx->name;
         });
     }
     if (taken)
         return FormatText(
-            u"Another policy of this file is named \"%.50s\". A policy's name "
+            u"Another %s of this file is named \"%.50s\". A %s's name "
             u"must be unique in its file.",
-            {*taken});
+            {what, *taken, what});
     return std::nullopt;
+}
+
+}  // namespace
+
+Text DerivedAdmxName(const cData& node) {
+    Text text;
+    if (const auto* category = dynamic_cast<const cCategory*>(&node))
+        text = category->name;
+    else if (const auto* policy = dynamic_cast<const cPolicy*>(&node))
+        text = policy->name;
+    const std::string_view id = StringId(ToUtf8(text));
+    if (!id.empty())
+        return FromUtf8(id);
+    if (const cTemplateTree* tree = TreeOfNode(node); tree && tree->Owner())
+        text = tree->Owner()->ResolveText(text);
+    return AdmxNameFrom(text);
+}
+
+cAdmxCategoryPageValues cAdmxCategoryPageValues::Load(const cCategory& node) {
+    return {node.admx ? node.admx->name : Text()};
+}
+
+std::optional<Text> cAdmxCategoryPageValues::Validate(const cCategory& node) const {
+    if (name == (node.admx ? node.admx->name : Text()))
+        return std::nullopt;
+    return CheckNodeName(node, name, u"category");
+}
+
+void cAdmxCategoryPageValues::ApplyTo(cCategory& node) const {
+    if (!node.admx && name.empty())
+        return;
+    cAdmxRecord& record = node.admx ? *node.admx : node.admx.emplace();
+    record.name = name;
+}
+
+std::optional<Text> cAdmxPolicyPageValues::ValidateName(const cPolicy& node) const {
+    return CheckNodeName(node, name, u"policy");
 }
 
 void cAdmxPolicyPageValues::ApplyTo(cPolicy& node) const {

@@ -63,6 +63,10 @@ struct cSupportedChoice {
     bool operator==(const cSupportedChoice&) const = default;
 };
 
+// What the save names a category or policy that has no name yet (the page's hint), from its
+// display text.
+Text DerivedAdmxName(const cData& node);
+
 struct cAdmxPolicyPageValues {
     Text name;
     cAdmxClass policyClass = cAdmxClass::Machine;
@@ -85,6 +89,18 @@ private:
 
 // Whether the part's element may be soft: a text, a number or a list of texts.
 bool CanBeSoft(const cPolicyPart& part);
+
+// A category's name in an ADMX set; empty for one made in the editor until it is given
+// (the save derives it).
+struct cAdmxCategoryPageValues {
+    Text name;
+
+    static cAdmxCategoryPageValues Load(const cCategory& node);
+    // When changed: well formed, and no other category of the template's so named (case
+    // aside).
+    std::optional<Text> Validate(const cCategory& node) const;
+    void ApplyTo(cCategory& node) const;
+};
 
 // The element of a part read from or meant for an ADMX set: its id, and whether it is soft.
 struct cAdmxElementPageValues {

@@ -658,6 +658,13 @@ QLabel* KeptLabel(QWidget* parent) {
     return label;
 }
 
+// The name the save gives a node that has none yet, as the name field's hint.
+void ShowDerivedName(QLineEdit* name, const cData& node) {
+    const Text derived = DerivedAdmxName(node);
+    name->setPlaceholderText(
+        derived.empty() ? QString() : QStringLiteral("%1 (given on save)").arg(ToQ(derived)));
+}
+
 void ShowKept(QLabel* label, const cData& node) {
     QString text;
     for (const cAdmxKeptEntry& entry : AdmxKeptEntries(node))
@@ -672,7 +679,6 @@ cPPCategoryAdmx::cPPCategoryAdmx(QWidget* parent) : cPropPage(QStringLiteral("AD
     auto* layout = PageLayout(this);
     auto* form = new QFormLayout;
     name = new QLineEdit(this);
-    name->setReadOnly(true);
     form->addRow(QStringLiteral("Name:"), name);
     layout->addLayout(form);
     kept = KeptLabel(this);
@@ -683,11 +689,28 @@ cPPCategoryAdmx::cPPCategoryAdmx(QWidget* parent) : cPropPage(QStringLiteral("AD
     note->setWordWrap(true);
     layout->addWidget(note);
     layout->addStretch();
+    MarkOnEdit(this, name);
 }
 
 void cPPCategoryAdmx::Fill(cData& node) {
-    SetText(name, node.admx ? node.admx->name : Text());
+    m_node = dynamic_cast<cCategory*>(&node);
+    SetText(name, m_node ? cAdmxCategoryPageValues::Load(*m_node).name : Text());
+    ShowDerivedName(name, node);
     ShowKept(kept, node);
+}
+
+std::optional<Text> cPPCategoryAdmx::Validate() const {
+    if (!m_node || !IsModified())
+        return std::nullopt;
+    return cAdmxCategoryPageValues{FromQ(name->text().trimmed())}.Validate(*m_node);
+}
+
+void cPPCategoryAdmx::Apply(cData& node) {
+    if (auto* category = dynamic_cast<cCategory*>(&node); category && IsModified())
+        cAdmxCategoryPageValues{FromQ(name->text().trimmed())}.ApplyTo(*category);
+    SetModified(false);
+    // The display text may have changed on the first page.
+    ShowDerivedName(name, node);
 }
 
 // ---- A policy in an ADMX set ----
@@ -750,6 +773,7 @@ void cPPPolicyAdmx::Fill(cData& node) {
     }
     supportedOn->setEditText(ToQ(values.supportedOn));
     UpdateShown();
+    ShowDerivedName(name, *policy);
     ShowKept(kept, *policy);
 }
 
@@ -781,6 +805,7 @@ void cPPPolicyAdmx::Apply(cData& node) {
     if (auto* policy = dynamic_cast<cPolicy*>(&node); policy && IsModified())
         Values().ApplyTo(*policy);
     SetModified(false);
+    ShowDerivedName(name, node);
 }
 
 // ---- A part's element in an ADMX set ----

@@ -480,9 +480,15 @@ class cPPCategoryAdmx : public cPropPage {
 public:
     explicit cPPCategoryAdmx(QWidget* parent = nullptr);
     void Fill(cData& node) override;
+    std::optional<Text> Validate() const override;
+    void Apply(cData& node) override;
+    void Removed() override { m_node = nullptr; }
 
-    QLineEdit* name;  // read only
+    QLineEdit* name;
     QLabel* kept;
+
+private:
+    const cCategory* m_node = nullptr;  // Not owned: the node filled from, while shown.
 };
 
 // The id of a part's element in an ADMX set, and for a text or number whether it is soft.

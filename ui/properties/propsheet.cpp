@@ -279,7 +279,8 @@ std::optional<Text> cPropSheet::Validate() const {
             break;
         }
     for (cPropPage* page :
-         {static_cast<cPropPage*>(m_policyAdmx), static_cast<cPropPage*>(m_elementAdmx)})
+         {static_cast<cPropPage*>(m_categoryAdmx), static_cast<cPropPage*>(m_policyAdmx),
+          static_cast<cPropPage*>(m_elementAdmx)})
         if (!error && Shown(page))
             error = page->Validate();
     return error;
@@ -302,6 +303,8 @@ void cPropSheet::Apply() {
     switch (m_current->kind) {
         case kKindCategory:
             m_category->Apply(*m_current);
+            if (Shown(m_categoryAdmx))
+                m_categoryAdmx->Apply(*m_current);
             break;
         case kKindPolicy:
             m_policy1->Apply(*m_current);

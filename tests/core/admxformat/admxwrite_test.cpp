@@ -4,6 +4,7 @@
 #include <functional>
 #include <sstream>
 
+#include "core/admxformat/admxset.h"
 #include "core/admxformat/xmlfile.h"
 #include "core/model/partkinds.h"
 #include "core/pages/admxpages.h"
@@ -379,4 +380,50 @@ TEST(AdmxWrite, TextsKeepTheirCharactersAsTheyWere) {
     ASSERT_TRUE(ReadDocument(again, path));
     EXPECT_EQ(*again.Strings().Find(u"Root_Explain"), u"Line one\nline two");
     EXPECT_EQ(*again.Strings().Find(u"Everyone"), u"Everyone");
+}
+
+// A category and a policy made in the editor are named from their display texts, and their
+// new strings take ids from those names; the category page's name is checked like a
+// policy's.
+TEST(AdmxWrite, NewNodesAreNamedFromTheirTexts) {
+    EXPECT_EQ(AdmxNameFrom(u"Sample settings"), u"SampleSettings");
+    EXPECT_EQ(AdmxNameFrom(u"3-D view (beta)"), u"_3DViewBeta");
+    EXPECT_EQ(AdmxNameFrom(u"!!KeptId"), u"KeptId");
+    EXPECT_EQ(AdmxNameFrom(u"«»"), u"«»");
+    EXPECT_EQ(AdmxNameFrom(u" - "), u"");
+
+    cTempSet set;
+    CPelwinDoc doc;
+    ASSERT_TRUE(ReadDocument(doc, set.PutSample()));
+    auto category = std::make_unique<cObjCategory>();
+    category->name = u"Sample settings";
+    cObjCategory& made = *category;
+    cTreeItem* item =
+        doc.Tree().InsertLast(doc.Tree().Root(), u"", kImageClosedBook, std::move(category));
+    auto policy = std::make_unique<cObjPolicy>();
+    policy->name = u"Turn it on";
+    policy->explainFlag = 1;
+    policy->explainText = u"What it does";
+    doc.Tree().InsertLast(item, u"", kImagePage, std::move(policy));
+    EXPECT_EQ(DerivedAdmxName(made), u"SampleSettings");
+
+    // A category's name is checked when it changes.
+    EXPECT_NE(cAdmxCategoryPageValues{u"root"}.Validate(made).value_or(u"").find(u"unique"),
+              Text::npos);
+    EXPECT_NE(cAdmxCategoryPageValues{u"9lives"}.Validate(made).value_or(u"").find(u"cannot"),
+              Text::npos);
+    EXPECT_EQ(cAdmxCategoryPageValues{u""}.Validate(made), std::nullopt);
+
+    cMessageRecorder messages;
+    ASSERT_TRUE(doc.WriteFile(FromUtf8((set.dir / "sample.admx").string())))
+        << ::testing::PrintToString(messages.Utf8());
+    const std::string admx = set.Read("sample.admx");
+    const std::string adml = set.Read("en-US/sample.adml");
+    EXPECT_NE(admx.find("name=\"SampleSettings\" displayName=\"$(string.SampleSettings)\""),
+              std::string::npos)
+        << admx;
+    EXPECT_NE(admx.find("name=\"TurnItOn\""), std::string::npos);
+    EXPECT_NE(admx.find("explainText=\"$(string.TurnItOn_Explain)\""), std::string::npos);
+    EXPECT_NE(adml.find("<string id=\"TurnItOn_Explain\">What it does</string>"),
+              std::string::npos);
 }
