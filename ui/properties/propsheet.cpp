@@ -191,6 +191,15 @@ void cPropSheet::ShowPagesOf(cData* node) {
     for (QCheckBox* box : {m_editText->oemConvert, m_combo->oemConvert})
         box->setEnabled(!admx || box->isChecked());
     m_policy2->SetSupportedShownOnly(admx);
+    // Nor has a category of a set a key: there the group can only clear one.
+    if (const auto* category = dynamic_cast<const cCategory*>(node)) {
+        const bool keyed = category->useDefaultKey == 0;
+        m_category->key->setEnabled(!admx || keyed);
+        m_category->key->setToolTip(admx ? QStringLiteral("A category of an ADMX file has no "
+                                                          "registry key: its policies name "
+                                                          "theirs.")
+                                         : QString());
+    }
     setWindowTitle(title);
 }
 

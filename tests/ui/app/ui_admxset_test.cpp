@@ -219,3 +219,44 @@ TEST_F(UiAdmxSet, ClassChangedOnThePolicysPage) {
     EXPECT_EQ(item->node->admx->policyClass, u"Both");
     EXPECT_TRUE(QString::fromStdU16String(item->label).endsWith("(Both)"));
 }
+
+// A category's name changed on its ADMX tab: one step, which the save writes with the
+// references of the policies in it, and undo takes back; its key cannot be given there.
+TEST_F(UiAdmxSet, CategoryRenamedOnItsPage) {
+    cTempSet set;
+    const fs::path admx = set.PutSample();
+    CPelwinDoc* doc = app->Docs().Open(FromUtf8(admx.string()));
+    ASSERT_NE(doc, nullptr) << ::testing::PrintToString(messages.Utf8());
+    cTreeItem* item = nullptr;
+    doc->Tree().ForEachPreOrder([&](cTreeItem* at) {
+        if (at->node && at->node->kind == kKindCategory && at->node->admx &&
+            at->node->admx->name == u"Child")
+            item = at;
+    });
+    ASSERT_NE(item, nullptr);
+    auto* tree = qobject_cast<cPolTreeView*>(frame->ChildOf(*doc)->TreePane());
+    ASSERT_TRUE(tree->Select(item));
+
+    cPropSheet* sheet = frame->Sheet();
+    sheet->ShowWindow(true);
+    EXPECT_FALSE(sheet->CategoryPage()->key->isEnabled());
+    sheet->Tabs()->setCurrentWidget(sheet->CategoryAdmxPage());
+    QLineEdit* name = sheet->CategoryAdmxPage()->name;
+    EXPECT_EQ(name->text(), "Child");
+    name->setText("Offspring");
+    emit name->textEdited(name->text());
+    sheet->ApplyButton()->click();
+    EXPECT_TRUE(messages.texts.empty()) << ::testing::PrintToString(messages.Utf8());
+    EXPECT_EQ(item->node->admx->name, u"Offspring");
+    ASSERT_TRUE(app->Docs().Save(*doc)) << ::testing::PrintToString(messages.Utf8());
+    const std::string written = Bytes(admx);
+    EXPECT_NE(written.find("<category name=\"Offspring\""), std::string::npos) << written;
+    EXPECT_NE(written.find("<parentCategory ref=\"Offspring\"/>"), std::string::npos);
+    EXPECT_EQ(written.find("\"Child\""), std::string::npos);
+
+    frame->ChildOf(*doc)->TreePane()->setFocus();
+    ASSERT_TRUE(Run(cCommand::EditUndo));
+    EXPECT_EQ(item->node->admx->name, u"Child");
+    ASSERT_TRUE(app->Docs().Save(*doc)) << ::testing::PrintToString(messages.Utf8());
+    EXPECT_EQ(Bytes(admx), kSampleAdmx);
+}
