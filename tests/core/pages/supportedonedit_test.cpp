@@ -246,3 +246,37 @@ TEST(SupportedOnEdit, SharedStringsAreLeftAloneAndEmptyContainersGo) {
         << made;
     EXPECT_EQ(LintErrors(set.dir / "sample.admx"), std::vector<std::string>{});
 }
+
+// Chrome's set (UTF-16, CR LF): a definition's display text changed leaves the ADMX as it
+// was, and the set read back shows the new text on the policies of that definition.
+TEST(SupportedOnEdit, CorpusDefinitionTextChangesTheAdmlOnly) {
+    SKIP_WITHOUT_CORPUS();
+    const std::filesystem::path source = CorpusDir() / "admx";
+    if (!std::filesystem::exists(source / "chrome.admx"))
+        GTEST_SKIP() << "no chrome.admx";
+    cTempSet out;
+    CPelwinDoc doc;
+    ASSERT_TRUE(ReadDocument(doc, source / "chrome.admx"));
+    auto edit = cSupportedOnEdit::Load(doc);
+    ASSERT_TRUE(edit && !edit->Table().definitions.empty());
+    auto& first = edit->Definition(0);
+    const Text name = first.name;
+    edit->SetDisplayText(first.displayName, first.name, u"Changed here");
+    ASSERT_TRUE(PerformStep(doc, edit->MakeStep(doc)));
+    const std::filesystem::path target = out.dir / "chrome.admx";
+    ASSERT_TRUE(doc.WriteFile(FromUtf8(target.string())));
+    std::ifstream original(source / "chrome.admx", std::ios::binary);
+    EXPECT_EQ(out.Read("chrome.admx"), std::string(std::istreambuf_iterator<char>(original), {}));
+
+    CPelwinDoc back;
+    ASSERT_TRUE(ReadDocument(back, target));
+    size_t shown = 0;
+    back.Tree().ForEachPreOrder([&](cTreeItem* item) {
+        const auto* policy = dynamic_cast<const cPolicy*>(item->node.get());
+        if (policy && policy->admx && policy->admx->supportedOn == name) {
+            EXPECT_EQ(back.ResolveText(policy->supportedText), u"Changed here");
+            ++shown;
+        }
+    });
+    EXPECT_GT(shown, 0u);
+}
