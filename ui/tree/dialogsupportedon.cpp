@@ -73,7 +73,7 @@ cDialogSupportedOn::cDialogSupportedOn(cSupportedOnEdit edit, QWidget* parent)
     SetListColumns(references,
                    {QStringLiteral("Kind"), QStringLiteral("Reference"),
                     QStringLiteral("Minimum version"), QStringLiteral("Maximum version")},
-                   {70, 220, 100, 100}, {});
+                   {70, 220, 130, 130}, {});
     references->horizontalHeader()->setStretchLastSection(true);
     addDefinition = Button("Add", definitionsTab);
     deleteDefinition = Button("Delete", definitionsTab);

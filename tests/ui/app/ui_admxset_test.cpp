@@ -8,8 +8,10 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTreeWidget>
 
 #include "core/admxformat/admxset.h"
 #include "core/document/formats.h"
@@ -241,9 +243,17 @@ TEST_F(UiAdmxSet, SupportedOnDialogAddsADefinitionAsOneStep) {
         dialog->definitionName->setText("2 bad");
         dialog->definitionText->setText("Tool 2 or later");
         dialog->addRange->click();
-        dialog->references->item(0, 1)->setText("windows:Tool");
+        dialog->references->item(0, 1)->setText("Tool");
         dialog->references->item(0, 2)->setText("2");
-        EXPECT_EQ(dialog->definitions->item(1, 2)->text(), "Range of windows:Tool \u2265 2");
+        EXPECT_EQ(dialog->definitions->item(1, 2)->text(), "Range of Tool \u2265 2");
+        // The product the range names, with a major version.
+        dialog->tabs->setCurrentIndex(1);
+        dialog->addProduct->click();
+        dialog->productName->setText("Tool");
+        dialog->addVersion->click();
+        dialog->versionIndex->setText("3");
+        ASSERT_EQ(dialog->products->topLevelItem(0)->childCount(), 1);
+        EXPECT_EQ(dialog->products->topLevelItem(0)->child(0)->text(2), "3");
         // The application shows messages in boxes; here they are only recorded.
         cMessageRecorder refusal;
         dialog->okButton->click();
@@ -258,6 +268,8 @@ TEST_F(UiAdmxSet, SupportedOnDialogAddsADefinitionAsOneStep) {
     ASSERT_TRUE(state && state->supportedOn);
     ASSERT_EQ(state->supportedOn->definitions.size(), 2u);
     EXPECT_EQ(doc->ResolveText(state->supportedOn->definitions[1].displayName), u"Tool 2 or later");
+    ASSERT_EQ(state->supportedOn->products.size(), 1u);
+    EXPECT_EQ(state->supportedOn->products[0].majors.at(0).versionIndex, u"3");
     EXPECT_TRUE(doc->IsModified());
 
     ASSERT_TRUE(Run(cCommand::EditUndo));
