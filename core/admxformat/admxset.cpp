@@ -113,6 +113,13 @@ void cAdmxState::LoadLanguages() {
     }
 }
 
+cSupportedOnTable cAdmxState::SupportedOn() const {
+    if (supportedOn)
+        return *supportedOn;
+    return set ? cSupportedOnTable::Read(Child(set->admx.Root(), "supportedOn"))
+               : cSupportedOnTable();
+}
+
 pugi::xml_node Child(pugi::xml_node node, std::string_view local) {
     for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling())
         if (child.type() == pugi::node_element && LocalName(child.name()) == local)

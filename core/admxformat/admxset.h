@@ -7,6 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/admxformat/supportedon.h"
 #include "core/admxformat/xmlfile.h"
 #include "core/model/admxrecord.h"
 #include "core/model/languagetable.h"
@@ -99,6 +100,12 @@ public:
 
     // Fills languages from the set's ADMLs, each text's basis the display text of its id.
     void LoadLanguages();
+
+    // The file's supportedOn table as edited (the Supported-on definitions dialog); none
+    // while it stands as read, and the write leaves the element alone.
+    std::optional<cSupportedOnTable> supportedOn;
+    // The table as the document has it: as edited, else as read.
+    cSupportedOnTable SupportedOn() const;
 
     std::unique_ptr<cFormatState> Clone() const override {
         return std::make_unique<cAdmxState>(*this);

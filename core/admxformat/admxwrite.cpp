@@ -59,7 +59,8 @@ public:
     cSetWriter(const cTemplateContent& content, const cAdmxState& state)
         : m_content(content),
           m_set(*state.set),
-          m_languages(state.languages ? &*state.languages : nullptr) {}
+          m_languages(state.languages ? &*state.languages : nullptr),
+          m_supportedOn(state.supportedOn ? &*state.supportedOn : nullptr) {}
 
     bool Run(cTemplateTree& tree) {
         m_admx.reset(m_set.admx.Document());
@@ -74,6 +75,7 @@ public:
         SyncStrings();
         WalkTree(tree);
         RemoveUnclaimed();
+        WriteSupportedOn();
         MirrorControls();
         SyncLanguages();
         return m_failed.empty();
@@ -540,7 +542,7 @@ private:
         WriteParent(item, element, kPolicyOrder);
 
         cObjPolicy read;
-        ReadPolicyFields(m_set, element, read);
+        ReadPolicy(element, read);
         if (node.name != read.name)
             SetAttribute(element, "displayName", StringFor(node.name, base));
         if (node.explainFlag != read.explainFlag || node.explainText != read.explainText)
@@ -558,7 +560,7 @@ private:
                 RemoveChild(element, "supportedOn");
             else
                 SetAttribute(EnsureChild(element, "supportedOn", kPolicyOrder), "ref", supportedOn);
-            ReadPolicyFields(m_set, element, read);
+            ReadPolicy(element, read);
         }
         if (node.supportedFlag != read.supportedFlag || node.supportedText != read.supportedText)
             Refuse(
@@ -575,6 +577,133 @@ private:
         if (node.actionListOff != read.actionListOff)
             WriteList(element, "disabledList", kPolicyOrder, node.actionListOff, node.keyName);
         Parts(node, element, origin && own ? origin->element : pugi::xml_node(), base);
+    }
+
+    // A policy's fields as its element gives them, the supported-on text shown through the
+    // table as edited.
+    void ReadPolicy(pugi::xml_node element, cPolicy& read) const {
+        ReadPolicyFields(m_set, element, read);
+        if (m_supportedOn && read.supportedFlag)
+            read.supportedText = SupportedOnText(
+                *m_supportedOn, m_set, Child(element, "supportedOn").attribute("ref").value());
+    }
+
+    // ---- Supported on --------------------------------------------------------------------
+    // The table as edited: an entry read from the file keeps its element, with only the
+    // attributes and the condition that differ written; entries gone are removed, new ones
+    // appended. Containers left empty go.
+
+    static constexpr std::string_view kSupportedOnOrder[] = {"products", "definitions"};
+
+    // The copy of the original children of `local` under parent that no entry claims, removed.
+    void RemoveUnclaimedEntries(pugi::xml_node original, std::string_view local,
+                                const std::unordered_set<pugi::xml_node_struct*>& claimed) {
+        for (pugi::xml_node e = original.first_child(); e; e = e.next_sibling())
+            if (Is(e, local) && !claimed.count(e.internal_object()))
+                if (pugi::xml_node copy = CopyOf(e))
+                    RemoveElement(copy);
+    }
+
+    // The element of an entry: its copy, else a new one at the end of parent.
+    pugi::xml_node EntryElement(pugi::xml_node parent, pugi::xml_node origin, const char* local,
+                                std::unordered_set<pugi::xml_node_struct*>& claimed) {
+        if (origin && claimed.insert(origin.internal_object()).second)
+            if (pugi::xml_node copy = CopyOf(origin))
+                return copy;
+        return AppendElement(parent, local);
+    }
+
+    static void SetChanged(pugi::xml_node element, const char* name, const Text& value) {
+        if (AttributeText(element, name) != value)
+            SetAttribute(element, name, value);
+    }
+
+    static void RemoveIfEmpty(pugi::xml_node element) {
+        if (!element)
+            return;
+        for (pugi::xml_node c = element.first_child(); c; c = c.next_sibling())
+            if (c.type() == pugi::node_element)
+                return;
+        RemoveElement(element);
+    }
+
+    void WriteVersions(pugi::xml_node parent, pugi::xml_node original, const char* local,
+                       const std::vector<cSupportedOnVersion>& versions) {
+        std::unordered_set<pugi::xml_node_struct*> claimed;
+        for (const cSupportedOnVersion& version : versions) {
+            pugi::xml_node element = EntryElement(parent, version.origin, local, claimed);
+            SetChanged(element, "name", version.name);
+            SetChanged(element, "displayName", version.displayName);
+            SetChanged(element, "versionIndex", version.versionIndex);
+            if (std::string_view(local) == "majorVersion")
+                WriteVersions(element, version.origin, "minorVersion", version.minors);
+        }
+        RemoveUnclaimedEntries(original, local, claimed);
+    }
+
+    void WriteCondition(pugi::xml_node element, const cSupportedOnDefinition& definition) {
+        RemoveChild(element, "or");
+        RemoveChild(element, "and");
+        if (definition.join == cSupportedOnJoin::None)
+            return;
+        pugi::xml_node condition =
+            AppendElement(element, definition.join == cSupportedOnJoin::And ? "and" : "or");
+        for (const cSupportedOnReference& reference : definition.references) {
+            pugi::xml_node r = AppendElement(condition, reference.range ? "range" : "reference");
+            SetAttribute(r, "ref", reference.ref);
+            if (reference.range) {
+                SetAttribute(r, "minVersionIndex", reference.minVersionIndex,
+                             !reference.minVersionIndex.empty());
+                SetAttribute(r, "maxVersionIndex", reference.maxVersionIndex,
+                             !reference.maxVersionIndex.empty());
+            }
+        }
+    }
+
+    void WriteSupportedOn() {
+        if (!m_supportedOn)
+            return;
+        const cSupportedOnTable& table = *m_supportedOn;
+        const pugi::xml_node original = Child(m_set.admx.Root(), "supportedOn");
+        pugi::xml_node element = CopyOf(original);
+        if (!element) {
+            if (table.products.empty() && table.definitions.empty())
+                return;
+            element = Container("supportedOn");
+        }
+        const pugi::xml_node originalProducts = Child(original, "products");
+        pugi::xml_node products = Child(element, "products");
+        if (!table.products.empty() && !products)
+            products = EnsureChild(element, "products", kSupportedOnOrder);
+        std::unordered_set<pugi::xml_node_struct*> claimed;
+        for (const cSupportedOnProduct& product : table.products) {
+            pugi::xml_node e = EntryElement(products, product.origin, "product", claimed);
+            SetChanged(e, "name", product.name);
+            SetChanged(e, "displayName", product.displayName);
+            WriteVersions(e, product.origin, "majorVersion", product.majors);
+        }
+        RemoveUnclaimedEntries(originalProducts, "product", claimed);
+        RemoveIfEmpty(products);
+
+        const pugi::xml_node originalDefinitions = Child(original, "definitions");
+        pugi::xml_node definitions = Child(element, "definitions");
+        if (!table.definitions.empty() && !definitions)
+            definitions = EnsureChild(element, "definitions", kSupportedOnOrder);
+        claimed.clear();
+        for (const cSupportedOnDefinition& definition : table.definitions) {
+            pugi::xml_node e = EntryElement(definitions, definition.origin, "definition", claimed);
+            SetChanged(e, "name", definition.name);
+            SetChanged(e, "displayName", definition.displayName);
+            const cSupportedOnDefinition read =
+                definition.origin ? cSupportedOnTable::ReadDefinition(definition.origin)
+                                  : cSupportedOnDefinition();
+            if (!definition.origin || read.join != definition.join ||
+                read.references != definition.references)
+                WriteCondition(e, definition);
+        }
+        RemoveUnclaimedEntries(originalDefinitions, "definition", claimed);
+        RemoveIfEmpty(definitions);
+        RemoveIfEmpty(element);
     }
 
     // ---- Parts ---------------------------------------------------------------------------
@@ -1137,6 +1266,7 @@ private:
     const cTemplateContent& m_content;
     const cAdmxSet& m_set;
     const std::vector<cLanguageTable>* m_languages;
+    const cSupportedOnTable* m_supportedOn;  // none: the element stays as read
     std::vector<cNewLanguage> m_newLanguages;
     std::vector<std::pair<pugi::xml_node, pugi::xml_node>> m_newControls;
     Text m_failed;

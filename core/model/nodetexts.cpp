@@ -114,15 +114,17 @@ void ForEachNodeText(const cData& node, const cVisit& visit) {
     }
 }
 
+void cStringUses::AddText(const Text& text) {
+    // A reference is a text of two characters or more that begins with "!!".
+    if (text.size() >= 2 && text[0] == u'!' && text[1] == u'!')
+        m_names.insert(text.substr(2));
+    // An ADMX set's display text: "$(string.ID)".
+    else if (text.size() > 10 && text.back() == u')' && text.starts_with(u"$(string."))
+        m_names.insert(text.substr(9, text.size() - 10));
+}
+
 void cStringUses::AddNode(const cData& node) {
-    ForEachNodeText(node, [this](const Text& text) {
-        // A reference is a text of two characters or more that begins with "!!".
-        if (text.size() >= 2 && text[0] == u'!' && text[1] == u'!')
-            m_names.insert(text.substr(2));
-        // An ADMX set's display text: "$(string.ID)".
-        else if (text.size() > 10 && text.back() == u')' && text.starts_with(u"$(string."))
-            m_names.insert(text.substr(9, text.size() - 10));
-    });
+    ForEachNodeText(node, [this](const Text& text) { AddText(text); });
 }
 
 void cStringUses::AddSubtree(const cTreeItem& item) {

@@ -22,6 +22,9 @@ public:
     // An item and everything below it.
     void AddSubtree(const cTreeItem& item);
     void AddTree(const cTemplateTree& tree);
+    // A text that refers to a string from outside the tree (an ADMX set's supported-on
+    // definitions).
+    void AddText(const Text& text);
 
     bool Uses(TextView name) const { return m_names.count(Text(name)) != 0; }
     size_t Count() const { return m_names.size(); }

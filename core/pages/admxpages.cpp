@@ -20,6 +20,20 @@ const cAdmxSet* AdmxSetOf(const cData& node) {
     return nullptr;
 }
 
+namespace {
+
+// The supportedOn table a node's policy page offers and checks against: its document's as
+// edited, else the one of the set it was read from.
+cSupportedOnTable SupportedOnTableOf(const cData& node, const cAdmxSet& set) {
+    if (const cTemplateTree* tree = TreeOfNode(node))
+        if (const auto* doc = dynamic_cast<const CPelwinDoc*>(tree->Owner()))
+            if (const auto* state = dynamic_cast<const cAdmxState*>(doc->FormatState()))
+                return state->SupportedOn();
+    return cSupportedOnTable::Read(Child(set.admx.Root(), "supportedOn"));
+}
+
+}  // namespace
+
 bool ShowsAdmxPages(const cData& node) {
     if (const cTemplateTree* tree = TreeOfNode(node))
         if (const auto* doc = dynamic_cast<const CPelwinDoc*>(tree->Owner()))
@@ -140,32 +154,18 @@ Text Folded(TextView text) {
 // The choices of the supported-on list: this file's definitions and products (versions
 // too) in file order, then the references into the namespaces it uses that its policies
 // make, sorted.
-std::vector<cSupportedChoice> SupportedChoices(const cAdmxSet& set, const cTreeOwner* owner) {
+std::vector<cSupportedChoice> SupportedChoices(const cAdmxSet& set, const cSupportedOnTable& table,
+                                               const cTreeOwner* owner) {
     std::vector<cSupportedChoice> choices;
     auto shown = [&](const Text& reference) {
-        Text text = SupportedOnText(set, ToUtf8(reference));
+        Text text = SupportedOnText(table, set, ToUtf8(reference));
         if (text == reference)
             return Text();
         return owner ? owner->ResolveText(text) : text;
     };
-    pugi::xml_node supported = Child(set.admx.Root(), "supportedOn");
-    for (pugi::xml_node d = Child(supported, "definitions").first_child(); d; d = d.next_sibling())
-        if (Is(d, "definition") && d.attribute("name"))
-            choices.push_back({AttributeText(d, "name"), {}});
-    // Products, their major and their minor versions, depth first.
-    std::vector<pugi::xml_node> stack;
-    for (pugi::xml_node p = Child(supported, "products").last_child(); p; p = p.previous_sibling())
-        stack.push_back(p);
-    while (!stack.empty()) {
-        pugi::xml_node node = stack.back();
-        stack.pop_back();
-        if (node.type() != pugi::node_element)
-            continue;
-        if (node.attribute("name"))
-            choices.push_back({AttributeText(node, "name"), {}});
-        for (pugi::xml_node c = node.last_child(); c; c = c.previous_sibling())
-            stack.push_back(c);
-    }
+    for (const Text& name : table.Names())
+        if (!name.empty())
+            choices.push_back({name, {}});
     std::set<Text> others;
     for (pugi::xml_node p = Child(set.admx.Root(), "policies").first_child(); p;
          p = p.next_sibling()) {
@@ -273,7 +273,7 @@ cAdmxPolicyPageValues cAdmxPolicyPageValues::Load(const cPolicy& node) {
         values.supportedOn = node.admx->supportedOn;
     }
     if (const cAdmxSet* set = AdmxSetOf(node))
-        values.choices = SupportedChoices(*set, OwnerOf(node));
+        values.choices = SupportedChoices(*set, SupportedOnTableOf(node, *set), OwnerOf(node));
     return values;
 }
 
@@ -292,7 +292,8 @@ std::optional<Text> cAdmxPolicyPageValues::Validate(const cPolicy& node) const {
             place = set->Resolve(ToUtf8(supportedOn), local);
         else
             local = ToUtf8(supportedOn.substr(supportedOn.find(u':') + 1));
-        if (place == cAdmxSet::cPlace::Here && !set->supportedOn.count(local))
+        if (place == cAdmxSet::cPlace::Here &&
+            !SupportedOnTableOf(node, *set).DisplayNameOf(FromUtf8(local)))
             return FormatText(
                 u"Supported on \"%.50s\" names no definition or product of "
                 u"this file.",
@@ -386,9 +387,10 @@ void cAdmxPolicyPageValues::ApplyTo(cPolicy& node) const {
         record.supportedOn = supportedOn;
         const cAdmxSet* set = AdmxSetOf(node);
         node.supportedFlag = supportedOn.empty() ? 0 : 1;
-        node.supportedText = supportedOn.empty() ? Text()
-                             : set               ? SupportedOnText(*set, ToUtf8(supportedOn))
-                                                 : supportedOn;
+        node.supportedText =
+            supportedOn.empty() ? Text()
+            : set ? SupportedOnText(SupportedOnTableOf(node, *set), *set, ToUtf8(supportedOn))
+                  : supportedOn;
     }
 }
 

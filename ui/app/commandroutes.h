@@ -41,6 +41,7 @@ enum class cCommand {
     NewPartMultiText,
     NewPartLongNumber,
     StringTable,
+    SupportedOn,
     Translations,
     ViewToolbar,
     ViewStatusBar,

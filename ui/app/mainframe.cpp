@@ -37,6 +37,7 @@
 #include "ui/properties/propsheet.h"
 #include "ui/translate/translationswindow.h"
 #include "ui/tree/dialogstringmap.h"
+#include "ui/tree/dialogsupportedon.h"
 #include "ui/tree/findbar.h"
 #include "ui/tree/poltreeview.h"
 #include "ui/widgets/appservices.h"
@@ -198,6 +199,9 @@ void CMainFrame::InstallDocumentRoutes(CChildFrame& child) {
     document.Set(cCommand::EditFind, {nullptr, [&child] { child.FindBar()->Open(); }});
     document.Set(cCommand::StringTable,
                  {nullptr, [&doc, &child] { RunStringTableCommand(doc, &child); }});
+    // The supportedOn table is an ADMX file's: a template has none.
+    document.Set(cCommand::SupportedOn, {[&doc] { return !doc.HasClassNodes(); },
+                                         [&doc, &child] { RunSupportedOnCommand(doc, &child); }});
     document.Set(cCommand::Translations, {nullptr, [this, &doc, &child, tree, stack] {
                                               cTranslationsWindow::ShowFor(
                                                   doc, &child, tree, stack, [this, &doc] {
@@ -428,6 +432,8 @@ void CMainFrame::CreateCommands() {
         {cCommand::NewPartLongNumber, "64-bit number",
          "Create a new 64-bit number part (ADMX sets only)", nullptr, nullptr},
         {cCommand::StringTable, "&String table ...", "", nullptr, nullptr},
+        {cCommand::SupportedOn, "Supported &on definitions ...",
+         "Edit the products and supported-on definitions of the ADMX file", nullptr, nullptr},
         {cCommand::Translations, "&Translations...",
          "Show the template's texts in its languages side by side", "translate", "Translations"},
         {cCommand::ViewToolbar, "&Toolbar", "Show or hide the toolbar", nullptr, nullptr},
@@ -582,6 +588,7 @@ void CMainFrame::CreateMenus() {
         newPart->addAction(command(id));
     policy->addSeparator();
     policy->addAction(command(cCommand::StringTable));
+    policy->addAction(command(cCommand::SupportedOn));
     policy->addAction(command(cCommand::Translations));
 
     auto* tools = new QMenu(QStringLiteral("&Tools"), this);

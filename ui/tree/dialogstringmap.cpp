@@ -12,6 +12,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "core/admxformat/admxset.h"
 #include "core/document/document.h"
 #include "core/edit/editstep.h"
 #include "ui/widgets/look.h"
@@ -254,6 +255,21 @@ void cDialogStringMap::OnRemoveUnused() {
 bool RunStringTableCommand(CPelwinDoc& doc, QWidget* parent) {
     cStringUses uses;
     uses.AddTree(doc.Tree());
+    // The display names of an ADMX file's supported-on products and definitions are uses
+    // too, whether or not a policy shows them.
+    if (const auto* state = dynamic_cast<const cAdmxState*>(doc.FormatState())) {
+        const cSupportedOnTable table = state->SupportedOn();
+        for (const cSupportedOnDefinition& definition : table.definitions)
+            uses.AddText(definition.displayName);
+        for (const cSupportedOnProduct& product : table.products) {
+            uses.AddText(product.displayName);
+            for (const cSupportedOnVersion& major : product.majors) {
+                uses.AddText(major.displayName);
+                for (const cSupportedOnVersion& minor : major.minors)
+                    uses.AddText(minor.displayName);
+            }
+        }
+    }
     cDialogStringMap dialog(doc.Strings(), parent, &uses);
     if (dialog.exec() != QDialog::Accepted)
         return false;

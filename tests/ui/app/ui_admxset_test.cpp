@@ -8,8 +8,12 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
+#include <QTabWidget>
+#include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTreeWidget>
 
+#include "core/admxformat/admxset.h"
 #include "core/document/formats.h"
 #include "core/edit/editstep.h"
 #include "core/pages/applystep.h"
@@ -22,6 +26,7 @@
 #include "ui/app/mainframe.h"
 #include "ui/properties/proppages.h"
 #include "ui/properties/propsheet.h"
+#include "ui/tree/dialogsupportedon.h"
 #include "ui/tree/poltreeview.h"
 
 namespace {
@@ -259,4 +264,62 @@ TEST_F(UiAdmxSet, CategoryRenamedOnItsPage) {
     EXPECT_EQ(item->node->admx->name, u"Child");
     ASSERT_TRUE(app->Docs().Save(*doc)) << ::testing::PrintToString(messages.Utf8());
     EXPECT_EQ(Bytes(admx), kSampleAdmx);
+}
+
+// Policy > Supported on definitions: a definition added in the dialog, refused while its name
+// is malformed (the dialog stays open), then applied as one step that undo takes back.
+TEST_F(UiAdmxSet, SupportedOnDialogAddsADefinitionAsOneStep) {
+    cTempSet set;
+    CPelwinDoc* doc = app->Docs().Open(FromUtf8(set.PutSample().string()));
+    ASSERT_NE(doc, nullptr) << ::testing::PrintToString(messages.Utf8());
+    frame->ChildOf(*doc)->TreePane()->setFocus();
+    bool refusedAndStayed = false;
+    OnNextModal([&](QWidget* modal) {
+        auto* dialog = qobject_cast<cDialogSupportedOn*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->definitions->rowCount(), 1);
+        EXPECT_EQ(dialog->definitions->item(0, 1)->text(), "At least Sample 2");
+        dialog->addDefinition->click();
+        ASSERT_EQ(dialog->definitions->rowCount(), 2);
+        dialog->definitionName->setText("2 bad");
+        dialog->definitionText->setText("Tool 2 or later");
+        dialog->addRange->click();
+        dialog->references->item(0, 1)->setText("Tool");
+        dialog->references->item(0, 2)->setText("2");
+        EXPECT_EQ(dialog->definitions->item(1, 2)->text(), "Range of Tool \u2265 2");
+        // The product the range names, with a major version.
+        dialog->tabs->setCurrentIndex(1);
+        dialog->addProduct->click();
+        dialog->productName->setText("Tool");
+        dialog->addVersion->click();
+        dialog->versionIndex->setText("3");
+        ASSERT_EQ(dialog->products->topLevelItem(0)->childCount(), 1);
+        EXPECT_EQ(dialog->products->topLevelItem(0)->child(0)->text(2), "3");
+        // The application shows messages in boxes; here they are only recorded.
+        cMessageRecorder refusal;
+        dialog->okButton->click();
+        refusedAndStayed = dialog->isVisible() && refusal.texts.size() == 1 &&
+                           refusal.Utf8()[0].find("\"2 bad\" cannot be used") != std::string::npos;
+        dialog->definitionName->setText("SUPPORTED_Tool");
+        dialog->okButton->click();
+    });
+    ASSERT_TRUE(Run(cCommand::SupportedOn));
+    EXPECT_TRUE(refusedAndStayed);
+    const auto* state = dynamic_cast<const cAdmxState*>(doc->FormatState());
+    ASSERT_TRUE(state && state->supportedOn);
+    ASSERT_EQ(state->supportedOn->definitions.size(), 2u);
+    EXPECT_EQ(doc->ResolveText(state->supportedOn->definitions[1].displayName), u"Tool 2 or later");
+    ASSERT_EQ(state->supportedOn->products.size(), 1u);
+    EXPECT_EQ(state->supportedOn->products[0].majors.at(0).versionIndex, u"3");
+    EXPECT_TRUE(doc->IsModified());
+
+    ASSERT_TRUE(Run(cCommand::EditUndo));
+    EXPECT_FALSE(state->supportedOn);
+    EXPECT_FALSE(doc->Strings().Contains(u"SUPPORTED_Tool"));
+    EXPECT_FALSE(Run(cCommand::EditUndo));
+
+    // A template has no supportedOn table.
+    ASSERT_TRUE(Run(cCommand::FileNew));
+    frame->ChildOf(*app->Docs().Documents().back())->TreePane()->setFocus();
+    EXPECT_FALSE(Run(cCommand::SupportedOn));
 }

@@ -13,6 +13,7 @@
 #include "core/document/document.h"
 #include "core/edit/editstep.h"
 #include "core/model/nodeobjects.h"
+#include "tests/core/admxformat/admxsample.h"
 #include "tests/testsupport.h"
 #include "tests/ui/app/uitest.h"
 
@@ -241,4 +242,27 @@ TEST(StringTableDialog, OkOnACorpusTemplateChangesNothingSaved) {
     cStringMap reread;
     ASSERT_TRUE(LoadStrings(after, reread));
     EXPECT_EQ(reread.Entries(), original.Entries());
+}
+
+// In an ADMX set, Remove unused keeps the display strings of the supported-on definitions,
+// which no policy needs to show: without them the file would refer to strings it lacks.
+TEST(StringTableDialog, RemoveUnusedKeepsSupportedOnStringsOfASet) {
+    std::string admx = kSampleAdmx;
+    const std::string reference = "      <supportedOn ref=\"SUPPORTED_Sample\"/>\n";
+    admx.erase(admx.find(reference), reference.size());
+    cTempSet set;
+    set.Put("en-US/sample.adml", SampleAdml("en-US", "\n      <string id=\"Spare\">x</string>"));
+    CPelwinApp app;
+    cMessageRecorder messages;
+    CPelwinDoc doc;
+    ASSERT_TRUE(ReadDocument(doc, set.Put("sample.admx", admx)));
+    OnNextModal([](QWidget* modal) {
+        auto* dialog = qobject_cast<cDialogStringMap*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        QTest::mouseClick(dialog->removeUnusedButton, Qt::LeftButton);
+        QTest::mouseClick(dialog->okButton, Qt::LeftButton);
+    });
+    ASSERT_TRUE(RunStringTableCommand(doc, nullptr));
+    EXPECT_FALSE(doc.Strings().Contains(u"Spare"));
+    EXPECT_TRUE(doc.Strings().Contains(u"SUPPORTED_Sample"));
 }
