@@ -41,6 +41,7 @@ enum class cCommand {
     NewPartMultiText,
     NewPartLongNumber,
     StringTable,
+    TemplateProperties,
     Translations,
     ViewToolbar,
     ViewStatusBar,

@@ -31,6 +31,7 @@
 #include "ui/app/checkdock.h"
 #include "ui/app/childframe.h"
 #include "ui/app/comparewindow.h"
+#include "ui/app/dialogtemplateprops.h"
 #include "ui/app/helpwindow.h"
 #include "ui/edit/undohistory.h"
 #include "ui/preview/polleaveview.h"
@@ -198,6 +199,9 @@ void CMainFrame::InstallDocumentRoutes(CChildFrame& child) {
     document.Set(cCommand::EditFind, {nullptr, [&child] { child.FindBar()->Open(); }});
     document.Set(cCommand::StringTable,
                  {nullptr, [&doc, &child] { RunStringTableCommand(doc, &child); }});
+    document.Set(cCommand::TemplateProperties,
+                 {[&doc] { return HasTemplateProps(doc); },
+                  [&doc, &child] { RunTemplatePropsCommand(doc, &child); }});
     document.Set(cCommand::Translations, {nullptr, [this, &doc, &child, tree, stack] {
                                               cTranslationsWindow::ShowFor(
                                                   doc, &child, tree, stack, [this, &doc] {
@@ -428,6 +432,8 @@ void CMainFrame::CreateCommands() {
         {cCommand::NewPartLongNumber, "64-bit number",
          "Create a new 64-bit number part (ADMX sets only)", nullptr, nullptr},
         {cCommand::StringTable, "&String table ...", "", nullptr, nullptr},
+        {cCommand::TemplateProperties, "Template p&roperties ...",
+         "Edit the namespaces and revisions of an ADMX set", nullptr, nullptr},
         {cCommand::Translations, "&Translations...",
          "Show the template's texts in its languages side by side", "translate", "Translations"},
         {cCommand::ViewToolbar, "&Toolbar", "Show or hide the toolbar", nullptr, nullptr},
@@ -582,6 +588,7 @@ void CMainFrame::CreateMenus() {
         newPart->addAction(command(id));
     policy->addSeparator();
     policy->addAction(command(cCommand::StringTable));
+    policy->addAction(command(cCommand::TemplateProperties));
     policy->addAction(command(cCommand::Translations));
 
     auto* tools = new QMenu(QStringLiteral("&Tools"), this);
