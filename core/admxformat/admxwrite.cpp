@@ -28,6 +28,7 @@ constexpr std::string_view kBooleanOrder[] = {"trueValue", "falseValue", "trueLi
 constexpr std::string_view kRootOrder[] = {"policyNamespaces", "supersededAdm", "annotation",
                                            "resources",        "supportedOn",   "categories",
                                            "policies"};
+constexpr std::string_view kNamespacesOrder[] = {"target", "using"};
 constexpr std::string_view kAdmlResourcesOrder[] = {"stringTable", "presentationTable"};
 constexpr std::string_view kTextBoxOrder[] = {"label", "defaultValue"};
 constexpr std::string_view kComboOrder[] = {"label", "default", "suggestion"};
@@ -1179,7 +1180,7 @@ private:
             SetAttribute(use, "namespace", props.usings[row].name);
         }
 
-        pugi::xml_node target = EnsureChild(namespaces, "target", Order{});
+        pugi::xml_node target = EnsureChild(namespaces, "target", kNamespacesOrder);
         if (AttributeText(target, "prefix") != props.target.prefix)
             SetAttribute(target, "prefix", props.target.prefix);
         if (AttributeText(target, "namespace") != props.target.name)
