@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/admxformat/supportedon.h"
+#include "core/admxformat/admxtemplate.h"
 #include "core/admxformat/xmlfile.h"
 #include "core/model/admxrecord.h"
 #include "core/model/languagetable.h"
@@ -97,6 +98,9 @@ public:
     // The display language's presentations by PresentationRow, as read: the source of the
     // tables' presentations (the model edits the display language's controls, not these).
     cStringMap presentations;
+    // The namespaces and revisions as the Template properties dialog left them; none: as
+    // the set's ADMX holds them.
+    std::optional<cAdmxTemplateProps> templateProps;
 
     // Fills languages from the set's ADMLs, each text's basis the display text of its id.
     void LoadLanguages();

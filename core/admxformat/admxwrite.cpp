@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <span>
 #include <unordered_map>
 #include <unordered_set>
@@ -27,6 +28,7 @@ constexpr std::string_view kBooleanOrder[] = {"trueValue", "falseValue", "trueLi
 constexpr std::string_view kRootOrder[] = {"policyNamespaces", "supersededAdm", "annotation",
                                            "resources",        "supportedOn",   "categories",
                                            "policies"};
+constexpr std::string_view kNamespacesOrder[] = {"target", "using"};
 constexpr std::string_view kAdmlResourcesOrder[] = {"stringTable", "presentationTable"};
 constexpr std::string_view kTextBoxOrder[] = {"label", "defaultValue"};
 constexpr std::string_view kComboOrder[] = {"label", "default", "suggestion"};
@@ -53,6 +55,28 @@ std::string BlanksBefore(pugi::xml_node node) {
     return IsBlankText(before) ? before.value() : std::string();
 }
 
+// The references of a document by the prefix they are made with.
+std::map<std::string, cPrefixUses> ReferencePrefixes(const pugi::xml_document& document) {
+    std::map<std::string, cPrefixUses> uses;
+    pugi::xml_node root = document.document_element();
+    for (pugi::xml_node node = root; node;) {
+        std::string_view ref = node.attribute("ref").value();
+        if (size_t colon = ref.find(':'); colon != std::string_view::npos) {
+            cPrefixUses& use = uses[std::string(ref.substr(0, colon))];
+            ++use.total;
+            ++use.elements[std::string(LocalName(node.name()))];
+        }
+        if (node.first_child()) {
+            node = node.first_child();
+            continue;
+        }
+        while (node && node != root && !node.next_sibling())
+            node = node.parent();
+        node = node && node != root ? node.next_sibling() : pugi::xml_node();
+    }
+    return uses;
+}
+
 // Writes the documents of one set again from the model.
 class cSetWriter {
 public:
@@ -60,7 +84,8 @@ public:
         : m_content(content),
           m_set(*state.set),
           m_languages(state.languages ? &*state.languages : nullptr),
-          m_supportedOn(state.supportedOn ? &*state.supportedOn : nullptr) {}
+          m_supportedOn(state.supportedOn ? &*state.supportedOn : nullptr),
+          m_props(state.templateProps ? &*state.templateProps : nullptr) {}
 
     bool Run(cTemplateTree& tree) {
         m_admx.reset(m_set.admx.Document());
@@ -78,6 +103,7 @@ public:
         WriteSupportedOn();
         MirrorControls();
         SyncLanguages();
+        WriteTemplateProps();
         return m_failed.empty();
     }
 
@@ -1263,10 +1289,104 @@ private:
         }
     }
 
+    // ---- Namespaces and revisions ----------------------------------------------------------
+    // The values of the Template properties dialog, written last, over everything the nodes
+    // wrote: a reference made with the file's own prefix follows a new prefix, a prefix that
+    // leaves the using list while references still use it refuses the save, and a language
+    // file whose revision was the ADMX file's follows its new revision.
+
+    void WriteTemplateProps() {
+        if (!m_props || !m_failed.empty())
+            return;
+        const cAdmxTemplateProps& props = *m_props;
+        const cAdmxTemplateProps read = TemplatePropsOf(m_set);
+        pugi::xml_node root = m_admx.document_element();
+        pugi::xml_node namespaces = EnsureChild(root, "policyNamespaces", kRootOrder);
+
+        const auto uses = ReferencePrefixes(m_admx);
+        std::vector<bool> kept(props.usings.size(), false);
+        for (pugi::xml_node use = namespaces.first_child(), next; use; use = next) {
+            next = use.next_sibling();
+            if (!Is(use, "using"))
+                continue;
+            const Text prefix = AttributeText(use, "prefix");
+            size_t row = 0;
+            while (row < props.usings.size() && (kept[row] || props.usings[row].prefix != prefix))
+                ++row;
+            if (row < props.usings.size()) {
+                kept[row] = true;
+                if (AttributeText(use, "namespace") != props.usings[row].name)
+                    SetAttribute(use, "namespace", props.usings[row].name);
+                continue;
+            }
+            if (auto used = uses.find(ToUtf8(prefix)); used != uses.end()) {
+                Refuse(
+                    FormatText(u"The prefix \"%.50s\" cannot leave the using list: %d "
+                               u"references of this file still use it.",
+                               {prefix, long(used->second.total)}));
+                return;
+            }
+            RemoveElement(use);
+        }
+        for (size_t row = 0; row < props.usings.size(); ++row) {
+            if (kept[row])
+                continue;
+            pugi::xml_node use = AppendElement(namespaces, "using");
+            SetAttribute(use, "prefix", props.usings[row].prefix);
+            SetAttribute(use, "namespace", props.usings[row].name);
+        }
+
+        pugi::xml_node target = EnsureChild(namespaces, "target", kNamespacesOrder);
+        if (AttributeText(target, "prefix") != props.target.prefix)
+            SetAttribute(target, "prefix", props.target.prefix);
+        if (AttributeText(target, "namespace") != props.target.name)
+            SetAttribute(target, "namespace", props.target.name);
+        if (props.target.prefix != read.target.prefix && !read.target.prefix.empty())
+            RenamePrefix(root, ToUtf8(read.target.prefix), ToUtf8(props.target.prefix));
+
+        if (AttributeText(root, "revision") != props.revision)
+            SetAttribute(root, "revision", props.revision);
+        pugi::xml_node resources = EnsureChild(root, "resources", kRootOrder);
+        if (AttributeText(resources, "minRequiredRevision") != props.minRequiredRevision)
+            SetAttribute(resources, "minRequiredRevision", props.minRequiredRevision);
+
+        if (props.revision == read.revision)
+            return;
+        std::vector<pugi::xml_document*> admls;
+        for (auto& adml : m_adml)
+            admls.push_back(adml.get());
+        for (auto& added : m_newLanguages)
+            admls.push_back(added.adml.get());
+        for (pugi::xml_document* adml : admls) {
+            pugi::xml_node resourcesRoot = adml->document_element();
+            if (SameAdmxRevision(resourcesRoot.attribute("revision").value(),
+                                 ToUtf8(read.revision)))
+                SetAttribute(resourcesRoot, "revision", props.revision);
+        }
+    }
+
+    // "from:name" becomes "to:name" in every reference.
+    static void RenamePrefix(pugi::xml_node root, const std::string& from, const std::string& to) {
+        const std::string head = from + ":";
+        for (pugi::xml_node node = root; node;) {
+            if (pugi::xml_attribute ref = node.attribute("ref");
+                ref && std::string_view(ref.value()).starts_with(head))
+                ref.set_value((to + ":" + (ref.value() + head.size())).c_str());
+            if (node.first_child()) {
+                node = node.first_child();
+                continue;
+            }
+            while (node && node != root && !node.next_sibling())
+                node = node.parent();
+            node = node && node != root ? node.next_sibling() : pugi::xml_node();
+        }
+    }
+
     const cTemplateContent& m_content;
     const cAdmxSet& m_set;
     const std::vector<cLanguageTable>* m_languages;
     const cSupportedOnTable* m_supportedOn;  // none: the element stays as read
+    const cAdmxTemplateProps* m_props;
     std::vector<cNewLanguage> m_newLanguages;
     std::vector<std::pair<pugi::xml_node, pugi::xml_node>> m_newControls;
     Text m_failed;
@@ -1317,6 +1437,18 @@ void KeepUnchanged(const cXmlFile& read, cOnDisk& onDisk, cFileOutput& file) {
 }
 
 }  // namespace
+
+std::map<std::string, cPrefixUses> AdmxReferencePrefixes(const cTemplateContent& content) {
+    const auto* state = dynamic_cast<const cAdmxState*>(content.state.get());
+    cTemplateTree* tree = content.tree();
+    if (!state || !state->set || !tree)
+        return {};
+    cSetWriter writer(content, *state);
+    // A write refused on the way leaves the elements it did not reach as they were read,
+    // references and all.
+    writer.Run(*tree);
+    return ReferencePrefixes(writer.Admx());
+}
 
 bool WriteAdmxSet(const cTemplateContent& content, const Text& path,
                   std::vector<cFileOutput>& files, Text* problem) {

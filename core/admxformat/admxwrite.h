@@ -1,5 +1,7 @@
 #pragma once
 
+#include <map>
+#include <string>
 #include <vector>
 
 #include "core/model/templateformat.h"
@@ -12,3 +14,13 @@
 // only whether the set can be written, and if not why.
 bool WriteAdmxSet(const cTemplateContent& content, const Text& path,
                   std::vector<cFileOutput>& files, Text* problem);
+
+// How many references ("prefix:name") a document makes with one prefix, all together and by
+// the element that makes them ("supportedOn", "parentCategory").
+struct cPrefixUses {
+    size_t total = 0;
+    std::map<std::string, size_t> elements;
+};
+
+// The references the ADMX file of a write of content would hold, by their prefix.
+std::map<std::string, cPrefixUses> AdmxReferencePrefixes(const cTemplateContent& content);

@@ -186,6 +186,31 @@ const cTreeOwner* OwnerOf(const cData& node) {
     return tree ? tree->Owner() : nullptr;
 }
 
+// Where a reference points by the namespaces the document's Template properties give, where
+// they were edited (the file's own prefix as read stays its own: the save moves its
+// references to the new one); else as the set reads it.
+cAdmxSet::cPlace PlaceOf(const cData& node, const cAdmxSet& set, std::string_view reference,
+                         std::string& name) {
+    const auto* doc = dynamic_cast<const CPelwinDoc*>(OwnerOf(node));
+    const auto* state = doc ? dynamic_cast<const cAdmxState*>(doc->FormatState()) : nullptr;
+    if (!state || !state->templateProps)
+        return set.Resolve(reference, name);
+    const cAdmxTemplateProps& props = *state->templateProps;
+    const size_t colon = reference.find(':');
+    if (colon == std::string_view::npos) {
+        name = std::string(reference);
+        return cAdmxSet::cPlace::Here;
+    }
+    const Text prefix = FromUtf8(reference.substr(0, colon));
+    name = std::string(reference.substr(colon + 1));
+    if (prefix == props.target.prefix || prefix == FromUtf8(set.targetPrefix))
+        return cAdmxSet::cPlace::Here;
+    return std::any_of(props.usings.begin(), props.usings.end(),
+                       [&](const cAdmxNamespace& use) { return use.prefix == prefix; })
+               ? cAdmxSet::cPlace::Elsewhere
+               : cAdmxSet::cPlace::Nowhere;
+}
+
 }  // namespace
 
 // ---- Multi-line text ----------------------------------------------------------------------
@@ -289,7 +314,7 @@ std::optional<Text> cAdmxPolicyPageValues::Validate(const cPolicy& node) const {
         std::string local;
         cAdmxSet::cPlace place = cAdmxSet::cPlace::Elsewhere;
         if (set)
-            place = set->Resolve(ToUtf8(supportedOn), local);
+            place = PlaceOf(node, *set, ToUtf8(supportedOn), local);
         else
             local = ToUtf8(supportedOn.substr(supportedOn.find(u':') + 1));
         if (place == cAdmxSet::cPlace::Here &&

@@ -115,6 +115,8 @@ bool cAdmxLanguages::SaveTargets(std::vector<Text>* written) {
     std::vector<Text> trailing = m_doc.TrailingComments();
     std::vector<cPassedOver> passedOver;
     std::unique_ptr<cFormatState> state = m_state.Clone();
+    // Only the translations go out here: the revisions follow with the ADMX file's save.
+    static_cast<cAdmxState&>(*state).templateProps.reset();
     int encoding = 1;
     cTemplateTree* tree = &m_doc.Tree();
     cTemplateContent content{

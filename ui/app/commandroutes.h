@@ -42,6 +42,7 @@ enum class cCommand {
     NewPartLongNumber,
     StringTable,
     SupportedOn,
+    TemplateProperties,
     Translations,
     ViewToolbar,
     ViewStatusBar,

@@ -31,6 +31,7 @@
 #include "ui/app/checkdock.h"
 #include "ui/app/childframe.h"
 #include "ui/app/comparewindow.h"
+#include "ui/app/dialogtemplateprops.h"
 #include "ui/app/helpwindow.h"
 #include "ui/edit/undohistory.h"
 #include "ui/preview/polleaveview.h"
@@ -202,6 +203,9 @@ void CMainFrame::InstallDocumentRoutes(CChildFrame& child) {
     // The supportedOn table is an ADMX file's: a template has none.
     document.Set(cCommand::SupportedOn, {[&doc] { return !doc.HasClassNodes(); },
                                          [&doc, &child] { RunSupportedOnCommand(doc, &child); }});
+    document.Set(cCommand::TemplateProperties,
+                 {[&doc] { return HasTemplateProps(doc); },
+                  [&doc, &child] { RunTemplatePropsCommand(doc, &child); }});
     document.Set(cCommand::Translations, {nullptr, [this, &doc, &child, tree, stack] {
                                               cTranslationsWindow::ShowFor(
                                                   doc, &child, tree, stack, [this, &doc] {
@@ -434,6 +438,8 @@ void CMainFrame::CreateCommands() {
         {cCommand::StringTable, "&String table ...", "", nullptr, nullptr},
         {cCommand::SupportedOn, "Supported &on definitions ...",
          "Edit the products and supported-on definitions of the ADMX file", nullptr, nullptr},
+        {cCommand::TemplateProperties, "Template p&roperties ...",
+         "Edit the namespaces and revisions of an ADMX set", nullptr, nullptr},
         {cCommand::Translations, "&Translations...",
          "Show the template's texts in its languages side by side", "translate", "Translations"},
         {cCommand::ViewToolbar, "&Toolbar", "Show or hide the toolbar", nullptr, nullptr},
@@ -589,6 +595,7 @@ void CMainFrame::CreateMenus() {
     policy->addSeparator();
     policy->addAction(command(cCommand::StringTable));
     policy->addAction(command(cCommand::SupportedOn));
+    policy->addAction(command(cCommand::TemplateProperties));
     policy->addAction(command(cCommand::Translations));
 
     auto* tools = new QMenu(QStringLiteral("&Tools"), this);

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
@@ -12,6 +13,7 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTreeWidget>
+#include <QUndoStack>
 
 #include "core/admxformat/admxset.h"
 #include "core/document/formats.h"
@@ -23,7 +25,9 @@
 #include "tests/testsupport.h"
 #include "tests/ui/app/uitest.h"
 #include "ui/app/childframe.h"
+#include "ui/app/dialogtemplateprops.h"
 #include "ui/app/mainframe.h"
+#include "ui/edit/undohistory.h"
 #include "ui/properties/proppages.h"
 #include "ui/properties/propsheet.h"
 #include "ui/tree/dialogsupportedon.h"
@@ -322,4 +326,56 @@ TEST_F(UiAdmxSet, SupportedOnDialogAddsADefinitionAsOneStep) {
     ASSERT_TRUE(Run(cCommand::FileNew));
     frame->ChildOf(*app->Docs().Documents().back())->TreePane()->setFocus();
     EXPECT_FALSE(Run(cCommand::SupportedOn));
+}
+
+// Template properties through the Policy menu: a refused revision is named and the dialog
+// stays open; a good one is one step, saved into the files, and undone.
+TEST_F(UiAdmxSet, TemplatePropertiesAreOneStep) {
+    ASSERT_TRUE(Run(cCommand::FileNew));
+    EXPECT_FALSE(Run(cCommand::TemplateProperties));
+
+    cTempSet set;
+    const fs::path admx = set.PutSample();
+    CPelwinDoc* doc = app->Docs().Open(FromUtf8(admx.string()));
+    ASSERT_NE(doc, nullptr) << ::testing::PrintToString(messages.Utf8());
+    frame->ChildOf(*doc)->TreePane()->setFocus();
+    bool stayedOpen = false;
+    QString refusal;
+    OnNextModal([&](QWidget* modal) {
+        auto* dialog = qobject_cast<cDialogTemplateProps*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->targetPrefix->text(), "sample");
+        EXPECT_EQ(dialog->usings->rowCount(), 1);
+        dialog->revision->setText("2");
+        OnNextModal([&](QWidget* box) {
+            auto* message = qobject_cast<QMessageBox*>(box);
+            ASSERT_NE(message, nullptr);
+            refusal = message->text();
+            message->accept();
+        });
+        dialog->okButton->click();
+        stayedOpen = dialog->isVisible();
+        dialog->revision->setText("2.0");
+        dialog->minRequiredRevision->setText("2.0");
+        dialog->okButton->click();
+    });
+    ASSERT_TRUE(Run(cCommand::TemplateProperties));
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_TRUE(refusal.startsWith("The revision \"2\" is not a revision"))
+        << refusal.toStdString();
+    EXPECT_TRUE(doc->IsModified());
+    QUndoStack* stack = frame->ChildOf(*doc)->History()->Stack();
+    EXPECT_EQ(stack->undoText(), "Edit template properties");
+
+    ASSERT_TRUE(app->Docs().Save(*doc)) << ::testing::PrintToString(messages.Utf8());
+    EXPECT_NE(Bytes(admx).find("revision=\"2.0\" schemaVersion"), std::string::npos);
+    EXPECT_NE(Bytes(admx).find("minRequiredRevision=\"2.0\""), std::string::npos);
+    EXPECT_NE(Bytes(set.dir / "en-US" / "sample.adml").find("revision=\"2.0\""), std::string::npos);
+    auto [lintStatus, lintOut] = Cli("lint", admx);
+    EXPECT_EQ(lintOut.find(": error:"), std::string::npos) << lintOut;
+
+    ASSERT_TRUE(Run(cCommand::EditUndo));
+    EXPECT_FALSE(dynamic_cast<cAdmxState&>(*doc->FormatState()).templateProps);
+    ASSERT_TRUE(app->Docs().Save(*doc)) << ::testing::PrintToString(messages.Utf8());
+    EXPECT_EQ(Bytes(admx), kSampleAdmx);
 }
