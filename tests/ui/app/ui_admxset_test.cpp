@@ -4,7 +4,6 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
@@ -46,6 +45,9 @@ class UiAdmxSet : public ::testing::Test {
 protected:
     void SetUp() override {
         app = std::make_unique<CPelwinApp>();
+        // The application shows messages in boxes; here they are recorded, so that a test
+        // sees them and none waits for a click.
+        SetMessageSink(&messages);
         QSettings().remove("Recent File List");
         app->SetPrompts(&prompts);
         app->SetWelcomeInterval(1);
@@ -347,13 +349,10 @@ TEST_F(UiAdmxSet, TemplatePropertiesAreOneStep) {
         EXPECT_EQ(dialog->targetPrefix->text(), "sample");
         EXPECT_EQ(dialog->usings->rowCount(), 1);
         dialog->revision->setText("2");
-        OnNextModal([&](QWidget* box) {
-            auto* message = qobject_cast<QMessageBox*>(box);
-            ASSERT_NE(message, nullptr);
-            refusal = message->text();
-            message->accept();
-        });
         dialog->okButton->click();
+        if (!messages.texts.empty())
+            refusal = QString::fromStdU16String(messages.texts.front());
+        messages.Clear();
         stayedOpen = dialog->isVisible();
         dialog->revision->setText("2.0");
         dialog->minRequiredRevision->setText("2.0");

@@ -24,6 +24,7 @@ class HelpTest : public ::testing::Test {
 protected:
     void SetUp() override {
         app = std::make_unique<CPelwinApp>();
+        SetMessageSink(&messages);  // recorded, not shown in boxes
         QSettings().remove("Recent File List");
         app->SetPrompts(&prompts);
         app->SetWelcomeInterval(1);

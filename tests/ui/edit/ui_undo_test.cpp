@@ -32,6 +32,7 @@ TEST(UndoInTheEditor, DeleteSaveUndoSaveGivesTheOriginalBack) {
     cScriptedPrompts prompts;
     cMessageRecorder messages;
     auto app = std::make_unique<CPelwinApp>();
+    SetMessageSink(&messages);  // recorded, not shown in boxes
     QSettings().remove("Recent File List");
     app->SetPrompts(&prompts);
     app->SetWelcomeInterval(1);

@@ -30,6 +30,7 @@ protected:
         if (CorpusDir().empty() || !std::filesystem::exists(source))
             GTEST_SKIP() << "no corpus";
         app = std::make_unique<CPelwinApp>();
+        SetMessageSink(&messages);  // recorded, not shown in boxes
         QSettings().remove("Recent File List");
         app->SetPrompts(&prompts);
         app->SetWelcomeInterval(1);
