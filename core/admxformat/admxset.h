@@ -7,8 +7,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "core/admxformat/supportedon.h"
 #include "core/admxformat/admxtemplate.h"
+#include "core/admxformat/supportedon.h"
 #include "core/admxformat/xmlfile.h"
 #include "core/model/admxrecord.h"
 #include "core/model/languagetable.h"

@@ -1407,8 +1407,9 @@ private:
 
 namespace {
 
-// A file of the set as it is on disk, while it still holds what was read: its bytes and its
-// text. Both empty when it holds something else (or is gone).
+// A file of the set as it was read: its bytes and its text. The first save takes them from
+// the file, while it still holds what was read, and the file's document keeps them for the
+// saves after it; both empty when they are not to be had.
 struct cOnDisk {
     std::string bytes;
     std::string text;
@@ -1416,16 +1417,22 @@ struct cOnDisk {
 
 cOnDisk OnDisk(const cXmlFile& read, const Text& readPath) {
     cOnDisk file;
-    int err = 0;
-    if (!ReadWholeFile(ToUtf8(readPath), file.bytes, err) || !read.TextOf(file.bytes, file.text))
-        file = cOnDisk();
+    if (!read.Kept()) {
+        std::string bytes;
+        int err = 0;
+        if (!ReadWholeFile(ToUtf8(readPath), bytes, err) || !read.Keep(bytes))
+            return file;
+    }
+    if (read.KeptText(file.text))
+        file.bytes = *read.Kept();
+    else
+        file.text.clear();
     return file;
 }
 
-// A document the write left as it was is saved as the bytes of its file, while the file still
-// holds what was read: the serializer gives the same document, but not every byte of its
-// markup (blanks inside a tag, the quotes of attributes), and a save must not touch the files
-// of what did not change.
+// A document the write left as it was is saved as the bytes it was read from: the serializer
+// gives the same document, but not every byte of its markup (blanks inside a tag, the quotes
+// of attributes), and a save must not touch the files of what did not change.
 void KeepUnchanged(const cXmlFile& read, cOnDisk& onDisk, cFileOutput& file) {
     if (onDisk.text.empty())
         return;

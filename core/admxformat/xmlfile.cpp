@@ -702,6 +702,7 @@ bool cXmlFile::WasReadFrom(std::string_view bytes) const {
 
 bool cXmlFile::Load(std::string_view bytes, cXmlProblem& problem) {
     problem = cXmlProblem();
+    m_kept.reset();
     m_readSize = bytes.size();
     m_readDigest = Digest(bytes);
     m_form = cXmlForm();
@@ -799,12 +800,21 @@ int cXmlFile::LineOf(pugi::xml_attribute attribute) const {
     return LineAt(size_t(name - m_buffer));
 }
 
-bool cXmlFile::TextOf(std::string_view bytes, std::string& text) const {
+bool cXmlFile::Keep(std::string_view bytes) const {
+    if (m_kept)
+        return *m_kept == bytes;
     if (!m_buffer || !WasReadFrom(bytes))
+        return false;
+    m_kept = std::make_shared<const std::string>(bytes);
+    return true;
+}
+
+bool cXmlFile::KeptText(std::string& text) const {
+    if (!m_kept)
         return false;
     cXmlForm form;
     cXmlProblem problem;
-    return Decode(bytes, form, text, problem) && text.size() == m_size;
+    return Decode(*m_kept, form, text, problem) && text.size() == m_size;
 }
 
 size_t cXmlFile::OffsetOf(pugi::xml_node node) const {

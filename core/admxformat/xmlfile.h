@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -63,9 +64,14 @@ public:
     int LineOf(pugi::xml_node node) const;
     int LineOf(pugi::xml_attribute attribute) const;
     int LineAt(size_t offset) const;
-    // The text of the file as read, when bytes are the bytes Load was given (decoded again:
-    // the document keeps no copy); false otherwise.
-    bool TextOf(std::string_view bytes, std::string& text) const;
+    // The bytes Load was given, once a save has asked for them: the document keeps no copy
+    // of them while it is only read, and a save finds them in the file, which holds other
+    // bytes after it. Keep returns whether bytes are those (and keeps them then); Kept gives
+    // them, or null.
+    bool Keep(std::string_view bytes) const;
+    const std::string* Kept() const { return m_kept.get(); }
+    // The text of the kept bytes, as Load decoded it; false without them.
+    bool KeptText(std::string& text) const;
     // Where a text, comment or CDATA section of the document as read begins in that text;
     // npos for a node of another kind or made later.
     size_t OffsetOf(pugi::xml_node node) const;
@@ -76,6 +82,7 @@ private:
     const char* m_buffer = nullptr;  // the parsed text, owned by the document
     size_t m_size = 0;
     std::vector<uint32_t> m_lineStarts;
+    mutable std::shared_ptr<const std::string> m_kept;  // a cache: the document as read
     size_t m_readSize = 0;
     uint64_t m_readDigest = 0;
 };
@@ -90,7 +97,7 @@ private:
 // changes only where its document did.
 struct cXmlSource {
     const cXmlFile& file;
-    std::string_view text;  // the file's text as read (TextOf); empty: not at hand
+    std::string_view text;  // the file's text as read (KeptText); empty: not at hand
     // The node of file's document that a node written was copied from; none for a node made
     // later. Unset: the document written is file's own.
     std::function<pugi::xml_node(pugi::xml_node)> original;

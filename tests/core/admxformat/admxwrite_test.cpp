@@ -380,6 +380,15 @@ TEST(AdmxWrite, TextsKeepTheirCharactersAsTheyWere) {
     ASSERT_TRUE(ReadDocument(again, path));
     EXPECT_EQ(*again.Strings().Find(u"Root_Explain"), u"Line one\nline two");
     EXPECT_EQ(*again.Strings().Find(u"Everyone"), u"Everyone");
+
+    // The edits taken back, a second save gives the files as they were, though they hold
+    // the first save's bytes by then.
+    doc.Strings().Set(u"Outside", u"Outside");
+    PolicyNamed(doc, u"MachineOnly").keyName = u"Software\\Sample";
+    ASSERT_TRUE(doc.WriteFile(FromUtf8(path.string())))
+        << ::testing::PrintToString(messages.Utf8());
+    EXPECT_EQ(set.Read("en-US/sample.adml"), adml);
+    EXPECT_EQ(set.Read("sample.admx"), admx);
 }
 
 // A category and a policy made in the editor are named from their display texts, and their
