@@ -215,9 +215,10 @@ std::optional<Text> cSupportedOnEdit::CheckUnreferenced(const std::vector<Text>&
     if (!policies && !definitions)
         return std::nullopt;
     return FormatText(
-        u"\"%.50s\" cannot be deleted: %s refer to it. Let them refer to "
+        u"\"%.50s\" cannot be deleted: %s %s to it. Let them refer to "
         u"something else first.",
-        {what, Referrers(policies, definitions)});
+        {what, Referrers(policies, definitions),
+         Text(policies + definitions == 1 ? u"refers" : u"refer")});
 }
 
 std::optional<Text> cSupportedOnEdit::DeleteDefinition(size_t index) {

@@ -72,7 +72,7 @@ TEST(SupportedOnEdit, ChecksWhatChangedAndKeepsWhatIsReferredTo) {
     // The definition MachineOnly refers to can be neither deleted nor renamed.
     cSupportedOnEdit edit = *loaded;
     EXPECT_EQ(edit.DeleteDefinition(0).value_or(u"deleted"),
-              u"\"SUPPORTED_Sample\" cannot be deleted: 1 policy refer to it. Let them refer "
+              u"\"SUPPORTED_Sample\" cannot be deleted: 1 policy refers to it. Let them refer "
               u"to something else first.");
     edit.Definition(0).name = u"SUPPORTED_Other";
     EXPECT_NE(edit.Validate().value_or(u"").find(u"1 policy refer to \"SUPPORTED_Sample\""),
