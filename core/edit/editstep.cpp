@@ -183,6 +183,13 @@ bool cCompoundStep::Revert(CPelwinDoc& doc) {
 
 // ---- Performing ------------------------------------------------------------------------
 
+void ShowFileChange(CPelwinDoc& doc) {
+    cPropertySheetSeam* sheet = SharedState().sheet;
+    cData* node = sheet ? sheet->CurrentNode() : nullptr;
+    if (node && TreeOfNode(*node) == &doc.Tree())
+        sheet->NodeChanged(node);
+}
+
 bool PerformStep(CPelwinDoc& doc, std::unique_ptr<cEditStep> step) {
     if (!step)
         return false;

@@ -168,5 +168,10 @@ public:
     virtual bool Push(std::unique_ptr<cEditStep> step) = 0;
 };
 
+// After a step changed what the document's format keeps for the whole file (its supported-on
+// table, its namespaces): the property sheet shows its node of this document anew, whose
+// pages offer and check against that.
+void ShowFileChange(CPelwinDoc& doc);
+
 // The one way a change is made to a document: through its sink when it has one.
 bool PerformStep(CPelwinDoc& doc, std::unique_ptr<cEditStep> step);

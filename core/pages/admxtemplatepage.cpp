@@ -191,5 +191,6 @@ bool cTemplatePropsStep::Put(CPelwinDoc& doc, const std::optional<cAdmxTemplateP
         return false;
     state->templateProps = props;
     doc.SetModifiedFlag(1);
+    ShowFileChange(doc);
     return true;
 }

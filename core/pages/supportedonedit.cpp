@@ -441,6 +441,7 @@ bool cSupportedOnStep::Swap(CPelwinDoc& doc) {
         if (auto* policy = dynamic_cast<cPolicy*>(path.Find(doc.Tree())))
             std::swap(policy->supportedText, text);
     m_strings = SetStringTable(doc, std::move(m_strings));
+    ShowFileChange(doc);
     return true;
 }
 

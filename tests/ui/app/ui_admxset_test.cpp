@@ -278,6 +278,15 @@ TEST_F(UiAdmxSet, SupportedOnDialogAddsADefinitionAsOneStep) {
     cTempSet set;
     CPelwinDoc* doc = app->Docs().Open(FromUtf8(set.PutSample().string()));
     ASSERT_NE(doc, nullptr) << ::testing::PrintToString(messages.Utf8());
+    // A policy shown in the sheet meanwhile, whose page offers the definitions.
+    cTreeItem* policy = nullptr;
+    doc->Tree().ForEachPreOrder([&](cTreeItem* at) {
+        if (at->node && at->node->kind == kKindPolicy && at->node->admx->name == u"UserOnly")
+            policy = at;
+    });
+    ASSERT_NE(policy, nullptr);
+    ASSERT_TRUE(qobject_cast<cPolTreeView*>(frame->ChildOf(*doc)->TreePane())->Select(policy));
+    QComboBox* offered = frame->Sheet()->PolicyAdmxPage()->supportedOn;
     frame->ChildOf(*doc)->TreePane()->setFocus();
     bool refusedAndStayed = false;
     OnNextModal([&](QWidget* modal) {
@@ -318,9 +327,11 @@ TEST_F(UiAdmxSet, SupportedOnDialogAddsADefinitionAsOneStep) {
     ASSERT_EQ(state->supportedOn->products.size(), 1u);
     EXPECT_EQ(state->supportedOn->products[0].majors.at(0).versionIndex, u"3");
     EXPECT_TRUE(doc->IsModified());
+    EXPECT_NE(offered->findText("SUPPORTED_Tool"), -1);
 
     ASSERT_TRUE(Run(cCommand::EditUndo));
     EXPECT_FALSE(state->supportedOn);
+    EXPECT_EQ(offered->findText("SUPPORTED_Tool"), -1);
     EXPECT_FALSE(doc->Strings().Contains(u"SUPPORTED_Tool"));
     EXPECT_FALSE(Run(cCommand::EditUndo));
 
