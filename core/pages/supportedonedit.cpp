@@ -4,6 +4,7 @@
 
 #include "core/admxformat/admxread.h"
 #include "core/admxformat/admxset.h"
+#include "core/check/regtext.h"
 #include "core/document/document.h"
 #include "core/model/nodetexts.h"
 #include "core/pages/admxpages.h"
@@ -12,15 +13,8 @@ namespace {
 
 // A version index: a whole number that fits 32 bits, digits only.
 bool IsVersionIndex(const Text& text) {
-    if (text.empty() || text.size() > 10)
-        return false;
-    uint64_t value = 0;
-    for (char16_t c : text) {
-        if (c < u'0' || c > u'9')
-            return false;
-        value = value * 10 + uint64_t(c - u'0');
-    }
-    return value <= 4294967295ULL;
+    uint32_t value = 0;
+    return !text.empty() && text[0] != u'-' && text[0] != u'+' && ParseRegistryDword(text, value);
 }
 
 uint64_t IndexValue(const Text& text) {
