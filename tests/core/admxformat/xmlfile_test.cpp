@@ -232,3 +232,45 @@ TEST(XmlFile, LinesOfNodesAndAttributes) {
     EXPECT_EQ(LocalName("ns:policy"), "policy");
     EXPECT_EQ(LocalName("policy"), "policy");
 }
+
+// With the file it was read from, a copy writes every text, comment and CDATA section it left
+// alone character for character (mixed line ends, references), the others as the writer
+// does; the bytes are kept only when they are the bytes read.
+TEST(XmlFile, NodesLeftAloneAreWrittenAsTheFileHadThem) {
+    const std::string bytes =
+        "<a>\r\n <b>x&#65;&quot;\ny</b><!--c\nd\r\n--><![CDATA[e\nf]]>\n <c>old</c>\r\n</a>\n\n";
+    cXmlFile file;
+    cXmlProblem problem;
+    ASSERT_TRUE(file.Load(bytes, problem));
+    EXPECT_FALSE(file.Keep("<a/>"));
+    EXPECT_EQ(file.Kept(), nullptr);
+    ASSERT_TRUE(file.Keep(bytes));
+    std::string text;
+    ASSERT_TRUE(file.KeptText(text));
+
+    pugi::xml_document copy;
+    copy.reset(file.Document());
+    pugi::xml_node c = copy.document_element().child("c");
+    c.first_child().set_value("new");
+    // The copy's nodes in order, paired with the file's.
+    std::vector<std::pair<pugi::xml_node, pugi::xml_node>> pairs;
+    for (pugi::xml_node a = file.Root().first_child(), b = copy.document_element().first_child();
+         a && b; a = a.next_sibling(), b = b.next_sibling()) {
+        pairs.emplace_back(b, a);
+        if (a.first_child())
+            pairs.emplace_back(b.first_child(), a.first_child());
+    }
+    pairs.emplace_back(copy.last_child(), file.Document().last_child());
+    const cXmlSource source{file, text, [&](pugi::xml_node node) {
+                                for (const auto& [made, read] : pairs)
+                                    if (made == node)
+                                        return read;
+                                return pugi::xml_node();
+                            }};
+    std::string saved;
+    Text why;
+    ASSERT_TRUE(SaveXml(copy, file.Form(), saved, why, &source)) << ToUtf8(why);
+    std::string expected = bytes;
+    expected.replace(expected.find("old"), 3, "new");
+    EXPECT_EQ(saved, expected);
+}

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -388,4 +389,77 @@ TEST_F(UiAdmxSet, TemplatePropertiesAreOneStep) {
     EXPECT_FALSE(dynamic_cast<cAdmxState&>(*doc->FormatState()).templateProps);
     ASSERT_TRUE(app->Docs().Save(*doc)) << ::testing::PrintToString(messages.Utf8());
     EXPECT_EQ(Bytes(admx), kSampleAdmx);
+}
+
+// What the ADMX tabs show beyond their fields: the soft flag for a text or number only,
+// applied as one step and undone; what an element keeps (its seeAlso) as read; the name the
+// save will give a policy made in the editor.
+TEST_F(UiAdmxSet, AdmxTabsShowSoftKeptAndDerivedNames) {
+    cTempSet set;
+    const fs::path admx = set.PutSample();
+    CPelwinDoc* doc = app->Docs().Open(FromUtf8(admx.string()));
+    ASSERT_NE(doc, nullptr) << ::testing::PrintToString(messages.Utf8());
+    auto policyNamed = [&](const char16_t* name) {
+        cTreeItem* found = nullptr;
+        doc->Tree().ForEachPreOrder([&](cTreeItem* at) {
+            if (at->node && at->node->kind == kKindPolicy && at->node->admx &&
+                at->node->admx->name == name)
+                found = at;
+        });
+        return found;
+    };
+    auto* tree = qobject_cast<cPolTreeView*>(frame->ChildOf(*doc)->TreePane());
+    cPropSheet* sheet = frame->Sheet();
+    sheet->ShowWindow(true);
+
+    cTreeItem* everyone = policyNamed(u"Everyone");
+    ASSERT_TRUE(everyone && tree->Select(everyone));
+    EXPECT_EQ(sheet->PolicyAdmxPage()->kept->text(), "See also: the other policies");
+    cTreeItem* userOnly = policyNamed(u"UserOnly");
+    ASSERT_TRUE(userOnly && tree->Select(userOnly));
+    EXPECT_TRUE(sheet->PolicyAdmxPage()->kept->text().isEmpty());
+
+    auto& policy = static_cast<cObjPolicy&>(*userOnly->node);
+    cObjPolPart* count = nullptr;
+    cObjPolPart* hosts = nullptr;
+    for (const auto& part : policy.Parts()) {
+        if (part->admx && part->admx->name == u"Count")
+            count = part.get();
+        if (part->admx && part->admx->name == u"Hosts")
+            hosts = part.get();
+    }
+    ASSERT_TRUE(count && hosts);
+    ASSERT_EQ(sheet->SetObject(hosts), kSheetShown);
+    EXPECT_TRUE(sheet->ElementAdmxPage()->soft->isHidden());
+    ASSERT_EQ(sheet->SetObject(count), kSheetShown);
+    QCheckBox* soft = sheet->ElementAdmxPage()->soft;
+    EXPECT_FALSE(soft->isHidden());
+    EXPECT_FALSE(soft->isChecked());
+    soft->click();
+    sheet->ApplyButton()->click();
+    EXPECT_TRUE(messages.texts.empty()) << ::testing::PrintToString(messages.Utf8());
+    EXPECT_TRUE(count->admx->soft);
+    ASSERT_TRUE(app->Docs().Save(*doc)) << ::testing::PrintToString(messages.Utf8());
+    EXPECT_NE(Bytes(admx).find("<decimal id=\"Count\" valueName=\"Count\" minValue=\"1\" "
+                               "maxValue=\"50\" soft=\"true\"/>"),
+              std::string::npos);
+    frame->ChildOf(*doc)->TreePane()->setFocus();
+    ASSERT_TRUE(Run(cCommand::EditUndo));
+    EXPECT_FALSE(count->admx->soft);
+
+    // A new policy has no name yet: the tab shows the one its display text gives.
+    ASSERT_TRUE(tree->Select(userOnly->parent));
+    ASSERT_TRUE(Run(cCommand::NewPolicy));
+    ASSERT_NE(sheet->CurrentNode(), nullptr);
+    ASSERT_EQ(sheet->CurrentNode()->kind, kKindPolicy);
+    cPPPolicy1* first = sheet->PolicyPage();
+    first->name->setText("Turn it on");
+    emit first->name->textEdited("Turn it on");
+    first->key->useKey->click();
+    first->key->ownKey->setText("Software\\Sample");
+    emit first->key->ownKey->textEdited("Software\\Sample");
+    sheet->ApplyButton()->click();
+    EXPECT_TRUE(messages.texts.empty()) << ::testing::PrintToString(messages.Utf8());
+    EXPECT_TRUE(sheet->PolicyAdmxPage()->name->text().isEmpty());
+    EXPECT_EQ(sheet->PolicyAdmxPage()->name->placeholderText(), "TurnItOn (given on save)");
 }
