@@ -17,6 +17,7 @@
 #include <memory>
 #include <vector>
 
+#include "bench/uibenchsupport.h"
 #include "core/document/document.h"
 #include "core/pages/placeholdersheet.h"
 #include "core/text/messages.h"
@@ -24,11 +25,6 @@
 #include "ui/tree/poltreeview.h"
 
 namespace {
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 QString LargestCorpusSet() {
     QString largest;
@@ -45,38 +41,13 @@ QString LargestCorpusSet() {
     return largest;
 }
 
-// One template window's two panes, split one third / two thirds of 750 pixels.
-struct cWindow {
-    CPelwinDoc doc;
-    std::unique_ptr<QSplitter> splitter = std::make_unique<QSplitter>();
-    cPolTreeView* tree = nullptr;
-    cPolLeaveView* pane = nullptr;
-
-    cWindow() {
-        tree = new cPolTreeView(doc, splitter.get(), splitter.get());
-        pane = new cPolLeaveView(&doc, splitter.get());
-        splitter->addWidget(tree);
-        splitter->addWidget(pane);
-        splitter->resize(750, 500);
-        splitter->setSizes({250, 500});
-    }
-    ~cWindow() { splitter.reset(); }
-};
-
-class cSilentSink : public cMessageSink {
-public:
-    void Show(int, const Text& text) override {
-        std::fprintf(stderr, "message: %s\n", ToUtf8(text).c_str());
-    }
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    cSilentSink sink;
+    cPrintingSink sink;
     SetMessageSink(&sink);
     cPlaceholderSheet sheet;
     SharedState().sheet = &sheet;
@@ -91,7 +62,7 @@ int main(int argc, char** argv) {
     for (int run = 0; run < 7; ++run) {
         QElapsedTimer timer;
         timer.start();
-        auto window = std::make_unique<cWindow>();
+        auto window = std::make_unique<cBenchWindow>();
         if (!window->doc.ReadFile(path.toStdU16String())) {
             std::fprintf(stderr, "cannot read %s\n", qPrintable(path));
             return 1;

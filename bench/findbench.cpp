@@ -17,6 +17,7 @@
 #include <ctime>
 #include <vector>
 
+#include "bench/uibenchsupport.h"
 #include "core/document/document.h"
 #include "core/model/seams.h"
 #include "core/text/messages.h"
@@ -27,13 +28,6 @@
 #include "ui/tree/poltreeview.h"
 
 namespace {
-
-class cSilentSink : public cMessageSink {
-public:
-    void Show(int, const Text& text) override {
-        std::fprintf(stderr, "message: %s\n", ToUtf8(text).c_str());
-    }
-};
 
 // Processor time of this thread, which the other processes of a busy machine do not inflate.
 double CpuMs() {
@@ -53,7 +47,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    cSilentSink sink;
+    cPrintingSink sink;
     SetMessageSink(&sink);
     auto* sheet = new cPropSheet;
     SharedState().sheet = sheet;

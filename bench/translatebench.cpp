@@ -25,6 +25,7 @@
 
 #include <unistd.h>
 
+#include "bench/uibenchsupport.h"
 #include "core/document/document.h"
 #include "core/edit/editstep.h"
 #include "core/text/messages.h"
@@ -33,13 +34,6 @@
 #include "ui/translate/translationswindow.h"
 
 namespace {
-
-class cPrintingSink : public cMessageSink {
-public:
-    void Show(int, const Text& text) override {
-        std::fprintf(stderr, "message: %s\n", ToUtf8(text).c_str());
-    }
-};
 
 std::string Template(size_t rows) {
     std::string text = "CLASS MACHINE\n  CATEGORY !!Cat\n    KEYNAME \"Software\\Bench\"\n";
@@ -66,11 +60,6 @@ double CpuMs() {
     timespec now{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
     return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 }  // namespace

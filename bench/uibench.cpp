@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/uibenchsupport.h"
 #include "core/document/document.h"
 #include "core/model/nodeobjects.h"
 #include "core/pages/placeholdersheet.h"
@@ -28,35 +29,12 @@
 
 namespace {
 
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 QString LargestCorpusTemplate() {
     QDir corpus(QStringLiteral(TESSARY_CORPUS_DIR));
     const QFileInfoList files =
         corpus.entryInfoList({QStringLiteral("*.adm")}, QDir::Files, QDir::Size);
     return files.isEmpty() ? QString() : files.first().absoluteFilePath();
 }
-
-// One template window's two panes, split one third / two thirds of 750 pixels.
-struct cWindow {
-    CPelwinDoc doc;
-    std::unique_ptr<QSplitter> splitter = std::make_unique<QSplitter>();
-    cPolTreeView* tree = nullptr;
-    cPolLeaveView* pane = nullptr;
-
-    cWindow() {
-        tree = new cPolTreeView(doc, splitter.get(), splitter.get());
-        pane = new cPolLeaveView(&doc, splitter.get());
-        splitter->addWidget(tree);
-        splitter->addWidget(pane);
-        splitter->resize(750, 500);
-        splitter->setSizes({250, 500});
-    }
-    ~cWindow() { splitter.reset(); }
-};
 
 int CountItems(const cTemplateTree& tree) {
     int count = 0;
@@ -68,7 +46,7 @@ int ExpandBench(const QString& path) {
     std::vector<double> times;
     int items = 0;
     for (int run = 0; run < 5; ++run) {
-        cWindow window;
+        cBenchWindow window;
         if (!window.doc.ReadFile(path.toStdU16String())) {
             std::fprintf(stderr, "cannot read %s\n", qPrintable(path));
             return 1;
@@ -92,7 +70,7 @@ int ExpandBench(const QString& path) {
 int SelectBench(int parts) {
     static const char16_t* const kKinds[] = {u"CHECKBOX",     u"TEXT",    u"EDITTEXT", u"COMBOBOX",
                                              u"DROPDOWNLIST", u"LISTBOX", u"NUMERIC"};
-    cWindow window;
+    cBenchWindow window;
     cTemplateTree& tree = window.doc.Tree();
     cTreeItem* cls =
         tree.InsertLast(nullptr, u"MACHINE", kImageClosedBook, std::make_unique<cObjClass>());
@@ -139,20 +117,13 @@ int SelectBench(int parts) {
     return 0;
 }
 
-class cSilentSink : public cMessageSink {
-public:
-    void Show(int, const Text& text) override {
-        std::fprintf(stderr, "message: %s\n", ToUtf8(text).c_str());
-    }
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    cSilentSink sink;
+    cPrintingSink sink;
     SetMessageSink(&sink);
     cPlaceholderSheet sheet;
     SharedState().sheet = &sheet;
