@@ -108,22 +108,14 @@ private:
     void Unused() {
         std::unordered_set<std::string> strings;
         std::unordered_set<std::string> presentations;
-        for (pugi::xml_node node = m_set.admx.Root(); node;) {
+        ForEachElement(m_set.admx.Root(), [&](pugi::xml_node node) {
             for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
                 if (std::string_view id = StringId(a.value()); !id.empty())
                     strings.emplace(id);
                 else if (std::string_view p = PresentationId(a.value()); !p.empty())
                     presentations.emplace(p);
             }
-            if (node.first_child()) {
-                node = node.first_child();
-                continue;
-            }
-            while (node && !node.next_sibling())
-                node = node.parent();
-            if (node)
-                node = node.next_sibling();
-        }
+        });
         const cAdmlFile& display = m_set.Display();
         ForEachChild(Table(display, "stringTable"), "string", [&](pugi::xml_node n) {
             if (!strings.count(n.attribute("id").value()))

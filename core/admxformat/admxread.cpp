@@ -91,24 +91,6 @@ std::vector<cFoundAdml> FindAdmls(const std::string& admxPath) {
     return found;
 }
 
-// Pre-order over the elements below and including root, without recursion.
-template <typename F>
-void ForEachElement(pugi::xml_node root, F&& visit) {
-    for (pugi::xml_node node = root; node;) {
-        if (node.type() == pugi::node_element)
-            visit(node);
-        if (node.first_child()) {
-            node = node.first_child();
-            continue;
-        }
-        while (node && node != root && !node.next_sibling())
-            node = node.parent();
-        if (!node || node == root)
-            break;
-        node = node.next_sibling();
-    }
-}
-
 template <typename F>
 void ForEachChild(pugi::xml_node node, std::string_view local, F&& visit) {
     for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling())

@@ -58,22 +58,14 @@ std::string BlanksBefore(pugi::xml_node node) {
 // The references of a document by the prefix they are made with.
 std::map<std::string, cPrefixUses> ReferencePrefixes(const pugi::xml_document& document) {
     std::map<std::string, cPrefixUses> uses;
-    pugi::xml_node root = document.document_element();
-    for (pugi::xml_node node = root; node;) {
+    ForEachElement(document.document_element(), [&](pugi::xml_node node) {
         std::string_view ref = node.attribute("ref").value();
         if (size_t colon = ref.find(':'); colon != std::string_view::npos) {
             cPrefixUses& use = uses[std::string(ref.substr(0, colon))];
             ++use.total;
             ++use.elements[std::string(LocalName(node.name()))];
         }
-        if (node.first_child()) {
-            node = node.first_child();
-            continue;
-        }
-        while (node && node != root && !node.next_sibling())
-            node = node.parent();
-        node = node && node != root ? node.next_sibling() : pugi::xml_node();
-    }
+    });
     return uses;
 }
 
@@ -1368,18 +1360,11 @@ private:
     // "from:name" becomes "to:name" in every reference.
     static void RenamePrefix(pugi::xml_node root, const std::string& from, const std::string& to) {
         const std::string head = from + ":";
-        for (pugi::xml_node node = root; node;) {
+        ForEachElement(root, [&](pugi::xml_node node) {
             if (pugi::xml_attribute ref = node.attribute("ref");
                 ref && std::string_view(ref.value()).starts_with(head))
                 ref.set_value((to + ":" + (ref.value() + head.size())).c_str());
-            if (node.first_child()) {
-                node = node.first_child();
-                continue;
-            }
-            while (node && node != root && !node.next_sibling())
-                node = node.parent();
-            node = node && node != root ? node.next_sibling() : pugi::xml_node();
-        }
+        });
     }
 
     const cTemplateContent& m_content;

@@ -105,6 +105,24 @@ struct cXmlSource {
 bool SaveXml(const pugi::xml_document& document, const cXmlForm& form, std::string& bytes,
              Text& problem, const cXmlSource* source = nullptr);
 
+// Pre-order over the elements below and including root, without recursion.
+template <typename F>
+void ForEachElement(pugi::xml_node root, F&& visit) {
+    for (pugi::xml_node node = root; node;) {
+        if (node.type() == pugi::node_element)
+            visit(node);
+        if (node.first_child()) {
+            node = node.first_child();
+            continue;
+        }
+        while (node && node != root && !node.next_sibling())
+            node = node.parent();
+        if (!node || node == root)
+            break;
+        node = node.next_sibling();
+    }
+}
+
 // The local name of an element or attribute, without its namespace prefix.
 std::string_view LocalName(const char* name);
 
