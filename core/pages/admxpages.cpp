@@ -252,11 +252,7 @@ void cMultiTextPageValues::ApplyTo(cPolPartMultiText& part) const {
 
 cLongNumPageValues cLongNumPageValues::Load(const cPolPartLongNum& part) {
     cLongNumPageValues values;
-    values.name = part.name;
-    LoadNumberRows(part, values);
-    values.storeAsText = part.txtConvert != 0;
-    values.key = LoadPartKey(part);
-    values.valueName = part.valueName;
+    values.LoadFrom(part);
     return values;
 }
 
@@ -281,11 +277,7 @@ std::optional<Text> cLongNumPageValues::Validate() const {
 }
 
 void cLongNumPageValues::ApplyTo(cPolPartLongNum& part) const {
-    part.name = name;
-    ApplyNumberRows(*this, part);
-    part.txtConvert = storeAsText ? 1 : 0;
-    ApplyPartKey(key, part, true);
-    part.valueName = valueName;
+    WriteTo(part);
 }
 
 // ---- Policy -------------------------------------------------------------------------------

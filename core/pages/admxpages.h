@@ -35,17 +35,9 @@ struct cMultiTextPageValues {
     void ApplyTo(cPolPartMultiText& part) const;
 };
 
-struct cLongNumPageValues {
-    Text name;
-    cOptionalPairValues defaultValue;
-    cOptionalPairValues max;
-    cOptionalPairValues min;
-    cOptionalPairValues spin;
-    bool required = false;
-    bool storeAsText = false;
-    cKeyGroupValues key;
-    Text valueName;
-
+// The 32-bit number's page with 64-bit numbers; its "Store as text" is the other's
+// conversion to text.
+struct cLongNumPageValues : cNumericPageValues {
     static cLongNumPageValues Load(const cPolPartLongNum& part);
     // The key, and each number given a whole number from 0 that fits 64 bits; the minimum
     // not above the maximum, the default between them.

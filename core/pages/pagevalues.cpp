@@ -369,18 +369,10 @@ void cListBoxPageValues::ApplyTo(cPolPartListBox& part) const {
 
 cNumericPageValues cNumericPageValues::Load(const cPolPartNum& part) {
     cNumericPageValues values;
-    values.name = part.name;
-    LoadNumberRows(part, values);
-    values.txtConvert = part.txtConvert != 0;
-    values.key = LoadPartKey(part);
-    values.valueName = part.valueName;
+    values.LoadFrom(part);
     return values;
 }
 
 void cNumericPageValues::ApplyTo(cPolPartNum& part) const {
-    part.name = name;
-    ApplyNumberRows(*this, part);
-    part.txtConvert = txtConvert ? 1 : 0;
-    ApplyPartKey(key, part, true);
-    part.valueName = valueName;
+    WriteTo(part);
 }

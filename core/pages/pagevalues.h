@@ -133,25 +133,6 @@ cOptionalPairValues PairShownWhenSet(int flag, const Text& text);
 cOptionalPairValues PairAlwaysShown(int flag, const Text& text);
 void ApplyPair(const cOptionalPairValues& pair, int& flag, Text& text);
 
-// The rows every number page has, of 32 bits or 64, loaded from and written into the part's
-// number fields.
-template <class PageValues>
-void LoadNumberRows(const cNumberFields& part, PageValues& values) {
-    values.defaultValue = PairShownWhenSet(part.defaultFlag, part.defaultValue);
-    values.max = PairAlwaysShown(part.maxFlag, part.max);
-    values.min = PairAlwaysShown(part.minFlag, part.min);
-    values.spin = PairAlwaysShown(part.spinFlag, part.spin);
-    values.required = part.required != 0;
-}
-template <class PageValues>
-void ApplyNumberRows(const PageValues& values, cNumberFields& part) {
-    ApplyPair(values.defaultValue, part.defaultFlag, part.defaultValue);
-    ApplyPair(values.max, part.maxFlag, part.max);
-    ApplyPair(values.min, part.minFlag, part.min);
-    ApplyPair(values.spin, part.spinFlag, part.spin);
-    part.required = values.required ? 1 : 0;
-}
-
 // The "Registry Key" group of a part: the own-key edit shows the effective key and is
 // read-only under "Use default:".
 cKeyGroupValues LoadPartKey(const cPolicyPart& part);
@@ -264,4 +245,31 @@ struct cNumericPageValues {
     static cNumericPageValues Load(const cPolPartNum& part);
     std::optional<Text> Validate() const { return ValidatePartKey(key); }
     void ApplyTo(cPolPartNum& part) const;
+
+protected:
+    // The page of a number part of 32 bits or 64, loaded from and written into the part.
+    template <class Part>
+    void LoadFrom(const Part& part) {
+        name = part.name;
+        defaultValue = PairShownWhenSet(part.defaultFlag, part.defaultValue);
+        max = PairAlwaysShown(part.maxFlag, part.max);
+        min = PairAlwaysShown(part.minFlag, part.min);
+        spin = PairAlwaysShown(part.spinFlag, part.spin);
+        required = part.required != 0;
+        txtConvert = part.txtConvert != 0;
+        key = LoadPartKey(part);
+        valueName = part.valueName;
+    }
+    template <class Part>
+    void WriteTo(Part& part) const {
+        part.name = name;
+        ApplyPair(defaultValue, part.defaultFlag, part.defaultValue);
+        ApplyPair(max, part.maxFlag, part.max);
+        ApplyPair(min, part.minFlag, part.min);
+        ApplyPair(spin, part.spinFlag, part.spin);
+        part.required = required ? 1 : 0;
+        part.txtConvert = txtConvert ? 1 : 0;
+        ApplyPartKey(key, part, true);
+        part.valueName = valueName;
+    }
 };

@@ -523,9 +523,9 @@ QRegularExpressionValidator* DigitsOnly(QObject* parent) {
 
 }  // namespace
 
-template <class Part, class PageValues, bool PageValues::*AsText>
-cNumberPage<Part, PageValues, AsText>::cNumberPage(const QString& asTextCaption, bool digitsOnly,
-                                                   QWidget* parent)
+template <class Part, class PageValues>
+cNumberPage<Part, PageValues>::cNumberPage(const QString& asTextCaption, bool digitsOnly,
+                                           QWidget* parent)
     : cValuesPage<Part, PageValues>(QStringLiteral("General"), parent) {
     auto* layout = PageLayout(this);
     label = NameRow(layout, QStringLiteral("Label:"), this);
@@ -559,21 +559,21 @@ cNumberPage<Part, PageValues, AsText>::cNumberPage(const QString& asTextCaption,
     MarkOnEdit(this, valueName);
 }
 
-template <class Part, class PageValues, bool PageValues::*AsText>
-void cNumberPage<Part, PageValues, AsText>::Show(const PageValues& values) {
+template <class Part, class PageValues>
+void cNumberPage<Part, PageValues>::Show(const PageValues& values) {
     SetText(label, values.name);
     defaultValue->Set(values.defaultValue);
     max->Set(values.max);
     min->Set(values.min);
     spin->Set(values.spin);
     SetChecked(required, values.required);
-    SetChecked(asText, values.*AsText);
+    SetChecked(asText, values.txtConvert);
     key->Set(values.key, false);
     SetText(valueName, values.valueName);
 }
 
-template <class Part, class PageValues, bool PageValues::*AsText>
-PageValues cNumberPage<Part, PageValues, AsText>::Values() const {
+template <class Part, class PageValues>
+PageValues cNumberPage<Part, PageValues>::Values() const {
     PageValues values;
     values.name = FromQ(label->text());
     values.defaultValue = defaultValue->Values();
@@ -581,14 +581,14 @@ PageValues cNumberPage<Part, PageValues, AsText>::Values() const {
     values.min = min->Values();
     values.spin = spin->Values();
     values.required = required->isChecked();
-    values.*AsText = asText->isChecked();
+    values.txtConvert = asText->isChecked();
     values.key = key->Values();
     values.valueName = FromQ(valueName->text());
     return values;
 }
 
-template class cNumberPage<cPolPartNum, cNumericPageValues, &cNumericPageValues::txtConvert>;
-template class cNumberPage<cPolPartLongNum, cLongNumPageValues, &cLongNumPageValues::storeAsText>;
+template class cNumberPage<cPolPartNum, cNumericPageValues>;
+template class cNumberPage<cPolPartLongNum, cLongNumPageValues>;
 
 cPPNum1::cPPNum1(QWidget* parent) : cNumberPage(QStringLiteral("Convert to Text"), false, parent) {}
 

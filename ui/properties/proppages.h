@@ -390,9 +390,9 @@ protected:
     void Show(const cListBoxPageValues& values) override;
 };
 
-// A number part's page, of 32 bits or 64: the same rows, shown and read back alike. AsText is
-// the values' flag that stores the number as a string; its box is captioned asTextCaption.
-template <class Part, class PageValues, bool PageValues::*AsText>
+// A number part's page, of 32 bits or 64: the same rows, shown and read back alike. The box
+// of the values' conversion to text is captioned asTextCaption.
+template <class Part, class PageValues>
 class cNumberPage : public cValuesPage<Part, PageValues> {
 public:
     cNumberPage(const QString& asTextCaption, bool digitsOnly, QWidget* parent);
@@ -412,8 +412,7 @@ protected:
     void Show(const PageValues& values) override;
 };
 
-class cPPNum1
-    : public cNumberPage<cPolPartNum, cNumericPageValues, &cNumericPageValues::txtConvert> {
+class cPPNum1 : public cNumberPage<cPolPartNum, cNumericPageValues> {
     Q_OBJECT
 public:
     explicit cPPNum1(QWidget* parent = nullptr);
@@ -439,16 +438,14 @@ protected:
     void Show(const cMultiTextPageValues& values) override;
 };
 
-class cPPLongNum1
-    : public cNumberPage<cPolPartLongNum, cLongNumPageValues, &cLongNumPageValues::storeAsText> {
+class cPPLongNum1 : public cNumberPage<cPolPartLongNum, cLongNumPageValues> {
     Q_OBJECT
 public:
     explicit cPPLongNum1(QWidget* parent = nullptr);
 };
 
-extern template class cNumberPage<cPolPartNum, cNumericPageValues, &cNumericPageValues::txtConvert>;
-extern template class cNumberPage<cPolPartLongNum, cLongNumPageValues,
-                                  &cLongNumPageValues::storeAsText>;
+extern template class cNumberPage<cPolPartNum, cNumericPageValues>;
+extern template class cNumberPage<cPolPartLongNum, cLongNumPageValues>;
 
 // A policy's name, class and supported-on reference in an ADMX set.
 class cPPPolicyAdmx : public cPropPage {

@@ -260,7 +260,7 @@ TEST(AdmxPages, AnApplyWritesOnlyWhatItChanges) {
              auto& big = Part<cObjPolPartLongNum>(doc, u"UserOnly", 3);
              auto values = cLongNumPageValues::Load(big);
              values.max.text = u"20000000000";
-             values.storeAsText = true;
+             values.txtConvert = true;
              values.ApplyTo(big);
          },
          {R"(        <longDecimal id="Big" valueName="Big" maxValue="10000000000"/>)"},
