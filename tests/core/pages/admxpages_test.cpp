@@ -29,6 +29,22 @@ Kind& Part(CPelwinDoc& doc, const char16_t* policy, size_t index) {
     return *part;
 }
 
+// The pages the part kinds of UserOnly share with ADM, each loaded and applied unchanged.
+void ApplySharedPagesUnchanged(CPelwinDoc& doc) {
+    auto& p1 = Part<cObjPolPartCombo>(doc, u"UserOnly", 1);
+    cComboPageValues::Load(p1).ApplyTo(p1);
+    auto& p2 = Part<cObjPolPartNum>(doc, u"UserOnly", 2);
+    cNumericPageValues::Load(p2).ApplyTo(p2);
+    auto& p5 = Part<cObjPolPartDropDown>(doc, u"UserOnly", 5);
+    cDropDownPageValues::Load(p5).ApplyTo(p5);
+    auto& p6 = Part<cObjPolPartListBox>(doc, u"UserOnly", 6);
+    cListBoxPageValues::Load(p6).ApplyTo(p6);
+    auto& p7 = Part<cObjPolPartCheckBox>(doc, u"UserOnly", 7);
+    cCheckBoxPageValues::Load(p7).ApplyTo(p7);
+    auto& p8 = Part<cObjPolPartEditText>(doc, u"UserOnly", 8);
+    cEditTextPageValues::Load(p8).ApplyTo(p8);
+}
+
 // The lines of `after` that `before` lacks and the other way round, as sets.
 std::pair<std::multiset<std::string>, std::multiset<std::string>> Changed(
     const std::string& before, const std::string& after) {
@@ -195,20 +211,7 @@ TEST(AdmxPages, AnApplyWritesOnlyWhatItChanges) {
                      cAdmxElementPageValues::Load(*part).ApplyTo(*part);
              }
              // The pages the part kinds share with ADM, too.
-             {
-                 auto& p1 = Part<cObjPolPartCombo>(doc, u"UserOnly", 1);
-                 cComboPageValues::Load(p1).ApplyTo(p1);
-                 auto& p2 = Part<cObjPolPartNum>(doc, u"UserOnly", 2);
-                 cNumericPageValues::Load(p2).ApplyTo(p2);
-                 auto& p5 = Part<cObjPolPartDropDown>(doc, u"UserOnly", 5);
-                 cDropDownPageValues::Load(p5).ApplyTo(p5);
-                 auto& p6 = Part<cObjPolPartListBox>(doc, u"UserOnly", 6);
-                 cListBoxPageValues::Load(p6).ApplyTo(p6);
-                 auto& p7 = Part<cObjPolPartCheckBox>(doc, u"UserOnly", 7);
-                 cCheckBoxPageValues::Load(p7).ApplyTo(p7);
-                 auto& p8 = Part<cObjPolPartEditText>(doc, u"UserOnly", 8);
-                 cEditTextPageValues::Load(p8).ApplyTo(p8);
-             }
+             ApplySharedPagesUnchanged(doc);
              auto& big = Part<cObjPolPartLongNum>(doc, u"UserOnly", 3);
              cLongNumPageValues::Load(big).ApplyTo(big);
              auto& lines = Part<cObjPolPartMultiText>(doc, u"UserOnly", 4);
@@ -243,20 +246,7 @@ TEST(AdmxPages, AnApplyWritesOnlyWhatItChanges) {
         {"a 64-bit maximum",
          [](CPelwinDoc& doc) {
              // The pages the part kinds share with ADM, too.
-             {
-                 auto& p1 = Part<cObjPolPartCombo>(doc, u"UserOnly", 1);
-                 cComboPageValues::Load(p1).ApplyTo(p1);
-                 auto& p2 = Part<cObjPolPartNum>(doc, u"UserOnly", 2);
-                 cNumericPageValues::Load(p2).ApplyTo(p2);
-                 auto& p5 = Part<cObjPolPartDropDown>(doc, u"UserOnly", 5);
-                 cDropDownPageValues::Load(p5).ApplyTo(p5);
-                 auto& p6 = Part<cObjPolPartListBox>(doc, u"UserOnly", 6);
-                 cListBoxPageValues::Load(p6).ApplyTo(p6);
-                 auto& p7 = Part<cObjPolPartCheckBox>(doc, u"UserOnly", 7);
-                 cCheckBoxPageValues::Load(p7).ApplyTo(p7);
-                 auto& p8 = Part<cObjPolPartEditText>(doc, u"UserOnly", 8);
-                 cEditTextPageValues::Load(p8).ApplyTo(p8);
-             }
+             ApplySharedPagesUnchanged(doc);
              auto& big = Part<cObjPolPartLongNum>(doc, u"UserOnly", 3);
              auto values = cLongNumPageValues::Load(big);
              values.max.text = u"20000000000";
