@@ -71,6 +71,16 @@ protected:
         return true;
     }
     fs::path Dir() const { return fs::path(dir.path().toStdString()); }
+    // The item of the node of the kind that the set names so; null when there is none.
+    static cTreeItem* ItemNamed(CPelwinDoc& doc, int kind, const char16_t* name) {
+        cTreeItem* found = nullptr;
+        doc.Tree().ForEachPreOrder([&](cTreeItem* at) {
+            if (!found && at->node && at->node->kind == kind && at->node->admx &&
+                at->node->admx->name == name)
+                found = at;
+        });
+        return found;
+    }
     // tessary-cli COMMAND PATH: its exit status and output.
     static std::pair<int, std::string> Cli(const QString& command, const fs::path& path) {
         QProcess cli;
@@ -195,11 +205,7 @@ TEST_F(UiAdmxSet, ClassChangedOnThePolicysPage) {
     const fs::path admx = set.PutSample();
     CPelwinDoc* doc = app->Docs().Open(FromUtf8(admx.string()));
     ASSERT_NE(doc, nullptr) << ::testing::PrintToString(messages.Utf8());
-    cTreeItem* item = nullptr;
-    doc->Tree().ForEachPreOrder([&](cTreeItem* at) {
-        if (at->node && at->node->admx && at->node->admx->name == u"Everyone")
-            item = at;
-    });
+    cTreeItem* item = ItemNamed(*doc, kKindPolicy, u"Everyone");
     ASSERT_NE(item, nullptr);
     auto* tree = qobject_cast<cPolTreeView*>(frame->ChildOf(*doc)->TreePane());
     ASSERT_TRUE(tree->Select(item));
@@ -239,12 +245,7 @@ TEST_F(UiAdmxSet, CategoryRenamedOnItsPage) {
     const fs::path admx = set.PutSample();
     CPelwinDoc* doc = app->Docs().Open(FromUtf8(admx.string()));
     ASSERT_NE(doc, nullptr) << ::testing::PrintToString(messages.Utf8());
-    cTreeItem* item = nullptr;
-    doc->Tree().ForEachPreOrder([&](cTreeItem* at) {
-        if (at->node && at->node->kind == kKindCategory && at->node->admx &&
-            at->node->admx->name == u"Child")
-            item = at;
-    });
+    cTreeItem* item = ItemNamed(*doc, kKindCategory, u"Child");
     ASSERT_NE(item, nullptr);
     auto* tree = qobject_cast<cPolTreeView*>(frame->ChildOf(*doc)->TreePane());
     ASSERT_TRUE(tree->Select(item));
@@ -280,11 +281,7 @@ TEST_F(UiAdmxSet, SupportedOnDialogAddsADefinitionAsOneStep) {
     CPelwinDoc* doc = app->Docs().Open(FromUtf8(set.PutSample().string()));
     ASSERT_NE(doc, nullptr) << ::testing::PrintToString(messages.Utf8());
     // A policy shown in the sheet meanwhile, whose page offers the definitions.
-    cTreeItem* policy = nullptr;
-    doc->Tree().ForEachPreOrder([&](cTreeItem* at) {
-        if (at->node && at->node->kind == kKindPolicy && at->node->admx->name == u"UserOnly")
-            policy = at;
-    });
+    cTreeItem* policy = ItemNamed(*doc, kKindPolicy, u"UserOnly");
     ASSERT_NE(policy, nullptr);
     ASSERT_TRUE(qobject_cast<cPolTreeView*>(frame->ChildOf(*doc)->TreePane())->Select(policy));
     QComboBox* offered = frame->Sheet()->PolicyAdmxPage()->supportedOn;
@@ -399,15 +396,7 @@ TEST_F(UiAdmxSet, AdmxTabsShowSoftKeptAndDerivedNames) {
     const fs::path admx = set.PutSample();
     CPelwinDoc* doc = app->Docs().Open(FromUtf8(admx.string()));
     ASSERT_NE(doc, nullptr) << ::testing::PrintToString(messages.Utf8());
-    auto policyNamed = [&](const char16_t* name) {
-        cTreeItem* found = nullptr;
-        doc->Tree().ForEachPreOrder([&](cTreeItem* at) {
-            if (at->node && at->node->kind == kKindPolicy && at->node->admx &&
-                at->node->admx->name == name)
-                found = at;
-        });
-        return found;
-    };
+    auto policyNamed = [&](const char16_t* name) { return ItemNamed(*doc, kKindPolicy, name); };
     auto* tree = qobject_cast<cPolTreeView*>(frame->ChildOf(*doc)->TreePane());
     cPropSheet* sheet = frame->Sheet();
     sheet->ShowWindow(true);
