@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/document/document.h"
+#include "core/model/nodeobjects.h"
 #include "testsupport.h"
 
 // A small ADMX set with a node of every kind the model has: categories nested and under
@@ -158,6 +159,21 @@ public:
 
     std::filesystem::path dir;
 };
+
+// The policy the set names so, and its item when asked for; a failure when there is none.
+inline cObjPolicy& PolicyNamed(CPelwinDoc& doc, const char16_t* name, cTreeItem** item = nullptr) {
+    cObjPolicy* found = nullptr;
+    doc.Tree().ForEachPreOrder([&](cTreeItem* at) {
+        auto* policy = dynamic_cast<cObjPolicy*>(at->node.get());
+        if (!found && policy && policy->admx && policy->admx->name == name) {
+            found = policy;
+            if (item)
+                *item = at;
+        }
+    });
+    EXPECT_NE(found, nullptr);
+    return *found;
+}
 
 // Reads a file as tessary-cli check does.
 inline bool ReadDocument(CPelwinDoc& doc, const std::filesystem::path& path,

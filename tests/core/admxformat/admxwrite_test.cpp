@@ -64,20 +64,6 @@ std::pair<std::vector<std::string>, std::vector<std::string>> ChangedLines(
     return out;
 }
 
-cObjPolicy& PolicyNamed(CPelwinDoc& doc, const char16_t* name, cTreeItem** item = nullptr) {
-    cObjPolicy* found = nullptr;
-    doc.Tree().ForEachPreOrder([&](cTreeItem* at) {
-        auto* policy = dynamic_cast<cObjPolicy*>(at->node.get());
-        if (!found && policy && policy->admx && policy->admx->name == name) {
-            found = policy;
-            if (item)
-                *item = at;
-        }
-    });
-    EXPECT_NE(found, nullptr);
-    return *found;
-}
-
 }  // namespace
 
 // Every corpus set read and written without an edit gives each of its files back as the

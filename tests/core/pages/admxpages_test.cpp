@@ -11,20 +11,9 @@
 
 namespace {
 
-cObjPolicy& Policy(CPelwinDoc& doc, const char16_t* name) {
-    cObjPolicy* found = nullptr;
-    doc.Tree().ForEachPreOrder([&](cTreeItem* at) {
-        auto* policy = dynamic_cast<cObjPolicy*>(at->node.get());
-        if (!found && policy && policy->admx && policy->admx->name == name)
-            found = policy;
-    });
-    EXPECT_NE(found, nullptr);
-    return *found;
-}
-
 template <class Kind>
 Kind& Part(CPelwinDoc& doc, const char16_t* policy, size_t index) {
-    auto* part = dynamic_cast<Kind*>(Policy(doc, policy).Parts().at(index).get());
+    auto* part = dynamic_cast<Kind*>(PolicyNamed(doc, policy).Parts().at(index).get());
     EXPECT_NE(part, nullptr);
     return *part;
 }
@@ -130,11 +119,11 @@ TEST(AdmxPages, PolicyPageLoadsAndChecksWhatChanged) {
     CPelwinDoc doc;
     ASSERT_TRUE(ReadDocument(doc, set.PutSample()));
 
-    auto everyone = cAdmxPolicyPageValues::Load(Policy(doc, u"Everyone"));
+    auto everyone = cAdmxPolicyPageValues::Load(PolicyNamed(doc, u"Everyone"));
     EXPECT_EQ(everyone.policyClass, cAdmxClass::Both);
-    EXPECT_EQ(cAdmxPolicyPageValues::Load(Policy(doc, u"MachineOnly")).policyClass,
+    EXPECT_EQ(cAdmxPolicyPageValues::Load(PolicyNamed(doc, u"MachineOnly")).policyClass,
               cAdmxClass::Machine);
-    cObjPolicy& user = Policy(doc, u"UserOnly");
+    cObjPolicy& user = PolicyNamed(doc, u"UserOnly");
     auto values = cAdmxPolicyPageValues::Load(user);
     EXPECT_EQ(values.name, u"UserOnly");
     EXPECT_EQ(values.policyClass, cAdmxClass::User);
@@ -185,8 +174,8 @@ TEST(AdmxPages, PolicyPageLoadsAndChecksWhatChanged) {
     // What the pages only show: the element's seeAlso, which a copy keeps; none for a node
     // the editor made.
     const std::vector<cAdmxKeptEntry> kept{{u"See also", u"the other policies"}};
-    EXPECT_EQ(AdmxKeptEntries(Policy(doc, u"Everyone")), kept);
-    EXPECT_EQ(AdmxKeptEntries(*Policy(doc, u"Everyone").Clone()), kept);
+    EXPECT_EQ(AdmxKeptEntries(PolicyNamed(doc, u"Everyone")), kept);
+    EXPECT_EQ(AdmxKeptEntries(*PolicyNamed(doc, u"Everyone").Clone()), kept);
     EXPECT_TRUE(AdmxKeptEntries(user).empty());
     EXPECT_TRUE(AdmxKeptEntries(cObjPolicy()).empty());
 }
@@ -205,7 +194,7 @@ TEST(AdmxPages, AnApplyWritesOnlyWhatItChanges) {
         {"every page unchanged",
          [](CPelwinDoc& doc) {
              for (const char16_t* name : {u"MachineOnly", u"UserOnly", u"Everyone"}) {
-                 cObjPolicy& policy = Policy(doc, name);
+                 cObjPolicy& policy = PolicyNamed(doc, name);
                  cAdmxPolicyPageValues::Load(policy).ApplyTo(policy);
                  for (const auto& part : policy.Parts())
                      cAdmxElementPageValues::Load(*part).ApplyTo(*part);
@@ -222,7 +211,7 @@ TEST(AdmxPages, AnApplyWritesOnlyWhatItChanges) {
          {}},
         {"a class",
          [](CPelwinDoc& doc) {
-             cObjPolicy& policy = Policy(doc, u"MachineOnly");
+             cObjPolicy& policy = PolicyNamed(doc, u"MachineOnly");
              auto values = cAdmxPolicyPageValues::Load(policy);
              values.policyClass = cAdmxClass::User;
              values.ApplyTo(policy);
@@ -232,7 +221,7 @@ TEST(AdmxPages, AnApplyWritesOnlyWhatItChanges) {
          {}},
         {"a name and a supported-on reference",
          [](CPelwinDoc& doc) {
-             cObjPolicy& policy = Policy(doc, u"UserOnly");
+             cObjPolicy& policy = PolicyNamed(doc, u"UserOnly");
              auto values = cAdmxPolicyPageValues::Load(policy);
              values.name = u"Renamed";
              values.supportedOn = u"SUPPORTED_Sample";
@@ -317,7 +306,7 @@ TEST(AdmxPages, UndoOfAClassChangeWritesTheSetAsRead) {
     cTempSet set;
     CPelwinDoc doc;
     ASSERT_TRUE(ReadDocument(doc, set.PutSample()));
-    cObjPolicy& policy = Policy(doc, u"Everyone");
+    cObjPolicy& policy = PolicyNamed(doc, u"Everyone");
     cApplyPropertiesStep step(policy);
     auto values = cAdmxPolicyPageValues::Load(policy);
     values.policyClass = cAdmxClass::User;

@@ -11,17 +11,6 @@
 
 namespace {
 
-cObjPolicy& Policy(CPelwinDoc& doc, const char16_t* name) {
-    cObjPolicy* found = nullptr;
-    doc.Tree().ForEachPreOrder([&](cTreeItem* at) {
-        auto* policy = dynamic_cast<cObjPolicy*>(at->node.get());
-        if (!found && policy && policy->admx && policy->admx->name == name)
-            found = policy;
-    });
-    EXPECT_NE(found, nullptr);
-    return *found;
-}
-
 // The lines of b that a lacks.
 std::vector<std::string> Added(const std::string& a, const std::string& b) {
     auto lines = [](const std::string& text) {
@@ -160,9 +149,9 @@ TEST(SupportedOnEdit, ApplyWritesOnlyTheChangesAndUndoRestores) {
     EXPECT_EQ(step->Label(), u"Edit supported-on definitions");
     ASSERT_TRUE(step->Apply(doc));
 
-    cObjPolicy& machine = Policy(doc, u"MachineOnly");
+    cObjPolicy& machine = PolicyNamed(doc, u"MachineOnly");
     EXPECT_EQ(doc.ResolveText(machine.supportedText), u"At least Sample 3");
-    const auto choices = cAdmxPolicyPageValues::Load(Policy(doc, u"UserOnly")).choices;
+    const auto choices = cAdmxPolicyPageValues::Load(PolicyNamed(doc, u"UserOnly")).choices;
     EXPECT_NE(std::find(choices.begin(), choices.end(),
                         cSupportedChoice{u"SUPPORTED_Tool", u"NewDefinition"}),
               choices.end());
@@ -203,7 +192,7 @@ TEST(SupportedOnEdit, SharedStringsAreLeftAloneAndEmptyContainersGo) {
     set.Put("FR-fr/sample.adml", SampleAdml("fr-FR"));
     CPelwinDoc doc;
     ASSERT_TRUE(ReadDocument(doc, set.Put("sample.admx", admx)));
-    cObjPolicy& machine = Policy(doc, u"MachineOnly");
+    cObjPolicy& machine = PolicyNamed(doc, u"MachineOnly");
     auto edit = cSupportedOnEdit::Load(doc);
     ASSERT_TRUE(edit);
     auto& sample = edit->Definition(0);
