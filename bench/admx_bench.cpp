@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "core/admx/admxexport.h"
+#include "core/convert/admxexport.h"
 #include "core/document/document.h"
 #include "core/text/messages.h"
 

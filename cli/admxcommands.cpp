@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "core/admx/admxexport.h"
-#include "core/admxformat/admxtoadm.h"
+#include "core/convert/admxexport.h"
+#include "core/convert/admxtoadm.h"
 #include "core/document/document.h"
 #include "core/document/formats.h"
 

@@ -4,8 +4,8 @@
 #include "cli/helptext.h"
 
 #include "cli/diffcommand.h"
-#include "core/admx/admxexport.h"
 #include "core/check/reference.h"
+#include "core/convert/admxexport.h"
 #include "core/document/document.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "cli/helptext.h"
-#include "core/admx/admxexport.h"
+#include "core/convert/admxexport.h"
 #include "core/document/document.h"
 #include "core/document/formats.h"
 #include "core/io/paths.h"

@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/admxformat/admxread.h"
-#include "core/admxformat/admxwrite.h"
+#include "core/admx/admxread.h"
+#include "core/admx/admxwrite.h"
 #include "core/text/messages.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "core/admxformat/admxtoadm.h"
+#include "core/convert/admxtoadm.h"
 #include "core/document/formats.h"
 #include "core/text/messages.h"
 

@@ -1,7 +1,7 @@
 #include "core/document/formats.h"
 
 #include "core/adm/admformat.h"
-#include "core/admxformat/admxformat.h"
+#include "core/admx/admxformat.h"
 
 const cTemplateFormat& AdmFormat() {
     static const cAdmFormat format;

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <set>
 
-#include "core/admxformat/admxset.h"
+#include "core/admx/admxset.h"
 #include "core/document/document.h"
 #include "core/edit/editops.h"
 #include "core/model/nodeobjects.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <set>
 
-#include "core/admxformat/admxset.h"
+#include "core/admx/admxset.h"
 #include "core/document/document.h"
 #include "core/pages/admxpages.h"
 

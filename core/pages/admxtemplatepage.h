@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "core/admxformat/admxtemplate.h"
-#include "core/admxformat/admxwrite.h"
+#include "core/admx/admxtemplate.h"
+#include "core/admx/admxwrite.h"
 #include "core/edit/editstep.h"
 
 class CPelwinDoc;

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "core/admxformat/admxread.h"
-#include "core/admxformat/admxset.h"
+#include "core/admx/admxread.h"
+#include "core/admx/admxset.h"
 #include "core/check/regtext.h"
 #include "core/document/document.h"
 #include "core/model/nodetexts.h"

@@ -5,7 +5,7 @@
 #include <optional>
 #include <set>
 
-#include "core/admxformat/supportedon.h"
+#include "core/admx/supportedon.h"
 #include "core/edit/editstep.h"
 #include "core/model/stringmap.h"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "core/admxformat/admxwrite.h"
+#include "core/admx/admxwrite.h"
 #include "core/document/document.h"
 #include "core/io/files.h"
 #include "core/text/messages.h"

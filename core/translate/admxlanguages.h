@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/admxformat/admxset.h"
+#include "core/admx/admxset.h"
 #include "core/translate/languages.h"
 
 class CPelwinDoc;

@@ -14,7 +14,7 @@
 #include <QVBoxLayout>
 #include <filesystem>
 
-#include "core/admx/admxexport.h"
+#include "core/convert/admxexport.h"
 #include "core/document/document.h"
 #include "core/model/seams.h"
 #include "core/text/messages.h"

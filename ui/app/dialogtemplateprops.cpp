@@ -11,7 +11,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "core/admxformat/admxset.h"
+#include "core/admx/admxset.h"
 #include "core/document/document.h"
 #include "core/text/messages.h"
 #include "ui/widgets/look.h"

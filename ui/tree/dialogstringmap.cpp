@@ -12,7 +12,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "core/admxformat/admxset.h"
+#include "core/admx/admxset.h"
 #include "core/document/document.h"
 #include "core/edit/editstep.h"
 #include "ui/widgets/look.h"

@@ -5,7 +5,7 @@
 
 #include "core/check/diff.h"
 #include "core/model/nodeobjects.h"
-#include "tests/core/admxformat/admxsample.h"
+#include "tests/core/admx/admxsample.h"
 #include "tests/core/check/checktest.h"
 
 namespace {

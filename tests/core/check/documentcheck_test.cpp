@@ -6,7 +6,7 @@
 #include "core/check/documentcheck.h"
 #include "core/document/document.h"
 #include "core/model/nodeobjects.h"
-#include "tests/core/admxformat/admxsample.h"
+#include "tests/core/admx/admxsample.h"
 #include "tests/testsupport.h"
 
 namespace {

@@ -8,7 +8,7 @@
 
 #include "core/check/policyplace.h"
 #include "core/check/reference.h"
-#include "tests/core/admxformat/admxsample.h"
+#include "tests/core/admx/admxsample.h"
 #include "tests/core/check/checktest.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "core/check/policyplace.h"
 #include "core/check/regtext.h"
 #include "core/model/nodeobjects.h"
-#include "tests/core/admxformat/admxsample.h"
+#include "tests/core/admx/admxsample.h"
 #include "tests/core/check/checktest.h"
 
 namespace {

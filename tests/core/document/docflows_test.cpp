@@ -8,7 +8,7 @@
 #include "core/document/docmanager.h"
 #include "core/document/formats.h"
 #include "core/model/nodeobjects.h"
-#include "tests/core/admxformat/admxsample.h"
+#include "tests/core/admx/admxsample.h"
 #include "tests/testsupport.h"
 
 namespace {

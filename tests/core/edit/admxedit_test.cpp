@@ -6,7 +6,7 @@
 #include "core/edit/treecommands.h"
 #include "core/model/clipboard.h"
 #include "core/model/seams.h"
-#include "tests/core/admxformat/admxsample.h"
+#include "tests/core/admx/admxsample.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "core/model/nodeobjects.h"
 #include "core/pages/admxpages.h"
 #include "core/pages/applystep.h"
-#include "tests/core/admxformat/admxsample.h"
+#include "tests/core/admx/admxsample.h"
 
 namespace {
 

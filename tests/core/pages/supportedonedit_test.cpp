@@ -3,11 +3,11 @@
 #include <set>
 #include <sstream>
 
-#include "core/admxformat/admxset.h"
+#include "core/admx/admxset.h"
 #include "core/check/lint.h"
 #include "core/pages/admxpages.h"
 #include "core/pages/supportedonedit.h"
-#include "tests/core/admxformat/admxsample.h"
+#include "tests/core/admx/admxsample.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "core/admxformat/admxset.h"
+#include "core/admx/admxset.h"
 #include "core/translate/exchange.h"
 #include "core/translate/translationsteps.h"
 #include "core/translate/xliff.h"
-#include "tests/core/admxformat/admxsample.h"
+#include "tests/core/admx/admxsample.h"
 #include "tests/core/translate/translatefixture.h"
 
 namespace {

@@ -15,13 +15,13 @@
 #include <QTreeWidget>
 #include <QUndoStack>
 
-#include "core/admxformat/admxset.h"
+#include "core/admx/admxset.h"
 #include "core/document/formats.h"
 #include "core/edit/editstep.h"
 #include "core/pages/applystep.h"
 #include "core/pages/pagevalues.h"
-#include "tests/core/admxformat/admxsample.h"
-#include "tests/core/admxformat/canonical.h"
+#include "tests/core/admx/admxsample.h"
+#include "tests/core/admx/canonical.h"
 #include "tests/testsupport.h"
 #include "tests/ui/app/uitest.h"
 #include "ui/app/childframe.h"

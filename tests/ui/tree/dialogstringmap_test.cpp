@@ -13,7 +13,7 @@
 #include "core/document/document.h"
 #include "core/edit/editstep.h"
 #include "core/model/nodeobjects.h"
-#include "tests/core/admxformat/admxsample.h"
+#include "tests/core/admx/admxsample.h"
 #include "tests/testsupport.h"
 #include "tests/ui/app/uitest.h"
 

@@ -4,12 +4,12 @@
 #include <functional>
 #include <sstream>
 
-#include "core/admxformat/admxset.h"
-#include "core/admxformat/xmlfile.h"
+#include "core/admx/admxset.h"
+#include "core/admx/xmlfile.h"
 #include "core/model/partkinds.h"
 #include "core/pages/admxpages.h"
-#include "tests/core/admxformat/admxsample.h"
-#include "tests/core/admxformat/canonical.h"
+#include "tests/core/admx/admxsample.h"
+#include "tests/core/admx/canonical.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "core/admxformat/admxchecks.h"
+#include "core/admx/admxchecks.h"
 
 #include <tuple>
 #include <unordered_map>

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "core/admx/admxexport.h"
-#include "core/admx/admxmapping.h"
+#include "core/convert/admxexport.h"
+#include "core/convert/admxmapping.h"
 #include "core/document/document.h"
 #include "tests/testsupport.h"
 

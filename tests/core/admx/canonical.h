@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "core/admxformat/xmlfile.h"
+#include "core/admx/xmlfile.h"
 #include "core/text/text.h"
 
 // The canonical text of an XML file: how it is stored (encoding, byte-order mark, the

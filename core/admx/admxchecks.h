@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "core/admxformat/admxset.h"
+#include "core/admx/admxset.h"
 
 // A fault of an ADMX set: the file and line it stands on, its lint rule and text.
 struct cAdmxFault {

@@ -9,10 +9,11 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "core/admx/admxexport.h"
-#include "core/admx/admxmapping.h"
-#include "core/document/document.h"
+#include "core/convert/admxexport.h"
+#include "core/convert/admxmapping.h"
 #include "core/model/partkinds.h"
+#include "core/model/stringmap.h"
+#include "core/model/templatetree.h"
 
 namespace {
 
@@ -171,7 +172,7 @@ void Part(cSig& sig, const cObjPolPart& part) {
     sig.Raw("}");
 }
 
-void TemplatePolicies(const CPelwinDoc& doc, const cTreeItem* parent, const char* cls,
+void TemplatePolicies(cExportSource doc, const cTreeItem* parent, const char* cls,
                       std::vector<cBinding>& out) {
     for (const auto& child : parent->children) {
         const cData* node = child->node.get();
@@ -189,7 +190,7 @@ void TemplatePolicies(const CPelwinDoc& doc, const cTreeItem* parent, const char
                 continue;
             const auto& policy = *static_cast<const cObjPolicy*>(node);
             cSig sig;
-            sig.Quoted(std::string_view(ShownXmlText(doc.ResolveText(policy.name))));
+            sig.Quoted(std::string_view(ShownXmlText(ResolveText(doc.strings, policy.name))));
             sig.Field("key").Quoted(TextView(policy.GetEffectiveKey()));
             sig.Field("valueName");
             if (policy.valueNameFlag)
@@ -198,7 +199,8 @@ void TemplatePolicies(const CPelwinDoc& doc, const cTreeItem* parent, const char
                 sig.Raw("-");
             sig.Field("supportedOn");
             if (policy.supportedFlag)
-                sig.Quoted(std::string_view(ShownXmlText(doc.ResolveText(policy.supportedText))));
+                sig.Quoted(
+                    std::string_view(ShownXmlText(ResolveText(doc.strings, policy.supportedText))));
             else
                 sig.Raw("-");
             Value(sig.Field("enabledValue"), policy.valueOn);
@@ -476,7 +478,7 @@ void cWrittenSide::Policies(std::vector<cBinding>& out) {
 
 }  // namespace
 
-bool CheckAdmx(const CPelwinDoc& doc, std::string_view admx, std::string_view adml,
+bool CheckAdmx(cExportSource doc, std::string_view admx, std::string_view adml,
                std::vector<std::string>& differences) {
     differences.clear();
     cWrittenSide written(differences);
@@ -485,7 +487,7 @@ bool CheckAdmx(const CPelwinDoc& doc, std::string_view admx, std::string_view ad
     std::vector<cBinding> got;
     written.Policies(got);
     std::vector<cBinding> want;
-    TemplatePolicies(doc, doc.Tree().Root(), nullptr, want);
+    TemplatePolicies(doc, doc.tree.Root(), nullptr, want);
 
     std::sort(want.begin(), want.end());
     std::sort(got.begin(), got.end());

@@ -1,4 +1,4 @@
-#include "core/admxformat/admxset.h"
+#include "core/admx/admxset.h"
 
 #include <algorithm>
 #include <cstring>

@@ -4,10 +4,21 @@
 #include <string_view>
 #include <vector>
 
-class CPelwinDoc;
+class cStringMap;
+class cTemplateTree;
 
 // Export of a template to an ADMX file (the policy definitions) and an ADML file (its strings
 // and presentations in one language). Standard library and pugixml only.
+
+// What an export reads of a template: its tree and its string table. Made from anything that
+// has both, such as a read document.
+struct cExportSource {
+    const cTemplateTree& tree;
+    const cStringMap& strings;
+    template <typename Doc>
+    cExportSource(const Doc& doc) : tree(doc.Tree()), strings(doc.Strings()) {}
+    cExportSource(const cTemplateTree& t, const cStringMap& s) : tree(t), strings(s) {}
+};
 
 struct cAdmxOptions {
     std::string language = "en-US";  // the ADML's folder
@@ -40,14 +51,14 @@ std::string DefaultPrefix(std::string_view name);
 
 // Builds both files in memory from a read template. `name` is the base name of the files.
 // False when `errors` holds something that cannot be exported.
-bool BuildAdmx(const CPelwinDoc& doc, const std::string& name, const cAdmxOptions& options,
+bool BuildAdmx(cExportSource doc, const std::string& name, const cAdmxOptions& options,
                cAdmxOutput& out);
 
 // Reads the two texts back and compares every policy's registry bindings (class, key, value
 // name, on and off values and lists, elements with their keys, value names, values, list
 // forms) and the references between the two files with those of the template. True when
 // all agree; otherwise `differences` says what differs, one line each.
-bool CheckAdmx(const CPelwinDoc& doc, std::string_view admx, std::string_view adml,
+bool CheckAdmx(cExportSource doc, std::string_view admx, std::string_view adml,
                std::vector<std::string>& differences);
 
 struct cAdmxReport {
@@ -61,7 +72,7 @@ struct cAdmxReport {
 // OUTDIR/NAME.admx and OUTDIR/LANGUAGE/NAME.adml, reads the written files back and checks
 // them, and only then puts them in place. On false nothing in OUTDIR has been replaced and
 // `errors` says why.
-bool ExportAdmx(const CPelwinDoc& doc, const std::string& outDir, const std::string& name,
+bool ExportAdmx(cExportSource doc, const std::string& outDir, const std::string& name,
                 const cAdmxOptions& options, cAdmxReport& report);
 
 // The report one line each, as the command line prints it and the editor shows it:

@@ -1,9 +1,9 @@
-#include "core/admxformat/admxformat.h"
+#include "core/admx/admxformat.h"
 
-#include "core/admxformat/admxset.h"
+#include "core/admx/admxset.h"
 
-#include "core/admxformat/admxread.h"
-#include "core/admxformat/admxwrite.h"
+#include "core/admx/admxread.h"
+#include "core/admx/admxwrite.h"
 #include "core/io/files.h"
 
 bool cAdmxFormat::Recognizes(std::string_view bytes) const {

@@ -1,4 +1,4 @@
-#include "core/admx/admxexport.h"
+#include "core/convert/admxexport.h"
 
 #include <pugixml.hpp>
 
@@ -8,9 +8,10 @@
 #include <tuple>
 #include <unordered_map>
 
-#include "core/admx/admxmapping.h"
-#include "core/document/document.h"
+#include "core/convert/admxmapping.h"
 #include "core/model/partkinds.h"
+#include "core/model/stringmap.h"
+#include "core/model/templatetree.h"
 
 namespace {
 
@@ -65,7 +66,7 @@ struct cPolicyOut {
 
 class cBuilder {
 public:
-    cBuilder(const CPelwinDoc& doc, const std::string& name, const cAdmxOptions& options,
+    cBuilder(cExportSource doc, const std::string& name, const cAdmxOptions& options,
              cAdmxOutput& out)
         : m_doc(doc), m_name(name), m_options(options), m_out(out) {}
 
@@ -106,7 +107,7 @@ private:
     void Note(int line, std::string what) { m_out.notExported.push_back({line, std::move(what)}); }
     void Error(int line, std::string what) { m_out.errors.push_back({line, std::move(what)}); }
 
-    const CPelwinDoc& m_doc;
+    cExportSource m_doc;
     const std::string& m_name;
     const cAdmxOptions& m_options;
     cAdmxOutput& m_out;
@@ -310,7 +311,7 @@ void cBuilder::ReserveTexts(const cObjPolicy& policy) {
 std::string cBuilder::Shown(const Text& text, int line) {
     TextView shown = text;
     if (IsReference(text)) {
-        if (const Text* found = m_doc.Strings().Find(TextView(text).substr(2)))
+        if (const Text* found = m_doc.strings.Find(TextView(text).substr(2)))
             shown = *found;
         else if (m_undefinedNoted.insert(text).second)
             Note(line, "the text of " + ToUtf8(text) +
@@ -654,7 +655,7 @@ void cBuilder::Element(pugi::xml_node elements, pugi::xml_node presentation,
 }
 
 bool cBuilder::Run() {
-    Collect(m_doc.Tree().Root(), kNoClass, -1);
+    Collect(m_doc.tree.Root(), kNoClass, -1);
     MergeClasses();
 
     cIdSet policyNames;
@@ -743,7 +744,7 @@ std::string DefaultPrefix(std::string_view name) {
     return prefix;
 }
 
-bool BuildAdmx(const CPelwinDoc& doc, const std::string& name, const cAdmxOptions& options,
+bool BuildAdmx(cExportSource doc, const std::string& name, const cAdmxOptions& options,
                cAdmxOutput& out) {
     out = cAdmxOutput();
     cBuilder builder(doc, name, options, out);

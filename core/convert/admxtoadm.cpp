@@ -1,11 +1,11 @@
-#include "core/admxformat/admxtoadm.h"
+#include "core/convert/admxtoadm.h"
 
 #include <algorithm>
 #include <map>
 #include <unordered_map>
 #include <unordered_set>
 
-#include "core/admxformat/admxset.h"
+#include "core/admx/admxset.h"
 #include "core/model/partkinds.h"
 
 namespace {

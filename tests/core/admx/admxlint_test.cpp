@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "core/check/lint.h"
-#include "tests/core/admxformat/admxsample.h"
+#include "tests/core/admx/admxsample.h"
 
 // The findings of a set: the ADMX file's own by line, then those of its ADML files, each
 // naming its file; the template rules run over the set's tree as over a template's.

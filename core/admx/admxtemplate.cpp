@@ -1,6 +1,6 @@
-#include "core/admxformat/admxtemplate.h"
+#include "core/admx/admxtemplate.h"
 
-#include "core/admxformat/admxset.h"
+#include "core/admx/admxset.h"
 
 cAdmxTemplateProps TemplatePropsOf(const cAdmxSet& set) {
     cAdmxTemplateProps props;

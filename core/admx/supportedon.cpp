@@ -1,6 +1,6 @@
-#include "core/admxformat/supportedon.h"
+#include "core/admx/supportedon.h"
 
-#include "core/admxformat/admxset.h"
+#include "core/admx/admxset.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-#include "core/admxformat/admxtoadm.h"
+#include "core/convert/admxtoadm.h"
 
 #include <gtest/gtest.h>
 
 #include "core/adm/templatewriter.h"
 #include "core/model/partkinds.h"
-#include "tests/core/admxformat/admxsample.h"
+#include "tests/core/admx/admxsample.h"
 
 namespace {
 

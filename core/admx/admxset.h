@@ -7,9 +7,9 @@
 #include <unordered_map>
 #include <vector>
 
-#include "core/admxformat/admxtemplate.h"
-#include "core/admxformat/supportedon.h"
-#include "core/admxformat/xmlfile.h"
+#include "core/admx/admxtemplate.h"
+#include "core/admx/supportedon.h"
+#include "core/admx/xmlfile.h"
 #include "core/model/admxrecord.h"
 #include "core/model/languagetable.h"
 #include "core/model/nodeobjects.h"

@@ -2,11 +2,11 @@
 
 #include <cstring>
 
-#include "core/admxformat/admxread.h"
+#include "core/admx/admxread.h"
 #include "core/check/find.h"
 #include "core/document/formats.h"
 #include "core/model/partkinds.h"
-#include "tests/core/admxformat/admxsample.h"
+#include "tests/core/admx/admxsample.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "core/admxformat/xmlfile.h"
+#include "core/admx/xmlfile.h"
 
 #include <gtest/gtest.h>
 

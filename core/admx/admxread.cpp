@@ -1,4 +1,4 @@
-#include "core/admxformat/admxread.h"
+#include "core/admx/admxread.h"
 
 #include <algorithm>
 #include <cctype>
@@ -7,8 +7,8 @@
 #include <new>
 #include <unordered_set>
 
-#include "core/admxformat/admxchecks.h"
-#include "core/admxformat/admxset.h"
+#include "core/admx/admxchecks.h"
+#include "core/admx/admxset.h"
 #include "core/io/files.h"
 #include "core/text/messages.h"
 

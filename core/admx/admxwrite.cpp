@@ -1,4 +1,4 @@
-#include "core/admxformat/admxwrite.h"
+#include "core/admx/admxwrite.h"
 
 #include <algorithm>
 #include <cstring>
@@ -8,8 +8,8 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "core/admxformat/admxread.h"
-#include "core/admxformat/admxset.h"
+#include "core/admx/admxread.h"
+#include "core/admx/admxset.h"
 #include "core/io/files.h"
 #include "core/model/partkinds.h"
 #include "core/text/messages.h"

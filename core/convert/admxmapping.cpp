@@ -1,4 +1,4 @@
-#include "core/admx/admxmapping.h"
+#include "core/convert/admxmapping.h"
 
 namespace {
 

@@ -18,10 +18,11 @@
 #include <cstring>
 #include <filesystem>
 
-#include "core/admx/admxexport.h"
-#include "core/document/document.h"
+#include "core/convert/admxexport.h"
 #include "core/io/files.h"
 #include "core/io/paths.h"
+#include "core/model/stringmap.h"
+#include "core/model/templatetree.h"
 
 namespace {
 
@@ -284,7 +285,7 @@ bool MakeFolder(const fs::path& folder, std::string& error) {
 
 }  // namespace
 
-bool ExportAdmx(const CPelwinDoc& doc, const std::string& outDir, const std::string& name,
+bool ExportAdmx(cExportSource doc, const std::string& outDir, const std::string& name,
                 const cAdmxOptions& options, cAdmxReport& report) {
     report = cAdmxReport();
     if (!IsValidLanguage(options.language)) {
