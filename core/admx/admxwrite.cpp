@@ -4,12 +4,14 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <span>
 #include <unordered_map>
 #include <unordered_set>
 
 #include "core/admx/admxread.h"
 #include "core/admx/admxset.h"
+#include "core/admx/xmledit.h"
 #include "core/io/files.h"
 #include "core/model/partkinds.h"
 #include "core/text/messages.h"
@@ -81,12 +83,12 @@ public:
 
     bool Run(cTemplateTree& tree) {
         m_admx.reset(m_set.admx.Document());
-        MapCopy(m_set.admx.Document(), m_admx, true);
+        MapCopy(m_set.admx.Document(), m_admx);
         m_adml.resize(m_set.languages.size());
         for (size_t i = 0; i < m_set.languages.size(); ++i) {
             m_adml[i] = std::make_unique<pugi::xml_document>();
             m_adml[i]->reset(m_set.languages[i]->xml.Document());
-            MapCopy(m_set.languages[i]->xml.Document(), *m_adml[i], i == m_set.display);
+            MapCopy(m_set.languages[i]->xml.Document(), *m_adml[i]);
         }
 
         SyncStrings();
@@ -114,19 +116,15 @@ private:
     // ---- The copies -----------------------------------------------------------------------
 
     // Pairs the nodes of the original with those of its copy (same structure), without
-    // recursion: every element with its copy where the model edits the document, and every
-    // text and comment of the copy with its original, whose line breaks it keeps.
-    void MapCopy(const pugi::xml_document& from, pugi::xml_document& to, bool elements) {
+    // recursion: every element with its copy, where the model edits the document, and every
+    // node of the copy with its original, which the save keeps the bytes of.
+    void MapCopy(const pugi::xml_document& from, pugi::xml_document& to) {
         pugi::xml_node a = from.first_child();
         pugi::xml_node b = to.first_child();
         while (a && b) {
-            if (a.type() == pugi::node_element) {
-                if (elements)
-                    m_copies[a.internal_object()] = b;
-            } else if (a.type() == pugi::node_pcdata || a.type() == pugi::node_cdata ||
-                       a.type() == pugi::node_comment) {
-                m_originals[b.internal_object()] = a;
-            }
+            if (a.type() == pugi::node_element)
+                m_copies[a.internal_object()] = b;
+            m_originals[b.internal_object()] = a;
             if (a.first_child() && b.first_child()) {
                 a = a.first_child();
                 b = b.first_child();
@@ -144,7 +142,7 @@ private:
     }
 
 public:
-    // The text or comment of a document read that a node written was copied from.
+    // The node of a document read that a node written was copied from.
     pugi::xml_node OriginalOf(pugi::xml_node copy) const {
         auto found = m_originals.find(copy.internal_object());
         return found == m_originals.end() ? pugi::xml_node() : found->second;
@@ -323,9 +321,10 @@ private:
         WriteValue(holder, *value);
     }
 
-    // A list again from the model; an item names its key where it is not the list's own.
+    // A list from the model; an item names its key where it is not the list's own. `was` is
+    // the list as the element held it.
     void WriteList(pugi::xml_node parent, std::string_view local, Order order,
-                   const cActionList& list, const Text& ownerKey) {
+                   const cActionList& list, const Text& ownerKey, const cActionList& was) {
         bool entries = std::any_of(list.begin(), list.end(),
                                    [](const cActionKey& key) { return !key.entries.empty(); });
         if (!entries) {
@@ -333,7 +332,8 @@ private:
             return;
         }
         pugi::xml_node node = EnsureChild(parent, local, order);
-        WriteListItems(node, list, ownerKey);
+        if (!RekeyListItems(node, list, was, ownerKey))
+            WriteListItems(node, list, ownerKey);
     }
 
     void WriteListItems(pugi::xml_node node, const cActionList& list, const Text& ownerKey) {
@@ -348,6 +348,57 @@ private:
                 SetAttribute(item, "valueName", entry.valueName);
                 WriteValue(item.append_child("value"), entry);
             }
+    }
+
+    // A list whose entries are still those its items hold, one for one, where only keys
+    // moved: the keys change in their items (and the list's default key with the items that
+    // took it), the rest stays as written. False for any other change.
+    bool RekeyListItems(pugi::xml_node node, const cActionList& list, const cActionList& was,
+                        const Text& ownerKey) {
+        struct cEntry {
+            const Text* key;
+            const cActionValue* value;
+        };
+        auto flat = [](const cActionList& groups) {
+            std::vector<cEntry> out;
+            for (const cActionKey& group : groups)
+                for (const cActionValue& entry : group.entries)
+                    out.push_back({&group.keyName, &entry});
+            return out;
+        };
+        const std::vector<cEntry> now = flat(list), before = flat(was);
+        std::vector<pugi::xml_node> items;
+        for (pugi::xml_node item = node.first_child(); item; item = item.next_sibling())
+            if (Is(item, "item"))
+                items.push_back(item);
+        if (now.size() != before.size() || now.size() != items.size())
+            return false;
+        for (size_t i = 0; i < now.size(); ++i)
+            if (!(*now[i].value == *before[i].value))
+                return false;
+        // The items that take the list's default key follow it when they all move alike.
+        std::optional<Text> defaultKey;
+        if (node.attribute("defaultKey")) {
+            for (size_t i = 0; i < items.size(); ++i)
+                if (!items[i].attribute("key")) {
+                    if (defaultKey && *defaultKey != *now[i].key) {
+                        defaultKey = AttributeText(node, "defaultKey");
+                        break;
+                    }
+                    defaultKey = *now[i].key;
+                }
+            if (!defaultKey)
+                defaultKey = AttributeText(node, "defaultKey");
+            if (*defaultKey != AttributeText(node, "defaultKey"))
+                SetAttribute(node, "defaultKey", *defaultKey);
+        }
+        const Text& listKey = defaultKey ? *defaultKey : ownerKey;
+        for (size_t i = 0; i < items.size(); ++i) {
+            const Text& key = *now[i].key;
+            if (items[i].attribute("key") ? AttributeText(items[i], "key") != key : key != listKey)
+                SetAttribute(items[i], "key", key);
+        }
+        return true;
     }
 
     // A display text as the schema wants it: a reference to a string. A text of its own
@@ -591,9 +642,11 @@ private:
         if (node.valueOff != read.valueOff)
             WriteOptionalValue(element, "disabledValue", kPolicyOrder, node.valueOff);
         if (node.actionListOn != read.actionListOn)
-            WriteList(element, "enabledList", kPolicyOrder, node.actionListOn, node.keyName);
+            WriteList(element, "enabledList", kPolicyOrder, node.actionListOn, node.keyName,
+                      read.actionListOn);
         if (node.actionListOff != read.actionListOff)
-            WriteList(element, "disabledList", kPolicyOrder, node.actionListOff, node.keyName);
+            WriteList(element, "disabledList", kPolicyOrder, node.actionListOff, node.keyName,
+                      read.actionListOff);
         Parts(node, element, origin && own ? origin->element : pugi::xml_node(), base);
     }
 
@@ -959,9 +1012,11 @@ private:
                 if (kind.valueOff != was.valueOff)
                     WriteOptionalValue(element, "falseValue", kBooleanOrder, kind.valueOff);
                 if (kind.actionListOn != was.actionListOn)
-                    WriteList(element, "trueList", kBooleanOrder, kind.actionListOn, ownerKey);
+                    WriteList(element, "trueList", kBooleanOrder, kind.actionListOn, ownerKey,
+                              was.actionListOn);
                 if (kind.actionListOff != was.actionListOff)
-                    WriteList(element, "falseList", kBooleanOrder, kind.actionListOff, ownerKey);
+                    WriteList(element, "falseList", kBooleanOrder, kind.actionListOff, ownerKey,
+                              was.actionListOff);
                 if (controlFields)
                     flag(control, "defaultChecked", kind.defChecked, was.defChecked);
             } else if constexpr (std::is_same_v<Kind, cObjPolPartNum> ||
@@ -1078,7 +1133,8 @@ private:
             if (!before || !(item.value == before->value))
                 WriteValue(EnsureChild(node, "value", kItemOrder), item.value);
             if (!before || item.actionList != before->actionList)
-                WriteList(node, "valueList", kItemOrder, item.actionList, ownerKey);
+                WriteList(node, "valueList", kItemOrder, item.actionList, ownerKey,
+                          before ? before->actionList : cActionList());
         }
     }
 
@@ -1392,40 +1448,34 @@ private:
 
 namespace {
 
-// A file of the set as it was read: its bytes and its text. The first save takes them from
-// the file, while it still holds what was read, and the file's document keeps them for the
-// saves after it; both empty when they are not to be had.
-struct cOnDisk {
+// The bytes a file of the set was read from, kept by its document: the first save takes them
+// from the file, while it still holds what was read, and the saves after it from the document.
+bool KeepBytesRead(const cXmlFile& read, const Text& readPath) {
+    if (read.Kept())
+        return true;
     std::string bytes;
-    std::string text;
-};
-
-cOnDisk OnDisk(const cXmlFile& read, const Text& readPath) {
-    cOnDisk file;
-    if (!read.Kept()) {
-        std::string bytes;
-        int err = 0;
-        if (!ReadWholeFile(ToUtf8(readPath), bytes, err) || !read.Keep(bytes))
-            return file;
-    }
-    if (read.KeptText(file.text))
-        file.bytes = *read.Kept();
-    else
-        file.text.clear();
-    return file;
+    int err = 0;
+    return ReadWholeFile(ToUtf8(readPath), bytes, err) && read.Keep(bytes);
 }
 
-// A document the write left as it was is saved as the bytes it was read from: the serializer
-// gives the same document, but not every byte of its markup (blanks inside a tag, the quotes
-// of attributes), and a save must not touch the files of what did not change.
-void KeepUnchanged(const cXmlFile& read, cOnDisk& onDisk, cFileOutput& file) {
-    if (onDisk.text.empty())
-        return;
-    std::string asRead;
-    Text problem;
-    const cXmlSource source{read, onDisk.text, {}};
-    if (SaveXml(read.Document(), read.Form(), asRead, problem, &source) && asRead == file.bytes)
-        file.bytes = std::move(onDisk.bytes);
+// A file of the set planned as edits on its bytes read; written whole when those are not to
+// be had (the file changed on disk since it was read). False, with why, when a character
+// cannot be stored in the file's encoding.
+bool PlanFile(const cXmlFile& read, const Text& readPath, const pugi::xml_document& written,
+              const cOriginalOf& originalOf, bool keep, cAdmxFilePlan& plan, Text& why) {
+    if (keep)
+        KeepBytesRead(read, readPath);
+    switch (PlanXmlEdits(read, written, originalOf, plan.edits, why)) {
+        case cEditPlan::Planned:
+            plan.inPlace = true;
+            plan.bytes = ApplyByteEdits(*read.Kept(), plan.edits);
+            return true;
+        case cEditPlan::NotInPlace:
+            return SaveXml(written, read.Form(), plan.bytes, why);
+        case cEditPlan::Refused:
+            break;
+    }
+    return false;
 }
 
 }  // namespace
@@ -1442,66 +1492,60 @@ std::map<std::string, cPrefixUses> AdmxReferencePrefixes(const cTemplateContent&
     return ReferencePrefixes(writer.Admx());
 }
 
-bool WriteAdmxSet(const cTemplateContent& content, const Text& path,
-                  std::vector<cFileOutput>& files, Text* problem) {
+bool PlanAdmxSet(const cTemplateContent& content, const Text& path,
+                 std::vector<cAdmxFilePlan>& plans, Text& problem, bool readFiles) {
+    plans.clear();
     const auto* state = dynamic_cast<const cAdmxState*>(content.state.get());
     cTemplateTree* tree = content.tree();
     if (!state || !state->set || !tree) {
-        Text why =
+        problem =
             u"Only a set read from an ADMX file can be written as one; export the "
             u"template to ADMX instead.";
-        if (problem)
-            *problem = why;
-        else
-            ShowMessage(kSeverityError, u"%s", {why});
         return false;
     }
     const cAdmxSet& set = *state->set;
     cSetWriter writer(content, *state);
-    bool ok = writer.Run(*tree);
-    std::vector<cFileOutput> out;
-    Text why = writer.Failure();
-    if (ok) {
-        const fs::path target(ToUtf8(path));
-        const std::string name = target.stem().string();
-        // Texts and comments the write left as they were keep their characters (a check
-        // writes nothing and needs no files).
-        auto original = [&writer](pugi::xml_node node) { return writer.OriginalOf(node); };
-        cFileOutput admx{path, {}};
-        cOnDisk admxOnDisk = problem ? cOnDisk() : OnDisk(set.admx, set.path);
-        const cXmlSource admxSource{set.admx, admxOnDisk.text, original};
-        ok = SaveXml(writer.Admx(), set.admx.Form(), admx.bytes, why, &admxSource);
-        if (!ok)
-            why = set.path + u": " + why;
-        else if (!problem)
-            KeepUnchanged(set.admx, admxOnDisk, admx);
-        out.push_back(std::move(admx));
-        for (size_t i = 0; ok && i < set.languages.size(); ++i) {
-            const cAdmlFile& adml = *set.languages[i];
-            cFileOutput file;
-            file.path =
-                FromUtf8((target.parent_path() / ToUtf8(adml.folder) / (name + ".adml")).string());
-            cOnDisk onDisk = problem ? cOnDisk() : OnDisk(adml.xml, adml.path);
-            const cXmlSource source{adml.xml, onDisk.text, original};
-            ok = SaveXml(writer.Adml(i), adml.xml.Form(), file.bytes, why, &source);
-            if (!ok)
-                why = adml.path + u": " + why;
-            else if (!problem)
-                KeepUnchanged(adml.xml, onDisk, file);
-            out.push_back(std::move(file));
-        }
-        for (const auto& added : writer.NewLanguages()) {
-            if (!ok)
-                break;
-            cFileOutput file;
-            file.path =
-                FromUtf8((target.parent_path() / ToUtf8(added.folder) / (name + ".adml")).string());
-            ok = SaveXml(*added.adml, set.Display().xml.Form(), file.bytes, why);
-            if (!ok)
-                why = file.path + u": " + why;
-            out.push_back(std::move(file));
+    if (!writer.Run(*tree)) {
+        problem = writer.Failure();
+        return false;
+    }
+    const fs::path target(ToUtf8(path));
+    const std::string name = target.stem().string();
+    auto adml = [&](const Text& folder) {
+        return FromUtf8((target.parent_path() / ToUtf8(folder) / (name + ".adml")).string());
+    };
+    const cOriginalOf original = [&writer](pugi::xml_node node) { return writer.OriginalOf(node); };
+    Text why;
+    plans.emplace_back().path = path;
+    if (!PlanFile(set.admx, set.path, writer.Admx(), original, readFiles, plans.back(), why)) {
+        problem = set.path + u": " + why;
+        return false;
+    }
+    for (size_t i = 0; i < set.languages.size(); ++i) {
+        const cAdmlFile& file = *set.languages[i];
+        plans.emplace_back().path = adml(file.folder);
+        if (!PlanFile(file.xml, file.path, writer.Adml(i), original, readFiles, plans.back(),
+                      why)) {
+            problem = file.path + u": " + why;
+            return false;
         }
     }
+    for (const auto& added : writer.NewLanguages()) {
+        plans.emplace_back().path = adml(added.folder);
+        if (!SaveXml(*added.adml, set.Display().xml.Form(), plans.back().bytes, why)) {
+            problem = plans.back().path + u": " + why;
+            return false;
+        }
+    }
+    return true;
+}
+
+bool WriteAdmxSet(const cTemplateContent& content, const Text& path,
+                  std::vector<cFileOutput>& files, Text* problem) {
+    std::vector<cAdmxFilePlan> plans;
+    Text why;
+    // A check writes nothing and needs no files.
+    const bool ok = PlanAdmxSet(content, path, plans, why, !problem);
     if (problem) {
         *problem = ok ? Text() : why;
         return ok;
@@ -1510,7 +1554,7 @@ bool WriteAdmxSet(const cTemplateContent& content, const Text& path,
         ShowMessage(kSeverityError, u"%s", {why});
         return false;
     }
-    for (cFileOutput& file : out)
-        files.push_back(std::move(file));
+    for (cAdmxFilePlan& plan : plans)
+        files.push_back({plan.path, std::move(plan.bytes)});
     return true;
 }

@@ -458,8 +458,8 @@ std::string LineBreakOf(std::string_view text) {
 // which a reader would otherwise turn into spaces.
 class cXmlWriter {
 public:
-    cXmlWriter(std::string& out, const std::string& lineBreak, const cXmlSource* source)
-        : m_out(out), m_lineBreak(lineBreak), m_source(source) {}
+    cXmlWriter(std::string& out, const cXmlStyle& style)
+        : m_out(out), m_lineBreak(style.lineBreak), m_emptyClose(style.emptyClose) {}
 
     void Node(pugi::xml_node top) {
         pugi::xml_node node = top;
@@ -489,54 +489,28 @@ private:
         }
     }
 
-    // Writes node's characters as the file read had them, when they are still what was read
-    // there.
-    bool AsRead(pugi::xml_node node) {
-        if (!m_source || m_source->text.empty())
-            return false;
-        const pugi::xml_node original = m_source->original ? m_source->original(node) : node;
-        if (!original || std::strcmp(original.value(), node.value()) != 0)
-            return false;
-        const std::string_view text = m_source->text;
-        const size_t start = m_source->file.OffsetOf(original);
-        if (start >= text.size())
-            return false;
-        const std::string_view end = node.type() == pugi::node_pcdata    ? "<"
-                                     : node.type() == pugi::node_comment ? "-->"
-                                                                         : "]]>";
-        size_t stop = text.find(end, start);
-        if (stop == std::string_view::npos) {
-            // Only the blanks after the root element run to the end of the file.
-            if (node.type() != pugi::node_pcdata)
-                return false;
-            stop = text.size();
-        }
-        m_out.append(text.substr(start, stop - start));
-        return true;
-    }
-
     void Open(pugi::xml_node node) {
         switch (node.type()) {
             case pugi::node_element:
                 m_out += '<';
                 m_out += node.name();
                 Attributes(node);
-                m_out += node.first_child() ? ">" : "/>";
+                if (node.first_child())
+                    m_out += '>';
+                else
+                    m_out += m_emptyClose;
                 break;
             case pugi::node_pcdata:
-                if (!AsRead(node))
-                    Escaped(node.value(), false);
+                Escaped(node.value(), false);
                 break;
             case pugi::node_cdata:
                 m_out += "<![CDATA[";
-                if (!AsRead(node))
-                    Lines(node.value());
+                Lines(node.value());
                 m_out += "]]>";
                 break;
             case pugi::node_comment:
                 m_out += "<!--";
-                if (!AsRead(node))
-                    Lines(node.value());
+                Lines(node.value());
                 m_out += "-->";
                 break;
             case pugi::node_pi:
@@ -608,7 +582,7 @@ private:
 
     std::string& m_out;
     const std::string& m_lineBreak;
-    const cXmlSource* m_source;
+    const std::string& m_emptyClose;
 };
 
 // Decodes one character of valid UTF-8 at i and moves i past it.
@@ -623,25 +597,22 @@ char32_t NextChar(std::string_view text, size_t& i) {
     return c;
 }
 
-bool Encode(std::string_view utf8, const cXmlForm& form, std::string& out, Text& problem) {
-    out.clear();
-    switch (form.encoding) {
+}  // namespace
+
+bool EncodeXmlText(std::string_view utf8, cXmlEncoding encoding, std::string& out, Text& problem) {
+    switch (encoding) {
         case cXmlEncoding::Utf8:
-            if (form.byteOrderMark)
-                out = "\xEF\xBB\xBF";
             out.append(utf8);
             return true;
         case cXmlEncoding::Utf16LE:
         case cXmlEncoding::Utf16BE: {
-            const bool big = form.encoding == cXmlEncoding::Utf16BE;
+            const bool big = encoding == cXmlEncoding::Utf16BE;
             out.reserve(utf8.size() * 2 + 2);
             auto put = [&](char32_t unit) {
                 char hi = char(unit >> 8), lo = char(unit & 0xFF);
                 out.push_back(big ? hi : lo);
                 out.push_back(big ? lo : hi);
             };
-            if (form.byteOrderMark)
-                put(0xFEFF);
             for (size_t i = 0; i < utf8.size();) {
                 char32_t c = NextChar(utf8, i);
                 if (c >= 0x10000) {
@@ -655,7 +626,7 @@ bool Encode(std::string_view utf8, const cXmlForm& form, std::string& out, Text&
         }
         case cXmlEncoding::Latin1:
         case cXmlEncoding::Windows1252: {
-            const bool windows = form.encoding == cXmlEncoding::Windows1252;
+            const bool windows = encoding == cXmlEncoding::Windows1252;
             out.reserve(utf8.size());
             for (size_t i = 0; i < utf8.size();) {
                 char32_t c = NextChar(utf8, i);
@@ -682,8 +653,6 @@ bool Encode(std::string_view utf8, const cXmlForm& form, std::string& out, Text&
     }
     return false;
 }
-
-}  // namespace
 
 namespace {
 
@@ -817,26 +786,89 @@ bool cXmlFile::KeptText(std::string& text) const {
     return Decode(*m_kept, form, text, problem) && text.size() == m_size;
 }
 
-size_t cXmlFile::OffsetOf(pugi::xml_node node) const {
-    const pugi::xml_node_type type = node.type();
-    if (type != pugi::node_pcdata && type != pugi::node_cdata && type != pugi::node_comment)
-        return std::string_view::npos;
+size_t cXmlFile::StartOf(pugi::xml_node node) const {
     const ptrdiff_t offset = node.offset_debug();
-    return offset < 0 || !m_buffer || size_t(offset) >= m_size ? std::string_view::npos
-                                                               : size_t(offset);
+    if (offset < 0 || !m_buffer || size_t(offset) > m_size)
+        return std::string_view::npos;
+    // The parser gives where a name or a value begins; the markup opens before it.
+    switch (node.type()) {
+        case pugi::node_element:
+            return offset >= 1 ? size_t(offset) - 1 : std::string_view::npos;
+        case pugi::node_pi:
+        case pugi::node_declaration:
+            return offset >= 2 ? size_t(offset) - 2 : std::string_view::npos;
+        case pugi::node_comment:
+            return offset >= 4 ? size_t(offset) - 4 : std::string_view::npos;
+        case pugi::node_cdata:
+            return offset >= 9 ? size_t(offset) - 9 : std::string_view::npos;
+        case pugi::node_pcdata:
+            return size_t(offset);
+        default:
+            return std::string_view::npos;
+    }
+}
+
+size_t ByteOrderMarkSize(const cXmlForm& form) {
+    if (!form.byteOrderMark)
+        return 0;
+    return form.encoding == cXmlEncoding::Utf8 ? 3 : 2;
 }
 
 bool SaveXml(const pugi::xml_document& document, const cXmlForm& form, std::string& bytes,
-             Text& problem, const cXmlSource* source) {
+             Text& problem) {
     std::string utf8 = form.declaration;
-    cXmlWriter writer(utf8, form.lineBreak, source);
+    const cXmlStyle style{form.lineBreak, "/>"};
+    cXmlWriter writer(utf8, style);
     for (pugi::xml_node node = document.first_child(); node; node = node.next_sibling()) {
         // The declaration was written as it stood.
         if (node.type() == pugi::node_declaration && !form.declaration.empty())
             continue;
         writer.Node(node);
     }
-    return Encode(utf8, form, bytes, problem);
+    bytes.clear();
+    if (form.byteOrderMark) {
+        const std::string mark = "\xEF\xBB\xBF";
+        if (!EncodeXmlText(mark, form.encoding, bytes, problem))
+            return false;
+    }
+    return EncodeXmlText(utf8, form.encoding, bytes, problem);
+}
+
+void WriteXmlNode(pugi::xml_node node, const cXmlStyle& style, std::string& out) {
+    cXmlWriter(out, style).Node(node);
+}
+
+std::string EscapeXmlAttribute(std::string_view value, char quote) {
+    std::string out;
+    for (char c : value) {
+        switch (c) {
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '"':
+                out += quote == '"' ? "&quot;" : "\"";
+                break;
+            case '\'':
+                out += quote == '\'' ? "&apos;" : "'";
+                break;
+            // A reader turns these into spaces in a value.
+            case '\r':
+                out += "&#13;";
+                break;
+            case '\n':
+                out += "&#10;";
+                break;
+            case '\t':
+                out += "&#9;";
+                break;
+            default:
+                out += c;
+        }
+    }
+    return out;
 }
 
 std::string_view LocalName(const char* name) {

@@ -3,7 +3,6 @@
 #include <pugixml.hpp>
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -72,9 +71,9 @@ public:
     const std::string* Kept() const { return m_kept.get(); }
     // The text of the kept bytes, as Load decoded it; false without them.
     bool KeptText(std::string& text) const;
-    // Where a text, comment or CDATA section of the document as read begins in that text;
-    // npos for a node of another kind or made later.
-    size_t OffsetOf(pugi::xml_node node) const;
+    // Where the markup of a node of the document as read begins in that text (its "<", or
+    // a text's first character); npos for the document and for a node made later.
+    size_t StartOf(pugi::xml_node node) const;
 
 private:
     pugi::xml_document m_document;
@@ -87,23 +86,27 @@ private:
     uint64_t m_readDigest = 0;
 };
 
-// The bytes of a document in the given form: the declaration as it stood, then the nodes,
-// encoded as the file was. False, with problem saying why, when a character cannot be
-// stored in that encoding.
-//
-// With a source given, a text, comment or CDATA section that is still what it was when read
-// is written as the file had it, character for character: its line breaks (files mix CR LF
-// and LF) and its references ("&quot;" and "&#34;" stay what they were), so that a file
-// changes only where its document did.
-struct cXmlSource {
-    const cXmlFile& file;
-    std::string_view text;  // the file's text as read (KeptText); empty: not at hand
-    // The node of file's document that a node written was copied from; none for a node made
-    // later. Unset: the document written is file's own.
-    std::function<pugi::xml_node(pugi::xml_node)> original;
+// How markup the file did not hold is written: with the file's line break, and an empty
+// element closed the way the file closes its own ("/>" or " />").
+struct cXmlStyle {
+    std::string lineBreak = "\n";
+    std::string emptyClose = "/>";
 };
+
+// The bytes of a whole document in the given form: the declaration as it stood, then the
+// nodes, encoded as the file was. False, with problem saying why, when a character cannot be
+// stored in that encoding. For files that have no bytes to keep (a new language's ADML).
 bool SaveXml(const pugi::xml_document& document, const cXmlForm& form, std::string& bytes,
-             Text& problem, const cXmlSource* source = nullptr);
+             Text& problem);
+// The markup of one node and what it holds, appended to out (UTF-8).
+void WriteXmlNode(pugi::xml_node node, const cXmlStyle& style, std::string& out);
+// An attribute's value as it stands between quotes of the given kind.
+std::string EscapeXmlAttribute(std::string_view value, char quote);
+// UTF-8 text in an encoding, appended to out (no byte-order mark); false, with problem,
+// at a character the encoding cannot store.
+bool EncodeXmlText(std::string_view utf8, cXmlEncoding encoding, std::string& out, Text& problem);
+// The length of the byte-order mark a file of that form begins with.
+size_t ByteOrderMarkSize(const cXmlForm& form);
 
 // Pre-order over the elements below and including root, without recursion.
 template <typename F>
