@@ -6,6 +6,8 @@
 
 #include "core/admx/admxset.h"
 #include "core/admx/xmlfile.h"
+#include "core/edit/creation.h"
+#include "core/edit/editops.h"
 #include "core/model/partkinds.h"
 #include "core/pages/admxpages.h"
 #include "tests/core/admx/admxsample.h"
@@ -421,4 +423,198 @@ TEST(AdmxWrite, NewNodesAreNamedFromTheirTexts) {
     EXPECT_NE(admx.find("explainText=\"$(string.TurnItOn_Explain)\""), std::string::npos);
     EXPECT_NE(adml.find("<string id=\"TurnItOn_Explain\">What it does</string>"),
               std::string::npos);
+}
+
+namespace {
+
+std::string WithCrLf(const std::string& text) {
+    std::string out;
+    for (char c : text)
+        out += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    return out;
+}
+
+// ASCII text as UTF-16 LE with its byte-order mark, and back.
+std::string ToUtf16(const std::string& ascii) {
+    std::string out("\xFF\xFE", 2);
+    for (char c : ascii)
+        out += std::string{c, '\0'};
+    return out;
+}
+std::string FromUtf16(const std::string& bytes) {
+    std::string out;
+    for (size_t i = 2; i + 1 < bytes.size(); i += 2)
+        out += bytes[i];
+    return out;
+}
+
+std::string Swapped(std::string text, const std::string& from, const std::string& to) {
+    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+}  // namespace
+
+// A set written in the forms vendors' and the operating system's files use ("<x />", a start
+// tag over several lines, CR LF, a byte-order mark, UTF-16, an element written open and empty,
+// a declaration naming UTF-16 over UTF-8 bytes): each edit the editor offers changes only the
+// lines it concerns, and undoing it gives every file back as its bytes read.
+TEST(AdmxWrite, EachEditChangesItsLinesInEveryFormAndUndoGivesTheBytesRead) {
+    const std::string admx =
+        "\xEF\xBB\xBF" +
+        WithCrLf(Swapped(Swapped(kSampleAdmx, "/>", " />"),
+                         "<policy name=\"MachineOnly\" class=\"Machine\" ",
+                         "<policy name=\"MachineOnly\"\n        class=\"Machine\" "));
+    const std::string english =
+        ToUtf16(SampleAdml("en-US", "\n      <string id=\"Spare\"></string>"));
+    const std::string french =
+        Swapped(SampleAdml("fr-FR"), "encoding=\"utf-8\"", "encoding=\"utf-16\"");
+
+    struct cCase {
+        const char* name;
+        // Makes the edit and returns its undo.
+        std::function<std::function<void()>(CPelwinDoc&)> edit;
+        // Each line that changes holds one of these; every file the case names changes.
+        std::vector<std::pair<std::string, std::vector<std::string>>> lines;
+    };
+    // A change to a node's fields, undone by its copy from before.
+    auto fields = [](cData& node, const std::function<void(cData&)>& change) {
+        std::shared_ptr<cData> before(CopyNodeData(node).release());
+        std::unique_ptr<cData> after = CopyNodeData(node);
+        change(*after);
+        SetNodeData(node, *after);
+        return std::function<void()>([&node, before] { SetNodeData(node, *before); });
+    };
+    auto policy = [](CPelwinDoc& doc, const char16_t* name) -> cObjPolicy& {
+        return PolicyNamed(doc, name);
+    };
+    const cCase cases[] = {
+        {"key",
+         [&](CPelwinDoc& doc) {
+             return fields(policy(doc, u"MachineOnly"),
+                           [](cData& p) { static_cast<cPolicy&>(p).keyName = u"Software\\Other"; });
+         },
+         {{"sample.admx", {"key=\"Software\\"}}}},
+        {"value name",
+         [&](CPelwinDoc& doc) {
+             return fields(policy(doc, u"MachineOnly"),
+                           [](cData& p) { static_cast<cPolicy&>(p).valueName = u"Off"; });
+         },
+         {{"sample.admx", {"valueName=\"O"}}}},
+        {"class",
+         [&](CPelwinDoc& doc) {
+             return fields(policy(doc, u"MachineOnly"),
+                           [](cData& p) { p.admx->policyClass = u"Both"; });
+         },
+         {{"sample.admx", {"class=\""}}}},
+        {"supported on",
+         [&](CPelwinDoc& doc) {
+             return fields(policy(doc, u"MachineOnly"), [](cData& p) {
+                 p.admx->supportedOn = u"windows:SUPPORTED_Windows7";
+                 static_cast<cPolicy&>(p).supportedText = u"windows:SUPPORTED_Windows7";
+             });
+         },
+         {{"sample.admx", {"<supportedOn ref="}}}},
+        {"a part's label",
+         [&](CPelwinDoc& doc) {
+             return fields(*policy(doc, u"UserOnly").Parts()[2],
+                           [](cData& p) { dynamic_cast<cPolicyPart&>(p).name = u"How many:"; });
+         },
+         {{"en-US/sample.adml", {"refId=\"Count\""}}}},
+        {"an item's value",
+         [&](CPelwinDoc& doc) {
+             return fields(*policy(doc, u"UserOnly").Parts()[5], [](cData& p) {
+                 dynamic_cast<cObjPolPartDropDown&>(p).itemList[0].value.valueText = u"quick";
+             });
+         },
+         {{"sample.admx", {"Mode_Fast"}}}},
+        {"a new part",
+         [&](CPelwinDoc& doc) {
+             cObjPolicy& user = policy(doc, u"UserOnly");
+             InsertPart(user, user.Parts().size(), CreateNewPart(cNewPartKind::CheckBox, user));
+             return std::function<void()>([&user] { TakePart(user, user.Parts().size() - 1); });
+         },
+         {{"sample.admx", {"<boolean "}},
+          {"en-US/sample.adml", {"<checkBox "}},
+          {"FR-fr/sample.adml", {"<checkBox "}}}},
+        {"a deleted part",
+         [&](CPelwinDoc& doc) {
+             cObjPolicy& user = policy(doc, u"UserOnly");
+             auto part = std::make_shared<std::unique_ptr<cObjPolPart>>(TakePart(user, 2));
+             return std::function<void()>([&user, part] { InsertPart(user, 2, std::move(*part)); });
+         },
+         {{"sample.admx", {"id=\"Count\""}},
+          {"en-US/sample.adml", {"refId=\"Count\""}},
+          {"FR-fr/sample.adml", {"refId=\"Count\""}}}},
+        {"a new policy",
+         [&](CPelwinDoc& doc) {
+             auto made = std::make_unique<cObjPolicy>();
+             made->name = u"Fresh one";
+             cTreeItem* item = doc.Tree().InsertLast(ItemAt(doc.Tree(), {u"Sample root", u"Child"}),
+                                                     u"", kImagePage, std::move(made));
+             return std::function<void()>([&doc, item] { doc.Tree().DeleteItem(item); });
+         },
+         {{"sample.admx", {"FreshOne", "<parentCategory ref=\"Child\" />", "</policy>"}},
+          {"en-US/sample.adml", {"FreshOne"}},
+          {"FR-fr/sample.adml", {"FreshOne"}}}},
+        {"a deleted policy",
+         [&](CPelwinDoc& doc) {
+             cTreeItem* item = nullptr;
+             PolicyNamed(doc, u"Outside", &item);
+             cTreeItem* parent = item->parent ? item->parent : doc.Tree().Root();
+             size_t row = 0;
+             while (parent->children[row].get() != item)
+                 ++row;
+             auto taken = std::make_shared<cOwnedItem>(TakeItem(doc.Tree(), item));
+             return std::function<void()>([&doc, parent, row, taken] {
+                 InsertItem(doc.Tree(), parent == doc.Tree().Root() ? nullptr : parent, row,
+                            std::move(*taken));
+             });
+         },
+         {{"sample.admx", {"Outside", "windows:System", "</policy>"}}}},
+        {"a display text",
+         [&](CPelwinDoc& doc) {
+             doc.Strings().Set(u"Outside", u"Far away");
+             return std::function<void()>([&doc] { doc.Strings().Set(u"Outside", u"Outside"); });
+         },
+         {{"en-US/sample.adml", {"\"Outside\""}}}},
+    };
+    const std::pair<std::string, std::string> files[] = {
+        {"sample.admx", admx}, {"en-US/sample.adml", english}, {"FR-fr/sample.adml", french}};
+    auto text = [](const std::string& file, const std::string& bytes) {
+        return file.starts_with("en-US") ? FromUtf16(bytes) : bytes;
+    };
+    for (const cCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        cTempSet set;
+        for (const auto& [file, bytes] : files)
+            set.Put(file, bytes);
+        CPelwinDoc doc;
+        ASSERT_TRUE(ReadDocument(doc, set.dir / "sample.admx"));
+        const std::function<void()> undo = c.edit(doc);
+        cMessageRecorder messages;
+        const Text path = FromUtf8((set.dir / "sample.admx").string());
+        ASSERT_TRUE(doc.WriteFile(path)) << ::testing::PrintToString(messages.Utf8());
+        for (const auto& [file, bytes] : files) {
+            SCOPED_TRACE(file);
+            auto [removed, added] = ChangedLines(text(file, bytes), text(file, set.Read(file)));
+            std::vector<std::string> marks;
+            for (const auto& [named, lines] : c.lines)
+                if (named == file)
+                    marks = lines;
+            EXPECT_EQ(marks.empty(), removed.empty() && added.empty());
+            for (const auto* changed : {&removed, &added})
+                for (const std::string& line : *changed)
+                    EXPECT_TRUE(std::any_of(marks.begin(), marks.end(),
+                                            [&](const std::string& mark) {
+                                                return line.find(mark) != std::string::npos;
+                                            }))
+                        << line;
+        }
+        undo();
+        ASSERT_TRUE(doc.WriteFile(path)) << ::testing::PrintToString(messages.Utf8());
+        for (const auto& [file, bytes] : files)
+            EXPECT_EQ(set.Read(file), bytes) << file;
+    }
 }
