@@ -42,6 +42,14 @@ const cCommandHelp kCommandHelp[] = {
      "'IN:LINE: warning: not exported: WHAT'; --strict makes that a failure.\n"
      "An ADMX file IN is written again with its ADML files into OUTDIR, as convert\n"
      "IN OUTDIR/NAME.admx does; the options do not apply to it."},
+    {"rekey", "tessary-cli rekey [--dry-run] OLD NEW FILE...",
+     "Reads each FILE as check does and moves every registry key that is OLD or\n"
+     "beneath it (compared without regard to case) to NEW: the keys of categories,\n"
+     "policies and parts, and those of their value lists. Each FILE is then saved as\n"
+     "Save does; an ADMX file changes only in those key values, its ADML files not at\n"
+     "all. Prints 'FILE: N keys changed' on standard error; with --dry-run it counts\n"
+     "them ('FILE: N keys to change') and saves nothing. A FILE with no such key is\n"
+     "left as it was."},
     {"diff", "tessary-cli diff [--format text|json] OLD NEW",
      "Reads both templates as check does and prints, sorted by path, what changed\n"
      "from OLD to NEW, one policy a line: '+ CLASS > Category > ... > Policy: KEY\\VALUE'\n"

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@
 #include "cli/diffcommand.h"
 #include "cli/exportcommand.h"
 #include "cli/helptext.h"
+#include "cli/rekeycommand.h"
 #include "cli/translationscommand.h"
 #include "core/document/document.h"
 #include "core/document/formats.h"
@@ -91,6 +93,18 @@ bool ReadTemplateFile(CPelwinDoc& doc, const std::string& path, cReadLog* log = 
     return doc.ReadFile(FromUtf8(path), log);
 }
 
+// A command of its own file over the words after its name, reading templates as check does
+// and naming the file its messages are about.
+using cCommand = int (*)(const std::vector<std::string>&,
+                         const std::function<bool(CPelwinDoc&, const std::string&)>&,
+                         const std::function<void(const std::string&)>&);
+int RunCommand(cCommand command, const std::vector<std::string>& args, cStderrSink& sink) {
+    return command(
+        std::vector<std::string>(args.begin() + 1, args.end()),
+        [](CPelwinDoc& doc, const std::string& path) { return ReadTemplateFile(doc, path); },
+        [&sink](const std::string& file) { sink.SetFile(file); });
+}
+
 int Run(const std::vector<std::string>& args) {
     if (args.empty())
         return Usage("no command given");
@@ -162,20 +176,14 @@ int Run(const std::vector<std::string>& args) {
     }
 
     if (args[0] == "export") {
-        int status = RunExport(
-            std::vector<std::string>(args.begin() + 1, args.end()),
-            [](CPelwinDoc& doc, const std::string& path) { return ReadTemplateFile(doc, path); },
-            [&sink](const std::string& file) { sink.SetFile(file); });
+        int status = RunCommand(RunExport, args, sink);
         if (status == 2)
             return status;
         Finish(status == 0);
     }
 
     if (args[0] == "translations") {
-        int status = RunTranslations(
-            std::vector<std::string>(args.begin() + 1, args.end()),
-            [](CPelwinDoc& doc, const std::string& path) { return ReadTemplateFile(doc, path); },
-            [&sink](const std::string& file) { sink.SetFile(file); });
+        int status = RunCommand(RunTranslations, args, sink);
         if (status == 2)
             return status;
         Finish(status == 0);
@@ -192,6 +200,13 @@ int Run(const std::vector<std::string>& args) {
                          : args[0] == "lint"
                              ? "lint takes [--werror] [--format text|json|sarif] FILE..."
                              : "find takes [--key] [--format text|json] PATTERN FILE...");
+        Finish(status == 0);
+    }
+
+    if (args[0] == "rekey") {
+        int status = RunCommand(RunRekey, args, sink);
+        if (status == 2)
+            return Usage("rekey takes [--dry-run] OLD NEW FILE...");
         Finish(status == 0);
     }
 
