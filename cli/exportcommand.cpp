@@ -33,6 +33,8 @@ int RunExport(const std::vector<std::string>& args,
             value = &options.nameSpace;
         else if (option == "--prefix")
             value = &options.prefix;
+        else if (option == "--supported-on")
+            value = &options.supportedOn;
         if (a == "--strict") {
             options.strict = true;
         } else if (value) {
@@ -55,6 +57,11 @@ int RunExport(const std::vector<std::string>& args,
     if (!IsValidLanguage(options.language))
         return ExportUsage(
             ("--lang takes a language such as en-US, not " + options.language).c_str());
+
+    if (!options.supportedOn.empty()) {
+        if (std::string problem = SupportedOnProblem(options.supportedOn); !problem.empty())
+            return ExportUsage(problem.c_str());
+    }
 
     const std::string& in = files[0];
     setFile(in);

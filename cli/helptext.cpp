@@ -34,12 +34,16 @@ const cCommandHelp kCommandHelp[] = {
      "'FILE:LINE: CLASS > Category > ... > Policy [> Part]: KEY\\VALUENAME'.\n"
      "Exit status 0 when something matched, 1 when nothing did."},
     {"export",
-     "tessary-cli export [--lang LL-CC] [--namespace NS] [--prefix P] [--strict] IN OUTDIR",
+     "tessary-cli export [--lang LL-CC] [--namespace NS] [--prefix P] [--supported-on REF] "
+     "[--strict] IN OUTDIR",
      "Reads IN as check does and writes OUTDIR/NAME.admx and OUTDIR/LL-CC/NAME.adml\n"
      "(NAME: IN's name without its extension; LL-CC: en-US unless given). Both files\n"
      "are read back and their registry bindings compared with the template's before\n"
      "they replace anything. What ADMX cannot hold is reported as\n"
      "'IN:LINE: warning: not exported: WHAT'; --strict makes that a failure.\n"
+     "A policy without SUPPORTED refers to a definition SUPPORTED_NotSpecified\n"
+     "(\"Not specified\"), reported so; --supported-on REF names another, such as\n"
+     "windows:SUPPORTED_WindowsVista, and adds its namespace's using.\n"
      "An ADMX file IN is written again with its ADML files into OUTDIR, as convert\n"
      "IN OUTDIR/NAME.admx does; the options do not apply to it."},
     {"rekey", "tessary-cli rekey [--dry-run] OLD NEW FILE...",

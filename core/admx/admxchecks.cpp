@@ -4,6 +4,8 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "core/admx/admxschemacheck.h"
+
 namespace {
 
 template <typename F>
@@ -44,6 +46,7 @@ public:
         Translations();
         Revisions();
         Unused();
+        CheckAdmxSchema(m_set, m_faults);
     }
 
 private:

@@ -276,10 +276,13 @@ private:
 }  // namespace
 
 cFinding FindingOf(const cReadLog::cFormatFinding& finding) {
-    // A format names its rules by their ids; the table gives the severity.
+    // A format names its rules by their ids; the table gives the severity, which a format
+    // may lower to a warning for a finding of lesser weight.
     const cLintRule* rule = FindLintRule(finding.rule);
     return {finding.line,
-            rule ? rule->severity : (finding.error ? cLintSeverity::Error : cLintSeverity::Warning),
+            rule && finding.error ? rule->severity
+            : finding.error       ? cLintSeverity::Error
+                                  : cLintSeverity::Warning,
             rule ? rule->id : finding.rule, finding.text, finding.file};
 }
 

@@ -22,6 +22,7 @@ enum class cLintRuleId {
     AdmxDuplicateName,
     AdmxMissingTranslation,
     AdmxRevision,
+    AdmxSchema,
     UnusedString,
     DuplicateString,
     DuplicateItemValue,
@@ -71,6 +72,9 @@ inline constexpr cLintRule kLintRules[] = {
      "An id of the display language's ADML is missing from another language's ADML"},
     {cLintRuleId::AdmxRevision, "admx-revision", cLintSeverity::Error,
      "An ADML's revision does not satisfy the ADMX file's minRequiredRevision"},
+    {cLintRuleId::AdmxSchema, "admx-schema", cLintSeverity::Error,
+     "An ADMX or ADML file breaks the structure the policy editor's schema demands (an "
+     "attribute the schema does not define is a warning)"},
     {cLintRuleId::UnusedString, "unused-string", cLintSeverity::Warning,
      "A string of the strings section is not referenced"},
     {cLintRuleId::DuplicateString, "duplicate-string", cLintSeverity::Warning,

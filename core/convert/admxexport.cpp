@@ -8,6 +8,7 @@
 #include <tuple>
 #include <unordered_map>
 
+#include "core/admx/admxschema.h"
 #include "core/convert/admxmapping.h"
 #include "core/model/partkinds.h"
 #include "core/model/stringmap.h"
@@ -416,14 +417,22 @@ void cBuilder::Categories(pugi::xml_node root) {
 }
 
 // Every distinct SUPPORTED text becomes one definition with its text as display name; a
-// reference lends its name to the definition as to the string.
+// reference lends its name to the definition as to the string. The policy editor refuses a
+// policy without a supportedOn, so the policies without a SUPPORTED text refer to the one the
+// options name, else to a definition added for them.
 void cBuilder::SupportedOn(pugi::xml_node root) {
     pugi::xml_node definitions;
     cIdSet ids;
+    const cObjPolicy* unspecified = nullptr;
+    size_t unspecifiedCount = 0;
     for (const cPolicyOut& out : m_policies) {
         const cObjPolicy& policy = *out.node;
-        if (!policy.supportedFlag)
+        if (!policy.supportedFlag) {
+            if (!unspecified)
+                unspecified = &policy;
+            ++unspecifiedCount;
             continue;
+        }
         auto [it, added] = m_supported.try_emplace(policy.supportedText);
         if (!added)
             continue;
@@ -437,6 +446,23 @@ void cBuilder::SupportedOn(pugi::xml_node root) {
         definition.append_attribute("displayName") =
             StringRef(text, it->second, policy.line).c_str();
     }
+    if (!unspecified)
+        return;
+    if (!m_options.supportedOn.empty()) {
+        m_out.unspecifiedSupportedOn = m_options.supportedOn;
+        return;
+    }
+    m_out.unspecifiedSupportedOn = ids.Unique(kNotSpecifiedName);
+    if (!definitions)
+        definitions = root.append_child("supportedOn").append_child("definitions");
+    auto definition = definitions.append_child("definition");
+    definition.append_attribute("name") = m_out.unspecifiedSupportedOn.c_str();
+    definition.append_attribute("displayName") =
+        StringRef(kNotSpecifiedText, m_out.unspecifiedSupportedOn, unspecified->line).c_str();
+    Note(unspecified->line, "supported-on not specified, " + std::to_string(unspecifiedCount) +
+                                (unspecifiedCount == 1 ? " policy" : " policies") +
+                                " (given the definition " + m_out.unspecifiedSupportedOn +
+                                ", \"Not specified\"; export --supported-on names another)");
 }
 
 void cBuilder::Policy(pugi::xml_node policies, pugi::xml_node presentations,
@@ -456,17 +482,21 @@ void cBuilder::Policy(pugi::xml_node policies, pugi::xml_node presentations,
     Attribute(node, "key", policy.GetEffectiveKey(), line);
     if (policy.valueNameFlag)
         Attribute(node, "valueName", policy.valueName, line);
-    if (policy.clientExtFlag)
+    // The policy editor refuses a file whose clientExtension is no GUID in braces.
+    if (policy.clientExtFlag && SchemaValueFits(cSchemaValue::Guid, ToUtf8(policy.clientExt)))
         Attribute(node, "clientExtension", policy.clientExt, line);
+    else if (policy.clientExtFlag)
+        Note(line, where + " CLIENTEXT " + Quote(policy.clientExt) +
+                       ": ADMX takes a GUID in braces only");
 
     if (out.category >= 0)
         node.append_child("parentCategory").append_attribute("ref") =
             m_categories[out.category].id.c_str();
     else
         Note(line, where + " has no category: it stands outside every CATEGORY");
-    if (policy.supportedFlag)
-        node.append_child("supportedOn").append_attribute("ref") =
-            m_supported.at(policy.supportedText).c_str();
+    node.append_child("supportedOn").append_attribute("ref") =
+        (policy.supportedFlag ? m_supported.at(policy.supportedText) : m_out.unspecifiedSupportedOn)
+            .c_str();
     if (policy.valueOn)
         Value(node.append_child("enabledValue"), *policy.valueOn, line, where);
     if (policy.valueOff)
@@ -676,6 +706,18 @@ bool cBuilder::Run() {
         m_options.nameSpace.empty() ? DefaultNamespace(m_name) : m_options.nameSpace;
     target.append_attribute("prefix") = prefix.c_str();
     target.append_attribute("namespace") = nameSpace.c_str();
+    if (!m_options.supportedOn.empty()) {
+        if (std::string problem = SupportedOnProblem(m_options.supportedOn); !problem.empty())
+            Error(0, problem);
+        const std::string_view usingPrefix =
+            std::string_view(m_options.supportedOn).substr(0, m_options.supportedOn.find(':'));
+        if (usingPrefix == prefix)
+            Error(0, "the supported-on reference " + m_options.supportedOn +
+                         " uses the prefix of the exported file itself");
+        auto declared = target.parent().append_child("using");
+        declared.append_attribute("prefix") = std::string(usingPrefix).c_str();
+        declared.append_attribute("namespace") = std::string(KnownNamespace(usingPrefix)).c_str();
+    }
     root.append_child("resources").append_attribute("minRequiredRevision") = "1.0";
 
     pugi::xml_document adml;
@@ -730,6 +772,26 @@ bool IsValidLanguage(std::string_view language) {
             return true;
         start = end + 1;
     }
+}
+
+std::string_view KnownNamespace(std::string_view prefix) {
+    return prefix == "windows" ? "Microsoft.Policies.Windows" : "";
+}
+
+std::string SupportedOnProblem(std::string_view reference) {
+    const size_t colon = reference.find(':');
+    if (colon == std::string_view::npos || colon == 0 || colon + 1 == reference.size())
+        return "the supported-on reference " + std::string(reference) +
+               " needs a prefix and a name, such as windows:SUPPORTED_WindowsVista";
+    if (KnownNamespace(reference.substr(0, colon)).empty())
+        return "the supported-on reference " + std::string(reference) +
+               " has a prefix of no known namespace: only windows: can be given";
+    for (char c : reference.substr(colon + 1))
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+              c == '_' || c == '.' || c == '-'))
+            return "the supported-on reference " + std::string(reference) +
+                   " has a name of other characters than letters, digits, '_', '.' and '-'";
+    return std::string();
 }
 
 std::string DefaultNamespace(std::string_view name) {

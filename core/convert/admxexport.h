@@ -25,7 +25,21 @@ struct cAdmxOptions {
     std::string nameSpace;           // empty: derived from the file name
     std::string prefix;              // empty: the file name in lower case, made valid
     bool strict = false;             // a construct that is not exported fails the export
+    // What a policy without a SUPPORTED text refers to: "prefix:name" of a known namespace
+    // (KnownNamespace), whose `using` the export adds; empty: a definition the export adds,
+    // kNotSpecifiedName, named in a report line.
+    std::string supportedOn;
 };
+
+// The definition a policy without a SUPPORTED text refers to unless the options name another:
+// the policy editor refuses a policy without a supportedOn.
+inline constexpr char kNotSpecifiedName[] = "SUPPORTED_NotSpecified";
+inline constexpr char16_t kNotSpecifiedText[] = u"Not specified";
+
+// The namespace of a prefix every system's policy store has ("windows"); empty for another.
+std::string_view KnownNamespace(std::string_view prefix);
+// Why a --supported-on reference cannot be used; empty when it can.
+std::string SupportedOnProblem(std::string_view reference);
 
 // One line of the mapping report: something of the template that ADMX cannot hold.
 struct cAdmxNote {
@@ -40,6 +54,8 @@ struct cAdmxOutput {
     std::vector<cAdmxNote> notExported;
     // Values that cannot be written at all; the export fails.
     std::vector<cAdmxNote> errors;
+    // The supportedOn reference of the policies without a SUPPORTED text; empty when none.
+    std::string unspecifiedSupportedOn;
 };
 
 // Language folder names as ADMX expects them: "en-US", "de-DE", "sr-Latn-RS".
@@ -58,8 +74,10 @@ bool BuildAdmx(cExportSource doc, const std::string& name, const cAdmxOptions& o
 // name, on and off values and lists, elements with their keys, value names, values, list
 // forms) and the references between the two files with those of the template. True when
 // all agree; otherwise `differences` says what differs, one line each.
+// A policy of the template without a SUPPORTED text is to refer to `unspecified`.
 bool CheckAdmx(cExportSource doc, std::string_view admx, std::string_view adml,
-               std::vector<std::string>& differences);
+               std::vector<std::string>& differences,
+               std::string_view unspecified = kNotSpecifiedName);
 
 struct cAdmxReport {
     std::vector<cAdmxNote> notExported;

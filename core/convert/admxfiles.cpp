@@ -323,7 +323,7 @@ bool ExportAdmx(cExportSource doc, const std::string& outDir, const std::string&
         return false;
     }
     std::vector<std::string> differences;
-    if (!CheckAdmx(doc, admxBack, admlBack, differences)) {
+    if (!CheckAdmx(doc, admxBack, admlBack, differences, out.unspecifiedSupportedOn)) {
         for (const std::string& difference : differences)
             report.errors.push_back({0, "re-read check: " + difference});
         return false;

@@ -312,7 +312,8 @@ std::string Reference(const char* text, const char* kind) {
 
 class cWrittenSide {
 public:
-    cWrittenSide(std::vector<std::string>& differences) : m_differences(differences) {}
+    cWrittenSide(std::vector<std::string>& differences, std::string_view unspecified)
+        : m_differences(differences), m_unspecified(unspecified) {}
 
     bool Load(std::string_view admx, std::string_view adml);
     void Policies(std::vector<cBinding>& out);
@@ -325,6 +326,7 @@ private:
     std::string_view String(const char* reference, const std::string& where);
 
     std::vector<std::string>& m_differences;
+    std::string_view m_unspecified;
     pugi::xml_document m_admx, m_adml;
     std::unordered_map<std::string_view, const char*> m_strings;
     std::unordered_map<std::string_view, pugi::xml_node> m_presentations;
@@ -425,7 +427,8 @@ void cWrittenSide::Policies(std::vector<cBinding>& out) {
         else
             sig.Raw("-");
         sig.Field("supportedOn");
-        if (!*supported)
+        // The export's stand-in for a template policy without a SUPPORTED text.
+        if (!*supported || supported == m_unspecified)
             sig.Raw("-");
         else if (supportedText != m_supported.end())
             sig.Quoted(supportedText->second);
@@ -479,9 +482,9 @@ void cWrittenSide::Policies(std::vector<cBinding>& out) {
 }  // namespace
 
 bool CheckAdmx(cExportSource doc, std::string_view admx, std::string_view adml,
-               std::vector<std::string>& differences) {
+               std::vector<std::string>& differences, std::string_view unspecified) {
     differences.clear();
-    cWrittenSide written(differences);
+    cWrittenSide written(differences, unspecified);
     if (!written.Load(admx, adml))
         return false;
     std::vector<cBinding> got;

@@ -2,6 +2,7 @@
 
 #include "core/document/document.h"
 #include "core/edit/editstep.h"
+#include "core/edit/supportedonstep.h"
 #include "core/model/clipboard.h"
 #include "core/model/nodetexts.h"
 #include "core/model/partkinds.h"
@@ -305,13 +306,22 @@ cEditResult NewNode(cEditState& state, cNewNodeKind kind) {
         return {};
     auto item = std::make_unique<cTreeItem>();
     item->node = MakeNewNode(kind);
-    // Without class nodes a policy holds its class itself.
-    if (item->node->kind == kKindPolicy && !state.doc.HasClassNodes())
+    // Without class nodes a policy holds its class itself, and its supportedOn.
+    std::unique_ptr<cEditStep> supportedOn;
+    if (item->node->kind == kKindPolicy && !state.doc.HasClassNodes()) {
         item->node->admx.emplace().policyClass = u"Machine";
+        supportedOn = GiveSupportedOn(state.doc, static_cast<cPolicy&>(*item->node));
+    }
     item->label = NodeLabel(tree, *item->node);
     item->stateImage = NewNodeImage(kind);
-    auto step = cItemPlacementStep::Insert(NewNodeStepText(kind), PathOf(tree, place->parent),
-                                           place->row, std::move(item));
+    std::unique_ptr<cEditStep> step = cItemPlacementStep::Insert(
+        NewNodeStepText(kind), PathOf(tree, place->parent), place->row, std::move(item));
+    if (supportedOn) {
+        auto both = std::make_unique<cCompoundStep>(NewNodeStepText(kind));
+        both->Add(std::move(supportedOn));
+        both->Add(std::move(step));
+        step = std::move(both);
+    }
     if (!PerformStep(state.doc, std::move(step)))
         return {};
     return {true, place->parent->children[place->row].get(), nullptr};

@@ -301,7 +301,14 @@ std::optional<Text> cAdmxPolicyPageValues::Validate(const cPolicy& node) const {
     if (name != before)
         if (std::optional<Text> error = ValidateName(node))
             return error;
-    if (!supportedOn.empty() && supportedOn != (node.admx ? node.admx->supportedOn : Text())) {
+    const Text supportedBefore = node.admx ? node.admx->supportedOn : Text();
+    // The policy editor refuses a file with a policy that has none; one read without it may
+    // stay so while other fields change (lint names it).
+    if (supportedOn.empty() && !supportedBefore.empty())
+        return Text(
+            u"Supported on is empty: the policy editor refuses a policy without one. Choose a "
+            u"definition.");
+    if (!supportedOn.empty() && supportedOn != supportedBefore) {
         const cAdmxSet* set = AdmxSetOf(node);
         std::string local;
         cAdmxSet::cPlace place = cAdmxSet::cPlace::Elsewhere;

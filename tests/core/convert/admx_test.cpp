@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/check/lint.h"
 #include "core/convert/admxexport.h"
 #include "core/convert/admxmapping.h"
 #include "core/document/document.h"
@@ -395,8 +396,10 @@ SUPPORTED_WIN7=At least Windows 7
     std::vector<std::string> definitions;
     for (pugi::xml_node d : root.child("supportedOn").child("definitions").children())
         definitions.push_back(Attr(d, "name") + " " + Attr(d, "displayName"));
-    EXPECT_EQ(definitions, (std::vector<std::string>{"SUPPORTED_WIN7 $(string.SUPPORTED_WIN7)",
-                                                     "SUPPORTED $(string.SUPPORTED)"}));
+    EXPECT_EQ(definitions,
+              (std::vector<std::string>{
+                  "SUPPORTED_WIN7 $(string.SUPPORTED_WIN7)", "SUPPORTED $(string.SUPPORTED)",
+                  "SUPPORTED_NotSpecified $(string.SUPPORTED_NotSpecified)"}));
     EXPECT_EQ(e.String("SUPPORTED_WIN7"), "At least Windows 7");
     EXPECT_EQ(e.String("SUPPORTED"), "Anywhere & everywhere");
     // The schema wants the definitions between the resources and the categories.
@@ -412,7 +415,8 @@ SUPPORTED_WIN7=At least Windows 7
               (std::vector<std::string>{"One Machine SUPPORTED_WIN7 after parentCategory",
                                         "Two Machine SUPPORTED_WIN7 after parentCategory",
                                         "Three Machine SUPPORTED after parentCategory",
-                                        "Four Machine (none) after ", "One_2 User (none) after "}));
+                                        "Four Machine SUPPORTED_NotSpecified after parentCategory",
+                                        "One_2 User SUPPORTED_NotSpecified after parentCategory"}));
 
     pugi::xml_node category = root.child("categories").child("category");
     EXPECT_EQ(Attr(category, "explainText"), "$(string.Cat_Help)");
@@ -576,6 +580,9 @@ END CATEGORY
     EXPECT_EQ(e.Notes(),
               (std::vector<std::string>{
                   "3: #if version >= 4 (what it holds is exported without the condition)",
+                  "4: supported-on not specified, 2 policies (given the definition "
+                  "SUPPORTED_NotSpecified, \"Not specified\"; export --supported-on names "
+                  "another)",
                   "6: PART E MAXLEN big: ADMX takes a number from 0 to 4294967295",
                   "6: PART E OEMCONVERT: ADMX has no form for it",
                   "7: PART N MIN -5: ADMX takes a number from 0 to 4294967295",
@@ -595,6 +602,21 @@ END CATEGORY
 }
 
 // ---- Files -----------------------------------------------------------------------------
+
+// What lint's admx-schema rule finds in a written set: "LINE TEXT".
+std::vector<std::string> SchemaFindings(const std::string& admxPath) {
+    CPelwinDoc doc;
+    doc.SetFrame(&doc);
+    doc.SetTreeView(&doc.Tree());
+    cReadLog log;
+    std::vector<std::string> found;
+    if (!doc.ReadFile(FromUtf8(admxPath), &log))
+        return {"the written set does not read"};
+    for (const cFinding& finding : LintTemplate(doc, log))
+        if (std::string_view(finding.rule) == "admx-schema")
+            found.push_back(std::to_string(finding.line) + " " + ToUtf8(finding.text));
+    return found;
+}
 
 struct cOutDir {
     cOutDir() {
@@ -712,6 +734,73 @@ TEST(AdmxMapping, NumbersAndLanguages) {
         EXPECT_FALSE(IsValidLanguage(bad)) << bad;
 }
 
+// A policy without SUPPORTED refers to the definition the export adds for all of them, or to
+// the one the options name; either way the policy editor takes the files.
+TEST(AdmxFiles, EveryPolicyHasASupportedOn) {
+    const std::string text = R"(CLASS MACHINE
+CATEGORY "Cat"
+  KEYNAME "Software\Test"
+  POLICY "One" VALUENAME "One" END POLICY
+  POLICY "Two" SUPPORTED !!SUPPORTED_NotSpecified VALUENAME "Two" END POLICY
+  POLICY "Three" VALUENAME "Three" END POLICY
+END CATEGORY
+[strings]
+SUPPORTED_NotSpecified=The template's own
+)";
+    cReadTemplate t(text);
+    ASSERT_TRUE(t.ok);
+    for (const std::string supportedOn : {"", "windows:SUPPORTED_WindowsVista"}) {
+        cOutDir out;
+        cAdmxOptions options;
+        options.supportedOn = supportedOn;
+        cAdmxReport report;
+        ASSERT_TRUE(ExportAdmx(t.doc, out.path.string(), "t", options, report))
+            << (report.errors.empty() ? "" : report.errors[0].what);
+        pugi::xml_document admx;
+        ASSERT_TRUE(admx.load_string(out.Read("t.admx").c_str()));
+        pugi::xml_node root = admx.child("policyDefinitions");
+        std::vector<std::string> refs;
+        for (pugi::xml_node p : root.child("policies").children())
+            refs.push_back(Attr(p.child("supportedOn"), "ref"));
+        std::vector<std::string> notes;
+        for (const cAdmxNote& note : report.notExported)
+            notes.push_back(std::to_string(note.line) + ": " + note.what);
+        if (supportedOn.empty()) {
+            // The template's own name stays its text's; the added one steps aside.
+            EXPECT_EQ(refs, (std::vector<std::string>{"SUPPORTED_NotSpecified_2",
+                                                      "SUPPORTED_NotSpecified",
+                                                      "SUPPORTED_NotSpecified_2"}));
+            EXPECT_EQ(notes, (std::vector<std::string>{
+                                 "4: supported-on not specified, 2 policies (given the definition "
+                                 "SUPPORTED_NotSpecified_2, \"Not specified\"; export "
+                                 "--supported-on names another)"}));
+            EXPECT_NE(out.Read("en-US/t.adml").find(">Not specified</string>"), std::string::npos);
+        } else {
+            EXPECT_EQ(refs, (std::vector<std::string>{supportedOn, "SUPPORTED_NotSpecified",
+                                                      supportedOn}));
+            EXPECT_EQ(notes, std::vector<std::string>());
+            pugi::xml_node declared = root.child("policyNamespaces").child("using");
+            EXPECT_EQ(Attr(declared, "prefix") + " " + Attr(declared, "namespace"),
+                      "windows Microsoft.Policies.Windows");
+        }
+        EXPECT_EQ(SchemaFindings(report.admxPath), std::vector<std::string>());
+    }
+    EXPECT_EQ(SupportedOnProblem("windows:SUPPORTED_Windows7"), "");
+    EXPECT_NE(SupportedOnProblem("SUPPORTED_Windows7"), "");
+    EXPECT_NE(SupportedOnProblem("vendor:SUPPORTED_X"), "");
+    EXPECT_NE(SupportedOnProblem("windows:a b"), "");
+}
+
+// The export of every part kind is a set the policy editor takes.
+TEST(AdmxFiles, EveryPartKindPassesTheSchema) {
+    cReadTemplate t(kParts);
+    ASSERT_TRUE(t.ok);
+    cOutDir out;
+    cAdmxReport report;
+    ASSERT_TRUE(ExportAdmx(t.doc, out.path.string(), "parts", cAdmxOptions(), report));
+    EXPECT_EQ(SchemaFindings(report.admxPath), std::vector<std::string>());
+}
+
 TEST(AdmxCorpus, EveryTemplateExportsAndReadsBack) {
     std::vector<fs::path> files = CorpusFiles();
     if (files.empty())
@@ -727,6 +816,7 @@ TEST(AdmxCorpus, EveryTemplateExportsAndReadsBack) {
             ExportAdmx(doc, out.path.string(), file.stem().string(), cAdmxOptions(), report))
             << file << ": " << (report.errors.empty() ? "" : report.errors[0].what);
         EXPECT_TRUE(report.notExported.empty()) << file << ": " << report.notExported[0].what;
+        EXPECT_EQ(SchemaFindings(report.admxPath), std::vector<std::string>()) << file;
     }
 }
 

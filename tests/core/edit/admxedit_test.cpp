@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "core/admx/admxset.h"
 #include "core/check/lint.h"
 #include "core/document/formats.h"
 #include "core/edit/commands.h"
@@ -88,6 +89,52 @@ TEST(AdmxEdit, NewSetTakesNodesByTheSetsRules) {
     // New parts go first: the last two made stand first, as their own kinds.
     EXPECT_NE(dynamic_cast<const cObjPolPartLongNum*>(read.Parts()[0].get()), nullptr);
     EXPECT_NE(dynamic_cast<const cObjPolPartMultiText*>(read.Parts()[1].get()), nullptr);
+}
+
+// The policy editor refuses a policy without a supportedOn: a new one refers to the file's
+// first definition, else to one "Not specified" that the same undo step adds and takes back.
+TEST(AdmxEdit, NewPolicyGetsASupportedOn) {
+    struct cHistory : cStepSink {
+        bool Push(std::unique_ptr<cEditStep> step) override {
+            return step->Apply(*doc) && (steps.push_back(std::move(step)), true);
+        }
+        CPelwinDoc* doc = nullptr;
+        std::vector<std::unique_ptr<cEditStep>> steps;
+    };
+    {
+        cSetEditor e;
+        cTempSet set;
+        ASSERT_TRUE(ReadDocument(e.doc, set.PutSample()));
+        cTreeItem* policy = e.New(ItemAt(e.doc.Tree(), {u"Sample root"}), cNewNodeKind::Policy);
+        ASSERT_NE(policy, nullptr);
+        const auto& made = static_cast<const cObjPolicy&>(*policy->node);
+        EXPECT_EQ(made.admx->supportedOn, u"SUPPORTED_Sample");
+        EXPECT_EQ(ToUtf8(e.doc.ResolveText(made.supportedText)), "At least Sample 2");
+    }
+    cSetEditor e;
+    cHistory history;
+    history.doc = &e.doc;
+    ASSERT_TRUE(e.doc.StartNew(AdmxFormat(), u"New1"));
+    e.doc.SetStepSink(&history);
+    cTreeItem* category = e.New(nullptr, cNewNodeKind::Category);
+    cTreeItem* policy = e.New(category, cNewNodeKind::Policy);
+    ASSERT_NE(policy, nullptr);
+    const auto& made = static_cast<const cObjPolicy&>(*policy->node);
+    EXPECT_EQ(made.admx->supportedOn, u"SUPPORTED_NotSpecified");
+    const auto* state = dynamic_cast<const cAdmxState*>(e.doc.FormatState());
+    ASSERT_NE(state, nullptr);
+    EXPECT_EQ(state->SupportedOn().definitions.size(), 1u);
+    ASSERT_NE(e.doc.Strings().Find(u"SUPPORTED_NotSpecified"), nullptr);
+    EXPECT_EQ(*e.doc.Strings().Find(u"SUPPORTED_NotSpecified"), u"Not specified");
+    // A second policy takes the definition now there, without adding another.
+    EXPECT_NE(e.New(category, cNewNodeKind::Policy), nullptr);
+    EXPECT_EQ(history.steps.size(), 3u);
+    for (size_t n = 2; n > 0; --n)
+        ASSERT_TRUE(history.steps[n]->Revert(e.doc));
+    EXPECT_EQ(state->SupportedOn().definitions.size(), 0u);
+    EXPECT_EQ(e.doc.Strings().Find(u"SUPPORTED_NotSpecified"), nullptr);
+    EXPECT_EQ(category->children.size(), 0u);
+    e.doc.SetStepSink(nullptr);
 }
 
 // A policy copied from another set brings its strings; an id the target holds with another
