@@ -190,8 +190,18 @@ int Run(const std::vector<std::string>& args) {
         if (status == 2)
             return Usage(args[0] == "check" ? "check takes [--format text|json] and one FILE"
                          : args[0] == "lint"
-                             ? "lint takes [--werror] [--format text|json|sarif] FILE..."
+                             ? "lint takes [--werror] [--profile mdm] [--format text|json|sarif] "
+                               "FILE..."
                              : "find takes [--key] [--format text|json] PATTERN FILE...");
+        Finish(status == 0);
+    }
+
+    if (args[0] == "import-order") {
+        int status =
+            RunImportOrder(std::vector<std::string>(args.begin() + 1, args.end()), ReadTemplateFile,
+                           [&sink](const std::string& file) { sink.SetFile(file); });
+        if (status == 2)
+            return Usage("import-order takes ADMX FILE...");
         Finish(status == 0);
     }
 

@@ -55,20 +55,6 @@ std::string BlanksBefore(pugi::xml_node node) {
     return IsBlankText(before) ? before.value() : std::string();
 }
 
-// The references of a document by the prefix they are made with.
-std::map<std::string, cPrefixUses> ReferencePrefixes(const pugi::xml_document& document) {
-    std::map<std::string, cPrefixUses> uses;
-    ForEachElement(document.document_element(), [&](pugi::xml_node node) {
-        std::string_view ref = node.attribute("ref").value();
-        if (size_t colon = ref.find(':'); colon != std::string_view::npos) {
-            cPrefixUses& use = uses[std::string(ref.substr(0, colon))];
-            ++use.total;
-            ++use.elements[std::string(LocalName(node.name()))];
-        }
-    });
-    return uses;
-}
-
 // Writes the documents of one set again from the model.
 class cSetWriter {
 public:
@@ -1295,7 +1281,7 @@ private:
         pugi::xml_node root = m_admx.document_element();
         pugi::xml_node namespaces = EnsureChild(root, "policyNamespaces", kRootOrder);
 
-        const auto uses = ReferencePrefixes(m_admx);
+        const auto uses = AdmxReferencePrefixes(root);
         std::vector<bool> kept(props.usings.size(), false);
         for (pugi::xml_node use = namespaces.first_child(), next; use; use = next) {
             next = use.next_sibling();
@@ -1439,7 +1425,7 @@ std::map<std::string, cPrefixUses> AdmxReferencePrefixes(const cTemplateContent&
     // A write refused on the way leaves the elements it did not reach as they were read,
     // references and all.
     writer.Run(*tree);
-    return ReferencePrefixes(writer.Admx());
+    return AdmxReferencePrefixes(writer.Admx().document_element());
 }
 
 bool WriteAdmxSet(const cTemplateContent& content, const Text& path,

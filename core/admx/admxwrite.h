@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "core/admx/admxnamespaces.h"
 #include "core/model/templateformat.h"
 
 // Writes a set read by ReadAdmxSet: copies of its documents, each changed only where the
@@ -14,13 +15,6 @@
 // only whether the set can be written, and if not why.
 bool WriteAdmxSet(const cTemplateContent& content, const Text& path,
                   std::vector<cFileOutput>& files, Text* problem);
-
-// How many references ("prefix:name") a document makes with one prefix, all together and by
-// the element that makes them ("supportedOn", "parentCategory").
-struct cPrefixUses {
-    size_t total = 0;
-    std::map<std::string, size_t> elements;
-};
 
 // The references the ADMX file of a write of content would hold, by their prefix.
 std::map<std::string, cPrefixUses> AdmxReferencePrefixes(const cTemplateContent& content);
