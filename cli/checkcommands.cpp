@@ -5,6 +5,7 @@
 #include "cli/findingreport.h"
 #include "core/check/find.h"
 #include "core/check/lint.h"
+#include "core/check/mdm.h"
 #include "core/document/document.h"
 #include "core/text/messages.h"
 
@@ -136,6 +137,7 @@ int RunCheck(const std::vector<std::string>& args, const cReadTemplateFn& read,
 int RunLint(const std::vector<std::string>& args, const cReadTemplateFn& read,
             const std::function<void(const std::string&)>& setFile) {
     bool werror = false;
+    bool mdm = false;
     cReportFormat format = cReportFormat::Text;
     std::vector<std::string> files;
     for (size_t i = 0; i < args.size(); ++i) {
@@ -146,51 +148,122 @@ int RunLint(const std::vector<std::string>& args, const cReadTemplateFn& read,
             return 2;
         if (taken)
             continue;
-        if (arg == "--werror")
+        if (arg == "--werror") {
             werror = true;
-        else if (arg.size() > 1 && arg[0] == '-')
+        } else if (arg == "--profile" || arg.rfind("--profile=", 0) == 0) {
+            std::string profile =
+                arg == "--profile" ? (i + 1 < args.size() ? args[++i] : "") : arg.substr(10);
+            if (profile != "mdm")
+                return 2;
+            mdm = true;
+        } else if (arg.size() > 1 && arg[0] == '-') {
             return 2;
-        else
+        } else {
             files.push_back(arg);
+        }
     }
     if (files.empty())
         return 2;
     cFindingReport report(stdout, LintReportOptions(format));
     long errors = 0;
     long warnings = 0;
-    for (const std::string& file : files) {
-        setFile(file);
-        // Each template is left to the system at exit, as check leaves its one.
-        auto* doc = new CPelwinDoc;
+    // All files are read before any is reported: under the MDM profile each file's findings
+    // depend on which namespaces the others bring to the upload.
+    struct cRead {
+        CPelwinDoc* doc;  // Left to the system at exit, as check leaves its one.
         cReadLog log;
         bool ok;
+    };
+    std::vector<cRead> reads(files.size());
+    std::vector<cMdmFile> upload;
+    for (size_t f = 0; f < files.size(); ++f) {
+        const std::string& file = files[f];
+        cRead& one = reads[f];
+        setFile(file);
+        one.doc = new CPelwinDoc;
         {
             cHeldMessages held;
-            ok = read(*doc, file, &log);
+            one.ok = read(*one.doc, file, &one.log);
             // A read that failed on a fault with a rule reports that as a finding.
-            if (!ok && log.findings.empty()) {
+            if (!one.ok && one.log.findings.empty()) {
                 report.Notify(file, "error", held.Joined());
                 held.Release();
             }
         }
+        const cAdmxSet* set = one.ok ? AdmxSetOfDocument(*one.doc) : nullptr;
+        if (mdm && one.ok && !set) {
+            std::fprintf(stderr, "%s: note: not an ADMX file; the MDM profile passes it over\n",
+                         file.c_str());
+            report.Notify(file, "note", "not an ADMX file; the MDM profile passes it over");
+        }
+        upload.push_back({FromUtf8(file), set});
+    }
+    std::vector<std::vector<cFinding>> profile;
+    if (mdm)
+        profile = CheckMdmUpload(upload);
+    for (size_t f = 0; f < files.size(); ++f) {
+        const std::string& file = files[f];
+        const cRead& one = reads[f];
         auto print = [&](const cFinding& finding) {
             ++(finding.severity == cLintSeverity::Error ? errors : warnings);
             report.Add({finding.file.empty() ? file : ToUtf8(finding.file), finding.line,
                         SeverityName(finding.severity), finding.rule, ToUtf8(finding.text)});
         };
-        if (!ok) {
-            if (log.findings.empty())
+        if (!one.ok) {
+            if (one.log.findings.empty())
                 ++errors;
-            for (const cReadLog::cFormatFinding& finding : log.findings)
+            for (const cReadLog::cFormatFinding& finding : one.log.findings)
                 print(FindingOf(finding));
             continue;
         }
-        for (const cFinding& finding : LintTemplate(*doc, log))
+        std::vector<cFinding> findings = LintTemplate(*one.doc, one.log);
+        if (mdm)
+            ApplyMdmProfile(findings, std::move(profile[f]));
+        for (const cFinding& finding : findings)
             print(finding);
     }
     report.Finish();
     std::fprintf(stderr, "%ld errors, %ld warnings\n", errors, warnings);
     return errors || (werror && warnings) ? 1 : 0;
+}
+
+int RunImportOrder(const std::vector<std::string>& args, const cReadTemplateFn& read,
+                   const std::function<void(const std::string&)>& setFile) {
+    std::vector<std::string> files;
+    for (const std::string& arg : args) {
+        if (arg.size() > 1 && arg[0] == '-')
+            return 2;
+        files.push_back(arg);
+    }
+    if (files.empty())
+        return 2;
+    bool ok = true;
+    std::vector<cMdmFile> upload;
+    for (const std::string& file : files) {
+        setFile(file);
+        auto* doc = new CPelwinDoc;
+        // With a log a reference to nothing does not end the read: lint tells of those, and
+        // the order needs only the namespaces.
+        cReadLog log;
+        cHeldMessages held;
+        const cAdmxSet* set = read(*doc, file, &log) ? AdmxSetOfDocument(*doc) : nullptr;
+        if (!set) {
+            std::string why = held.Joined();
+            std::fprintf(stderr, "%s: error: %s\n", file.c_str(),
+                         why.empty() ? "not an ADMX file" : why.c_str());
+            ok = false;
+        }
+        upload.push_back({FromUtf8(file), set});
+    }
+    if (!ok)
+        return 1;
+    const cImportOrder order = MdmImportOrder(upload);
+    for (const cImportFault& fault : order.faults)
+        std::fprintf(stderr, "%s:%d: error: %s\n", files[fault.file].c_str(), fault.line,
+                     ToUtf8(fault.text).c_str());
+    for (size_t file : order.order)
+        std::printf("%s\n", files[file].c_str());
+    return order.faults.empty() ? 0 : 1;
 }
 
 int RunFind(const std::vector<std::string>& args, const cReadTemplateFn& read,

@@ -18,5 +18,10 @@ int RunCheck(const std::vector<std::string>& args, const cReadTemplateFn& read,
              const std::function<void(const std::string&)>& setFile);
 int RunLint(const std::vector<std::string>& args, const cReadTemplateFn& read,
             const std::function<void(const std::string&)>& setFile);
+// `tessary-cli import-order`: the ADMX files in an order in which each comes after the files
+// that target the namespaces it uses, one a line; 1 with the reason on standard error when
+// there is none.
+int RunImportOrder(const std::vector<std::string>& args, const cReadTemplateFn& read,
+                   const std::function<void(const std::string&)>& setFile);
 int RunFind(const std::vector<std::string>& args, const cReadTemplateFn& read,
             const std::function<void(const std::string&)>& setFile);

@@ -21,13 +21,21 @@ const cCommandHelp kCommandHelp[] = {
      "of one language (--lang, else en-US), what ADM cannot hold reported as\n"
      "'IN:LINE: warning: not converted: WHAT'. An ADM template converted to OUT.admx\n"
      "is exported as export does, its ADML in the --lang folder."},
-    {"lint", "tessary-cli lint [--werror] [--format text|json|sarif] FILE...",
+    {"lint", "tessary-cli lint [--werror] [--profile mdm] [--format text|json|sarif] FILE...",
      "Reads each FILE as check does and reports its faults on standard output as\n"
      "'FILE:LINE: error|warning: TEXT [RULE]', sorted by line, then the counts\n"
      "on standard error. Exit status 1 when there is an error or a read failed (with\n"
      "--werror also when there is a warning), else 0. --format json prints the same\n"
      "findings as JSON, --format sarif as a SARIF 2.1.0 log that lists every rule.\n"
-     "An ADMX file is checked with its ADML files; a finding in an ADML names that file."},
+     "An ADMX file is checked with its ADML files; a finding in an ADML names that file.\n"
+     "--profile mdm checks the ADMX files as one upload to a cloud device-management\n"
+     "service: the mdm-* rules run as well, and an unused namespace is an error."},
+    {"import-order", "tessary-cli import-order FILE...",
+     "Reads each ADMX file as check does and prints the files one a line in an order in\n"
+     "which each comes after the files that target the namespaces its references use:\n"
+     "the order to upload them in. A namespace that none of them targets, or files\n"
+     "that use each other's namespaces, are reported as 'FILE:LINE: error: TEXT' and\n"
+     "nothing is printed (exit status 1)."},
     {"find", "tessary-cli find [--key] [--format text|json] PATTERN FILE...",
      "Prints every policy and part whose display text or name (with --key: whose\n"
      "registry key or value name) contains PATTERN, whatever the case, as\n"

@@ -198,7 +198,8 @@ int Run(const std::vector<std::string>& args) {
         if (status == 2)
             return Usage(args[0] == "check" ? "check takes [--format text|json] and one FILE"
                          : args[0] == "lint"
-                             ? "lint takes [--werror] [--format text|json|sarif] FILE..."
+                             ? "lint takes [--werror] [--profile mdm] [--format text|json|sarif] "
+                               "FILE..."
                              : "find takes [--key] [--format text|json] PATTERN FILE...");
         Finish(status == 0);
     }
@@ -207,6 +208,15 @@ int Run(const std::vector<std::string>& args) {
         int status = RunCommand(RunRekey, args, sink);
         if (status == 2)
             return Usage("rekey takes [--dry-run] OLD NEW FILE...");
+        Finish(status == 0);
+    }
+
+    if (args[0] == "import-order") {
+        int status =
+            RunImportOrder(std::vector<std::string>(args.begin() + 1, args.end()), ReadTemplateFile,
+                           [&sink](const std::string& file) { sink.SetFile(file); });
+        if (status == 2)
+            return Usage("import-order takes ADMX FILE...");
         Finish(status == 0);
     }
 

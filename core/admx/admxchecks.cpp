@@ -1,5 +1,8 @@
 #include "core/admx/admxchecks.h"
 
+#include "core/admx/admxnamespaces.h"
+
+#include <map>
 #include <tuple>
 #include <unordered_map>
 #include <unordered_set>
@@ -47,6 +50,7 @@ public:
         Revisions();
         Unused();
         CheckAdmxSchema(m_set, m_faults);
+        UnusedNamespaces();
     }
 
 private:
@@ -130,6 +134,18 @@ private:
                 Add(display.path, display.xml.LineOf(n), "admx-unused-presentation", false,
                     u"presentation " + AttributeText(n, "id") + u" is not referenced");
         });
+    }
+
+    // A using costs nothing to the policy editor, but an import elsewhere (a cloud service,
+    // a store check) demands every namespace the file names.
+    void UnusedNamespaces() {
+        const std::map<std::string, cPrefixUses> uses = AdmxReferencePrefixes(m_set.admx.Root());
+        for (const cAdmxNamespaceDecl& use : AdmxNamespacesOf(m_set.admx).usings)
+            if (!uses.count(use.prefix))
+                Add(m_set.path, use.line, "admx-unused-namespace", false,
+                    u"namespace " + FromUtf8(use.name) + u" is used under the prefix " +
+                        FromUtf8(use.prefix) +
+                        u", but no reference is written with it; an import still demands it");
     }
 
     const cAdmxSet& m_set;

@@ -42,8 +42,6 @@ bool CanBeSoftElement(pugi::xml_node element);
 bool IsBlankText(pugi::xml_node node);
 // The blanks that stand before node (its indentation with the line break before it).
 std::string BlanksBefore(pugi::xml_node node);
-// The references of a document by the prefix they are made with.
-std::map<std::string, cPrefixUses> ReferencePrefixes(const pugi::xml_document& document);
 
 // Writes the documents of one set again from the model: copies of the set's documents,
 // changed where the model differs from them.

@@ -36,19 +36,6 @@ std::string BlanksBefore(pugi::xml_node node) {
     return IsBlankText(before) ? before.value() : std::string();
 }
 
-std::map<std::string, cPrefixUses> ReferencePrefixes(const pugi::xml_document& document) {
-    std::map<std::string, cPrefixUses> uses;
-    ForEachElement(document.document_element(), [&](pugi::xml_node node) {
-        std::string_view ref = node.attribute("ref").value();
-        if (size_t colon = ref.find(':'); colon != std::string_view::npos) {
-            cPrefixUses& use = uses[std::string(ref.substr(0, colon))];
-            ++use.total;
-            ++use.elements[std::string(LocalName(node.name()))];
-        }
-    });
-    return uses;
-}
-
 bool cSetWriter::Run(cTemplateTree& tree) {
     m_admx.reset(m_set.admx.Document());
     MapCopy(m_set.admx.Document(), m_admx);
@@ -398,7 +385,7 @@ std::map<std::string, cPrefixUses> AdmxReferencePrefixes(const cTemplateContent&
     // A write refused on the way leaves the elements it did not reach as they were read,
     // references and all.
     writer.Run(*tree);
-    return ReferencePrefixes(writer.Admx());
+    return AdmxReferencePrefixes(writer.Admx().document_element());
 }
 
 bool PlanAdmxSet(const cTemplateContent& content, const Text& path,

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "core/admx/admxnamespaces.h"
 #include "core/admx/xmledit.h"
 #include "core/model/templateformat.h"
 
@@ -30,13 +31,6 @@ struct cAdmxFilePlan {
 // documents do not keep them yet (else such files are planned whole).
 bool PlanAdmxSet(const cTemplateContent& content, const Text& path,
                  std::vector<cAdmxFilePlan>& plans, Text& problem, bool readFiles = true);
-
-// How many references ("prefix:name") a document makes with one prefix, all together and by
-// the element that makes them ("supportedOn", "parentCategory").
-struct cPrefixUses {
-    size_t total = 0;
-    std::map<std::string, size_t> elements;
-};
 
 // The references the ADMX file of a write of content would hold, by their prefix.
 std::map<std::string, cPrefixUses> AdmxReferencePrefixes(const cTemplateContent& content);

@@ -129,7 +129,7 @@ void cSetWriter::WriteTemplateProps() {
     pugi::xml_node root = m_admx.document_element();
     pugi::xml_node namespaces = EnsureChild(root, "policyNamespaces", kRootOrder);
 
-    const auto uses = ReferencePrefixes(m_admx);
+    const auto uses = AdmxReferencePrefixes(m_admx.document_element());
     std::vector<bool> kept(props.usings.size(), false);
     for (pugi::xml_node use = namespaces.first_child(), next; use; use = next) {
         next = use.next_sibling();

@@ -1,5 +1,7 @@
 #include "core/check/documentcheck.h"
 
+#include "core/check/mdm.h"
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -77,7 +79,8 @@ void CollectLines(const cTreeItem& item, std::vector<size_t>& place,
 
 }  // namespace
 
-bool CheckDocument(const CPelwinDoc& doc, std::vector<cDocumentFinding>& findings, Text& problem) {
+bool CheckDocument(const CPelwinDoc& doc, std::vector<cDocumentFinding>& findings, Text& problem,
+                   bool mdm) {
     findings.clear();
     cScratchFolder folder;
     if (folder.Path().empty()) {
@@ -119,7 +122,13 @@ bool CheckDocument(const CPelwinDoc& doc, std::vector<cDocumentFinding>& finding
     CollectLines(*copy.Tree().Root(), place, lines);
     std::stable_sort(lines.begin(), lines.end(),
                      [](const cLinePlace& a, const cLinePlace& b) { return a.line < b.line; });
-    for (cFinding& finding : LintTemplate(copy, log)) {
+    std::vector<cFinding> linted = LintTemplate(copy, log);
+    if (mdm) {
+        // A template of another format is no upload: the profile has nothing to say of it.
+        const cMdmFile file{FromUtf8(Utf8FromPath(main)), AdmxSetOfDocument(copy)};
+        ApplyMdmProfile(linted, std::move(CheckMdmUpload({file}).front()));
+    }
+    for (cFinding& finding : linted) {
         cDocumentFinding found;
         // A finding of the template's own file stands at the last node that begins on or
         // before its line, unless it is about the strings.

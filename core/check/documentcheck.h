@@ -20,7 +20,9 @@ struct cDocumentFinding {
 // Lints the document as it stands, edits included: its files as a save would write them go
 // to a folder of their own and are read back with lint's log, as tessary-cli lint reads
 // them. False with the reason in problem when they could not be written or read back.
-bool CheckDocument(const CPelwinDoc& doc, std::vector<cDocumentFinding>& findings, Text& problem);
+// With mdm, lint's MDM profile runs too, the document's set being the whole upload.
+bool CheckDocument(const CPelwinDoc& doc, std::vector<cDocumentFinding>& findings, Text& problem,
+                   bool mdm = false);
 
 // The item at a finding's place, or null when the tree no longer has it.
 cTreeItem* ItemAtPlace(const cTemplateTree& tree, const std::vector<size_t>& place);

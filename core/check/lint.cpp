@@ -72,22 +72,9 @@ public:
                 u"nothing was read from this template: no class, category, policy or string");
         // What the format's own checks found: in the template's file, or in another file
         // of its set.
-        std::vector<cFinding> elsewhere;
-        for (const cReadLog::cFormatFinding& finding : m_log.findings) {
-            cFinding found = FindingOf(finding);
-            if (finding.file.empty())
-                m_findings.push_back(std::move(found));
-            else
-                elsewhere.push_back(std::move(found));
-        }
-        std::stable_sort(m_findings.begin(), m_findings.end(),
-                         [](const cFinding& a, const cFinding& b) { return a.line < b.line; });
-        std::stable_sort(elsewhere.begin(), elsewhere.end(),
-                         [](const cFinding& a, const cFinding& b) {
-                             return std::tie(a.file, a.line) < std::tie(b.file, b.line);
-                         });
-        for (cFinding& finding : elsewhere)
-            m_findings.push_back(std::move(finding));
+        for (const cReadLog::cFormatFinding& finding : m_log.findings)
+            m_findings.push_back(FindingOf(finding));
+        SortFindings(m_findings);
         return std::move(m_findings);
     }
 
@@ -284,6 +271,14 @@ cFinding FindingOf(const cReadLog::cFormatFinding& finding) {
             : finding.error       ? cLintSeverity::Error
                                   : cLintSeverity::Warning,
             rule ? rule->id : finding.rule, finding.text, finding.file};
+}
+
+void SortFindings(std::vector<cFinding>& findings) {
+    std::stable_sort(findings.begin(), findings.end(), [](const cFinding& a, const cFinding& b) {
+        const bool aElsewhere = !a.file.empty();
+        const bool bElsewhere = !b.file.empty();
+        return std::tie(aElsewhere, a.file, a.line) < std::tie(bElsewhere, b.file, b.line);
+    });
 }
 
 std::vector<cFinding> LintTemplate(const CPelwinDoc& doc, const cReadLog& log) {

@@ -25,3 +25,7 @@ cFinding FindingOf(const cReadLog::cFormatFinding& finding);
 // (findings on one line in the order the checks found them; those of other files, which a
 // format's read noted, after the template's own, in the order noted).
 std::vector<cFinding> LintTemplate(const CPelwinDoc& doc, const cReadLog& log);
+
+// Sorts findings as LintTemplate returns them: the template's own by line, then those of
+// its set's other files by file and line; findings on one line keep their order.
+void SortFindings(std::vector<cFinding>& findings);

@@ -23,6 +23,11 @@ enum class cLintRuleId {
     AdmxMissingTranslation,
     AdmxRevision,
     AdmxSchema,
+    MdmBlockedKey,
+    MdmComboBox,
+    MdmFileSize,
+    MdmLanguage,
+    MdmOwnPrefix,
     UnusedString,
     DuplicateString,
     DuplicateItemValue,
@@ -32,6 +37,8 @@ enum class cLintRuleId {
     SeveralDefaults,
     AdmxUnusedString,
     AdmxUnusedPresentation,
+    AdmxUnusedNamespace,
+    MdmPrerequisite,
 };
 
 struct cLintRule {
@@ -75,6 +82,17 @@ inline constexpr cLintRule kLintRules[] = {
     {cLintRuleId::AdmxSchema, "admx-schema", cLintSeverity::Error,
      "An ADMX or ADML file breaks the structure the policy editor's schema demands (an "
      "attribute the schema does not define is a warning)"},
+    {cLintRuleId::MdmBlockedKey, "mdm-blocked-key", cLintSeverity::Error,
+     "With --profile mdm: a policy, element or list writes a key where MDM ingestion may not "
+     "write"},
+    {cLintRuleId::MdmComboBox, "mdm-combobox", cLintSeverity::Error,
+     "With --profile mdm: a presentation holds a combo box, which the import refuses"},
+    {cLintRuleId::MdmFileSize, "mdm-file-size", cLintSeverity::Error,
+     "With --profile mdm: the ADMX file is larger than 1 MB (1,048,576 bytes)"},
+    {cLintRuleId::MdmLanguage, "mdm-language", cLintSeverity::Error,
+     "With --profile mdm: the set has no en-US ADML, the only language the import reads"},
+    {cLintRuleId::MdmOwnPrefix, "mdm-own-prefix", cLintSeverity::Error,
+     "With --profile mdm: a reference is written with the file's own prefix"},
     {cLintRuleId::UnusedString, "unused-string", cLintSeverity::Warning,
      "A string of the strings section is not referenced"},
     {cLintRuleId::DuplicateString, "duplicate-string", cLintSeverity::Warning,
@@ -93,6 +111,10 @@ inline constexpr cLintRule kLintRules[] = {
      "A string of an ADML is not referenced"},
     {cLintRuleId::AdmxUnusedPresentation, "admx-unused-presentation", cLintSeverity::Warning,
      "A presentation of an ADML is not referenced"},
+    {cLintRuleId::AdmxUnusedNamespace, "admx-unused-namespace", cLintSeverity::Warning,
+     "A using names a namespace that no reference uses (an error with --profile mdm)"},
+    {cLintRuleId::MdmPrerequisite, "mdm-prerequisite", cLintSeverity::Warning,
+     "With --profile mdm: a namespace the references use must be imported before the file"},
 };
 
 inline constexpr size_t kLintRuleCount = sizeof(kLintRules) / sizeof(kLintRules[0]);

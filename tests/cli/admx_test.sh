@@ -141,6 +141,56 @@ if [ -d "$corpus/admx-sets" ]; then
     done
 fi
 
+# ---- the MDM profile and the upload order --------------------------------------------------
+# A set that needs nothing of the profile's passes with its prerequisite warned; the unused
+# namespace of its rule's set fails it.
+(cd "$sets/clean" && "$cli" lint --profile mdm lint.admx >"$work/out" 2>/dev/null) ||
+    fail "lint --profile mdm of the clean set: $(cat "$work/out")"
+grep -qx "lint.admx:5: warning: namespace Microsoft.Policies.Windows (prefix windows) must be imported before this file: no file given targets it; import the operating system's Windows.admx first \[mdm-prerequisite\]" "$work/out" ||
+    fail "lint --profile mdm prerequisite: $(cat "$work/out")"
+(cd "$sets/admx-unused-namespace" && "$cli" lint --profile mdm lint.admx >"$work/out" 2>/dev/null) &&
+    fail "lint --profile mdm passed an unused namespace"
+grep -q "^lint.admx:6: error: .*\[admx-unused-namespace\]$" "$work/out" ||
+    fail "lint --profile mdm unused namespace: $(cat "$work/out")"
+"$cli" lint --profile "$clean" >/dev/null 2>&1
+[ $? -eq 2 ] || fail "lint --profile without a name is not a usage error"
+"$cli" import-order >/dev/null 2>&1
+[ $? -eq 2 ] || fail "import-order without files is not a usage error"
+"$cli" import-order "$work/set.adm" >"$work/out" 2>"$work/err" && fail "import-order of an ADM template"
+grep -q "^$work/set.adm: error: not an ADMX file" "$work/err" || fail "import-order of an ADM template: $(cat "$work/err")"
+"$cli" import-order "$clean" >"$work/out" 2>"$work/err" && fail "import-order with a namespace missing"
+grep -qx "$clean:5: error: namespace Microsoft.Policies.Windows (prefix windows) is targeted by none of the files given; import the operating system's Windows.admx first" "$work/err" ||
+    fail "import-order with a namespace missing: $(cat "$work/err")"
+[ -s "$work/out" ] && fail "import-order printed an order where there is none"
+
+if [ -d "$corpus/admx" ]; then
+    # The browser vendor's namespace file comes first, whichever order the files are given in.
+    for files in "chrome.admx google.admx" "google.admx chrome.admx"; do
+        (cd "$corpus/admx" && "$cli" import-order $files) >"$work/out" 2>"$work/err" ||
+            fail "import-order $files: $(cat "$work/err")"
+        printf 'google.admx\nchrome.admx\n' | cmp -s - "$work/out" || fail "import-order $files: $(cat "$work/out")"
+    done
+    (cd "$corpus/admx" && "$cli" lint --profile mdm chrome.admx google.admx) >"$work/out" 2>/dev/null
+    grep -qx "chrome.admx:6: warning: namespace Google.Policies (prefix Google) must be imported before this file: import google.admx first \[mdm-prerequisite\]" "$work/out" ||
+        fail "lint --profile mdm of the browser set: no prerequisite"
+fi
+if [ -d "$corpus/admx-sets" ]; then
+    # Vendor sets under their own keys without combo boxes: no error of the profile's own.
+    for admx in "$corpus"/admx/*.admx "$corpus"/admx-sets/{wsl,adobe-dc-2.18,adobe-dc-2.19}/*.admx; do
+        "$cli" lint --profile mdm "$admx" 2>/dev/null | grep ': error: .*\[mdm-' >"$work/errors"
+        [ -s "$work/errors" ] && fail "lint --profile mdm $admx: $(head -3 "$work/errors")"
+    done
+fi
+if [ -d "$corpus/store-sample" ]; then
+    # Every operating-system set that holds policies writes where the ingestion may not.
+    for admx in "$corpus"/store-sample/*.admx; do
+        case $(basename "$admx") in msedge*) continue ;; esac
+        grep -q '<policy ' "$admx" || continue
+        "$cli" lint --profile mdm "$admx" 2>/dev/null | grep -q ': error: .*\[mdm-blocked-key\]$' ||
+            fail "lint --profile mdm $admx: no mdm-blocked-key"
+    done
+fi
+
 if [ "$failures" -gt 0 ]; then
     echo "$failures failures"
     exit 1

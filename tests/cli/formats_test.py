@@ -123,7 +123,7 @@ if log is not None and validate("lint of every rule", log):
     results = run_["results"]
     used = sorted(result["ruleId"] for result in results)
     # The rules of ADMX sets are found in sets of their own (admx_test.sh).
-    template_ids = [i for i in ids if i != "xml" and not i.startswith("admx-")]
+    template_ids = [i for i in ids if i != "xml" and not i.startswith(("admx-", "mdm-"))]
     if used != sorted(template_ids):
         fail("not one finding of each rule: rules %s, findings %s" % (sorted(ids), used))
     if len(results) != len(expected):
@@ -187,6 +187,26 @@ if log is not None and validate("missing file", log):
 status, out, err = run("lint", "--werror", admx)
 if status != 0 or out:
     fail("lint of a clean ADMX set: exit %d, %r %r" % (status, out, err))
+
+# The MDM profile: its findings as JSON and SARIF, an unused namespace raised to an error
+# there while the rule's own level stays a warning.
+unused = os.path.join(os.path.dirname(admx), "..", "admx-unused-namespace", "lint.admx")
+status, out, _ = run("lint", "--profile", "mdm", "--format", "json", unused)
+got = [(o["line"], o["severity"], o["rule"]) for o in parse_json("lint --profile mdm", out) or []]
+if status != 1 or got != [(5, "warning", "mdm-prerequisite"), (6, "error", "admx-unused-namespace")]:
+    fail("lint --profile mdm --format json: exit %d, %s" % (status, got))
+status, out, _ = run("lint", "--profile=mdm", "--format", "sarif", unused)
+log = parse_json("lint --profile mdm --format sarif", out)
+if log is not None and validate("MDM profile", log):
+    run_ = log["runs"][0]
+    levels = {r["ruleId"]: r["level"] for r in run_["results"]}
+    rules = {r["id"]: r["defaultConfiguration"]["level"] for r in run_["tool"]["driver"]["rules"]}
+    if levels != {"mdm-prerequisite": "warning", "admx-unused-namespace": "error"} or \
+            rules.get("admx-unused-namespace") != "warning" or "mdm-blocked-key" not in rules:
+        fail("lint --profile mdm --format sarif: %s, rules %s" % (levels, rules))
+status, _, _ = run("lint", "--profile", "intune", admx)
+if status != 2:
+    fail("lint --profile with an unknown profile: exit %d, expected 2" % status)
 
 # check: the read's messages with their lines, nothing on standard error.
 open_category = os.path.join(work, "open.adm")
