@@ -190,7 +190,8 @@ int Run(const std::vector<std::string>& args) {
         if (status == 2)
             return Usage(args[0] == "check" ? "check takes [--format text|json] and one FILE"
                          : args[0] == "lint"
-                             ? "lint takes [--werror] [--format text|json|sarif] FILE..."
+                             ? "lint takes [--werror] [--format text|json|sarif] FILE... or "
+                               "[FILE] --store DIR"
                              : "find takes [--key] [--format text|json] PATTERN FILE...");
         Finish(status == 0);
     }

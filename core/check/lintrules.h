@@ -22,6 +22,9 @@ enum class cLintRuleId {
     AdmxDuplicateName,
     AdmxMissingTranslation,
     AdmxRevision,
+    StoreDuplicateNamespace,
+    StoreMissingNamespace,
+    StoreUndefinedReference,
     UnusedString,
     DuplicateString,
     DuplicateItemValue,
@@ -31,6 +34,8 @@ enum class cLintRuleId {
     SeveralDefaults,
     AdmxUnusedString,
     AdmxUnusedPresentation,
+    StoreMissingAdml,
+    StoreDuplicateValue,
 };
 
 struct cLintRule {
@@ -71,6 +76,12 @@ inline constexpr cLintRule kLintRules[] = {
      "An id of the display language's ADML is missing from another language's ADML"},
     {cLintRuleId::AdmxRevision, "admx-revision", cLintSeverity::Error,
      "An ADML's revision does not satisfy the ADMX file's minRequiredRevision"},
+    {cLintRuleId::StoreDuplicateNamespace, "store-duplicate-namespace", cLintSeverity::Error,
+     "Two ADMX files of a policy store target one namespace"},
+    {cLintRuleId::StoreMissingNamespace, "store-missing-namespace", cLintSeverity::Error,
+     "References use the prefix of a namespace that no ADMX file of the policy store targets"},
+    {cLintRuleId::StoreUndefinedReference, "store-undefined-reference", cLintSeverity::Error,
+     "A prefixed reference names nothing that the file targeting its namespace defines"},
     {cLintRuleId::UnusedString, "unused-string", cLintSeverity::Warning,
      "A string of the strings section is not referenced"},
     {cLintRuleId::DuplicateString, "duplicate-string", cLintSeverity::Warning,
@@ -89,6 +100,11 @@ inline constexpr cLintRule kLintRules[] = {
      "A string of an ADML is not referenced"},
     {cLintRuleId::AdmxUnusedPresentation, "admx-unused-presentation", cLintSeverity::Warning,
      "A presentation of an ADML is not referenced"},
+    {cLintRuleId::StoreMissingAdml, "store-missing-adml", cLintSeverity::Warning,
+     "A language folder of the policy store lacks the ADML of an ADMX file (an error when no "
+     "folder has it)"},
+    {cLintRuleId::StoreDuplicateValue, "store-duplicate-value", cLintSeverity::Warning,
+     "Policies of two files of the policy store write the same registry value"},
 };
 
 inline constexpr size_t kLintRuleCount = sizeof(kLintRules) / sizeof(kLintRules[0]);
