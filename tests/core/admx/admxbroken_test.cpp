@@ -79,7 +79,7 @@ TEST(AdmxBroken, EachFaultOpensMarkedSavesUnchangedAndMends) {
         {"using prefix", "windows:System", "win:System", "admx-undefined-reference",
          "sample.admx:56: warning: ", u"Outside", nullptr},
         {"refId", "<list id=\"Hosts\"", "<list id=\"Other\"", "admx-unknown-refid",
-         "sample.adml:44: warning: ", nullptr, nullptr},
+         "sample.adml:29: warning: ", nullptr, nullptr},
         {"supportedOn", "<supportedOn ref=\"SUPPORTED_Sample\"/>",
          "<supportedOn ref=\"SUPPORTED_None\"/>", "admx-undefined-reference",
          "sample.admx:26: warning: ", nullptr, SupportedOnMend},
@@ -219,13 +219,14 @@ TEST(AdmxBroken, NeighbourFileTextsShowReadOnly) {
     cTreeItem* item = nullptr;
     PolicyNamed(doc, u"Outside", &item);
     EXPECT_EQ(item->label, u"Outside (Machine, in System)");
-    std::vector<Text> offered;
+    std::vector<std::string> offered;
     for (const cSupportedChoice& choice :
          cAdmxPolicyPageValues::Load(PolicyNamed(doc, u"MachineOnly")).choices)
-        offered.push_back(choice.reference + u"=" + choice.shown);
+        offered.push_back(ToUtf8(choice.reference + u"=" + choice.shown));
     EXPECT_NE(std::find(offered.begin(), offered.end(),
-                        u"windows:SUPPORTED_WindowsVista=At least Windows Vista"),
-              offered.end());
+                        "windows:SUPPORTED_WindowsVista=At least Windows Vista"),
+              offered.end())
+        << ::testing::PrintToString(offered);
 
     ASSERT_TRUE(doc.WriteFile(FromUtf8(path.string())));
     EXPECT_EQ(set.Read("sample.admx"), kSampleAdmx);
