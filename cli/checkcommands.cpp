@@ -1,11 +1,13 @@
 #include "cli/checkcommands.h"
 
 #include <cstdio>
+#include <optional>
 
 #include "cli/findingreport.h"
 #include "core/check/find.h"
 #include "core/check/lint.h"
 #include "core/check/mdm.h"
+#include "core/check/store.h"
 #include "core/document/document.h"
 #include "core/text/messages.h"
 
@@ -26,6 +28,7 @@ public:
         int severity;
         Text text;
         int line;
+        Text file;  // of a message shown at a place; none: the template's
     };
 
     void Show(int severity, const Text& text) override {
@@ -35,14 +38,18 @@ public:
             m_logged = m_log->messages.size();
             line = m_log->messages.back().line;
         }
-        m_held.push_back({severity, text, line});
+        m_held.push_back({severity, text, line, Text()});
+    }
+    void ShowAt(const cMessagePlace& place, int severity, const Text& text) override {
+        m_held.push_back({severity, text, place.line, place.file});
     }
     const std::vector<cHeld>& Held() const { return m_held; }
     // The held messages, one line each, without the blanks around them.
     std::string Joined() const {
         std::string out;
         for (const cHeld& held : m_held) {
-            std::string text = ToUtf8(held.text);
+            std::string text = ToUtf8(
+                held.file.empty() ? held.text : PlaceText({held.file, held.line}) + held.text);
             size_t first = text.find_first_not_of(" \t\r\n");
             if (first == std::string::npos)
                 continue;
@@ -53,8 +60,12 @@ public:
     }
     void Release() {
         if (m_next)
-            for (const cHeld& held : m_held)
-                m_next->Show(held.severity, held.text);
+            for (const cHeld& held : m_held) {
+                if (held.file.empty())
+                    m_next->Show(held.severity, held.text);
+                else
+                    m_next->ShowAt({held.file, held.line}, held.severity, held.text);
+            }
         m_held.clear();
     }
 
@@ -125,10 +136,17 @@ int RunCheck(const std::vector<std::string>& args, const cReadTemplateFn& read,
     {
         cHeldMessages held(&log);
         ok = read(*doc, file, &log);
-        for (const cHeldMessages::cHeld& message : held.Held())
-            report.Add({file, message.line,
-                        message.severity == kSeverityInformation ? "note" : "error",
-                        ok ? "read-message" : "read-failed", ToUtf8(message.text)});
+        for (const cHeldMessages::cHeld& message : held.Held()) {
+            // A warning of a read that went on is the fault lint names by its rule.
+            const char* severity = message.severity == kSeverityInformation ? "note"
+                                   : message.severity == kSeverityWarning   ? "warning"
+                                                                            : "error";
+            std::string text = ToUtf8(message.text);
+            if (message.severity == kSeverityWarning && text.rfind("warning: ", 0) == 0)
+                text.erase(0, 9);
+            report.Add({message.file.empty() ? file : ToUtf8(message.file), message.line, severity,
+                        ok ? "read-message" : "read-failed", text});
+        }
     }
     report.Finish();
     return ok ? 0 : 1;
@@ -140,6 +158,7 @@ int RunLint(const std::vector<std::string>& args, const cReadTemplateFn& read,
     bool mdm = false;
     cReportFormat format = cReportFormat::Text;
     std::vector<std::string> files;
+    std::optional<std::string> store;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         int taken = TakeFormat(
@@ -156,17 +175,40 @@ int RunLint(const std::vector<std::string>& args, const cReadTemplateFn& read,
             if (profile != "mdm")
                 return 2;
             mdm = true;
+        } else if (arg == "--store" && i + 1 < args.size()) {
+            store = args[++i];
+        } else if (arg.rfind("--store=", 0) == 0) {
+            store = arg.substr(std::string_view("--store=").size());
         } else if (arg.size() > 1 && arg[0] == '-') {
             return 2;
         } else {
             files.push_back(arg);
         }
     }
-    if (files.empty())
+    if (store ? store->empty() || files.size() > 1 : files.empty())
         return 2;
     cFindingReport report(stdout, LintReportOptions(format));
     long errors = 0;
     long warnings = 0;
+    if (store) {
+        std::vector<cFinding> findings;
+        Text problem;
+        setFile(*store);
+        if (!LintStore(*store, files.empty() ? std::string() : files[0], findings, problem)) {
+            report.Notify(*store, "error", ToUtf8(problem));
+            report.Finish();
+            std::fprintf(stderr, "%s: %s\n", store->c_str(), ToUtf8(problem).c_str());
+            return 1;
+        }
+        for (const cFinding& finding : findings) {
+            ++(finding.severity == cLintSeverity::Error ? errors : warnings);
+            report.Add({ToUtf8(finding.file), finding.line, SeverityName(finding.severity),
+                        finding.rule, ToUtf8(finding.text)});
+        }
+        report.Finish();
+        std::fprintf(stderr, "%ld errors, %ld warnings\n", errors, warnings);
+        return errors || (werror && warnings) ? 1 : 0;
+    }
     // All files are read before any is reported: under the MDM profile each file's findings
     // depend on which namespaces the others bring to the upload.
     struct cRead {

@@ -39,6 +39,22 @@ std::string FileUri(std::string_view file) {
     return out;
 }
 
+std::string OneLine(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' || text[i] == '\n') {
+            // CR LF is one break.
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+            out += "\\n";
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
 cFindingReport::cFindingReport(std::FILE* out, cReportOptions options)
     : m_out(out), m_options(std::move(options)) {}
 
@@ -88,9 +104,10 @@ void cFindingReport::Add(const cReportItem& item) {
     if (m_options.format == cReportFormat::Text) {
         std::string text = item.file + ":" + line + ": ";
         if (m_options.textNamesSeverityAndRule)
-            text += std::string(item.severity) + ": " + item.message + " [" + item.rule + "]\n";
+            text += std::string(item.severity) + ": " + OneLine(item.message) + " [" + item.rule +
+                    "]\n";
         else
-            text += item.message + "\n";
+            text += OneLine(item.message) + "\n";
         Write(text);
     } else if (m_options.format == cReportFormat::Json) {
         std::string object =

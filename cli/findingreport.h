@@ -74,6 +74,10 @@ private:
     std::vector<cNotification> m_notifications;
 };
 
+// The text on one line, each line break written as "\n": a finding of the text form is one
+// line, for the parsers of CI systems and editors.
+std::string OneLine(std::string_view text);
+
 // A JSON string literal of text, quotes included; bytes that are not UTF-8 become U+FFFD.
 std::string JsonString(std::string_view text);
 

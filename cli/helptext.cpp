@@ -7,7 +7,8 @@ const cCommandHelp kCommandHelp[] = {
     {"check", "tessary-cli check [--format text|json] FILE",
      "Reads FILE as the editor's Open does, without a window. With --format json its\n"
      "messages go to standard output as JSON instead (rule read-message, or read-failed\n"
-     "when the read failed)."},
+     "when the read failed). An ADMX set whose references name nothing is read all the\n"
+     "same, each such reference a 'FILE:LINE: warning: TEXT', and exits 0."},
     {"convert", "tessary-cli convert [--format unicode|ascii] [--lang LL-CC] IN OUT",
      "Reads IN as Open does and, when that succeeds, saves it to OUT as Save does:\n"
      "in the given format, or else in the one IN was read in. OUT is replaced only\n"
@@ -21,7 +22,9 @@ const cCommandHelp kCommandHelp[] = {
      "of one language (--lang, else en-US), what ADM cannot hold reported as\n"
      "'IN:LINE: warning: not converted: WHAT'. An ADM template converted to OUT.admx\n"
      "is exported as export does, its ADML in the --lang folder."},
-    {"lint", "tessary-cli lint [--werror] [--profile mdm] [--format text|json|sarif] FILE...",
+    {"lint",
+     "tessary-cli lint [--werror] [--profile mdm] [--format text|json|sarif] FILE... | [FILE] "
+     "--store DIR",
      "Reads each FILE as check does and reports its faults on standard output as\n"
      "'FILE:LINE: error|warning: TEXT [RULE]', sorted by line, then the counts\n"
      "on standard error. Exit status 1 when there is an error or a read failed (with\n"
@@ -29,7 +32,12 @@ const cCommandHelp kCommandHelp[] = {
      "findings as JSON, --format sarif as a SARIF 2.1.0 log that lists every rule.\n"
      "An ADMX file is checked with its ADML files; a finding in an ADML names that file.\n"
      "--profile mdm checks the ADMX files as one upload to a cloud device-management\n"
-     "service: the mdm-* rules run as well, and an unused namespace is an error."},
+     "service: the mdm-* rules run as well, and an unused namespace is an error.\n"
+     "A line break in a finding's text is written as \\n in the text form.\n"
+     "--store DIR checks a policy store (DIR/*.admx with DIR/LL-CC/ language folders)\n"
+     "as the policy editor loads it: each set, then the references between the files\n"
+     "through their namespaces (rules store-*). With FILE, only FILE is checked, as it\n"
+     "would stand in the store in place of the store's file of its name."},
     {"import-order", "tessary-cli import-order FILE...",
      "Reads each ADMX file as check does and prints the files one a line in an order in\n"
      "which each comes after the files that target the namespaces its references use:\n"

@@ -199,7 +199,7 @@ int Run(const std::vector<std::string>& args) {
             return Usage(args[0] == "check" ? "check takes [--format text|json] and one FILE"
                          : args[0] == "lint"
                              ? "lint takes [--werror] [--profile mdm] [--format text|json|sarif] "
-                               "FILE..."
+                               "FILE... or [FILE] --store DIR"
                              : "find takes [--key] [--format text|json] PATTERN FILE...");
         Finish(status == 0);
     }

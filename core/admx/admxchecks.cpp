@@ -3,6 +3,7 @@
 #include "core/admx/admxnamespaces.h"
 
 #include <map>
+#include <optional>
 #include <tuple>
 #include <unordered_map>
 #include <unordered_set>
@@ -71,26 +72,32 @@ private:
         });
     }
 
-    // The policy editor refuses a language that lacks an id of the display language. What
-    // is missing is what the Translations window shows as missing: the same tables, the same
-    // rule.
+    // The policy editor refuses a language that lacks an id the ADMX file refers to, and
+    // shows one that lacks only ids nothing refers to. What is missing is what the Translations
+    // window shows as missing: the same tables, the same rule.
     void Translations() {
         const cAdmlFile& display = m_set.Display();
         const cStringMap strings = AdmlStrings(display);
         const cStringMap presentations = AdmlPresentations(display);
+        const cReferenced& referenced = Referenced();
         for (const auto& adml : m_set.languages) {
             if (adml.get() == &display)
                 continue;
-            for (const auto& [table, source, own, what] :
-                 {std::tuple{"stringTable", &strings, AdmlStrings(*adml), u"string"},
+            for (const auto& [table, source, own, what, used] :
+                 {std::tuple{"stringTable", &strings, AdmlStrings(*adml), u"string",
+                             &referenced.strings},
                   std::tuple{"presentationTable", &presentations, AdmlPresentations(*adml),
-                             u"presentation"}}) {
+                             u"presentation", &referenced.presentations}}) {
                 pugi::xml_node holder = Table(*adml, table);
                 const int line = adml->xml.LineOf(holder ? holder : adml->xml.Root());
-                for (const Text& id : MissingTranslations(*source, own))
-                    Add(adml->path, line, "admx-missing-translation", true,
+                for (const Text& id : MissingTranslations(*source, own)) {
+                    const bool needed = used->count(ToUtf8(id)) != 0;
+                    Add(adml->path, line, "admx-missing-translation", needed,
                         Text(what) + u" " + id + u" of " + display.folder + u" is missing in " +
-                            adml->folder + u": the policy editor cannot show this language");
+                            adml->folder +
+                            (needed ? u": the policy editor cannot show this language"
+                                    : u"; nothing refers to it"));
+                }
             }
         }
     }
@@ -112,17 +119,29 @@ private:
         }
     }
 
-    void Unused() {
+    // The string and presentation ids the ADMX file refers to.
+    struct cReferenced {
         std::unordered_set<std::string> strings;
         std::unordered_set<std::string> presentations;
+    };
+    const cReferenced& Referenced() {
+        if (m_referenced)
+            return *m_referenced;
+        cReferenced& referenced = m_referenced.emplace();
         ForEachElement(m_set.admx.Root(), [&](pugi::xml_node node) {
             for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
                 if (std::string_view id = StringId(a.value()); !id.empty())
-                    strings.emplace(id);
+                    referenced.strings.emplace(id);
                 else if (std::string_view p = PresentationId(a.value()); !p.empty())
-                    presentations.emplace(p);
+                    referenced.presentations.emplace(p);
             }
         });
+        return referenced;
+    }
+
+    void Unused() {
+        const std::unordered_set<std::string>& strings = Referenced().strings;
+        const std::unordered_set<std::string>& presentations = Referenced().presentations;
         const cAdmlFile& display = m_set.Display();
         ForEachChild(Table(display, "stringTable"), "string", [&](pugi::xml_node n) {
             if (!strings.count(n.attribute("id").value()))
@@ -150,6 +169,7 @@ private:
 
     const cAdmxSet& m_set;
     std::vector<cAdmxFault>& m_faults;
+    std::optional<cReferenced> m_referenced;
 };
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <new>
 #include <unordered_set>
 
@@ -15,25 +16,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-// Language folders are named like "en-US", "sr-Latn-RS", "zh-Hans".
-bool IsLanguageFolder(std::string_view name) {
-    size_t i = 0;
-    while (i < name.size() && std::isalpha(static_cast<unsigned char>(name[i])))
-        ++i;
-    if (i < 2 || i > 3)
-        return false;
-    while (i < name.size()) {
-        if (name[i] != '-')
-            return false;
-        size_t start = ++i;
-        while (i < name.size() && std::isalnum(static_cast<unsigned char>(name[i])))
-            ++i;
-        if (i == start || i - start > 8)
-            return false;
-    }
-    return true;
-}
 
 bool SameIgnoringCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -110,10 +92,14 @@ public:
         if (!LoadAdmx(bytes) || !LoadAdmls(given ? *given : FindAdmls(ToUtf8(m_set->path))))
             return cReadOutcome::Failed;
         Index();
+        // The texts of neighbours are for the eyes: lint and a set in memory go without.
+        if (!m_log && !given)
+            ReadNeighbours();
         CheckReferences();
+        const size_t references = m_faults.size();
         if (m_log)
             CheckAdmxSet(*m_set, m_faults);
-        if (!ReportFaults())
+        if (!ReportFaults(references))
             return cReadOutcome::Failed;
         m_content.strings = AdmlStrings(m_set->Display());
         cTemplateTree* tree = m_content.tree();
@@ -148,11 +134,10 @@ private:
     // The file a finding names: none for the ADMX file that was read.
     Text Noted(const Text& file) const { return file == m_set->path ? Text() : file; }
 
-    // A reference to nothing: fails the read unless there is a log to note it, or unless the
-    // set can be shown all the same (fatal false): a supportedOn reference to nothing (the
-    // policy shows no supported-on text) or a control's refId to nothing (the control shows
-    // nothing).
-    void Fault(const Text& file, int line, const char* rule, Text text, bool fatal = true) {
+    // A reference to nothing: the set opens all the same, the reference kept as written and
+    // shown as it stands, so that the user can mend it; the read warns of it. Only what
+    // leaves no model to show (fatal) ends the read.
+    void Fault(const Text& file, int line, const char* rule, Text text, bool fatal = false) {
         m_faults.push_back({&file, line, rule, true, std::move(text), fatal});
     }
 
@@ -183,10 +168,11 @@ private:
         pugi::xml_node resources = Child(set.admx.Root(), "resources");
         if (found.empty()) {
             fs::path admx(ToUtf8(set.path));
-            return Fail(set.path, resources ? set.admx.LineOf(resources) : 1, "xml",
-                        u"no ADML file belongs to this ADMX file: no language folder beside it "
-                        u"(such as en-US) holds " +
-                            FromUtf8(admx.stem().string()) + u".adml");
+            Fault(set.path, resources ? set.admx.LineOf(resources) : 1, "xml",
+                  u"no ADML file belongs to this ADMX file: no language folder beside it "
+                  u"(such as en-US) holds " +
+                      FromUtf8(admx.stem().string()) + u".adml");
+            return MakeEmptyLanguage();
         }
         for (const cFoundAdml& adml : found) {
             auto file = std::make_unique<cAdmlFile>();
@@ -232,6 +218,36 @@ private:
         return true;
     }
 
+    // The set opens without ADML all the same, every text shown as its reference: an empty
+    // ADML of the display language stands in, and a save writes it with the strings the user
+    // added.
+    bool MakeEmptyLanguage() {
+        static constexpr std::string_view kEmpty =
+            "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n"
+            "<policyDefinitionResources revision=\"1.0\" schemaVersion=\"1.0\">\r\n"
+            "  <displayName></displayName>\r\n"
+            "  <description></description>\r\n"
+            "  <resources>\r\n"
+            "    <stringTable>\r\n"
+            "    </stringTable>\r\n"
+            "  </resources>\r\n"
+            "</policyDefinitionResources>\r\n";
+        const fs::path admx(ToUtf8(m_set->path));
+        const std::string folder =
+            m_content.language.empty() ? std::string("en-US") : ToUtf8(m_content.language);
+        auto file = std::make_unique<cAdmlFile>();
+        file->folder = FromUtf8(folder);
+        file->path =
+            FromUtf8((admx.parent_path() / folder / (admx.stem().string() + ".adml")).string());
+        cXmlProblem problem;
+        if (!file->xml.Load(kEmpty, problem))
+            return false;
+        m_set->languages.push_back(std::move(file));
+        m_set->display = 0;
+        m_noAdml = true;
+        return true;
+    }
+
     void Index() {
         cAdmxSet& set = *m_set;
         pugi::xml_node root = set.admx.Root();
@@ -257,6 +273,109 @@ private:
         ForEachChild(table, "presentation", [&](pugi::xml_node p) {
             set.presentations.emplace(p.attribute("id").value(), p);
         });
+    }
+
+    // The texts of what the ADMX files beside this one define in the namespaces its
+    // references use. Only a file that targets a used namespace is read whole: the others
+    // are known by the target in their first lines, so that a set opens about as fast from
+    // a store of hundreds of files as on its own.
+    void ReadNeighbours() {
+        cAdmxSet& set = *m_set;
+        // Each used namespace with the prefixes that name it.
+        std::unordered_map<std::string, std::vector<std::string>> used;
+        ForEachElement(set.admx.Root(), [&](pugi::xml_node element) {
+            if (!RefersByName(element))
+                return;
+            std::string_view reference = element.attribute("ref").value();
+            std::string name;
+            if (set.Resolve(reference, name) != cAdmxSet::cPlace::Elsewhere)
+                return;
+            const std::string prefix(reference.substr(0, reference.find(':')));
+            std::vector<std::string>& prefixes = used[set.usingPrefixes.at(prefix)];
+            if (std::find(prefixes.begin(), prefixes.end(), prefix) == prefixes.end())
+                prefixes.push_back(prefix);
+        });
+        if (used.empty())
+            return;
+        const fs::path own = fs::path(ToUtf8(set.path));
+        fs::path dir = own.parent_path();
+        if (dir.empty())
+            dir = ".";
+        std::vector<fs::path> files;
+        std::error_code ec;
+        for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+            std::error_code kind;
+            if (SameIgnoringCase(it->path().extension().string(), ".admx") &&
+                !SameIgnoringCase(it->path().filename().string(), own.filename().string()) &&
+                it->is_regular_file(kind))
+                files.push_back(it->path());
+        }
+        std::sort(files.begin(), files.end());
+        for (const fs::path& file : files) {
+            auto found = used.find(TargetNamespace(file));
+            if (found == used.end())
+                continue;
+            ReadNeighbour(file, found->second);
+            // The first file that targets a namespace is the one the policy editor takes.
+            used.erase(found);
+            if (used.empty())
+                break;
+        }
+    }
+
+    // The namespace a file targets, from its first lines; empty when not found there.
+    static std::string TargetNamespace(const fs::path& file) {
+        std::ifstream in(file, std::ios::binary);
+        std::string head(4096, '\0');
+        in.read(head.data(), std::streamsize(head.size()));
+        head.resize(size_t(in.gcount()));
+        size_t at = head.find("target ");
+        size_t close = at == std::string::npos ? at : head.find('>', at);
+        size_t ns = at == std::string::npos ? at : head.find("namespace=\"", at);
+        if (ns == std::string::npos || ns > close)
+            return std::string();
+        ns += 11;
+        const size_t end = head.find('"', ns);
+        return end == std::string::npos ? std::string() : head.substr(ns, end - ns);
+    }
+
+    void ReadNeighbour(const fs::path& file, const std::vector<std::string>& prefixes) {
+        cAdmxSet& set = *m_set;
+        cFileBytes bytes;
+        cFileError error;
+        cXmlFile admx;
+        cXmlProblem problem;
+        if (!bytes.Load(file.string(), error) || !admx.Load(bytes.View(), problem))
+            return;
+        // Its texts in the display language, else in the first language it has.
+        cStringMap strings;
+        const std::vector<cFoundAdml> admls = FindAdmls(file.string());
+        const cFoundAdml* chosen = admls.empty() ? nullptr : &admls[0];
+        for (const cFoundAdml& adml : admls)
+            if (SameIgnoringCase(adml.folder, ToUtf8(set.Display().folder)))
+                chosen = &adml;
+        if (chosen) {
+            cFileBytes admlBytes;
+            cAdmlFile adml;
+            if (admlBytes.Load(chosen->path, error) && adml.xml.Load(admlBytes.View(), problem))
+                strings = AdmlStrings(adml);
+        }
+        auto note = [&](std::unordered_map<std::string, Text>& into, pugi::xml_node element) {
+            const std::string name = element.attribute("name").value();
+            if (name.empty())
+                return;
+            const Text text = ResolveAdmxText(strings, AttributeText(element, "displayName"));
+            for (const std::string& prefix : prefixes)
+                into.emplace(prefix + ":" + name, text);
+        };
+        pugi::xml_node root = admx.Root();
+        ForEachChild(Child(root, "categories"), "category",
+                     [&](pugi::xml_node category) { note(set.neighbourCategories, category); });
+        pugi::xml_node supported = Child(root, "supportedOn");
+        ForEachChild(Child(supported, "definitions"), "definition",
+                     [&](pugi::xml_node d) { note(set.neighbourSupportedOn, d); });
+        ForEachElement(Child(supported, "products"),
+                       [&](pugi::xml_node product) { note(set.neighbourSupportedOn, product); });
     }
 
     // Every reference of the ADMX must name something: the display language's strings and
@@ -285,14 +404,13 @@ private:
                     continue;
                 }
                 id = PresentationId(value);
-                if (!id.empty() && !set.presentations.count(std::string(id)))
+                if (!id.empty() && !m_noAdml && !set.presentations.count(std::string(id)))
                     Fault(set.path, admx.LineOf(a), "admx-undefined-presentation",
                           u"the presentation " + FromUtf8(value) + u" is defined in no " +
                               u"presentationTable of " + adml);
             }
             const bool parent = Is(element, "parentCategory");
-            if (parent || (Is(element, "supportedOn") && Is(element.parent(), "policy")) ||
-                ((Is(element, "reference") || Is(element, "range")) && element.attribute("ref"))) {
+            if (RefersByName(element)) {
                 std::string reference = element.attribute("ref").value();
                 std::string name;
                 cAdmxSet::cPlace place = set.Resolve(reference, name);
@@ -304,15 +422,15 @@ private:
                     Fault(set.path, admx.LineOf(element), "admx-undefined-reference",
                           FromUtf8(element.name()) + u" refers to " + FromUtf8(reference) +
                               u", which is defined neither in this file nor under a using " +
-                              u"prefix",
-                          parent);
+                              u"prefix");
             }
             if (Is(element, "policy")) {
                 std::string_view cls = element.attribute("class").value();
                 if (cls != "Machine" && cls != "User" && cls != "Both")
                     Fault(set.path, admx.LineOf(element), "xml",
                           u"policy " + AttributeText(element, "name") + u" has the class \"" +
-                              FromUtf8(cls) + u"\"; it must be Machine, User or Both");
+                              FromUtf8(cls) + u"\"; it must be Machine, User or Both",
+                          true);
                 pugi::xml_node presentation =
                     Presentation(element.attribute("presentation").value());
                 std::vector<pugi::xml_node> unknown;
@@ -322,10 +440,12 @@ private:
                     Fault(adml, set.Display().xml.LineOf(control), "admx-unknown-refid",
                           FromUtf8(control.name()) + u" refers to " +
                               AttributeText(control, "refId") + u", which is no element of " +
-                              u"the policy " + AttributeText(element, "name"),
-                          false);
+                              u"the policy " + AttributeText(element, "name"));
             }
         });
+        // Without any ADML the read has said so once.
+        if (m_noAdml)
+            return;
         // An ADML of another file defines none of the strings; say that once.
         if (missingStrings && missingStrings == stringReferences && stringReferences > 1) {
             Fault(adml, set.Display().xml.LineOf(set.Display().xml.Root()), "admx-undefined-string",
@@ -344,25 +464,30 @@ private:
         return found == m_set->presentations.end() ? pugi::xml_node() : found->second;
     }
 
-    // Faults that end the read are shown (the first hundred); with a log every fault is noted
-    // there. False when the read ends.
-    bool ReportFaults() {
+    // The first `references` faults, those of the references, are shown, a reference to
+    // nothing as a warning of the read (the first hundred, then how many more); with a log
+    // every fault is noted there. False when a fault ends the read.
+    bool ReportFaults(size_t references) {
         size_t shown = 0;
         size_t fatal = 0;
-        for (const cAdmxFault& fault : m_faults) {
+        for (size_t i = 0; i < m_faults.size(); ++i) {
+            const cAdmxFault& fault = m_faults[i];
             if (m_log)
                 m_log->findings.push_back(
                     {Noted(*fault.file), fault.line, fault.error, fault.rule, fault.text});
-            if (!fault.fatal)
+            if (fault.fatal)
+                ++fatal;
+            if (i >= references || ++shown > 100)
                 continue;
-            ++fatal;
-            if (m_log || ++shown > 100)
-                continue;
-            ShowMessageAt({*fault.file, fault.line}, kSeverityError, u"%s", {fault.text});
+            if (fault.fatal)
+                ShowMessageAt({*fault.file, fault.line}, kSeverityError, u"%s", {fault.text});
+            else
+                ShowMessageAt({*fault.file, fault.line}, kSeverityWarning, u"warning: %s",
+                              {fault.text});
         }
-        if (!m_log && shown > 100)
-            ShowMessageAt({m_set->path, 0}, kSeverityError, u"and %d more references to nothing",
-                          {long(shown - 100)});
+        if (shown > 100)
+            ShowMessageAt({m_set->path, 0}, kSeverityWarning,
+                          u"warning: and %d more references to nothing", {long(shown - 100)});
         return m_log || fatal == 0;
     }
 
@@ -429,7 +554,7 @@ private:
                 record.origin = std::make_shared<cAdmxOrigin>(m_set, *it);
                 record.name = AttributeText(*it, "name");
                 if (!parent)
-                    record.foreignParent = ForeignParent(*it);
+                    NoteTopParent(*it, record);
                 Text label = Label(node->name) + AdmxLabelNote(*node, !parent);
                 parent = tree.InsertLast(parent, label, kImageClosedBook, std::move(node));
                 items[it->internal_object()] = parent;
@@ -450,7 +575,7 @@ private:
             record.name = AttributeText(element, "name");
             record.policyClass = ClassName(element);
             if (!parent)
-                record.foreignParent = ForeignParent(element);
+                NoteTopParent(element, record);
             record.supportedOn = AttributeText(Child(element, "supportedOn"), "ref");
             pugi::xml_node presentation = Presentation(element.attribute("presentation").value());
             for (const cControlInfo& info : PolicyControls(element, presentation, nullptr))
@@ -462,14 +587,21 @@ private:
         return true;
     }
 
-    // The parentCategory reference of an element when it names another file's category.
-    Text ForeignParent(pugi::xml_node element) const {
+    // The parentCategory reference of an element at the top of the tree, kept for its label:
+    // another file's category, or one that is defined nowhere (marked as missing).
+    void NoteTopParent(pugi::xml_node element, cAdmxRecord& record) const {
         pugi::xml_node parentCategory = Child(element, "parentCategory");
+        if (!parentCategory)
+            return;
         std::string name;
-        if (!parentCategory ||
-            m_set->Resolve(parentCategory.attribute("ref").value(), name) == cAdmxSet::cPlace::Here)
-            return Text();
-        return AttributeText(parentCategory, "ref");
+        const cAdmxSet::cPlace place =
+            m_set->Resolve(parentCategory.attribute("ref").value(), name);
+        auto beside = m_set->neighbourCategories.find(parentCategory.attribute("ref").value());
+        record.foreignParent = beside != m_set->neighbourCategories.end() && !beside->second.empty()
+                                   ? beside->second
+                                   : AttributeText(parentCategory, "ref");
+        record.missingParent = place == cAdmxSet::cPlace::Nowhere ||
+                               (place == cAdmxSet::cPlace::Here && !m_set->categories.count(name));
     }
 
     // The category of this file a parentCategory names; none for another file's.
@@ -494,6 +626,8 @@ private:
     cReadLog* m_log;
     std::shared_ptr<cAdmxSet> m_set;
     std::vector<cAdmxFault> m_faults;
+    // The set has no ADML: an empty one stands in.
+    bool m_noAdml = false;
 };
 
 bool StartsWithMarkup(std::string_view text) {
@@ -508,6 +642,30 @@ bool StartsWithMarkup(std::string_view text) {
 }
 
 }  // namespace
+
+bool RefersByName(pugi::xml_node element) {
+    return Is(element, "parentCategory") ||
+           (Is(element, "supportedOn") && Is(element.parent(), "policy")) ||
+           ((Is(element, "reference") || Is(element, "range")) && element.attribute("ref"));
+}
+
+bool IsLanguageFolder(std::string_view name) {
+    size_t i = 0;
+    while (i < name.size() && std::isalpha(static_cast<unsigned char>(name[i])))
+        ++i;
+    if (i < 2 || i > 3)
+        return false;
+    while (i < name.size()) {
+        if (name[i] != '-')
+            return false;
+        size_t start = ++i;
+        while (i < name.size() && std::isalnum(static_cast<unsigned char>(name[i])))
+            ++i;
+        if (i == start || i - start > 8)
+            return false;
+    }
+    return true;
+}
 
 cReadOutcome ReadAdmxSet(const Text& path, std::string_view bytes, cTemplateContent& content,
                          cReadLog* log) {

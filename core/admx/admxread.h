@@ -4,6 +4,8 @@
 #include <string_view>
 #include <vector>
 
+#include <pugixml.hpp>
+
 #include "core/model/stringmap.h"
 #include "core/model/templateformat.h"
 
@@ -25,6 +27,13 @@ struct cAdmlBytes {
 cReadOutcome ReadAdmxSetInMemory(const Text& path, std::string_view bytes,
                                  const std::vector<cAdmlBytes>& languages,
                                  cTemplateContent& content, cReadLog* log);
+
+// Whether an element names a category or a supportedOn entry by its `ref`, here or under a
+// prefix: a parentCategory, a policy's supportedOn, a definition's reference or range.
+bool RefersByName(pugi::xml_node element);
+
+// Whether a folder's name is that of a language folder: "en-US", "sr-Latn-RS", "zh-Hans".
+bool IsLanguageFolder(std::string_view name);
 
 // A display text: "$(string.ID)" shows the string table's text of ID, every other text
 // itself.

@@ -296,11 +296,16 @@ void ReadCategoryFields(pugi::xml_node element, cCategory& category) {
 }
 
 Text SupportedOnText(const cAdmxSet& set, std::string_view reference) {
-    // A definition of this file shows its display name; any other reference as written.
+    // A definition of this file shows its display name, one of a file beside it its text;
+    // any other reference as written.
     std::string name;
     auto found = set.supportedOn.end();
-    if (set.Resolve(reference, name) == cAdmxSet::cPlace::Here)
+    if (set.Resolve(reference, name) == cAdmxSet::cPlace::Here) {
         found = set.supportedOn.find(name);
+    } else if (auto other = set.neighbourSupportedOn.find(std::string(reference));
+               other != set.neighbourSupportedOn.end() && !other->second.empty()) {
+        return other->second;
+    }
     return found != set.supportedOn.end() && found->second.attribute("displayName")
                ? AttributeText(found->second, "displayName")
                : FromUtf8(reference);

@@ -49,6 +49,13 @@ public:
     // The display language's presentations by id.
     std::unordered_map<std::string, pugi::xml_node> presentations;
 
+    // What the ADMX files beside this one (a policy store) define in the namespaces this
+    // file's references use, by the reference that names it ("windows:SUPPORTED_Windows7"):
+    // their display texts in the display language, read only. Read for the editor's eyes
+    // alone; nothing of those files is ever written.
+    std::unordered_map<std::string, Text> neighbourCategories;
+    std::unordered_map<std::string, Text> neighbourSupportedOn;
+
     enum class cPlace { Here, Elsewhere, Nowhere };
     // Where a reference "prefix:name" (or "name") points: here when the prefix is missing or
     // the namespace's own (local names in `name`), elsewhere under a using prefix, else

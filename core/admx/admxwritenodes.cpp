@@ -98,10 +98,12 @@ void cSetWriter::WriteParent(cTreeItem* item, pugi::xml_node element, Order orde
     cTreeItem* parentItem = item->parent;
     cData* parent = parentItem ? parentItem->node.get() : nullptr;
     if (!parent || parent->kind != kKindCategory) {
-        // At the top: a category of another file, or none, as written.
+        // At the top: a category of another file, or none, as written; a reference to
+        // a category defined nowhere stays until the user places the node.
         std::string name;
         if (written &&
-            m_set.Resolve(written.attribute("ref").value(), name) == cAdmxSet::cPlace::Here)
+            m_set.Resolve(written.attribute("ref").value(), name) == cAdmxSet::cPlace::Here &&
+            m_set.categories.count(name))
             RemoveElement(written);
         return;
     }

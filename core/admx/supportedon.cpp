@@ -97,8 +97,12 @@ std::vector<Text> cSupportedOnTable::Names() const {
 Text SupportedOnText(const cSupportedOnTable& table, const cAdmxSet& set,
                      std::string_view reference) {
     std::string name;
-    if (set.Resolve(reference, name) == cAdmxSet::cPlace::Here)
+    if (set.Resolve(reference, name) == cAdmxSet::cPlace::Here) {
         if (const Text* shown = table.DisplayNameOf(FromUtf8(name)); shown && !shown->empty())
             return *shown;
+    } else if (auto found = set.neighbourSupportedOn.find(std::string(reference));
+               found != set.neighbourSupportedOn.end() && !found->second.empty()) {
+        return found->second;
+    }
     return FromUtf8(reference);
 }

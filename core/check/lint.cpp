@@ -21,18 +21,6 @@ Text Number(long long n) {
     return FormatText(u"%d", {n});
 }
 
-// Registry keys and value names are not told apart by the case of their letters.
-Text RegistryName(TextView key, TextView valueName) {
-    Text out;
-    out.reserve(key.size() + valueName.size() + 1);
-    for (char16_t c : key)
-        out.push_back(c >= u'a' && c <= u'z' ? char16_t(c - 32) : c);
-    out.push_back(u'\\');
-    for (char16_t c : valueName)
-        out.push_back(c >= u'a' && c <= u'z' ? char16_t(c - 32) : c);
-    return out;
-}
-
 bool HasEntries(const cActionList& list) {
     return std::any_of(list.begin(), list.end(),
                        [](const cActionKey& group) { return !group.entries.empty(); });
@@ -262,9 +250,22 @@ private:
 
 }  // namespace
 
+// Registry keys and value names are not told apart by the case of their letters.
+Text RegistryName(TextView key, TextView valueName) {
+    Text out;
+    out.reserve(key.size() + valueName.size() + 1);
+    for (char16_t c : key)
+        out.push_back(c >= u'a' && c <= u'z' ? char16_t(c - 32) : c);
+    out.push_back(u'\\');
+    for (char16_t c : valueName)
+        out.push_back(c >= u'a' && c <= u'z' ? char16_t(c - 32) : c);
+    return out;
+}
+
 cFinding FindingOf(const cReadLog::cFormatFinding& finding) {
     // A format names its rules by their ids; the table gives the severity, which a format
-    // may lower to a warning for a finding of lesser weight.
+    // may lower to a warning for a finding of lesser weight (an id missing in a translation
+    // is an error only where the ADMX refers to it).
     const cLintRule* rule = FindLintRule(finding.rule);
     return {finding.line,
             rule && finding.error ? rule->severity

@@ -21,6 +21,10 @@ struct cFinding {
 // A finding of a format's own checks, with the severity of its rule.
 cFinding FindingOf(const cReadLog::cFormatFinding& finding);
 
+// "KEY\VALUE" in capitals: registry keys and value names are not told apart by the case of
+// their letters.
+Text RegistryName(TextView key, TextView valueName);
+
 // Checks a template that was read with `log` and returns its findings sorted by line
 // (findings on one line in the order the checks found them; those of other files, which a
 // format's read noted, after the template's own, in the order noted).

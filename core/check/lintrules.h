@@ -28,6 +28,9 @@ enum class cLintRuleId {
     MdmFileSize,
     MdmLanguage,
     MdmOwnPrefix,
+    StoreDuplicateNamespace,
+    StoreMissingNamespace,
+    StoreUndefinedReference,
     UnusedString,
     DuplicateString,
     DuplicateItemValue,
@@ -39,6 +42,8 @@ enum class cLintRuleId {
     AdmxUnusedPresentation,
     AdmxUnusedNamespace,
     MdmPrerequisite,
+    StoreMissingAdml,
+    StoreDuplicateValue,
 };
 
 struct cLintRule {
@@ -93,6 +98,12 @@ inline constexpr cLintRule kLintRules[] = {
      "With --profile mdm: the set has no en-US ADML, the only language the import reads"},
     {cLintRuleId::MdmOwnPrefix, "mdm-own-prefix", cLintSeverity::Error,
      "With --profile mdm: a reference is written with the file's own prefix"},
+    {cLintRuleId::StoreDuplicateNamespace, "store-duplicate-namespace", cLintSeverity::Error,
+     "Two ADMX files of a policy store target one namespace"},
+    {cLintRuleId::StoreMissingNamespace, "store-missing-namespace", cLintSeverity::Error,
+     "References use the prefix of a namespace that no ADMX file of the policy store targets"},
+    {cLintRuleId::StoreUndefinedReference, "store-undefined-reference", cLintSeverity::Error,
+     "A prefixed reference names nothing that the file targeting its namespace defines"},
     {cLintRuleId::UnusedString, "unused-string", cLintSeverity::Warning,
      "A string of the strings section is not referenced"},
     {cLintRuleId::DuplicateString, "duplicate-string", cLintSeverity::Warning,
@@ -115,6 +126,11 @@ inline constexpr cLintRule kLintRules[] = {
      "A using names a namespace that no reference uses (an error with --profile mdm)"},
     {cLintRuleId::MdmPrerequisite, "mdm-prerequisite", cLintSeverity::Warning,
      "With --profile mdm: a namespace the references use must be imported before the file"},
+    {cLintRuleId::StoreMissingAdml, "store-missing-adml", cLintSeverity::Warning,
+     "A language folder of the policy store lacks the ADML of an ADMX file (an error when no "
+     "folder has it)"},
+    {cLintRuleId::StoreDuplicateValue, "store-duplicate-value", cLintSeverity::Warning,
+     "Policies of two files of the policy store write the same registry value"},
 };
 
 inline constexpr size_t kLintRuleCount = sizeof(kLintRules) / sizeof(kLintRules[0]);

@@ -34,6 +34,30 @@ bool NeedsNewName(const Text& path) {
     return !IsWritableFile(path);
 }
 
+// Reads doc from path, telling the warnings of a read that went on over faults in one
+// message after it rather than in a box each.
+bool ReadTellingFaults(CPelwinDoc& doc, const Text& path) {
+    std::vector<Text> warnings;
+    {
+        cHeldWarnings held;
+        if (!doc.ReadFile(path))
+            return false;
+        warnings = held.Warnings();
+    }
+    if (warnings.empty())
+        return true;
+    Text text = FormatText(
+        u"%s opens with %d faults; they are marked in the tree, and Tools > "
+        u"Check template lists them:\n",
+        {path, long(warnings.size())});
+    for (size_t i = 0; i < warnings.size() && i < 10; ++i)
+        text += u"\n" + warnings[i];
+    if (warnings.size() > 10)
+        text += u"\n...";
+    ShowMessage(kSeverityWarning, u"%s", {text});
+    return true;
+}
+
 }  // namespace
 
 cDocManager::cDocManager(cDocViews& views, cDocPrompts& prompts)
@@ -109,7 +133,7 @@ CPelwinDoc* cDocManager::Open(const Text& path) {
     if (!doc)
         return nullptr;
     size_t shownBefore = MessagesShown();
-    if (!doc->ReadFile(path)) {
+    if (!ReadTellingFaults(*doc, path)) {
         // A few malformed endings make the read fail without a word; the user who chose
         // the file must still learn why no window opens.
         if (MessagesShown() == shownBefore)
@@ -225,7 +249,7 @@ CPelwinDoc* cDocManager::Reload(CPelwinDoc& doc) {
         return nullptr;
     const Text path = doc.Path();
     size_t shownBefore = MessagesShown();
-    if (!fresh->ReadFile(path)) {
+    if (!ReadTellingFaults(*fresh, path)) {
         if (MessagesShown() == shownBefore)
             ShowMessage(kSeverityError, u"Error reading file %s", {path});
         Discard(*fresh);

@@ -25,8 +25,12 @@ struct cAdmxRecord {
     // nodes); empty for other nodes.
     Text policyClass;
     // The parentCategory reference into another namespace of a category or policy read at the
-    // top of the tree ("Google:Cat_Google"); the tree shows it beside the node's name.
+    // top of the tree ("Google:Cat_Google"), or the category's display text where a file
+    // beside the set defines it; the tree shows it beside the node's name.
     Text foreignParent;
+    // The parentCategory reference names no category (none of this file, or a prefix no
+    // using declares): the node stands at the top, marked, until the user places it.
+    bool missingParent = false;
     // A policy's supportedOn reference as written ("windows:SUPPORTED_Windows10").
     Text supportedOn;
     // A text or number element's `soft`: the value is written only where the registry holds

@@ -68,6 +68,29 @@ Text AdmxLabelNote(const cData& node, bool topLevel) {
     return note.empty() ? note : u" (" + note + u")";
 }
 
+Text AdmxNodeFault(const cData& node, TextView label) {
+    if (!node.admx)
+        return Text();
+    Text fault;
+    // A name that resolves shows its text; one that does not shows the reference itself.
+    const TextView head = u"$(string.";
+    if (label.substr(0, head.size()) == head) {
+        const size_t end = label.find(u')');
+        fault = u"The display language's string table has no string " +
+                Text(label.substr(head.size(),
+                                  end == TextView::npos ? TextView::npos : end - head.size())) +
+                u": add it in Policy > String table.";
+    }
+    // Placed in a category, the node has mended its reference.
+    const bool topLevel =
+        !node.treeItem || !node.treeItem->parent || !node.treeItem->parent->parent;
+    if (node.admx->missingParent && topLevel)
+        fault += Text(fault.empty() ? u"" : u"\n") + u"The parent category " +
+                 node.admx->foreignParent +
+                 u" is defined nowhere: move the node into a category of the tree.";
+    return fault;
+}
+
 // ---- cCtrlList -------------------------------------------------------------------------
 
 cCtrlList::~cCtrlList() = default;

@@ -11,6 +11,11 @@
 // " (User, in Google:Cat_Google)". Empty for every other node.
 Text AdmxLabelNote(const cData& node, bool topLevel);
 
+// What the tree marks a node of an ADMX set for, the mark's tool tip: its name shown as a
+// reference that the display language does not define (the label as the tree shows it), or
+// a parent category that is defined nowhere. Empty when there is nothing to mend.
+Text AdmxNodeFault(const cData& node, TextView label);
+
 // A node object is a node's data together with its preview panel. The panel side reaches
 // the user interface only through cPanelHost.
 class cCtrlList {

@@ -152,8 +152,8 @@ Text Folded(TextView text) {
 }
 
 // The choices of the supported-on list: this file's definitions and products (versions
-// too) in file order, then the references into the namespaces it uses that its policies
-// make, sorted.
+// too) in file order, then the references into the namespaces it uses, those its policies
+// make and those the files beside it define there, sorted.
 std::vector<cSupportedChoice> SupportedChoices(const cAdmxSet& set, const cSupportedOnTable& table,
                                                const cTreeOwner* owner) {
     std::vector<cSupportedChoice> choices;
@@ -174,6 +174,9 @@ std::vector<cSupportedChoice> SupportedChoices(const cAdmxSet& set, const cSuppo
         if (!reference.empty() && set.Resolve(reference, name) == cAdmxSet::cPlace::Elsewhere)
             others.insert(FromUtf8(reference));
     }
+    // What the files beside the set define in the namespaces it uses.
+    for (const auto& [reference, text] : set.neighbourSupportedOn)
+        others.insert(FromUtf8(reference));
     for (const Text& reference : others)
         choices.push_back({reference, {}});
     for (cSupportedChoice& choice : choices)

@@ -64,7 +64,7 @@ struct cAdmxPolicyPageValues {
     cAdmxClass policyClass = cAdmxClass::Machine;
     Text supportedOn;  // the reference; empty: none
     // The file's definitions and products, then the references of other namespaces the
-    // file's policies use, each once.
+    // file's policies use or the files beside it define there, each once.
     std::vector<cSupportedChoice> choices;
 
     static cAdmxPolicyPageValues Load(const cPolicy& node);

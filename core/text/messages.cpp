@@ -68,3 +68,17 @@ void ReportFileError(const cFileError& error, const Text& path) {
         ShowMessage(kSeverityInformation, u"Geen fout opgetreden bij benaderen file %s", {path});
     }
 }
+
+void cHeldWarnings::Show(int severity, const Text& text) {
+    if (severity == kSeverityWarning)
+        m_warnings.push_back(text);
+    else if (m_previous)
+        m_previous->Show(severity, text);
+}
+
+void cHeldWarnings::ShowAt(const cMessagePlace& place, int severity, const Text& text) {
+    if (severity == kSeverityWarning)
+        m_warnings.push_back(PlaceText(place) + text);
+    else if (m_previous)
+        m_previous->ShowAt(place, severity, text);
+}

@@ -1,12 +1,15 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "core/text/text.h"
 
 // Severity codes of the one message routine.
 enum : int {
     kSeverityError = 1,
+    // Something the user should mend, although the work goes on.
+    kSeverityWarning = 2,
     kSeverityInformation = 3,
     kSeverityInternal = 4,
 };
@@ -77,4 +80,23 @@ public:
 private:
     cMessageSink* m_previous;  // Not owned.
     Text m_texts;
+};
+
+// Holds back the warnings shown while it lives and passes every other message on: a read
+// that goes on over faults tells them once, together, rather than in a box each.
+class cHeldWarnings : public cMessageSink {
+public:
+    cHeldWarnings() : m_previous(SetMessageSink(this)) {}
+    ~cHeldWarnings() override { SetMessageSink(m_previous); }
+    cHeldWarnings(const cHeldWarnings&) = delete;
+    cHeldWarnings& operator=(const cHeldWarnings&) = delete;
+
+    void Show(int severity, const Text& text) override;
+    void ShowAt(const cMessagePlace& place, int severity, const Text& text) override;
+    // Each as shown: "FILE:LINE: warning: TEXT".
+    const std::vector<Text>& Warnings() const { return m_warnings; }
+
+private:
+    cMessageSink* m_previous;  // Not owned.
+    std::vector<Text> m_warnings;
 };

@@ -780,10 +780,20 @@ void cPPPolicyAdmx::Fill(cData& node) {
 void cPPPolicyAdmx::UpdateShown() {
     const Text reference = FromQ(supportedOn->currentText());
     QString shown;
+    bool known = reference.empty();
     for (const cSupportedChoice& choice : m_choices)
-        if (choice.reference == reference)
+        if (choice.reference == reference) {
             shown = ToQ(choice.shown);
+            known = true;
+        }
+    // A reference read as it was written, though it names nothing: the user picks another.
+    if (!known)
+        shown = QStringLiteral("\u26A0 ") + ToQ(reference) +
+                QStringLiteral(
+                    " is defined neither in this file nor in a file beside it: "
+                    "choose a definition of the list.");
     supportedShown->setText(shown);
+    supportedShown->setToolTip(known ? QString() : shown);
 }
 
 cAdmxPolicyPageValues cPPPolicyAdmx::Values() const {

@@ -1,5 +1,6 @@
 #include "ui/properties/proppages.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
@@ -10,6 +11,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include "core/model/nodeobjects.h"
@@ -220,6 +222,9 @@ cCategoryPageValues cPPCategory1::Values() const {
 cPPPolicy1::cPPPolicy1(cPPPolicy2* second, QWidget* parent)
     : cPropPage(QStringLiteral("General"), parent), m_second(second) {
     name = new QLineEdit(this);
+    nameFault = name->addAction(style()->standardIcon(QStyle::SP_MessageBoxWarning),
+                                QLineEdit::TrailingPosition);
+    nameFault->setVisible(false);
     key = new cKeyGroup(this);
     valueNameCheck = new QCheckBox(QStringLiteral("Value name: "), this);
     valueName = new QLineEdit(this);
@@ -274,6 +279,9 @@ void cPPPolicy1::Fill(cData& node) {
     QSignalBlocker blockDefault(key->defaultKey);
     QSignalBlocker blockValueName(valueName);
     name->setText(ToQ(values.name));
+    const Text fault = node.treeItem ? AdmxNodeFault(node, node.treeItem->label) : Text();
+    nameFault->setVisible(!fault.empty());
+    nameFault->setToolTip(ToQ(fault));
     key->Set(values.key, true);
     valueName->setText(ToQ(values.valueName));
     valueNameCheck->setChecked(values.valueNameChecked);

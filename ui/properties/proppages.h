@@ -167,6 +167,7 @@ public:
     cPolicyPage1Values Values() const;
 
     QLineEdit* name;
+    QAction* nameFault;  // the warning mark of a name that shows a reference to nothing
     cKeyGroup* key;
     QCheckBox* valueNameCheck;
     QLineEdit* valueName;

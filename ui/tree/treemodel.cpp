@@ -1,6 +1,10 @@
 #include "ui/tree/treemodel.h"
 
+#include <QApplication>
 #include <QString>
+#include <QStyle>
+
+#include "core/model/nodeobjects.h"
 
 cTreeModel::cTreeModel(cTemplateTree& tree, QObject* parent)
     : QAbstractItemModel(parent), m_tree(tree) {
@@ -64,9 +68,16 @@ QVariant cTreeModel::data(const QModelIndex& index, int role) const {
         return {};
     switch (role) {
         case Qt::DisplayRole:
-        case Qt::ToolTipRole:
             return QString::fromStdU16String(item->label);
+        case Qt::ToolTipRole: {
+            const Text fault = item->node ? AdmxNodeFault(*item->node, item->label) : Text();
+            return QString::fromStdU16String(fault.empty() ? item->label
+                                                           : item->label + u"\n\n" + fault);
+        }
         case Qt::DecorationRole: {
+            // A node to mend wears the warning mark instead of its picture.
+            if (item->node && !AdmxNodeFault(*item->node, item->label).empty())
+                return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
             QPixmap picture = StateImage(item->stateImage);
             return picture.isNull() ? QVariant() : QVariant(picture);
         }

@@ -30,10 +30,14 @@ TEST(AdmxLint, FindingsStandInTheirOwnFiles) {
     EXPECT_EQ(found, (std::vector<std::string>{
                          "admx:58 duplicate-value", "admx:58 admx-duplicate-name",
                          "en-US:20 admx-unused-string", "fr-FR:6 admx-missing-translation"}));
-    // Every rule reported is one of the table's, with its severity.
+    // Every rule reported is one of the table's, with its severity; a translation that lacks
+    // only an id nothing refers to (Spare) is shown by the policy editor, a warning.
     for (const cFinding& finding : LintTemplate(doc, log)) {
         const cLintRule* rule = FindLintRule(finding.rule);
         ASSERT_NE(rule, nullptr) << finding.rule;
-        EXPECT_EQ(rule->severity, finding.severity) << finding.rule;
+        if (std::string_view(finding.rule) == "admx-missing-translation")
+            EXPECT_EQ(finding.severity, cLintSeverity::Warning) << ToUtf8(finding.text);
+        else
+            EXPECT_EQ(rule->severity, finding.severity) << finding.rule;
     }
 }
