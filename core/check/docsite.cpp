@@ -213,7 +213,7 @@ std::string WritesHtml(const std::vector<cRegWrite>& writes) {
 // ---- Style and script --------------------------------------------------------------
 
 const char kStyle[] =
-    R"(:root { color-scheme: light dark; --fg: #1d1d1f; --bg: #fff; --muted: #57606a;
+    R"css(:root { color-scheme: light dark; --fg: #1d1d1f; --bg: #fff; --muted: #57606a;
   --line: #d0d7de; --soft: #f6f8fa; --link: #0550ae; --new: #1a7f37; --changed: #9a6700; }
 @media (prefers-color-scheme: dark) {
   :root { --fg: #e6edf3; --bg: #0d1117; --muted: #8d96a0; --line: #30363d; --soft: #161b22;
@@ -241,6 +241,7 @@ summary { cursor: pointer; }
 #results ol { padding-left: 1.5rem; }
 #results li { margin: .35rem 0; }
 #results .path, #results .key { display: block; }
+#results .more { margin: .3rem 0 1rem 1.5rem; font: inherit; padding: .2rem .8rem; }
 .mark { font-size: 12px; border-radius: 3px; padding: 0 .3rem; border: 1px solid; vertical-align: middle; }
 .mark.added { color: var(--new); }
 .mark.changed { color: var(--changed); }
@@ -261,12 +262,12 @@ ul.items { margin: .1rem 0 .2rem; padding-left: 1.1rem; }
   h2 { break-after: avoid; }
   table, pre { break-inside: avoid; }
 }
-)";
+)css";
 
 // The search: every word typed must occur, whatever the case, in a policy's display name,
 // registry key and value name, policy name or explain text. The matches are built as nodes
 // with their texts set as text, never parsed as markup.
-const char kScript[] = R"((function () {
+const char kScript[] = R"js((function () {
   "use strict";
   var data = window.TESSARY_SEARCH || [];
   var input = document.getElementById("q");
@@ -274,35 +275,28 @@ const char kScript[] = R"((function () {
   var tree = document.getElementById("tree");
   var status = document.getElementById("status");
   if (!input || !results) return;
-  var LIMIT = 200;
+  // A keystroke lays out this many matches; "Show more" adds the next ones.
+  var FIRST = 50;
+  var MORE = 200;
   var hay = new Array(data.length);
   for (var i = 0; i < data.length; i++) {
     var e = data[i];
     hay[i] = (e[1] + "\n" + e[3] + "\n" + e[4] + "\n" + e[5]).toLowerCase();
   }
+  // The last search and its matches: a search that only adds to it looks among those alone.
+  var lastQuery = null;
+  var lastMatches = null;
   function line(tag, cls, text) {
     var node = document.createElement(tag);
     node.className = cls;
     node.textContent = text;
     return node;
   }
-  function filter(query) {
-    var started = performance.now();
-    var words = query.toLowerCase().split(/\s+/).filter(Boolean);
-    results.textContent = "";
-    if (!words.length) {
-      results.hidden = true;
-      tree.hidden = false;
-      status.textContent = "";
-      return;
-    }
-    var list = document.createElement("ol");
-    var count = 0;
-    next: for (var i = 0; i < hay.length; i++) {
-      for (var w = 0; w < words.length; w++)
-        if (hay[i].indexOf(words[w]) < 0) continue next;
-      if (++count > LIMIT) continue;
-      var e = data[i];
+  // Matches from..from+count as items of list, and a button for those after them.
+  function append(list, matches, from, count) {
+    var end = Math.min(matches.length, from + count);
+    for (var m = from; m < end; m++) {
+      var e = data[matches[m]];
       var item = document.createElement("li");
       var link = document.createElement("a");
       link.href = e[0];
@@ -312,13 +306,53 @@ const char kScript[] = R"((function () {
       if (e[3]) item.appendChild(line("code", "key", e[3]));
       list.appendChild(item);
     }
+    if (end < matches.length) {
+      var more = document.createElement("button");
+      more.type = "button";
+      more.className = "more";
+      more.textContent = "Show more (" + (matches.length - end) + " left)";
+      more.addEventListener("click", function () {
+        results.removeChild(more);
+        append(list, matches, end, MORE);
+      });
+      results.appendChild(more);
+    }
+  }
+  function show(searching) {
+    // Only a change is written: the page is large, and every change of it costs a layout.
+    if (results.hidden === searching) results.hidden = !searching;
+    if (tree.hidden !== searching) tree.hidden = searching;
+  }
+  function filter(text) {
+    var started = performance.now();
+    var query = text.toLowerCase().replace(/\s+/g, " ").replace(/^ /, "");
+    var words = query.split(" ").filter(Boolean);
+    results.textContent = "";
+    if (!words.length) {
+      show(false);
+      status.textContent = "";
+      lastQuery = null;
+      return;
+    }
+    var candidates = lastQuery !== null && query.indexOf(lastQuery) === 0 ? lastMatches : null;
+    var matches = [];
+    var count = candidates ? candidates.length : hay.length;
+    next: for (var k = 0; k < count; k++) {
+      var i = candidates ? candidates[k] : k;
+      for (var w = 0; w < words.length; w++)
+        if (hay[i].indexOf(words[w]) < 0) continue next;
+      matches.push(i);
+    }
+    lastQuery = query;
+    lastMatches = matches;
+    var list = document.createElement("ol");
     results.appendChild(list);
-    status.textContent = count === 0 ? "No policy matches." :
-      count + (count === 1 ? " policy matches" : " policies match") +
-      (count > LIMIT ? "; the first " + LIMIT + " are shown." : ".");
-    results.hidden = false;
-    tree.hidden = true;
-    document.body.setAttribute("data-filter-ms", (performance.now() - started).toFixed(1));
+    var n = matches.length;
+    status.textContent = n === 0 ? "No policy matches." :
+      n + (n === 1 ? " policy matches." : " policies match.");
+    append(list, matches, 0, FIRST);
+    show(true);
+    status.setAttribute("data-filter-ms", (performance.now() - started).toFixed(1));
   }
   function remember(query) {
     try {
@@ -336,7 +370,7 @@ const char kScript[] = R"((function () {
   if (asked) input.value = asked;
   filter(input.value);
 })();
-)";
+)js";
 
 // ---- The store as a whole --------------------------------------------------------------
 
@@ -639,19 +673,24 @@ private:
 
     static std::string Foot() { return "</main>\n</body>\n</html>\n"; }
 
-    void TreeHtml(int side, size_t index, std::string& out) const {
+    // above: the categories the one shown stands in, so that references that go round in
+    // a circle through several sets show each category once on the way down.
+    void TreeHtml(int side, size_t index, std::vector<size_t>& above, std::string& out) const {
         const cSiteCategory& category = m_categories[index];
+        above.push_back(index);
         out += "<li><details><summary>" + Html(category.name) + " <span class=\"count\">" +
                std::to_string(category.total[side]) + "</span></summary>\n";
         if (!category.children[side].empty() || !category.policies[side].empty()) {
             out += "<ul>\n";
             for (size_t child : category.children[side])
-                TreeHtml(side, child, out);
+                if (std::find(above.begin(), above.end(), child) == above.end())
+                    TreeHtml(side, child, above, out);
             for (size_t policy : category.policies[side])
                 PolicyItem(policy, out);
             out += "</ul>\n";
         }
         out += "</details></li>\n";
+        above.pop_back();
     }
 
     void PolicyItem(size_t index, std::string& out) const {
@@ -689,8 +728,9 @@ private:
                 total += policy.sides[side];
             out += "<section class=\"side\">\n<h2>" + std::string(kSideNames[side]) +
                    " <span class=\"count\">" + std::to_string(total) + "</span></h2>\n<ul>\n";
+            std::vector<size_t> above;
             for (size_t root : m_roots[side])
-                TreeHtml(side, root, out);
+                TreeHtml(side, root, above, out);
             for (size_t policy : m_rootPolicies[side])
                 PolicyItem(policy, out);
             out += "</ul>\n</section>\n";
