@@ -361,9 +361,12 @@ const char kScript[] = R"js((function () {
       // A browser that keeps file addresses as they are still filters.
     }
   }
+  // The address follows once typing pauses: it is no part of a keystroke's work.
+  var pending = 0;
   input.addEventListener("input", function () {
     filter(input.value);
-    remember(input.value);
+    clearTimeout(pending);
+    pending = setTimeout(function () { remember(input.value); }, 400);
   });
   input.form.addEventListener("submit", function (event) { event.preventDefault(); });
   var asked = new URLSearchParams(location.search).get("q");
