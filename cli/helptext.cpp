@@ -70,14 +70,17 @@ const cCommandHelp kCommandHelp[] = {
      "all. Prints 'FILE: N keys changed' on standard error; with --dry-run it counts\n"
      "them ('FILE: N keys to change') and saves nothing. A FILE with no such key is\n"
      "left as it was."},
-    {"diff", "tessary-cli diff [--format text|json] OLD NEW",
+    {"diff", "tessary-cli diff [--format text|json] [--store] OLD NEW",
      "Reads both templates as check does and prints, sorted by path, what changed\n"
      "from OLD to NEW, one policy a line: '+ CLASS > Category > ... > Policy: KEY\\VALUE'\n"
      "for an added policy, '- ...' for a removed one, '~ ...: WHAT, WHAT' for a changed\n"
      "one; then 'N added, M removed, K changed' on standard error. Policies are known\n"
      "by class, key and value name (without one: class, key and display text),\n"
      "whatever the case; ADM and ADMX files mix, and an ADMX policy of class Both\n"
-     "counts under each class. Exit status 0 no difference, 1 differences, 2 trouble."},
+     "counts under each class. With --store, OLD and NEW are folders of ADMX files\n"
+     "(a policy store, each with its LL-CC language folders) compared as wholes: a\n"
+     "policy that moved to another file is the same policy. Exit status 0 no\n"
+     "difference, 1 differences, 2 trouble."},
     {"doc", "tessary-cli doc [--format csv|md|html] [--lang LL-CC] FILE",
      "Reads FILE as check does and prints a reference of every policy on standard\n"
      "output: path, class, display name, registry key and value name, value type and\n"
@@ -87,6 +90,18 @@ const cCommandHelp kCommandHelp[] = {
      "page's language and, for an ADMX file, chooses the ADML whose texts are shown (a\n"
      "language the set lacks fails the read). Exit status 0 written, 1 the read failed,\n"
      "2 wrong usage."},
+    {"doc --site",
+     "tessary-cli doc --site OUTDIR [--lang LL-CC] [--compare OLD_STORE] STORE_OR_FILES...",
+     "Writes a reference site of every ADMX file of each STORE folder (and each FILE\n"
+     "given) into OUTDIR, to be opened from the file system: index.html with the\n"
+     "category tree merged across files through their namespaces, Computer and User\n"
+     "apart, and a search that filters as one types (index.html?q=WORDS starts with\n"
+     "WORDS), a page per policy (path, texts, registry key and value, what the enabled\n"
+     "and disabled states write, a .reg text, file and line, languages) and a page per\n"
+     "file. Texts come from the --lang ADML where a set has one, else from the set's\n"
+     "own choice. With --compare, changes.html lists the policies added, removed and\n"
+     "changed since OLD_STORE, as diff --store does, and their pages are marked.\n"
+     "A file that cannot be read is named and left out (exit status 1)."},
     {"translations", "tessary-cli translations status FILE",
      "Reads FILE and the files of its other languages beside it and prints per\n"
      "language how many texts are missing, untranslated, stale and translated."},

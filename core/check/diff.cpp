@@ -13,6 +13,7 @@ namespace {
 
 // One policy under one of its classes.
 struct cSidePolicy {
+    const CPelwinDoc* doc;
     const cTreeItem* item;
     const cObjPolicy* policy;
     Text className;
@@ -137,15 +138,18 @@ private:
 // first and last policy.
 using cIdentityIndex = std::unordered_map<TextView, std::pair<size_t, size_t>>;
 
-std::vector<cSidePolicy> Collect(const CPelwinDoc& doc, cIdentityIndex& index) {
+std::vector<cSidePolicy> Collect(const std::vector<const CPelwinDoc*>& docs,
+                                 cIdentityIndex& index) {
     std::vector<cSidePolicy> out;
-    cIdentityKeys keys(doc);
-    ForEachPolicy(doc, [&](const cTreeItem& item, const cObjPolicy& policy) {
-        for (Text& cls : PolicyClasses(item)) {
-            Text key = keys.Key(item, policy, cls);
-            out.push_back({&item, &policy, std::move(cls), std::move(key)});
-        }
-    });
+    for (const CPelwinDoc* doc : docs) {
+        cIdentityKeys keys(*doc);
+        ForEachPolicy(*doc, [&](const cTreeItem& item, const cObjPolicy& policy) {
+            for (Text& cls : PolicyClasses(item)) {
+                Text key = keys.Key(item, policy, cls);
+                out.push_back({doc, &item, &policy, std::move(cls), std::move(key)});
+            }
+        });
+    }
     // Each identity's first and last policy; the keys are viewed where the policies hold them.
     index.reserve(out.size());
     for (size_t i = 0; i < out.size(); ++i) {
@@ -242,22 +246,24 @@ const char16_t* KindName(const cObjPolPart& part) {
 
 class cPolicyComparer {
 public:
-    cPolicyComparer(const CPelwinDoc& older, const CPelwinDoc& newer)
-        : m_older(older), m_newer(newer) {}
-
-    std::vector<Text> Changes(const cObjPolicy& a, const cObjPolicy& b) const {
+    // a of the older template, b of the newer one.
+    std::vector<Text> Changes(const cSidePolicy& older, const cSidePolicy& newer) const {
+        m_older = older.doc;
+        m_newer = newer.doc;
+        const cObjPolicy& a = *older.policy;
+        const cObjPolicy& b = *newer.policy;
         std::vector<Text> changes;
         auto note = [&](bool differs, const char16_t* what) {
             if (differs)
                 changes.push_back(what);
         };
-        note(!SameShown(Resolved(m_older, a.name), Resolved(m_newer, b.name)), u"display text");
-        note(!SameShown(Optional(m_older, a.explainFlag, a.explainText),
-                        Optional(m_newer, b.explainFlag, b.explainText)),
+        note(!SameShown(Resolved(*m_older, a.name), Resolved(*m_newer, b.name)), u"display text");
+        note(!SameShown(Optional(*m_older, a.explainFlag, a.explainText),
+                        Optional(*m_newer, b.explainFlag, b.explainText)),
              u"explain text");
         // Most policies share one supported-on text: it is looked up once per text.
-        note(!SameShown(m_olderSupported.Of(m_older, a.supportedFlag, a.supportedText),
-                        m_newerSupported.Of(m_newer, b.supportedFlag, b.supportedText)),
+        note(!SameShown(m_olderSupported.Of(*m_older, a.supportedFlag, a.supportedText),
+                        m_newerSupported.Of(*m_newer, b.supportedFlag, b.supportedText)),
              u"supported on");
         if (a.valueNameFlag || b.valueNameFlag) {
             note(!SameValue(a.valueOn, b.valueOn, kDefaultOn), u"on value");
@@ -273,14 +279,17 @@ public:
 private:
     // The last text resolved and what it resolved to.
     struct cLastResolved {
+        const CPelwinDoc* doc = nullptr;
         const Text* text = nullptr;
         cShown resolved;
-        cShown Of(const CPelwinDoc& doc, int flag, const Text& raw) {
+        cShown Of(const CPelwinDoc& in, int flag, const Text& raw) {
             if (!flag)
                 return {};
-            if (!text || *text != raw) {
+            // One reference resolves differently in another template of a store.
+            if (!text || doc != &in || *text != raw) {
+                doc = &in;
                 text = &raw;
-                resolved = Resolved(doc, raw);
+                resolved = Resolved(in, raw);
             }
             return resolved;
         }
@@ -373,7 +382,7 @@ private:
     }
     void Compare(const cObjPolPartDropDown& a, const cObjPolPartDropDown& b,
                  std::vector<Text>& what) const {
-        if (Items(m_older, a) != Items(m_newer, b))
+        if (Items(*m_older, a) != Items(*m_newer, b))
             what.push_back(u"items");
     }
     void Compare(const cObjPolPartCheckBox& a, const cObjPolPartCheckBox& b,
@@ -428,8 +437,9 @@ private:
         return out;
     }
 
-    const CPelwinDoc& m_older;
-    const CPelwinDoc& m_newer;
+    // The templates of the pair being compared.
+    mutable const CPelwinDoc* m_older = nullptr;
+    mutable const CPelwinDoc* m_newer = nullptr;
     mutable cLastResolved m_olderSupported;
     mutable cLastResolved m_newerSupported;
 };
@@ -455,8 +465,9 @@ Text PathOf(const cDiffEntry& entry) {
 using cCategoryCache = std::unordered_map<const cTreeItem*, std::vector<Text>>;
 
 // place: set to the categories the entry was made with, which entries of one parent share.
-cDiffEntry MakeEntry(cDiffKind kind, const CPelwinDoc& doc, const cSidePolicy& side,
-                     cCategoryCache& categories, std::vector<const void*>& places) {
+cDiffEntry MakeEntry(cDiffKind kind, const cSidePolicy& side, cCategoryCache& categories,
+                     std::vector<const void*>& places) {
+    const CPelwinDoc& doc = *side.doc;
     cDiffEntry entry;
     entry.kind = kind;
     entry.className = side.className;
@@ -472,6 +483,8 @@ cDiffEntry MakeEntry(cDiffKind kind, const CPelwinDoc& doc, const cSidePolicy& s
         entry.valueName = side.policy->valueName;
     entry.path = PathOf(entry);
     entry.occurrence = side.occurrence;
+    entry.doc = side.doc;
+    entry.policy = side.policy;
     return entry;
 }
 
@@ -487,12 +500,17 @@ Text cDiffEntry::KeyText() const {
 }
 
 cDiffResult DiffTemplates(const CPelwinDoc& older, const CPelwinDoc& newer) {
+    return DiffStores({&older}, {&newer});
+}
+
+cDiffResult DiffStores(const std::vector<const CPelwinDoc*>& older,
+                       const std::vector<const CPelwinDoc*>& newer) {
     cIdentityIndex olderIndex, newerIndex;
     std::vector<cSidePolicy> before = Collect(older, olderIndex);
     const std::vector<cSidePolicy> after = Collect(newer, newerIndex);
 
     cDiffResult result;
-    cPolicyComparer comparer(older, newer);
+    cPolicyComparer comparer;
     cCategoryCache olderCategories, newerCategories;
     std::vector<const void*> places;  // one per entry
     std::vector<bool> paired(before.size(), false);
@@ -516,7 +534,8 @@ cDiffResult DiffTemplates(const CPelwinDoc& older, const CPelwinDoc& newer) {
             newerChain.push_back(at);
         pairOf.assign(newerChain.size(), size_t(-1));
         if (olderChain.size() > 1 || newerChain.size() > 1) {
-            auto place = [](const CPelwinDoc& doc, const cSidePolicy& side) {
+            auto place = [](const cSidePolicy& side) {
+                const CPelwinDoc& doc = *side.doc;
                 const cTreeItem* parent = side.item->parent;
                 return parent && parent->node && parent->node->kind == kKindCategory
                            ? FoldCase(
@@ -525,9 +544,9 @@ cDiffResult DiffTemplates(const CPelwinDoc& older, const CPelwinDoc& newer) {
             };
             std::vector<Text> olderPlaces;
             for (size_t old : olderChain)
-                olderPlaces.push_back(place(older, before[old]));
+                olderPlaces.push_back(place(before[old]));
             for (size_t k = 0; k < newerChain.size(); ++k) {
-                const Text here = place(newer, after[newerChain[k]]);
+                const Text here = place(after[newerChain[k]]);
                 for (size_t o = 0; o < olderChain.size(); ++o)
                     if (!paired[olderChain[o]] && olderPlaces[o] == here) {
                         pairOf[k] = olderChain[o];
@@ -550,18 +569,17 @@ cDiffResult DiffTemplates(const CPelwinDoc& older, const CPelwinDoc& newer) {
         for (size_t k = 0; k < newerChain.size(); ++k) {
             const cSidePolicy& side = after[newerChain[k]];
             if (pairOf[k] == size_t(-1)) {
-                cDiffEntry entry =
-                    MakeEntry(cDiffKind::Added, newer, side, newerCategories, places);
+                cDiffEntry entry = MakeEntry(cDiffKind::Added, side, newerCategories, places);
                 entry.newerLine = side.policy->line;
                 result.entries.push_back(std::move(entry));
                 ++result.added;
                 continue;
             }
             const cSidePolicy& pair = before[pairOf[k]];
-            std::vector<Text> changes = comparer.Changes(*pair.policy, *side.policy);
+            std::vector<Text> changes = comparer.Changes(pair, side);
             if (changes.empty())
                 continue;
-            cDiffEntry entry = MakeEntry(cDiffKind::Changed, newer, side, newerCategories, places);
+            cDiffEntry entry = MakeEntry(cDiffKind::Changed, side, newerCategories, places);
             entry.olderLine = pair.policy->line;
             entry.newerLine = side.policy->line;
             entry.changes = std::move(changes);
@@ -572,7 +590,7 @@ cDiffResult DiffTemplates(const CPelwinDoc& older, const CPelwinDoc& newer) {
     for (size_t i = 0; i < before.size(); ++i) {
         if (paired[i])
             continue;
-        cDiffEntry entry = MakeEntry(cDiffKind::Removed, older, before[i], olderCategories, places);
+        cDiffEntry entry = MakeEntry(cDiffKind::Removed, before[i], olderCategories, places);
         entry.olderLine = before[i].policy->line;
         result.entries.push_back(std::move(entry));
         ++result.removed;

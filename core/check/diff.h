@@ -6,6 +6,7 @@
 #include "core/text/text.h"
 
 class CPelwinDoc;
+class cObjPolicy;
 struct cTreeItem;
 
 // What changed between two releases of a template, policy by policy.
@@ -49,6 +50,11 @@ struct cDiffEntry {
     Text path;
     // "KEY\VALUENAME", or the key alone.
     Text KeyText() const;
+
+    // The policy the entry was made from and its template, for as long as the templates
+    // compared live: the newer one, or the older one of a removed policy.
+    const CPelwinDoc* doc = nullptr;
+    const cObjPolicy* policy = nullptr;
 };
 
 struct cDiffResult {
@@ -61,6 +67,11 @@ struct cDiffResult {
 };
 
 cDiffResult DiffTemplates(const CPelwinDoc& older, const CPelwinDoc& newer);
+// The same over two stores of several templates each: a policy is known by its class, key and
+// value name whichever template holds it, so one that moved to another file is the same
+// policy.
+cDiffResult DiffStores(const std::vector<const CPelwinDoc*>& older,
+                       const std::vector<const CPelwinDoc*>& newer);
 
 // "+ PATH: KEY", "- PATH: KEY" or "~ PATH: KEY: WHAT, WHAT".
 Text DiffLine(const cDiffEntry& entry);

@@ -488,9 +488,7 @@ std::string ReferenceMarkdown(const std::vector<cReferencePolicy>& policies,
 
 // ---- HTML ------------------------------------------------------------------------------
 
-namespace {
-
-std::string Html(const Text& text) {
+std::string HtmlEscaped(TextView text) {
     std::string out;
     for (char c : ToUtf8(text)) {
         switch (c) {
@@ -511,6 +509,12 @@ std::string Html(const Text& text) {
         }
     }
     return out;
+}
+
+namespace {
+
+std::string Html(const Text& text) {
+    return HtmlEscaped(text);
 }
 
 const char kStyle[] = R"(
@@ -572,6 +576,35 @@ void HtmlContents(const cPlace& place, std::string& out) {
 
 }  // namespace
 
+std::string ReferencePartsHtml(const cReferencePolicy& policy) {
+    std::string out;
+    if (!policy.parts.empty()) {
+        out +=
+            "<table class=\"parts\">\n<tr><th>Part</th><th>Label</th><th>Registry"
+            "</th><th>Type</th><th>Values</th></tr>\n";
+        for (const cReferencePart& part : policy.parts) {
+            Text registry = !part.valueName.empty() ? part.valueName : part.key;
+            if (!part.valueName.empty() && part.key != policy.key)
+                registry = part.key + u"\\" + part.valueName;
+            out += "<tr><td>" + Html(part.kind) + "</td><td>" + Html(part.label) + "</td><td>" +
+                   (registry.empty() ? std::string() : "<code>" + Html(registry) + "</code>") +
+                   "</td><td>" + Html(part.valueType) + "</td><td>";
+            if (!part.items.empty()) {
+                out += part.kind == u"COMBOBOX" ? "Suggestions:" : "Items:";
+                out += "<ul class=\"items\">";
+                for (const Text& item : part.items)
+                    out += "<li>" + Html(item) + "</li>";
+                out += "</ul>";
+            }
+            for (const Text& detail : part.details)
+                out += "<div>" + Html(detail) + "</div>";
+            out += "</td></tr>\n";
+        }
+        out += "</table>\n";
+    }
+    return out;
+}
+
 std::string ReferenceHtml(const std::vector<cReferencePolicy>& policies, const std::string& title,
                           const std::string& language) {
     std::unique_ptr<cPlace> root = Places(policies);
@@ -614,32 +647,7 @@ std::string ReferenceHtml(const std::vector<cReferencePolicy>& policies, const s
             field("Values", policy->values, false);
             field("Supported on", policy->supportedOn, false);
             out += "</dl>\n";
-            if (!policy->parts.empty()) {
-                out +=
-                    "<table class=\"parts\">\n<tr><th>Part</th><th>Label</th><th>Registry"
-                    "</th><th>Type</th><th>Values</th></tr>\n";
-                for (const cReferencePart& part : policy->parts) {
-                    Text registry = !part.valueName.empty() ? part.valueName : part.key;
-                    if (!part.valueName.empty() && part.key != policy->key)
-                        registry = part.key + u"\\" + part.valueName;
-                    out +=
-                        "<tr><td>" + Html(part.kind) + "</td><td>" + Html(part.label) +
-                        "</td><td>" +
-                        (registry.empty() ? std::string() : "<code>" + Html(registry) + "</code>") +
-                        "</td><td>" + Html(part.valueType) + "</td><td>";
-                    if (!part.items.empty()) {
-                        out += part.kind == u"COMBOBOX" ? "Suggestions:" : "Items:";
-                        out += "<ul class=\"items\">";
-                        for (const Text& item : part.items)
-                            out += "<li>" + Html(item) + "</li>";
-                        out += "</ul>";
-                    }
-                    for (const Text& detail : part.details)
-                        out += "<div>" + Html(detail) + "</div>";
-                    out += "</td></tr>\n";
-                }
-                out += "</table>\n";
-            }
+            out += ReferencePartsHtml(*policy);
             if (!policy->explain.empty())
                 out += "<p class=\"explain\">" + Html(policy->explain) + "</p>\n";
             out += "</article>\n";

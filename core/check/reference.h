@@ -62,3 +62,10 @@ std::string ReferenceMarkdown(const std::vector<cReferencePolicy>& policies,
 // given, is the page's lang.
 std::string ReferenceHtml(const std::vector<cReferencePolicy>& policies, const std::string& title,
                           const std::string& language);
+
+// A text for HTML content or an attribute value in quotes, in UTF-8: the characters that
+// could end either escaped.
+std::string HtmlEscaped(TextView text);
+// A policy's parts as an HTML table (kind, label, registry value, type, items and details);
+// empty for a policy without parts.
+std::string ReferencePartsHtml(const cReferencePolicy& policy);

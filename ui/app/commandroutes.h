@@ -12,6 +12,7 @@ enum class cCommand {
     FileSave,
     FileSaveAs,
     FileExportAdmx,
+    FileExportSite,
     FilePrint,
     FilePrintSetup,
     FileExit,

@@ -15,6 +15,7 @@
 #include <filesystem>
 
 #include "core/document/document.h"
+#include "core/io/paths.h"
 #include "core/text/messages.h"
 #include "ui/app/childframe.h"
 #include "ui/app/mainframe.h"
@@ -49,6 +50,7 @@ cDialogCompareWith::cDialogCompareWith(const QString& activeTitle,
       m_other(new QComboBox(this)),
       m_path(new QLineEdit(this)),
       m_browse(new QPushButton(QStringLiteral("&Browse..."), this)),
+      m_browseFolder(new QPushButton(QStringLiteral("Fol&der..."), this)),
       m_older(new QRadioButton(QStringLiteral("the &older release"), this)),
       m_newer(new QRadioButton(QStringLiteral("the &newer release"), this)),
       m_ok(nullptr) {
@@ -59,12 +61,13 @@ cDialogCompareWith::cDialogCompareWith(const QString& activeTitle,
     intro->setWordWrap(true);
     for (const QString& title : others)
         m_other->addItem(title);
-    m_other->addItem(QStringLiteral("A file..."));
+    m_other->addItem(QStringLiteral("A file or a store folder..."));
     m_older->setChecked(true);
 
     auto* fileRow = new QHBoxLayout;
     fileRow->addWidget(m_path, 1);
     fileRow->addWidget(m_browse);
+    fileRow->addWidget(m_browseFolder);
     auto* role = new QHBoxLayout;
     role->addWidget(m_older);
     role->addWidget(m_newer);
@@ -72,7 +75,7 @@ cDialogCompareWith::cDialogCompareWith(const QString& activeTitle,
 
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("&Template:"), m_other);
-    auto* fileLabel = new QLabel(QStringLiteral("&File:"), this);
+    auto* fileLabel = new QLabel(QStringLiteral("&File or folder:"), this);
     fileLabel->setBuddy(m_path);
     form->addRow(fileLabel, fileRow);
     form->addRow(QStringLiteral("It is:"), role);
@@ -83,6 +86,7 @@ cDialogCompareWith::cDialogCompareWith(const QString& activeTitle,
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_browse, &QPushButton::clicked, this, [this] { Browse(); });
+    connect(m_browseFolder, &QPushButton::clicked, this, [this] { BrowseFolder(); });
     connect(m_other, &QComboBox::currentIndexChanged, this, [this] { Update(); });
     connect(m_path, &QLineEdit::textChanged, this, [this] { Update(); });
 
@@ -114,10 +118,18 @@ void cDialogCompareWith::Browse() {
         m_path->setText(chosen);
 }
 
+void cDialogCompareWith::BrowseFolder() {
+    QString chosen = QFileDialog::getExistingDirectory(
+        this, QStringLiteral("Compare with the store in"), m_path->text());
+    if (!chosen.isEmpty())
+        m_path->setText(chosen);
+}
+
 void cDialogCompareWith::Update() {
     const bool file = OtherIndex() < 0;
     m_path->setEnabled(file);
     m_browse->setEnabled(file);
+    m_browseFolder->setEnabled(file);
     m_ok->setEnabled(!file || !Path().empty());
 }
 
@@ -176,10 +188,19 @@ cCompareWindow::cCompareWindow(CMainFrame& frame, cAppServices& services, cSide 
 
 cCompareWindow::~cCompareWindow() = default;
 
+std::vector<const CPelwinDoc*> cCompareWindow::cSide::Docs() const {
+    if (open)
+        return {open};
+    if (owned)
+        return {owned.get()};
+    std::vector<const CPelwinDoc*> docs;
+    for (const auto& doc : store->docs)
+        docs.push_back(doc.get());
+    return docs;
+}
+
 void cCompareWindow::Fill() {
-    const CPelwinDoc& older = m_older.open ? *m_older.open : *m_older.owned;
-    const CPelwinDoc& newer = m_newer.open ? *m_newer.open : *m_newer.owned;
-    m_result = DiffTemplates(older, newer);
+    m_result = DiffStores(m_older.Docs(), m_newer.Docs());
     m_summary->setText(QStringLiteral("From %1 (older) to %2 (newer): %3.")
                            .arg(Q(m_older.title), Q(m_newer.title),
                                 QString::fromStdString(DiffSummary(m_result))));
@@ -237,8 +258,12 @@ bool cCompareWindow::GoTo(const QTreeWidgetItem* row) {
     for (const auto& open : m_services.Docs().Documents())
         if (open.get() == side.open)
             doc = open.get();
-    if (!doc && !side.path.empty())
-        doc = m_services.Docs().Open(side.path);
+    // A store's policy is in the file of its set, opened as any file is.
+    const Text path = side.store && entry.doc ? entry.doc->Path() : side.path;
+    if (!doc && side.store)
+        doc = m_services.Docs().FindByPath(path);
+    if (!doc && !path.empty())
+        doc = m_services.Docs().Open(path);
     if (!doc) {
         if (side.path.empty())
             ShowMessage(kSeverityInformation, u"%s is no longer open.", {side.title});
@@ -273,10 +298,22 @@ cCompareWindow* CompareWith(CPelwinDoc& active, cAppServices& services, CMainFra
     cCompareWindow::cSide other;
     if (!choice.other && !choice.path.empty())
         choice.other = services.Docs().FindByPath(choice.path);
+    std::error_code ec;
     if (choice.other) {
         other.open = choice.other;
         other.path = choice.other->Path();
         other.title = TitleOf(*choice.other);
+    } else if (std::filesystem::is_directory(PathFromUtf8(ToUtf8(choice.path)), ec)) {
+        // A folder is a store: its sets in the language the active template shows.
+        other.store = std::make_unique<cStore>();
+        ReadStore({ToUtf8(choice.path)}, ToUtf8(active.DisplayLanguage()), *other.store);
+        if (other.store->docs.empty())
+            return nullptr;
+        other.path = choice.path;
+        std::filesystem::path folder = PathFromUtf8(ToUtf8(choice.path));
+        if (folder.filename().empty())
+            folder = folder.parent_path();
+        other.title = FromUtf8(Utf8FromPath(folder.filename()));
     } else {
         // A file not open in the editor is read for the report alone, as Open reads it.
         other.owned = std::make_unique<CPelwinDoc>();

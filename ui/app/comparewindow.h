@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/check/diff.h"
+#include "core/check/storeread.h"
 #include "core/text/text.h"
 
 class CMainFrame;
@@ -19,8 +20,8 @@ class QRadioButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 
-// The question of Window > Compare with...: another open template or a file, and which of
-// the two is the older release.
+// The question of Window > Compare with...: another open template, a file or a folder of ADMX
+// files (a store), and which of the two is the older release.
 class cDialogCompareWith : public QDialog {
     Q_OBJECT
 public:
@@ -41,11 +42,13 @@ public:
 
 private:
     void Browse();
+    void BrowseFolder();
     void Update();
 
     QComboBox* m_other;
     QLineEdit* m_path;
     QPushButton* m_browse;
+    QPushButton* m_browseFolder;
     QRadioButton* m_older;
     QRadioButton* m_newer;
     QPushButton* m_ok;
@@ -58,12 +61,16 @@ private:
 class cCompareWindow : public QWidget {
     Q_OBJECT
 public:
-    // One of the two templates: an open one, or one read from a file for the report alone.
+    // One of the two templates: an open one, or one read from a file for the report alone,
+    // or the templates of a store folder.
     struct cSide {
         CPelwinDoc* open = nullptr;         // Not owned.
         std::unique_ptr<CPelwinDoc> owned;  // read from path
+        std::unique_ptr<cStore> store;      // read from the folder at path
         Text path;
         Text title;
+
+        std::vector<const CPelwinDoc*> Docs() const;
     };
 
     cCompareWindow(CMainFrame& frame, cAppServices& services, cSide older, cSide newer,

@@ -33,6 +33,7 @@
 #include "ui/app/comparewindow.h"
 #include "ui/app/dialogtemplateprops.h"
 #include "ui/app/helpwindow.h"
+#include "ui/app/siteexport.h"
 #include "ui/edit/undohistory.h"
 #include "ui/preview/polleaveview.h"
 #include "ui/properties/propsheet.h"
@@ -187,6 +188,7 @@ void CMainFrame::InstallDocumentRoutes(CChildFrame& child) {
     document.Set(cCommand::FileExportAdmx,
                  {[this, &doc] { return m_services && doc.HasClassNodes(); },
                   [this, &doc] { ExportAsAdmx(doc, m_services->Prompts()); }});
+    document.Set(cCommand::FileExportSite, {hasServices, [this] { ExportSite(*m_services); }});
     document.Set(cCommand::WindowCompare,
                  {hasServices, [this, &doc] { CompareWith(doc, *m_services, *this); }});
     document.Set(cCommand::ToolsCheckTemplate,
@@ -384,6 +386,9 @@ void CMainFrame::CreateCommands() {
          nullptr},
         {cCommand::FileExportAdmx, "&Export as ADMX...",
          "Write the active template as ADMX and ADML files", nullptr, nullptr},
+        {cCommand::FileExportSite, "Export documentation &site...",
+         "Write a browsable, searchable reference of the open templates as web pages", nullptr,
+         nullptr},
         {cCommand::FilePrint, "&Print...\tCtrl+P", "Print the active template", "print", "Print"},
         {cCommand::FilePrintSetup, "P&rint Setup...", "Change the printer and printing options",
          nullptr, nullptr},
@@ -557,6 +562,7 @@ void CMainFrame::CreateMenus() {
         file129->addAction(command(id));
     file129->addSeparator();
     file129->addAction(command(cCommand::FileExportAdmx));
+    file129->addAction(command(cCommand::FileExportSite));
     file129->addSeparator();
     file129->addAction(command(cCommand::FilePrint));
     file129->addAction(command(cCommand::FilePrintSetup));

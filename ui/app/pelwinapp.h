@@ -29,6 +29,7 @@ public:
     void ShowAdmxReport(const Text& summary, const std::vector<Text>& lines) override;
     bool AskCompareWith(const CPelwinDoc& active, const std::vector<CPelwinDoc*>& others,
                         cCompareChoice& choice) override;
+    bool AskSiteFolder(Text& folder) override;
 
     // The Open dialog in two halves, so that it can be driven without its modal loop.
     static void SetUpOpenDialog(QFileDialog& dialog);

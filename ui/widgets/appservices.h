@@ -39,6 +39,12 @@ public:
         (void)active, (void)others, (void)choice;
         return false;
     }
+    // File > Export documentation site: the folder to write the site into, offered as given;
+    // false when cancelled.
+    virtual bool AskSiteFolder(Text& folder) {
+        (void)folder;
+        return false;
+    }
 };
 
 // What the windows need of the application, handed to them by reference: the documents,

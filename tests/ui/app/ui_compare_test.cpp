@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,6 +12,7 @@
 #include <QTreeWidget>
 
 #include "core/model/nodeobjects.h"
+#include "tests/core/admx/admxsample.h"
 #include "tests/testsupport.h"
 #include "tests/ui/app/uitest.h"
 #include "ui/app/checkdock.h"
@@ -32,8 +34,15 @@ public:
         choice = *answer;
         return true;
     }
+    bool AskSiteFolder(Text& folder) override {
+        if (siteFolder.empty())
+            return false;
+        folder = siteFolder;
+        return true;
+    }
     std::vector<CPelwinDoc*> offered;
     std::optional<cCompareChoice> answer;
+    Text siteFolder;
 };
 
 class UiCompare : public ::testing::Test {
@@ -180,6 +189,49 @@ TEST_F(UiCompare, ComparesWithAFileAndOpensItToShowAPolicy) {
     app->MainFrame()->Command(cCommand::WindowCompare)->trigger();
     EXPECT_EQ(Report(), nullptr);
     EXPECT_FALSE(messages->texts.empty());
+}
+
+// A folder is a store: the open set compares with the sets of the folder as a whole, and a
+// policy of the store opens in its own file.
+TEST_F(UiCompare, ComparesWithAStoreFolderAndOpensTheFileOfItsPolicy) {
+    QDir(dir.path()).mkpath("store/en-US");
+    std::string older = kSampleAdmx;
+    // The older release has a policy the newer lacks.
+    older.insert(older.find("  </policies>"),
+                 "<policy name=\"Dropped\" class=\"Machine\" displayName=\"$(string.Outside)\" "
+                 "key=\"Software\\Sample\" valueName=\"Dropped\"><parentCategory ref=\"Child\"/>"
+                 "</policy>\n");
+    Write("store/sample.admx", QByteArray::fromStdString(older));
+    Write("store/en-US/sample.adml", QByteArray::fromStdString(SampleAdml("en-US")));
+    QDir(dir.path()).mkpath("new/en-US");
+    Write("new/en-US/sample.adml", QByteArray::fromStdString(SampleAdml("en-US")));
+    CPelwinDoc* newer = Open("new/sample.admx", kSampleAdmx);
+    ASSERT_NE(newer, nullptr);
+
+    prompts.answer = cCompareChoice{nullptr, dir.filePath("store").toStdU16String(), true};
+    app->MainFrame()->Command(cCommand::WindowCompare)->trigger();
+    cCompareWindow* report = Report();
+    ASSERT_NE(report, nullptr);
+    EXPECT_EQ(report->Summary()->text(),
+              "From store (older) to sample.admx [en-US] (newer): 0 added, 1 removed, 0 changed.");
+    EXPECT_EQ(app->Docs().Documents().size(), 1u);
+
+    DoubleClick(report->Tree(), report->Tree()->topLevelItem(1)->child(0));
+    CPelwinDoc* opened = app->Docs().FindByPath(dir.filePath("store/sample.admx").toStdU16String());
+    ASSERT_NE(opened, nullptr);
+    EXPECT_EQ(app->MainFrame()->ActiveDocument(), opened);
+    ASSERT_NE(SelectedIn(*opened), nullptr);
+    EXPECT_EQ(SelectedIn(*opened)->label.substr(0, 7), u"Outside");
+
+    // File > Export documentation site writes the site of both open sets.
+    prompts.siteFolder = dir.filePath("site").toStdU16String();
+    messages->Clear();
+    app->MainFrame()->Command(cCommand::FileExportSite)->trigger();
+    EXPECT_TRUE(QFile::exists(dir.filePath("site/index.html")));
+    EXPECT_TRUE(QFile::exists(dir.filePath("site/policies/sample.Dropped.html")));
+    ASSERT_EQ(messages->texts.size(), 1u);
+    EXPECT_NE(messages->Utf8()[0].find("9 policy pages of 2 templates were written"),
+              std::string::npos);
 }
 
 TEST(UiCompareDialog, OffersTheOpenTemplatesAndAFile) {

@@ -135,11 +135,11 @@ TEST_F(UiApp, MenusFollowTheActiveTemplateWindow) {
               QStringList({"&File", "&Edit", "&View", "&Policy", "&Tools", "&Window", "&Help"}));
     EXPECT_EQ(Caption(*frame), "Tessary 2.0.2 - New1");
     QList<QMenu*> menus = frame->Menus();
-    EXPECT_EQ(
-        Items(menus[0]),
-        QStringList({"&New|Ctrl+N", "New ADM&X Template|", "&Open...|Ctrl+O", "&Close|",
-                     "&Save|Ctrl+S", "Save &As...|", "-", "&Export as ADMX...|", "-",
-                     "&Print...|Ctrl+P", "P&rint Setup...|", "-", "Recent File|", "-", "E&xit|"}));
+    EXPECT_EQ(Items(menus[0]),
+              QStringList({"&New|Ctrl+N", "New ADM&X Template|", "&Open...|Ctrl+O", "&Close|",
+                           "&Save|Ctrl+S", "Save &As...|", "-", "&Export as ADMX...|",
+                           "Export documentation &site...|", "-", "&Print...|Ctrl+P",
+                           "P&rint Setup...|", "-", "Recent File|", "-", "E&xit|"}));
     EXPECT_EQ(Items(menus[1]),
               QStringList({"&Undo|Ctrl+Z, Alt+Backspace", "&Redo|Ctrl+Y, Ctrl+Shift+Z", "-",
                            "Cu&t|Ctrl+X, Shift+Del", "&Copy|Ctrl+C, Ctrl+Ins",

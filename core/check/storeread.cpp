@@ -1,0 +1,171 @@
+#include "core/check/storeread.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "core/admx/admxset.h"
+#include "core/admx/admxtemplate.h"
+#include "core/document/document.h"
+#include "core/io/paths.h"
+#include "core/model/readlog.h"
+#include "core/text/messages.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Lower(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = char(c - 'A' + 'a');
+    return text;
+}
+
+bool IsAdmxFile(const fs::path& path) {
+    return Lower(Utf8FromPath(path.extension())) == ".admx";
+}
+
+}  // namespace
+
+bool ListAdmxFiles(const std::string& folder, std::vector<std::string>& files, std::string& error) {
+    files.clear();
+    std::error_code ec;
+    const fs::path dir = PathFromUtf8(folder);
+    fs::directory_iterator it(dir, ec);
+    for (fs::directory_iterator end; !ec && it != end; it.increment(ec)) {
+        std::error_code kind;
+        if (IsAdmxFile(it->path()) && it->is_regular_file(kind))
+            files.push_back(Utf8FromPath(it->path()));
+    }
+    if (ec) {
+        error = ec.message();
+        return false;
+    }
+    std::sort(files.begin(), files.end(), [](const std::string& a, const std::string& b) {
+        std::string x = Lower(a), y = Lower(b);
+        return x != y ? x < y : a < b;
+    });
+    return true;
+}
+
+bool HasAdmlLanguage(const std::string& admxPath, const std::string& language) {
+    const fs::path admx = PathFromUtf8(admxPath);
+    fs::path dir = admx.parent_path();
+    if (dir.empty())
+        dir = ".";
+    const std::string folder = Lower(language);
+    const std::string wanted = Lower(Utf8FromPath(admx.stem())) + ".adml";
+    std::error_code ec;
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code kind;
+        if (Lower(Utf8FromPath(it->path().filename())) != folder || !it->is_directory(kind))
+            continue;
+        std::error_code inner;
+        for (fs::directory_iterator file(it->path(), inner), none; !inner && file != none;
+             file.increment(inner))
+            if (Lower(Utf8FromPath(file->path().filename())) == wanted)
+                return true;
+    }
+    return false;
+}
+
+bool ReadStoreTemplate(CPelwinDoc& doc, const std::string& path, const std::string& language) {
+    // Without a window, the document's own tree stands in for the views.
+    doc.SetFrame(&doc);
+    doc.SetTreeView(&doc.Tree());
+    if (!language.empty() && HasAdmlLanguage(path, language))
+        doc.SetLanguage(FromUtf8(language));
+    cReadLog log;
+    bool ok;
+    Text messages;
+    {
+        // What a read that succeeds has to say is lint's to report; only a failure is told.
+        cMessageCollector collected;
+        ok = doc.ReadFile(FromUtf8(path), &log);
+        messages = collected.Texts();
+    }
+    if (!ok) {
+        ShowMessage(kSeverityError, u"%s",
+                    {messages.empty() ? Text(u"could not be read") : messages});
+        return false;
+    }
+    doc.SetPath(FromUtf8(path));
+    return true;
+}
+
+bool ReadStore(const std::vector<std::string>& foldersOrFiles, const std::string& language,
+               cStore& store, const std::function<void(const std::string&)>& onFile) {
+    bool ok = true;
+    for (const std::string& given : foldersOrFiles) {
+        if (onFile)
+            onFile(given);
+        std::error_code ec;
+        std::vector<std::string> files;
+        if (fs::is_directory(PathFromUtf8(given), ec)) {
+            std::string error;
+            if (!ListAdmxFiles(given, files, error)) {
+                ShowMessage(kSeverityError, u"the folder %s cannot be listed: %s",
+                            {FromUtf8(given), FromUtf8(error)});
+                store.failed.push_back(given);
+                ok = false;
+                continue;
+            }
+            if (files.empty()) {
+                ShowMessage(kSeverityError, u"the folder %s holds no ADMX file", {FromUtf8(given)});
+                store.failed.push_back(given);
+                ok = false;
+                continue;
+            }
+        } else {
+            files.push_back(given);
+        }
+        for (const std::string& file : files) {
+            if (onFile)
+                onFile(file);
+            auto doc = std::make_unique<CPelwinDoc>();
+            if (!ReadStoreTemplate(*doc, file, language)) {
+                store.failed.push_back(file);
+                ok = false;
+                continue;
+            }
+            store.docs.push_back(std::move(doc));
+        }
+    }
+    return ok;
+}
+
+const cAdmxSet* SetOf(const CPelwinDoc& doc) {
+    const auto* state = dynamic_cast<const cAdmxState*>(doc.FormatState());
+    return state ? state->set.get() : nullptr;
+}
+
+std::string TargetNamespace(const CPelwinDoc& doc) {
+    const cAdmxSet* set = SetOf(doc);
+    return set ? ToUtf8(TemplatePropsOf(*set).target.name) : std::string();
+}
+
+std::unordered_map<std::string, size_t> NamespaceIndex(const std::vector<const CPelwinDoc*>& docs) {
+    std::unordered_map<std::string, size_t> index;
+    for (size_t i = 0; i < docs.size(); ++i)
+        if (std::string ns = TargetNamespace(*docs[i]); !ns.empty())
+            index.emplace(std::move(ns), i);
+    return index;
+}
+
+bool ResolveReference(const cAdmxSet& set, std::string_view reference, std::string& ns,
+                      std::string& name) {
+    switch (set.Resolve(reference, name)) {
+        case cAdmxSet::cPlace::Here:
+            ns = Child(Child(set.admx.Root(), "policyNamespaces"), "target")
+                     .attribute("namespace")
+                     .value();
+            return true;
+        case cAdmxSet::cPlace::Elsewhere:
+            ns = set.usingPrefixes.at(std::string(reference.substr(0, reference.find(':'))));
+            return true;
+        case cAdmxSet::cPlace::Nowhere:
+            break;
+    }
+    return false;
+}
