@@ -484,7 +484,7 @@ private:
             m_out += ' ';
             m_out += a.name();
             m_out += "=\"";
-            Escaped(a.value(), true);
+            m_out += EscapeXmlAttribute(a.value(), '"');
             m_out += '"';
         }
     }
@@ -501,7 +501,7 @@ private:
                     m_out += m_emptyClose;
                 break;
             case pugi::node_pcdata:
-                Escaped(node.value(), false);
+                Escaped(node.value());
                 break;
             case pugi::node_cdata:
                 m_out += "<![CDATA[";
@@ -550,7 +550,8 @@ private:
         }
     }
 
-    void Escaped(const char* text, bool attribute) {
+    // Character data: a line break as the file's.
+    void Escaped(const char* text) {
         for (const char* c = text; *c; ++c) {
             switch (*c) {
                 case '&':
@@ -560,19 +561,13 @@ private:
                     m_out += "&lt;";
                     break;
                 case '>':
-                    m_out += attribute ? ">" : "&gt;";
-                    break;
-                case '"':
-                    m_out += attribute ? "&quot;" : "\"";
+                    m_out += "&gt;";
                     break;
                 case '\r':
                     m_out += "&#13;";
                     break;
                 case '\n':
-                    m_out += attribute ? std::string("&#10;") : m_lineBreak;
-                    break;
-                case '\t':
-                    m_out += attribute ? "&#9;" : "\t";
+                    m_out += m_lineBreak;
                     break;
                 default:
                     m_out += *c;

@@ -211,17 +211,35 @@ private:
     cMnemonicLabel* m_text;
 };
 
-class cEditTextPanel : public cPanelWidget {
+// A row of the dialog: a label, and the field it names beside or below it.
+class cFieldPanel : public cPanelWidget {
+public:
+    cFieldPanel(cCtrlList* node, QWidget* parent, const QRect& label)
+        : cPanelWidget(node, parent), m_label(PlainLabel(label, this)) {}
+
+protected:
+    // The field in its place; the row is selected when the field takes the focus.
+    void PlaceField(QWidget* field, const QString& name, const QRect& rect) {
+        field->setObjectName(name);
+        field->setGeometry(rect);
+        AddSelectionFrame(DialogRect(1, 0, 260, 40));
+        HandOverOnFocus(field);
+    }
+    void ShowLabel(const cPanelContent& content) {
+        m_label->setText(ToQString(content.label));
+        setToolTip(m_label->text());
+    }
+
+private:
+    QLabel* m_label;
+};
+
+class cEditTextPanel : public cFieldPanel {
 public:
     cEditTextPanel(cCtrlList* node, QWidget* parent)
-        : cPanelWidget(node, parent),
-          m_label(PlainLabel(DialogRect(5, 10, 79, 25), this)),
-          m_edit(new QLineEdit(this)) {
-        m_edit->setObjectName(QStringLiteral("edit"));
-        m_edit->setGeometry(DialogRect(90, 10, 165, 12));
+        : cFieldPanel(node, parent, DialogRect(5, 10, 79, 25)), m_edit(new QLineEdit(this)) {
         m_edit->setReadOnly(true);
-        AddSelectionFrame(DialogRect(1, 0, 260, 40));
-        HandOverOnFocus(m_edit);
+        PlaceField(m_edit, QStringLiteral("edit"), DialogRect(90, 10, 165, 12));
         connect(m_edit, &QLineEdit::textChanged, this, &cPanelWidget::valueChanged);
     }
     bool Value(cPartValue& value) const override {
@@ -229,8 +247,7 @@ public:
         return true;
     }
     void Fill(const cPanelContent& content) override {
-        m_label->setText(ToQString(content.label));
-        setToolTip(m_label->text());
+        ShowLabel(content);
         // The length limit of a read-only field restrains no typing; applied here it would
         // only cut a longer default short, so the field shows the whole default.
         if (content.editText)
@@ -238,52 +255,37 @@ public:
     }
 
 private:
-    QLabel* m_label;
     QLineEdit* m_edit;
 };
 
 // A list of texts, one a line: its label above a box of several lines.
-class cMultiTextPanel : public cPanelWidget {
+class cMultiTextPanel : public cFieldPanel {
 public:
     cMultiTextPanel(cCtrlList* node, QWidget* parent)
-        : cPanelWidget(node, parent),
-          m_label(PlainLabel(DialogRect(5, 2, 250, 9), this)),
-          m_edit(new QPlainTextEdit(this)) {
-        m_edit->setObjectName(QStringLiteral("lines"));
-        m_edit->setGeometry(DialogRect(5, 12, 250, 26));
+        : cFieldPanel(node, parent, DialogRect(5, 2, 250, 9)), m_edit(new QPlainTextEdit(this)) {
         m_edit->setLineWrapMode(QPlainTextEdit::NoWrap);
         m_edit->setTabChangesFocus(true);
-        AddSelectionFrame(DialogRect(1, 0, 260, 40));
-        HandOverOnFocus(m_edit);
+        PlaceField(m_edit, QStringLiteral("lines"), DialogRect(5, 12, 250, 26));
         connect(m_edit, &QPlainTextEdit::textChanged, this, &cPanelWidget::valueChanged);
     }
     bool Value(cPartValue& value) const override {
         value.text = m_edit->toPlainText().toStdU16String();
         return true;
     }
-    void Fill(const cPanelContent& content) override {
-        m_label->setText(ToQString(content.label));
-        setToolTip(m_label->text());
-    }
+    void Fill(const cPanelContent& content) override { ShowLabel(content); }
 
 private:
-    QLabel* m_label;
     QPlainTextEdit* m_edit;
 };
 
-class cComboPanel : public cPanelWidget {
+class cComboPanel : public cFieldPanel {
 public:
     cComboPanel(cCtrlList* node, QWidget* parent)
-        : cPanelWidget(node, parent),
-          m_label(PlainLabel(DialogRect(5, 10, 80, 27), this)),
-          m_combo(new QComboBox(this)) {
-        m_combo->setObjectName(QStringLiteral("combo"));
+        : cFieldPanel(node, parent, DialogRect(5, 10, 80, 27)), m_combo(new QComboBox(this)) {
         m_combo->setEditable(true);
         m_combo->setInsertPolicy(QComboBox::NoInsert);
         m_combo->lineEdit()->setValidator(m_limit);
-        m_combo->setGeometry(DialogRect(90, 10, 165, 12));
-        AddSelectionFrame(DialogRect(1, 0, 260, 40));
-        HandOverOnFocus(m_combo);
+        PlaceField(m_combo, QStringLiteral("combo"), DialogRect(90, 10, 165, 12));
         ShowSheetOnDoubleClick(m_combo->lineEdit(), false);
         connect(m_combo, &QComboBox::editTextChanged, this, &cPanelWidget::valueChanged);
     }
@@ -292,8 +294,7 @@ public:
         return true;
     }
     void Fill(const cPanelContent& content) override {
-        m_label->setText(ToQString(content.label));
-        setToolTip(m_label->text());
+        ShowLabel(content);
         QString text = m_combo->currentText();
         if (content.list) {
             m_combo->clear();
@@ -329,21 +330,15 @@ private:
         mutable int m_allowed = 32767;
     };
 
-    QLabel* m_label;
     QComboBox* m_combo;
     cLengthLimit* m_limit = new cLengthLimit(this);
 };
 
-class cDropDownPanel : public cPanelWidget {
+class cDropDownPanel : public cFieldPanel {
 public:
     cDropDownPanel(cCtrlList* node, QWidget* parent)
-        : cPanelWidget(node, parent),
-          m_label(PlainLabel(DialogRect(5, 10, 80, 27), this)),
-          m_list(new QComboBox(this)) {
-        m_list->setObjectName(QStringLiteral("list"));
-        m_list->setGeometry(DialogRect(90, 10, 165, 12));
-        AddSelectionFrame(DialogRect(1, 0, 260, 40));
-        HandOverOnFocus(m_list);
+        : cFieldPanel(node, parent, DialogRect(5, 10, 80, 27)), m_list(new QComboBox(this)) {
+        PlaceField(m_list, QStringLiteral("list"), DialogRect(90, 10, 165, 12));
         ShowSheetOnDoubleClick(m_list, true);
         connect(m_list, &QComboBox::currentIndexChanged, this, &cPanelWidget::valueChanged);
     }
@@ -353,8 +348,7 @@ public:
         return true;
     }
     void Fill(const cPanelContent& content) override {
-        m_label->setText(ToQString(content.label));
-        setToolTip(m_label->text());
+        ShowLabel(content);
         if (content.list) {
             m_list->clear();
             m_list->addItems(SortedTexts(*content.list));
@@ -366,7 +360,6 @@ public:
     }
 
 private:
-    QLabel* m_label;
     QComboBox* m_list;
 };
 
@@ -394,23 +387,19 @@ private:
     QPushButton* m_show;
 };
 
-class cNumericPanel : public cPanelWidget {
+class cNumericPanel : public cFieldPanel {
 public:
     cNumericPanel(cCtrlList* node, QWidget* parent)
-        : cPanelWidget(node, parent),
-          m_label(PlainLabel(DialogRect(5, 10, 80, 24), this)),
+        : cFieldPanel(node, parent, DialogRect(5, 10, 80, 24)),
           m_edit(new QLineEdit(this)),
           m_upDown(new cUpDown(
               m_edit, [this] { HandToSheet(); }, this)) {
-        m_edit->setObjectName(QStringLiteral("edit"));
         m_edit->setReadOnly(true);
         // The arrows sit inside the right end of the field, which gives up their width.
         QRect field = DialogRect(90, 10, 165, 12);
         const int arrows = DialogRect(0, 0, 12, 0).width();
-        m_edit->setGeometry(field.adjusted(0, 0, -arrows, 0));
+        PlaceField(m_edit, QStringLiteral("edit"), field.adjusted(0, 0, -arrows, 0));
         m_upDown->setGeometry(field.right() + 1 - arrows, field.top(), arrows, field.height());
-        AddSelectionFrame(DialogRect(1, 0, 260, 40));
-        HandOverOnFocus(m_edit);
         ShowSheetOnDoubleClick(m_upDown, false);
         connect(m_edit, &QLineEdit::textChanged, this, &cPanelWidget::valueChanged);
     }
@@ -419,8 +408,7 @@ public:
         return true;
     }
     void Fill(const cPanelContent& content) override {
-        m_label->setText(ToQString(content.label));
-        setToolTip(m_label->text());
+        ShowLabel(content);
         if (content.editText)
             m_edit->setText(ToQString(*content.editText));
     }
@@ -439,7 +427,6 @@ protected:
     }
 
 private:
-    QLabel* m_label;
     QLineEdit* m_edit;
     cUpDown* m_upDown;
 };

@@ -70,8 +70,27 @@ QLineEdit* NameRow(QVBoxLayout* layout, const QString& label, QWidget* page) {
     return edit;
 }
 
-QLineEdit* ValueNameRow(QVBoxLayout* layout, QWidget* page) {
-    return NameRow(layout, QStringLiteral("Value name:"), page);
+// The rows of the registry value a part sets: its key (the policy's or its own) and its value
+// name, each marking the page modified.
+template <typename Page>
+void KeyRows(QVBoxLayout* layout, Page* page, cKeyGroup*& key, QLineEdit*& valueName) {
+    key = new cKeyGroup(page);
+    layout->addWidget(key);
+    valueName = NameRow(layout, QStringLiteral("Value name:"), page);
+    QObject::connect(key, &cKeyGroup::changed, page, [page] { page->SetModified(true); });
+    MarkOnEdit(page, valueName);
+}
+
+template <typename Values>
+void ShowKeyRows(cKeyGroup* key, QLineEdit* valueName, const Values& values) {
+    key->Set(values.key, false);
+    SetText(valueName, values.valueName);
+}
+
+template <typename Values>
+void ReadKeyRows(const cKeyGroup* key, const QLineEdit* valueName, Values& values) {
+    values.key = key->Values();
+    values.valueName = FromQ(valueName->text());
 }
 
 QGridLayout* PairGrid(QVBoxLayout* layout, std::initializer_list<cPairRow*> pairs) {
@@ -128,9 +147,7 @@ cPPCheckBox1::cPPCheckBox1(QWidget* parent) : cValuesPage(QStringLiteral("Genera
     defaults->addWidget(uncheckedByDefault);
     defaults->addStretch();
     layout->addLayout(defaults);
-    key = new cKeyGroup(this);
-    layout->addWidget(key);
-    valueName = ValueNameRow(layout, this);
+    KeyRows(layout, this, key, valueName);
     valueOn = new cValueGroup(QStringLiteral("Value when checked"),
                               QStringLiteral("Default value (1)"), this);
     valueOff = new cValueGroup(QStringLiteral("Value when unchecked"),
@@ -150,8 +167,6 @@ cPPCheckBox1::cPPCheckBox1(QWidget* parent) : cValuesPage(QStringLiteral("Genera
     MarkOnEdit(this, name);
     MarkOnClick(this, checkedByDefault);
     MarkOnClick(this, uncheckedByDefault);
-    connect(key, &cKeyGroup::changed, this, changed);
-    MarkOnEdit(this, valueName);
     connect(valueOn, &cValueGroup::changed, this, changed);
     connect(valueOff, &cValueGroup::changed, this, changed);
     // OK writes the lists into the node at once; the page's copies follow it, and its other
@@ -163,8 +178,7 @@ cPPCheckBox1::cPPCheckBox1(QWidget* parent) : cValuesPage(QStringLiteral("Genera
 void cPPCheckBox1::Show(const cCheckBoxPageValues& values) {
     SetText(name, values.name);
     (values.checkedByDefault ? checkedByDefault : uncheckedByDefault)->setChecked(true);
-    key->Set(values.key, false);
-    SetText(valueName, values.valueName);
+    ShowKeyRows(key, valueName, values);
     for (auto [group, groupValues] :
          {std::pair{valueOn, values.valueOn}, std::pair{valueOff, values.valueOff}}) {
         group->Set(groupValues);
@@ -184,8 +198,7 @@ cCheckBoxPageValues cPPCheckBox1::Values() const {
     cCheckBoxPageValues values;
     values.name = FromQ(name->text());
     values.checkedByDefault = checkedByDefault->isChecked();
-    values.key = key->Values();
-    values.valueName = FromQ(valueName->text());
+    ReadKeyRows(key, valueName, values);
     values.valueOn = valueOn->Values();
     values.valueOff = valueOff->Values();
     values.actionListOn = m_actionListOn;
@@ -231,17 +244,13 @@ cPPEditText1::cPPEditText1(QWidget* parent) : cValuesPage(QStringLiteral("Genera
         layout->addWidget(box);
         MarkOnClick(this, box);
     }
-    key = new cKeyGroup(this);
-    layout->addWidget(key);
-    valueName = ValueNameRow(layout, this);
+    KeyRows(layout, this, key, valueName);
     layout->addStretch();
 
     auto changed = [this] { MarkChanged(); };
     MarkOnEdit(this, label);
     connect(defaultValue, &cPairRow::changed, this, changed);
     connect(maxLength, &cPairRow::changed, this, changed);
-    connect(key, &cKeyGroup::changed, this, changed);
-    MarkOnEdit(this, valueName);
 }
 
 void cPPEditText1::Show(const cEditTextPageValues& values) {
@@ -251,8 +260,7 @@ void cPPEditText1::Show(const cEditTextPageValues& values) {
     SetChecked(required, values.required);
     SetChecked(oemConvert, values.oemConvert);
     SetChecked(expandableText, values.expandableText);
-    key->Set(values.key, false);
-    SetText(valueName, values.valueName);
+    ShowKeyRows(key, valueName, values);
 }
 
 cEditTextPageValues cPPEditText1::Values() const {
@@ -263,8 +271,7 @@ cEditTextPageValues cPPEditText1::Values() const {
     values.required = required->isChecked();
     values.oemConvert = oemConvert->isChecked();
     values.expandableText = expandableText->isChecked();
-    values.key = key->Values();
-    values.valueName = FromQ(valueName->text());
+    ReadKeyRows(key, valueName, values);
     return values;
 }
 
@@ -283,9 +290,7 @@ cPPCombo1::cPPCombo1(QWidget* parent) : cValuesPage(QStringLiteral("General"), p
         layout->addWidget(box);
         MarkOnClick(this, box);
     }
-    key = new cKeyGroup(this);
-    layout->addWidget(key);
-    valueName = ValueNameRow(layout, this);
+    KeyRows(layout, this, key, valueName);
 
     auto* group = new QGroupBox(QStringLiteral("Suggestions"), this);
     add = new QPushButton(QStringLiteral("Add"), group);
@@ -316,8 +321,6 @@ cPPCombo1::cPPCombo1(QWidget* parent) : cValuesPage(QStringLiteral("General"), p
     MarkOnEdit(this, label);
     connect(defaultValue, &cPairRow::changed, this, changed);
     connect(maxLength, &cPairRow::changed, this, changed);
-    connect(key, &cKeyGroup::changed, this, changed);
-    MarkOnEdit(this, valueName);
     MarkOnClick(this, noSort);
     connect(add, &QPushButton::clicked, this, &cPPCombo1::AddSuggestion);
     connect(remove, &QPushButton::clicked, this, &cPPCombo1::DeleteSuggestion);
@@ -333,8 +336,7 @@ void cPPCombo1::Show(const cComboPageValues& values) {
     SetChecked(oemConvert, values.oemConvert);
     SetChecked(expandableText, values.expandableText);
     SetChecked(noSort, values.noSort);
-    key->Set(values.key, false);
-    SetText(valueName, values.valueName);
+    ShowKeyRows(key, valueName, values);
     SetRows(values.suggestions, -1);
 }
 
@@ -395,8 +397,7 @@ cComboPageValues cPPCombo1::Values() const {
     values.oemConvert = oemConvert->isChecked();
     values.expandableText = expandableText->isChecked();
     values.noSort = noSort->isChecked();
-    values.key = key->Values();
-    values.valueName = FromQ(valueName->text());
+    ReadKeyRows(key, valueName, values);
     values.suggestions = Rows();
     return values;
 }
@@ -413,21 +414,16 @@ cPPDro1::cPPDro1(cPropPage* itemList, QWidget* parent)
         layout->addWidget(box);
         MarkOnClick(this, box);
     }
-    key = new cKeyGroup(this);
-    layout->addWidget(key);
-    valueName = ValueNameRow(layout, this);
+    KeyRows(layout, this, key, valueName);
     layout->addStretch();
     MarkOnEdit(this, name);
-    connect(key, &cKeyGroup::changed, this, [this] { MarkChanged(); });
-    MarkOnEdit(this, valueName);
 }
 
 void cPPDro1::Show(const cDropDownPageValues& values) {
     SetText(name, values.name);
     SetChecked(required, values.required);
     SetChecked(noSort, values.noSort);
-    key->Set(values.key, false);
-    SetText(valueName, values.valueName);
+    ShowKeyRows(key, valueName, values);
 }
 
 void cPPDro1::Fill(cData& node) {
@@ -442,8 +438,7 @@ cDropDownPageValues cPPDro1::Values() const {
     values.name = FromQ(name->text());
     values.required = required->isChecked();
     values.noSort = noSort->isChecked();
-    values.key = key->Values();
-    values.valueName = FromQ(valueName->text());
+    ReadKeyRows(key, valueName, values);
     return values;
 }
 
@@ -546,17 +541,13 @@ cNumberPage<Part, PageValues>::cNumberPage(const QString& asTextCaption, bool di
         layout->addWidget(box);
         MarkOnClick(this, box);
     }
-    key = new cKeyGroup(this);
-    layout->addWidget(key);
-    valueName = ValueNameRow(layout, this);
+    KeyRows(layout, this, key, valueName);
     layout->addStretch();
 
     auto changed = [this] { this->MarkChanged(); };
     MarkOnEdit(this, label);
     for (cPairRow* pair : {defaultValue, max, min, spin})
         QObject::connect(pair, &cPairRow::changed, this, changed);
-    QObject::connect(key, &cKeyGroup::changed, this, changed);
-    MarkOnEdit(this, valueName);
 }
 
 template <class Part, class PageValues>
@@ -568,8 +559,7 @@ void cNumberPage<Part, PageValues>::Show(const PageValues& values) {
     spin->Set(values.spin);
     SetChecked(required, values.required);
     SetChecked(asText, values.txtConvert);
-    key->Set(values.key, false);
-    SetText(valueName, values.valueName);
+    ShowKeyRows(key, valueName, values);
 }
 
 template <class Part, class PageValues>
@@ -582,8 +572,7 @@ PageValues cNumberPage<Part, PageValues>::Values() const {
     values.spin = spin->Values();
     values.required = required->isChecked();
     values.txtConvert = asText->isChecked();
-    values.key = key->Values();
-    values.valueName = FromQ(valueName->text());
+    ReadKeyRows(key, valueName, values);
     return values;
 }
 
@@ -609,9 +598,7 @@ cPPMultiText1::cPPMultiText1(QWidget* parent) : cValuesPage(QStringLiteral("Gene
     PairGrid(layout, {maxLength, maxStrings, defaultHeight});
     required = new QCheckBox(QStringLiteral("Required"), this);
     layout->addWidget(required);
-    key = new cKeyGroup(this);
-    layout->addWidget(key);
-    valueName = ValueNameRow(layout, this);
+    KeyRows(layout, this, key, valueName);
     layout->addStretch();
 
     auto changed = [this] { MarkChanged(); };
@@ -619,8 +606,6 @@ cPPMultiText1::cPPMultiText1(QWidget* parent) : cValuesPage(QStringLiteral("Gene
     for (cPairRow* pair : {maxLength, maxStrings, defaultHeight})
         connect(pair, &cPairRow::changed, this, changed);
     MarkOnClick(this, required);
-    connect(key, &cKeyGroup::changed, this, changed);
-    MarkOnEdit(this, valueName);
 }
 
 void cPPMultiText1::Show(const cMultiTextPageValues& values) {
@@ -629,8 +614,7 @@ void cPPMultiText1::Show(const cMultiTextPageValues& values) {
     maxStrings->Set(values.maxStrings);
     defaultHeight->Set(values.defaultHeight);
     SetChecked(required, values.required);
-    key->Set(values.key, false);
-    SetText(valueName, values.valueName);
+    ShowKeyRows(key, valueName, values);
 }
 
 cMultiTextPageValues cPPMultiText1::Values() const {
@@ -640,8 +624,7 @@ cMultiTextPageValues cPPMultiText1::Values() const {
     values.maxStrings = maxStrings->Values();
     values.defaultHeight = defaultHeight->Values();
     values.required = required->isChecked();
-    values.key = key->Values();
-    values.valueName = FromQ(valueName->text());
+    ReadKeyRows(key, valueName, values);
     return values;
 }
 
