@@ -462,7 +462,7 @@ void cBuilder::SupportedOn(pugi::xml_node root) {
     Note(unspecified->line, "supported-on not specified, " + std::to_string(unspecifiedCount) +
                                 (unspecifiedCount == 1 ? " policy" : " policies") +
                                 " (given the definition " + m_out.unspecifiedSupportedOn +
-                                ", \"Not specified\"; export --supported-on names another)");
+                                ", \"Not specified\")");
 }
 
 void cBuilder::Policy(pugi::xml_node policies, pugi::xml_node presentations,

@@ -5,39 +5,67 @@
 #include "core/document/document.h"
 #include "core/edit/editops.h"
 
-bool cSupportedOnStep::Swap(CPelwinDoc& doc) {
+namespace {
+
+cSupportedOnDefinition NotSpecified() {
+    const Text name = FromUtf8(kNotSpecifiedName);
+    return {name, StringReference(kNotSpecifiedName), cSupportedOnJoin::None, {}, pugi::xml_node()};
+}
+
+}  // namespace
+
+bool cNotSpecifiedStep::Apply(CPelwinDoc& doc) {
     auto* state = dynamic_cast<cAdmxState*>(doc.FormatState());
     if (!state)
         return false;
-    std::swap(state->supportedOn, m_table);
-    for (auto& [path, text] : m_texts)
-        if (auto* policy = dynamic_cast<cPolicy*>(path.Find(doc.Tree())))
-            std::swap(policy->supportedText, text);
-    m_strings = SetStringTable(doc, std::move(m_strings));
+    m_before = state->supportedOn;
+    cSupportedOnTable table = state->SupportedOn();
+    table.definitions.push_back(NotSpecified());
+    state->supportedOn = std::move(table);
+    m_strings.reset();
+    const Text name = FromUtf8(kNotSpecifiedName);
+    if (!doc.Strings().Find(name)) {
+        cStringMap strings = doc.Strings();
+        strings.Set(name, kNotSpecifiedText);
+        m_strings = SetStringTable(doc, std::move(strings));
+    }
     ShowFileChange(doc);
     return true;
 }
 
-std::unique_ptr<cEditStep> GiveSupportedOn(const CPelwinDoc& doc, cPolicy& policy) {
+bool cNotSpecifiedStep::Revert(CPelwinDoc& doc) {
+    auto* state = dynamic_cast<cAdmxState*>(doc.FormatState());
+    if (!state)
+        return false;
+    state->supportedOn = std::move(m_before);
+    m_before.reset();
+    if (m_strings)
+        SetStringTable(doc, std::move(*m_strings));
+    m_strings.reset();
+    ShowFileChange(doc);
+    return true;
+}
+
+std::unique_ptr<cEditStep> GiveSupportedOn(const CPelwinDoc& doc,
+                                           std::span<cPolicy* const> policies,
+                                           const Text& stepText) {
     const auto* state = dynamic_cast<const cAdmxState*>(doc.FormatState());
-    if (!state || !policy.admx)
+    if (!state)
         return nullptr;
     cSupportedOnTable table = state->SupportedOn();
     std::unique_ptr<cEditStep> step;
-    if (table.definitions.empty()) {
-        const Text name = FromUtf8(kNotSpecifiedName);
-        cStringMap strings = doc.Strings();
-        if (!strings.Find(name))
-            strings.Set(name, kNotSpecifiedText);
-        table.definitions.push_back(
-            {name, StringReference(ToUtf8(name)), cSupportedOnJoin::None, {}, pugi::xml_node()});
-        step = std::make_unique<cSupportedOnStep>(table, std::move(strings),
-                                                  std::vector<std::pair<cTreePath, Text>>());
+    for (cPolicy* policy : policies) {
+        if (!policy->admx || !policy->admx->supportedOn.empty())
+            continue;
+        if (table.definitions.empty()) {
+            table.definitions.push_back(NotSpecified());
+            step = std::make_unique<cNotSpecifiedStep>(stepText);
+        }
+        const cSupportedOnDefinition& first = table.definitions.front();
+        policy->admx->supportedOn = first.name;
+        policy->supportedFlag = 1;
+        policy->supportedText = state->set ? SupportedOnText(table, *state->set, ToUtf8(first.name))
+                                           : first.displayName;
     }
-    const cSupportedOnDefinition& first = table.definitions.front();
-    policy.admx->supportedOn = first.name;
-    policy.supportedFlag = 1;
-    policy.supportedText =
-        state->set ? SupportedOnText(table, *state->set, ToUtf8(first.name)) : first.displayName;
     return step;
 }

@@ -2,8 +2,7 @@
 
 #include <memory>
 #include <optional>
-#include <utility>
-#include <vector>
+#include <span>
 
 #include "core/admx/supportedon.h"
 #include "core/edit/editstep.h"
@@ -11,31 +10,26 @@
 
 class cPolicy;
 
-// The step of the Supported-on definitions dialog: the document's edited table and its string
-// table exchanged for the ones the step holds, and the listed policies' supported-on texts.
-class cSupportedOnStep : public cEditStep {
+// Adds the definition SUPPORTED_NotSpecified ("Not specified") to a set's supportedOn table,
+// with its string unless the table holds that name already. It works on the document as it
+// finds it when applied, so it may stand in one step with others that change the strings.
+class cNotSpecifiedStep : public cEditStep {
 public:
-    cSupportedOnStep(std::optional<cSupportedOnTable> table, cStringMap strings,
-                     std::vector<std::pair<cTreePath, Text>> texts)
-        : cEditStep(u"Edit supported-on definitions"),
-          m_table(std::move(table)),
-          m_strings(std::move(strings)),
-          m_texts(std::move(texts)) {}
+    explicit cNotSpecifiedStep(Text text) : cEditStep(std::move(text)) {}
 
-    bool Apply(CPelwinDoc& doc) override { return Swap(doc); }
-    bool Revert(CPelwinDoc& doc) override { return Swap(doc); }
+    bool Apply(CPelwinDoc& doc) override;
+    bool Revert(CPelwinDoc& doc) override;
 
 private:
-    bool Swap(CPelwinDoc& doc);
-
-    std::optional<cSupportedOnTable> m_table;
-    cStringMap m_strings;
-    std::vector<std::pair<cTreePath, Text>> m_texts;
+    std::optional<cSupportedOnTable> m_before;
+    // The string table before the string was added; none when it held the name already.
+    std::optional<cStringMap> m_strings;
 };
 
-// What a policy made in an ADMX set refers to as its supportedOn, which the policy editor
-// demands of every policy: the file's first definition as edited, else a definition
-// SUPPORTED_NotSpecified ("Not specified"). Sets the policy's reference and supported-on text;
-// returns the step that adds that definition and its string to the document, or null when
-// the file has a definition already (or the document is no set).
-std::unique_ptr<cEditStep> GiveSupportedOn(const CPelwinDoc& doc, cPolicy& policy);
+// The policy editor refuses a policy without a supportedOn: each of the policies of a set
+// that has none (made in the editor, pasted from a template) refers to the file's first
+// definition as edited, else to SUPPORTED_NotSpecified. Sets their references and supported-on
+// texts; returns the step that adds that definition, or null when none is needed.
+std::unique_ptr<cEditStep> GiveSupportedOn(const CPelwinDoc& doc,
+                                           std::span<cPolicy* const> policies,
+                                           const Text& stepText);

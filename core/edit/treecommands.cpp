@@ -193,6 +193,20 @@ void CrossFormats(const cEditState& state, const cPastedNodes& copies,
                 {list});
 }
 
+// The pasted policies that have no supportedOn (from a template) get one in a set: the
+// policy editor refuses the file otherwise.
+void GiveSupportedOnInSet(const cEditState& state, cTreeItem& copy, cCompoundStep& step) {
+    if (state.doc.HasClassNodes())
+        return;
+    std::vector<cPolicy*> policies;
+    cTemplateTree::ForEachInSubtree(&copy, [&](cTreeItem* at) {
+        if (at->node && at->node->kind == kKindPolicy)
+            policies.push_back(static_cast<cPolicy*>(at->node.get()));
+    });
+    if (auto added = GiveSupportedOn(state.doc, policies, step.Label()))
+        step.Add(std::move(added));
+}
+
 // A copied subtree made to fit the target, its labels shown anew.
 void CrossCopy(const cEditState& state, cTreeItem& copy, const cTreeItem& copied) {
     if (CrossingOf(state) == cCrossing::None)
@@ -310,7 +324,8 @@ cEditResult NewNode(cEditState& state, cNewNodeKind kind) {
     std::unique_ptr<cEditStep> supportedOn;
     if (item->node->kind == kKindPolicy && !state.doc.HasClassNodes()) {
         item->node->admx.emplace().policyClass = u"Machine";
-        supportedOn = GiveSupportedOn(state.doc, static_cast<cPolicy&>(*item->node));
+        cPolicy* made = static_cast<cPolicy*>(item->node.get());
+        supportedOn = GiveSupportedOn(state.doc, {&made, 1}, NewNodeStepText(kind));
     }
     item->label = NodeLabel(tree, *item->node);
     item->stateImage = NewNodeImage(kind);
@@ -383,6 +398,7 @@ cEditResult Paste(cEditState& state) {
     std::unique_ptr<cTreeItem> copy = CloneSubtree(copied);
     CrossCopy(state, *copy, copied);
     auto step = PasteStep(state, u"Paste " + StepNodeName(*copied.node), NodesOf(*copy));
+    GiveSupportedOnInSet(state, *copy, *step);
     step->Add(cItemPlacementStep::Insert(step->Label(), cTreePath::Of(place.parent), place.row,
                                          std::move(copy)));
     if (!PerformStep(state.doc, std::move(step)))
@@ -408,6 +424,7 @@ cEditResult PasteNext(cEditState& state) {
     std::unique_ptr<cTreeItem> copy = CloneSubtree(copied);
     CrossCopy(state, *copy, copied);
     auto step = PasteStep(state, u"Paste as next " + StepNodeName(*copied.node), NodesOf(*copy));
+    GiveSupportedOnInSet(state, *copy, *step);
     step->Add(cItemPlacementStep::Insert(step->Label(), cTreePath::Of(place->parent), place->row,
                                          std::move(copy)));
     if (!PerformStep(state.doc, std::move(step)))

@@ -426,6 +426,19 @@ std::unique_ptr<cEditStep> cSupportedOnEdit::MakeStep(CPelwinDoc& doc) const {
                                               std::move(texts));
 }
 
+bool cSupportedOnStep::Swap(CPelwinDoc& doc) {
+    auto* state = dynamic_cast<cAdmxState*>(doc.FormatState());
+    if (!state)
+        return false;
+    std::swap(state->supportedOn, m_table);
+    for (auto& [path, text] : m_texts)
+        if (auto* policy = dynamic_cast<cPolicy*>(path.Find(doc.Tree())))
+            std::swap(policy->supportedText, text);
+    m_strings = SetStringTable(doc, std::move(m_strings));
+    ShowFileChange(doc);
+    return true;
+}
+
 Text AppliesToText(const cSupportedOnDefinition& definition) {
     Text text;
     const Text join = definition.join == cSupportedOnJoin::And ? u" and " : u" or ";

@@ -6,7 +6,7 @@
 #include <set>
 
 #include "core/admx/supportedon.h"
-#include "core/edit/supportedonstep.h"
+#include "core/edit/editstep.h"
 #include "core/model/stringmap.h"
 
 class cAdmxSet;
@@ -85,3 +85,25 @@ private:
 // What a definition applies to, as the dialog lists it: "windows:SUPPORTED_WindowsXP or
 // Range of Win 2 to 4".
 Text AppliesToText(const cSupportedOnDefinition& definition);
+
+// The step of the Supported-on definitions dialog: the document's edited table and its string
+// table exchanged for the ones the step holds, and the listed policies' supported-on texts.
+class cSupportedOnStep : public cEditStep {
+public:
+    cSupportedOnStep(std::optional<cSupportedOnTable> table, cStringMap strings,
+                     std::vector<std::pair<cTreePath, Text>> texts)
+        : cEditStep(u"Edit supported-on definitions"),
+          m_table(std::move(table)),
+          m_strings(std::move(strings)),
+          m_texts(std::move(texts)) {}
+
+    bool Apply(CPelwinDoc& doc) override { return Swap(doc); }
+    bool Revert(CPelwinDoc& doc) override { return Swap(doc); }
+
+private:
+    bool Swap(CPelwinDoc& doc);
+
+    std::optional<cSupportedOnTable> m_table;
+    cStringMap m_strings;
+    std::vector<std::pair<cTreePath, Text>> m_texts;
+};

@@ -11,7 +11,8 @@ TEST(AdmxLint, FindingsStandInTheirOwnFiles) {
     // A second policy of an existing name, writing what another policy writes.
     const std::string copy =
         "<policy name=\"Outside\" class=\"Machine\" displayName=\"$(string.Outside)\" "
-        "key=\"Software\\Sample\" valueName=\"On\"/>\n  </policies>";
+        "key=\"Software\\Sample\" valueName=\"On\"><parentCategory ref=\"Root\"/>"
+        "<supportedOn ref=\"SUPPORTED_Sample\"/></policy>\n  </policies>";
     admx.replace(admx.find("</policies>"), 11, copy);
     set.Put("en-US/sample.adml",
             SampleAdml("en-US", "\n      <string id=\"Spare\">unused</string>"));
@@ -27,9 +28,11 @@ TEST(AdmxLint, FindingsStandInTheirOwnFiles) {
                 : std::filesystem::path(ToUtf8(finding.file)).parent_path().filename().string();
         found.push_back(file + ":" + std::to_string(finding.line) + " " + finding.rule);
     }
+    // The sample's two policies without a supportedOn are refused by the policy editor.
     EXPECT_EQ(found, (std::vector<std::string>{
-                         "admx:58 duplicate-value", "admx:58 admx-duplicate-name",
-                         "en-US:20 admx-unused-string", "fr-FR:6 admx-missing-translation"}));
+                         "admx:50 admx-schema", "admx:55 admx-schema", "admx:58 duplicate-value",
+                         "admx:58 admx-duplicate-name", "en-US:20 admx-unused-string",
+                         "fr-FR:6 admx-missing-translation"}));
     // Every rule reported is one of the table's, with its severity; a translation that lacks
     // only an id nothing refers to (Spare) is shown by the policy editor, a warning.
     for (const cFinding& finding : LintTemplate(doc, log)) {

@@ -130,7 +130,7 @@ TEST(AdmxSchema, EachFaultAtItsLine) {
         {false, "<boolean id=\"Flag\" ", "<boolean ",
          "admx:23 error boolean has no attribute id" + refused},
         {true, "<listBox refId=\"Hosts\">", "<listBox>",
-         "adml:15 error listBox has no attribute refId" + refused},
+         "adml:16 error listBox has no attribute refId" + refused},
         // Values of the schema's types.
         {false, "class=\"Both\"", "class=\"Computer\"",
          "admx:17 error class \"Computer\" of policy Pol is not Machine, User or Both" + refused},

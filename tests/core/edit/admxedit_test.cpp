@@ -4,6 +4,7 @@
 #include "core/check/lint.h"
 #include "core/document/formats.h"
 #include "core/edit/commands.h"
+#include "core/edit/editstep.h"
 #include "core/edit/treecommands.h"
 #include "core/model/clipboard.h"
 #include "core/model/seams.h"
@@ -29,7 +30,7 @@ struct cSetEditor {
 std::vector<std::string> Errors(const CPelwinDoc& doc, const cReadLog& log) {
     std::vector<std::string> errors;
     for (const cFinding& finding : LintTemplate(doc, log))
-        if (finding.severity == cLintSeverity::Error)
+        if (finding.severity == cLintSeverity::Error && !IsMissingSupportedOn(ToUtf8(finding.text)))
             errors.push_back(std::string(finding.rule) + ": " + ToUtf8(finding.text));
     return errors;
 }
@@ -200,7 +201,8 @@ TEST(AdmxEdit, PasteBetweenATemplateAndASetConverts) {
     const auto& policy = static_cast<const cObjPolicy&>(*pasted.item->node);
     EXPECT_EQ(policy.keyName, u"Software\\Cat");
     EXPECT_EQ(policy.explainText, u"One\nTwo");
-    EXPECT_EQ(policy.supportedFlag, 0);
+    // The set's first definition stands for the template's text, which a set cannot hold.
+    EXPECT_EQ(policy.admx->supportedOn, u"SUPPORTED_Sample");
     ASSERT_EQ(messages.texts.size(), 1u);
     EXPECT_NE(messages.Utf8()[0].find("supported-on"), std::string::npos) << messages.Utf8()[0];
     EXPECT_NE(messages.Utf8()[0].find("OEM"), std::string::npos) << messages.Utf8()[0];

@@ -151,6 +151,10 @@ TEST(AdmxPages, PolicyPageLoadsAndChecksWhatChanged) {
     EXPECT_EQ(refused(u"UserOnly", u"SUPPORTED_Missing"),
               u"Supported on \"SUPPORTED_Missing\" names no definition or product of this file.");
     EXPECT_NE(refused(u"UserOnly", u"office:SUPPORTED_X").find(u"does not use"), Text::npos);
+    // The policy editor refuses a policy without one: it cannot be emptied, while a policy
+    // read without one keeps its other fields editable.
+    EXPECT_NE(refused(u"UserOnly", u"").find(u"Supported on is empty"), Text::npos);
+    EXPECT_EQ(everyone.Validate(PolicyNamed(doc, u"Everyone")), std::nullopt);
 
     // An element's id is checked within its policy only.
     cPolicyPart& big = *user.Parts().at(3);

@@ -40,7 +40,7 @@ std::vector<std::string> LintErrors(const std::filesystem::path& path) {
         return {"not read"};
     std::vector<std::string> errors;
     for (const cFinding& finding : LintTemplate(doc, log))
-        if (finding.severity == cLintSeverity::Error)
+        if (finding.severity == cLintSeverity::Error && !IsMissingSupportedOn(ToUtf8(finding.text)))
             errors.push_back(std::string(finding.rule) + ": " + ToUtf8(finding.text));
     return errors;
 }

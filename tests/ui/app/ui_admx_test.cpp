@@ -94,10 +94,14 @@ TEST_F(UiAdmx, FileMenuExportsTheActiveTemplateAndShowsTheReport) {
     EXPECT_TRUE(QFile::exists(out + "/sample.admx"));
     EXPECT_TRUE(QFile::exists(out + "/de-DE/sample.adml"));
     EXPECT_TRUE(prompts.summary.startsWith("Exported to ")) << prompts.summary.toStdString();
-    EXPECT_EQ(prompts.lines,
-              QStringList({dir.filePath("sample.adm") +
-                           ":2: warning: not exported: #if version >= 4 (what it holds is "
-                           "exported without the condition)"}));
+    EXPECT_EQ(
+        prompts.lines,
+        QStringList({dir.filePath("sample.adm") +
+                         ":2: warning: not exported: #if version >= 4 (what it holds is "
+                         "exported without the condition)",
+                     dir.filePath("sample.adm") +
+                         ":4: warning: not exported: supported-on not specified, 1 policy "
+                         "(given the definition SUPPORTED_NotSpecified, \"Not specified\")"}));
     EXPECT_FALSE(doc->IsModified());
 
     // The next export offers the folder and language used last.
@@ -115,10 +119,13 @@ TEST_F(UiAdmx, AFailedExportSaysSoAndNamesTheCause) {
     prompts.answerFolder = out.toStdU16String();
     app->MainFrame()->Command(cCommand::FileExportAdmx)->trigger();
     EXPECT_EQ(prompts.summary, "Nothing was exported, and nothing in the folder was replaced.");
-    ASSERT_EQ(prompts.lines.size(), 1);
-    EXPECT_TRUE(prompts.lines[0].endsWith(
-        ":3: error: cannot export NUMERIC many of POLICY P is not a 32-bit number"))
+    // What would not have been exported, then why nothing was.
+    ASSERT_EQ(prompts.lines.size(), 2);
+    EXPECT_TRUE(prompts.lines[0].contains("supported-on not specified"))
         << prompts.lines[0].toStdString();
+    EXPECT_TRUE(prompts.lines[1].endsWith(
+        ":3: error: cannot export NUMERIC many of POLICY P is not a 32-bit number"))
+        << prompts.lines[1].toStdString();
     EXPECT_FALSE(QFile::exists(out + "/sample.admx"));
 }
 
