@@ -51,6 +51,7 @@ enum class cCommand {
     WindowArrangeIcons,
     WindowCompare,
     ToolsCheckTemplate,
+    ToolsCheckMdm,
     Help,
     HelpTopics,
     HelpInfo,
