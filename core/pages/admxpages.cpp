@@ -5,6 +5,7 @@
 #include <set>
 
 #include "core/admx/admxset.h"
+#include "core/check/mdm.h"
 #include "core/document/document.h"
 #include "core/edit/editops.h"
 #include "core/model/nodeobjects.h"
@@ -295,6 +296,15 @@ cAdmxPolicyPageValues cAdmxPolicyPageValues::Load(const cPolicy& node) {
     if (const cAdmxSet* set = AdmxSetOf(node))
         values.choices = SupportedChoices(*set, SupportedOnTableOf(node, *set), OwnerOf(node));
     return values;
+}
+
+Text MdmKeyNote(const cPolicy& node) {
+    if (!MdmBlocksKey(node.GetEffectiveKey()))
+        return Text();
+    return u"Cloud device management (MDM) cannot set this policy: its ingestion may not "
+           u"write under System, Software\\Microsoft or Software\\Policies\\Microsoft, but "
+           u"for a few keys such as Software\\Policies\\Microsoft\\Office. Devices report "
+           u"an error for it.";
 }
 
 std::optional<Text> cAdmxPolicyPageValues::Validate(const cPolicy& node) const {

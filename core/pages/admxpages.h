@@ -79,6 +79,10 @@ private:
     std::optional<Text> ValidateName(const cPolicy& node) const;
 };
 
+// What the ADMX tab says under a policy's key when the ingestion of cloud device management
+// (MDM) may not write there; empty when it may.
+Text MdmKeyNote(const cPolicy& node);
+
 // Whether the part's element may be soft: a text, a number or a list of texts.
 bool CanBeSoft(const cPolicyPart& part);
 

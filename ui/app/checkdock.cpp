@@ -42,11 +42,12 @@ cCheckDock::cCheckDock(CMainFrame& frame, cAppServices& services)
     connect(m_list, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* row) { GoTo(row); });
 }
 
-bool cCheckDock::Check(CPelwinDoc& doc) {
+bool cCheckDock::Check(CPelwinDoc& doc, bool mdm) {
     m_doc = &doc;
     m_list->clear();
+    setWindowTitle(mdm ? QStringLiteral("Check for MDM import") : QStringLiteral("Check template"));
     Text problem;
-    if (!CheckDocument(doc, m_findings, problem)) {
+    if (!CheckDocument(doc, m_findings, problem, mdm)) {
         m_findings.clear();
         m_summary->setText(
             QStringLiteral("%1 could not be checked: %2").arg(Q(doc.Title()), Q(problem)));
@@ -66,13 +67,16 @@ bool cCheckDock::Check(CPelwinDoc& doc) {
         if (m_findings[i].place.empty())
             row->setToolTip(3, QStringLiteral("This finding stands at no node of the tree"));
     }
-    m_summary->setText(m_findings.empty()
-                           ? QStringLiteral("%1: no faults found.").arg(Q(doc.Title()))
-                           : QStringLiteral("%1: %2 errors, %3 warnings. Double click a finding "
-                                            "to select its node.")
-                                 .arg(Q(doc.Title()))
-                                 .arg(errors)
-                                 .arg(warnings));
+    m_summary->setText(
+        m_findings.empty()
+            ? QStringLiteral("%1: no faults found%2.")
+                  .arg(Q(doc.Title()),
+                       mdm ? QStringLiteral("; the set imports as it stands") : QString())
+            : QStringLiteral("%1: %2 errors, %3 warnings. Double click a finding "
+                             "to select its node.")
+                  .arg(Q(doc.Title()))
+                  .arg(errors)
+                  .arg(warnings));
     show();
     raise();
     return true;

@@ -52,6 +52,7 @@ enum class cCommand {
     WindowArrangeIcons,
     WindowCompare,
     ToolsCheckTemplate,
+    ToolsCheckMdm,
     Help,
     HelpTopics,
     HelpInfo,

@@ -191,14 +191,18 @@ void CMainFrame::InstallDocumentRoutes(CChildFrame& child) {
     document.Set(cCommand::FileExportSite, {hasServices, [this] { ExportSite(*m_services); }});
     document.Set(cCommand::WindowCompare,
                  {hasServices, [this, &doc] { CompareWith(doc, *m_services, *this); }});
-    document.Set(cCommand::ToolsCheckTemplate,
-                 {hasServices, [this, &doc] {
-                      if (!m_checkDock) {
-                          m_checkDock = new cCheckDock(*this, *m_services);
-                          addDockWidget(Qt::BottomDockWidgetArea, m_checkDock);
-                      }
-                      m_checkDock->Check(doc);
-                  }});
+    auto check = [this, &doc](bool mdm) {
+        if (!m_checkDock) {
+            m_checkDock = new cCheckDock(*this, *m_services);
+            addDockWidget(Qt::BottomDockWidgetArea, m_checkDock);
+        }
+        m_checkDock->Check(doc, mdm);
+    };
+    document.Set(cCommand::ToolsCheckTemplate, {hasServices, [check] { check(false); }});
+    // Only ADMX sets are uploaded to a device-management service.
+    document.Set(
+        cCommand::ToolsCheckMdm,
+        {[this, &doc] { return m_services && !doc.HasClassNodes(); }, [check] { check(true); }});
     document.Set(cCommand::EditFind, {nullptr, [&child] { child.FindBar()->Open(); }});
     document.Set(cCommand::StringTable,
                  {nullptr, [&doc, &child] { RunStringTableCommand(doc, &child); }});
@@ -458,6 +462,10 @@ void CMainFrame::CreateCommands() {
          "Compare the active template with another one, policy by policy", nullptr, nullptr},
         {cCommand::ToolsCheckTemplate, "&Check template",
          "Check the template as it stands for faults, as tessary-cli lint does", nullptr, nullptr},
+        {cCommand::ToolsCheckMdm, "Check for &MDM import",
+         "Check whether the ADMX set as it stands imports into cloud device management, as "
+         "tessary-cli lint --profile mdm does",
+         nullptr, nullptr},
         {cCommand::Help, "Help", "Show the help", nullptr, nullptr},
         {cCommand::HelpTopics, "&Help Topics", "List the help topics", nullptr, nullptr},
         {cCommand::HelpInfo, "&Info", "Show the help", nullptr, nullptr},
@@ -606,6 +614,7 @@ void CMainFrame::CreateMenus() {
 
     auto* tools = new QMenu(QStringLiteral("&Tools"), this);
     tools->addAction(command(cCommand::ToolsCheckTemplate));
+    tools->addAction(command(cCommand::ToolsCheckMdm));
 
     auto* window = new QMenu(QStringLiteral("&Window"), this);
     window->addAction(command(cCommand::WindowCascade));

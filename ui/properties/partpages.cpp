@@ -715,6 +715,14 @@ cPPPolicyAdmx::cPPPolicyAdmx(QWidget* parent) : cPropPage(QStringLiteral("ADMX")
     supportedShown->setTextFormat(Qt::PlainText);
     supportedShown->setWordWrap(true);
     form->addRow(QString(), supportedShown);
+    key = new QLabel(this);
+    key->setTextFormat(Qt::PlainText);
+    key->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    form->addRow(QStringLiteral("Key:"), key);
+    mdmNote = new QLabel(this);
+    mdmNote->setTextFormat(Qt::PlainText);
+    mdmNote->setWordWrap(true);
+    form->addRow(QString(), mdmNote);
     layout->addLayout(form);
     kept = KeptLabel(this);
     layout->addWidget(kept);
@@ -758,6 +766,14 @@ void cPPPolicyAdmx::Fill(cData& node) {
     UpdateShown();
     ShowDerivedName(name, *policy);
     ShowKept(kept, *policy);
+    ShowKey(*policy);
+}
+
+void cPPPolicyAdmx::ShowKey(const cPolicy& policy) {
+    key->setText(ToQ(policy.GetEffectiveKey()));
+    const Text note = MdmKeyNote(policy);
+    mdmNote->setText(ToQ(note));
+    mdmNote->setVisible(!note.empty());
 }
 
 void cPPPolicyAdmx::UpdateShown() {
@@ -795,10 +811,14 @@ std::optional<Text> cPPPolicyAdmx::Validate() const {
 }
 
 void cPPPolicyAdmx::Apply(cData& node) {
-    if (auto* policy = dynamic_cast<cPolicy*>(&node); policy && IsModified())
+    auto* policy = dynamic_cast<cPolicy*>(&node);
+    if (policy && IsModified())
         Values().ApplyTo(*policy);
     SetModified(false);
     ShowDerivedName(name, node);
+    // The key may have changed on the first page.
+    if (policy)
+        ShowKey(*policy);
 }
 
 // ---- A part's element in an ADMX set ----

@@ -463,10 +463,13 @@ public:
     QComboBox* policyClass;
     QComboBox* supportedOn;  // editable: a reference chosen or typed
     QLabel* supportedShown;  // what the reference shows
+    QLabel* key;             // the policy's key, edited on its first page
+    QLabel* mdmNote;         // under the key, when cloud device management cannot set it
     QLabel* kept;            // the element's annotations, seeAlso and keywords
 
 private:
     void UpdateShown();
+    void ShowKey(const cPolicy& policy);
 
     const cPolicy* m_node = nullptr;  // Not owned: the node filled from, while shown.
     std::vector<cSupportedChoice> m_choices;

@@ -223,26 +223,3 @@ TEST(Mdm, ImportOrderNamesTheFilesOfACycle) {
     EXPECT_EQ(text.find("c.admx"), std::string::npos) << text;
     EXPECT_EQ(ordered->order.faults[0].line, 5);
 }
-
-// The corpus: a vendor's sets under its own key have no error of the profile, and every
-// operating-system set with policies writes where the ingestion may not.
-TEST(Mdm, CorpusSets) {
-    const std::filesystem::path corpus = CorpusDir();
-    if (!std::filesystem::exists(corpus / "store-sample"))
-        GTEST_SKIP() << "no corpus";
-    auto errors = [](const cFound& found) {
-        return std::count_if(found.begin(), found.end(), [](const std::string& f) {
-            return f.starts_with("mdm-") && !f.starts_with("mdm-prerequisite");
-        });
-    };
-    for (const char* vendor :
-         {"admx/chrome.admx", "admx-sets/wsl/WSL.admx", "admx-sets/adobe-dc-2.19/AdobeDC.admx"})
-        EXPECT_EQ(errors(Profile({corpus / vendor})[0]), 0) << vendor;
-    for (const char* os : {"CloudContent", "DataCollection", "StartMenu", "TerminalServer",
-                           "WindowsDefender", "WindowsUpdate", "inetres"}) {
-        cFound found = Profile({corpus / "store-sample" / (std::string(os) + ".admx")})[0];
-        EXPECT_TRUE(std::any_of(found.begin(), found.end(), [](const std::string& f) {
-            return f.starts_with("mdm-blocked-key@");
-        })) << os;
-    }
-}

@@ -26,6 +26,7 @@
 #include "tests/core/admx/canonical.h"
 #include "tests/testsupport.h"
 #include "tests/ui/app/uitest.h"
+#include "ui/app/checkdock.h"
 #include "ui/app/childframe.h"
 #include "ui/app/dialogtemplateprops.h"
 #include "ui/app/mainframe.h"
@@ -456,4 +457,47 @@ TEST_F(UiAdmxSet, AdmxTabsShowSoftKeptAndDerivedNames) {
     EXPECT_TRUE(messages.texts.empty()) << ::testing::PrintToString(messages.Utf8());
     EXPECT_TRUE(sheet->PolicyAdmxPage()->name->text().isEmpty());
     EXPECT_EQ(sheet->PolicyAdmxPage()->name->placeholderText(), "TurnItOn (given on save)");
+}
+
+// A key moved where cloud device management may not write, not yet saved: the policy's ADMX
+// tab says so under the key, and Tools > Check for MDM import finds it with the set's other
+// faults for the import, in the findings panel.
+TEST_F(UiAdmxSet, MdmImportCheckSeesUnsavedEditsAndTheAdmxTabNamesABlockedKey) {
+    cTempSet set;
+    CPelwinDoc* doc = app->Docs().Open(FromUtf8(set.PutSample().string()));
+    ASSERT_NE(doc, nullptr) << ::testing::PrintToString(messages.Utf8());
+    auto* tree = qobject_cast<cPolTreeView*>(frame->ChildOf(*doc)->TreePane());
+    cPropSheet* sheet = frame->Sheet();
+    sheet->ShowWindow(true);
+    cTreeItem* everyone = ItemNamed(*doc, kKindPolicy, u"Everyone");
+    ASSERT_TRUE(everyone && tree->Select(everyone));
+    EXPECT_EQ(sheet->PolicyAdmxPage()->key->text(), "Software\\Sample");
+    EXPECT_TRUE(sheet->PolicyAdmxPage()->mdmNote->isHidden());
+
+    auto& policy = static_cast<cObjPolicy&>(*everyone->node);
+    auto step = std::make_unique<cApplyPropertiesStep>(policy);
+    cPolicyPage1Values page = cPolicyPage1Values::Load(policy);
+    page.key.ownKey = u"software\\policies\\microsoft\\Windows\\Sample";
+    page.ApplyTo(policy);
+    step->Finish(policy);
+    ASSERT_TRUE(PerformStep(*doc, std::move(step)));
+    ASSERT_TRUE(tree->Select(ItemNamed(*doc, kKindPolicy, u"UserOnly")));
+    ASSERT_TRUE(tree->Select(everyone));
+    EXPECT_FALSE(sheet->PolicyAdmxPage()->mdmNote->isHidden());
+    EXPECT_TRUE(sheet->PolicyAdmxPage()->mdmNote->text().contains("MDM"));
+
+    ASSERT_TRUE(Run(cCommand::ToolsCheckMdm));
+    QTreeWidget* list = frame->CheckDock()->List();
+    QStringList rules;
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        rules << list->topLevelItem(i)->text(2);
+    EXPECT_TRUE(rules.contains("mdm-blocked-key")) << rules.join(' ').toStdString();
+    EXPECT_TRUE(rules.contains("mdm-own-prefix")) << rules.join(' ').toStdString();
+    EXPECT_TRUE(rules.contains("mdm-combobox")) << rules.join(' ').toStdString();
+    EXPECT_EQ(frame->CheckDock()->windowTitle(), "Check for MDM import");
+    EXPECT_TRUE(doc->IsModified());
+    // The plain check has no opinion on keys.
+    ASSERT_TRUE(Run(cCommand::ToolsCheckTemplate));
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        EXPECT_FALSE(list->topLevelItem(i)->text(2).startsWith("mdm-"));
 }

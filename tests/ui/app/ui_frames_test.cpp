@@ -145,7 +145,10 @@ TEST_F(UiApp, MenusFollowTheActiveTemplateWindow) {
                            "Cu&t|Ctrl+X, Shift+Del", "&Copy|Ctrl+C, Ctrl+Ins",
                            "&Paste |Ctrl+V, Shift+Ins", "Paste as &next |Ctrl+Shift+V",
                            "&Delete|Del", "-", "&Find...|Ctrl+F", "-", "P&roperties...|"}));
-    EXPECT_EQ(Items(menus[4]), QStringList({"&Check template|"}));
+    EXPECT_EQ(Items(menus[4]), QStringList({"&Check template|", "Check for &MDM import|"}));
+    // An ADM template is never uploaded to device management.
+    frame->UpdateCommands();
+    EXPECT_FALSE(frame->Command(cCommand::ToolsCheckMdm)->isEnabled());
     EXPECT_EQ(Items(menus[5]), QStringList({"&Cascade|", "&Tile|", "&Arrange Icons|", "-",
                                             "Compare &with...|", "-", "&1 New1|"}));
     EXPECT_EQ(Items(menus[6]), QStringList({"&Info|", "-", "&About Tessary|"}));
