@@ -26,13 +26,13 @@ while [ "$made" -lt "$count" ]; do
         name=$(basename "$admx" .admx)
         adml=$(ls "$(dirname "$admx")"/en-US/* | grep -i "/$name.adml$" | head -1)
         [ -n "$adml" ] || continue
-        if [ "$round" -eq 0 ]; then
+        if [ "$round" -eq 0 ] && [ ! -e "$store/$name.admx" ]; then
             cp "$admx" "$store/$name.admx"
             cp "$adml" "$store/en-US/$name.adml"
         else
             # The target namespace of its own: the copy is another set of the store.
-            sed -E "s/(<target [^>]*namespace=\"[^\"]*)\"/\\1.Copy$round\"/" "$admx" >"$store/$name-$round.admx"
-            cp "$adml" "$store/en-US/$name-$round.adml"
+            sed -E "s/(<target [^>]*namespace=\"[^\"]*)\"/\\1.Copy$made\"/" "$admx" >"$store/$name-$made.admx"
+            cp "$adml" "$store/en-US/$name-$made.adml"
         fi
         made=$((made + 1))
     done

@@ -200,26 +200,48 @@ private:
     }
 
     // Every language folder of the store should hold every set's ADML; the policy editor
-    // falls back to another language where one lacks it.
+    // falls back to another language where one lacks it. Each folder is listed once.
     void Languages() {
-        std::vector<std::string> folders;
+        std::vector<std::pair<std::string, std::unordered_set<std::string>>> folders;
         std::error_code ec;
         for (fs::directory_iterator it(PathFromUtf8(m_dir), ec), end; !ec && it != end;
              it.increment(ec)) {
             std::error_code kind;
             const std::string name = Utf8FromPath(it->path().filename());
-            if (IsLanguageFolder(name) && it->is_directory(kind))
-                folders.push_back(name);
+            if (!IsLanguageFolder(name) || !it->is_directory(kind))
+                continue;
+            std::unordered_set<std::string> files;
+            std::error_code inner;
+            for (fs::directory_iterator file(it->path(), inner), none; !inner && file != none;
+                 file.increment(inner))
+                files.insert(Lower(Utf8FromPath(file->path().filename())));
+            folders.emplace_back(name, std::move(files));
         }
-        std::sort(folders.begin(), folders.end());
+        std::sort(folders.begin(), folders.end(),
+                  [](const auto& a, const auto& b) { return a.first < b.first; });
         for (size_t i = 0; i < m_sets.size(); ++i) {
             const cAdmxSet* set = m_sets[i].set;
-            const Text file = FromUtf8(m_sets[i].path);
-            const std::string stem = Utf8FromPath(PathFromUtf8(m_sets[i].path).stem()) + ".adml";
             if (!set)
                 continue;
+            const Text file = FromUtf8(m_sets[i].path);
+            const std::string stem = Utf8FromPath(PathFromUtf8(m_sets[i].path).stem()) + ".adml";
             const int line = set->admx.LineOf(Child(set->admx.Root(), "resources"));
-            if (HasNoAdml(m_sets[i].path)) {
+            // A set joining the store brings its own language folders.
+            const bool inStore = m_joining.empty() || i != 0;
+            std::vector<bool> holds;
+            for (const auto& [folder, files] : folders) {
+                bool held = files.count(Lower(stem)) != 0;
+                if (!inStore)
+                    held = std::any_of(set->languages.begin(), set->languages.end(),
+                                       [&](const auto& adml) {
+                                           return Lower(ToUtf8(adml->folder)) == Lower(folder);
+                                       });
+                holds.push_back(held);
+            }
+            const bool none =
+                inStore ? std::none_of(holds.begin(), holds.end(), [](bool held) { return held; })
+                        : HasNoAdml(m_sets[i].path);
+            if (none) {
                 // Said here in the store's terms rather than as the set's own fault.
                 std::erase_if(m_sets[i].findings, [](const cFinding& finding) {
                     return finding.file.empty() && std::string_view(finding.rule) == "xml" &&
@@ -230,13 +252,11 @@ private:
                         u": the policy editor cannot show this file");
                 continue;
             }
-            std::unordered_set<std::string> held;
-            for (const auto& adml : set->languages)
-                held.insert(Lower(ToUtf8(adml->folder)));
-            for (const std::string& folder : folders)
-                if (!held.count(Lower(folder)))
+            for (size_t f = 0; f < folders.size(); ++f)
+                if (!holds[f])
                     Add(i, file, line, cLintRuleId::StoreMissingAdml,
-                        u"the language folder " + FromUtf8(folder) + u" lacks " + FromUtf8(stem) +
+                        u"the language folder " + FromUtf8(folders[f].first) + u" lacks " +
+                            FromUtf8(stem) +
                             u": the policy editor shows this file in another language there",
                         false);
         }

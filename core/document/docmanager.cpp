@@ -47,9 +47,9 @@ bool ReadTellingFaults(CPelwinDoc& doc, const Text& path) {
     if (warnings.empty())
         return true;
     Text text = FormatText(
-        u"%s opens with %d faults; they are marked in the tree, and Tools > "
+        u"%s opens with %d %s; they are marked in the tree, and Tools > "
         u"Check template lists them:\n",
-        {path, long(warnings.size())});
+        {path, long(warnings.size()), warnings.size() == 1 ? u"fault" : u"faults"});
     for (size_t i = 0; i < warnings.size() && i < 10; ++i)
         text += u"\n" + warnings[i];
     if (warnings.size() > 10)

@@ -133,6 +133,16 @@ broken no-adml "$good" "" "$work/broken/no-adml/x.admx:7: warning: no ADML file"
 broken other-adml "$good" "${adml//id=\"/id=\"Other}" "$work/broken/other-adml/en-US/x.adml:2: warning: this ADML file belongs to another ADMX file"
 broken nothing "${good/\$(string.Pol)/\$(string.Nothing)}" "$adml" "$work/broken/nothing/x.admx:12: warning: the string \$(string.Nothing)"
 
+# ---- a label of two lines: one finding a line in the text form, the real text in JSON ----------
+cp -r "$sets/numeric-range" "$work/lines"
+sed -i 's|>Count:</decimalTextBox>|>Count\nin lines:</decimalTextBox>|' "$work/lines/en-US/lint.adml"
+"$cli" lint "$work/lines/lint.admx" >"$work/out" 2>/dev/null
+[ "$(wc -l <"$work/out")" -eq 1 ] || fail "a finding of a label of two lines spans lines: $(cat "$work/out")"
+grep -qF 'part "Count\nin lines:"' "$work/out" || fail "the line break is not written as \\n: $(cat "$work/out")"
+"$cli" lint --format json "$work/lines/lint.admx" >"$work/out" 2>/dev/null
+grep -qF 'Count\nin lines:' "$work/out" && ! grep -qF 'Count\\n' "$work/out" ||
+    fail "JSON does not keep the line break: $(cat "$work/out")"
+
 # ---- lint --store: the store's rules in each format, one set joining it ----------------------
 store=$work/store
 mkdir -p "$store/en-US" "$store/fr-FR"

@@ -35,6 +35,7 @@
 #include "ui/properties/propsheet.h"
 #include "ui/tree/dialogsupportedon.h"
 #include "ui/tree/poltreeview.h"
+#include "ui/tree/treemodel.h"
 
 namespace {
 
@@ -500,4 +501,49 @@ TEST_F(UiAdmxSet, MdmImportCheckSeesUnsavedEditsAndTheAdmxTabNamesABlockedKey) {
     ASSERT_TRUE(Run(cCommand::ToolsCheckTemplate));
     for (int i = 0; i < list->topLevelItemCount(); ++i)
         EXPECT_FALSE(list->topLevelItem(i)->text(2).startsWith("mdm-"));
+}
+
+// A set whose references name nothing opens with one message listing its faults; the tree
+// and the sheet mark what is to mend, with a tool tip saying what is missing.
+TEST_F(UiAdmxSet, BrokenSetOpensMarked) {
+    cTempSet set;
+    std::string admx = kSampleAdmx;
+    auto replace = [&](const std::string& from, const std::string& to) {
+        admx.replace(admx.find(from), from.size(), to);
+    };
+    replace("$(string.Outside)", "$(string.Nowhere)");
+    replace("<parentCategory ref=\"Child\"/>", "<parentCategory ref=\"Lost\"/>");
+    replace("<supportedOn ref=\"SUPPORTED_Sample\"/>", "<supportedOn ref=\"SUPPORTED_None\"/>");
+    set.Put("en-US/sample.adml", SampleAdml("en-US"));
+    const fs::path path = set.Put("sample.admx", admx);
+    CPelwinDoc* doc = app->Docs().Open(FromUtf8(path.string()));
+    ASSERT_NE(doc, nullptr) << ::testing::PrintToString(messages.Utf8());
+    ASSERT_EQ(messages.texts.size(), 1u) << ::testing::PrintToString(messages.Utf8());
+    EXPECT_EQ(messages.severities[0], kSeverityWarning);
+    EXPECT_NE(messages.Utf8()[0].find("3 faults"), std::string::npos) << messages.Utf8()[0];
+
+    auto* tree = qobject_cast<cPolTreeView*>(frame->ChildOf(*doc)->TreePane());
+    cTreeModel& model = *tree->TreeModel();
+    cTreeItem* outside = ItemNamed(*doc, kKindPolicy, u"Outside");
+    const QModelIndex index = model.IndexFromItem(outside);
+    EXPECT_TRUE(model.data(index, Qt::DisplayRole).toString().startsWith("$(string.Nowhere)"));
+    EXPECT_TRUE(model.data(index, Qt::ToolTipRole).toString().contains("no string Nowhere"));
+    EXPECT_TRUE(model.data(index, Qt::DecorationRole).canConvert<QIcon>());
+
+    cTreeItem* lost = ItemNamed(*doc, kKindPolicy, u"MachineOnly");
+    EXPECT_EQ(lost->parent, doc->Tree().Root());
+    EXPECT_TRUE(model.data(model.IndexFromItem(lost), Qt::ToolTipRole).toString().contains("Lost"));
+    ASSERT_TRUE(tree->Select(lost));
+    cPropSheet* sheet = frame->Sheet();
+    EXPECT_TRUE(sheet->PolicyPage()->nameFault->isVisible());
+    EXPECT_TRUE(sheet->PolicyPage()->nameFault->toolTip().contains("Lost"));
+    EXPECT_TRUE(sheet->PolicyAdmxPage()->supportedShown->text().contains("SUPPORTED_None"));
+
+    // The healthy policy wears no mark.
+    ASSERT_TRUE(tree->Select(ItemNamed(*doc, kKindPolicy, u"UserOnly")));
+    EXPECT_FALSE(sheet->PolicyPage()->nameFault->isVisible());
+    // Untouched, the save gives the file back as it was.
+    doc->SetModifiedFlag(1);
+    ASSERT_TRUE(app->Docs().Save(*doc)) << ::testing::PrintToString(messages.Utf8());
+    EXPECT_EQ(Bytes(path), admx);
 }
