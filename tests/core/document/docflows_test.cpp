@@ -245,7 +245,7 @@ TEST_F(DocFlows, BadFilesGiveTheirMessageAndNoDocument) {
               (std::vector<std::string>{"Error reading file " + ToUtf8(PathOf("end.adm"))}));
 
     // A big-endian mark is not recognised: the file is 8-bit text.
-    WriteBytes("be.adm", std::string("\xFE\xFF", 2) + "CLASS USER\r\n");
+    WriteBytes("be.adm", std::string("\xFE\xFF", 2) + "\r\nCLASS USER\r\n");
     CPelwinDoc* doc = manager.Open(PathOf("be.adm"));
     ASSERT_NE(doc, nullptr);
     EXPECT_EQ(doc->Utf16(), 0);
