@@ -109,6 +109,13 @@ cReportOptions LintReportOptions(cReportFormat format) {
 
 }  // namespace
 
+bool RefuseNothingRead(const CPelwinDoc& doc) {
+    if (!doc.ReadNothing())
+        return false;
+    ShowMessage(kSeverityError, u"nothing in this file was read as a template");
+    return true;
+}
+
 int RunCheck(const std::vector<std::string>& args, const cReadTemplateFn& read,
              const std::function<void(const std::string&)>& setFile) {
     cReportFormat format = cReportFormat::Text;
@@ -127,7 +134,7 @@ int RunCheck(const std::vector<std::string>& args, const cReadTemplateFn& read,
     // The template is left to the system at exit.
     auto* doc = new CPelwinDoc;
     if (format == cReportFormat::Text)
-        return read(*doc, file, nullptr) ? 0 : 1;
+        return read(*doc, file, nullptr) && !RefuseNothingRead(*doc) ? 0 : 1;
     cReadLog log;
     bool ok;
     cReportOptions options;
@@ -135,7 +142,7 @@ int RunCheck(const std::vector<std::string>& args, const cReadTemplateFn& read,
     cFindingReport report(stdout, options);
     {
         cHeldMessages held(&log);
-        ok = read(*doc, file, &log);
+        ok = read(*doc, file, &log) && !RefuseNothingRead(*doc);
         for (const cHeldMessages::cHeld& message : held.Held()) {
             // A warning of a read that went on is the fault lint names by its rule.
             const char* severity = message.severity == kSeverityInformation ? "note"

@@ -12,6 +12,10 @@ class cMessageSink;
 // Reads a template as `check` does, noting lines in log when one is given.
 using cReadTemplateFn = std::function<bool(CPelwinDoc&, const std::string&, cReadLog*)>;
 
+// A read that succeeded yet found nothing of a template (a picture, random bytes) says so as
+// an error: a check must not pass it, nor a conversion write an empty file from it.
+bool RefuseNothingRead(const CPelwinDoc& doc);
+
 // Run `tessary-cli check` / `lint` / `find` on the words after the command and return the
 // exit status (2: wrong usage). setFile names the file that messages are about.
 int RunCheck(const std::vector<std::string>& args, const cReadTemplateFn& read,

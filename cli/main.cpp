@@ -156,10 +156,8 @@ int Run(const std::vector<std::string>& args) {
         if (!ReadTemplateFile(*doc, files[0]))
             Finish(false);
         // Saving what was no template would only empty OUT.
-        if (doc->ReadNothing()) {
-            ShowMessage(kSeverityError, u"nothing in this file was read as a template");
+        if (RefuseNothingRead(*doc))
             Finish(false);
-        }
         // What the read left behind is lost in OUT: say so, line by line, and convert.
         for (const cPassedOver& line : doc->PassedOver()) {
             std::string warning = files[0] + ":" + std::to_string(line.line) +

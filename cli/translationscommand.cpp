@@ -144,8 +144,10 @@ int RunTranslations(const std::vector<std::string>& args,
         for (const Text& tag : LanguagesBeside(doc->Path()))
             ok = AddLanguage(*doc, *languages, tag) && ok;
         set.Refresh();
-        PrintLine(stdout, ToUtf8(DisplayLanguage(set)) + ": " + std::to_string(set.RowCount()) +
-                              " texts (display language)");
+        PrintLine(stdout,
+                  ToUtf8(DisplayLanguage(set)) + ": " +
+                      ToUtf8(Counted(static_cast<long long>(set.RowCount()), u"text", u"texts")) +
+                      " (display language)");
         for (size_t i = 0; i < set.LanguageCount(); ++i)
             PrintLine(stdout, CountsLine(set, i));
         return ok ? 0 : 1;
@@ -211,7 +213,8 @@ int RunTranslations(const std::vector<std::string>& args,
         return 1;
     setFile(files[1]);
     for (const Text& path : written)
-        ShowMessage(kSeverityInformation, u"%d texts imported into %s",
-                    {int(plan.changes.size()), path});
+        ShowMessage(
+            kSeverityInformation, u"%s imported into %s",
+            {Counted(static_cast<long long>(plan.changes.size()), u"text", u"texts"), path});
     return 0;
 }

@@ -5,6 +5,7 @@
 #include "core/admx/admxread.h"
 #include "core/admx/admxwrite.h"
 #include "core/io/files.h"
+#include "core/io/paths.h"
 
 bool cAdmxFormat::Recognizes(std::string_view bytes) const {
     return LooksLikeAdmx(bytes);
@@ -29,17 +30,9 @@ std::vector<Text> cAdmxFormat::FilesRead(const Text& path, const cTemplateConten
 }
 
 bool cAdmxFormat::New(const Text& name, cTemplateContent& content) const {
-    // The prefix and namespace are made of the name's letters and digits.
-    std::string id;
-    for (char16_t c : name)
-        if ((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9'))
-            id.push_back(char(c));
-    if (id.empty() || (id[0] >= '0' && id[0] <= '9'))
-        id = "Policies" + id;
-    std::string prefix = id;
-    for (char& c : prefix)
-        if (c >= 'A' && c <= 'Z')
-            c = char(c - 'A' + 'a');
+    const cAdmxNamespace named = NamespaceNamedAfter(name);
+    const std::string prefix = ToUtf8(named.prefix);
+    const std::string id = ToUtf8(named.name.substr(0, named.name.size() - 9));  // ".Policies"
     const std::string admx =
         "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
         "<policyDefinitions xmlns:xsd=\"http://www.w3.org/2001/XMLSchema\" "
@@ -72,8 +65,17 @@ bool cAdmxFormat::New(const Text& name, cTemplateContent& content) const {
         "  </resources>\n"
         "</policyDefinitionResources>\n";
     content.language = u"en-US";
-    return ReadAdmxSetInMemory(name + u".admx", admx, {{"en-US", adml}}, content, nullptr) !=
-           cReadOutcome::Failed;
+    if (ReadAdmxSetInMemory(name + u".admx", admx, {{"en-US", adml}}, content, nullptr) ==
+        cReadOutcome::Failed)
+        return false;
+    if (auto* state = dynamic_cast<cAdmxState*>(content.state.get()))
+        state->namedByFirstSave = true;
+    return true;
+}
+
+void cAdmxFormat::NameAfterFile(cTemplateContent& content, const Text& path) const {
+    if (auto* state = dynamic_cast<cAdmxState*>(content.state.get()))
+        state->NameAfterFile(FromUtf8(Utf8FromPath(PathFromUtf8(ToUtf8(path)).stem())));
 }
 
 Text cAdmxFormat::DisplayLanguage(const cTemplateContent& content) const {

@@ -16,6 +16,8 @@ public:
     std::vector<Text> FilesRead(const Text& path, const cTemplateContent& content) const override;
     // An empty set: one namespace named after name, an en-US language, revision 1.0.
     bool New(const Text& name, cTemplateContent& content) const override;
+    // A new set's namespace and prefix after the file's name, unless the user gave them.
+    void NameAfterFile(cTemplateContent& content, const Text& path) const override;
     // The folder name of the language the string table holds.
     Text DisplayLanguage(const cTemplateContent& content) const override;
     bool HasClassNodes() const override { return false; }

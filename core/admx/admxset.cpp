@@ -113,6 +113,36 @@ void cAdmxState::LoadLanguages() {
     }
 }
 
+void cAdmxState::NameAfterFile(const Text& stem) {
+    if (!namedByFirstSave || !set)
+        return;
+    namedByFirstSave = false;
+    // A using a paste added is no naming by the user; a namespace of their own is.
+    const cAdmxTemplateProps read = TemplatePropsOf(*set);
+    cAdmxTemplateProps named = templateProps.value_or(read);
+    if (named.target != read.target)
+        return;
+    named.target = NamespaceNamedAfter(stem);
+    templateProps = std::move(named);
+}
+
+cAdmxNamespace NamespaceNamedAfter(TextView name) {
+    Text id;
+    for (char16_t c : name)
+        if ((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9'))
+            id.push_back(c);
+    // A prefix begins with a letter.
+    if (id.empty() || (id[0] >= u'0' && id[0] <= u'9'))
+        id = u"Policies" + id;
+    if (id[0] >= u'a' && id[0] <= u'z')
+        id[0] = char16_t(id[0] - u'a' + u'A');
+    Text prefix = id;
+    for (char16_t& c : prefix)
+        if (c >= u'A' && c <= u'Z')
+            c = char16_t(c - u'A' + u'a');
+    return {prefix, id + u".Policies"};
+}
+
 cSupportedOnTable cAdmxState::SupportedOn() const {
     if (supportedOn)
         return *supportedOn;

@@ -112,6 +112,12 @@ public:
     // Fills languages from the set's ADMLs, each text's basis the display text of its id.
     void LoadLanguages();
 
+    // A new set goes by the window's name ("New1") until its first save names it: then its
+    // namespace and prefix are named after the file ("contoso.admx": "Contoso.Policies",
+    // "contoso"), unless the user gave them in Template properties meanwhile.
+    bool namedByFirstSave = false;
+    void NameAfterFile(const Text& stem);
+
     // The file's supportedOn table as edited (the Supported-on definitions dialog); none
     // while it stands as read, and the write leaves the element alone.
     std::optional<cSupportedOnTable> supportedOn;
@@ -139,6 +145,10 @@ bool AttributeFlag(pugi::xml_node node, const char* name);
 std::string_view StringId(std::string_view text);
 std::string_view PresentationId(std::string_view text);
 Text StringReference(std::string_view id);
+
+// The namespace a new set named name gets: the name's letters and digits, the first in
+// capitals ("contoso" → "Contoso.Policies"), and its prefix, the same in small letters.
+cAdmxNamespace NamespaceNamedAfter(TextView name);
 
 // A name for an element made in the editor, from its display text: its words joined, each
 // begun with a capital ("Sample settings" → "SampleSettings"), "_" before a leading digit;

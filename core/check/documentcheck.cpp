@@ -5,12 +5,15 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <string_view>
 
+#include "core/admx/admxset.h"
 #include "core/document/document.h"
 #include "core/io/paths.h"
 #include "core/model/nodeobjects.h"
+#include "core/model/nodetexts.h"
 #include "core/text/messages.h"
 
 namespace {
@@ -77,6 +80,73 @@ void CollectLines(const cTreeItem& item, std::vector<size_t>& place,
     }
 }
 
+// The supportedOn definitions of a set, by the lines they begin on, each at the place of the
+// first policy that refers to it: a finding inside a definition leads to where it shows.
+void CollectDefinitionLines(const CPelwinDoc& copy, std::vector<cLinePlace>& lines) {
+    const auto* state = dynamic_cast<const cAdmxState*>(copy.FormatState());
+    if (!state || !state->set)
+        return;
+    const cAdmxSet& set = *state->set;
+    for (const auto& [name, element] : set.supportedOn) {
+        if (!Is(element, "definition"))
+            continue;
+        std::vector<size_t> place;
+        bool found = false;
+        std::vector<size_t> at;
+        std::function<void(const cTreeItem&)> walk = [&](const cTreeItem& item) {
+            for (size_t i = 0; i < item.children.size() && !found; ++i) {
+                at.push_back(i);
+                const cData* node = item.children[i]->node.get();
+                std::string local;
+                if (node && node->admx && !node->admx->supportedOn.empty() &&
+                    set.Resolve(ToUtf8(node->admx->supportedOn), local) == cAdmxSet::cPlace::Here &&
+                    local == name) {
+                    place = at;
+                    found = true;
+                }
+                walk(*item.children[i]);
+                at.pop_back();
+            }
+        };
+        walk(*copy.Tree().Root());
+        if (found)
+            lines.push_back({set.admx.LineOf(element), std::move(place)});
+    }
+}
+
+// The place of the first node whose texts refer to the string a finding names ("string ID
+// ..."); empty when it names none or no node refers to it.
+std::vector<size_t> PlaceOfStringIn(const cTemplateTree& tree, const Text& text) {
+    static constexpr TextView kString = u"string ";
+    const size_t at = text.find(kString);
+    if (at == Text::npos)
+        return {};
+    const size_t begin = at + kString.size();
+    const size_t end = text.find_first_of(u" ,:;", begin);
+    const Text word = text.substr(begin, end - begin);
+    const Text reference = word.starts_with(u"$(string.") ? word : u"$(string." + word + u")";
+    std::vector<size_t> place;
+    std::vector<size_t> path;
+    std::function<bool(const cTreeItem&)> walk = [&](const cTreeItem& item) {
+        for (size_t i = 0; i < item.children.size(); ++i) {
+            path.push_back(i);
+            bool uses = false;
+            if (const cData* node = item.children[i]->node.get())
+                ForEachNodeText(*node,
+                                [&](const Text& value) { uses = uses || value == reference; });
+            if (uses || walk(*item.children[i])) {
+                if (place.empty())
+                    place = path;
+                return true;
+            }
+            path.pop_back();
+        }
+        return false;
+    };
+    walk(*tree.Root());
+    return place;
+}
+
 }  // namespace
 
 bool CheckDocument(const CPelwinDoc& doc, std::vector<cDocumentFinding>& findings, Text& problem,
@@ -120,6 +190,7 @@ bool CheckDocument(const CPelwinDoc& doc, std::vector<cDocumentFinding>& finding
     std::vector<cLinePlace> lines;
     std::vector<size_t> place;
     CollectLines(*copy.Tree().Root(), place, lines);
+    CollectDefinitionLines(copy, lines);
     std::stable_sort(lines.begin(), lines.end(),
                      [](const cLinePlace& a, const cLinePlace& b) { return a.line < b.line; });
     std::vector<cFinding> linted = LintTemplate(copy, log);
@@ -142,6 +213,9 @@ bool CheckDocument(const CPelwinDoc& doc, std::vector<cDocumentFinding>& finding
             if (after != lines.begin())
                 found.place = std::prev(after)->place;
         }
+        // A finding about a string (in any of the set's files) leads to a node that shows it.
+        if (found.place.empty() && rule != "admx-unused-string")
+            found.place = PlaceOfStringIn(copy.Tree(), finding.text);
         // Messages name the file checked: name the document's own files instead.
         if (!finding.file.empty()) {
             std::filesystem::path file = PathFromUtf8(ToUtf8(finding.file));

@@ -54,12 +54,26 @@ Text Quoted(TextView text) {
     return u"\"" + Text(text) + u"\"";
 }
 
-// "$(string.ID)" as "!!ID"; any other text as it is.
+// A display text as a template holds it: line breaks as "\n", which is how templates
+// write them and what their texts show as a line break.
+Text AdmLineBreaks(const Text& text) {
+    Text adm;
+    adm.reserve(text.size());
+    for (char16_t c : text) {
+        if (c == u'\n')
+            adm += u"\\n";
+        else if (c != u'\r')
+            adm.push_back(c);
+    }
+    return adm;
+}
+
+// "$(string.ID)" as "!!ID"; any other text as it is, its line breaks as "\n".
 Text AdmReference(const Text& text) {
     std::string_view id;
     std::string utf8 = ToUtf8(text);
     id = StringId(utf8);
-    return id.empty() ? text : u"!!" + FromUtf8(id);
+    return id.empty() ? AdmLineBreaks(text) : u"!!" + FromUtf8(id);
 }
 
 enum : int { kMachine = 0, kUser = 1 };
@@ -136,23 +150,10 @@ private:
             m_notes.push_back({line, std::move(what)});
     }
 
-    // A text of the strings section: line breaks as the template writes them.
-    static Text AdmString(const Text& text) {
-        Text adm;
-        adm.reserve(text.size());
-        for (char16_t c : text) {
-            if (c == u'\n')
-                adm += u"\\n";
-            else if (c != u'\r')
-                adm.push_back(c);
-        }
-        return adm;
-    }
-
     void Strings() {
         static constexpr TextView kKeywords[] = {u"CLASS", u"CATEGORY", u"#if", u"#IFDEF"};
         for (const auto& [id, text] : m_fromStrings.Entries()) {
-            Text adm = AdmString(text);
+            Text adm = AdmLineBreaks(text);
             for (TextView keyword : kKeywords)
                 if (KeywordEquals(adm, keyword)) {
                     // The template would read it as the keyword.
@@ -389,8 +390,7 @@ private:
         Lists(node->actionListOff, owner, line);
         const cAdmxOrigin* origin = Origin(from);
         if (node->supportedFlag) {
-            Text supported = AdmReference(from.supportedText);
-            if (supported == from.supportedText) {
+            if (StringId(ToUtf8(from.supportedText)).empty()) {
                 if (notes)
                     Note(origin ? origin->set->admx.LineOf(Child(origin->element, "supportedOn"))
                                 : line,
@@ -399,7 +399,7 @@ private:
                 node->supportedFlag = 0;
                 node->supportedText.clear();
             } else {
-                node->supportedText = supported;
+                node->supportedText = AdmReference(from.supportedText);
             }
         }
         if (origin && notes)
@@ -421,7 +421,7 @@ private:
         for (int n = 2; m_strings.Contains(FromUtf8(id)); ++n)
             id = base + "_" + std::to_string(n);
         Text name = FromUtf8(id);
-        m_strings.Set(name, AdmString(label));
+        m_strings.Set(name, AdmLineBreaks(label));
         return m_labels[base] = u"!!" + name;
     }
 
@@ -431,41 +431,15 @@ private:
         const Text id = from.admx ? from.admx->name : Text();
         const Text owner =
             u"element " + (id.empty() ? from.name : id) + u" of policy " + FromUtf8(policyName);
-        std::unique_ptr<cObjPolPart> part;
-        VisitPart(from, cOverloaded{
-                            [&](const cObjPolPartMultiText& text) {
-                                auto edit = std::make_unique<cObjPolPartEditText>(&policy);
-                                static_cast<cPolicyPart&>(*edit) = text;
-                                edit->typeKeyword = cPolPartEditText::kKeyword;
-                                edit->required = text.required;
-                                edit->maxLenFlag = text.maxLenFlag;
-                                edit->maxLen = text.maxLen;
-                                if (note)
-                                    Note(line, u"the list of texts (multiText) " + owner +
-                                                   u": written as a one-line EDITTEXT");
-                                part = std::move(edit);
-                            },
-                            [&](const cObjPolPartLongNum& number) {
-                                auto num = std::make_unique<cObjPolPartNum>(&policy);
-                                static_cast<cPolicyPart&>(*num) = number;
-                                num->typeKeyword = cPolPartNum::kKeyword;
-                                static_cast<cPolPartNum&>(*num).defaultFlag = number.defaultFlag;
-                                num->defaultValue = number.defaultValue;
-                                num->maxFlag = number.maxFlag;
-                                num->max = number.max;
-                                num->minFlag = number.minFlag;
-                                num->min = number.min;
-                                num->required = number.required;
-                                num->spinFlag = number.spinFlag;
-                                num->spin = number.spin;
-                                num->txtConvert = number.txtConvert;
-                                if (note)
-                                    Note(line, u"the 64-bit number (longDecimal) " + owner +
-                                                   u": written as NUMERIC, which holds 32 bits");
-                                part = std::move(num);
-                            },
-                            [&](const auto&) { part = from.ClonePart(&policy); },
-                        });
+        Text how;
+        std::unique_ptr<cObjPolPart> part = AdmPartFor(from, policy, how);
+        if (part && note)
+            Note(line, (dynamic_cast<const cPolPartMultiText*>(&from)
+                            ? u"the list of texts (multiText) "
+                            : u"the 64-bit number (longDecimal) ") +
+                           owner + how);
+        if (!part)
+            part = from.ClonePart(&policy);
         part->admx.reset();
         part->line = 0;
         const bool text = part->PanelKind() == cPanelKind::Text;
@@ -523,6 +497,41 @@ private:
 };
 
 }  // namespace
+
+std::unique_ptr<cObjPolPart> AdmPartFor(const cObjPolPart& from, cObjPolicy& policy, Text& how) {
+    std::unique_ptr<cObjPolPart> part;
+    VisitPart(from, cOverloaded{
+                        [&](const cObjPolPartMultiText& text) {
+                            auto edit = std::make_unique<cObjPolPartEditText>(&policy);
+                            static_cast<cPolicyPart&>(*edit) = text;
+                            edit->typeKeyword = cPolPartEditText::kKeyword;
+                            edit->required = text.required;
+                            edit->maxLenFlag = text.maxLenFlag;
+                            edit->maxLen = text.maxLen;
+                            how = u": written as a one-line EDITTEXT";
+                            part = std::move(edit);
+                        },
+                        [&](const cObjPolPartLongNum& number) {
+                            auto num = std::make_unique<cObjPolPartNum>(&policy);
+                            static_cast<cPolicyPart&>(*num) = number;
+                            num->typeKeyword = cPolPartNum::kKeyword;
+                            static_cast<cPolPartNum&>(*num).defaultFlag = number.defaultFlag;
+                            num->defaultValue = number.defaultValue;
+                            num->maxFlag = number.maxFlag;
+                            num->max = number.max;
+                            num->minFlag = number.minFlag;
+                            num->min = number.min;
+                            num->required = number.required;
+                            num->spinFlag = number.spinFlag;
+                            num->spin = number.spin;
+                            num->txtConvert = number.txtConvert;
+                            how = u": written as NUMERIC, which holds 32 bits";
+                            part = std::move(num);
+                        },
+                        [](const auto&) {},
+                    });
+    return part;
+}
 
 void AdmxToAdm(const cTemplateTree& from, const cStringMap& fromStrings, cTemplateTree& tree,
                cStringMap& strings, std::vector<cConversionNote>& notes) {

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <memory>
 #include <vector>
 
+#include "core/model/nodeobjects.h"
 #include "core/model/stringmap.h"
 #include "core/model/templatetree.h"
 
@@ -23,3 +25,8 @@ struct cConversionNote {
 // elements it has no keyword for) is named in `notes`, in the order of the tree.
 void AdmxToAdm(const cTemplateTree& from, const cStringMap& fromStrings, cTemplateTree& tree,
                cStringMap& strings, std::vector<cConversionNote>& notes);
+
+// A part of a kind only a set has, as the template's nearest kind on policy: a list of
+// texts as a one-line EDITTEXT, a 64-bit number as NUMERIC; what it loses on the way in
+// `how` (": written as ..."). Null for a part of any other kind.
+std::unique_ptr<cObjPolPart> AdmPartFor(const cObjPolPart& from, cObjPolicy& policy, Text& how);

@@ -27,6 +27,18 @@ Text FileNameOf(const Text& path) {
     return FromUtf8(Utf8FromPath(PathFromUtf8(ToUtf8(path)).filename()));
 }
 
+// A file in which nothing was read as a template (a picture, a password file) would open
+// as an empty one, and a save would then replace it with nothing: it is refused.
+bool RefuseNothingRead(const CPelwinDoc& doc, const Text& path) {
+    if (!doc.ReadNothing())
+        return false;
+    ShowMessage(kSeverityError,
+                u"%s is not a template: nothing in it was read as a category, policy, string "
+                u"or comment. It was not opened.",
+                {FileNameOf(path)});
+    return true;
+}
+
 // A plain Save needs a new name when the file has gone or cannot be written.
 bool NeedsNewName(const Text& path) {
     if (path.empty())
@@ -79,7 +91,6 @@ CPelwinDoc* cDocManager::CreateDocument() {
 }
 
 void cDocManager::Discard(CPelwinDoc& doc) {
-    std::erase(m_notRecent, &doc);
     m_views.DestroyViews(doc);
     auto it =
         std::find_if(m_docs.begin(), m_docs.end(), [&](const auto& d) { return d.get() == &doc; });
@@ -93,6 +104,20 @@ void cDocManager::Discard(CPelwinDoc& doc) {
 Text DocumentTitle(const CPelwinDoc& doc, const Text& fileName) {
     const Text language = doc.DisplayLanguage();
     return language.empty() ? fileName : fileName + u" [" + language + u"]";
+}
+
+Text TitleAmong(const CPelwinDoc& doc, const std::vector<const CPelwinDoc*>& open) {
+    if (doc.Path().empty())
+        return doc.Title();
+    const fs::path own = PathFromUtf8(ToUtf8(doc.Path()));
+    for (const CPelwinDoc* other : open) {
+        if (!other || other == &doc || other->Path().empty())
+            continue;
+        const fs::path theirs = PathFromUtf8(ToUtf8(other->Path()));
+        if (theirs.filename() == own.filename() && theirs.parent_path() != own.parent_path())
+            return doc.Title() + u" \u2014 " + FromUtf8(Utf8FromPath(own.parent_path().filename()));
+    }
+    return doc.Title();
 }
 
 bool IsAdmFileName(const Text& path) {
@@ -141,19 +166,18 @@ CPelwinDoc* cDocManager::Open(const Text& path) {
         Discard(*doc);
         return nullptr;
     }
+    if (RefuseNothingRead(*doc, path)) {
+        Discard(*doc);
+        return nullptr;
+    }
     std::error_code ec;
     fs::path absolute = fs::absolute(PathFromUtf8(ToUtf8(path)), ec);
     doc->SetPath(ec ? path : FromUtf8(Utf8FromPath(absolute.lexically_normal())));
     doc->SetTitle(DocumentTitle(*doc, FileNameOf(path)));
     doc->SetModifiedFlag(0);
-    if (doc->ReadNothing())
-        m_notRecent.push_back(doc);
-    else
-        AddRecentFile(doc->Path());
+    AddRecentFile(doc->Path());
     m_views.TitleChanged(*doc);
     m_views.ShowViews(*doc);
-    if (doc->ReadNothing())
-        m_views.ShowStatus(u"No template content found in " + doc->Title());
     return doc;
 }
 
@@ -224,7 +248,7 @@ Text OutsideChangeQuestion(const CPelwinDoc& doc) {
 CPelwinDoc* cDocManager::CheckOutsideChange(CPelwinDoc& doc) {
     if (m_askingOutsideChange || doc.Path().empty())
         return &doc;
-    const CPelwinDoc::cOutsideChange change = doc.OutsideChange();
+    const CPelwinDoc::cOutsideChange change = doc.NewOutsideChange();
     if (change == CPelwinDoc::cOutsideChange::None)
         return &doc;
     m_askingOutsideChange = true;
@@ -237,7 +261,9 @@ CPelwinDoc* cDocManager::CheckOutsideChange(CPelwinDoc& doc) {
         if (CPelwinDoc* reloaded = Reload(doc))
             result = reloaded;
     } else {
-        doc.AcceptOutsideChange();
+        // Kept as it is here, but the other program's file is still on disk: Save asks
+        // before it overwrites it.
+        doc.DeclineOutsideChange();
     }
     m_askingOutsideChange = false;
     return result;
@@ -252,6 +278,10 @@ CPelwinDoc* cDocManager::Reload(CPelwinDoc& doc) {
     if (!ReadTellingFaults(*fresh, path)) {
         if (MessagesShown() == shownBefore)
             ShowMessage(kSeverityError, u"Error reading file %s", {path});
+        Discard(*fresh);
+        return nullptr;
+    }
+    if (RefuseNothingRead(*fresh, path)) {
         Discard(*fresh);
         return nullptr;
     }
@@ -270,10 +300,9 @@ bool cDocManager::DoSave(CPelwinDoc& doc, bool askName) {
         return false;
     // Nothing another program wrote is overwritten without a word.
     if (!askName && doc.OutsideChange() == CPelwinDoc::cOutsideChange::Changed &&
-        !m_prompts.AskSaveAnyway(FormatText(
-            u"%s has been changed by another program since it was read. Save and replace "
-            u"those changes?",
-            {doc.Title()})))
+        !m_prompts.AskSaveAnyway(
+            FormatText(u"%s was changed by another program since it was opened here. Overwrite it?",
+                       {doc.Title()})))
         return false;
     int format = doc.Utf16();
     Text path = doc.Path();
@@ -292,11 +321,19 @@ bool cDocManager::DoSave(CPelwinDoc& doc, bool askName) {
     // On Cancel nothing is written and the document stays exactly as it was.
     if (!SettleSheetEdits())
         return false;
-    // The chosen format holds from the first successful write on.
+    // The chosen format holds from the first successful write on, and so does a name
+    // taken from the file.
     int previousFormat = doc.Utf16();
+    std::unique_ptr<cFormatState> previousState;
+    if (askName && doc.FormatState()) {
+        previousState = doc.FormatState()->Clone();
+        doc.NameAfterFile(path);
+    }
     doc.SetUtf16(format);
     if (!doc.WriteFile(path)) {
         doc.SetUtf16(previousFormat);
+        if (previousState)
+            doc.SetFormatState(std::move(previousState));
         return false;
     }
     if (askName) {
@@ -305,12 +342,8 @@ bool cDocManager::DoSave(CPelwinDoc& doc, bool askName) {
         doc.SetPath(ec ? path : FromUtf8(Utf8FromPath(absolute.lexically_normal())));
         doc.SetTitle(DocumentTitle(doc, FileNameOf(path)));
     }
-    auto held = std::find(m_notRecent.begin(), m_notRecent.end(), &doc);
-    if (askName || held != m_notRecent.end()) {
-        if (held != m_notRecent.end())
-            m_notRecent.erase(held);
+    if (askName)
         AddRecentFile(doc.Path());
-    }
     doc.SetModifiedFlag(0);
     m_views.TitleChanged(doc);
     return true;
@@ -325,14 +358,17 @@ bool cDocManager::SaveConvertedCopy(CPelwinDoc& doc, const Text& path) {
     std::vector<cConversionNote> notes;
     AdmxToAdm(doc.Tree(), doc.Strings(), adm.Tree(), adm.Strings(), notes);
     if (!notes.empty()) {
-        // The first few by name, the rest counted.
+        // The first few by name, the rest counted. Their lines are of the set's ADMX file,
+        // named, as a set is several files.
         constexpr size_t kListed = 5;
+        const Text file = doc.Path().empty() ? doc.Title() : FileNameOf(doc.Path());
         Text listed;
         for (size_t i = 0; i < notes.size() && i < kListed; ++i)
-            listed += u"\n- " +
-                      (notes[i].line > 0 ? FormatText(u"line %d: ", {(long long)notes[i].line})
-                                         : Text()) +
-                      PrintableText(notes[i].what);
+            listed +=
+                u"\n- " +
+                (notes[i].line > 0 ? FormatText(u"%s line %d: ", {file, (long long)notes[i].line})
+                                   : Text()) +
+                PrintableText(notes[i].what);
         if (notes.size() > kListed)
             listed += FormatText(u"\n... and %d more", {(long long)(notes.size() - kListed)});
         if (!m_prompts.AskSaveAnyway(FormatText(

@@ -30,6 +30,9 @@ public:
 // The title of a document's window: the file's name, and for a format of several languages
 // the one shown ("chrome.admx [en-US]").
 Text DocumentTitle(const CPelwinDoc& doc, const Text& fileName);
+// The title of doc's window among the open documents: when another of them is a file of the
+// same name in another folder, the folder's name follows ("chrome.admx [en-US] — 2017").
+Text TitleAmong(const CPelwinDoc& doc, const std::vector<const CPelwinDoc*>& open);
 // Whether path names an ADM file (".adm", any case).
 bool IsAdmFileName(const Text& path);
 
@@ -67,10 +70,9 @@ public:
     // A new, empty template of format (an ADM template unless another is given).
     CPelwinDoc* New(const cTemplateFormat* format = nullptr);
     // Opens path, or activates the window of the document already open with it (then
-    // nothing is read and that document is returned). Null when the read fails. A file in
-    // which nothing was read as a template (a picture, a password file) opens as an empty
-    // template, says so ("No template content found in NAME") and joins the recent files
-    // only once it is saved.
+    // nothing is read and that document is returned). Null when the read fails, or when
+    // nothing in the file was read as a template (a picture, a password file): that is
+    // refused with a message naming the file, so that no save can empty it.
     CPelwinDoc* Open(const Text& path);
     // Opens recent file index (0-based); an entry that fails to open is removed.
     CPelwinDoc* OpenRecent(size_t index);
@@ -112,8 +114,6 @@ private:
     cDocViews& m_views;
     cDocPrompts& m_prompts;
     std::vector<std::unique_ptr<CPelwinDoc>> m_docs;
-    // Opened, but nothing in them was a template: kept out of the recent files until saved.
-    std::vector<const CPelwinDoc*> m_notRecent;
     std::vector<Text> m_recent;
     int m_newCount = 0;
     // Set while the question about an outside change is open: the activations it causes do

@@ -111,6 +111,11 @@ bool CPelwinDoc::ReadFile(const Text& path, cReadLog* log) {
     return true;
 }
 
+void CPelwinDoc::NameAfterFile(const Text& path) {
+    cTemplateContent content = Content(m_utf16);
+    m_format->NameAfterFile(content, path);
+}
+
 bool CPelwinDoc::StartNew(const cTemplateFormat& format, const Text& name) {
     m_format = &format;
     cTemplateContent content = Content(m_utf16);
@@ -160,14 +165,25 @@ bool CPelwinDoc::WriteFile(const Text& path) {
     }
     m_passedOver.clear();
     m_stamps.clear();
+    m_declined.clear();
     for (const cFileOutput& file : files)
         m_stamps.emplace_back(file.path, StampOf(file.path));
     return true;
 }
 
 CPelwinDoc::cOutsideChange CPelwinDoc::OutsideChange() const {
+    return ChangeSince(false);
+}
+
+CPelwinDoc::cOutsideChange CPelwinDoc::NewOutsideChange() const {
+    return ChangeSince(true);
+}
+
+CPelwinDoc::cOutsideChange CPelwinDoc::ChangeSince(bool declined) const {
     cOutsideChange change = cOutsideChange::None;
-    for (const auto& [path, stamp] : m_stamps) {
+    for (size_t i = 0; i < m_stamps.size(); ++i) {
+        const auto& [path, held] = m_stamps[i];
+        const cFileStamp& stamp = declined && i < m_declined.size() ? m_declined[i] : held;
         cFileStamp now = StampOf(path);
         if (now == stamp)
             continue;
@@ -186,4 +202,11 @@ CPelwinDoc::cOutsideChange CPelwinDoc::OutsideChange() const {
 void CPelwinDoc::AcceptOutsideChange() {
     for (auto& [path, stamp] : m_stamps)
         stamp = StampOf(path);
+    m_declined.clear();
+}
+
+void CPelwinDoc::DeclineOutsideChange() {
+    m_declined.clear();
+    for (const auto& [path, stamp] : m_stamps)
+        m_declined.push_back(StampOf(path));
 }

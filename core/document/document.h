@@ -93,13 +93,20 @@ public:
     // from or written to.
     enum class cOutsideChange { None, Changed, Removed };
     cOutsideChange OutsideChange() const;
-    // The files as they are now count as the document's own: the user chose to keep the
-    // document as it is, so the same change is not reported again.
+    // The files as they are now count as the document's own.
     void AcceptOutsideChange();
+    // The user chose to keep the document as it is over the files as they are now: the same
+    // change is not asked about again (NewOutsideChange), yet a save still finds it
+    // (OutsideChange), since writing would overwrite it.
+    void DeclineOutsideChange();
+    // OutsideChange, leaving out a change the user already declined to reload.
+    cOutsideChange NewOutsideChange() const;
 
     // Makes the document a new, empty template of format, named name; false when it cannot,
     // the reason shown. Needs the tree view, as a read does.
     bool StartNew(const cTemplateFormat& format, const Text& name);
+    // Before the first save of a new document as path: see cTemplateFormat::NameAfterFile.
+    void NameAfterFile(const Text& path);
     // The language the template's texts are shown in, for a format of several; else empty.
     Text DisplayLanguage() const;
     bool HasClassNodes() const override { return m_format->HasClassNodes(); }
@@ -117,6 +124,7 @@ public:
     void SetLanguage(Text language) { m_language = std::move(language); }
 
 private:
+    cOutsideChange ChangeSince(bool declined) const;
     // The tree the read step fills; shows why there is none.
     cTemplateTree* TreeForReading() const;
     // The document's parts as the formats see them, with the given encoding.
@@ -136,6 +144,9 @@ private:
     std::unique_ptr<cFormatState> m_formatState;
     // The files last read or written, as they were then.
     std::vector<std::pair<Text, cFileStamp>> m_stamps;
+    // The same files as they were when the user last declined to reload them; empty when
+    // nothing was declined since the last read or write.
+    std::vector<cFileStamp> m_declined;
     Text m_language;
     cStepSink* m_stepSink = nullptr;  // Not owned.
     cTemplateTree m_tree;

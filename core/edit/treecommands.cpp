@@ -1,5 +1,13 @@
 #include "core/edit/treecommands.h"
 
+#include <algorithm>
+#include <map>
+#include <optional>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "core/admx/admxset.h"
+#include "core/convert/admxtoadm.h"
 #include "core/document/document.h"
 #include "core/edit/editstep.h"
 #include "core/edit/supportedonstep.h"
@@ -85,9 +93,11 @@ bool IsSetReference(const Text& text) {
 Text CrossedText(const CPelwinDoc& source, const Text& text, cCrossing crossing) {
     const bool reference =
         crossing == cCrossing::IntoSet ? IsAdmReference(text) : IsSetReference(text);
-    if (!reference)
+    // A template's own texts may hold a backslash before an "n" (a key), which is no line
+    // break: only the line breaks of a set's texts are written anew.
+    if (!reference && (crossing != cCrossing::IntoTemplate || text.find(u'\n') == Text::npos))
         return text;
-    Text shown = source.ResolveText(text);
+    const Text shown = reference ? source.ResolveText(text) : text;
     Text out;
     out.reserve(shown.size());
     for (size_t i = 0; i < shown.size(); ++i) {
@@ -135,13 +145,24 @@ void CrossFormats(const cEditState& state, const cPastedNodes& copies,
                                u": it takes the class it is pasted under");
             node.admx.reset();
             if (auto* policy = dynamic_cast<cObjPolicy*>(&node)) {
+                // A reference to another file's definition has no text here to show.
+                const auto& original = static_cast<const cPolicy&>(*originals[i]);
+                if (policy->supportedFlag && !IsSetReference(original.supportedText)) {
+                    lost.push_back(u"the supported-on reference " + original.supportedText +
+                                   u" of " + name(*policy) + u", which another file defines");
+                    policy->supportedFlag = 0;
+                    policy->supportedText.clear();
+                }
+                // The kinds a template has not become the nearest it has, as a conversion
+                // makes them.
                 for (size_t p = policy->Parts().size(); p-- > 0;) {
                     cObjPolPart& part = *policy->Parts()[p];
                     part.admx.reset();
-                    if (dynamic_cast<cPolPartMultiText*>(&part) ||
-                        dynamic_cast<cPolPartLongNum*>(&part)) {
-                        lost.push_back(name(part) + u", of a kind a template has not");
+                    Text how;
+                    if (std::unique_ptr<cObjPolPart> nearest = AdmPartFor(part, *policy, how)) {
+                        lost.push_back(name(part) + how);
                         policy->TakePart(p);
+                        policy->InsertPart(p, std::move(nearest));
                     }
                 }
             }
@@ -224,6 +245,181 @@ void CrossPart(const cEditState& state, cObjPolPart& copy, const cObjPolPart& co
                      copied.Policy() ? copied.Policy()->treeItem : nullptr);
 }
 
+// The supported-on definitions and the namespaces a set uses, as a paste leaves them: swapped
+// with the document's on apply and undo.
+class cSetHeadStep : public cEditStep {
+public:
+    cSetHeadStep(Text text, std::optional<cSupportedOnTable> table,
+                 std::optional<std::vector<cAdmxNamespace>> usings)
+        : cEditStep(std::move(text)), m_table(std::move(table)), m_usings(std::move(usings)) {}
+    bool Apply(CPelwinDoc& doc) override { return Swap(doc); }
+    bool Revert(CPelwinDoc& doc) override { return Swap(doc); }
+
+private:
+    bool Swap(CPelwinDoc& doc) {
+        auto* state = dynamic_cast<cAdmxState*>(doc.FormatState());
+        if (!state || !state->set)
+            return false;
+        std::swap(state->supportedOn, m_table);
+        // Only the usings: the rest of the namespaces may have changed since (a first save
+        // names a new set).
+        if (m_usings) {
+            cAdmxTemplateProps props = state->templateProps.value_or(TemplatePropsOf(*state->set));
+            std::swap(props.usings, *m_usings);
+            state->templateProps = std::move(props);
+        }
+        return true;
+    }
+
+    std::optional<cSupportedOnTable> m_table;
+    std::optional<std::vector<cAdmxNamespace>> m_usings;
+};
+
+// What a set pasted into another set refers to by the source's names, made to resolve in the
+// target: a definition of the source's own namespace comes along (under a new name where the
+// target holds another definition of that name), and a reference under a prefix of the source
+// takes the target's prefix for that namespace, the using added where the target has none.
+class cSupportedOnCarrier {
+public:
+    cSupportedOnCarrier(const cAdmxState& source, cAdmxState& target)
+        : m_sourceTable(source.SupportedOn()),
+          m_sourceProps(source.templateProps.value_or(TemplatePropsOf(*source.set))),
+          m_target(target),
+          m_table(target.SupportedOn()),
+          m_props(target.templateProps.value_or(TemplatePropsOf(*target.set))) {}
+
+    // Makes the policy's reference one of the target; its display string joins `strings`.
+    void Carry(cPolicy& policy, std::unordered_set<Text>& strings) {
+        if (!policy.admx || policy.admx->supportedOn.empty())
+            return;
+        const Text ref = policy.admx->supportedOn;
+        const size_t colon = ref.find(u':');
+        const Text prefix = colon == Text::npos ? Text() : ref.substr(0, colon);
+        const Text local = colon == Text::npos ? ref : ref.substr(colon + 1);
+        const bool own = prefix.empty() || prefix == m_sourceProps.target.prefix;
+        const Text now = own ? Definition(local, strings) : Foreign(prefix, local);
+        if (now.empty()) {
+            // Left as it is, it would keep the set from being saved.
+            m_told.push_back(u"not the supported-on reference " + ref + u" of " + policy.name +
+                             u", which this set cannot resolve: Supported on is cleared");
+            policy.admx->supportedOn.clear();
+            policy.supportedFlag = 0;
+            policy.supportedText.clear();
+            return;
+        }
+        policy.supportedText = own ? DisplayOf(now) : now;
+        policy.admx->supportedOn = now;
+    }
+
+    // The display names of the definitions brought along, once their strings were renamed.
+    void Rename(const std::unordered_map<Text, Text>& renamed) {
+        for (cSupportedOnDefinition& definition : m_table.definitions) {
+            auto found = renamed.find(definition.displayName);
+            if (!definition.origin && found != renamed.end())
+                definition.displayName = found->second;
+        }
+    }
+
+    bool Changed() const { return m_tableChanged || m_propsChanged; }
+    std::unique_ptr<cEditStep> Step(const Text& text) const {
+        return std::make_unique<cSetHeadStep>(
+            text, m_tableChanged ? std::optional(m_table) : m_target.supportedOn,
+            m_propsChanged ? std::optional(m_props.usings) : std::nullopt);
+    }
+    const std::vector<Text>& Told() const { return m_told; }
+
+private:
+    const cSupportedOnDefinition* DefinitionIn(const cSupportedOnTable& table,
+                                               const Text& name) const {
+        for (const cSupportedOnDefinition& definition : table.definitions)
+            if (definition.name == name)
+                return &definition;
+        return nullptr;
+    }
+    Text DisplayOf(const Text& name) const {
+        const Text* shown = m_table.DisplayNameOf(name);
+        return shown ? *shown : name;
+    }
+
+    Text Definition(const Text& name, std::unordered_set<Text>& strings) {
+        const cSupportedOnDefinition* from = DefinitionIn(m_sourceTable, name);
+        if (!from)
+            return Text();
+        auto done = m_carried.find(name);
+        if (done != m_carried.end())
+            return done->second;
+        cSupportedOnDefinition copy = *from;
+        copy.origin = pugi::xml_node();
+        for (cSupportedOnReference& reference : copy.references) {
+            const size_t colon = reference.ref.find(u':');
+            if (colon == Text::npos)
+                continue;
+            Text mapped = Foreign(reference.ref.substr(0, colon), reference.ref.substr(colon + 1));
+            if (!mapped.empty())
+                reference.ref = mapped;
+        }
+        const cSupportedOnDefinition* same = DefinitionIn(m_table, name);
+        if (same && same->references == copy.references && same->join == copy.join)
+            return m_carried[name] = name;
+        const std::vector<Text> taken = m_table.Names();
+        Text id = name;
+        for (int n = 2; std::find(taken.begin(), taken.end(), id) != taken.end(); ++n)
+            id = name + u"_" + FromUtf8(std::to_string(n));
+        copy.name = id;
+        const std::string display = ToUtf8(copy.displayName);
+        const std::string_view string = StringId(display);
+        if (!string.empty())
+            strings.insert(FromUtf8(string));
+        m_table.definitions.push_back(std::move(copy));
+        m_tableChanged = true;
+        m_told.push_back(
+            u"the supported-on definition " + name +
+            (id == name ? Text() : u", as " + id + u" (this set has another " + name + u")"));
+        return m_carried[name] = id;
+    }
+
+    // The reference prefix:name of the source as the target writes it; empty when the source
+    // does not say which namespace the prefix stands for.
+    Text Foreign(const Text& prefix, const Text& name) {
+        Text space;
+        for (const cAdmxNamespace& used : m_sourceProps.usings)
+            if (used.prefix == prefix)
+                space = used.name;
+        if (space.empty())
+            return Text();
+        if (space == m_props.target.name)
+            return name;
+        for (const cAdmxNamespace& used : m_props.usings)
+            if (used.name == space)
+                return used.prefix + u":" + name;
+        auto taken = [this](const Text& candidate) {
+            if (candidate == m_props.target.prefix)
+                return true;
+            for (const cAdmxNamespace& used : m_props.usings)
+                if (used.prefix == candidate)
+                    return true;
+            return false;
+        };
+        Text mine = prefix;
+        for (int n = 2; taken(mine); ++n)
+            mine = prefix + FromUtf8(std::to_string(n));
+        m_props.usings.push_back({mine, space});
+        m_propsChanged = true;
+        m_told.push_back(u"the using of the namespace " + space + u" under the prefix " + mine);
+        return mine + u":" + name;
+    }
+
+    cSupportedOnTable m_sourceTable;
+    cAdmxTemplateProps m_sourceProps;
+    cAdmxState& m_target;
+    cSupportedOnTable m_table;
+    cAdmxTemplateProps m_props;
+    bool m_tableChanged = false;
+    bool m_propsChanged = false;
+    std::map<Text, Text> m_carried;
+    std::vector<Text> m_told;
+};
+
 // A paste from another template brings along the strings that what it pastes refers to, in
 // the same step, so that undoing the paste takes them out again. The source's other strings
 // stay where they are. A name both tables hold with different texts: a template takes the
@@ -235,8 +431,19 @@ std::unique_ptr<cCompoundStep> PasteStep(const cEditState& state, Text text,
     CPelwinDoc* source = OtherSource(state);
     if (!source)
         return step;
-    // A set's supported-on text is the name of the definition the policy refers to: it
-    // neither comes along nor is renamed.
+    // Between two sets the supported-on references are made the target's first.
+    std::optional<cSupportedOnCarrier> carrier;
+    std::unordered_set<Text> carriedStrings;
+    if (const auto* from = dynamic_cast<const cAdmxState*>(source->FormatState()))
+        if (auto* into = dynamic_cast<cAdmxState*>(state.doc.FormatState());
+            into && from->set && into->set) {
+            carrier.emplace(*from, *into);
+            for (cData* node : nodes)
+                if (node->kind == kKindPolicy)
+                    carrier->Carry(*static_cast<cPolicy*>(node), carriedStrings);
+        }
+    // A set's supported-on text names the definition's display string, which the definition
+    // brings along: it is no string of the policy's own.
     std::vector<std::pair<cPolicy*, Text>> supported;
     if (!state.doc.HasClassNodes())
         for (cData* node : nodes)
@@ -265,7 +472,7 @@ std::unique_ptr<cCompoundStep> PasteStep(const cEditState& state, Text text,
     std::unordered_map<Text, Text> renamed;
     size_t added = 0;
     for (const auto& [name, value] : source->Strings().Entries()) {
-        if (!uses.Uses(name))
+        if (!uses.Uses(name) && !carriedStrings.contains(name))
             continue;
         const Text* held = merged.Find(name);
         if (held && *held == value)
@@ -278,7 +485,7 @@ std::unique_ptr<cCompoundStep> PasteStep(const cEditState& state, Text text,
         merged.Set(id, value);
         ++added;
     }
-    if (!renamed.empty())
+    if (!renamed.empty()) {
         for (cData* node : nodes)
             ForEachNodeText(*node, [&renamed](const Text& value) {
                 // The copy is this paste's own: its texts may be changed in place.
@@ -286,8 +493,25 @@ std::unique_ptr<cCompoundStep> PasteStep(const cEditState& state, Text text,
                 if (found != renamed.end())
                     const_cast<Text&>(value) = found->second;
             });
+        for (auto& [policy, held] : supported) {
+            auto found = renamed.find(held);
+            if (found != renamed.end())
+                held = found->second;
+        }
+    }
     if (added > 0)
         step->Add(std::make_unique<cStringTableStep>(text, std::move(merged)));
+    if (carrier && carrier->Changed()) {
+        carrier->Rename(renamed);
+        step->Add(carrier->Step(text));
+    }
+    if (carrier && !carrier->Told().empty()) {
+        Text list;
+        for (const Text& what : carrier->Told())
+            list += u"\n- " + what;
+        ShowMessage(kSeverityInformation,
+                    u"Pasted with what its supported-on references need in this set:%s", {list});
+    }
     return step;
 }
 

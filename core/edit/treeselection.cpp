@@ -48,10 +48,12 @@ void ShowInPreview(cData* node, cPreviewTarget* preview) {
     CreateInPreview(node, preview);
 }
 
-void HandOverOnActivation(cData* selected) {
-    if (g_handingOver || !selected)
-        return;
+int HandOverOnActivation(cData* selected) {
+    cPropertySheetSeam* sheet = SharedState().sheet;
+    if (g_handingOver || !sheet)
+        return kSheetAlreadyShown;
     g_handingOver = true;
-    selected->ShowProperties(SharedState().sheet);
+    const int answer = selected ? selected->ShowProperties(sheet) : sheet->SetObject(nullptr);
     g_handingOver = false;
+    return answer;
 }

@@ -23,6 +23,8 @@ bool AllowSelectionMove(cData* oldNode, cData* newNode, cPreviewTarget* preview)
 // Lays node out again from scratch in preview, as after its parts changed.
 void ShowInPreview(cData* node, cPreviewTarget* preview);
 
-// The tree became the active view: the sheet is given its selected node. A hand-over that
-// runs while another is still running (through the sheet's question) does nothing.
-void HandOverOnActivation(cData* selected);
+// The tree became the active view: the sheet is given its selected node, or none when
+// nothing is selected, so that it never goes on editing a template the user is not looking
+// at. A hand-over that runs while another is still running (through the sheet's question)
+// does nothing. Answers the sheet's answer (kSheetCancelled: the user kept the node shown).
+int HandOverOnActivation(cData* selected);

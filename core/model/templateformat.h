@@ -85,6 +85,12 @@ public:
         return true;
     }
 
+    // A new document is about to be saved as path for the first time: what the format
+    // named after the window ("New1") it may name after the file instead.
+    virtual void NameAfterFile(cTemplateContent& content, const Text& path) const {
+        (void)content, (void)path;
+    }
+
     // The language whose texts the content shows, for a format of several ("en-US"); empty
     // for a format of one.
     virtual Text DisplayLanguage(const cTemplateContent& content) const {

@@ -150,9 +150,10 @@ std::optional<Text> cAdmxTemplatePageValues::Validate() const {
         auto used = m_uses.find(ToUtf8(before.prefix));
         if (used != m_uses.end() && used->second.total > 0)
             return FormatText(
-                u"The prefix \"%.50s\" cannot leave the using list: %d references of this file "
-                u"still use it (%s). Change them first.",
-                {before.prefix, long(used->second.total), UsesText(used->second)});
+                u"The prefix \"%.50s\" cannot leave the using list: %s of this file still "
+                u"use it (%s). Change them first.",
+                {before.prefix, Counted(used->second.total, u"reference", u"references"),
+                 UsesText(used->second)});
     }
 
     // The language files the save writes: a file of the ADMX file's revision takes the new

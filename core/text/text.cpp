@@ -61,6 +61,10 @@ Text PrintableText(TextView text) {
     return out;
 }
 
+Text Counted(long long count, TextView one, TextView many) {
+    return FromUtf8(std::to_string(count)) + u" " + Text(count == 1 ? one : many);
+}
+
 Text FormatText(TextView format, std::initializer_list<FormatArg> args) {
     Text out;
     out.reserve(format.size() + 64);

@@ -67,6 +67,8 @@ struct FormatArg {
 // printf-style formatting of %s, %.Ns, %d, %ld, %i, %u and %%; a placeholder without an
 // argument expands to nothing.
 Text FormatText(TextView format, std::initializer_list<FormatArg> args);
+// A count with its noun, singular for one: "1 error", "2 errors".
+Text Counted(long long count, TextView one, TextView many);
 
 std::string ToUtf8(TextView text);
 // Appends the UTF-8 form of the code point c (a scalar value).

@@ -81,9 +81,9 @@ bool PlanImport(const cTranslationSet& set, const cXliffFile& file, cImportPlan&
     if (unknownCount > 0) {
         if (unknownCount > 20)
             unknown += FormatText(u" and %d more", {unknownCount - 20});
-        problem =
-            FormatText(u"%d ids of the file are not in the template (%s); nothing was imported",
-                       {unknownCount, unknown});
+        problem = FormatText(u"%s of the file %s not in the template (%s); nothing was imported",
+                             {Counted(unknownCount, u"id", u"ids"),
+                              Text(unknownCount == 1 ? u"is" : u"are"), unknown});
         plan.changes.clear();
         return false;
     }

@@ -37,6 +37,12 @@ expect_status 1 "empty file" "$cli" check "$work/empty.adm"
 grep -qx "$work/empty.adm: Error reading file $work/empty.adm" "$work/err" ||
     fail "empty file message: $(cat "$work/err")"
 
+# A picture under a template's name holds nothing of a template: check fails on it.
+printf '\211PNG\r\n\032\n\0\0\0\rIHDR' >"$work/picture.admx"
+expect_status 1 "picture named .admx" "$cli" check "$work/picture.admx"
+grep -q "nothing in this file was read as a template" "$work/err" ||
+    fail "picture message: $(cat "$work/err")"
+
 printf 'CLASS MACHINE\r\n  CATEGORY "Cat"\r\n' >"$work/open.adm"
 expect_status 0 "category left open" "$cli" check "$work/open.adm"
 grep -qx "$work/open.adm: Unexpected end of template file while reading category Cat" "$work/err" ||
@@ -121,7 +127,7 @@ expect_status 0 "translations import unchanged" "$cli" translations import "$wor
 cmp -s "$work/tr/app-de-DE.adm" "$work/tr/de.before" || fail "an unchanged import changed the file"
 sed 's/id="Pol"/id="Gone"/' "$work/tr/de.xlf" >"$work/tr/unknown.xlf"
 expect_status 1 "translations import of an unknown id" "$cli" translations import "$work/tr/app-en-US.adm" "$work/tr/unknown.xlf"
-grep -q "1 ids of the file are not in the template (Gone)" "$work/err" || fail "unknown id message: $(cat "$work/err")"
+grep -q "1 id of the file is not in the template (Gone)" "$work/err" || fail "unknown id message: $(cat "$work/err")"
 head -c 200 "$work/tr/de.xlf" >"$work/tr/broken.xlf"
 expect_status 1 "translations import of broken XML" "$cli" translations import "$work/tr/app-en-US.adm" "$work/tr/broken.xlf"
 cmp -s "$work/tr/app-de-DE.adm" "$work/tr/de.before" || fail "a refused import changed the file"

@@ -84,7 +84,8 @@ for input in garbage.bin bom.adm; do
         expect_message "convert of $input" "$work/$input: nothing in this file was read as a template"
     unchanged "convert of $input" "$work/target.adm"
 done
-run 0 "check of a lone byte-order mark" "$cli" check "$work/bom.adm"
+# A lone byte-order mark holds nothing of a template, as an empty file does.
+run 1 "check of a lone byte-order mark" "$cli" check "$work/bom.adm"
 printf '; only a comment\r\n' >"$work/comment.adm"
 run 0 "convert of a comment-only file" "$cli" convert "$work/comment.adm" "$work/c.adm"
 printf '[strings]\r\nhello="Hallo"\r\n' >"$work/strings.adm"

@@ -72,11 +72,10 @@ bool cCheckDock::Check(CPelwinDoc& doc, bool mdm) {
             ? QStringLiteral("%1: no faults found%2.")
                   .arg(Q(doc.Title()),
                        mdm ? QStringLiteral("; the set imports as it stands") : QString())
-            : QStringLiteral("%1: %2 errors, %3 warnings. Double click a finding "
+            : QStringLiteral("%1: %2, %3. Double click a finding "
                              "to select its node.")
-                  .arg(Q(doc.Title()))
-                  .arg(errors)
-                  .arg(warnings));
+                  .arg(Q(doc.Title()), Q(Counted(errors, u"error", u"errors")),
+                       Q(Counted(warnings, u"warning", u"warnings"))));
     show();
     raise();
     return true;
@@ -93,8 +92,13 @@ bool cCheckDock::GoTo(const QTreeWidgetItem* row) {
         return false;
     const cDocumentFinding& found = m_findings.at(size_t(data.toULongLong()));
     cTreeItem* item = ItemAtPlace(m_doc->Tree(), found.place);
-    if (!item)
+    if (!item) {
+        // A double click that does nothing would look like a fault of the list.
+        m_frame.ShowStatus(found.place.empty()
+                               ? Text(u"This finding stands at no node of the tree.")
+                               : Text(u"The node of this finding is no longer in the tree."));
         return false;
+    }
     m_frame.ActivateViews(*m_doc);
     CChildFrame* child = m_frame.ChildOf(*m_doc);
     auto* tree = child ? qobject_cast<cPolTreeView*>(child->TreePane()) : nullptr;

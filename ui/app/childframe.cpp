@@ -111,10 +111,10 @@ void CChildFrame::ReplacePane(int index, QWidget* pane) {
     delete old;
 }
 
-void CChildFrame::UpdateTitle() {
+void CChildFrame::UpdateTitle(const QString& shown) {
     if (!m_doc)
         return;
-    QString title = QString::fromStdU16String(m_doc->Title());
+    QString title = shown.isEmpty() ? QString::fromStdU16String(m_doc->Title()) : shown;
     // A literal "[*]" in a file name must not become the modified mark.
     title.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
     setWindowTitle(title + QStringLiteral("[*]"));

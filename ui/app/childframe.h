@@ -51,7 +51,9 @@ public:
     // The table of the active view: the preview while it has the active border, else the
     // tree.
     const cRouteTable* ActiveViewRoutes() const;
-    void UpdateTitle();
+    // The caption: the document's title, or shown when given (the title told apart from
+    // another window's of the same name).
+    void UpdateTitle(const QString& shown = QString());
     // Moves the focus from one pane to the other (F6, Shift+F6).
     void FocusNextPane();
     // The find bar above the tree (Edit > Find...); hidden until opened.

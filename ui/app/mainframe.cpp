@@ -85,6 +85,10 @@ CMainFrame::CMainFrame(QWidget* parent)
     CreateStatusBar();
     m_sheet = new cPropSheet(this);
     SharedState().sheet = m_sheet;
+    m_sheet->SetActiveTree([this]() -> const cTemplateTree* {
+        CPelwinDoc* doc = ActiveDocument();
+        return doc ? &doc->Tree() : nullptr;
+    });
 
     m_sheet->SetStepSink([this](std::unique_ptr<cApplyPropertiesStep> step) {
         // The apply is made already; the history of the template it changed keeps it.
@@ -116,8 +120,19 @@ CMainFrame::CMainFrame(QWidget* parent)
             CheckOutsideChangeLater();
         if (!child || child == before || !child->Document())
             return;
-        if (auto* tree = qobject_cast<cPolTreeView*>(child->TreePane()))
-            HandOverOnActivation(tree->SelectedNode());
+        auto* tree = qobject_cast<cPolTreeView*>(child->TreePane());
+        if (!tree)
+            return;
+        // Cancel to the question about unapplied edits keeps the node they belong to: its
+        // window comes back, so that the sheet never edits a template the user is not
+        // looking at.
+        if (HandOverOnActivation(tree->SelectedNode()) == kSheetCancelled && before) {
+            QPointer<CChildFrame> back(before);
+            QTimer::singleShot(0, this, [this, back] {
+                if (back && back->Document() && m_mdi->subWindowList().contains(back.data()))
+                    m_mdi->setActiveSubWindow(back);
+            });
+        }
     });
     // Coming back from another program is the moment its changes to a file show.
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState s) {
@@ -765,7 +780,7 @@ void CMainFrame::UpdateWindowList() {
             continue;
         if (m_windowActions.isEmpty())
             m_windowActions << m_windowMenu->addSeparator();
-        QString title = QString::fromStdU16String(child->Document()->Title());
+        QString title = ShownTitle(*child->Document());
         title.replace(QLatin1Char('&'), QStringLiteral("&&"));
         auto* action = m_windowMenu->addAction(QStringLiteral("&%1 %2").arg(++number).arg(title));
         action->setCheckable(true);
@@ -791,7 +806,7 @@ void CMainFrame::UpdateCaption() {
     m_caption = QString::fromStdU16String(kAppTitle);
     CChildFrame* child = ActiveChild();
     if (child) {
-        QString title = QString::fromStdU16String(child->Document()->Title());
+        QString title = ShownTitle(*child->Document());
         title.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
         m_caption += QStringLiteral(" - ") + title;
     }
@@ -878,11 +893,26 @@ void CMainFrame::DestroyViews(CPelwinDoc& doc) {
     // Inside the frame's own close this does nothing more; the close under way finishes it.
     child->close();
     OnActiveWindowChanged();
+    UpdateTitles();
 }
 
 void CMainFrame::TitleChanged(CPelwinDoc& doc) {
-    if (CChildFrame* child = ChildOf(doc))
-        child->UpdateTitle();
+    (void)doc;
+    UpdateTitles();
+}
+
+QString CMainFrame::ShownTitle(const CPelwinDoc& doc) const {
+    std::vector<const CPelwinDoc*> open;
+    for (CChildFrame* child : findChildren<CChildFrame*>())
+        if (child->Document())
+            open.push_back(child->Document());
+    return QString::fromStdU16String(TitleAmong(doc, open));
+}
+
+void CMainFrame::UpdateTitles() {
+    for (CChildFrame* child : findChildren<CChildFrame*>())
+        if (child->Document())
+            child->UpdateTitle(ShownTitle(*child->Document()));
     UpdateCaption();
     UpdateWindowList();
 }

@@ -102,6 +102,10 @@ private:
     void ShowMenuSet(int menuId);
     void OnActiveWindowChanged();
     void UpdateCaption();
+    // A window's title among the open windows, and every window's caption after one came
+    // or went, as a name they share adds the folders.
+    QString ShownTitle(const CPelwinDoc& doc) const;
+    void UpdateTitles();
     // The Window menu's list of the template windows, the active one checked.
     void UpdateWindowList();
     void UpdateKeyIndicators(const QKeyEvent& event);

@@ -163,9 +163,9 @@ void cPPDro2::ShowRow(int row) {
         return;
     QSignalBlocker block(list);
     const cItemRow& cells = m_table.Rows()[size_t(row)];
-    for (auto [column, text] : {std::pair{int(kName), &cells.name},
-                                {int(kValue), &cells.value},
-                                {int(kType), &cells.type}}) {
+    const Text name = Shown(cells.name);
+    for (auto [column, text] :
+         {std::pair{int(kName), &name}, {int(kValue), &cells.value}, {int(kType), &cells.type}}) {
         if (QTableWidgetItem* item = list->item(row, column))
             item->setText(ToQ(*text));
         else
@@ -205,7 +205,8 @@ void cPPDro2::LoadFields() {
     // about edits that were never made would only be noise.
     QSignalBlocker blockName(itemName);
     QSignalBlocker blockValue(value);
-    itemName->setText(ToQ(cells.name));
+    // The text the user reads; typing over it makes it the item's own text.
+    itemName->setText(ToQ(Shown(cells.name)));
     value->setText(isDelete ? QString() : ToQ(cells.value));
     value->setEnabled(!isDelete);
     numeric->setEnabled(!isDelete);

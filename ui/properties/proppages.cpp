@@ -36,6 +36,27 @@ QLabel* WrappedText(const QString& text, QWidget* parent) {
 
 }  // namespace
 
+Text cPropPage::Shown(const Text& stored) const {
+    const bool reference =
+        stored.size() > 10 && stored.starts_with(u"$(string.") && stored.back() == u')';
+    return reference && m_textOwner ? m_textOwner->ResolveText(stored) : stored;
+}
+
+void cPropPage::ShowDisplayText(QLineEdit* field, const Text& stored) const {
+    const QString shown = ToQ(Shown(stored));
+    field->setText(shown);
+    field->setProperty("storedText", ToQ(stored));
+    field->setProperty("shownText", shown);
+}
+
+Text cPropPage::DisplayTextOf(const QLineEdit* field) {
+    const QString text = field->text();
+    const QVariant shown = field->property("shownText");
+    return shown.isValid() && text == shown.toString()
+               ? FromQ(field->property("storedText").toString())
+               : FromQ(text);
+}
+
 cPropPage::cPropPage(const QString& caption, QWidget* parent)
     : QWidget(parent), m_caption(caption) {}
 
@@ -207,7 +228,7 @@ cPPCategory1::cPPCategory1(QWidget* parent) : cValuesPage(QStringLiteral("Genera
 
 void cPPCategory1::Show(const cCategoryPageValues& values) {
     QSignalBlocker blockName(name);
-    name->setText(ToQ(values.name));
+    ShowDisplayText(name, values.name);
     key->Set(values.key, false);
     QSignalBlocker blockExplain(explainText);
     explain->setChecked(values.explainChecked);
@@ -216,7 +237,7 @@ void cPPCategory1::Show(const cCategoryPageValues& values) {
 }
 
 cCategoryPageValues cPPCategory1::Values() const {
-    return {FromQ(name->text()), key->Values(), explain->isChecked(), FromQ(explainText->text())};
+    return {DisplayTextOf(name), key->Values(), explain->isChecked(), FromQ(explainText->text())};
 }
 
 cPPPolicy1::cPPPolicy1(cPPPolicy2* second, QWidget* parent)
@@ -278,7 +299,7 @@ void cPPPolicy1::Fill(cData& node) {
     QSignalBlocker blockName(name);
     QSignalBlocker blockDefault(key->defaultKey);
     QSignalBlocker blockValueName(valueName);
-    name->setText(ToQ(values.name));
+    ShowDisplayText(name, values.name);
     const Text fault = node.treeItem ? AdmxNodeFault(node, node.treeItem->label) : Text();
     nameFault->setVisible(!fault.empty());
     nameFault->setToolTip(ToQ(fault));
@@ -305,7 +326,7 @@ void cPPPolicy1::UpdateValueName() {
 
 cPolicyPage1Values cPPPolicy1::Values() const {
     cPolicyPage1Values values;
-    values.name = FromQ(name->text());
+    values.name = DisplayTextOf(name);
     values.key = key->Values();
     values.valueNameChecked = valueNameCheck->isChecked();
     values.valueName = FromQ(valueName->text());

@@ -37,13 +37,23 @@ public:
 
     bool IsModified() const { return m_modified; }
     void SetModified(bool modified) { m_modified = modified; }
+    // The template whose display texts the page shows; given before each fill.
+    void SetTextOwner(const cTreeOwner* owner) { m_textOwner = owner; }
 
 protected:
     void MarkChanged() { m_modified = true; }
+    // A set's "$(string.ID)" as the text it stands for, which is what the user reads in the
+    // tree; any other text as it is.
+    Text Shown(const Text& stored) const;
+    // Shows a display text resolved in field; DisplayTextOf gives back the stored text (the
+    // reference) for as long as the field shows what it was given.
+    void ShowDisplayText(QLineEdit* field, const Text& stored) const;
+    static Text DisplayTextOf(const QLineEdit* field);
 
 private:
     QString m_caption;
     bool m_modified = false;
+    const cTreeOwner* m_textOwner = nullptr;  // Not owned.
 };
 
 // The "Registry Key" group.

@@ -92,7 +92,20 @@ cPropSheet::cPropSheet(QWidget* owner) : QWidget(owner, Qt::Tool) {
     bottom->addStretch();
     layout->addLayout(bottom);
 
-    connect(m_apply, &QPushButton::clicked, this, [this] { ApplyNow(); });
+    connect(m_apply, &QPushButton::clicked, this, [this] {
+        // A node of a template whose window is not the active one is not the user's to
+        // change from here, whatever kept it in the sheet.
+        if (m_current && m_activeTree) {
+            const cTemplateTree* tree = TreeOfNode(*m_current);
+            if (tree && tree != m_activeTree()) {
+                ShowMessage(kSeverityError,
+                            u"These properties belong to a template whose window is not the "
+                            u"active one. Nothing was applied.");
+                return;
+            }
+        }
+        ApplyNow();
+    });
 
     AddPage(m_null);
     m_tabs->setCurrentIndex(0);
@@ -204,6 +217,9 @@ void cPropSheet::ShowPagesOf(cData* node) {
 }
 
 void cPropSheet::FillPages(cData& node) {
+    const cTemplateTree* tree = TreeOfNode(node);
+    for (cPropPage* page : m_all)
+        page->SetTextOwner(tree ? tree->Owner() : nullptr);
     for (cPropPage* page : m_shown)
         if (page != m_itemList)  // the drop-down list page fills it
             page->Fill(node);
@@ -225,7 +241,8 @@ cPropPage* cPropSheet::PartPage(cObjPolPart& part) const {
 }
 
 int cPropSheet::SetObject(cData* node) {
-    if (m_firstShow) {
+    // Letting go of a node is no showing of one.
+    if (m_firstShow && node) {
         m_keepOnTop->setChecked(true);
         m_firstShow = false;
     }

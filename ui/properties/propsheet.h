@@ -8,6 +8,7 @@
 #include "core/model/seams.h"
 
 class cApplyPropertiesStep;
+class cTemplateTree;
 class cAppServices;
 class cPropPage;
 class cPPNull;
@@ -66,6 +67,10 @@ public:
     void KeepingPendingEdits(const std::function<void()>& change);
 
     void SetStepSink(StepSink sink) { m_stepSink = std::move(sink); }
+    // The template of the active window: "Apply now" writes only into a node of it.
+    void SetActiveTree(std::function<const cTemplateTree*()> activeTree) {
+        m_activeTree = std::move(activeTree);
+    }
     // Where the question about unapplied edits is asked; without it, with the dialogs.
     void SetServices(cAppServices* services) { m_services = services; }
 
@@ -138,5 +143,6 @@ private:
     bool m_firstShow = false;
     bool m_keepPending = false;
     StepSink m_stepSink;
+    std::function<const cTemplateTree*()> m_activeTree;
     cAppServices* m_services = nullptr;  // Not owned.
 };

@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
@@ -206,11 +207,18 @@ cTranslationsWindow::cTranslationsWindow(CPelwinDoc& doc, cPolTreeView* tree, QU
     m_counts->setTextFormat(Qt::PlainText);
     m_counts->setWordWrap(true);
 
+    // A window of its own, yet closed as a dialog is: Esc (keyPressEvent) or Close.
+    m_close = new QPushButton(QStringLiteral("Close"), this);
+    connect(m_close, &QPushButton::clicked, this, &QWidget::close);
+    auto* foot = new QHBoxLayout;
+    foot->addWidget(m_counts, 1);
+    foot->addWidget(m_close, 0, Qt::AlignBottom);
+
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);
     layout->addWidget(bar);
     layout->addWidget(splitter, 1);
-    layout->addWidget(m_counts);
+    layout->addLayout(foot);
 
     connect(m_filter, &QComboBox::currentIndexChanged, this, [this] {
         m_rows->SetFilter(cTranslationFilter(m_filter->currentData().toInt()));
@@ -412,8 +420,9 @@ void cTranslationsWindow::UpdateCounts(bool recount) {
                     .arg(counts[cCellState::Translated]);
         }
     }
-    QString line =
-        QStringLiteral("%1 ids, %2 shown").arg(m_set->RowCount()).arg(m_rows->rowCount());
+    QString line = QStringLiteral("%1, %2 shown")
+                       .arg(ToQ(Counted(static_cast<long long>(m_set->RowCount()), u"id", u"ids")))
+                       .arg(m_rows->rowCount());
     if (!m_set->Languages()) {
         line += QStringLiteral(" \u2014 this template's format keeps no other languages");
     } else if (m_set->LanguageCount() == 0) {
@@ -542,4 +551,13 @@ bool cTranslationsWindow::ImportFile() {
         return true;
     }
     return ApplyImport(*m_doc, plan);
+}
+
+void cTranslationsWindow::keyPressEvent(QKeyEvent* event) {
+    // Esc reaches the window when the control with the focus has no use for it.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }

@@ -11,6 +11,7 @@
 class CPelwinDoc;
 class QAction;
 class QComboBox;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -67,6 +68,7 @@ public:
     QPlainTextEdit* Editor() const { return m_editor; }
     QPushButton* ApplyButton() const { return m_apply; }
     QLabel* CountsLine() const { return m_counts; }
+    QPushButton* CloseButton() const { return m_close; }
     QMenu* LanguagesMenu() const { return m_languagesMenu; }
     QAction* SaveAction() const { return m_saveAction; }
     QAction* UndoAction() const { return m_undoAction; }
@@ -82,6 +84,9 @@ public:
     bool ImportFile();
     // Puts the editor's text into the cell it shows, as one step.
     bool ApplyEditor();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void BuildLanguagesMenu();
@@ -116,6 +121,7 @@ private:
     QPushButton* m_apply;
     QPushButton* m_revert;
     QLabel* m_counts;
+    QPushButton* m_close;
     QString m_stateCounts;  // the shown languages' counts, as the status line shows them
     QAction* m_saveAction;
     QAction* m_undoAction = nullptr;

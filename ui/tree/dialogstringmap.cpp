@@ -156,7 +156,7 @@ void cDialogStringMap::ApplyFilter() {
         list->setRowHidden(row, !show);
         shown += show ? 1 : 0;
     }
-    count->setText(shown == rows ? QStringLiteral("%1 strings").arg(rows)
+    count->setText(shown == rows ? QString::fromStdU16String(Counted(rows, u"string", u"strings"))
                                  : QStringLiteral("%1 of %2 strings").arg(shown).arg(rows));
     // A row the filter hides cannot stay the one the fields edit.
     int selected = m_rows.Selected();

@@ -1,5 +1,7 @@
 #include "ui/tree/poltreeview.h"
 
+#include <QScrollBar>
+
 #include <QApplication>
 #include <QFocusEvent>
 #include <QHeaderView>
@@ -317,6 +319,13 @@ void cPolTreeView::mousePressEvent(QMouseEvent* event) {
     m_selection->ForgetRefusal();
     QTreeView::mousePressEvent(event);
     m_selection->ForgetRefusal();
+}
+
+void cPolTreeView::scrollTo(const QModelIndex& index, ScrollHint hint) {
+    QScrollBar* sideways = horizontalScrollBar();
+    const int kept = sideways->value();
+    QTreeView::scrollTo(index, hint);
+    sideways->setValue(kept);
 }
 
 void cPolTreeView::focusInEvent(QFocusEvent* event) {

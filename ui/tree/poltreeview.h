@@ -71,6 +71,9 @@ public:
     // end: when that end lies past the pane's right edge it is cut at its own end instead,
     // so that its start stays in view.
     QString LabelShown(const QModelIndex& index) const;
+    // Brings the item into view by scrolling up or down only: following the selection
+    // sideways would hide the branches of the items around it.
+    void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
 
 protected:
     QItemSelectionModel::SelectionFlags selectionCommand(

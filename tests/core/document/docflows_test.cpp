@@ -245,7 +245,7 @@ TEST_F(DocFlows, BadFilesGiveTheirMessageAndNoDocument) {
               (std::vector<std::string>{"Error reading file " + ToUtf8(PathOf("end.adm"))}));
 
     // A big-endian mark is not recognised: the file is 8-bit text.
-    WriteBytes("be.adm", std::string("\xFE\xFF", 2) + "CLASS USER\r\n");
+    WriteBytes("be.adm", std::string("\xFE\xFF", 2) + "\r\nCLASS USER\r\n");
     CPelwinDoc* doc = manager.Open(PathOf("be.adm"));
     ASSERT_NE(doc, nullptr);
     EXPECT_EQ(doc->Utf16(), 0);
@@ -271,29 +271,24 @@ TEST_F(DocFlows, RecentFilesKeepFourAndDropOnesThatFail) {
     EXPECT_EQ(manager.RecentFiles()[1], PathOf("r2.adm"));
 }
 
-// A file in which nothing is a template opens as an empty one, but says so, and is no
-// recent file until it has been saved as a template.
-TEST_F(DocFlows, AFileWithoutTemplateContentSaysSoAndWaitsForItsRecentEntry) {
+// A file in which nothing is a template is refused by name, so that no save can empty it;
+// a reload that finds the file turned into one keeps the document.
+TEST_F(DocFlows, AFileWithoutTemplateContentIsRefused) {
     WriteBytes("passwd", "root:x:0:0:root:/root:/bin/bash\ndaemon:x:1:1::/:/bin/sh\n");
     WriteBytes("real.adm", "CLASS USER\r\n");
-    ASSERT_NE(manager.Open(PathOf("real.adm")), nullptr);
-    CPelwinDoc* doc = manager.Open(PathOf("passwd"));
-    ASSERT_NE(doc, nullptr);
-    EXPECT_TRUE(doc->Tree().IsEmpty());
-    EXPECT_TRUE(messages.texts.empty());
-    EXPECT_EQ(views.statuses, std::vector<std::string>{"No template content found in passwd"});
+    CPelwinDoc* real = manager.Open(PathOf("real.adm"));
+    ASSERT_NE(real, nullptr);
+    EXPECT_EQ(manager.Open(PathOf("passwd")), nullptr);
+    ASSERT_EQ(messages.texts.size(), 1u);
+    EXPECT_NE(messages.Utf8()[0].find("passwd is not a template"), std::string::npos);
+    EXPECT_EQ(manager.Documents().size(), 1u);
     EXPECT_EQ(manager.RecentFiles(), std::vector<Text>{PathOf("real.adm")});
 
-    AddClass(*doc);
-    doc->SetModifiedFlag(1);
-    prompts.saveAnyway = true;
-    ASSERT_TRUE(manager.Save(*doc));
-    EXPECT_EQ(manager.RecentFiles(), (std::vector<Text>{PathOf("passwd"), PathOf("real.adm")}));
-    // From then on it is a template like any other: a plain Save leaves the list alone.
-    manager.AddRecentFile(PathOf("real.adm"));
-    ASSERT_TRUE(manager.Save(*doc));
-    EXPECT_EQ(manager.RecentFiles().front(), PathOf("real.adm"));
-    EXPECT_EQ(views.statuses.size(), 1u);
+    WriteBytes("real.adm", "\x89PNG\r\n\x1a\n");
+    EXPECT_EQ(manager.Reload(*real), nullptr);
+    EXPECT_EQ(messages.texts.size(), 2u);
+    ASSERT_EQ(manager.Documents().size(), 1u);
+    EXPECT_EQ(manager.Documents()[0].get(), real);
 }
 
 TEST_F(DocFlows, CloseAsksAboutChangesAndCanStop) {
@@ -496,8 +491,8 @@ TEST_F(OutsideChanges, SaveOverAnOutsideChangeAsksAndCancelKeepsTheirFile) {
     EXPECT_FALSE(reloading.Save(*doc));
     ASSERT_EQ(reloadPrompts.asked.size(), 1u);
     EXPECT_EQ(reloadPrompts.asked[0],
-              "anyway:t.adm has been changed by another program since it was read. Save and "
-              "replace those changes?");
+              "anyway:t.adm was changed by another program since it was opened here. "
+              "Overwrite it?");
     EXPECT_EQ(ReadBytes("t.adm"), theirs);
     EXPECT_TRUE(doc->IsModified());
 

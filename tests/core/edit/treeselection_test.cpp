@@ -131,10 +131,12 @@ TEST(TreeSelection, ActivationHandsOverOnceAtATime) {
     HandOverOnActivation(&first);
     EXPECT_EQ(sheet.given, std::vector<cData*>{&first});
 
-    // The guard is down again afterwards; a tree without selection hands over nothing.
+    // The guard is down again afterwards; a tree without selection hands over none, so the
+    // sheet lets go of the other window's node.
     HandOverOnActivation(&second);
     HandOverOnActivation(nullptr);
-    EXPECT_EQ(sheet.given, (std::vector<cData*>{&first, &second}));
+    EXPECT_EQ(sheet.given, (std::vector<cData*>{&first, &second, nullptr}));
+    EXPECT_EQ(sheet.current, nullptr);
 }
 
 }  // namespace

@@ -125,7 +125,7 @@ TEST_F(XliffTest, BrokenOrForeignFilesAreRefusedAndChangeNothing) {
         const char* expected;
     } cases[] = {
         {"an id the template does not have", "id=\"Proxy\"", "id=\"Gone\"",
-         "1 ids of the file are not in the template (Gone)"},
+         "1 id of the file is not in the template (Gone)"},
         {"broken XML", "</body>", "</bod>", "not well-formed XML"},
         {"two files", "<xliff version=\"1.2\" xmlns=\"urn:oasis:names:tc:xliff:document:1.2\">",
          "<xliff version=\"1.2\" xmlns=\"urn:oasis:names:tc:xliff:document:1.2\"><file/>",

@@ -268,7 +268,7 @@ TEST_F(UiCompare, CheckTemplateListsFindingsThatLeadToTheirNodes) {
     ASSERT_EQ(list->topLevelItemCount(), 1);
     EXPECT_EQ(list->topLevelItem(0)->text(2), "empty-policy");
     EXPECT_EQ(dock->Summary()->text(),
-              "check.adm: 0 errors, 1 warnings. Double click a finding to select its node.");
+              "check.adm: 0 errors, 1 warning. Double click a finding to select its node.");
     emit list->itemActivated(list->topLevelItem(0), 0);
     ASSERT_NE(SelectedIn(*doc), nullptr);
     EXPECT_EQ(SelectedIn(*doc)->label, u"Empty");

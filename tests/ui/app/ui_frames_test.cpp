@@ -541,16 +541,4 @@ TEST_F(UiApp, WindowMenuListsTheTemplateWindows) {
     (void)second;
 }
 
-// A file in which nothing was read as a template opens empty, says so in the status bar and
-// stays out of the recent files.
-TEST_F(UiApp, AFileWithoutTemplateContentSaysSoInTheStatusBar) {
-    QString picture = WriteTemplate("picture.png", QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16));
-    CPelwinDoc* doc = app->Docs().Open(picture.toStdU16String());
-    ASSERT_NE(doc, nullptr);
-    EXPECT_TRUE(messages->texts.empty());
-    EXPECT_EQ(frame->statusBar()->currentMessage(), "No template content found in picture.png");
-    EXPECT_TRUE(app->Docs().RecentFiles().empty());
-    EXPECT_FALSE(frame->RecentFileActions()[0]->isVisible());
-}
-
 }  // namespace

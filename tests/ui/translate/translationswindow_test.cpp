@@ -142,6 +142,22 @@ protected:
     cTranslationsWindow* window = nullptr;
 };
 
+// The window closes as a dialog does: with Esc, or with its Close button; either way it
+// comes back as it was from the Translations command.
+TEST_F(TranslationsWindowTest, EscAndCloseCloseTheWindow) {
+    window->show();
+    window->activateWindow();
+    QTest::keyClick(window->View(), Qt::Key_Escape);
+    QApplication::processEvents();
+    EXPECT_FALSE(window->isVisible());
+
+    ASSERT_TRUE(frame->Router().Run(cCommand::Translations));
+    EXPECT_TRUE(window->isVisible());
+    ASSERT_NE(window->CloseButton(), nullptr);
+    window->CloseButton()->click();
+    EXPECT_FALSE(window->isVisible());
+}
+
 TEST_F(TranslationsWindowTest, FillAMissingTextUndoRedoAndSaveChangesOnlyThatFile) {
     AddGerman();
     EXPECT_EQ(window->Table()->columnCount(), 3);
