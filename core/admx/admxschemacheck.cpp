@@ -97,7 +97,9 @@ private:
                 group = entry->group;
                 last = entry;
             }
-            if (++counts[entry->group] == entry->max + 1) {
+            // An unbounded child has no count to pass (max + 1 would overflow there).
+            const int count = ++counts[entry->group];
+            if (entry->max != kSchemaUnbounded && count == entry->max + 1) {
                 const std::span<const cSchemaChild> members = SchemaGroup(schema, entry->group);
                 Refused(m_xml.LineOf(child), Described(node) + u" has more than one " +
                                                  (members.size() > 1 ? u"of " : u"") +
