@@ -806,7 +806,11 @@ size_t cXmlFile::StartOf(pugi::xml_node node) const {
 size_t ByteOrderMarkSize(const cXmlForm& form) {
     if (!form.byteOrderMark)
         return 0;
-    return form.encoding == cXmlEncoding::Utf8 ? 3 : 2;
+    // Only UTF-16 has a two-byte mark; an 8-bit file's mark is the UTF-8 one it began with
+    // (a file marked UTF-8 whose bytes are none is read in its code page).
+    const bool utf16 =
+        form.encoding == cXmlEncoding::Utf16LE || form.encoding == cXmlEncoding::Utf16BE;
+    return utf16 ? 2 : 3;
 }
 
 bool SaveXml(const pugi::xml_document& document, const cXmlForm& form, std::string& bytes,
@@ -823,7 +827,9 @@ bool SaveXml(const pugi::xml_document& document, const cXmlForm& form, std::stri
     bytes.clear();
     if (form.byteOrderMark) {
         const std::string mark = "\xEF\xBB\xBF";
-        if (!EncodeXmlText(mark, form.encoding, bytes, problem))
+        if (ByteOrderMarkSize(form) == 3)
+            bytes = mark;  // as it stood, also before text of an 8-bit code page
+        else if (!EncodeXmlText(mark, form.encoding, bytes, problem))
             return false;
     }
     return EncodeXmlText(utf8, form.encoding, bytes, problem);

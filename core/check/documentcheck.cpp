@@ -87,7 +87,10 @@ void CollectDefinitionLines(const CPelwinDoc& copy, std::vector<cLinePlace>& lin
     if (!state || !state->set)
         return;
     const cAdmxSet& set = *state->set;
-    for (const auto& [name, element] : set.supportedOn) {
+    for (const auto& entry : set.supportedOn) {
+        // Named, not bound: clang 14 does not let a lambda capture a structured binding.
+        const auto& name = entry.first;
+        const auto& element = entry.second;
         if (!Is(element, "definition"))
             continue;
         std::vector<size_t> place;

@@ -229,8 +229,9 @@ private:
             // A set joining the store brings its own language folders.
             const bool inStore = m_joining.empty() || i != 0;
             std::vector<bool> holds;
-            for (const auto& [folder, files] : folders) {
-                bool held = files.count(Lower(stem)) != 0;
+            for (const auto& entry : folders) {
+                const std::string& folder = entry.first;
+                bool held = entry.second.count(Lower(stem)) != 0;
                 if (!inStore)
                     held = std::any_of(set->languages.begin(), set->languages.end(),
                                        [&](const auto& adml) {

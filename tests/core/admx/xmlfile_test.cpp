@@ -71,6 +71,9 @@ TEST(XmlFile, ReadsEachFormAndWritesItBack) {
          Utf16(" " + written.substr(written.find('<', 1)), true, false), cXmlEncoding::Utf16BE,
          false},
         {"declares UTF-16, holds UTF-8", declaredUtf16, declaredUtf16, cXmlEncoding::Utf8, false},
+        // A UTF-8 mark before bytes of the code page: read in the code page, the mark kept.
+        {"UTF-8 mark, windows-1252 bytes", "\xEF\xBB\xBF<a>caf\xE9</a>\n",
+         "\xEF\xBB\xBF<a>caf\xE9</a>\n", cXmlEncoding::Windows1252, true},
     };
     for (const cCase& c : cases) {
         SCOPED_TRACE(c.name);
