@@ -66,20 +66,13 @@ std::string Slug(TextView text) {
     return out.empty() ? "x" : out.substr(0, 80);
 }
 
-std::string Lower(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = char(c - 'A' + 'a');
-    return text;
-}
-
 // File names unique whatever their case, since the site may be copied to a file system that
 // ignores it.
 class cFileNames {
 public:
     std::string Take(const std::string& folder, const std::string& stem) {
         std::string name = stem;
-        for (int n = 2; !m_taken.insert(Lower(folder + name)).second; ++n)
+        for (int n = 2; !m_taken.insert(AsciiLower(folder + name)).second; ++n)
             name = stem + "-" + std::to_string(n);
         return folder + name + ".html";
     }

@@ -1,7 +1,6 @@
 #include "core/check/store.h"
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -10,20 +9,14 @@
 
 #include "core/admx/admxread.h"
 #include "core/admx/admxset.h"
+#include "core/check/storeread.h"
 #include "core/document/document.h"
 #include "core/io/paths.h"
 #include "core/model/partkinds.h"
-#include "core/text/messages.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Lower(std::string text) {
-    for (char& c : text)
-        c = char(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
 
 // One ADMX file of the store as read, with its findings of its own.
 struct cStoreSet {
@@ -51,12 +44,17 @@ public:
             problem = FromUtf8(m_dir) + u" is no folder";
             return false;
         }
-        std::vector<std::string> files = StoreAdmxFiles(m_dir);
+        std::vector<std::string> files;
+        std::string error;
+        if (!ListAdmxFiles(m_dir, files, error)) {
+            problem = FromUtf8(m_dir) + u": " + FromUtf8(error);
+            return false;
+        }
         if (!m_joining.empty()) {
             // The file joining the store stands in for the store's file of its name.
-            const std::string name = Lower(Utf8FromPath(PathFromUtf8(m_joining).filename()));
+            const std::string name = AsciiLower(Utf8FromPath(PathFromUtf8(m_joining).filename()));
             std::erase_if(files, [&](const std::string& file) {
-                return Lower(Utf8FromPath(PathFromUtf8(file).filename())) == name;
+                return AsciiLower(Utf8FromPath(PathFromUtf8(file).filename())) == name;
             });
             files.insert(files.begin(), m_joining);
         }
@@ -95,19 +93,10 @@ private:
         entry.path = file;
         entry.doc = std::make_unique<CPelwinDoc>();
         CPelwinDoc& doc = *entry.doc;
-        // Without a window, the document's own tree stands in for the views.
-        doc.SetFrame(&doc);
-        doc.SetTreeView(&doc.Tree());
         cReadLog log;
-        bool ok;
         Text said;
-        {
-            // What the read says is a finding here, not a message.
-            cMessageCollector quiet;
-            ok = doc.ReadFile(FromUtf8(file), &log);
-            said = quiet.Texts();
-        }
-        if (!ok) {
+        // What the read says is a finding here, not a message.
+        if (!ReadWithoutWindow(doc, file, log, said)) {
             for (const cReadLog::cFormatFinding& finding : log.findings)
                 entry.findings.push_back(FindingOf(finding));
             if (log.findings.empty())
@@ -214,7 +203,7 @@ private:
             std::error_code inner;
             for (fs::directory_iterator file(it->path(), inner), none; !inner && file != none;
                  file.increment(inner))
-                files.insert(Lower(Utf8FromPath(file->path().filename())));
+                files.insert(AsciiLower(Utf8FromPath(file->path().filename())));
             folders.emplace_back(name, std::move(files));
         }
         std::sort(folders.begin(), folders.end(),
@@ -231,12 +220,12 @@ private:
             std::vector<bool> holds;
             for (const auto& entry : folders) {
                 const std::string& folder = entry.first;
-                bool held = entry.second.count(Lower(stem)) != 0;
+                bool held = entry.second.count(AsciiLower(stem)) != 0;
                 if (!inStore)
-                    held = std::any_of(set->languages.begin(), set->languages.end(),
-                                       [&](const auto& adml) {
-                                           return Lower(ToUtf8(adml->folder)) == Lower(folder);
-                                       });
+                    held = std::any_of(
+                        set->languages.begin(), set->languages.end(), [&](const auto& adml) {
+                            return AsciiLower(ToUtf8(adml->folder)) == AsciiLower(folder);
+                        });
                 holds.push_back(held);
             }
             const bool none =
@@ -266,7 +255,7 @@ private:
     // Whether no language folder beside the ADMX file holds its ADML.
     static bool HasNoAdml(const std::string& admx) {
         const fs::path path = PathFromUtf8(admx);
-        const std::string wanted = Lower(Utf8FromPath(path.stem()) + ".adml");
+        const std::string wanted = AsciiLower(Utf8FromPath(path.stem()) + ".adml");
         fs::path dir = path.parent_path();
         if (dir.empty())
             dir = ".";
@@ -277,7 +266,7 @@ private:
                 continue;
             for (fs::directory_iterator file(it->path(), inner), none; !inner && file != none;
                  file.increment(inner))
-                if (Lower(Utf8FromPath(file->path().filename())) == wanted)
+                if (AsciiLower(Utf8FromPath(file->path().filename())) == wanted)
                     return false;
         }
         return true;
@@ -344,19 +333,6 @@ private:
 };
 
 }  // namespace
-
-std::vector<std::string> StoreAdmxFiles(const std::string& dir) {
-    std::vector<std::string> files;
-    std::error_code ec;
-    for (fs::directory_iterator it(PathFromUtf8(dir), ec), end; !ec && it != end;
-         it.increment(ec)) {
-        std::error_code kind;
-        if (Lower(Utf8FromPath(it->path().extension())) == ".admx" && it->is_regular_file(kind))
-            files.push_back(Utf8FromPath(it->path()));
-    }
-    std::sort(files.begin(), files.end());
-    return files;
-}
 
 bool LintStore(const std::string& dir, const std::string& joining, std::vector<cFinding>& findings,
                Text& problem) {

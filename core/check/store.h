@@ -18,6 +18,3 @@
 // holds no ADMX file.
 bool LintStore(const std::string& dir, const std::string& joining, std::vector<cFinding>& findings,
                Text& problem);
-
-// The ADMX files of a folder (any case of ".admx"), sorted by name.
-std::vector<std::string> StoreAdmxFiles(const std::string& dir);

@@ -15,15 +15,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Lower(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = char(c - 'A' + 'a');
-    return text;
-}
-
 bool IsAdmxFile(const fs::path& path) {
-    return Lower(Utf8FromPath(path.extension())) == ".admx";
+    return AsciiLower(Utf8FromPath(path.extension())) == ".admx";
 }
 
 }  // namespace
@@ -43,7 +36,7 @@ bool ListAdmxFiles(const std::string& folder, std::vector<std::string>& files, s
         return false;
     }
     std::sort(files.begin(), files.end(), [](const std::string& a, const std::string& b) {
-        std::string x = Lower(a), y = Lower(b);
+        std::string x = AsciiLower(a), y = AsciiLower(b);
         return x != y ? x < y : a < b;
     });
     return true;
@@ -54,38 +47,38 @@ bool HasAdmlLanguage(const std::string& admxPath, const std::string& language) {
     fs::path dir = admx.parent_path();
     if (dir.empty())
         dir = ".";
-    const std::string folder = Lower(language);
-    const std::string wanted = Lower(Utf8FromPath(admx.stem())) + ".adml";
+    const std::string folder = AsciiLower(language);
+    const std::string wanted = AsciiLower(Utf8FromPath(admx.stem())) + ".adml";
     std::error_code ec;
     for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
         std::error_code kind;
-        if (Lower(Utf8FromPath(it->path().filename())) != folder || !it->is_directory(kind))
+        if (AsciiLower(Utf8FromPath(it->path().filename())) != folder || !it->is_directory(kind))
             continue;
         std::error_code inner;
         for (fs::directory_iterator file(it->path(), inner), none; !inner && file != none;
              file.increment(inner))
-            if (Lower(Utf8FromPath(file->path().filename())) == wanted)
+            if (AsciiLower(Utf8FromPath(file->path().filename())) == wanted)
                 return true;
     }
     return false;
 }
 
-bool ReadStoreTemplate(CPelwinDoc& doc, const std::string& path, const std::string& language) {
-    // Without a window, the document's own tree stands in for the views.
+bool ReadWithoutWindow(CPelwinDoc& doc, const std::string& path, cReadLog& log, Text& said) {
     doc.SetFrame(&doc);
     doc.SetTreeView(&doc.Tree());
+    cMessageCollector collected;
+    const bool ok = doc.ReadFile(FromUtf8(path), &log);
+    said = collected.Texts();
+    return ok;
+}
+
+bool ReadStoreTemplate(CPelwinDoc& doc, const std::string& path, const std::string& language) {
     if (!language.empty() && HasAdmlLanguage(path, language))
         doc.SetLanguage(FromUtf8(language));
     cReadLog log;
-    bool ok;
     Text messages;
-    {
-        // What a read that succeeds has to say is lint's to report; only a failure is told.
-        cMessageCollector collected;
-        ok = doc.ReadFile(FromUtf8(path), &log);
-        messages = collected.Texts();
-    }
-    if (!ok) {
+    // What a read that succeeds has to say is lint's to report; only a failure is told.
+    if (!ReadWithoutWindow(doc, path, log, messages)) {
         ShowMessage(kSeverityError, u"%s",
                     {messages.empty() ? Text(u"could not be read") : messages});
         return false;

@@ -10,6 +10,7 @@
 
 class CPelwinDoc;
 class cAdmxSet;
+struct cReadLog;
 
 // A policy store: a folder of ADMX files, each with the ADML files of its language folders
 // (DIR/NAME.admx, DIR/LL-CC/NAME.adml), read set by set, and the namespaces that tie the sets
@@ -23,6 +24,11 @@ bool ListAdmxFiles(const std::string& folder, std::vector<std::string>& files, s
 // Whether the ADMX file at path has an ADML file in the language folder `language` (any case
 // of the folder's and the file's names).
 bool HasAdmlLanguage(const std::string& admxPath, const std::string& language);
+
+// Reads the file at path into doc without a window (the document's own tree stands in for
+// the views), holding back what the read says: `said` gets it, for the caller to report as
+// it reports faults. False when the read failed.
+bool ReadWithoutWindow(CPelwinDoc& doc, const std::string& path, cReadLog& log, Text& said);
 
 // Reads one template of a store: an ADMX set with the texts of `language` where it has that
 // language and its own choice otherwise, or an ADM template. References into nothing and the

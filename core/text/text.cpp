@@ -158,6 +158,13 @@ std::string ToUtf8(TextView text) {
     return out;
 }
 
+std::string AsciiLower(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = char(c - 'A' + 'a');
+    return text;
+}
+
 Text FromUtf8(std::string_view s) {
     Text out;
     out.reserve(s.size());

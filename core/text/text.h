@@ -75,6 +75,8 @@ std::string ToUtf8(TextView text);
 void AppendUtf8(std::string& out, char32_t c);
 Text FromUtf8(std::string_view utf8);
 Text FromLatin1(std::string_view bytes);
+// A UTF-8 name with A-Z in lower case, for comparing file names whatever their case.
+std::string AsciiLower(std::string text);
 
 // Reads a leading decimal integer with optional sign, as strtol does; 0 when there is none.
 long ParseLeadingInt(TextView text, bool* ok = nullptr);
