@@ -10,18 +10,7 @@ cli=$1
 sets=${2:-$(dirname "$0")/../../shared/corpus/admx-sets}
 runs=${3:-20}
 
-fastest() {  # command... -> the fastest run in microseconds
-    local best=
-    for _ in $(seq "$runs"); do
-        local start end
-        start=$(date +%s%N)
-        "$@" >/dev/null 2>&1 || true
-        end=$(date +%s%N)
-        local us=$(((end - start) / 1000))
-        if [ -z "$best" ] || [ "$us" -lt "$best" ]; then best=$us; fi
-    done
-    echo "$best"
-}
+. "$(dirname "$0")/benchlib.sh"
 
 peak_kb() {  # command... -> the largest resident set in KiB
     /usr/bin/time -f %M "$@" 2>&1 >/dev/null | tail -1
@@ -41,8 +30,8 @@ for admx in $admxs; do
     files=("$admx")
     for adml in "$(dirname "$admx")"/*/"$name.adml"; do files+=("$adml"); done
     bytes=$(cat "${files[@]}" | wc -c)
-    check=$(fastest "$cli" check "$admx")
-    xml=$(fastest xmllint --noout "${files[@]}")
+    check=$(fastest us "$cli" check "$admx")
+    xml=$(fastest us xmllint --noout "${files[@]}")
     peak=$(peak_kb "$cli" check "$admx")
     total_check=$((total_check + check))
     total_xml=$((total_xml + xml))

@@ -24,18 +24,7 @@ else
     fi
 fi
 
-fastest() {  # command... -> the fastest run in microseconds
-    local best=
-    for _ in $(seq "$runs"); do
-        local start end
-        start=$(date +%s%N)
-        "$@" >/dev/null 2>&1 || true
-        end=$(date +%s%N)
-        local us=$(((end - start) / 1000))
-        if [ -z "$best" ] || [ "$us" -lt "$best" ]; then best=$us; fi
-    done
-    echo "$best"
-}
+. "$(dirname "$0")/benchlib.sh"
 
 processor() {  # command... -> the mean user + system time of one run in microseconds
     local line
@@ -52,9 +41,9 @@ ms() { echo "$(($1 / 1000)).$(printf %03d $(($1 % 1000))) ms"; }
 compare() {  # A B: prints the times and the ratios
     local a=$1 b=$2
     local wall_a wall_b wall_diff cpu_a cpu_b cpu_diff
-    wall_a=$(fastest "$cli" check "$a")
-    wall_b=$(fastest "$cli" check "$b")
-    wall_diff=$(fastest "$cli" diff "$a" "$b")
+    wall_a=$(fastest us "$cli" check "$a")
+    wall_b=$(fastest us "$cli" check "$b")
+    wall_diff=$(fastest us "$cli" diff "$a" "$b")
     cpu_a=$(processor "$cli" check "$a")
     cpu_b=$(processor "$cli" check "$b")
     cpu_diff=$(processor "$cli" diff "$a" "$b")

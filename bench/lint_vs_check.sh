@@ -7,21 +7,10 @@ cli=$1
 file=${2:-$(ls -S "$(dirname "$0")/../../shared/corpus"/*.adm | head -1)}
 runs=${3:-30}
 
-fastest() {  # command... -> the fastest run in microseconds
-    local best=
-    for _ in $(seq "$runs"); do
-        local start end
-        start=$(date +%s%N)
-        "$@" >/dev/null 2>&1 || true
-        end=$(date +%s%N)
-        local us=$(((end - start) / 1000))
-        if [ -z "$best" ] || [ "$us" -lt "$best" ]; then best=$us; fi
-    done
-    echo "$best"
-}
+. "$(dirname "$0")/benchlib.sh"
 
-check=$(fastest "$cli" check "$file")
-lint=$(fastest "$cli" lint "$file")
+check=$(fastest us "$cli" check "$file")
+lint=$(fastest us "$cli" lint "$file")
 echo "file:  $file"
 echo "check: $((check / 1000)).$(printf %03d $((check % 1000))) ms"
 echo "lint:  $((lint / 1000)).$(printf %03d $((lint % 1000))) ms"

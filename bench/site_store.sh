@@ -8,6 +8,7 @@
 # its filtering and the layout after it).
 # Usage: bench/site_store.sh TESSARY_CLI [STORE_SAMPLE] [RUNS]
 set -eu
+. "$(dirname "$0")/benchlib.sh"
 cli=$1
 sample=${2:-$(dirname "$0")/../../shared/corpus/store-sample}
 runs=${3:-3}
@@ -20,7 +21,7 @@ mkdir -p "$store/en-US"
 copy() {  # set copy-number
     local set=$1 n=$2 adml
     adml=$(ls "$sample/en-US" | grep -ix "$set.adml")
-    sed -E "s/(<target [^>]*namespace=\"[^\"]*)\"/\1.copy$n\"/" "$sample/$set.admx" >"$store/$set-$n.admx"
+    copy_as_new_set "$sample/$set.admx" "$store/$set-$n.admx" ".copy$n"
     cp "$sample/en-US/$adml" "$store/en-US/$set-$n.adml"
 }
 cp "$sample/Windows.admx" "$store/"
@@ -39,18 +40,6 @@ while [ "$sets" -lt 300 ]; do
     done
 done
 
-fastest() {  # command... -> the fastest run in milliseconds
-    local best=
-    for _ in $(seq "$runs"); do
-        local start end
-        start=$(date +%s%N)
-        "$@" >/dev/null 2>&1 || true
-        end=$(date +%s%N)
-        local ms=$(((end - start) / 1000000))
-        if [ -z "$best" ] || [ "$ms" -lt "$best" ]; then best=$ms; fi
-    done
-    echo "$best"
-}
 
 files=$(ls "$store"/*.admx "$store"/en-US/*.adml)
 # The policy elements, counted by an XML parser of its own (some files are UTF-16).
@@ -62,9 +51,9 @@ print(sum(1 for name in sys.argv[1:] for element in tree.parse(name).iter()
 PY
 )
 echo "store: $(ls "$store"/*.admx | wc -l) sets, $policies policies, $(du -sk "$store" | cut -f1) KiB"
-site_ms=$(fastest "$cli" doc --site "$work/site" "$store")
+site_ms=$(fastest ms "$cli" doc --site "$work/site" "$store")
 # shellcheck disable=SC2086
-xml_ms=$(fastest xmllint --noout $files)
+xml_ms=$(fastest ms xmllint --noout $files)
 echo "doc --site: $site_ms ms; xmllint --noout of the same files: $xml_ms ms; ratio $(awk -v a="$site_ms" -v b="$xml_ms" 'BEGIN { printf "%.1f", a / b }')"
 # On a busy machine the time spent on the processor tells more than the time on the clock.
 cpu() { /usr/bin/time -f "%U s user + %S s system, %M KiB peak" "$@" 2>&1 >/dev/null | tail -1; }

@@ -8,6 +8,7 @@
 # copies under new file names and namespaces until there are COUNT.
 # Usage: bench/store_vs_xmllint.sh TESSARY_CLI [CORPUS_DIR] [COUNT] [RUNS]
 set -eu
+. "$(dirname "$0")/benchlib.sh"
 cli=$1
 corpus=${2:-$(dirname "$0")/../../shared/corpus}
 count=${3:-300}
@@ -31,7 +32,7 @@ while [ "$made" -lt "$count" ]; do
             cp "$adml" "$store/en-US/$name.adml"
         else
             # The target namespace of its own: the copy is another set of the store.
-            sed -E "s/(<target [^>]*namespace=\"[^\"]*)\"/\\1.Copy$made\"/" "$admx" >"$store/$name-$made.admx"
+            copy_as_new_set "$admx" "$store/$name-$made.admx" ".Copy$made"
             cp "$adml" "$store/en-US/$name-$made.adml"
         fi
         made=$((made + 1))
@@ -39,25 +40,13 @@ while [ "$made" -lt "$count" ]; do
     round=$((round + 1))
 done
 
-fastest() {  # command... -> the fastest run in microseconds
-    local best=
-    for _ in $(seq "$runs"); do
-        local start end
-        start=$(date +%s%N)
-        "$@" >/dev/null 2>&1 || true
-        end=$(date +%s%N)
-        local us=$(((end - start) / 1000))
-        if [ -z "$best" ] || [ "$us" -lt "$best" ]; then best=$us; fi
-    done
-    echo "$best"
-}
 
 ms() { awk -v u="$1" 'BEGIN { printf "%.1f", u / 1000 }'; }
 
 files=("$store"/*.admx "$store"/en-US/*.adml)
 bytes=$(cat "${files[@]}" | wc -c)
-lint=$(fastest "$cli" lint --store "$store")
-xml=$(fastest xmllint --noout "${files[@]}")
+lint=$(fastest us "$cli" lint --store "$store")
+xml=$(fastest us xmllint --noout "${files[@]}")
 peak=$(/usr/bin/time -f %M "$cli" lint --store "$store" 2>&1 >/dev/null | tail -1)
 echo "store: $(ls "$store"/*.admx | wc -l) sets, $((bytes / 1024)) KiB"
 echo "lint --store $(ms "$lint") ms, xmllint --noout $(ms "$xml") ms," \
@@ -70,7 +59,7 @@ one=Taskbar
 mkdir -p "$alone/en-US"
 cp "$store/$one.admx" "$alone/"
 cp "$store/en-US/$one.adml" "$alone/en-US/"
-in_store=$(fastest "$cli" check "$store/$one.admx")
-on_own=$(fastest "$cli" check "$alone/$one.admx")
+in_store=$(fastest us "$cli" check "$store/$one.admx")
+on_own=$(fastest us "$cli" check "$alone/$one.admx")
 echo "check $one.admx: in the store $(ms "$in_store") ms, alone $(ms "$on_own") ms," \
     "$(ms $((in_store - on_own))) ms more (target < 150)"
