@@ -216,21 +216,31 @@ void cSetWriter::RemoveChild(pugi::xml_node parent, std::string_view local) {
 }
 
 void cSetWriter::WriteValue(pugi::xml_node holder, const cDescVal& value) {
-    bool wasLong = Is(holder.first_child(), "longDecimal");
-    for (pugi::xml_node c = holder.first_child(); c; c = holder.first_child())
-        holder.remove_child(c);
+    // Only the element that holds the value is the model's; the blanks and comments around
+    // it stay as the file has them, and a value that did not change keeps its element.
+    pugi::xml_node was = holder.first_child();
+    while (was && was.type() != pugi::node_element)
+        was = was.next_sibling();
+    std::string_view kind = "string";
     if (value.IsDelete()) {
-        holder.append_child("delete");
+        kind = "delete";
     } else if (value.IsNumeric()) {
-        bool ok = false;
-        long long number = ParseLeadingInt(value.valueText, &ok);
-        bool wide = wasLong || number > 4294967295LL || number < -2147483648LL;
-        holder.append_child(wide ? "longDecimal" : "decimal")
-            .append_attribute("value")
-            .set_value(ToUtf8(value.valueText).c_str());
-    } else {
-        SetText(holder.append_child("string"), value.valueText);
+        long long number = ParseLeadingInt(value.valueText);
+        const bool wide = Is(was, "longDecimal") || number > 4294967295LL || number < -2147483648LL;
+        kind = wide ? "longDecimal" : "decimal";
     }
+    if (!Is(was, kind)) {
+        const std::string name(kind);
+        pugi::xml_node made =
+            was ? holder.insert_child_before(name.c_str(), was) : holder.append_child(name.c_str());
+        if (was)
+            holder.remove_child(was);
+        was = made;
+    }
+    if (kind == "decimal" || kind == "longDecimal")
+        SetAttribute(was, "value", value.valueText);
+    else if (kind == "string" && ElementText(was) != value.valueText)
+        SetText(was, value.valueText);
 }
 
 void cSetWriter::WriteOptionalValue(pugi::xml_node parent, std::string_view local, Order order,

@@ -464,9 +464,13 @@ std::string Swapped(std::string text, const std::string& from, const std::string
 TEST(AdmxWrite, EachEditChangesItsLinesInEveryFormAndUndoGivesTheBytesRead) {
     const std::string admx =
         "\xEF\xBB\xBF" +
-        WithCrLf(Swapped(Swapped(kSampleAdmx, "/>", " />"),
-                         "<policy name=\"MachineOnly\" class=\"Machine\" ",
-                         "<policy name=\"MachineOnly\"\n        class=\"Machine\" "));
+        WithCrLf(Swapped(
+            Swapped(Swapped(kSampleAdmx, "<enabledValue><decimal value=\"1\"/></enabledValue>",
+                            "<enabledValue>\n        <decimal value=\"1\"/>\n"
+                            "      </enabledValue>"),
+                    "/>", " />"),
+            "<policy name=\"MachineOnly\" class=\"Machine\" ",
+            "<policy name=\"MachineOnly\"\n        class=\"Machine\" "));
     const std::string english =
         ToUtf16(SampleAdml("en-US", "\n      <string id=\"Spare\"></string>"));
     const std::string french =
@@ -499,8 +503,16 @@ TEST(AdmxWrite, EachEditChangesItsLinesInEveryFormAndUndoGivesTheBytesRead) {
          {{"sample.admx", {"key=\"Software\\"}}}},
         {"value name",
          [&](CPelwinDoc& doc) {
-             return fields(policy(doc, u"MachineOnly"),
-                           [](cData& p) { static_cast<cPolicy&>(p).valueName = u"Off"; });
+             return fields(policy(doc, u"MachineOnly"), [](cData& p) {
+                 auto& changed = static_cast<cPolicy&>(p);
+                 changed.valueName = u"Off";
+                 // As the policy page applies it: the value records carry the name too, so
+                 // the values are written again, and must come out as they stood.
+                 if (changed.valueOn)
+                     changed.valueOn->valueName = changed.valueName;
+                 if (changed.valueOff)
+                     changed.valueOff->valueName = changed.valueName;
+             });
          },
          {{"sample.admx", {"valueName=\"O"}}}},
         {"class",
