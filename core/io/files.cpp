@@ -478,6 +478,11 @@ bool MakeFolders(const std::string& folder, std::vector<std::string>& made) {
     std::string parent = FolderOf(folder);
     if (parent != folder && !MakeFolders(parent, made))
         return false;
+    // Nor does a folder nobody may write to take a new one, whoever asks.
+    if (::stat(parent.c_str(), &st) == 0 && (st.st_mode & 0222) == 0) {
+        errno = EACCES;
+        return false;
+    }
     if (::mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST)
         return false;
     made.push_back(folder);
@@ -486,7 +491,7 @@ bool MakeFolders(const std::string& folder, std::vector<std::string>& made) {
 
 }  // namespace
 
-bool ReplaceFiles(const std::vector<cFileReplacement>& files) {
+bool ReplaceFiles(const std::vector<cFileReplacement>& files, const cReadBackCheck& check) {
     std::vector<cPendingFile> pending(files.size());
     std::vector<std::string> madeFolders;
     auto undo = [&] {
@@ -538,6 +543,12 @@ bool ReplaceFiles(const std::vector<cFileReplacement>& files) {
             return fail(EACCES, file.shown);
         if (!file.existed && !MakeFolders(FolderOf(file.target), madeFolders))
             return fail(errno, file.shown);
+        // A folder nobody may write to takes no new file, also where the system would let the
+        // superuser past.
+        struct stat folder {};
+        if (!file.existed &&
+            (::stat(FolderOf(file.target).c_str(), &folder) != 0 || (folder.st_mode & 0222) == 0))
+            return fail(EACCES, file.shown);
         file.inPlace = file.existed && file.old.st_nlink > 1;
     }
     // Every new text written beside its target; nothing replaced yet.
@@ -573,6 +584,20 @@ bool ReplaceFiles(const std::vector<cFileReplacement>& files) {
         }
         if (!ok)
             return fail(err, file.shown);
+    }
+    if (check) {
+        std::vector<std::string> readBack(pending.size());
+        for (size_t i = 0; i < pending.size(); ++i) {
+            int err = 0;
+            if (pending[i].inPlace)
+                readBack[i] = pending[i].bytes;
+            else if (!ReadWholeFile(pending[i].temporary, readBack[i], err))
+                return fail(err, pending[i].shown);
+        }
+        if (!check(readBack)) {
+            undo();
+            return false;
+        }
     }
     // All in place; an old file keeps a further name until the last one is replaced.
     for (cPendingFile& file : pending) {

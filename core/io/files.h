@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -86,4 +87,10 @@ struct cFileReplacement {
 // go again and every old file is as it was. Each file is kept as ReplaceFile keeps it
 // (links followed; owner, group, mode, extended attributes and further names kept). Every
 // failure has been reported when this returns false.
-bool ReplaceFiles(const std::vector<cFileReplacement>& files);
+//
+// A check, where given, is handed what each new file holds as read back from the disk (in the
+// order of files; a file of several names, which is rewritten in place, gives its new bytes)
+// once all are written and before any takes its target's place: false from it leaves every
+// target as it was, and the check tells why.
+using cReadBackCheck = std::function<bool(const std::vector<std::string>& readBack)>;
+bool ReplaceFiles(const std::vector<cFileReplacement>& files, const cReadBackCheck& check = {});

@@ -472,7 +472,7 @@ bool WriteBeside(const std::string& target, std::string& name, const std::string
 
 }  // namespace
 
-bool ReplaceFiles(const std::vector<cFileReplacement>& files) {
+bool ReplaceFiles(const std::vector<cFileReplacement>& files, const cReadBackCheck& check) {
     std::vector<cPendingFile> pending(files.size());
     std::vector<std::string> madeFolders;
     auto undo = [&] {
@@ -557,6 +557,20 @@ bool ReplaceFiles(const std::vector<cFileReplacement>& files) {
                 undo();
                 return false;
             }
+        }
+    }
+    if (check) {
+        std::vector<std::string> readBack(pending.size());
+        for (size_t i = 0; i < pending.size(); ++i) {
+            int err = 0;
+            if (pending[i].inPlace)
+                readBack[i] = pending[i].bytes;
+            else if (!ReadWholeFile(pending[i].temporary, readBack[i], err))
+                return fail(err, pending[i].shown);
+        }
+        if (!check(readBack)) {
+            undo();
+            return false;
         }
     }
     // All in place.

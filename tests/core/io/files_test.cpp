@@ -103,3 +103,34 @@ TEST_F(ReplaceFilesTest, OneFileThatCannotBeWrittenStopsThemAll) {
         EXPECT_EQ(Entries(), before);
     }
 }
+
+// A check sees what the new files hold on the disk before any of them is put in place; its
+// refusal leaves every target as it was, new folders included, and reports nothing itself.
+// A folder nobody may write to takes no new file, whoever asks.
+TEST_F(ReplaceFilesTest, ReadBackCheckAndReadOnlyFolders) {
+    Put(dir / "set.admx", "old admx");
+    const std::vector<std::string> before = Entries();
+    std::vector<std::string> seen;
+    cMessageRecorder messages;
+    EXPECT_FALSE(ReplaceFiles(
+        {{Path(dir / "set.admx"), "new admx"}, {Path(dir / "en-US" / "set.adml"), "new adml"}},
+        [&](const std::vector<std::string>& readBack) {
+            seen = readBack;
+            EXPECT_EQ(Get(dir / "set.admx"), "old admx");
+            return false;
+        }));
+    EXPECT_EQ(seen, (std::vector<std::string>{"new admx", "new adml"}));
+    EXPECT_TRUE(messages.texts.empty());
+    EXPECT_EQ(Get(dir / "set.admx"), "old admx");
+    EXPECT_EQ(Entries(), before);
+
+    EXPECT_TRUE(ReplaceFiles({{Path(dir / "set.admx"), "new admx"}},
+                             [](const std::vector<std::string>&) { return true; }));
+    EXPECT_EQ(Get(dir / "set.admx"), "new admx");
+
+    fs::create_directories(dir / "locked");
+    ::chmod((dir / "locked").c_str(), 0555);
+    EXPECT_FALSE(ReplaceFiles({{Path(dir / "locked" / "new.admx"), "text"}}));
+    EXPECT_FALSE(fs::exists(dir / "locked" / "new.admx"));
+    ::chmod((dir / "locked").c_str(), 0755);
+}
