@@ -4,6 +4,7 @@
 
 #include "core/admx/admxread.h"
 #include "core/admx/admxwrite.h"
+#include "core/admx/xmlfile.h"
 #include "core/io/files.h"
 #include "core/io/paths.h"
 
@@ -29,10 +30,18 @@ std::vector<Text> cAdmxFormat::FilesRead(const Text& path, const cTemplateConten
     return files;
 }
 
-bool cAdmxFormat::New(const Text& name, cTemplateContent& content) const {
-    const cAdmxNamespace named = NamespaceNamedAfter(name);
-    const std::string prefix = ToUtf8(named.prefix);
-    const std::string id = ToUtf8(named.name.substr(0, named.name.size() - 9));  // ".Policies"
+bool ReadNewAdmxSet(const Text& path, const cNewAdmxSet& set, cTemplateContent& content) {
+    auto attribute = [](const std::string& value) { return EscapeXmlAttribute(value, '"'); };
+    auto text = [](const std::string& value) {
+        std::string out;
+        for (char c : value)
+            out += c == '&' ? "&amp;" : c == '<' ? "&lt;" : c == '>' ? "&gt;" : std::string(1, c);
+        return out;
+    };
+    std::string usings;
+    for (const auto& [prefix, nameSpace] : set.usings)
+        usings += "    <using prefix=\"" + attribute(prefix) + "\" namespace=\"" +
+                  attribute(nameSpace) + "\"/>\n";
     const std::string admx =
         "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
         "<policyDefinitions xmlns:xsd=\"http://www.w3.org/2001/XMLSchema\" "
@@ -41,13 +50,10 @@ bool cAdmxFormat::New(const Text& name, cTemplateContent& content) const {
         "xmlns=\"http://schemas.microsoft.com/GroupPolicy/2006/07/PolicyDefinitions\">\n"
         "  <policyNamespaces>\n"
         "    <target prefix=\"" +
-        prefix + "\" namespace=\"" + id + ".Policies\"/>\n" +
+        attribute(set.prefix) + "\" namespace=\"" + attribute(set.nameSpace) + "\"/>\n" + usings +
         "  </policyNamespaces>\n"
-        "  <resources minRequiredRevision=\"1.0\"/>\n"
-        "  <categories>\n"
-        "  </categories>\n"
-        "  <policies>\n"
-        "  </policies>\n"
+        "  <resources minRequiredRevision=\"1.0\"/>\n" +
+        (set.containers ? "  <categories>\n  </categories>\n  <policies>\n  </policies>\n" : "") +
         "</policyDefinitions>\n";
     const std::string adml =
         "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
@@ -56,17 +62,26 @@ bool cAdmxFormat::New(const Text& name, cTemplateContent& content) const {
         "schemaVersion=\"1.0\" "
         "xmlns=\"http://schemas.microsoft.com/GroupPolicy/2006/07/PolicyDefinitions\">\n"
         "  <displayName>" +
-        id + "</displayName>\n" + "  <description>" + id + "</description>\n" +
-        "  <resources>\n"
-        "    <stringTable>\n"
-        "    </stringTable>\n"
-        "    <presentationTable>\n"
-        "    </presentationTable>\n"
+        text(set.displayName) + "</displayName>\n" + "  <description>" + text(set.description) +
+        "</description>\n" + "  <resources>\n" +
+        (set.containers ? "    <stringTable>\n    </stringTable>\n"
+                          "    <presentationTable>\n    </presentationTable>\n"
+                        : "") +
         "  </resources>\n"
         "</policyDefinitionResources>\n";
-    content.language = u"en-US";
-    if (ReadAdmxSetInMemory(name + u".admx", admx, {{"en-US", adml}}, content, nullptr) ==
-        cReadOutcome::Failed)
+    content.language = FromUtf8(set.language);
+    return ReadAdmxSetInMemory(path, admx, {{set.language, adml}}, content, nullptr) !=
+           cReadOutcome::Failed;
+}
+
+bool cAdmxFormat::New(const Text& name, cTemplateContent& content) const {
+    const cAdmxNamespace named = NamespaceNamedAfter(name);
+    cNewAdmxSet set;
+    set.prefix = ToUtf8(named.prefix);
+    const std::string id = ToUtf8(named.name.substr(0, named.name.size() - 9));  // ".Policies"
+    set.nameSpace = id + ".Policies";
+    set.displayName = set.description = id;
+    if (!ReadNewAdmxSet(name + u".admx", set, content))
         return false;
     if (auto* state = dynamic_cast<cAdmxState*>(content.state.get()))
         state->namedByFirstSave = true;

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "core/model/templateformat.h"
 
 // The ADMX format: an ADMX file of policy definitions with the ADML file of each of its
@@ -27,3 +31,21 @@ public:
     bool Write(const cTemplateContent& content, const Text& path,
                std::vector<cFileOutput>& files) const override;
 };
+
+// A set made from nothing: its namespace, the `using`s it declares, and one language whose
+// ADML has the given display name and description. `containers`: the categories, policies,
+// string and presentation tables are there from the start, empty (the editor's new set);
+// else the write makes those it fills.
+struct cNewAdmxSet {
+    std::string prefix;
+    std::string nameSpace;
+    std::vector<std::pair<std::string, std::string>> usings;  // prefix, namespace
+    std::string language = "en-US";
+    std::string displayName;
+    std::string description;
+    bool containers = true;
+};
+
+// Reads such a set into content as if from DIR/NAME.admx at path, so that a write puts its
+// files there.
+bool ReadNewAdmxSet(const Text& path, const cNewAdmxSet& set, cTemplateContent& content);

@@ -122,8 +122,9 @@ void cSetWriter::Parts(cObjPolicy& node, pugi::xml_node element, pugi::xml_node 
             part->admx->soft != AttributeFlag(partElement, "soft"))
             SetFlag(partElement, "soft", part->admx->soft);
         if (!control && !sharedPresentation) {
-            // A part without a control shows its element's id; any other name needs one.
-            bool needed = !tags.element || part->name != AttributeText(partElement, "id");
+            // A part read without a control shows its element's id; any other name needs one,
+            // and so does a new part: the policy editor shows no element without a control.
+            bool needed = !tags.element || !mine || part->name != AttributeText(partElement, "id");
             if (needed) {
                 if (!presentation)
                     presentation = PresentationOf(element, base, true);

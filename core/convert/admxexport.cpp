@@ -1,23 +1,24 @@
 #include "core/convert/admxexport.h"
 
-#include <pugixml.hpp>
-
 #include <algorithm>
 #include <deque>
 #include <map>
 #include <tuple>
 #include <unordered_map>
 
+#include "core/admx/admxformat.h"
+#include "core/admx/admxread.h"
 #include "core/admx/admxschema.h"
+#include "core/admx/admxset.h"
+#include "core/admx/admxwrite.h"
+#include "core/admx/supportedon.h"
 #include "core/convert/admxmapping.h"
+#include "core/model/nodeobjects.h"
 #include "core/model/partkinds.h"
 #include "core/model/stringmap.h"
 #include "core/model/templatetree.h"
 
 namespace {
-
-constexpr char kSchemaNamespace[] =
-    "http://schemas.microsoft.com/GroupPolicy/2006/07/PolicyDefinitions";
 
 enum : int { kNoClass = 0, kMachine = 1, kUser = 2, kBoth = 3 };
 
@@ -33,29 +34,11 @@ std::string Quote(TextView text) {
     return "\"" + ToUtf8(text) + "\"";
 }
 
-class cStringWriter : public pugi::xml_writer {
-public:
-    explicit cStringWriter(std::string& out) : m_out(out) {}
-    void write(const void* data, size_t size) override {
-        m_out.append(static_cast<const char*>(data), size);
-    }
-
-private:
-    std::string& m_out;
-};
-
-std::string Serialize(const pugi::xml_document& document) {
-    std::string out;
-    cStringWriter writer(out);
-    document.save(writer, "  ", pugi::format_indent | pugi::format_no_declaration,
-                  pugi::encoding_utf8);
-    return "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n" + out;
-}
-
 struct cCategoryOut {
     const cCategory* node;
     int parent;  // index, or -1 at the top
     std::string id;
+    cTreeItem* item = nullptr;  // in the new set
 };
 
 struct cPolicyOut {
@@ -86,24 +69,19 @@ private:
     void ReserveTexts(const cObjPolicy& policy);
     // The string id for a display text: a reference keeps its name, any other text gets
     // `fallback` made unique. The string enters the table at its first use.
-    std::string StringRef(const Text& text, const std::string& fallback, int line);
-    std::string Shown(const Text& text, int line);
+    Text StringRef(const Text& text, const std::string& fallback, int line);
+    Text Shown(const Text& text, int line);
 
-    void Categories(pugi::xml_node root);
-    void SupportedOn(pugi::xml_node root);
-    void Policy(pugi::xml_node policies, pugi::xml_node presentations, const cPolicyOut& out);
-    void Element(pugi::xml_node elements, pugi::xml_node presentation, const cObjPolPart& part,
-                 const cPolicyOut& policy, cIdSet& ids);
-    void Value(pugi::xml_node parent, const cDescVal& value, int line, const std::string& where);
-    void List(pugi::xml_node parent, const char* tag, const cActionList& list, int line,
-              const std::string& where);
-    void Unsigned(pugi::xml_node node, const char* attribute, int flag, const Text& text, int line,
-                  const std::string& what);
-    void Flag(pugi::xml_node node, const char* attribute, int flag) {
-        if (flag)
-            node.append_attribute(attribute) = "true";
-    }
-    void Attribute(pugi::xml_node node, const char* name, const Text& text, int line);
+    void Category(cCategoryOut& category);
+    void SupportedOn();
+    void Policy(const cPolicyOut& out);
+    void Part(cObjPolPart& part, const cObjPolPart& from, const Text& policyKey,
+              const cPolicyOut& policy, cIdSet& ids);
+    // The model's fields made what an ADMX file can hold; what it cannot is noted.
+    void Value(cDescVal& value, int line, const std::string& where);
+    void List(cActionList& list, int line, const std::string& where);
+    void Unsigned(int& flag, Text& text, int line, const std::string& what);
+    Text Clean(const Text& text, const char* what, int line);
 
     void Note(int line, std::string what) { m_out.notExported.push_back({line, std::move(what)}); }
     void Error(int line, std::string what) { m_out.errors.push_back({line, std::move(what)}); }
@@ -116,6 +94,13 @@ private:
     std::vector<cCategoryOut> m_categories;
     std::map<std::pair<int, Text>, int> m_categoryIndex;
     std::vector<cPolicyOut> m_policies;
+    // Categories and policies in the order the template first gives them: the new set's tree
+    // is built in it, so that its files list them as the template does.
+    struct cPlace {
+        bool category;
+        int index;
+    };
+    std::vector<cPlace> m_order;
     // SUPPORTED texts to their supportedOn definition names, one per distinct text.
     std::map<TextView, std::string> m_supported;
 
@@ -123,7 +108,15 @@ private:
     // By the name after "!!", viewing the nodes' own texts.
     std::unordered_map<TextView, cReference> m_references;
     std::unordered_set<Text> m_undefinedNoted;
-    pugi::xml_node m_stringTable;
+
+    // The new set the template becomes.
+    cTemplateTree m_tree;
+    cStringMap m_strings;
+    std::vector<Text> m_trailing;
+    std::vector<cPassedOver> m_passedOver;
+    std::unique_ptr<cFormatState> m_state;
+    int m_encoding = 1;
+    cSupportedOnTable m_table;
 };
 
 void cBuilder::Collect(const cTreeItem* parent, int cls, int category) {
@@ -169,6 +162,7 @@ void cBuilder::Collect(const cTreeItem* parent, int cls, int category) {
                     continue;
                 }
                 ReserveTexts(*policy);
+                m_order.push_back({false, int(m_policies.size())});
                 m_policies.push_back({policy, cls, category, {}});
                 break;
             }
@@ -184,6 +178,7 @@ int cBuilder::CategoryIndex(const cCategory& category, int parent) {
     auto [it, added] = m_categoryIndex.try_emplace({parent, category.name}, 0);
     if (added) {
         it->second = int(m_categories.size());
+        m_order.push_back({true, it->second});
         m_categories.push_back({&category, parent, {}});
     }
     return it->second;
@@ -280,10 +275,19 @@ void cBuilder::MergeClasses() {
     }
     std::vector<cPolicyOut> kept;
     kept.reserve(m_policies.size());
+    std::vector<int> now(m_policies.size(), -1);
     for (size_t i = 0; i < m_policies.size(); ++i)
-        if (!merged[i])
+        if (!merged[i]) {
+            now[i] = int(kept.size());
             kept.push_back(m_policies[i]);
+        }
     m_policies.swap(kept);
+    std::erase_if(m_order, [&](cPlace& place) {
+        if (place.category)
+            return false;
+        place.index = now[place.index];
+        return place.index < 0;
+    });
 }
 
 cBuilder::cReference* cBuilder::Reserve(const Text& text) {
@@ -309,7 +313,7 @@ void cBuilder::ReserveTexts(const cObjPolicy& policy) {
                                                     [](const auto&) {}});
 }
 
-std::string cBuilder::Shown(const Text& text, int line) {
+Text cBuilder::Shown(const Text& text, int line) {
     TextView shown = text;
     if (IsReference(text)) {
         if (const Text* found = m_doc.strings.Find(TextView(text).substr(2)))
@@ -320,111 +324,101 @@ std::string cBuilder::Shown(const Text& text, int line) {
                            "shown as written)");
     }
     bool dropped = false;
-    std::string out = ShownXmlText(shown, &dropped);
+    Text out = ShownXmlTextOf(shown, &dropped);
     if (dropped)
         Note(line, "control characters in the text " + Quote(text));
     return out;
 }
 
-std::string cBuilder::StringRef(const Text& text, const std::string& fallback, int line) {
+Text cBuilder::StringRef(const Text& text, const std::string& fallback, int line) {
     cReference* reference = Reserve(text);
     std::string id = reference ? reference->id : m_stringIds.Unique(fallback);
     if (!reference || !reference->written) {
-        auto string = m_stringTable.append_child("string");
-        string.append_attribute("id") = id.c_str();
-        string.text() = Shown(text, line).c_str();
+        m_strings.Set(FromUtf8(id), Shown(text, line));
         if (reference)
             reference->written = true;
     }
-    return "$(string." + id + ")";
+    return u"$(string." + FromUtf8(id) + u")";
 }
 
-void cBuilder::Attribute(pugi::xml_node node, const char* name, const Text& text, int line) {
+Text cBuilder::Clean(const Text& text, const char* what, int line) {
     bool dropped = false;
-    node.append_attribute(name) = XmlText(text, &dropped).c_str();
+    Text out = XmlTextOf(text, &dropped);
     if (dropped)
-        Note(line, std::string("control characters in ") + name + " " + Quote(text));
+        Note(line, std::string("control characters in ") + what + " " + Quote(text));
+    return out;
 }
 
-void cBuilder::Value(pugi::xml_node parent, const cDescVal& value, int line,
-                     const std::string& where) {
-    if (value.IsDelete()) {
-        parent.append_child("delete");
-    } else if (value.IsNumeric()) {
+void cBuilder::Value(cDescVal& value, int line, const std::string& where) {
+    if (value.IsDelete())
+        return;
+    if (value.IsNumeric()) {
         uint32_t number = 0;
         if (!ParseDword(value.valueText, number))
             Error(line, "NUMERIC " + ToUtf8(value.valueText) + " of " + where +
                             " is not a 32-bit number");
-        parent.append_child("decimal").append_attribute("value") = number;
-    } else {
-        bool dropped = false;
-        parent.append_child("string").text() = XmlText(value.valueText, &dropped).c_str();
-        if (dropped)
-            Error(line,
-                  "control characters in the value " + Quote(value.valueText) + " of " + where);
+        value.valueText = FromUtf8(std::to_string(number));
+        return;
     }
+    bool dropped = false;
+    value.valueText = XmlTextOf(value.valueText, &dropped);
+    if (dropped)
+        Error(line, "control characters in the value " + Quote(value.valueText) + " of " + where);
 }
 
-void cBuilder::List(pugi::xml_node parent, const char* tag, const cActionList& list, int line,
-                    const std::string& where) {
-    pugi::xml_node out;
-    for (const cActionKey& group : list) {
-        for (const cActionValue& entry : group.entries) {
-            if (!out)
-                out = parent.append_child(tag);
-            auto item = out.append_child("item");
-            Attribute(item, "key", group.keyName, line);
-            Attribute(item, "valueName", entry.valueName, line);
-            Value(item.append_child("value"), entry, line, where);
+void cBuilder::List(cActionList& list, int line, const std::string& where) {
+    for (cActionKey& group : list) {
+        group.keyName = Clean(group.keyName, "key", line);
+        for (cActionValue& entry : group.entries) {
+            entry.valueName = Clean(entry.valueName, "valueName", line);
+            Value(entry, line, where);
         }
     }
 }
 
-void cBuilder::Unsigned(pugi::xml_node node, const char* attribute, int flag, const Text& text,
-                        int line, const std::string& what) {
+void cBuilder::Unsigned(int& flag, Text& text, int line, const std::string& what) {
     if (!flag)
         return;
     uint32_t number = 0;
-    if (ParseUnsigned(text, number))
-        node.append_attribute(attribute) = number;
-    else
-        Note(line, what + " " + ToUtf8(text) + ": ADMX takes a number from 0 to 4294967295");
+    if (ParseUnsigned(text, number)) {
+        text = FromUtf8(std::to_string(number));
+        return;
+    }
+    Note(line, what + " " + ToUtf8(text) + ": ADMX takes a number from 0 to 4294967295");
+    flag = 0;
+    text.clear();
 }
 
-void cBuilder::Categories(pugi::xml_node root) {
-    if (m_categories.empty())
-        return;
-    cIdSet ids;
-    for (cCategoryOut& category : m_categories) {
-        const Text& name = category.node->name;
-        category.id =
-            ids.Unique(MakeId(IsReference(name) ? TextView(name).substr(2) : name, "Category"));
-    }
-    auto list = root.append_child("categories");
-    for (const cCategoryOut& category : m_categories) {
-        auto node = list.append_child("category");
-        node.append_attribute("name") = category.id.c_str();
-        node.append_attribute("displayName") =
-            StringRef(category.node->name, category.id, category.node->line).c_str();
-        if (category.node->explainFlag)
-            node.append_attribute("explainText") =
-                StringRef(category.node->explainText, category.id + "_Explain", category.node->line)
-                    .c_str();
-        if (category.parent >= 0)
-            node.append_child("parentCategory").append_attribute("ref") =
-                m_categories[category.parent].id.c_str();
-    }
+void cBuilder::Category(cCategoryOut& category) {
+    const cCategory& from = *category.node;
+    auto node = std::make_unique<cObjCategory>();
+    node->line = from.line;
+    node->name = StringRef(from.name, category.id, from.line);
+    node->explainFlag = from.explainFlag;
+    if (from.explainFlag)
+        node->explainText = StringRef(from.explainText, category.id + "_Explain", from.line);
+    // ADMX categories hold no key: their policies are given the key they inherit.
+    node->useDefaultKey = 1;
+    node->admx.emplace().name = FromUtf8(category.id);
+    cTreeItem* parent = category.parent >= 0 ? m_categories[category.parent].item : nullptr;
+    const Text label = ResolveAdmxText(m_strings, node->name);
+    category.item = m_tree.InsertLast(parent, label, 0, std::move(node));
 }
 
 // Every distinct SUPPORTED text becomes one definition with its text as display name; a
 // reference lends its name to the definition as to the string. The policy editor refuses a
 // policy without a supportedOn, so the policies without a SUPPORTED text refer to the one the
 // options name, else to a definition added for them.
-void cBuilder::SupportedOn(pugi::xml_node root) {
-    pugi::xml_node definitions;
+void cBuilder::SupportedOn() {
     cIdSet ids;
     const cObjPolicy* unspecified = nullptr;
     size_t unspecifiedCount = 0;
+    auto define = [&](const std::string& name, const Text& text, int line) {
+        cSupportedOnDefinition definition;
+        definition.name = FromUtf8(name);
+        definition.displayName = StringRef(text, name, line);
+        m_table.definitions.push_back(std::move(definition));
+    };
     for (const cPolicyOut& out : m_policies) {
         const cObjPolicy& policy = *out.node;
         if (!policy.supportedFlag) {
@@ -439,12 +433,7 @@ void cBuilder::SupportedOn(pugi::xml_node root) {
         const Text& text = policy.supportedText;
         it->second = ids.Unique(
             MakeId(IsReference(text) ? TextView(text).substr(2) : TextView(), "SUPPORTED"));
-        if (!definitions)
-            definitions = root.append_child("supportedOn").append_child("definitions");
-        auto definition = definitions.append_child("definition");
-        definition.append_attribute("name") = it->second.c_str();
-        definition.append_attribute("displayName") =
-            StringRef(text, it->second, policy.line).c_str();
+        define(it->second, text, policy.line);
     }
     if (!unspecified)
         return;
@@ -453,233 +442,157 @@ void cBuilder::SupportedOn(pugi::xml_node root) {
         return;
     }
     m_out.unspecifiedSupportedOn = ids.Unique(kNotSpecifiedName);
-    if (!definitions)
-        definitions = root.append_child("supportedOn").append_child("definitions");
-    auto definition = definitions.append_child("definition");
-    definition.append_attribute("name") = m_out.unspecifiedSupportedOn.c_str();
-    definition.append_attribute("displayName") =
-        StringRef(kNotSpecifiedText, m_out.unspecifiedSupportedOn, unspecified->line).c_str();
+    define(m_out.unspecifiedSupportedOn, kNotSpecifiedText, unspecified->line);
     Note(unspecified->line, "supported-on not specified, " + std::to_string(unspecifiedCount) +
                                 (unspecifiedCount == 1 ? " policy" : " policies") +
                                 " (given the definition " + m_out.unspecifiedSupportedOn +
                                 ", \"Not specified\")");
 }
 
-void cBuilder::Policy(pugi::xml_node policies, pugi::xml_node presentations,
-                      const cPolicyOut& out) {
+void cBuilder::Policy(const cPolicyOut& out) {
     const cObjPolicy& policy = *out.node;
     const int line = policy.line;
     const std::string where = "POLICY " + ToUtf8(policy.name);
-    auto node = policies.append_child("policy");
-    node.append_attribute("name") = out.name.c_str();
-    node.append_attribute("class") = ClassName(out.cls);
-    node.append_attribute("displayName") = StringRef(policy.name, out.name, line).c_str();
+    // The key as the template's tree gives it (the copy stands in no tree).
+    const Text key = policy.GetEffectiveKey();
+    std::unique_ptr<cData> cloned = policy.Clone();
+    auto& copy = static_cast<cObjPolicy&>(*cloned);
+    copy.name = StringRef(policy.name, out.name, line);
     if (policy.explainFlag)
-        node.append_attribute("explainText") =
-            StringRef(policy.explainText, out.name + "_Explain", line).c_str();
-    if (!policy.Parts().empty())
-        node.append_attribute("presentation") = ("$(presentation." + out.name + ")").c_str();
-    Attribute(node, "key", policy.GetEffectiveKey(), line);
+        copy.explainText = StringRef(policy.explainText, out.name + "_Explain", line);
+    copy.useDefaultKey = 0;
+    copy.keyName = Clean(key, "key", line);
     if (policy.valueNameFlag)
-        Attribute(node, "valueName", policy.valueName, line);
+        copy.valueName = Clean(policy.valueName, "valueName", line);
     // The policy editor refuses a file whose clientExtension is no GUID in braces.
-    if (policy.clientExtFlag && SchemaValueFits(cSchemaValue::Guid, ToUtf8(policy.clientExt)))
-        Attribute(node, "clientExtension", policy.clientExt, line);
-    else if (policy.clientExtFlag)
+    if (policy.clientExtFlag && !SchemaValueFits(cSchemaValue::Guid, ToUtf8(policy.clientExt))) {
         Note(line, where + " CLIENTEXT " + Quote(policy.clientExt) +
                        ": ADMX takes a GUID in braces only");
-
-    if (out.category >= 0)
-        node.append_child("parentCategory").append_attribute("ref") =
-            m_categories[out.category].id.c_str();
-    else
-        Note(line, where + " has no category: it stands outside every CATEGORY");
-    node.append_child("supportedOn").append_attribute("ref") =
-        (policy.supportedFlag ? m_supported.at(policy.supportedText) : m_out.unspecifiedSupportedOn)
-            .c_str();
-    if (policy.valueOn)
-        Value(node.append_child("enabledValue"), *policy.valueOn, line, where);
-    if (policy.valueOff)
-        Value(node.append_child("disabledValue"), *policy.valueOff, line, where);
-    List(node, "enabledList", policy.actionListOn, line, where);
-    List(node, "disabledList", policy.actionListOff, line, where);
-
-    if (policy.Parts().empty())
-        return;
-    auto presentation = presentations.append_child("presentation");
-    presentation.append_attribute("id") = out.name.c_str();
-    pugi::xml_node elements;
-    cIdSet ids;
-    for (const auto& part : policy.Parts()) {
-        if (part->PanelKind() != cPanelKind::Text && !elements)
-            elements = node.append_child("elements");
-        Element(elements, presentation, *part, out, ids);
+        copy.clientExtFlag = 0;
+        copy.clientExt.clear();
     }
+    if (out.category < 0)
+        Note(line, where + " has no category: it stands outside every CATEGORY");
+
+    cAdmxRecord& record = copy.admx.emplace();
+    record.name = FromUtf8(out.name);
+    record.policyClass = FromUtf8(ClassName(out.cls));
+    record.supportedOn = FromUtf8(policy.supportedFlag ? m_supported.at(policy.supportedText)
+                                                       : m_out.unspecifiedSupportedOn);
+    // The supported-on text of a set's policy is the display name of what it refers to.
+    copy.supportedFlag = 1;
+    copy.supportedText = SupportedOnText(m_table, *static_cast<cAdmxState&>(*m_state).set,
+                                         ToUtf8(record.supportedOn));
+
+    if (copy.valueOn)
+        Value(*copy.valueOn, line, where);
+    if (copy.valueOff)
+        Value(*copy.valueOff, line, where);
+    List(copy.actionListOn, line, where);
+    List(copy.actionListOff, line, where);
+
+    cIdSet ids;
+    for (size_t i = 0; i < copy.Parts().size(); ++i)
+        Part(*copy.Parts()[i], *policy.Parts()[i], key, out, ids);
+
+    cTreeItem* parent = out.category >= 0 ? m_categories[out.category].item : nullptr;
+    const Text label = ResolveAdmxText(m_strings, copy.name);
+    m_tree.InsertLast(parent, label, 0, std::move(cloned));
 }
 
-void cBuilder::Element(pugi::xml_node elements, pugi::xml_node presentation,
-                       const cObjPolPart& part, const cPolicyOut& policy, cIdSet& ids) {
-    const int line = part.line;
+void cBuilder::Part(cObjPolPart& part, const cObjPolPart& from, const Text& policyKey,
+                    const cPolicyOut& policy, cIdSet& ids) {
+    const int line = from.line;
+    const Text key = from.GetEffectiveKey();
     const std::string where = "PART " + ToUtf8(part.name);
-    const std::string label = Shown(part.name, line);
+    const Text label = Shown(part.name, line);
     if (part.PanelKind() == cPanelKind::Text) {
-        presentation.append_child("text").text() = label.c_str();
+        part.name = label;
         return;
     }
-
     const std::string id = ids.Unique(
         MakeId(IsReference(part.name) ? TextView(part.name).substr(2) : part.name, "Part"));
-    auto common = [&](const char* tag, bool valueName) {
-        auto element = elements.append_child(tag);
-        element.append_attribute("id") = id.c_str();
-        Text key = part.GetEffectiveKey();
-        if (key != policy.node->GetEffectiveKey())
-            Attribute(element, "key", key, line);
-        if (valueName)
-            Attribute(element, "valueName", part.valueName, line);
-        return element;
-    };
-    auto control = [&](const char* tag) {
-        auto node = presentation.append_child(tag);
-        node.append_attribute("refId") = id.c_str();
-        return node;
-    };
+    part.name = label;
+    part.admx.emplace().name = FromUtf8(id);
+    part.useDefaultKey = key == policyKey;
+    part.keyName = part.useDefaultKey ? Text() : Clean(key, "key", line);
+    if (UsesValueName(part))
+        part.valueName = Clean(part.valueName, "valueName", line);
 
+    auto oem = [&](int& oemConvert) {
+        if (oemConvert)
+            Note(line, where + " OEMCONVERT: ADMX has no form for it");
+        oemConvert = 0;
+    };
     VisitPart(
         part,
         cOverloaded{
-            [&](const cObjPolPartCheckBox& box) {
-                auto element = common("boolean", true);
+            [&](cObjPolPartCheckBox& box) {
                 if (box.valueOn)
-                    Value(element.append_child("trueValue"), *box.valueOn, line, where);
+                    Value(*box.valueOn, line, where);
                 if (box.valueOff)
-                    Value(element.append_child("falseValue"), *box.valueOff, line, where);
-                List(element, "trueList", box.actionListOn, line, where);
-                List(element, "falseList", box.actionListOff, line, where);
-                auto shown = control("checkBox");
-                Flag(shown, "defaultChecked", box.defChecked);
-                shown.text() = label.c_str();
+                    Value(*box.valueOff, line, where);
+                List(box.actionListOn, line, where);
+                List(box.actionListOff, line, where);
             },
-            [&](const cObjPolPartEditText& edit) {
-                auto element = common("text", true);
-                Flag(element, "required", edit.required);
-                Unsigned(element, "maxLength", edit.maxLenFlag, edit.maxLen, line,
-                         where + " MAXLEN");
-                Flag(element, "expandable", edit.expandableText);
-                if (edit.oemConvert)
-                    Note(line, where + " OEMCONVERT: ADMX has no form for it");
-                auto shown = control("textBox");
-                shown.append_child("label").text() = label.c_str();
-                if (edit.defaultFlag)
-                    shown.append_child("defaultValue").text() = XmlText(edit.defaultText).c_str();
+            [&](cObjPolPartEditText& edit) {
+                Unsigned(edit.maxLenFlag, edit.maxLen, line, where + " MAXLEN");
+                oem(edit.oemConvert);
+                edit.defaultText = XmlTextOf(edit.defaultText);
             },
-            [&](const cObjPolPartCombo& combo) {
-                auto element = common("text", true);
-                Flag(element, "required", combo.required);
-                Unsigned(element, "maxLength", combo.maxLenFlag, combo.maxLen, line,
-                         where + " MAXLEN");
-                Flag(element, "expandable", combo.expandableText);
-                if (combo.oemConvert)
-                    Note(line, where + " OEMCONVERT: ADMX has no form for it");
-                auto shown = control("comboBox");
-                Flag(shown, "noSort", combo.noSort);
-                shown.append_child("label").text() = label.c_str();
-                if (combo.defaultFlag)
-                    shown.append_child("default").text() = XmlText(combo.defaultText).c_str();
-                for (const cSuggestion& suggestion : combo.suggestions)
-                    shown.append_child("suggestion").text() = XmlText(suggestion.text).c_str();
+            [&](cObjPolPartCombo& combo) {
+                Unsigned(combo.maxLenFlag, combo.maxLen, line, where + " MAXLEN");
+                oem(combo.oemConvert);
+                combo.defaultText = XmlTextOf(combo.defaultText);
+                for (cSuggestion& suggestion : combo.suggestions)
+                    suggestion.text = XmlTextOf(suggestion.text);
             },
-            [&](const cObjPolPartDropDown& list) {
-                auto element = common("enum", true);
-                Flag(element, "required", list.required);
+            [&](cObjPolPartDropDown& list) {
                 if (list.itemList.empty())
                     Note(line, where + " has no items: an ADMX enum needs at least one");
                 int index = 0;
-                for (const cItemList& item : list.itemList) {
+                bool seenDefault = false;
+                for (cItemList& item : list.itemList) {
                     ++index;
-                    int itemLine = item.line.number ? item.line.number : line;
-                    auto out = element.append_child("item");
-                    out.append_attribute("displayName") =
-                        StringRef(item.name, policy.name + "_" + id + "_" + std::to_string(index),
-                                  itemLine)
-                            .c_str();
-                    Value(out.append_child("value"), item.value, itemLine,
-                          where + " item " + ToUtf8(item.name));
-                    List(out, "valueList", item.actionList, itemLine,
-                         where + " item " + ToUtf8(item.name));
-                }
-                auto shown = control("dropdownList");
-                Flag(shown, "noSort", list.noSort);
-                // The reader keeps one default item; should a list hold more, the first counts.
-                auto isDefault = [](const cItemList& item) { return item.defaultFlag != 0; };
-                auto first = std::find_if(list.itemList.begin(), list.itemList.end(), isDefault);
-                if (first != list.itemList.end()) {
-                    shown.append_attribute("defaultItem") = unsigned(first - list.itemList.begin());
-                    if (std::find_if(first + 1, list.itemList.end(), isDefault) !=
-                        list.itemList.end())
+                    const int itemLine = item.line.number ? item.line.number : line;
+                    const std::string itemWhere = where + " item " + ToUtf8(item.name);
+                    item.name = StringRef(
+                        item.name, policy.name + "_" + id + "_" + std::to_string(index), itemLine);
+                    Value(item.value, itemLine, itemWhere);
+                    List(item.actionList, itemLine, itemWhere);
+                    // The reader keeps one default item; should a list hold more, the first
+                    // counts.
+                    if (item.defaultFlag && seenDefault) {
                         Note(line, where + " has several DEFAULT items: ADMX keeps the first");
+                        item.defaultFlag = 0;
+                    }
+                    seenDefault = seenDefault || item.defaultFlag;
                 }
-                shown.text() = label.c_str();
             },
-            [&](const cObjPolPartListBox& box) {
-                auto element = common("list", false);
+            [&](cObjPolPartListBox& box) {
                 if (box.valuePrefixFlag)
-                    Attribute(element, "valuePrefix", box.valuePrefix, line);
-                Flag(element, "additive", box.additive);
-                Flag(element, "explicitValue", box.explicitValue);
-                control("listBox").text() = label.c_str();
+                    box.valuePrefix = Clean(box.valuePrefix, "valuePrefix", line);
             },
-            [&](const cObjPolPartNum& num) {
-                auto element = common("decimal", true);
-                Flag(element, "required", num.required);
-                Unsigned(element, "minValue", num.minFlag, num.min, line, where + " MIN");
-                Unsigned(element, "maxValue", num.maxFlag, num.max, line, where + " MAX");
-                Flag(element, "storeAsText", num.txtConvert);
-                auto shown = control("decimalTextBox");
-                Unsigned(shown, "defaultValue", num.defaultFlag, num.defaultValue, line,
-                         where + " DEFAULT");
-                if (num.spinFlag) {
-                    uint32_t step = 0;
-                    if (ParseUnsigned(num.spin, step) && step == 0)
-                        shown.append_attribute("spin") = "false";
-                    else
-                        Unsigned(shown, "spinStep", 1, num.spin, line, where + " SPIN");
-                }
-                shown.text() = label.c_str();
+            [&](cObjPolPartNum& num) {
+                Unsigned(num.minFlag, num.min, line, where + " MIN");
+                Unsigned(num.maxFlag, num.max, line, where + " MAX");
+                Unsigned(num.defaultFlag, num.defaultValue, line, where + " DEFAULT");
+                // A step of 0 turns the spin control off.
+                Unsigned(num.spinFlag, num.spin, line, where + " SPIN");
             },
-            // Written above.
-            [](const cObjPolPartText&) {},
+            [](cObjPolPartText&) {},
             // The kinds that only ADMX has, from a part pasted out of an ADMX set.
-            [&](const cObjPolPartMultiText& text) {
-                auto element = common("multiText", true);
-                Flag(element, "required", text.required);
-                Unsigned(element, "maxLength", text.maxLenFlag, text.maxLen, line,
-                         where + " maximum length");
-                Unsigned(element, "maxStrings", text.maxStringsFlag, text.maxStrings, line,
+            [&](cObjPolPartMultiText& text) {
+                Unsigned(text.maxLenFlag, text.maxLen, line, where + " maximum length");
+                Unsigned(text.maxStringsFlag, text.maxStrings, line,
                          where + " maximum number of strings");
-                auto shown = control("multiTextBox");
-                Unsigned(shown, "defaultHeight", text.defaultHeightFlag, text.defaultHeight, line,
-                         where + " height");
-                shown.text() = label.c_str();
+                Unsigned(text.defaultHeightFlag, text.defaultHeight, line, where + " height");
             },
-            [&](const cObjPolPartLongNum& num) {
-                auto element = common("longDecimal", true);
-                Flag(element, "required", num.required);
-                if (num.minFlag)
-                    Attribute(element, "minValue", num.min, line);
-                if (num.maxFlag)
-                    Attribute(element, "maxValue", num.max, line);
-                Flag(element, "storeAsText", num.txtConvert);
-                auto shown = control("longDecimalTextBox");
-                if (num.defaultFlag)
-                    Attribute(shown, "defaultValue", num.defaultValue, line);
-                if (num.spinFlag) {
-                    if (num.spin == u"0")
-                        shown.append_attribute("spin") = "false";
-                    else
-                        Attribute(shown, "spinStep", num.spin, line);
-                }
-                shown.text() = label.c_str();
+            [&](cObjPolPartLongNum& num) {
+                num.min = Clean(num.min, "minValue", line);
+                num.max = Clean(num.max, "maxValue", line);
+                num.defaultValue = Clean(num.defaultValue, "defaultValue", line);
+                num.spin = Clean(num.spin, "spinStep", line);
             },
         });
 }
@@ -695,57 +608,65 @@ bool cBuilder::Run() {
             MakeId(IsReference(name) ? TextView(name).substr(2) : name, "Policy"));
     }
 
-    pugi::xml_document admx;
-    auto root = admx.append_child("policyDefinitions");
-    root.append_attribute("xmlns") = kSchemaNamespace;
-    root.append_attribute("revision") = "1.0";
-    root.append_attribute("schemaVersion") = "1.0";
-    auto target = root.append_child("policyNamespaces").append_child("target");
-    std::string prefix = m_options.prefix.empty() ? DefaultPrefix(m_name) : m_options.prefix;
-    std::string nameSpace =
-        m_options.nameSpace.empty() ? DefaultNamespace(m_name) : m_options.nameSpace;
-    target.append_attribute("prefix") = prefix.c_str();
-    target.append_attribute("namespace") = nameSpace.c_str();
+    cNewAdmxSet set;
+    set.prefix = m_options.prefix.empty() ? DefaultPrefix(m_name) : m_options.prefix;
+    set.nameSpace = m_options.nameSpace.empty() ? DefaultNamespace(m_name) : m_options.nameSpace;
+    set.language = m_options.language;
+    set.displayName = m_name;
+    set.description = m_name + ".adm";
+    // The containers come with what they hold: a template without policies has no list.
+    set.containers = false;
     if (!m_options.supportedOn.empty()) {
         if (std::string problem = SupportedOnProblem(m_options.supportedOn); !problem.empty())
             Error(0, problem);
         const std::string_view usingPrefix =
             std::string_view(m_options.supportedOn).substr(0, m_options.supportedOn.find(':'));
-        if (usingPrefix == prefix)
+        if (usingPrefix == set.prefix)
             Error(0, "the supported-on reference " + m_options.supportedOn +
                          " uses the prefix of the exported file itself");
-        auto declared = target.parent().append_child("using");
-        declared.append_attribute("prefix") = std::string(usingPrefix).c_str();
-        declared.append_attribute("namespace") = std::string(KnownNamespace(usingPrefix)).c_str();
+        set.usings.emplace_back(usingPrefix, KnownNamespace(usingPrefix));
     }
-    root.append_child("resources").append_attribute("minRequiredRevision") = "1.0";
-
-    pugi::xml_document adml;
-    auto resourcesRoot = adml.append_child("policyDefinitionResources");
-    resourcesRoot.append_attribute("xmlns") = kSchemaNamespace;
-    resourcesRoot.append_attribute("revision") = "1.0";
-    resourcesRoot.append_attribute("schemaVersion") = "1.0";
-    resourcesRoot.append_child("displayName").text() = m_name.c_str();
-    resourcesRoot.append_child("description").text() = (m_name + ".adm").c_str();
-    auto resources = resourcesRoot.append_child("resources");
-    m_stringTable = resources.append_child("stringTable");
-    auto presentations = resources.append_child("presentationTable");
-
-    SupportedOn(root);
-    Categories(root);
-    if (!m_policies.empty()) {
-        auto policies = root.append_child("policies");
-        for (const cPolicyOut& policy : m_policies)
-            Policy(policies, presentations, policy);
+    cTemplateContent content{[this] { return &m_tree; },
+                             m_strings,
+                             m_trailing,
+                             m_passedOver,
+                             m_state,
+                             m_encoding,
+                             Text()};
+    const Text path = FromUtf8(m_name) + u".admx";
+    if (!ReadNewAdmxSet(path, set, content) || !dynamic_cast<cAdmxState*>(m_state.get())) {
+        Error(0, "the new set could not be made");
+        return false;
     }
-    if (!presentations.first_child())
-        resources.remove_child(presentations);
+
+    SupportedOn();
+    cIdSet categoryIds;
+    for (cCategoryOut& category : m_categories) {
+        const Text& name = category.node->name;
+        category.id = categoryIds.Unique(
+            MakeId(IsReference(name) ? TextView(name).substr(2) : name, "Category"));
+    }
+    for (const cPlace& place : m_order) {
+        if (place.category)
+            Category(m_categories[place.index]);
+        else
+            Policy(m_policies[place.index]);
+    }
+    static_cast<cAdmxState&>(*m_state).supportedOn = m_table;
 
     std::stable_sort(m_out.notExported.begin(), m_out.notExported.end(),
                      [](const cAdmxNote& a, const cAdmxNote& b) { return a.line < b.line; });
-    m_out.admx = Serialize(admx);
-    m_out.adml = Serialize(adml);
-    return m_out.errors.empty();
+    if (!m_out.errors.empty())
+        return false;
+    std::vector<cAdmxFilePlan> plans;
+    Text problem;
+    if (!PlanAdmxSet(content, path, plans, problem, false) || plans.size() != 2) {
+        Error(0, ToUtf8(problem));
+        return false;
+    }
+    m_out.admx = std::move(plans[0].bytes);
+    m_out.adml = std::move(plans[1].bytes);
+    return true;
 }
 
 }  // namespace

@@ -54,7 +54,43 @@ void AppendXmlUtf8(std::string& out, TextView text, bool lineBreaks, bool* dropp
     out.resize(size_t(p - out.data()));
 }
 
+// The same, staying UTF-16: what the model of a set holds.
+Text KeptXmlText(TextView text, bool lineBreaks, bool* dropped) {
+    Text out(text.size(), u'\0');
+    char16_t* p = out.data();
+    for (size_t i = 0; i < text.size(); ++i) {
+        char16_t c = text[i];
+        if (c >= 0x20 && c != u'\\' && (c < 0xD800 || c > 0xDFFF) && c != 0xFFFE && c != 0xFFFF) {
+            *p++ = c;
+        } else if (c == u'\\') {
+            bool lineBreak = lineBreaks && i + 1 < text.size() && text[i + 1] == u'n';
+            *p++ = lineBreak ? u'\n' : u'\\';
+            i += lineBreak;
+        } else if (c == 9 || c == 10 || c == 13) {
+            *p++ = c;
+        } else if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+                   text[i + 1] <= 0xDFFF) {
+            *p++ = c;
+            *p++ = text[++i];
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            *p++ = u'\uFFFD';
+        } else if (dropped) {
+            *dropped = true;
+        }
+    }
+    out.resize(size_t(p - out.data()));
+    return out;
+}
+
 }  // namespace
+
+Text XmlTextOf(TextView text, bool* dropped) {
+    return KeptXmlText(text, false, dropped);
+}
+
+Text ShownXmlTextOf(TextView resolved, bool* dropped) {
+    return KeptXmlText(resolved, true, dropped);
+}
 
 std::string XmlText(TextView text, bool* dropped) {
     std::string out;

@@ -16,6 +16,9 @@ std::string XmlText(TextView text, bool* dropped = nullptr);
 // escapes become line breaks.
 std::string ShownXmlText(TextView resolved, bool* dropped = nullptr);
 void AppendXmlText(std::string& out, TextView text);
+// The same texts as UTF-16.
+Text XmlTextOf(TextView text, bool* dropped = nullptr);
+Text ShownXmlTextOf(TextView resolved, bool* dropped = nullptr);
 
 // A registry DWORD from a NUMERIC value: decimal digits with an optional sign, negative
 // values as their 32-bit two's complement. False for anything else.
