@@ -484,7 +484,7 @@ private:
             m_out += ' ';
             m_out += a.name();
             m_out += "=\"";
-            m_out += EscapeXmlAttribute(a.value(), '"');
+            AppendEscapedAttribute(m_out, a.value(), '"');
             m_out += '"';
         }
     }
@@ -553,6 +553,12 @@ private:
     // Character data: a line break as the file's.
     void Escaped(const char* text) {
         for (const char* c = text; *c; ++c) {
+            // The characters that stand for themselves, in one run.
+            const size_t run = std::strcspn(c, "&<>\r\n");
+            m_out.append(c, run);
+            c += run;
+            if (!*c)
+                break;
             switch (*c) {
                 case '&':
                     m_out += "&amp;";
@@ -841,7 +847,21 @@ void WriteXmlNode(pugi::xml_node node, const cXmlStyle& style, std::string& out)
 
 std::string EscapeXmlAttribute(std::string_view value, char quote) {
     std::string out;
-    for (char c : value) {
+    AppendEscapedAttribute(out, value, quote);
+    return out;
+}
+
+void AppendEscapedAttribute(std::string& out, std::string_view value, char quote) {
+    for (size_t i = 0; i < value.size(); ++i) {
+        // The characters that stand for themselves, in one run.
+        const size_t run = value.find_first_of(std::string_view("&<\"'\r\n\t", 7), i);
+        if (run == std::string_view::npos) {
+            out.append(value.substr(i));
+            return;
+        }
+        out.append(value.substr(i, run - i));
+        i = run;
+        const char c = value[i];
         switch (c) {
             case '&':
                 out += "&amp;";
@@ -869,7 +889,6 @@ std::string EscapeXmlAttribute(std::string_view value, char quote) {
                 out += c;
         }
     }
-    return out;
 }
 
 std::string_view LocalName(const char* name) {

@@ -102,6 +102,7 @@ bool SaveXml(const pugi::xml_document& document, const cXmlForm& form, std::stri
 void WriteXmlNode(pugi::xml_node node, const cXmlStyle& style, std::string& out);
 // An attribute's value as it stands between quotes of the given kind.
 std::string EscapeXmlAttribute(std::string_view value, char quote);
+void AppendEscapedAttribute(std::string& out, std::string_view value, char quote);
 // UTF-8 text in an encoding, appended to out (no byte-order mark); false, with problem,
 // at a character the encoding cannot store.
 bool EncodeXmlText(std::string_view utf8, cXmlEncoding encoding, std::string& out, Text& problem);
