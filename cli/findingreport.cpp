@@ -40,6 +40,8 @@ std::string FileUri(std::string_view file) {
 }
 
 std::string OneLine(std::string_view text) {
+    if (text.find_first_of("\r\n") == std::string_view::npos)
+        return std::string(text);
     std::string out;
     out.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
