@@ -146,13 +146,24 @@ bool Decode(std::string_view bytes, cXmlForm& form, cXmlProblem& problem, Alloca
         auto paired = [&](size_t i) {
             return i + 1 < units && unit(i + 1) >= 0xDC00 && unit(i + 1) <= 0xDFFF;
         };
+        // Four units at a time while they are all ASCII: the high byte of each is zero and
+        // the low byte below 0x80.
+        const uint64_t highBits = bigEndian ? 0x80FF80FF80FF80FFull : 0xFF80FF80FF80FF80ull;
+        auto ascii = [&](size_t i) {
+            uint64_t word;
+            std::memcpy(&word, p + 2 * i, 8);
+            return (word & highBits) == 0;
+        };
         size_t length = 0;
-        size_t lines = 1;
         for (size_t i = 0; i < units; ++i) {
+            if (i + 4 <= units && ascii(i)) {
+                length += 4;
+                i += 3;
+                continue;
+            }
             const char32_t c = unit(i);
             if (c < 0x80) {
                 length += 1;
-                lines += c == '\n';
             } else if (c < 0x800) {
                 length += 2;
             } else if (c >= 0xD800 && c <= 0xDBFF && paired(i)) {
@@ -162,6 +173,9 @@ bool Decode(std::string_view bytes, cXmlForm& form, cXmlProblem& problem, Alloca
                 problem.text = u"the file is stored as UTF-16 but holds an unpaired surrogate (U+" +
                                Hex(uint8_t(bytes[2 * i + (bigEndian ? 0 : 1)]), 2) +
                                Hex(uint8_t(bytes[2 * i + (bigEndian ? 1 : 0)]), 2) + u")";
+                size_t lines = 1;
+                for (size_t k = 0; k < i; ++k)
+                    lines += unit(k) == '\n';
                 problem.line = int(lines);
                 return false;
             } else {
@@ -170,6 +184,13 @@ bool Decode(std::string_view bytes, cXmlForm& form, cXmlProblem& problem, Alloca
         }
         char* out = allocate(length);
         for (size_t i = 0; i < units; ++i) {
+            if (i + 4 <= units && ascii(i)) {
+                for (size_t k = 0; k < 4; ++k)
+                    out[k] = char(p[2 * (i + k) + (bigEndian ? 1 : 0)]);
+                out += 4;
+                i += 3;
+                continue;
+            }
             char32_t c = unit(i);
             if (c < 0x80) {
                 *out++ = char(c);
@@ -454,6 +475,16 @@ bool LineStarts(std::string_view text, std::vector<uint32_t>& starts, size_t& ba
     starts.push_back(0);
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     for (size_t i = 0; i < text.size(); ++i) {
+        // Eight bytes at a time while none of them is below 0x20.
+        while (i + 8 <= text.size()) {
+            uint64_t word;
+            std::memcpy(&word, p + i, 8);
+            if (((word - 0x2020202020202020ull) & ~word & 0x8080808080808080ull) != 0)
+                break;
+            i += 8;
+        }
+        if (i >= text.size())
+            break;
         unsigned char c = p[i];
         if (c >= 0x20)
             continue;
@@ -925,9 +956,13 @@ std::string EscapeXmlAttribute(std::string_view value, char quote) {
 }
 
 std::string_view LocalName(const char* name) {
-    std::string_view view(name);
-    size_t colon = view.find(':');
-    return colon == std::string_view::npos ? view : view.substr(colon + 1);
+    // One pass over a short name: its end and its first colon.
+    const char* local = name;
+    const char* end = name;
+    for (; *end; ++end)
+        if (*end == ':' && local == name)
+            local = end + 1;
+    return std::string_view(local, size_t(end - local));
 }
 
 Text XmlToText(const char* utf8) {

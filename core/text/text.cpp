@@ -1,6 +1,8 @@
 #include "core/text/text.h"
 
 #include <climits>
+#include <cstdint>
+#include <cstring>
 
 TextView TrimBlanks(TextView s) {
     size_t b = 0;
@@ -197,6 +199,18 @@ Text FromUtf8(std::string_view s) {
     char16_t* at = out.data();
     size_t i = 0;
     while (i < s.size()) {
+        // Eight bytes at a time while they are ASCII.
+        if (i + 8 <= s.size()) {
+            uint64_t word;
+            std::memcpy(&word, s.data() + i, 8);
+            if ((word & 0x8080808080808080ull) == 0) {
+                for (size_t k = 0; k < 8; ++k)
+                    at[k] = char16_t(static_cast<unsigned char>(s[i + k]));
+                at += 8;
+                i += 8;
+                continue;
+            }
+        }
         unsigned char b = static_cast<unsigned char>(s[i]);
         if (b < 0x80) {
             *at++ = char16_t(b);
