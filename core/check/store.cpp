@@ -318,22 +318,8 @@ private:
 
     // Whether no language folder beside the ADMX file holds its ADML.
     static bool HasNoAdml(const std::string& admx) {
-        const fs::path path = PathFromUtf8(admx);
-        const std::string wanted = AsciiLower(Utf8FromPath(path.stem()) + ".adml");
-        fs::path dir = path.parent_path();
-        if (dir.empty())
-            dir = ".";
-        std::error_code ec;
-        for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-            std::error_code inner;
-            if (!IsLanguageFolder(Utf8FromPath(it->path().filename())) || !it->is_directory(inner))
-                continue;
-            for (fs::directory_iterator file(it->path(), inner), none; !inner && file != none;
-                 file.increment(inner))
-                if (AsciiLower(Utf8FromPath(file->path().filename())) == wanted)
-                    return false;
-        }
-        return true;
+        const std::vector<std::string> folders = AdmlFolders(admx);
+        return std::none_of(folders.begin(), folders.end(), IsLanguageFolder);
     }
 
     // Two files' policies that write one registry value conflict: whichever applies last

@@ -218,3 +218,20 @@ TEST(Store, MissingNamespaceOnceAtItsUsing) {
             shown.push_back(finding);
     EXPECT_EQ(shown, std::vector<std::string>{"only.admx:6 store-missing-namespace error"});
 }
+
+// A set joining the store with its ADML only in a folder that is no language folder has
+// none the policy editor would find.
+TEST(Store, JoiningSetWithItsAdmlOutsideLanguageFolders) {
+    cStore store;
+    AddCleanStore(store);
+    cTempSet outside;
+    outside.Put("backup/base.adml", kStoreAdml);
+    const auto joining =
+        outside.Put("base.admx", StoreAdmx("base", "Store.Base", {},
+                                           Policy("BasePol", "Cat_base", "SUPPORTED_base", "One")));
+    std::vector<std::string> shown;
+    for (const std::string& finding : Shown(store.Lint(joining.string())))
+        if (finding.find(" store-") != std::string::npos)
+            shown.push_back(finding);
+    EXPECT_EQ(shown, std::vector<std::string>{"base.admx:6 store-missing-adml error"});
+}
