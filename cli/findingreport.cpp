@@ -1,5 +1,7 @@
 #include "cli/findingreport.h"
 
+#include <algorithm>
+
 #include "core/text/text.h"
 
 bool ParseReportFormat(std::string_view name, cReportFormat& format) {
@@ -40,6 +42,8 @@ std::string FileUri(std::string_view file) {
 }
 
 std::string OneLine(std::string_view text) {
+    if (std::none_of(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; }))
+        return std::string(text);
     std::string out;
     out.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {

@@ -76,6 +76,9 @@ private:
     // shows one that lacks only ids nothing refers to. What is missing is what the Translations
     // window shows as missing: the same tables, the same rule.
     void Translations() {
+        // A set of one language has no translation to miss: its tables are not read for it.
+        if (m_set.languages.size() < 2)
+            return;
         const cAdmlFile& display = m_set.Display();
         const cStringMap strings = AdmlStrings(display);
         const cStringMap presentations = AdmlPresentations(display);

@@ -162,6 +162,12 @@ bool Is(pugi::xml_node node, std::string_view local) {
 }
 
 Text ElementText(pugi::xml_node node) {
+    // Mostly one piece of text without a carriage return, taken as it is.
+    pugi::xml_node only = node.first_child();
+    if (only && !only.next_sibling() &&
+        (only.type() == pugi::node_pcdata || only.type() == pugi::node_cdata) &&
+        !std::strchr(only.value(), '\r'))
+        return FromUtf8(only.value());
     std::string joined;
     for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling())
         if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata)

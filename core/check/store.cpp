@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -18,11 +19,44 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// What the relations between the files need of a set: taken from its documents and its tree
+// as it is read, so that a set's documents are gone before the next set is read and a store
+// of hundreds of sets never lies in memory whole.
+struct cSetFacts {
+    Text path;  // as the set names itself
+    std::string target;
+    int targetLine = 0;
+    // Each using prefix with the line of its (last) using element.
+    std::unordered_map<std::string, int> usingLines;
+    // A reference into another namespace, in the order of the file.
+    struct cReference {
+        std::string element;  // its element's name as written
+        std::string reference;
+        std::string prefix;
+        std::string ns;
+        std::string name;
+        bool parent = false;  // a parentCategory (else a supportedOn definition or product)
+        int line = 0;
+    };
+    std::vector<cReference> references;
+    // The names other files' references may point to.
+    std::unordered_set<std::string> categories;
+    std::unordered_set<std::string> supportedOn;
+    int resourcesLine = 0;
+    std::vector<std::string> languageFolders;  // of the ADMLs read with it, in lower case
+    // A registry value a policy writes ("HKLM\\KEY\\VALUE"), in the order of the tree.
+    struct cValue {
+        Text value;
+        int line;
+        Text policy;
+    };
+    std::vector<cValue> values;
+};
+
 // One ADMX file of the store as read, with its findings of its own.
 struct cStoreSet {
     std::string path;
-    std::unique_ptr<CPelwinDoc> doc;
-    const cAdmxSet* set = nullptr;  // none when the read failed
+    std::optional<cSetFacts> facts;  // none when the read failed
     std::vector<cFinding> findings;
 };
 
@@ -91,8 +125,9 @@ private:
     void Read(const std::string& file) {
         cStoreSet& entry = m_sets.emplace_back();
         entry.path = file;
-        entry.doc = std::make_unique<CPelwinDoc>();
-        CPelwinDoc& doc = *entry.doc;
+        // The document lives only as long as this read: what the store's rules need is kept.
+        const auto held = std::make_unique<CPelwinDoc>();
+        CPelwinDoc& doc = *held;
         cReadLog log;
         Text said;
         // What the read says is a finding here, not a message.
@@ -107,7 +142,49 @@ private:
         }
         entry.findings = LintTemplate(doc, log);
         if (const auto* state = dynamic_cast<const cAdmxState*>(doc.FormatState()))
-            entry.set = state->set.get();
+            if (state->set)
+                entry.facts = FactsOf(doc, *state->set);
+    }
+
+    static cSetFacts FactsOf(const CPelwinDoc& doc, const cAdmxSet& set) {
+        cSetFacts facts;
+        facts.path = set.path;
+        const pugi::xml_node namespaces = Namespaces(set);
+        const pugi::xml_node target = Child(namespaces, "target");
+        facts.target = target.attribute("namespace").value();
+        facts.targetLine = set.admx.LineOf(target);
+        for (pugi::xml_node use = namespaces.first_child(); use; use = use.next_sibling())
+            if (Is(use, "using"))
+                facts.usingLines[use.attribute("prefix").value()] = set.admx.LineOf(use);
+        ForEachElement(set.admx.Root(), [&](pugi::xml_node element) {
+            if (!RefersByName(element))
+                return;
+            cSetFacts::cReference reference;
+            reference.reference = element.attribute("ref").value();
+            if (set.Resolve(reference.reference, reference.name) != cAdmxSet::cPlace::Elsewhere)
+                return;
+            reference.element = element.name();
+            reference.parent = Is(element, "parentCategory");
+            reference.prefix = reference.reference.substr(0, reference.reference.find(':'));
+            reference.ns = set.usingPrefixes.at(reference.prefix);
+            reference.line = set.admx.LineOf(element);
+            facts.references.push_back(std::move(reference));
+        });
+        for (const auto& entry : set.categories)
+            facts.categories.insert(entry.first);
+        for (const auto& entry : set.supportedOn)
+            facts.supportedOn.insert(entry.first);
+        facts.resourcesLine = set.admx.LineOf(Child(set.admx.Root(), "resources"));
+        for (const auto& adml : set.languages)
+            facts.languageFolders.push_back(AsciiLower(ToUtf8(adml->folder)));
+        doc.Tree().ForEachPreOrder([&](cTreeItem* item) {
+            if (!item->node || item->node->kind != kKindPolicy || !item->node->admx)
+                return;
+            const auto& policy = static_cast<const cObjPolicy&>(*item->node);
+            for (Text& value : ValuesOf(policy))
+                facts.values.push_back({std::move(value), policy.line, policy.admx->name});
+        });
+        return facts;
     }
 
     static pugi::xml_node Namespaces(const cAdmxSet& set) {
@@ -118,17 +195,16 @@ private:
     // every later one.
     void Namespaces() {
         for (size_t i = 0; i < m_sets.size(); ++i) {
-            const cAdmxSet* set = m_sets[i].set;
+            const cSetFacts* set = Facts(i);
             if (!set)
                 continue;
-            pugi::xml_node target = Child(Namespaces(*set), "target");
-            const std::string ns = target.attribute("namespace").value();
+            const std::string& ns = set->target;
             auto [it, fresh] = m_targets.try_emplace(ns, i);
             if (fresh)
                 continue;
-            const cAdmxSet& first = *m_sets[it->second].set;
-            const int firstLine = first.admx.LineOf(Child(Namespaces(first), "target"));
-            const int line = set->admx.LineOf(target);
+            const cSetFacts& first = *Facts(it->second);
+            const int firstLine = first.targetLine;
+            const int line = set->targetLine;
             Add(i, set->path, line, cLintRuleId::StoreDuplicateNamespace,
                 u"the namespace " + FromUtf8(ns) + u" is already the target of " + first.path +
                     FormatText(u" (line %d); the policy editor refuses this file", {firstLine}));
@@ -142,47 +218,37 @@ private:
     // what they name.
     void References() {
         for (size_t i = 0; i < m_sets.size(); ++i) {
-            const cAdmxSet* set = m_sets[i].set;
+            const cSetFacts* set = Facts(i);
             if (!set)
                 continue;
             std::unordered_set<std::string> reported;
-            ForEachElement(set->admx.Root(), [&](pugi::xml_node element) {
-                if (!RefersByName(element))
-                    return;
-                const bool parent = Is(element, "parentCategory");
-                const std::string reference = element.attribute("ref").value();
-                std::string name;
-                if (set->Resolve(reference, name) != cAdmxSet::cPlace::Elsewhere)
-                    return;
-                const std::string prefix = reference.substr(0, reference.find(':'));
-                const std::string& ns = set->usingPrefixes.at(prefix);
-                auto target = m_targets.find(ns);
+            for (const cSetFacts::cReference& reference : set->references) {
+                auto target = m_targets.find(reference.ns);
                 if (target == m_targets.end()) {
-                    if (reported.insert(prefix).second)
-                        MissingNamespace(i, prefix, ns);
-                    return;
+                    if (reported.insert(reference.prefix).second)
+                        MissingNamespace(i, reference.prefix, reference.ns);
+                    continue;
                 }
-                const cAdmxSet& other = *m_sets[target->second].set;
-                const bool defined =
-                    parent ? other.categories.count(name) != 0 : other.supportedOn.count(name) != 0;
+                const cSetFacts& other = *Facts(target->second);
+                const bool defined = reference.parent
+                                         ? other.categories.count(reference.name) != 0
+                                         : other.supportedOn.count(reference.name) != 0;
                 if (!defined)
-                    Add(i, set->path, set->admx.LineOf(element),
-                        cLintRuleId::StoreUndefinedReference,
-                        FromUtf8(element.name()) + u" refers to " + FromUtf8(reference) +
-                            u", but " + other.path + u", which targets " + FromUtf8(ns) +
-                            u", defines no " +
-                            (parent ? u"category " : u"supportedOn definition or product ") +
-                            FromUtf8(name));
-            });
+                    Add(i, set->path, reference.line, cLintRuleId::StoreUndefinedReference,
+                        FromUtf8(reference.element) + u" refers to " +
+                            FromUtf8(reference.reference) + u", but " + other.path +
+                            u", which targets " + FromUtf8(reference.ns) + u", defines no " +
+                            (reference.parent ? u"category "
+                                              : u"supportedOn definition or product ") +
+                            FromUtf8(reference.name));
+            }
         }
     }
 
     void MissingNamespace(size_t i, const std::string& prefix, const std::string& ns) {
-        const cAdmxSet& set = *m_sets[i].set;
-        int line = 0;
-        for (pugi::xml_node use = Namespaces(set).first_child(); use; use = use.next_sibling())
-            if (Is(use, "using") && prefix == use.attribute("prefix").value())
-                line = set.admx.LineOf(use);
+        const cSetFacts& set = *Facts(i);
+        auto use = set.usingLines.find(prefix);
+        const int line = use == set.usingLines.end() ? 0 : use->second;
         Add(i, set.path, line, cLintRuleId::StoreMissingNamespace,
             u"the prefix " + FromUtf8(prefix) + u" stands for " + FromUtf8(ns) +
                 u", which no ADMX file of the store targets, and references use it");
@@ -209,12 +275,12 @@ private:
         std::sort(folders.begin(), folders.end(),
                   [](const auto& a, const auto& b) { return a.first < b.first; });
         for (size_t i = 0; i < m_sets.size(); ++i) {
-            const cAdmxSet* set = m_sets[i].set;
+            const cSetFacts* set = Facts(i);
             if (!set)
                 continue;
             const Text file = FromUtf8(m_sets[i].path);
             const std::string stem = Utf8FromPath(PathFromUtf8(m_sets[i].path).stem()) + ".adml";
-            const int line = set->admx.LineOf(Child(set->admx.Root(), "resources"));
+            const int line = set->resourcesLine;
             // A set joining the store brings its own language folders.
             const bool inStore = m_joining.empty() || i != 0;
             std::vector<bool> holds;
@@ -222,10 +288,8 @@ private:
                 const std::string& folder = entry.first;
                 bool held = entry.second.count(AsciiLower(stem)) != 0;
                 if (!inStore)
-                    held = std::any_of(
-                        set->languages.begin(), set->languages.end(), [&](const auto& adml) {
-                            return AsciiLower(ToUtf8(adml->folder)) == AsciiLower(folder);
-                        });
+                    held = std::find(set->languageFolders.begin(), set->languageFolders.end(),
+                                     AsciiLower(folder)) != set->languageFolders.end();
                 holds.push_back(held);
             }
             const bool none =
@@ -254,22 +318,8 @@ private:
 
     // Whether no language folder beside the ADMX file holds its ADML.
     static bool HasNoAdml(const std::string& admx) {
-        const fs::path path = PathFromUtf8(admx);
-        const std::string wanted = AsciiLower(Utf8FromPath(path.stem()) + ".adml");
-        fs::path dir = path.parent_path();
-        if (dir.empty())
-            dir = ".";
-        std::error_code ec;
-        for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-            std::error_code inner;
-            if (!IsLanguageFolder(Utf8FromPath(it->path().filename())) || !it->is_directory(inner))
-                continue;
-            for (fs::directory_iterator file(it->path(), inner), none; !inner && file != none;
-                 file.increment(inner))
-                if (AsciiLower(Utf8FromPath(file->path().filename())) == wanted)
-                    return false;
-        }
-        return true;
+        const std::vector<std::string> folders = AdmlFolders(admx);
+        return std::none_of(folders.begin(), folders.end(), IsLanguageFolder);
     }
 
     // Two files' policies that write one registry value conflict: whichever applies last
@@ -277,30 +327,26 @@ private:
     void Values() {
         std::unordered_map<Text, cWriter> writers;
         for (size_t i = 0; i < m_sets.size(); ++i) {
-            if (!m_sets[i].set)
+            const cSetFacts* set = Facts(i);
+            if (!set)
                 continue;
-            std::unordered_map<Text, bool> own;
-            m_sets[i].doc->Tree().ForEachPreOrder([&](cTreeItem* item) {
-                if (!item->node || item->node->kind != kKindPolicy || !item->node->admx)
-                    return;
-                const auto& policy = static_cast<const cObjPolicy&>(*item->node);
-                for (const Text& value : ValuesOf(policy)) {
-                    auto [it, fresh] = writers.try_emplace(value, cWriter{i, policy.line, {}});
-                    if (fresh) {
-                        it->second.policy = policy.admx->name;
-                        continue;
-                    }
-                    if (it->second.set == i)
-                        continue;
-                    const cStoreSet& first = m_sets[it->second.set];
-                    Add(i, FromUtf8(m_sets[i].path), policy.line, cLintRuleId::StoreDuplicateValue,
-                        u"policy " + policy.admx->name + u" writes " + value + u", which policy " +
-                            it->second.policy + u" of " + FromUtf8(first.path) +
-                            FormatText(u" (line %d) writes too", {it->second.line}),
-                        false);
-                }
-            });
+            for (const cSetFacts::cValue& written : set->values) {
+                auto [it, fresh] =
+                    writers.try_emplace(written.value, cWriter{i, written.line, written.policy});
+                if (fresh || it->second.set == i)
+                    continue;
+                const cStoreSet& first = m_sets[it->second.set];
+                Add(i, FromUtf8(m_sets[i].path), written.line, cLintRuleId::StoreDuplicateValue,
+                    u"policy " + written.policy + u" writes " + written.value + u", which policy " +
+                        it->second.policy + u" of " + FromUtf8(first.path) +
+                        FormatText(u" (line %d) writes too", {it->second.line}),
+                    false);
+            }
         }
+    }
+
+    const cSetFacts* Facts(size_t set) const {
+        return m_sets[set].facts ? &*m_sets[set].facts : nullptr;
     }
 
     // What a policy writes: "HKLM\KEY\VALUE" or "HKCU\...", key and name in capitals (the

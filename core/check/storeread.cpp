@@ -42,25 +42,34 @@ bool ListAdmxFiles(const std::string& folder, std::vector<std::string>& files, s
     return true;
 }
 
-bool HasAdmlLanguage(const std::string& admxPath, const std::string& language) {
+std::vector<std::string> AdmlFolders(const std::string& admxPath) {
     const fs::path admx = PathFromUtf8(admxPath);
     fs::path dir = admx.parent_path();
     if (dir.empty())
         dir = ".";
-    const std::string folder = AsciiLower(language);
     const std::string wanted = AsciiLower(Utf8FromPath(admx.stem())) + ".adml";
+    std::vector<std::string> folders;
     std::error_code ec;
     for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
         std::error_code kind;
-        if (AsciiLower(Utf8FromPath(it->path().filename())) != folder || !it->is_directory(kind))
+        if (!it->is_directory(kind))
             continue;
         std::error_code inner;
         for (fs::directory_iterator file(it->path(), inner), none; !inner && file != none;
              file.increment(inner))
-            if (AsciiLower(Utf8FromPath(file->path().filename())) == wanted)
-                return true;
+            if (AsciiLower(Utf8FromPath(file->path().filename())) == wanted) {
+                folders.push_back(Utf8FromPath(it->path().filename()));
+                break;
+            }
     }
-    return false;
+    return folders;
+}
+
+bool HasAdmlLanguage(const std::string& admxPath, const std::string& language) {
+    const std::string folder = AsciiLower(language);
+    const std::vector<std::string> folders = AdmlFolders(admxPath);
+    return std::any_of(folders.begin(), folders.end(),
+                       [&](const std::string& name) { return AsciiLower(name) == folder; });
 }
 
 bool ReadWithoutWindow(CPelwinDoc& doc, const std::string& path, cReadLog& log, Text& said) {

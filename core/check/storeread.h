@@ -21,6 +21,10 @@ struct cReadLog;
 // in error when the folder cannot be listed.
 bool ListAdmxFiles(const std::string& folder, std::vector<std::string>& files, std::string& error);
 
+// The folders beside the ADMX file at path that hold its ADML file (any case of the file's
+// name), as named on disk.
+std::vector<std::string> AdmlFolders(const std::string& admxPath);
+
 // Whether the ADMX file at path has an ADML file in the language folder `language` (any case
 // of the folder's and the file's names).
 bool HasAdmlLanguage(const std::string& admxPath, const std::string& language);

@@ -1,6 +1,8 @@
 #include "core/text/text.h"
 
 #include <climits>
+#include <cstdint>
+#include <cstring>
 
 TextView TrimBlanks(TextView s) {
     size_t b = 0;
@@ -123,37 +125,63 @@ Text FormatText(TextView format, std::initializer_list<FormatArg> args) {
     return out;
 }
 
-void AppendUtf8(std::string& out, char32_t c) {
+size_t PutUtf8(char* out, char32_t c) {
     if (c < 0x80) {
-        out.push_back(char(c));
-    } else if (c < 0x800) {
-        out.push_back(char(0xC0 | (c >> 6)));
-        out.push_back(char(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-        out.push_back(char(0xE0 | (c >> 12)));
-        out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(char(0x80 | (c & 0x3F)));
-    } else {
-        out.push_back(char(0xF0 | (c >> 18)));
-        out.push_back(char(0x80 | ((c >> 12) & 0x3F)));
-        out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(char(0x80 | (c & 0x3F)));
+        out[0] = char(c);
+        return 1;
     }
+    if (c < 0x800) {
+        out[0] = char(0xC0 | (c >> 6));
+        out[1] = char(0x80 | (c & 0x3F));
+        return 2;
+    }
+    if (c < 0x10000) {
+        out[0] = char(0xE0 | (c >> 12));
+        out[1] = char(0x80 | ((c >> 6) & 0x3F));
+        out[2] = char(0x80 | (c & 0x3F));
+        return 3;
+    }
+    out[0] = char(0xF0 | (c >> 18));
+    out[1] = char(0x80 | ((c >> 12) & 0x3F));
+    out[2] = char(0x80 | ((c >> 6) & 0x3F));
+    out[3] = char(0x80 | (c & 0x3F));
+    return 4;
+}
+
+void AppendUtf8(std::string& out, char32_t c) {
+    char bytes[4];
+    out.append(bytes, PutUtf8(bytes, c));
 }
 
 std::string ToUtf8(TextView text) {
-    std::string out;
-    out.reserve(text.size());
+    // The exact length first, then the bytes in place: no growing string.
+    size_t length = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        if (c < 0x80)
+            length += 1;
+        else if (c < 0x800)
+            length += 2;
+        else if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1]))
+            length += 4, ++i;
+        else
+            length += 3;  // a lone surrogate becomes U+FFFD, three bytes as well
+    }
+    std::string out(length, '\0');
+    char* at = out.data();
     for (size_t i = 0; i < text.size(); ++i) {
         char32_t c = text[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] <= 0xDFFF) {
+        if (c < 0x80) {
+            *at++ = char(c);
+            continue;
+        }
+        if (IsHighSurrogate(char16_t(c)) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
             c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
             ++i;
         } else if (c >= 0xD800 && c <= 0xDFFF) {
             c = 0xFFFD;
         }
-        AppendUtf8(out, c);
+        at += PutUtf8(at, c);
     }
     return out;
 }
@@ -166,16 +194,32 @@ std::string AsciiLower(std::string text) {
 }
 
 Text FromUtf8(std::string_view s) {
-    Text out;
-    out.reserve(s.size());
+    // Never more UTF-16 units than UTF-8 bytes: written in place, then cut to length.
+    Text out(s.size(), u'\0');
+    char16_t* at = out.data();
     size_t i = 0;
     while (i < s.size()) {
+        // Eight bytes at a time while they are ASCII.
+        if (i + 8 <= s.size()) {
+            uint64_t word;
+            std::memcpy(&word, s.data() + i, 8);
+            if ((word & 0x8080808080808080ull) == 0) {
+                for (size_t k = 0; k < 8; ++k)
+                    at[k] = char16_t(static_cast<unsigned char>(s[i + k]));
+                at += 8;
+                i += 8;
+                continue;
+            }
+        }
         unsigned char b = static_cast<unsigned char>(s[i]);
+        if (b < 0x80) {
+            *at++ = char16_t(b);
+            ++i;
+            continue;
+        }
         char32_t c = 0xFFFD;
         size_t len = 1;
-        if (b < 0x80) {
-            c = b;
-        } else if ((b & 0xE0) == 0xC0) {
+        if ((b & 0xE0) == 0xC0) {
             len = 2;
         } else if ((b & 0xF0) == 0xE0) {
             len = 3;
@@ -200,13 +244,14 @@ Text FromUtf8(std::string_view s) {
         }
         if (c >= 0x10000) {
             c -= 0x10000;
-            out.push_back(char16_t(0xD800 + (c >> 10)));
-            out.push_back(char16_t(0xDC00 + (c & 0x3FF)));
+            *at++ = char16_t(0xD800 + (c >> 10));
+            *at++ = char16_t(0xDC00 + (c & 0x3FF));
         } else {
-            out.push_back(char16_t(c));
+            *at++ = char16_t(c);
         }
         i += len;
     }
+    out.resize(size_t(at - out.data()));
     return out;
 }
 

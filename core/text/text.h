@@ -73,6 +73,8 @@ Text Counted(long long count, TextView one, TextView many);
 std::string ToUtf8(TextView text);
 // Appends the UTF-8 form of the code point c (a scalar value).
 void AppendUtf8(std::string& out, char32_t c);
+// Writes the UTF-8 form of c at out, which has room for four bytes; the count written.
+size_t PutUtf8(char* out, char32_t c);
 Text FromUtf8(std::string_view utf8);
 Text FromLatin1(std::string_view bytes);
 // A UTF-8 name with A-Z in lower case, for comparing file names whatever their case.

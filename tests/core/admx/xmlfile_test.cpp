@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <string>
 
@@ -126,6 +127,78 @@ TEST(XmlFile, SingleByteEncodingsFromTheDeclaration) {
     EXPECT_NE(problem.text.find(u"koi8-r"), Text::npos);
     EXPECT_FALSE(file.Load("<a>\x81</a>", problem));
     EXPECT_NE(problem.text.find(u"0x81"), Text::npos);
+}
+
+// Characters beyond ASCII in every encoding come out as the same text, and a fault of the
+// encoding names the line it stands on.
+TEST(XmlFile, DecodesEveryEncodingToTheSameText) {
+    const Text expected = u"\u00e9\u20ac\U0001F600";
+    std::string utf16le = "\xFF\xFE";
+    for (char16_t unit : Text(u"<a>") + expected + u"</a>") {
+        utf16le.push_back(char(unit & 0xFF));
+        utf16le.push_back(char(unit >> 8));
+    }
+    std::string utf16be = "\xFE\xFF";
+    for (size_t i = 2; i < utf16le.size(); i += 2)
+        utf16be += std::string{utf16le[i + 1], utf16le[i]};
+    for (const std::string& bytes : {"<a>" + ToUtf8(expected) + "</a>", utf16le, utf16be}) {
+        cXmlFile file;
+        cXmlProblem problem;
+        ASSERT_TRUE(file.Load(bytes, problem)) << ToUtf8(problem.text);
+        EXPECT_EQ(XmlToText(file.Root().child_value()), expected);
+        EXPECT_EQ(Saved(file), bytes);
+    }
+
+    cXmlFile file;
+    cXmlProblem problem;
+    // An unpaired surrogate after two lines, and one at the very end.
+    std::string broken =
+        Utf16("<a>\n\n", false, true) + std::string("\x00\xD8", 2) + Utf16("</a>", false, false);
+    ASSERT_FALSE(file.Load(broken, problem));
+    EXPECT_EQ(problem.line, 3);
+    EXPECT_NE(problem.text.find(u"U+D800"), Text::npos) << ToUtf8(problem.text);
+    broken = Utf16("<a/>", true, true) + std::string("\xDC\x01", 2);
+    ASSERT_FALSE(file.Load(broken, problem));
+    EXPECT_EQ(problem.line, 1);
+    EXPECT_NE(problem.text.find(u"U+DC01"), Text::npos) << ToUtf8(problem.text);
+    // A byte windows-1252 has no character for, on the second line.
+    ASSERT_FALSE(file.Load("<a>\xE9\n\x81</a>", problem));
+    EXPECT_EQ(problem.line, 2);
+    EXPECT_NE(problem.text.find(u"0x81"), Text::npos);
+    // An empty file holds no element.
+    ASSERT_FALSE(file.Load("", problem));
+    EXPECT_NE(problem.text.find(u"no element"), Text::npos);
+}
+
+// A save checks that the file is still what was read by its length and digest: any one
+// byte changed anywhere, in the long run of the file or in its last few bytes, tells.
+TEST(XmlFile, AnyChangedByteIsNoLongerWhatWasRead) {
+    std::string bytes = "<a>";
+    while (bytes.size() < 100)
+        bytes += "text of the element ";
+    bytes += "</a>";
+    cXmlFile file;
+    cXmlProblem problem;
+    ASSERT_TRUE(file.Load(bytes, problem)) << ToUtf8(problem.text);
+    EXPECT_TRUE(file.WasReadFrom(bytes));
+    EXPECT_FALSE(file.WasReadFrom(bytes + " "));
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        std::string changed = bytes;
+        changed[i] ^= 0x20;
+        EXPECT_FALSE(file.WasReadFrom(changed)) << "byte " << i;
+    }
+    // Two words swapped keep every byte but not their order.
+    std::string swapped = bytes;
+    std::swap_ranges(swapped.begin() + 8, swapped.begin() + 16, swapped.begin() + 40);
+    EXPECT_FALSE(file.WasReadFrom(swapped));
+
+    // The kept bytes give the text as it was decoded.
+    std::string utf16 = Utf16("<a>x</a>", false, true);
+    ASSERT_TRUE(file.Load(utf16, problem));
+    ASSERT_TRUE(file.Keep(utf16));
+    std::string text;
+    ASSERT_TRUE(file.KeptText(text));
+    EXPECT_EQ(text, "<a>x</a>");
 }
 
 // What the parser would let pass is refused with the line it stands on, quickly and

@@ -169,3 +169,69 @@ TEST(Store, SampleStoreResolvesWindowsReferences) {
     // The sample holds references to definitions of a later release than its Windows.admx.
     EXPECT_GT(intoWindows, 0);
 }
+
+// The relations are checked once every set is read, whichever comes first: a reference into
+// a file read later, a value written again by a later file, and a file that cannot be read in
+// between, which the others' checks pass over. Each finding names the other file and line.
+TEST(Store, RelationsOfSetsReadBeforeAndAfterEachOther) {
+    cStore store;
+    store.Add("aref", StoreAdmx("aref", "Store.A", {{"z", "Store.Z"}},
+                                Policy("APol", "z:Cat_none", "z:SUPPORTED_z", "Same")));
+    store.Add("mid", "<policyDefinitions>\n<broken");
+    store.Add("zdef",
+              StoreAdmx("z", "Store.Z", {}, Policy("ZPol", "Cat_z", "SUPPORTED_z", "SAME")));
+    const std::vector<cFinding> findings = store.Lint();
+    std::vector<std::string> shown;
+    for (const std::string& finding : Shown(findings))
+        if (finding.find(" store-") != std::string::npos ||
+            finding.find(" xml") != std::string::npos)
+            shown.push_back(finding);
+    EXPECT_EQ(shown, (std::vector<std::string>{"aref.admx:12 store-undefined-reference error",
+                                               "mid.admx:2 xml error",
+                                               "zdef.admx:10 store-duplicate-value warning"}));
+    const std::string aref = (store.dir / "aref.admx").string();
+    const std::string zdef = (store.dir / "zdef.admx").string();
+    for (const cFinding& f : findings) {
+        const std::string text = ToUtf8(f.text);
+        if (std::string(f.rule) == "store-undefined-reference") {
+            EXPECT_EQ(text, "parentCategory refers to z:Cat_none, but " + zdef +
+                                ", which targets Store.Z, defines no category Cat_none");
+        }
+        if (std::string(f.rule) == "store-duplicate-value") {
+            EXPECT_EQ(text,
+                      "policy ZPol writes HKLM\\SOFTWARE\\STORE\\SAME, which policy APol of " +
+                          aref + " (line 11) writes too");
+        }
+    }
+}
+
+// A prefix bound by a using to a namespace no file targets is reported once, at its using,
+// however many references use it; references with the file's own prefix stay within it.
+TEST(Store, MissingNamespaceOnceAtItsUsing) {
+    cStore store;
+    store.Add("only", StoreAdmx("only", "Store.Only", {{"a", "Store.Gone"}, {"b", "Store.Gone2"}},
+                                Policy("P1", "b:Cat", "b:SUPPORTED", "One") +
+                                    Policy("P2", "only:Cat_only", "b:SUPPORTED", "Two")));
+    std::vector<std::string> shown;
+    for (const std::string& finding : Shown(store.Lint()))
+        if (finding.find(" store-") != std::string::npos)
+            shown.push_back(finding);
+    EXPECT_EQ(shown, std::vector<std::string>{"only.admx:6 store-missing-namespace error"});
+}
+
+// A set joining the store with its ADML only in a folder that is no language folder has
+// none the policy editor would find.
+TEST(Store, JoiningSetWithItsAdmlOutsideLanguageFolders) {
+    cStore store;
+    AddCleanStore(store);
+    cTempSet outside;
+    outside.Put("backup/base.adml", kStoreAdml);
+    const auto joining =
+        outside.Put("base.admx", StoreAdmx("base", "Store.Base", {},
+                                           Policy("BasePol", "Cat_base", "SUPPORTED_base", "One")));
+    std::vector<std::string> shown;
+    for (const std::string& finding : Shown(store.Lint(joining.string())))
+        if (finding.find(" store-") != std::string::npos)
+            shown.push_back(finding);
+    EXPECT_EQ(shown, std::vector<std::string>{"base.admx:6 store-missing-adml error"});
+}

@@ -76,6 +76,30 @@ TEST(Text, Utf8RoundTripsAndParsesLeadingIntegers) {
     EXPECT_FALSE(ok);
 }
 
+// Each length of UTF-8 sequence, and what is no UTF-8: a byte that begins nothing, a
+// sequence cut short by the end or by a byte that does not continue it, each one U+FFFD.
+TEST(Text, Utf8ConversionsOfEachLengthAndOfBrokenBytes) {
+    EXPECT_EQ(FromUtf8("a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80z"), u"a\u00e9\u20ac\U0001F600z");
+    EXPECT_EQ(FromUtf8(""), u"");
+    EXPECT_EQ(FromUtf8("\x80x"), u"\uFFFDx");
+    EXPECT_EQ(FromUtf8("x\xE2\x82"), u"x\uFFFD\uFFFD");
+    EXPECT_EQ(FromUtf8("\xE2x\xAC"), u"\uFFFDx\uFFFD");
+    const Text cut = FromUtf8("\xF0\x9F\x98");
+    EXPECT_EQ(cut, Text(3, u'\uFFFD'));
+
+    EXPECT_EQ(ToUtf8(u"a\u00e9\u0800\uFFFF\U0001F600"),
+              "a\xC3\xA9\xE0\xA0\x80\xEF\xBF\xBF\xF0\x9F\x98\x80");
+    // Surrogates out of their pairs, at the end and before another character.
+    EXPECT_EQ(ToUtf8(Text(1, char16_t(0xDC00)) + u"a" + Text(1, char16_t(0xD83D))),
+              "\xEF\xBF\xBD" "a" "\xEF\xBF\xBD");
+    EXPECT_EQ(ToUtf8(u""), "");
+
+    std::string appended = "x";
+    for (char32_t c : {char32_t(0x41), char32_t(0x7FF), char32_t(0xFFFD), char32_t(0x10FFFF)})
+        AppendUtf8(appended, c);
+    EXPECT_EQ(appended, "xA\xDF\xBF\xEF\xBF\xBD\xF4\x8F\xBF\xBF");
+}
+
 // Numbers past the range of a long saturate instead of overflowing (the sanitizer build
 // reports an overflow as an error).
 TEST(Text, ParseLeadingIntSaturatesLongNumbers) {
