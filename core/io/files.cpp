@@ -1,4 +1,5 @@
 #include "core/io/files.h"
+#include "core/io/replacesteps.h"
 
 #include <fcntl.h>
 #include <malloc.h>
@@ -426,22 +427,9 @@ bool ReplaceFile(const Text& path, const std::string& bytes) {
                                  : ReplaceThroughNewFile(target, &existing, bytes, path);
 }
 
-namespace {
+// ---- The steps of ReplaceFiles ------------------------------------------------------------
 
-// One file of a set on its way to its target.
-struct cPendingFile {
-    Text shown;
-    std::string target;
-    std::string_view bytes;
-    bool existed = false;
-    struct stat old {};
-    // A file of several names is rewritten in place, its old text kept in memory.
-    bool inPlace = false;
-    std::string oldBytes;
-    std::string temporary;  // the new text beside the target, until it takes the target's name
-    std::string aside;      // a further name of the old file, to put it back
-    bool committed = false;
-};
+namespace {
 
 // A name beside target that nothing has: for a further name of the old file.
 bool LinkAside(const std::string& target, std::string& aside) {
@@ -491,141 +479,128 @@ bool MakeFolders(const std::string& folder, std::vector<std::string>& made) {
 
 }  // namespace
 
-bool ReplaceFiles(const std::vector<cFileReplacement>& files, const cReadBackCheck& check) {
-    std::vector<cPendingFile> pending(files.size());
-    std::vector<std::string> madeFolders;
-    auto undo = [&] {
-        // Back as it was, newest change first.
-        for (size_t i = pending.size(); i-- > 0;) {
-            cPendingFile& file = pending[i];
-            if (file.committed && file.inPlace) {
-                int fd = ::open(file.target.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
-                if (fd >= 0) {
-                    WriteAt(fd, file.oldBytes);
-                    ::close(fd);
-                }
-            } else if (file.committed && !file.aside.empty()) {
-                ::rename(file.aside.c_str(), file.target.c_str());
-                file.aside.clear();
-            } else if (file.committed && !file.existed) {
-                ::unlink(file.target.c_str());
-            }
-            if (!file.temporary.empty())
-                ::unlink(file.temporary.c_str());
-            if (!file.aside.empty())
-                ::unlink(file.aside.c_str());
-        }
-        for (auto it = madeFolders.rbegin(); it != madeFolders.rend(); ++it)
-            ::rmdir(it->c_str());
-    };
-    auto fail = [&](int err, const Text& shown) {
-        undo();
-        ReportFileError(FileErrorFromErrno(err), shown);
-        return false;
-    };
+namespace replace_steps {
 
-    // Where each file goes, and whether it may be replaced.
-    for (size_t i = 0; i < files.size(); ++i) {
-        cPendingFile& file = pending[i];
-        file.shown = files[i].path;
-        file.bytes = files[i].bytes;
-        file.target = ToUtf8(files[i].path);
-        int err = 0;
-        if (!FollowLinks(file.target, err))
-            return fail(err, file.shown);
-        file.existed = ::stat(file.target.c_str(), &file.old) == 0;
-        if (file.existed && !S_ISREG(file.old.st_mode)) {
-            undo();
-            ReportFileError(NotRegularError(file.old), file.shown);
+bool Prepare(cPendingFile& file, std::vector<std::string>& madeFolders, cFileError& error) {
+    int err = 0;
+    if (!FollowLinks(file.target, err)) {
+        error = FileErrorFromErrno(err);
+        return false;
+    }
+    struct stat old {};
+    file.existed = ::stat(file.target.c_str(), &old) == 0;
+    if (file.existed && !S_ISREG(old.st_mode)) {
+        error = NotRegularError(old);
+        return false;
+    }
+    if (file.existed && !IsWritableFile(FromUtf8(file.target))) {
+        error = FileErrorFromErrno(EACCES);
+        return false;
+    }
+    if (!file.existed) {
+        if (!MakeFolders(FolderOf(file.target), madeFolders)) {
+            error = FileErrorFromErrno(errno);
             return false;
         }
-        if (file.existed && !IsWritableFile(FromUtf8(file.target)))
-            return fail(EACCES, file.shown);
-        if (!file.existed && !MakeFolders(FolderOf(file.target), madeFolders))
-            return fail(errno, file.shown);
-        // A folder nobody may write to takes no new file, also where the system would let the
-        // superuser past.
+        // A folder nobody may write to takes no new file, also where the system would let
+        // the superuser past.
         struct stat folder {};
-        if (!file.existed &&
-            (::stat(FolderOf(file.target).c_str(), &folder) != 0 || (folder.st_mode & 0222) == 0))
-            return fail(EACCES, file.shown);
-        file.inPlace = file.existed && file.old.st_nlink > 1;
-    }
-    // Every new text written beside its target; nothing replaced yet.
-    for (cPendingFile& file : pending) {
-        if (file.inPlace) {
-            int err = 0;
-            if (!ReadWholeFile(file.target, file.oldBytes, err))
-                return fail(err, file.shown);
-            continue;
-        }
-        int fd = CreateBeside(file.target, file.temporary, file.shown);
-        if (fd < 0) {
-            file.temporary.clear();
-            undo();
-            return false;
-        }
-        if (file.existed) {
-            int oldFd = ::open(file.target.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-            if (oldFd >= 0) {
-                CopyIdentity(oldFd, fd, file.old);
-                ::close(oldFd);
-            } else {
-                ::fchmod(fd, file.old.st_mode & 07777);
-            }
-        } else {
-            ::fchmod(fd, 0666 & ~CurrentUmask());
-        }
-        bool ok = WriteAll(fd, file.bytes) && ::fsync(fd) == 0;
-        int err = ok ? 0 : errno;
-        if (::close(fd) != 0 && ok) {
-            ok = false;
-            err = errno;
-        }
-        if (!ok)
-            return fail(err, file.shown);
-    }
-    if (check) {
-        std::vector<std::string> readBack(pending.size());
-        for (size_t i = 0; i < pending.size(); ++i) {
-            int err = 0;
-            if (pending[i].inPlace)
-                readBack[i] = pending[i].bytes;
-            else if (!ReadWholeFile(pending[i].temporary, readBack[i], err))
-                return fail(err, pending[i].shown);
-        }
-        if (!check(readBack)) {
-            undo();
+        if (::stat(FolderOf(file.target).c_str(), &folder) == 0 && (folder.st_mode & 0222) == 0) {
+            error = FileErrorFromErrno(EACCES);
             return false;
         }
     }
-    // All in place; an old file keeps a further name until the last one is replaced.
-    for (cPendingFile& file : pending) {
-        if (file.inPlace) {
-            int fd = ::open(file.target.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
-            if (fd < 0)
-                return fail(errno, file.shown);
-            bool ok = WriteAt(fd, file.bytes);
-            int err = ok ? 0 : errno;
-            if (!ok)
-                WriteAt(fd, file.oldBytes);
-            ::close(fd);
-            if (!ok)
-                return fail(err, file.shown);
-            file.committed = true;
-            continue;
-        }
-        if (file.existed && !LinkAside(file.target, file.aside))
-            file.aside.clear();  // the system allows no second name: this one cannot go back
-        if (::rename(file.temporary.c_str(), file.target.c_str()) != 0)
-            return fail(errno, file.shown);
-        file.temporary.clear();
-        file.committed = true;
-    }
-    for (cPendingFile& file : pending) {
-        if (!file.aside.empty())
-            ::unlink(file.aside.c_str());
-        SyncFolder(FolderOf(file.target));
+    file.inPlace = file.existed && old.st_nlink > 1;
+    if (file.inPlace && !ReadWholeFile(file.target, file.oldBytes, err)) {
+        error = FileErrorFromErrno(err);
+        return false;
     }
     return true;
 }
+
+bool WriteBeside(cPendingFile& file) {
+    int fd = CreateBeside(file.target, file.temporary, file.shown);
+    if (fd < 0) {
+        file.temporary.clear();
+        return false;
+    }
+    // The new file takes the old one's owner, group, mode and extended attributes; a new
+    // one what anyone may, less the umask.
+    struct stat old {};
+    if (file.existed && ::stat(file.target.c_str(), &old) == 0) {
+        int oldFd = ::open(file.target.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        if (oldFd >= 0) {
+            CopyIdentity(oldFd, fd, old);
+            ::close(oldFd);
+        } else {
+            ::fchmod(fd, old.st_mode & 07777);
+        }
+    } else {
+        ::fchmod(fd, 0666 & ~CurrentUmask());
+    }
+    bool ok = WriteAll(fd, file.bytes) && ::fsync(fd) == 0;
+    int err = ok ? 0 : errno;
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        err = errno;
+    }
+    if (!ok)
+        ReportFileError(FileErrorFromErrno(err), file.shown);
+    return ok;
+}
+
+bool PutInPlace(cPendingFile& file, int& err) {
+    if (file.inPlace) {
+        int fd = ::open(file.target.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
+        if (fd < 0) {
+            err = errno;
+            return false;
+        }
+        bool ok = WriteAt(fd, file.bytes);
+        err = ok ? 0 : errno;
+        if (!ok)
+            WriteAt(fd, file.oldBytes);
+        ::close(fd);
+        return ok;
+    }
+    // An old file keeps a further name until the last one is replaced.
+    if (file.existed && !LinkAside(file.target, file.aside))
+        file.aside.clear();  // the system allows no second name: this one cannot go back
+    if (::rename(file.temporary.c_str(), file.target.c_str()) != 0) {
+        err = errno;
+        return false;
+    }
+    file.temporary.clear();
+    return true;
+}
+
+void TakeBack(cPendingFile& file) {
+    if (file.committed && file.inPlace) {
+        int fd = ::open(file.target.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
+        if (fd >= 0) {
+            WriteAt(fd, file.oldBytes);
+            ::close(fd);
+        }
+    } else if (file.committed && !file.aside.empty()) {
+        ::rename(file.aside.c_str(), file.target.c_str());
+        file.aside.clear();
+    } else if (file.committed && !file.existed) {
+        ::unlink(file.target.c_str());
+    }
+    if (!file.temporary.empty())
+        ::unlink(file.temporary.c_str());
+    if (!file.aside.empty())
+        ::unlink(file.aside.c_str());
+}
+
+void RemoveFolder(const std::string& folder) {
+    ::rmdir(folder.c_str());
+}
+
+void Finish(cPendingFile& file) {
+    if (!file.aside.empty())
+        ::unlink(file.aside.c_str());
+    SyncFolder(FolderOf(file.target));
+}
+
+}  // namespace replace_steps

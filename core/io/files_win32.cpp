@@ -11,6 +11,7 @@
 
 #include "core/io/files.h"
 #include "core/io/paths.h"
+#include "core/io/replacesteps.h"
 
 namespace {
 
@@ -98,7 +99,7 @@ bool ReadAll(HANDLE handle, std::string& bytes, long long limit, int& err) {
     }
 }
 
-bool WriteAll(HANDLE handle, const std::string& data) {
+bool WriteAll(HANDLE handle, std::string_view data) {
     size_t done = 0;
     while (done < data.size()) {
         DWORD chunk = static_cast<DWORD>(std::min<size_t>(data.size() - done, 1u << 30));
@@ -169,7 +170,8 @@ bool RemoveFile(const std::string& name) {
 // Puts the new file in the target's place in one step. An existing target hands its
 // attributes, security and streams on to the new file; where the system cannot do that
 // (some file systems and network shares), the new file is moved over it.
-bool PutInPlace(const std::string& temporary, const std::string& target, bool exists, int& err) {
+bool MoveOverTarget(const std::string& temporary, const std::string& target, bool exists,
+                    int& err) {
     std::wstring from = WideFromUtf8(temporary);
     std::wstring to = WideFromUtf8(target);
     if (exists && ::ReplaceFileW(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
@@ -201,7 +203,7 @@ bool ReplaceThroughNewFile(const std::string& target, bool exists, const std::st
         ok = false;
         err = LastErrno();
     }
-    ok = ok && PutInPlace(temporary, target, exists, err);
+    ok = ok && MoveOverTarget(temporary, target, exists, err);
     if (!ok) {
         RemoveFile(temporary);
         ReportFileError(FileErrorFromErrno(err), shownPath);
@@ -209,7 +211,7 @@ bool ReplaceThroughNewFile(const std::string& target, bool exists, const std::st
     return ok;
 }
 
-bool WriteAt(HANDLE handle, const std::string& data) {
+bool WriteAt(HANDLE handle, std::string_view data) {
     LARGE_INTEGER start{};
     return ::SetFilePointerEx(handle, start, nullptr, FILE_BEGIN) && WriteAll(handle, data) &&
            ::SetEndOfFile(handle) && ::FlushFileBuffers(handle);
@@ -412,21 +414,9 @@ bool ReplaceFile(const Text& path, const std::string& bytes) {
                                    : ReplaceThroughNewFile(target, true, bytes, path);
 }
 
-namespace {
+// ---- The steps of ReplaceFiles ------------------------------------------------------------
 
-// One file of a set on its way to its target.
-struct cPendingFile {
-    Text shown;
-    std::string target;
-    std::string bytes;
-    bool existed = false;
-    // A file of several names is rewritten in place, its old text kept in memory.
-    bool inPlace = false;
-    std::string oldBytes;
-    std::string temporary;  // the new text beside the target, until it takes the target's place
-    std::string aside;      // a copy of the old file, to put it back
-    bool committed = false;
-};
+namespace {
 
 // Makes the folders of folder that are missing; the ones made are added to `made`, deepest
 // last. False with err set.
@@ -452,8 +442,8 @@ bool MakeFolders(const std::string& folder, std::vector<std::string>& made, int&
 
 // Writes bytes to a new file beside target; its name in `name`. False with the failure
 // reported.
-bool WriteBeside(const std::string& target, std::string& name, const std::string& bytes,
-                 const Text& shown) {
+bool WriteNewBeside(const std::string& target, std::string& name, std::string_view bytes,
+                    const Text& shown) {
     cHandle file(CreateBeside(target, name, shown));
     if (!file.Valid()) {
         name.clear();
@@ -472,131 +462,111 @@ bool WriteBeside(const std::string& target, std::string& name, const std::string
 
 }  // namespace
 
-bool ReplaceFiles(const std::vector<cFileReplacement>& files, const cReadBackCheck& check) {
-    std::vector<cPendingFile> pending(files.size());
-    std::vector<std::string> madeFolders;
-    auto undo = [&] {
-        // Back as it was, newest change first.
-        for (size_t i = pending.size(); i-- > 0;) {
-            cPendingFile& file = pending[i];
-            std::wstring target = WideFromUtf8(file.target);
-            if (file.committed && file.inPlace) {
-                cHandle handle(::CreateFileW(target.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-                if (handle.Valid())
-                    WriteAt(handle.Get(), file.oldBytes);
-            } else if (file.committed && file.existed && !file.aside.empty()) {
-                if (::MoveFileExW(WideFromUtf8(file.aside).c_str(), target.c_str(),
-                                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-                    file.aside.clear();
-            } else if (file.committed && !file.existed) {
-                ::DeleteFileW(target.c_str());
-            }
-            if (!file.temporary.empty())
-                RemoveFile(file.temporary);
-            if (!file.aside.empty())
-                RemoveFile(file.aside);
-        }
-        for (auto it = madeFolders.rbegin(); it != madeFolders.rend(); ++it)
-            ::RemoveDirectoryW(WideFromUtf8(*it).c_str());
-    };
-    auto fail = [&](int err, const Text& shown) {
-        undo();
-        ReportFileError(FileErrorFromErrno(err), shown);
-        return false;
-    };
+namespace replace_steps {
 
-    // Where each file goes, and whether it may be replaced.
-    for (size_t i = 0; i < files.size(); ++i) {
-        cPendingFile& file = pending[i];
-        file.shown = files[i].path;
-        file.bytes.assign(files[i].bytes);
-        file.target = ToUtf8(files[i].path);
-        int err = 0;
-        if (!FollowLinks(file.target, err))
-            return fail(err, file.shown);
-        cHandle existing(OpenForReading(file.target));
-        if (existing.Valid()) {
-            BY_HANDLE_FILE_INFORMATION info{};
-            if (!IsRegularFile(existing.Get(), info, err)) {
-                undo();
-                ReportFileError(ErrorOf(err), file.shown);
-                return false;
-            }
-            file.existed = true;
-            file.inPlace = info.nNumberOfLinks > 1;
-            if (file.inPlace && !ReadAll(existing.Get(), file.oldBytes, kMaxTemplateBytes, err))
-                return fail(err, file.shown);
-            existing.Close();
-            if (!IsWritableFile(FromUtf8(file.target)))
-                return fail(EACCES, file.shown);
-        } else {
-            DWORD error = ::GetLastError();
-            if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
-                return fail(ErrnoFromWin32(error), file.shown);
-            if (!MakeFolders(FolderOf(file.target), madeFolders, err))
-                return fail(err, file.shown);
-        }
+bool Prepare(cPendingFile& file, std::vector<std::string>& madeFolders, cFileError& error) {
+    int err = 0;
+    if (!FollowLinks(file.target, err)) {
+        error = FileErrorFromErrno(err);
+        return false;
     }
-    // Every new text written beside its target, and a copy of every old file that is
-    // replaced by name; nothing replaced yet.
-    for (cPendingFile& file : pending) {
-        if (file.inPlace)
-            continue;
-        if (!WriteBeside(file.target, file.temporary, file.bytes, file.shown)) {
-            undo();
+    cHandle existing(OpenForReading(file.target));
+    if (!existing.Valid()) {
+        DWORD failure = ::GetLastError();
+        if (failure != ERROR_FILE_NOT_FOUND && failure != ERROR_PATH_NOT_FOUND) {
+            error = FileErrorFromErrno(ErrnoFromWin32(failure));
             return false;
         }
-        if (file.existed) {
-            std::string old;
-            int err = 0;
-            if (!ReadWholeFile(file.target, old, err))
-                return fail(err, file.shown);
-            if (!WriteBeside(file.target, file.aside, old, file.shown)) {
-                undo();
-                return false;
-            }
-        }
-    }
-    if (check) {
-        std::vector<std::string> readBack(pending.size());
-        for (size_t i = 0; i < pending.size(); ++i) {
-            int err = 0;
-            if (pending[i].inPlace)
-                readBack[i] = pending[i].bytes;
-            else if (!ReadWholeFile(pending[i].temporary, readBack[i], err))
-                return fail(err, pending[i].shown);
-        }
-        if (!check(readBack)) {
-            undo();
+        if (!MakeFolders(FolderOf(file.target), madeFolders, err)) {
+            error = FileErrorFromErrno(err);
             return false;
         }
+        return true;
     }
-    // All in place.
-    for (cPendingFile& file : pending) {
-        int err = 0;
-        if (file.inPlace) {
-            cHandle handle(::CreateFileW(WideFromUtf8(file.target).c_str(),
-                                         GENERIC_READ | GENERIC_WRITE,
-                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                         FILE_ATTRIBUTE_NORMAL, nullptr));
-            if (!handle.Valid())
-                return fail(LastErrno(), file.shown);
-            if (!WriteAt(handle.Get(), file.bytes)) {
-                err = LastErrno();
-                WriteAt(handle.Get(), file.oldBytes);
-                return fail(err, file.shown);
-            }
-        } else if (!PutInPlace(file.temporary, file.target, file.existed, err)) {
-            return fail(err, file.shown);
-        } else {
-            file.temporary.clear();
-        }
-        file.committed = true;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!IsRegularFile(existing.Get(), info, err)) {
+        error = ErrorOf(err);
+        return false;
     }
-    for (cPendingFile& file : pending)
-        if (!file.aside.empty())
-            RemoveFile(file.aside);
+    file.existed = true;
+    file.inPlace = info.nNumberOfLinks > 1;
+    if (file.inPlace && !ReadAll(existing.Get(), file.oldBytes, kMaxTemplateBytes, err)) {
+        error = FileErrorFromErrno(err);
+        return false;
+    }
+    existing.Close();
+    if (!IsWritableFile(FromUtf8(file.target))) {
+        error = FileErrorFromErrno(EACCES);
+        return false;
+    }
     return true;
 }
+
+bool WriteBeside(cPendingFile& file) {
+    if (!WriteNewBeside(file.target, file.temporary, file.bytes, file.shown))
+        return false;
+    if (!file.existed)
+        return true;
+    // A copy of the old file, to put it back.
+    std::string old;
+    int err = 0;
+    if (!ReadWholeFile(file.target, old, err)) {
+        ReportFileError(FileErrorFromErrno(err), file.shown);
+        return false;
+    }
+    return WriteNewBeside(file.target, file.aside, old, file.shown);
+}
+
+bool PutInPlace(cPendingFile& file, int& err) {
+    if (!file.inPlace) {
+        if (!MoveOverTarget(file.temporary, file.target, file.existed, err))
+            return false;
+        file.temporary.clear();
+        return true;
+    }
+    cHandle handle(::CreateFileW(WideFromUtf8(file.target).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle.Valid()) {
+        err = LastErrno();
+        return false;
+    }
+    if (!WriteAt(handle.Get(), file.bytes)) {
+        err = LastErrno();
+        WriteAt(handle.Get(), file.oldBytes);
+        return false;
+    }
+    return true;
+}
+
+void TakeBack(cPendingFile& file) {
+    std::wstring target = WideFromUtf8(file.target);
+    if (file.committed && file.inPlace) {
+        cHandle handle(::CreateFileW(target.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (handle.Valid())
+            WriteAt(handle.Get(), file.oldBytes);
+    } else if (file.committed && file.existed && !file.aside.empty()) {
+        if (::MoveFileExW(WideFromUtf8(file.aside).c_str(), target.c_str(),
+                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            file.aside.clear();
+    } else if (file.committed && !file.existed) {
+        ::DeleteFileW(target.c_str());
+    }
+    if (!file.temporary.empty())
+        RemoveFile(file.temporary);
+    if (!file.aside.empty())
+        RemoveFile(file.aside);
+}
+
+void RemoveFolder(const std::string& folder) {
+    ::RemoveDirectoryW(WideFromUtf8(folder).c_str());
+}
+
+void Finish(cPendingFile& file) {
+    if (!file.aside.empty())
+        RemoveFile(file.aside);
+}
+
+}  // namespace replace_steps
