@@ -21,19 +21,10 @@ public:
     void Show(int, const Text&) override {}
 };
 
-// A document's parts without a document.
-struct cSet {
-    cTemplateTree tree;
-    cStringMap strings;
-    std::vector<Text> trailing;
-    std::vector<cPassedOver> passedOver;
-    std::unique_ptr<cFormatState> state;
-    int encoding = 1;
-
-    cTemplateContent Content() {
-        return {[this] { return &tree; }, strings, trailing, passedOver, state, encoding, Text()};
-    }
-};
+using cSet = cHeldContent;
+}
+}
+;
 
 bool Read(cSet& set, std::string_view admx, std::string_view adml) {
     cTemplateContent content = set.Content();

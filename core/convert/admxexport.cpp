@@ -80,6 +80,8 @@ private:
     // The model's fields made what an ADMX file can hold; what it cannot is noted.
     void Value(cDescVal& value, int line, const std::string& where);
     void List(cActionList& list, int line, const std::string& where);
+    void OnAndOff(cOptionalValue& on, cOptionalValue& off, cActionList& listOn,
+                  cActionList& listOff, int line, const std::string& where);
     void Unsigned(int& flag, Text& text, int line, const std::string& what);
     Text Clean(const Text& text, const char* what, int line);
 
@@ -110,12 +112,7 @@ private:
     std::unordered_set<Text> m_undefinedNoted;
 
     // The new set the template becomes.
-    cTemplateTree m_tree;
-    cStringMap m_strings;
-    std::vector<Text> m_trailing;
-    std::vector<cPassedOver> m_passedOver;
-    std::unique_ptr<cFormatState> m_state;
-    int m_encoding = 1;
+    cHeldContent m_set;
     cSupportedOnTable m_table;
 };
 
@@ -334,7 +331,7 @@ Text cBuilder::StringRef(const Text& text, const std::string& fallback, int line
     cReference* reference = Reserve(text);
     std::string id = reference ? reference->id : m_stringIds.Unique(fallback);
     if (!reference || !reference->written) {
-        m_strings.Set(FromUtf8(id), Shown(text, line));
+        m_set.strings.Set(FromUtf8(id), Shown(text, line));
         if (reference)
             reference->written = true;
     }
@@ -376,6 +373,16 @@ void cBuilder::List(cActionList& list, int line, const std::string& where) {
     }
 }
 
+void cBuilder::OnAndOff(cOptionalValue& on, cOptionalValue& off, cActionList& listOn,
+                        cActionList& listOff, int line, const std::string& where) {
+    if (on)
+        Value(*on, line, where);
+    if (off)
+        Value(*off, line, where);
+    List(listOn, line, where);
+    List(listOff, line, where);
+}
+
 void cBuilder::Unsigned(int& flag, Text& text, int line, const std::string& what) {
     if (!flag)
         return;
@@ -401,8 +408,8 @@ void cBuilder::Category(cCategoryOut& category) {
     node->useDefaultKey = 1;
     node->admx.emplace().name = FromUtf8(category.id);
     cTreeItem* parent = category.parent >= 0 ? m_categories[category.parent].item : nullptr;
-    const Text label = ResolveAdmxText(m_strings, node->name);
-    category.item = m_tree.InsertLast(parent, label, 0, std::move(node));
+    const Text label = ResolveAdmxText(m_set.strings, node->name);
+    category.item = m_set.tree.InsertLast(parent, label, 0, std::move(node));
 }
 
 // Every distinct SUPPORTED text becomes one definition with its text as display name; a
@@ -481,23 +488,18 @@ void cBuilder::Policy(const cPolicyOut& out) {
                                                        : m_out.unspecifiedSupportedOn);
     // The supported-on text of a set's policy is the display name of what it refers to.
     copy.supportedFlag = 1;
-    copy.supportedText = SupportedOnText(m_table, *static_cast<cAdmxState&>(*m_state).set,
+    copy.supportedText = SupportedOnText(m_table, *static_cast<cAdmxState&>(*m_set.state).set,
                                          ToUtf8(record.supportedOn));
 
-    if (copy.valueOn)
-        Value(*copy.valueOn, line, where);
-    if (copy.valueOff)
-        Value(*copy.valueOff, line, where);
-    List(copy.actionListOn, line, where);
-    List(copy.actionListOff, line, where);
+    OnAndOff(copy.valueOn, copy.valueOff, copy.actionListOn, copy.actionListOff, line, where);
 
     cIdSet ids;
     for (size_t i = 0; i < copy.Parts().size(); ++i)
         Part(*copy.Parts()[i], *policy.Parts()[i], key, out, ids);
 
     cTreeItem* parent = out.category >= 0 ? m_categories[out.category].item : nullptr;
-    const Text label = ResolveAdmxText(m_strings, copy.name);
-    m_tree.InsertLast(parent, label, 0, std::move(cloned));
+    const Text label = ResolveAdmxText(m_set.strings, copy.name);
+    m_set.tree.InsertLast(parent, label, 0, std::move(cloned));
 }
 
 void cBuilder::Part(cObjPolPart& part, const cObjPolPart& from, const Text& policyKey,
@@ -528,12 +530,8 @@ void cBuilder::Part(cObjPolPart& part, const cObjPolPart& from, const Text& poli
         part,
         cOverloaded{
             [&](cObjPolPartCheckBox& box) {
-                if (box.valueOn)
-                    Value(*box.valueOn, line, where);
-                if (box.valueOff)
-                    Value(*box.valueOff, line, where);
-                List(box.actionListOn, line, where);
-                List(box.actionListOff, line, where);
+                OnAndOff(box.valueOn, box.valueOff, box.actionListOn, box.actionListOff, line,
+                         where);
             },
             [&](cObjPolPartEditText& edit) {
                 Unsigned(edit.maxLenFlag, edit.maxLen, line, where + " MAXLEN");
@@ -626,15 +624,9 @@ bool cBuilder::Run() {
                          " uses the prefix of the exported file itself");
         set.usings.emplace_back(usingPrefix, KnownNamespace(usingPrefix));
     }
-    cTemplateContent content{[this] { return &m_tree; },
-                             m_strings,
-                             m_trailing,
-                             m_passedOver,
-                             m_state,
-                             m_encoding,
-                             Text()};
+    cTemplateContent content = m_set.Content();
     const Text path = FromUtf8(m_name) + u".admx";
-    if (!ReadNewAdmxSet(path, set, content) || !dynamic_cast<cAdmxState*>(m_state.get())) {
+    if (!ReadNewAdmxSet(path, set, content) || !dynamic_cast<cAdmxState*>(m_set.state.get())) {
         Error(0, "the new set could not be made");
         return false;
     }
@@ -652,7 +644,7 @@ bool cBuilder::Run() {
         else
             Policy(m_policies[place.index]);
     }
-    static_cast<cAdmxState&>(*m_state).supportedOn = m_table;
+    static_cast<cAdmxState&>(*m_set.state).supportedOn = m_table;
 
     std::stable_sort(m_out.notExported.begin(), m_out.notExported.end(),
                      [](const cAdmxNote& a, const cAdmxNote& b) { return a.line < b.line; });

@@ -39,6 +39,21 @@ struct cTemplateContent {
     Text language;
 };
 
+// A template's parts held without a document: a set made by a conversion, a fuzzing input.
+struct cHeldContent {
+    cTemplateTree tree;
+    cStringMap strings;
+    std::vector<Text> trailingComments;
+    std::vector<cPassedOver> passedOver;
+    std::unique_ptr<cFormatState> state;
+    int encoding = 1;
+
+    cTemplateContent Content(Text language = Text()) {
+        return {[this] { return &tree; }, strings, trailingComments, passedOver, state, encoding,
+                std::move(language)};
+    }
+};
+
 // One file a write produces: where it goes and its bytes.
 struct cFileOutput {
     Text path;
