@@ -7,10 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "core/admx/admxread.h"
+#include "core/admx/admxwrite.h"
 #include "core/check/lint.h"
 #include "core/convert/admxexport.h"
 #include "core/convert/admxmapping.h"
 #include "core/document/document.h"
+#include "core/model/nodeobjects.h"
 #include "tests/testsupport.h"
 
 namespace {
@@ -800,6 +803,52 @@ TEST(AdmxFiles, EveryPartKindPassesTheSchema) {
     cAdmxReport report;
     ASSERT_TRUE(ExportAdmx(t.doc, out.path.string(), "parts", cAdmxOptions(), report));
     EXPECT_EQ(SchemaFindings(report.admxPath), std::vector<std::string>());
+}
+
+// The export is written by the set writer: read back as a set, it is saved byte for byte as
+// it stands, and an edit of it changes that one attribute.
+TEST(AdmxFiles, TheExportIsASetTheWriterKeeps) {
+    cExported e(kParts);
+    ASSERT_TRUE(e.built);
+    cHeldContent set;
+    cTemplateContent content = set.Content();
+    ASSERT_NE(
+        ReadAdmxSetInMemory(u"/x/test.admx", e.out.admx, {{"en-US", e.out.adml}}, content, nullptr),
+        cReadOutcome::Failed);
+    std::vector<cAdmxFilePlan> plans;
+    Text problem;
+    ASSERT_TRUE(PlanAdmxSet(content, u"/x/test.admx", plans, problem, false)) << ToUtf8(problem);
+    ASSERT_EQ(plans.size(), 2u);
+    EXPECT_EQ(plans[0].bytes, e.out.admx);
+    EXPECT_EQ(plans[1].bytes, e.out.adml);
+
+    cObjPolicy* policy = nullptr;
+    set.tree.ForEachPreOrder([&](cTreeItem* item) {
+        if (item->node && item->node->kind == kKindPolicy && !policy)
+            policy = static_cast<cObjPolicy*>(item->node.get());
+    });
+    ASSERT_TRUE(policy);
+    policy->valueNameFlag = 1;
+    policy->valueName = u"Renamed";
+    plans.clear();
+    ASSERT_TRUE(PlanAdmxSet(content, u"/x/test.admx", plans, problem, false)) << ToUtf8(problem);
+    // One line differs: the policy's start tag with its value name.
+    auto lines = [](const std::string& text) {
+        std::vector<std::string> out;
+        std::istringstream in(text);
+        for (std::string line; std::getline(in, line);)
+            out.push_back(line);
+        return out;
+    };
+    const std::vector<std::string> before = lines(e.out.admx), after = lines(plans[0].bytes);
+    ASSERT_EQ(before.size(), after.size());
+    std::vector<std::string> changed;
+    for (size_t i = 0; i < after.size(); ++i)
+        if (before[i] != after[i])
+            changed.push_back(after[i]);
+    ASSERT_EQ(changed.size(), 1u);
+    EXPECT_NE(changed[0].find("valueName=\"Renamed\""), std::string::npos) << changed[0];
+    EXPECT_EQ(plans[1].bytes, e.out.adml);
 }
 
 TEST(AdmxCorpus, EveryTemplateExportsAndReadsBack) {
