@@ -49,10 +49,13 @@ bool ExportAdmx(cExportSource doc, const std::string& outDir, const std::string&
     cMessageCollector messages;
     if (!ReplaceFiles({{FromUtf8(admxPath), out.admx}, {FromUtf8(admlPath), out.adml}}, check)) {
         if (checked) {
-            // The system's text, without the blank it begins with in a message box.
+            // The message box's text, without its leading blank and word: the report line
+            // says "error:" itself.
             Text why = messages.Texts();
             while (!why.empty() && why.front() == u' ')
                 why.erase(0, 1);
+            if (why.starts_with(u"Error "))
+                why.erase(0, 6);
             report.errors.push_back({0, ToUtf8(why)});
         }
         return false;
