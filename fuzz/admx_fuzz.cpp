@@ -21,10 +21,8 @@ public:
     void Show(int, const Text&) override {}
 };
 
+// A set's parts without a document.
 using cSet = cHeldContent;
-}
-}
-;
 
 bool Read(cSet& set, std::string_view admx, std::string_view adml) {
     cTemplateContent content = set.Content();
