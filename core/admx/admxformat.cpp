@@ -31,13 +31,8 @@ std::vector<Text> cAdmxFormat::FilesRead(const Text& path, const cTemplateConten
 }
 
 bool ReadNewAdmxSet(const Text& path, const cNewAdmxSet& set, cTemplateContent& content) {
+    // Escaped as within quotes, which serves an element's text as well.
     auto attribute = [](const std::string& value) { return EscapeXmlAttribute(value, '"'); };
-    auto text = [](const std::string& value) {
-        std::string out;
-        for (char c : value)
-            out += c == '&' ? "&amp;" : c == '<' ? "&lt;" : c == '>' ? "&gt;" : std::string(1, c);
-        return out;
-    };
     std::string usings;
     for (const auto& [prefix, nameSpace] : set.usings)
         usings += "    <using prefix=\"" + attribute(prefix) + "\" namespace=\"" +
@@ -62,8 +57,8 @@ bool ReadNewAdmxSet(const Text& path, const cNewAdmxSet& set, cTemplateContent& 
         "schemaVersion=\"1.0\" "
         "xmlns=\"http://schemas.microsoft.com/GroupPolicy/2006/07/PolicyDefinitions\">\n"
         "  <displayName>" +
-        text(set.displayName) + "</displayName>\n" + "  <description>" + text(set.description) +
-        "</description>\n" + "  <resources>\n" +
+        attribute(set.displayName) + "</displayName>\n" + "  <description>" +
+        attribute(set.description) + "</description>\n" + "  <resources>\n" +
         (set.containers ? "    <stringTable>\n    </stringTable>\n"
                           "    <presentationTable>\n    </presentationTable>\n"
                         : "") +

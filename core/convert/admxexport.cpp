@@ -30,6 +30,11 @@ bool IsReference(TextView text) {
     return text.size() > 2 && text[0] == u'!' && text[1] == u'!';
 }
 
+// An id after a node's display text: a "!!name" reference lends its name.
+std::string IdFrom(TextView text, const char* fallback) {
+    return MakeId(IsReference(text) ? text.substr(2) : text, fallback);
+}
+
 std::string Quote(TextView text) {
     return "\"" + ToUtf8(text) + "\"";
 }
@@ -512,8 +517,7 @@ void cBuilder::Part(cObjPolPart& part, const cObjPolPart& from, const Text& poli
         part.name = label;
         return;
     }
-    const std::string id = ids.Unique(
-        MakeId(IsReference(part.name) ? TextView(part.name).substr(2) : part.name, "Part"));
+    const std::string id = ids.Unique(IdFrom(part.name, "Part"));
     part.name = label;
     part.admx.emplace().name = FromUtf8(id);
     part.useDefaultKey = key == policyKey;
@@ -600,11 +604,8 @@ bool cBuilder::Run() {
     MergeClasses();
 
     cIdSet policyNames;
-    for (cPolicyOut& policy : m_policies) {
-        const Text& name = policy.node->name;
-        policy.name = policyNames.Unique(
-            MakeId(IsReference(name) ? TextView(name).substr(2) : name, "Policy"));
-    }
+    for (cPolicyOut& policy : m_policies)
+        policy.name = policyNames.Unique(IdFrom(policy.node->name, "Policy"));
 
     cNewAdmxSet set;
     set.prefix = m_options.prefix.empty() ? DefaultPrefix(m_name) : m_options.prefix;
@@ -633,11 +634,8 @@ bool cBuilder::Run() {
 
     SupportedOn();
     cIdSet categoryIds;
-    for (cCategoryOut& category : m_categories) {
-        const Text& name = category.node->name;
-        category.id = categoryIds.Unique(
-            MakeId(IsReference(name) ? TextView(name).substr(2) : name, "Category"));
-    }
+    for (cCategoryOut& category : m_categories)
+        category.id = categoryIds.Unique(IdFrom(category.node->name, "Category"));
     for (const cPlace& place : m_order) {
         if (place.category)
             Category(m_categories[place.index]);

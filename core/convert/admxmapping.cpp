@@ -2,82 +2,56 @@
 
 namespace {
 
-// One pass from UTF-16 units to UTF-8 bytes written straight into a buffer sized for the
-// worst case: the texts of a large template run to megabytes.
-void AppendXmlUtf8(std::string& out, TextView text, bool lineBreaks, bool* dropped) {
-    size_t start = out.size();
-    out.resize(start + text.size() * 3);
-    char* p = out.data() + start;
+// The characters of a text that XML 1.0 can carry, each handed to put as a code point: those
+// it cannot carry are left out (`dropped` tells), a lone surrogate becomes U+FFFD, and with
+// lineBreaks a template's "\n" escape becomes a line break. One pass: the texts of a large
+// template run to megabytes.
+template <typename Put>
+void ForEachXmlChar(TextView text, bool lineBreaks, bool* dropped, Put&& put) {
     for (size_t i = 0; i < text.size(); ++i) {
         char32_t c = text[i];
-        if (c >= 0x20 && c < 0x80 && c != u'\\') {
-            *p++ = char(c);
-            continue;
-        }
-        if (c < 0x80) {
-            if (c == u'\\') {
-                bool lineBreak = lineBreaks && i + 1 < text.size() && text[i + 1] == u'n';
-                *p++ = lineBreak ? '\n' : '\\';
-                i += lineBreak;
-            } else if (c == 9 || c == 10 || c == 13) {
-                *p++ = char(c);
-            } else if (dropped) {
-                *dropped = true;
-            }
-            continue;
-        }
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] <= 0xDFFF) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-            ++i;
-        } else if (c >= 0xD800 && c <= 0xDFFF) {
-            c = 0xFFFD;
-        } else if (c == 0xFFFE || c == 0xFFFF) {
-            if (dropped)
-                *dropped = true;
-            continue;
-        }
-        if (c < 0x800) {
-            *p++ = char(0xC0 | (c >> 6));
-            *p++ = char(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            *p++ = char(0xE0 | (c >> 12));
-            *p++ = char(0x80 | ((c >> 6) & 0x3F));
-            *p++ = char(0x80 | (c & 0x3F));
-        } else {
-            *p++ = char(0xF0 | (c >> 18));
-            *p++ = char(0x80 | ((c >> 12) & 0x3F));
-            *p++ = char(0x80 | ((c >> 6) & 0x3F));
-            *p++ = char(0x80 | (c & 0x3F));
-        }
-    }
-    out.resize(size_t(p - out.data()));
-}
-
-// The same, staying UTF-16: what the model of a set holds.
-Text KeptXmlText(TextView text, bool lineBreaks, bool* dropped) {
-    Text out(text.size(), u'\0');
-    char16_t* p = out.data();
-    for (size_t i = 0; i < text.size(); ++i) {
-        char16_t c = text[i];
-        if (c >= 0x20 && c != u'\\' && (c < 0xD800 || c > 0xDFFF) && c != 0xFFFE && c != 0xFFFF) {
-            *p++ = c;
+        if (c >= 0x20 && c != u'\\' && c < 0xD800) {
+            put(c);
         } else if (c == u'\\') {
             bool lineBreak = lineBreaks && i + 1 < text.size() && text[i + 1] == u'n';
-            *p++ = lineBreak ? u'\n' : u'\\';
+            put(lineBreak ? U'\n' : U'\\');
             i += lineBreak;
         } else if (c == 9 || c == 10 || c == 13) {
-            *p++ = c;
+            put(c);
         } else if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
                    text[i + 1] <= 0xDFFF) {
-            *p++ = c;
-            *p++ = text[++i];
+            put(0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00));
         } else if (c >= 0xD800 && c <= 0xDFFF) {
-            *p++ = u'\uFFFD';
+            put(U'\uFFFD');
+        } else if (c >= 0x20 && c != 0xFFFE && c != 0xFFFF) {
+            put(c);
         } else if (dropped) {
             *dropped = true;
         }
     }
+}
+
+// As UTF-8 bytes written straight into a buffer sized for the worst case.
+void AppendXmlUtf8(std::string& out, TextView text, bool lineBreaks, bool* dropped) {
+    size_t start = out.size();
+    out.resize(start + text.size() * 3);
+    char* p = out.data() + start;
+    ForEachXmlChar(text, lineBreaks, dropped, [&p](char32_t c) { p += PutUtf8(p, c); });
+    out.resize(size_t(p - out.data()));
+}
+
+// As UTF-16, what the model of a set holds.
+Text KeptXmlText(TextView text, bool lineBreaks, bool* dropped) {
+    Text out(text.size(), u'\0');
+    char16_t* p = out.data();
+    ForEachXmlChar(text, lineBreaks, dropped, [&p](char32_t c) {
+        if (c >= 0x10000) {
+            *p++ = char16_t(0xD800 + ((c - 0x10000) >> 10));
+            *p++ = char16_t(0xDC00 + ((c - 0x10000) & 0x3FF));
+        } else {
+            *p++ = char16_t(c);
+        }
+    });
     out.resize(size_t(p - out.data()));
     return out;
 }
