@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <fstream>
 #include <ostream>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -42,6 +44,20 @@ public:
 private:
     cMessageSink* m_previous;
 };
+
+// The lines of a text, and the same as a multiset: what the tests of a save compare.
+inline std::vector<std::string> LinesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+inline std::multiset<std::string> LineSet(const std::string& text) {
+    const std::vector<std::string> lines = LinesOf(text);
+    return {lines.begin(), lines.end()};
+}
 
 // The folder of real-world templates beside the project, or empty when it is absent.
 inline std::filesystem::path CorpusDir() {

@@ -833,14 +833,7 @@ TEST(AdmxFiles, TheExportIsASetTheWriterKeeps) {
     plans.clear();
     ASSERT_TRUE(PlanAdmxSet(content, u"/x/test.admx", plans, problem, false)) << ToUtf8(problem);
     // One line differs: the policy's start tag with its value name.
-    auto lines = [](const std::string& text) {
-        std::vector<std::string> out;
-        std::istringstream in(text);
-        for (std::string line; std::getline(in, line);)
-            out.push_back(line);
-        return out;
-    };
-    const std::vector<std::string> before = lines(e.out.admx), after = lines(plans[0].bytes);
+    const std::vector<std::string> before = LinesOf(e.out.admx), after = LinesOf(plans[0].bytes);
     ASSERT_EQ(before.size(), after.size());
     std::vector<std::string> changed;
     for (size_t i = 0; i < after.size(); ++i)

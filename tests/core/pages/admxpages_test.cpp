@@ -37,14 +37,7 @@ void ApplySharedPagesUnchanged(CPelwinDoc& doc) {
 // The lines of `after` that `before` lacks and the other way round, as sets.
 std::pair<std::multiset<std::string>, std::multiset<std::string>> Changed(
     const std::string& before, const std::string& after) {
-    auto lines = [](const std::string& text) {
-        std::multiset<std::string> out;
-        std::istringstream in(text);
-        for (std::string line; std::getline(in, line);)
-            out.insert(line);
-        return out;
-    };
-    std::multiset<std::string> a = lines(before), b = lines(after), removed, added;
+    std::multiset<std::string> a = LineSet(before), b = LineSet(after), removed, added;
     for (const std::string& line : a)
         if (b.count(line) < a.count(line) && !removed.count(line))
             removed.insert(line);

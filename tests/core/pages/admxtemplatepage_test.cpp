@@ -16,14 +16,7 @@ namespace {
 // The lines only one of two texts has: (removed, added).
 std::pair<std::multiset<std::string>, std::multiset<std::string>> Changed(
     const std::string& before, const std::string& after) {
-    auto lines = [](const std::string& text) {
-        std::multiset<std::string> out;
-        std::istringstream in(text);
-        for (std::string line; std::getline(in, line);)
-            out.insert(line);
-        return out;
-    };
-    std::multiset<std::string> a = lines(before), b = lines(after), removed, added;
+    std::multiset<std::string> a = LineSet(before), b = LineSet(after), removed, added;
     for (const std::string& line : a)
         if (!b.count(line))
             removed.insert(line);

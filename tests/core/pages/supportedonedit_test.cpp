@@ -13,17 +13,9 @@ namespace {
 
 // The lines of b that a lacks.
 std::vector<std::string> Added(const std::string& a, const std::string& b) {
-    auto lines = [](const std::string& text) {
-        std::multiset<std::string> out;
-        std::istringstream in(text);
-        for (std::string line; std::getline(in, line);)
-            out.insert(line);
-        return out;
-    };
-    std::multiset<std::string> before = lines(a);
+    std::multiset<std::string> before = LineSet(a);
     std::vector<std::string> added;
-    std::istringstream in(b);
-    for (std::string line; std::getline(in, line);) {
+    for (const std::string& line : LinesOf(b)) {
         auto at = before.find(line);
         if (at == before.end())
             added.push_back(line);

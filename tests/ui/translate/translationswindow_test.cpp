@@ -53,16 +53,9 @@ private:
 
 // The lines of a file's text that are not in the other, both 8-bit templates.
 std::vector<std::string> LinesOnlyIn(const std::string& a, const std::string& b) {
-    auto lines = [](const std::string& text) {
-        std::multiset<std::string> set;
-        std::stringstream in(text);
-        for (std::string line; std::getline(in, line);)
-            set.insert(line);
-        return set;
-    };
-    std::multiset<std::string> other = lines(b);
+    std::multiset<std::string> other = LineSet(b);
     std::vector<std::string> only;
-    for (const std::string& line : lines(a)) {
+    for (const std::string& line : LineSet(a)) {
         auto found = other.find(line);
         if (found == other.end())
             only.push_back(line);
